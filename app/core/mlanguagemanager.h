@@ -1,0 +1,30 @@
+#pragma once
+// Every visible text is looked up by key under the language the user chose.
+// Tables are Qt Linguist files compiled to ":/i18n/trava_<code>.qm" (context "Trava",
+// source text = key).
+#include <QString>
+#include <QStringList>
+
+class MLanguageManager {
+public:
+    // The text for key in the stored language; the key itself when the table lacks it;
+    // a null string when the language has no table. Chooses and stores a language on
+    // first use (exact match of the system's first preferred language, else "en").
+    static QString DPLocalizedString(const QString &key);
+
+    // 0 en, 1 ja, 2 fr, 3 de; other indexes are ignored. Posts kChangeLanguageNocation
+    // only when the stored language really changes.
+    static void setNewLanguage(unsigned index);
+
+    // The stored language code, choosing one first if none is stored.
+    static QString currentLanguage();
+    // Display name of the stored language for the language box.
+    static QString languageDisplayName();
+    // Box index of the stored language (0 when it is none of the four).
+    static int languageIndex();
+    static const QStringList &languageCodes();
+    static const QStringList &languageDisplayNames();
+
+    // The system's preferred languages, first one first; tests may replace them.
+    static void setPreferredLanguagesForTesting(const QStringList &languages);
+};

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test:
+#   1. the whole project (library, player, tests) with warnings on;
+#   2. the telemetry library and track model again under ASan+UBSan;
+#   3. a short libFuzzer smoke run of each fuzz target.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$PWD
+JOBS=${JOBS:-$(nproc)}
+FUZZ_SECONDS=${FUZZ_SECONDS:-25}
+
+"$ROOT/scripts/install-deps.sh"
+
+echo "== build (RelWithDebInfo)"
+cmake -S "$ROOT" -B "$ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$ROOT/build" -j"$JOBS"
+echo "== tests"
+ctest --test-dir "$ROOT/build" --output-on-failure -j"$JOBS"
+
+echo "== sanitizer build of the telemetry library (ASan+UBSan)"
+cmake -S "$ROOT" -B "$ROOT/build-asan" -DCMAKE_BUILD_TYPE=Debug -DTRAVA_GUI=OFF -DTRAVA_SANITIZE=ON -DTRAVA_BENCH=OFF >/dev/null
+cmake --build "$ROOT/build-asan" -j"$JOBS"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir "$ROOT/build-asan" --output-on-failure -j"$JOBS"
+
+echo "== fuzz smoke (${FUZZ_SECONDS}s per target)"
+cmake -S "$ROOT" -B "$ROOT/build-fuzz" -DCMAKE_BUILD_TYPE=Debug -DTRAVA_GUI=OFF -DTRAVA_FUZZ=ON \
+  -DBUILD_TESTING=OFF -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake --build "$ROOT/build-fuzz" -j"$JOBS"
+"$ROOT/fuzz/smoke.sh" "$ROOT/build-fuzz/fuzz" "$FUZZ_SECONDS"
+echo "All test stages passed."
