@@ -1,0 +1,106 @@
+#include "tripstatistics.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+TripStatistics::TripStatistics(DistanceFunction distance, Localizer localize)
+    : m_distance(std::move(distance)), m_localize(std::move(localize))
+{
+}
+
+std::string TripStatistics::word(const char *key) const
+{
+    return m_localize ? m_localize(key) : std::string(key);
+}
+
+std::string TripStatistics::format1(const std::string &word, double value, const char *fmt)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, fmt, value);
+    return word + ":" + buf;
+}
+
+float TripStatistics::readFloat(const std::string &text)
+{
+    // strtof reads a leading number and ignores the rest, like the platform's floatValue.
+    const float v = std::strtof(text.c_str(), nullptr);
+    return std::isfinite(v) ? v : 0.0f;
+}
+
+float TripStatistics::kmhToMph(float kmh)
+{
+    return static_cast<float>(static_cast<double>(kmh) * 0.6214);
+}
+
+std::string TripStatistics::dealSpeedString(const std::string &unit, std::int32_t speed)
+{
+    return std::to_string(speed) + unit;
+}
+
+void TripStatistics::handleGpsInfoWithArray(const Track &track)
+{
+    m_track = track;
+    m_curItem.reset();
+    totalDistanceMetres = 0;
+
+    double top = 0, sum = 0;
+    const std::size_t n = trackSize(track);
+    for (std::size_t i = 0; i < n; ++i) {
+        const double v = readFloat((*track)[i].speed);
+        if (v > top)
+            top = v;
+        sum += v;
+    }
+    m_top = top;
+    m_average = n ? sum / double(n) : 0.0;
+    m_labels.topSpeed = format1(word("TopSpeed"), m_top, "%.1fKMH");
+    m_labels.aveSpeed = format1(word("AveSpeed"), m_average, "%.1fKMH");
+}
+
+bool TripStatistics::setCurrentPlayerTime(double seconds, const std::string &unit)
+{
+    const auto index = m_lookup.select(m_track, seconds);
+    if (!index)
+        return false;
+    const GPSItem &p = (*m_track)[*index];
+
+    float v = readFloat(p.speed);
+    if (unit == "MPH")
+        v = kmhToMph(v);
+    // Truncation toward zero; a wild speed text must not overflow the conversion.
+    const double clamped = std::fmax(std::fmin(double(v), double(std::numeric_limits<std::int32_t>::max())),
+                                     double(std::numeric_limits<std::int32_t>::min()));
+    m_labels.speed = dealSpeedString(unit, static_cast<std::int32_t>(clamped));
+    m_labels.lon = word("Lon") + ":" + p.longitude;
+    m_labels.lat = word("Lat") + ":" + p.latitude;
+
+    if (m_curItem && m_distance) {
+        const double d = m_distance(double(readFloat(m_curItem->latitude)), double(readFloat(m_curItem->longitude)),
+                                    double(readFloat(p.latitude)), double(readFloat(p.longitude)));
+        if (std::isfinite(d))
+            totalDistanceMetres += d;
+    }
+    m_curItem = p;
+
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.2fKM", totalDistanceMetres / 1000.0);
+    m_labels.distance = word("Distance") + ":" + buf;
+    return true;
+}
+
+void TripStatistics::clearGpsInfo(const std::string &unit)
+{
+    m_labels.speed = "---" + unit;
+    m_labels.lat = word("Lat") + ":---";
+    m_labels.lon = word("Lon") + ":---";
+    m_labels.topSpeed = word("TopSpeed") + ":---";
+    m_labels.aveSpeed = word("AveSpeed") + ":---";
+    m_labels.distance = word("Distance") + ":---";
+}
+
+void TripStatistics::speedUnitChanged(const std::string &unit)
+{
+    m_labels.speed = "---" + unit;
+}
