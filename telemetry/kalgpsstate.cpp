@@ -1,0 +1,26 @@
+#include "kalgpsstate.h"
+
+KalGpsState& kalGpsState()
+{
+    static KalGpsState state;
+    return state;
+}
+
+void ClearSegmentList()
+{
+    KalGpsState& s = kalGpsState();
+    list_free_all(s.gpsSegmentHead);
+    list_free_all(s.gpsInfoHead);
+    list_free_all(s.gpsInfoHeadEx);
+    list_free_all(s.gsensorInfoHeadEx);
+}
+
+void kalGpsResetDecodeState(int32_t fType)
+{
+    KalGpsState& s = kalGpsState();
+    s.fType = fType;
+    s.nGpsInfoCount = 0;
+    s.mType = 0;
+    ClearSegmentList();
+    s.prermcinfo = RmcInfo{};
+}

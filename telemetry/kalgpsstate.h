@@ -1,0 +1,38 @@
+// State of the one decode that may run at a time in this process.
+#pragma once
+
+#include <cstdint>
+
+#include "kalgpslist.h"
+#include "kalgpsrecord.h"
+
+// Read callback: mode 1 copies at most `length` bytes at `offset` into `buffer` and returns
+// the count; mode 0 returns the total length (buffer null, offset and length 0).
+using KalGpsReadCb = int64_t (*)(void* buffer, uint64_t offset, uint32_t length, int32_t mode);
+
+struct KalGpsState {
+    int32_t fType = 0;          // 0 local file, 1 reads through readcb
+    int32_t mType = 0;          // data version of the last decode
+    int32_t nGpsInfoCount = 0;  // samples in gpsInfoHeadEx
+    int32_t nGsensorCount = 0;  // nodes in gsensorInfoHeadEx
+    RmcInfo prermcinfo{};       // last sample handed on by the text decoders
+    RmcInfo rmcinfoTemp{};      // working record of the text-block decoder, never cleared
+    unsigned char infoTemp[kGpsBlockSize]{};
+    unsigned char outBufferTemp[kGpsBlockSize]{};
+    KalGpsReadCb readcb = nullptr;
+
+    KalList<RmcInfoNode> gpsInfoHeadEx;      // the sample list
+    KalList<RmcInfoNode> gsensorInfoHeadEx;  // G-sensor copies made by the pretreatment
+    KalList<GpsSegment> gpsSegmentHead;      // regions still to decode
+    KalList<RmcInfoNode> gpsInfoHead;        // never filled; emptied with the others
+};
+
+// The process-wide state. Callers serialise decodes (the public interface holds a lock).
+KalGpsState& kalGpsState();
+
+// Frees every node of the four lists and leaves them empty.
+void ClearSegmentList();
+
+// Start of a decode: counts and data version to 0, lists emptied, prermcinfo cleared.
+// rmcinfoTemp is deliberately left alone: items carry over between decodes.
+void kalGpsResetDecodeState(int32_t fType);
