@@ -13,6 +13,8 @@ public:
     std::optional<std::size_t> select(const Track &track, double t);
     // Forget the remembered second, as when a new track arrives or an instrument resets.
     void reset() { curTime = 0; }
+    // Remember no second at all, so that the next tick acts whatever its second (even 0).
+    void invalidate() { curTime = -1; }
     std::int64_t currentSecond() const { return curTime; }
 
 private:
