@@ -16,7 +16,7 @@ enum class KalLineFormat {
 // Nominal room of one line in an output buffer.
 constexpr size_t kGpsLineRoom = 132;
 // Longest line any RmcInfo can produce, terminating zero included.
-constexpr size_t kGpsLineMax = 512;
+constexpr size_t kGpsLineMax = 640;
 
 // Formats one line into dst (room bytes, zero-terminated, never past room).
 // Returns the full length of the line (without the zero), like snprintf.
