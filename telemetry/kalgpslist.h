@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdlib>
+#include <type_traits>
 
 #include "kalgpsrecord.h"
 
@@ -41,7 +42,7 @@ inline void list_push(Node* node, KalList<Node>& list)
 
 // Links node directly after prev; a null prev links it in front of the first node.
 template <typename Node>
-inline void list_add(Node* node, Node* prev, KalList<Node>& list)
+inline void list_add(Node* node, std::type_identity_t<Node>* prev, KalList<Node>& list)
 {
     if (!node)
         return;
@@ -59,7 +60,7 @@ inline void list_add(Node* node, Node* prev, KalList<Node>& list)
 // Unlinks node, which follows prev (or is the first node when prev is null).
 // The caller frees the node.
 template <typename Node>
-inline void list_del(Node* node, Node* prev, KalList<Node>& list)
+inline void list_del(Node* node, std::type_identity_t<Node>* prev, KalList<Node>& list)
 {
     if (!node)
         return;

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "kalgpslocale.h"
+
 namespace {
 
 // A zero letter (a camera line whose hemisphere could not be read) would end the text
@@ -17,6 +19,7 @@ int letter(char c)
 
 size_t kalGpsFormatLine(char* dst, size_t room, const RmcInfo& r, KalLineFormat format)
 {
+    KalCLocaleScope cLocale;
     char scratch[1];
     if (!dst || room == 0) {
         dst = scratch;
