@@ -1,0 +1,384 @@
+#include "gpsmapview.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+#include "mbtilessource.h"
+#include "mercator.h"
+#include "mlanguagemanager.h"
+#include "notificationhub.h"
+#include "osmtilesource.h"
+
+namespace {
+const QColor kBackground(0xf2, 0xef, 0xe9);
+const QColor kGrid(0xdd, 0xd8, 0xcf);
+const QColor kRouteColour(0, 255, 0);
+
+QString localized(const char *key, const char *english)
+{
+    const QString text = MLanguageManager::DPLocalizedString(QString::fromLatin1(key));
+    return text.isEmpty() || text == QLatin1String(key) ? QString::fromUtf8(english) : text;
+}
+
+bool isValidPosition(double lat, double lon)
+{
+    return !(lon < -180 || lon > 180 || lat > 90 || lat < -90);
+}
+} // namespace
+
+GpsMapView::GpsMapView(QWidget *parent) : QWidget(parent)
+{
+    setMinimumSize(120, 90);
+    setMouseTracking(false);
+    setCursor(Qt::OpenHandCursor);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    NotificationHub::defaultCenter()->observe(QString::fromLatin1(kChangeLanguageNocation), this,
+                                              [this](const QVariant &) { update(); });
+}
+
+GpsMapView::~GpsMapView() = default;
+
+void GpsMapView::setGpsData(const Track &track)
+{
+    m_track = track;
+    m_route.clear();
+    m_markerIndex.reset();
+    m_lookup.invalidate();
+    const std::size_t n = trackSize(track);
+    m_route.reserve(n);
+    // Every sample joins the line, even one a tick would refuse; the projection clamps
+    // what lies beyond its reach. The region does not move until the next tick.
+    for (std::size_t i = 0; i < n; ++i) {
+        const GPSItem &item = (*track)[i];
+        m_route.push_back(Mercator::project(Mercator::readDegrees(item.latitude),
+                                            Mercator::readDegrees(item.longitude)));
+    }
+    update();
+}
+
+void GpsMapView::setCurrentPlayerTime(double seconds)
+{
+    const auto index = m_lookup.select(m_track, seconds);
+    if (!index)
+        return;
+    const GPSItem &item = (*m_track)[*index];
+    const double lat = Mercator::readDegrees(item.latitude);
+    const double lon = Mercator::readDegrees(item.longitude);
+    if (!isValidPosition(lat, lon))
+        return;
+    m_center = Mercator::project(lat, lon);
+    m_zoom = std::clamp(Mercator::zoomForSpan(lat, kSpanDegrees, size()), kMinZoom, kMaxZoom);
+    m_markerIndex = *index;
+    m_markerWorld = m_center;
+    m_markerCoordinate = QGeoCoordinate(lat, lon);
+    update();
+}
+
+void GpsMapView::clearMapAnotation()
+{
+    m_track.reset();
+    m_route.clear();
+    m_markerIndex.reset();
+    m_lookup.invalidate();
+    update();
+}
+
+void GpsMapView::setTileSource(std::unique_ptr<TileSource> source)
+{
+    m_source = std::move(source);
+    if (m_source)
+        connect(m_source.get(), &TileSource::tilesChanged, this, qOverload<>(&QWidget::update));
+    update();
+}
+
+void GpsMapView::useOpenStreetMap(const QString &urlTemplate)
+{
+    setTileSource(std::make_unique<OsmTileSource>(
+        urlTemplate.isEmpty() ? QString::fromLatin1(OsmTileSource::kDefaultUrlTemplate) : urlTemplate));
+}
+
+bool GpsMapView::useMbtiles(const QString &path, QString *error)
+{
+    auto source = MbtilesTileSource::open(path, error);
+    if (!source) {
+        qDebug() << "map: offline map refused:" << path << (error ? *error : QString());
+        return false;
+    }
+    setTileSource(std::move(source));
+    return true;
+}
+
+QGeoCoordinate GpsMapView::centerCoordinate() const
+{
+    return QGeoCoordinate(Mercator::latitudeOf(m_center.y()), Mercator::longitudeOf(m_center.x()));
+}
+
+void GpsMapView::setCenter(const QGeoCoordinate &center, double zoom)
+{
+    if (center.isValid())
+        m_center = Mercator::project(center.latitude(), center.longitude());
+    m_zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+    update();
+}
+
+QGeoCoordinate GpsMapView::markerCoordinate() const
+{
+    return m_markerIndex ? m_markerCoordinate : QGeoCoordinate();
+}
+
+QPointF GpsMapView::toScreen(const QPointF &world) const
+{
+    const double scale = Mercator::worldPixels(m_zoom);
+    return (world - m_center) * scale + QPointF(width() / 2.0, height() / 2.0);
+}
+
+QPointF GpsMapView::toWorld(const QPointF &screen) const
+{
+    const double scale = Mercator::worldPixels(m_zoom);
+    return (screen - QPointF(width() / 2.0, height() / 2.0)) / scale + m_center;
+}
+
+QPointF GpsMapView::screenPosition(const QGeoCoordinate &c) const
+{
+    return toScreen(Mercator::project(c.latitude(), c.longitude()));
+}
+
+std::optional<std::size_t> GpsMapView::routePointAt(const QPointF &pos) const
+{
+    std::optional<std::size_t> best;
+    double bestDist = double(kClickRadius) * kClickRadius;
+    for (std::size_t i = 0; i < m_route.size(); ++i) {
+        const QPointF d = toScreen(m_route[i]) - pos;
+        const double dist = d.x() * d.x() + d.y() * d.y();
+        if (dist <= bestDist && (!best || dist < bestDist)) {
+            best = i;
+            bestDist = dist;
+        }
+    }
+    return best;
+}
+
+// --- painting ------------------------------------------------------------------
+
+void GpsMapView::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.fillRect(rect(), kBackground);
+    bool missingForFailure = false;
+    paintTiles(p, &missingForFailure);
+    p.setRenderHint(QPainter::Antialiasing);
+    paintRoute(p);
+    if (m_markerIndex)
+        paintMarker(p, toScreen(m_markerWorld));
+    m_noticeShown = missingForFailure;
+    paintOverlays(p, missingForFailure);
+}
+
+void GpsMapView::paintTiles(QPainter &p, bool *missingForFailure)
+{
+    const int minZ = m_source ? m_source->minZoom() : 0;
+    const int maxZ = m_source ? m_source->maxZoom() : 19;
+    const int z = std::clamp(int(std::lround(m_zoom)), minZ, maxZ);
+    const int n = 1 << z;
+    const double tilePx = Mercator::kTileSize * std::exp2(m_zoom - z);
+    const QPointF topLeft = toWorld(QPointF(0, 0)) * double(n);
+    const QPointF bottomRight = toWorld(QPointF(width(), height())) * double(n);
+    const int x0 = std::max(0, int(std::floor(topLeft.x())));
+    const int y0 = std::max(0, int(std::floor(topLeft.y())));
+    const int x1 = std::min(n - 1, int(std::floor(bottomRight.x())));
+    const int y1 = std::min(n - 1, int(std::floor(bottomRight.y())));
+    const QPointF origin = toScreen(QPointF(0, 0));
+
+    QList<TileKey> wanted;
+    const QPointF centreTile = m_center * double(n);
+    for (int y = y0; y <= y1; ++y) {
+        for (int x = x0; x <= x1; ++x) {
+            const TileKey key{z, x, y};
+            const QRectF target(origin.x() + x * tilePx, origin.y() + y * tilePx, tilePx, tilePx);
+            p.setPen(QPen(kGrid, 1));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(target);
+            if (!m_source)
+                continue;
+            const QPixmap tile = m_source->cachedTile(key);
+            if (!tile.isNull()) {
+                p.drawPixmap(target, tile, tile.rect());
+                continue;
+            }
+            drawFallback(p, key, target);
+            if (m_source->hasFailed(key))
+                *missingForFailure = true;
+            else
+                wanted.append(key);
+        }
+    }
+    if (m_source) {
+        // Nearest the centre first: what the user looks at arrives first.
+        std::sort(wanted.begin(), wanted.end(), [&](const TileKey &a, const TileKey &b) {
+            const auto d = [&](const TileKey &k) {
+                const double dx = k.x + 0.5 - centreTile.x(), dy = k.y + 0.5 - centreTile.y();
+                return dx * dx + dy * dy;
+            };
+            return d(a) < d(b);
+        });
+        m_source->requestTiles(wanted);
+    }
+}
+
+// A coarser tile already in memory stands in, enlarged, while the sharp one loads.
+bool GpsMapView::drawFallback(QPainter &p, const TileKey &key, const QRectF &target) const
+{
+    for (int up = 1; up <= 4 && key.z - up >= m_source->minZoom(); ++up) {
+        const TileKey parent{key.z - up, key.x >> up, key.y >> up};
+        const QPixmap pix = m_source->cachedTile(parent);
+        if (pix.isNull())
+            continue;
+        const double part = pix.width() / double(1 << up);
+        const QRectF source((key.x - (parent.x << up)) * part, (key.y - (parent.y << up)) * part, part, part);
+        p.drawPixmap(target, pix, source);
+        return true;
+    }
+    return false;
+}
+
+void GpsMapView::paintRoute(QPainter &p) const
+{
+    if (m_route.size() < 2) {
+        if (m_route.size() == 1) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(kRouteColour);
+            p.drawEllipse(toScreen(m_route.front()), kRouteWidth / 2, kRouteWidth / 2);
+        }
+        return;
+    }
+    QPolygonF line;
+    line.reserve(qsizetype(m_route.size()));
+    for (const QPointF &w : m_route)
+        line.append(toScreen(w));
+    QPen pen(kRouteColour, kRouteWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawPolyline(line);
+}
+
+// A red pin whose tip marks the position, in the manner of a map's default marker.
+void GpsMapView::paintMarker(QPainter &p, const QPointF &tip) const
+{
+    const double r = 8.0;
+    const QPointF head(tip.x(), tip.y() - 22.0);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 60));
+    p.drawEllipse(tip, 5.0, 2.0);
+
+    QPainterPath pin;
+    pin.moveTo(tip);
+    pin.lineTo(head.x() - r * 0.62, head.y() + r * 0.8);
+    pin.arcTo(QRectF(head.x() - r, head.y() - r, 2 * r, 2 * r), 218, -256);
+    pin.closeSubpath();
+    p.setPen(QPen(QColor(140, 20, 20), 1.0));
+    p.setBrush(QColor(230, 45, 40));
+    p.drawPath(pin);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawEllipse(head, r * 0.38, r * 0.38);
+}
+
+void GpsMapView::paintOverlays(QPainter &p, bool notice) const
+{
+    QFont small = font();
+    small.setPointSizeF(std::max(7.0, small.pointSizeF() * 0.8));
+    p.setFont(small);
+    const QFontMetrics fm(small);
+
+    const QString attribution = m_source ? m_source->attribution() : QString();
+    if (!attribution.isEmpty()) {
+        const QString text = fm.elidedText(attribution, Qt::ElideRight, width() - 8);
+        QRectF box(0, 0, fm.horizontalAdvance(text) + 8, fm.height() + 2);
+        box.moveBottomRight(QPointF(width(), height()));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(255, 255, 255, 190));
+        p.drawRect(box);
+        p.setPen(QColor(60, 60, 60));
+        p.drawText(box, Qt::AlignCenter, text);
+    }
+
+    if (notice) {
+        const bool offline = qobject_cast<OsmTileSource *>(m_source.get()) != nullptr;
+        const QString text = offline ? localized("Map.offline", "Map offline: showing the route only")
+                                     : localized("Map.noTiles", "No offline map for this area");
+        const QString shown = fm.elidedText(text, Qt::ElideRight, width() - 20);
+        const QRectF box(6, 6, fm.horizontalAdvance(shown) + 12, fm.height() + 6);
+        p.setPen(QPen(QColor(0, 0, 0, 40), 1));
+        p.setBrush(QColor(255, 255, 255, 215));
+        p.drawRoundedRect(box, 4, 4);
+        p.setPen(QColor(90, 90, 90));
+        p.drawText(box, Qt::AlignCenter, shown);
+    }
+}
+
+// --- mouse ---------------------------------------------------------------------
+
+void GpsMapView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    m_pressed = true;
+    m_dragging = false;
+    m_pressPos = m_lastDragPos = event->position();
+    event->accept();
+}
+
+void GpsMapView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_pressed)
+        return;
+    const QPointF pos = event->position();
+    if (!m_dragging && (pos - m_pressPos).manhattanLength() < QApplication::startDragDistance())
+        return;
+    if (!m_dragging) {
+        m_dragging = true;
+        setCursor(Qt::ClosedHandCursor);
+    }
+    m_center -= (pos - m_lastDragPos) / Mercator::worldPixels(m_zoom);
+    m_center.setY(std::clamp(m_center.y(), 0.0, 1.0));
+    m_lastDragPos = pos;
+    update();
+}
+
+void GpsMapView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || !m_pressed)
+        return;
+    m_pressed = false;
+    if (m_dragging) {
+        m_dragging = false;
+        setCursor(Qt::OpenHandCursor);
+        return;
+    }
+    if (const auto index = routePointAt(event->position()))
+        emit routePointClicked(int(*index));
+}
+
+void GpsMapView::wheelEvent(QWheelEvent *event)
+{
+    const double steps = event->angleDelta().y() / 120.0;
+    if (steps == 0) {
+        event->ignore();
+        return;
+    }
+    // The point under the cursor stays put, as users of web maps expect.
+    const QPointF pos = event->position();
+    const QPointF before = toWorld(pos);
+    m_zoom = std::clamp(m_zoom + steps * 0.5, kMinZoom, kMaxZoom);
+    m_center += before - toWorld(pos);
+    event->accept();
+    update();
+}

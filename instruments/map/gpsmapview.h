@@ -1,0 +1,97 @@
+#pragma once
+// The route map: the recording's route as one green line, a single marker at the
+// sample of the current playback second and the map recentred on it once per whole
+// second. Between seconds the user may drag and wheel-zoom; the next second takes the
+// map back. Clicking on (or within a few pixels of) a point of the route reports that
+// sample's index, so that the controller can seek there.
+//
+// Tiles come from a TileSource (web tiles or an .mbtiles file); without tiles, the map
+// still shows the route and the marker on a light grid, with a small notice.
+#include <QGeoCoordinate>
+#include <QPointF>
+#include <QWidget>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "instrument.h"
+#include "samplelookup.h"
+
+class TileSource;
+struct TileKey;
+
+class GpsMapView : public QWidget, public Instrument {
+    Q_OBJECT
+public:
+    static constexpr double kSpanDegrees = 0.01;
+    static constexpr double kRouteWidth = 3.0;
+    static constexpr double kMinZoom = 1.0;
+    static constexpr double kMaxZoom = 19.0;
+    static constexpr int kClickRadius = 6; // pixels around a route point that count as on it
+
+    explicit GpsMapView(QWidget *parent = nullptr);
+    ~GpsMapView() override;
+
+    void setGpsData(const Track &track) override;
+    void setCurrentPlayerTime(double seconds) override;
+    // Drops route and marker; the map stays where it is.
+    void clearMapAnotation();
+
+    // The view owns its source; null shows the grid only.
+    void setTileSource(std::unique_ptr<TileSource> source);
+    TileSource *tileSource() const { return m_source.get(); }
+    // OpenStreetMap's standard tiles, or another server of the same URL scheme.
+    void useOpenStreetMap(const QString &urlTemplate = QString());
+    // Switches to an offline map; on failure the current source stays and *error says why.
+    bool useMbtiles(const QString &path, QString *error = nullptr);
+
+    // Where the map looks and what it shows.
+    QGeoCoordinate centerCoordinate() const;
+    double zoomLevel() const { return m_zoom; }
+    void setCenter(const QGeoCoordinate &center, double zoom);
+    QGeoCoordinate markerCoordinate() const; // invalid when there is no marker
+    std::optional<std::size_t> markerIndex() const { return m_markerIndex; }
+    bool hasRoute() const { return !m_route.empty(); }
+    std::size_t routePointCount() const { return m_route.size(); }
+    QPointF screenPosition(const QGeoCoordinate &coordinate) const;
+    // The index of the route point at (or within kClickRadius of) a widget position.
+    std::optional<std::size_t> routePointAt(const QPointF &pos) const;
+    // True when the last paint showed tiles missing for failure (offline, no coverage).
+    bool isShowingNotice() const { return m_noticeShown; }
+
+signals:
+    void routePointClicked(int index);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+
+private:
+    QPointF toScreen(const QPointF &world) const;
+    QPointF toWorld(const QPointF &screen) const;
+    void paintTiles(class QPainter &p, bool *missingForFailure);
+    void paintRoute(QPainter &p) const;
+    void paintMarker(QPainter &p, const QPointF &at) const;
+    void paintOverlays(QPainter &p, bool notice) const;
+    bool drawFallback(QPainter &p, const TileKey &key, const QRectF &target) const;
+
+    Track m_track;
+    std::vector<QPointF> m_route; // world units; NaN for samples without a number
+    SampleLookup m_lookup;
+    std::optional<std::size_t> m_markerIndex;
+    QPointF m_markerWorld;
+    QGeoCoordinate m_markerCoordinate;
+
+    QPointF m_center{0.5, 0.4}; // world units
+    double m_zoom = 2.0;
+    std::unique_ptr<TileSource> m_source;
+
+    QPointF m_pressPos;
+    QPointF m_lastDragPos;
+    bool m_pressed = false;
+    bool m_dragging = false;
+    bool m_noticeShown = false;
+};

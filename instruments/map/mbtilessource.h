@@ -1,0 +1,39 @@
+#pragma once
+// Raster tiles from an offline .mbtiles file: an SQLite database with a "tiles" table
+// (zoom_level, tile_column, tile_row, tile_data; rows counted from the south, TMS)
+// and an optional "metadata" table. The file is opened read-only and checked before
+// it is accepted; a file that is not such a database is refused with a reason.
+#include <memory>
+
+#include "tilesource.h"
+
+class MbtilesTileSource : public TileSource {
+    Q_OBJECT
+public:
+    struct Info {
+        QString name;
+        QString format;      // "png", "jpg", ...
+        QString attribution; // plain text
+        int minZoom = 0;
+        int maxZoom = 0;
+    };
+
+    // The source for path, or null with *error set (file missing, not SQLite, no
+    // tiles table, vector tiles, ...).
+    static std::unique_ptr<MbtilesTileSource> open(const QString &path, QString *error = nullptr,
+                                                   QObject *parent = nullptr);
+    // Checks a file without keeping it open.
+    static bool inspect(const QString &path, Info *info, QString *error);
+    // TMS rows count from the south, XYZ rows from the north; the flip is its own inverse.
+    static int flipRow(int z, int y) { return (1 << z) - y - 1; }
+
+    QString name() const override { return m_info.name; }
+    QString path() const { return m_path; }
+    const Info &info() const { return m_info; }
+
+private:
+    MbtilesTileSource(const QString &path, const Info &info, QObject *parent);
+
+    QString m_path;
+    Info m_info;
+};

@@ -1,0 +1,69 @@
+#include "osmtileworker.h"
+
+#include <QDebug>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+
+#include "osmtilesource.h"
+#include "tilediskcache.h"
+
+OsmTileWorker::OsmTileWorker(QString urlTemplate, QString cacheDirectory)
+    : TileWorker(OsmTileSource::kMaxParallel), m_urlTemplate(std::move(urlTemplate)),
+      m_cacheDirectory(std::move(cacheDirectory))
+{
+}
+
+void OsmTileWorker::setUp()
+{
+    m_nam = new QNetworkAccessManager(this);
+    m_cache = new TileDiskCache(this);
+    m_cache->setCacheDirectory(m_cacheDirectory);
+    m_cache->setMaximumCacheSize(kDiskCacheBytes);
+    m_nam->setCache(m_cache);
+}
+
+void OsmTileWorker::fetch(const TileKey &key)
+{
+    const QUrl url = OsmTileSource::tileUrl(m_urlTemplate, key);
+    if (!url.isValid()) {
+        done(key, {});
+        return;
+    }
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::UserAgentHeader, OsmTileSource::userAgent());
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::PreferCache);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, true);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setTransferTimeout(kTransferTimeoutMs);
+    QNetworkReply *reply = m_nam->get(request);
+    connect(reply, &QNetworkReply::finished, this, [this, reply, key] { finished(reply, key); });
+}
+
+void OsmTileWorker::finished(QNetworkReply *reply, const TileKey &key)
+{
+    reply->deleteLater();
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (reply->error() == QNetworkReply::NoError && (status == 0 || (status >= 200 && status < 400))) {
+        const QImage image = decode(reply->readAll());
+        if (!image.isNull()) {
+            done(key, image);
+            return;
+        }
+        qDebug() << "map tile" << key.toString() << "is not a picture";
+    } else {
+        qDebug() << "map tile" << key.toString() << "failed:" << reply->errorString();
+    }
+    // Offline with an outdated copy on disk: an old map beats none.
+    done(key, staleCopy(reply->request().url()));
+}
+
+QImage OsmTileWorker::staleCopy(const QUrl &url) const
+{
+    QIODevice *device = m_cache->data(url);
+    if (!device)
+        return {};
+    const QImage image = decode(device->readAll());
+    delete device;
+    return image;
+}

@@ -1,0 +1,61 @@
+#include "tileworker.h"
+
+#include <QTimer>
+
+void TileWorker::begin()
+{
+    setUp();
+    m_ready = true;
+    schedulePump();
+}
+
+void TileWorker::setWanted(const QList<TileKey> &keys)
+{
+    m_queue.clear();
+    for (const TileKey &k : keys)
+        if (k.isValid() && !m_inFlight.contains(k) && !m_queue.contains(k))
+            m_queue.append(k);
+    schedulePump();
+}
+
+void TileWorker::done(const TileKey &key, const QImage &image)
+{
+    m_inFlight.remove(key);
+    if (image.isNull())
+        emit failed(key);
+    else
+        emit loaded(key, image);
+    schedulePump();
+}
+
+QImage TileWorker::decode(const QByteArray &bytes)
+{
+    QImage image;
+    if (bytes.isEmpty() || !image.loadFromData(bytes))
+        return {};
+    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+// Pumping from the event loop rather than from done() keeps a source whose fetches end
+// at once (a local file) from recursing, and lets a newer wanted list arrive in between.
+void TileWorker::schedulePump()
+{
+    if (m_pumpScheduled || !m_ready)
+        return;
+    m_pumpScheduled = true;
+    QTimer::singleShot(0, this, [this] {
+        m_pumpScheduled = false;
+        pump();
+    });
+}
+
+void TileWorker::pump()
+{
+    while (m_inFlight.size() < m_maxParallel && !m_queue.isEmpty()) {
+        const TileKey key = m_queue.takeFirst();
+        m_inFlight.insert(key);
+        fetch(key);
+        if (!m_inFlight.contains(key))
+            return; // ended at once; done() has scheduled the next round
+    }
+}

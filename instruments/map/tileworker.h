@@ -1,0 +1,47 @@
+#pragma once
+// The part of a tile source that runs on the source's own thread: it keeps the queue
+// of tiles the view wants now, starts at most maxParallel fetches at a time and reports
+// each tile decoded (or failed). Tiles that left the queue before they were started are
+// never fetched: only what is on screen is loaded.
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QSet>
+
+#include "tilekey.h"
+
+class TileWorker : public QObject {
+    Q_OBJECT
+public:
+    explicit TileWorker(int maxParallel) : m_maxParallel(maxParallel < 1 ? 1 : maxParallel) {}
+
+    // Runs on the worker thread once it has started, before the first fetch.
+    virtual void setUp() {}
+
+public slots:
+    // Replaces the queue; tiles already being fetched run to their end.
+    void setWanted(const QList<TileKey> &keys);
+    void begin();
+
+signals:
+    void loaded(const TileKey &key, const QImage &image);
+    void failed(const TileKey &key);
+
+protected:
+    // Starts fetching key; the worker must call done() for it exactly once, now or later.
+    virtual void fetch(const TileKey &key) = 0;
+    // Reports a fetch as ended: a null image means the tile could not be had.
+    void done(const TileKey &key, const QImage &image);
+    // Decodes a tile's bytes into a picture ready for fast drawing; null when undecodable.
+    static QImage decode(const QByteArray &bytes);
+
+private:
+    void pump();
+    void schedulePump();
+
+    QList<TileKey> m_queue;
+    QSet<TileKey> m_inFlight;
+    int m_maxParallel;
+    bool m_ready = false;
+    bool m_pumpScheduled = false;
+};
