@@ -31,11 +31,11 @@ float truncDiv(float v, double c)
     return static_cast<float>(std::trunc(std::trunc(static_cast<double>(v)) / c));
 }
 
-// ddmm.mmmm -> decimal degrees, in the camera's single precision.
+// ddmm.mmmm -> decimal degrees, rounded once into the float field.
 float fromDegreesMinutes(float v)
 {
-    const float d = truncDiv(v, 100.0);
-    return (v / 100 - d) * 100 / 60 + d;
+    const double d = truncDiv(v, 100.0);
+    return static_cast<float>((static_cast<double>(v) / 100 - d) * 100 / 60 + d);
 }
 
 } // namespace
