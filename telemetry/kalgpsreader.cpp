@@ -1,0 +1,156 @@
+#include "kalgpsreader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "kalgpsstate.h"
+
+namespace {
+constexpr size_t kMinWindow = 4096;
+constexpr size_t kMaxWindow = 4u << 20;
+// Reads at least this long bypass the window and land in the caller's buffer directly.
+constexpr size_t kDirectRead = 256u << 10;
+}
+
+KalGpsFile::~KalGpsFile()
+{
+    close();
+}
+
+bool KalGpsFile::open(const char* path)
+{
+    close();
+    if (!path)
+        return false;
+    fd_ = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0)
+        return false;
+    struct stat st {};
+    if (fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+void KalGpsFile::close()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    size_ = -1;
+    std::free(cache_);
+    cache_ = nullptr;
+    cacheCap_ = cacheLength_ = window_ = 0;
+    cacheOffset_ = 0;
+}
+
+int64_t KalGpsFile::length()
+{
+    if (fd_ < 0)
+        return 0;
+    off_t end = lseek(fd_, 0, SEEK_END);
+    if (end < 0)
+        return 0;
+    lseek(fd_, 0, SEEK_SET);
+    if (end != size_) {
+        // The file changed under us; what the window holds may be stale.
+        cacheLength_ = 0;
+        size_ = end;
+    }
+    return end;
+}
+
+int64_t KalGpsFile::readDirect(unsigned char* dst, int64_t offset, size_t length)
+{
+    size_t done = 0;
+    while (done < length) {
+        ssize_t n = pread(fd_, dst + done, length - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    return static_cast<int64_t>(done);
+}
+
+bool KalGpsFile::fill(int64_t offset, size_t length)
+{
+    bool forward = cacheLength_ > 0 && offset >= cacheOffset_ &&
+                   offset <= cacheOffset_ + static_cast<int64_t>(cacheLength_ + window_);
+    window_ = forward ? std::min(window_ * 2, kMaxWindow) : kMinWindow;
+    size_t want = std::max(window_, length);
+    if (want > cacheCap_) {
+        auto* grown = static_cast<unsigned char*>(std::realloc(cache_, want));
+        if (!grown)
+            return false;
+        cache_ = grown;
+        cacheCap_ = want;
+    }
+    cacheOffset_ = offset;
+    cacheLength_ = static_cast<size_t>(readDirect(cache_, offset, want));
+    return true;
+}
+
+int64_t KalGpsFile::read(void* buffer, int64_t offset, uint32_t length)
+{
+    if (!buffer || length == 0)
+        return 0;
+    std::memset(buffer, 0, length);
+    if (fd_ < 0 || offset < 0)
+        return 0;
+    auto* dst = static_cast<unsigned char*>(buffer);
+    if (length >= kDirectRead)
+        return readDirect(dst, offset, length);
+    int64_t end = offset + length;
+    bool hit = cacheLength_ > 0 && offset >= cacheOffset_ &&
+               end <= cacheOffset_ + static_cast<int64_t>(cacheLength_);
+    if (!hit) {
+        // A read that ran into the end of what the window could hold is redone from the file.
+        if (!fill(offset, length))
+            return readDirect(dst, offset, length);
+    }
+    int64_t from = offset - cacheOffset_;
+    int64_t avail = static_cast<int64_t>(cacheLength_) - from;
+    if (avail <= 0)
+        return 0;
+    size_t n = static_cast<size_t>(std::min<int64_t>(avail, length));
+    std::memcpy(dst, cache_ + from, n);
+    return static_cast<int64_t>(n);
+}
+
+int64_t GetFileLength(KalGpsFile* file)
+{
+    const KalGpsState& st = kalGpsState();
+    if (st.fType == 0)
+        return file ? file->length() : 0;
+    if (st.fType == 1 && st.readcb) {
+        int64_t n = st.readcb(nullptr, 0, 0, 0);
+        return n > 0 ? n : 0;
+    }
+    return 0;
+}
+
+int64_t ReadData(void* buffer, int64_t offset, uint32_t length, KalGpsFile* file)
+{
+    const KalGpsState& st = kalGpsState();
+    if (st.fType == 0)
+        return file ? file->read(buffer, offset, length) : 0;
+    if (!buffer || length == 0 || offset < 0)
+        return 0;
+    // Cleared here too: the decoders look at the whole buffer even after a short read.
+    std::memset(buffer, 0, length);
+    if (st.fType != 1 || !st.readcb)
+        return 0;
+    int64_t n = st.readcb(buffer, static_cast<uint64_t>(offset), length, 1);
+    if (n <= 0)
+        return 0;
+    // A callback that claims more than it was asked for does not widen the buffer.
+    return n > static_cast<int64_t>(length) ? length : n;
+}

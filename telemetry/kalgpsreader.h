@@ -1,0 +1,47 @@
+// Reading a recording: a local file through a read-ahead window, or the caller's read callback.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The recording being scanned. With read mode 0 it owns the open local file; with mode 1
+// every read goes through the parser's read callback and no file is opened.
+class KalGpsFile {
+public:
+    KalGpsFile() = default;
+    ~KalGpsFile();
+    KalGpsFile(const KalGpsFile&) = delete;
+    KalGpsFile& operator=(const KalGpsFile&) = delete;
+
+    // Opens a local file for reading; false when it cannot be opened.
+    bool open(const char* path);
+    void close();
+    bool isOpen() const { return fd_ >= 0; }
+
+    // Positioned read of a local file: clears length bytes of buffer, copies what the file
+    // holds there and returns the count (0 on failure or past the end).
+    int64_t read(void* buffer, int64_t offset, uint32_t length);
+    int64_t length();
+
+private:
+    int64_t readDirect(unsigned char* dst, int64_t offset, size_t length);
+    bool fill(int64_t offset, size_t length);
+
+    int fd_ = -1;
+    int64_t size_ = -1;
+    // Read-ahead window: small for scattered reads (atom headers, table entries), growing
+    // while the reads run forward through the file (transport-stream packets).
+    unsigned char* cache_ = nullptr;
+    size_t cacheCap_ = 0;
+    int64_t cacheOffset_ = 0;
+    size_t cacheLength_ = 0;
+    size_t window_ = 0;
+};
+
+// Length of the recording: the local file's size (mode 0), the callback's answer (mode 1),
+// 0 otherwise.
+int64_t GetFileLength(KalGpsFile* file);
+
+// Reads up to length bytes at offset into buffer (which is cleared first); returns the count,
+// 0 when the read failed. Never more than length, never negative.
+int64_t ReadData(void* buffer, int64_t offset, uint32_t length, KalGpsFile* file);

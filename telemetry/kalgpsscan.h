@@ -1,0 +1,43 @@
+// Container scanning and track pretreatment: the library's internal entry points.
+#pragma once
+
+#include <cstdint>
+
+#include "kalgpsreader.h"
+#include "kalgpsstate.h"
+
+// Scans the recording at path (type 0: local file; 1: through the read callback, the path
+// giving only the extension) and returns the number of samples now on the sample list.
+int32_t kalGpsPaser(const char* path, int32_t type);
+void kalGpsPaserInit();
+void kalGpsPaserCallBack(KalGpsReadCb callback);
+void kalGpsPaserExit();
+
+// Distance back from the end of the file to the camera-chip trailer region, or 0 without one.
+int64_t kalGpsSkipPosition(KalGpsFile* file);
+// Finds the trailer region's skip atom and decodes it as text blocks.
+void kalGpsJieLi(KalGpsFile* file, int64_t distance);
+
+// Decoder of one region: buffer and size.
+using KalGpsRegionDecoder = void (*)(const unsigned char* buffer, int32_t size);
+// Takes every segment off the segment list in insertion order and hands each region that
+// passes the size rule and can be read to decode.
+void kalGpsDecodeSegments(KalGpsFile* file, KalGpsRegionDecoder decode);
+// Adds {offset, size} to the segment list (dropped when memory is short).
+void kalGpsAddSegment(int64_t offset, uint64_t size);
+
+// The two passes over MP4/MOV atoms.
+void kalGpsScanMp4(KalGpsFile* file);
+
+// Transport-stream packets of the telemetry PIDs.
+void kalGpsScanTs(KalGpsFile* file);
+
+// Cleans the sample list: re-indexing, validity, bearings, G-sensor list, gap filling.
+int32_t kalGpsPretreatInfo();
+// Initial bearing from point 1 to point 2 in degrees, [0, 360).
+float kalGpsHeading(float lat1, float lon1, float lat2, float lon2);
+
+// Most samples the pretreatment lets a track grow to by filling gaps.
+constexpr int64_t kGpsFilledTrackMax = 1 << 20;
+// Most gaps the pretreatment records.
+constexpr int kGpsGapTableMax = 200;

@@ -1,0 +1,66 @@
+// Shared helpers of the container scanners: big-endian fields and table reads.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "kalgpsreader.h"
+
+inline uint32_t kalBe32(const unsigned char* p)
+{
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+}
+
+inline uint16_t kalBe16(const unsigned char* p)
+{
+    return uint16_t((p[0] << 8) | p[1]);
+}
+
+inline uint64_t kalBe64(const unsigned char* p)
+{
+    return (uint64_t(kalBe32(p)) << 32) | kalBe32(p + 4);
+}
+
+inline uint32_t kalLe32(const unsigned char* p)
+{
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+// Reads a table of `bytes` bytes at offset in pieces (so a hostile size costs no memory) and
+// calls fn(entry) for each whole entry of entrySize bytes. Entries past the end of the
+// recording are not visited. Returns false when the read failed (nothing could be read, an
+// empty table, or no memory), which callers treat as the failed read of the whole table.
+template <typename Fn>
+bool kalGpsReadTable(KalGpsFile* file, int64_t offset, uint64_t bytes, uint32_t entrySize, Fn fn)
+{
+    constexpr uint32_t kChunkEntries = 16384;
+    uint64_t entries = bytes / entrySize;
+    if (bytes == 0 || offset < 0)
+        return false;
+    uint32_t chunk = entrySize * kChunkEntries;
+    auto* buf = static_cast<unsigned char*>(std::malloc(chunk));
+    if (!buf)
+        return false;
+    bool readAny = false;
+    // A table shorter than one entry is still read (and then has no entry to visit).
+    uint64_t done = 0;
+    do {
+        uint64_t left = entries - done;
+        uint32_t want = left ? uint32_t(std::min<uint64_t>(left, kChunkEntries)) * entrySize
+                             : uint32_t(std::min<uint64_t>(bytes, chunk));
+        int64_t n = ReadData(buf, offset + int64_t(done * entrySize), want, file);
+        if (n <= 0)
+            break;
+        readAny = true;
+        uint64_t whole = std::min<uint64_t>(want / entrySize, (uint64_t(n) + entrySize - 1) / entrySize);
+        for (uint64_t i = 0; i < whole; ++i)
+            fn(buf + i * entrySize);
+        done += whole;
+        if (uint64_t(n) < want)
+            break;
+    } while (done < entries);
+    std::free(buf);
+    return readAny;
+}
