@@ -1,0 +1,102 @@
+#include "medialistmodel.h"
+
+#include <QApplication>
+#include <QPalette>
+
+MediaListModel::MediaListModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+int MediaListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_records.size());
+}
+
+int MediaListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : 1;
+}
+
+QVariant MediaListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_records.size())
+        return {};
+    const bool current = index.row() == m_highlighted;
+    switch (role) {
+    case Qt::DisplayRole:
+        return m_records.at(index.row()).fName;
+    case Qt::ToolTipRole:
+        return m_records.at(index.row()).fName;
+    case Qt::BackgroundRole:
+        if (current)
+            return QApplication::palette().brush(QPalette::Active, QPalette::Highlight);
+        return {};
+    case Qt::ForegroundRole:
+        if (current)
+            return QApplication::palette().brush(QPalette::Active, QPalette::HighlightedText);
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant MediaListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && section == 0 && role == Qt::DisplayRole)
+        return m_title;
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+Qt::ItemFlags MediaListModel::flags(const QModelIndex &index) const
+{
+    // Enabled but neither selectable nor editable: clicks never move the highlight.
+    return index.isValid() ? Qt::ItemIsEnabled : Qt::NoItemFlags;
+}
+
+void MediaListModel::setRecords(const QList<MFileModel> &records)
+{
+    beginResetModel();
+    m_records = records;
+    if (m_highlighted >= m_records.size())
+        m_highlighted = -1;
+    endResetModel();
+}
+
+void MediaListModel::insertRecord(int row, const MFileModel &record)
+{
+    row = qBound(0, row, int(m_records.size()));
+    beginInsertRows({}, row, row);
+    m_records.insert(row, record);
+    if (m_highlighted >= row)
+        ++m_highlighted;
+    endInsertRows();
+}
+
+void MediaListModel::removeRecord(int row)
+{
+    if (row < 0 || row >= m_records.size())
+        return;
+    beginRemoveRows({}, row, row);
+    m_records.removeAt(row);
+    if (m_highlighted == row)
+        m_highlighted = -1;
+    else if (m_highlighted > row)
+        --m_highlighted;
+    endRemoveRows();
+}
+
+void MediaListModel::setColumnTitle(const QString &title)
+{
+    m_title = title;
+    emit headerDataChanged(Qt::Horizontal, 0, 0);
+}
+
+void MediaListModel::setHighlightedRow(int row)
+{
+    if (row >= m_records.size())
+        row = -1;
+    const int old = m_highlighted;
+    m_highlighted = row;
+    if (old >= 0 && old < m_records.size())
+        emit dataChanged(index(old, 0), index(old, 0));
+    if (row >= 0)
+        emit dataChanged(index(row, 0), index(row, 0));
+}

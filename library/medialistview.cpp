@@ -1,0 +1,385 @@
+#include "medialistview.h"
+
+#include <QAction>
+#include <QDebug>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QTimer>
+#include <QToolTip>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "medialistmodel.h"
+#include "mlanguagemanager.h"
+#include "notificationhub.h"
+
+namespace {
+constexpr int kSelectDelayMs = 100;
+
+// Shows the whole name in a tip only when the column cuts it short.
+class NameDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override
+    {
+        if (event && event->type() == QEvent::ToolTip) {
+            QStyleOptionViewItem opt = option;
+            initStyleOption(&opt, index);
+            const int textWidth = opt.fontMetrics.horizontalAdvance(opt.text) + 8;
+            if (textWidth <= opt.rect.width()) {
+                QToolTip::hideText();
+                return true;
+            }
+        }
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    }
+};
+
+int platformAlert(const QString &title, const QString &text, const QStringList &buttons)
+{
+    QMessageBox box(QMessageBox::Warning, title, title);
+    box.setInformativeText(text);
+    QList<QAbstractButton *> added;
+    for (const QString &b : buttons)
+        added.append(box.addButton(b, QMessageBox::AcceptRole));
+    if (added.isEmpty())
+        added.append(box.addButton(QMessageBox::Ok));
+    box.exec();
+    const int i = int(added.indexOf(box.clickedButton()));
+    return 1000 + (i < 0 ? int(added.size()) - 1 : i);
+}
+} // namespace
+
+MediaListView::MediaListView(QWidget *parent, MediaListStore store)
+    : QWidget(parent), m_alert(platformAlert), m_store(std::move(store))
+{
+    setObjectName(QStringLiteral("listTableView"));
+    m_model = new MediaListModel(this);
+
+    m_table = new QTableView(this);
+    m_table->setModel(m_model);
+    m_table->setObjectName(QStringLiteral("nameColume"));
+    m_table->setItemDelegate(new NameDelegate(m_table));
+    m_table->setFrameShape(QFrame::NoFrame);
+    m_table->setFocusPolicy(Qt::NoFocus);
+    m_table->setAlternatingRowColors(true);
+    m_table->setSelectionMode(QAbstractItemView::NoSelection);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setShowGrid(false);
+    m_table->setWordWrap(false);
+    m_table->setTextElideMode(Qt::ElideRight);
+    m_table->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->horizontalHeader()->setHighlightSections(false);
+    m_table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_table->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_table->viewport()->installEventFilter(this);
+    m_table->viewport()->setAcceptDrops(true);
+    setAcceptDrops(true);
+    installEventFilter(this);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(1, 1, 1, 1);  // room for the grey border
+    layout->addWidget(m_table);
+
+    m_menu = new QMenu(this);
+    connect(m_table, &QTableView::customContextMenuRequested, this, [this](const QPoint &pos) {
+        const int row = m_table->indexAt(pos).row();
+        menuWillOpen(m_menu, row);
+        if (!m_menu->isEmpty())
+            m_menu->popup(m_table->viewport()->mapToGlobal(pos));
+    });
+    connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
+        doubleClick(index.isValid() ? index.row() : -1);
+    });
+
+    NotificationHub::defaultCenter()->observe(QString::fromLatin1(kChangeLanguageNocation), this,
+                                              [this](const QVariant &) { setStringValue(); });
+    NotificationHub::defaultCenter()->observe(QString::fromLatin1(kPlayFile), this,
+                                              [this](const QVariant &object) { loadMoreVideoInfo(object); });
+
+    setStringValue();
+    m_model->setRecords(m_store.load());
+}
+
+MediaListView::~MediaListView() = default;
+
+const QList<MFileModel> &MediaListView::dataArray() const
+{
+    return m_model->records();
+}
+
+int MediaListView::highlightedRow() const
+{
+    return m_model->highlightedRow();
+}
+
+void MediaListView::setStringValue()
+{
+    m_model->setColumnTitle(MLanguageManager::DPLocalizedString(QStringLiteral("File.name")));
+}
+
+bool MediaListView::isAcceptedMediaPath(const QString &path)
+{
+    static const char *const endings[] = {".mp4", ".MP4", ".mov", ".MOV", ".ts", ".TS"};
+    for (const char *e : endings)
+        if (path.endsWith(QLatin1String(e)))
+            return true;
+    return false;
+}
+
+QStringList MediaListView::acceptedPaths(const QMimeData *mime)
+{
+    QStringList paths;
+    if (!mime)
+        return paths;
+    for (const QUrl &url : mime->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        const QString path = url.toLocalFile();
+        if (isAcceptedMediaPath(path))
+            paths.append(path);
+    }
+    return paths;
+}
+
+bool MediaListView::canAcceptDrag(const QMimeData *mime) const
+{
+    return !acceptedPaths(mime).isEmpty();
+}
+
+void MediaListView::dropFiles(const QMimeData *mime)
+{
+    const QStringList paths = acceptedPaths(mime);
+    if (m_delegate)
+        m_delegate->mediaPlayerReadFileList(this, paths);
+}
+
+bool MediaListView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_table->viewport() || watched == this) {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto *e = static_cast<QDropEvent *>(event);
+            if (canAcceptDrag(e->mimeData())) {
+                e->setDropAction(Qt::CopyAction);
+                e->accept();
+            } else {
+                e->ignore();
+            }
+            return true;
+        }
+        case QEvent::Drop: {
+            auto *e = static_cast<QDropEvent *>(event);
+            dropFiles(e->mimeData());
+            e->setDropAction(Qt::CopyAction);
+            e->accept();
+            return true;
+        }
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MediaListView::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    QPainter p(this);
+    p.setPen(QColor(197, 197, 197));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void MediaListView::loadMoreVideoInfo(const QVariant &object)
+{
+    QStringList paths;
+    if (object.canConvert<QList<QUrl>>()) {
+        for (const QUrl &url : object.value<QList<QUrl>>())
+            if (url.isLocalFile())
+                paths.append(url.toLocalFile());
+    }
+    if (paths.isEmpty() && object.canConvert<QStringList>())
+        paths = object.toStringList();
+    QList<QVariantMap> items;
+    for (const QString &path : std::as_const(paths)) {
+        if (path.isEmpty())
+            continue;
+        items.prepend(MFileModel::fromPath(path).toDictionary());
+    }
+    if (!items.isEmpty())
+        loadMediaData(items);
+}
+
+bool MediaListView::isFileModelExit(const MFileModel &model) const
+{
+    return getIndexWithModel(model) >= 0;
+}
+
+int MediaListView::getIndexWithModel(const MFileModel &model) const
+{
+    const auto &records = m_model->records();
+    for (int i = 0; i < records.size(); ++i)
+        if (records.at(i).fLocalPath == model.fLocalPath)
+            return i;
+    return -1;
+}
+
+void MediaListView::loadMediaData(const QList<QVariantMap> &items)
+{
+    std::optional<MFileModel> found;
+    bool added = false;
+    for (const QVariantMap &dict : items) {
+        const MFileModel m = MFileModel::initWithDictionary(dict);
+        if (m.fLocalPath.isEmpty())
+            continue;  // nothing to play or to identify it by
+        const int listed = getIndexWithModel(m);
+        if (listed >= 0) {
+            found = m_model->records().at(listed);
+        } else {
+            m_model->insertRecord(0, m);
+            added = true;
+        }
+    }
+    if (m_model->records().isEmpty())
+        return;
+    m_curIndex = found ? qMax(0, getIndexWithModel(*found)) : 0;
+    if (added)
+        persist();
+    selectAfterDelay(m_model->records().at(m_curIndex));
+}
+
+void MediaListView::selectAfterDelay(const MFileModel &model)
+{
+    QTimer::singleShot(kSelectDelayMs, this, [this, model] { selectModelToPlay(model); });
+}
+
+void MediaListView::selectModelToPlay(const MFileModel &model)
+{
+    if (m_delegate)
+        m_delegate->mediaPlayerDidSelectModel(this, model);
+    if (m_curIndex >= 0 && m_curIndex < m_model->records().size()) {
+        m_model->setHighlightedRow(m_curIndex);
+        m_table->scrollTo(m_model->index(m_curIndex, 0));
+    }
+}
+
+void MediaListView::alert(const QString &textKey)
+{
+    if (m_alert)
+        m_alert(MLanguageManager::DPLocalizedString(QStringLiteral("Prompt")),
+                MLanguageManager::DPLocalizedString(textKey),
+                {MLanguageManager::DPLocalizedString(QStringLiteral("OK"))});
+}
+
+void MediaListView::preVideoAction()
+{
+    const int n = int(m_model->records().size());
+    if (n == 0)
+        return;
+    m_curIndex = qMin(m_curIndex, n - 1);
+    if (m_curIndex > 0) {
+        --m_curIndex;
+        selectModelToPlay(m_model->records().at(m_curIndex));
+    } else {
+        alert(QStringLiteral("the.First.one"));
+    }
+}
+
+void MediaListView::nextVideoAction()
+{
+    const int n = int(m_model->records().size());
+    if (n == 0)
+        return;
+    m_curIndex = qMin(m_curIndex, n - 1);
+    if (m_curIndex + 1 == n) {
+        alert(QStringLiteral("the.Last.one"));
+    } else {
+        ++m_curIndex;
+        selectModelToPlay(m_model->records().at(m_curIndex));
+    }
+}
+
+void MediaListView::autoplayNext()
+{
+    const int n = int(m_model->records().size());
+    if (m_curIndex + 1 >= n)
+        return;
+    ++m_curIndex;
+    selectModelToPlay(m_model->records().at(m_curIndex));
+}
+
+void MediaListView::doubleClick(int row)
+{
+    if (row < 0 || row >= m_model->records().size())
+        return;
+    m_curIndex = row;
+    m_clickedRow = row;
+    const MFileModel m = m_model->records().at(row);
+    QFile file(m.fLocalPath);
+    if (QFileInfo(m.fLocalPath).isFile() && file.open(QIODevice::ReadOnly)) {
+        file.close();
+        selectModelToPlay(m);
+        return;
+    }
+    alert(QStringLiteral("Cannot.find.the.file.under.the.path"));
+    removeRow(row);
+}
+
+void MediaListView::menuWillOpen(QMenu *menu, int clickedRow)
+{
+    m_clickedRow = clickedRow;
+    if (!menu)
+        return;
+    menu->clear();
+    if (clickedRow < 0 || clickedRow >= m_model->records().size())
+        return;
+    QAction *action = menu->addAction(MLanguageManager::DPLocalizedString(QStringLiteral("Delete")));
+    connect(action, &QAction::triggered, this, &MediaListView::deleteMedia);
+}
+
+void MediaListView::deleteMedia()
+{
+    removeRow(m_clickedRow);
+}
+
+void MediaListView::removeRow(int row)
+{
+    if (row < 0 || row >= m_model->records().size())
+        return;
+    const MFileModel m = m_model->records().at(row);
+    const bool isSelect = row == m_curIndex;
+    m_model->removeRecord(row);
+    // Keep curIndex on the same record when it survives; when the current record itself
+    // goes, stay at its position (now the record that followed it), within the list.
+    const int n = int(m_model->records().size());
+    if (row < m_curIndex)
+        --m_curIndex;
+    m_curIndex = n == 0 ? 0 : qBound(0, m_curIndex, n - 1);
+    m_clickedRow = -1;
+    persist();
+    if (m_delegate)
+        m_delegate->mediaPlayerDidDeleteModelIsSelect(this, m, isSelect);
+}
+
+void MediaListView::persist()
+{
+    if (!m_store.save(m_model->records()))
+        qWarning() << "media list not saved to" << m_store.path();
+}

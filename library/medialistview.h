@@ -1,0 +1,90 @@
+#pragma once
+// The panel that lists the opened recordings and decides which one plays: recordings
+// enter through "kPlayFile", drops and loadMediaData(); previous/next/automatic next
+// and removal move the current record; the receiver is told through
+// MediaPlayerDelegate. The list is kept across runs in "mediaList".
+#include <QList>
+#include <QStringList>
+#include <QVariantMap>
+#include <QWidget>
+#include <functional>
+
+#include "mediaplayerdelegate.h"
+#include "medialiststore.h"
+#include "mfilemodel.h"
+
+class MediaListModel;
+class QMenu;
+class QTableView;
+class QMimeData;
+
+class MediaListView : public QWidget {
+    Q_OBJECT
+public:
+    // Shows a modal alert (title, text, buttons) and answers 1000 for the first button.
+    using AlertHandler = std::function<int(const QString &, const QString &, const QStringList &)>;
+
+    // Reads the stored list (without playing anything) from store's file.
+    explicit MediaListView(QWidget *parent = nullptr, MediaListStore store = MediaListStore());
+    ~MediaListView() override;
+
+    void setDelegate(MediaPlayerDelegate *delegate) { m_delegate = delegate; }
+    MediaPlayerDelegate *delegate() const { return m_delegate; }
+    // Replaces the platform alert, for tests and embedding.
+    void setAlertHandler(AlertHandler handler) { m_alert = std::move(handler); }
+
+    const QList<MFileModel> &dataArray() const;
+    int curIndex() const { return m_curIndex; }
+    int highlightedRow() const;
+    QTableView *tableView() const { return m_table; }
+    MediaListModel *model() const { return m_model; }
+    const MediaListStore &store() const { return m_store; }
+
+    // Adds records ({"fName", "fLocalPath"}) at the top, skipping listed paths, makes one
+    // current and selects it for playback 0.1 s later.
+    void loadMediaData(const QList<QVariantMap> &items);
+    // Handler of "kPlayFile": the object is a list of file URLs (or of paths).
+    void loadMoreVideoInfo(const QVariant &object);
+    bool isFileModelExit(const MFileModel &model) const;
+    int getIndexWithModel(const MFileModel &model) const;
+    void selectModelToPlay(const MFileModel &model);
+    void preVideoAction();
+    void nextVideoAction();
+    void autoplayNext();
+    // The table's double action on row (-1: nothing under the pointer).
+    void doubleClick(int row);
+    // Removes the clicked row (the row the context menu or double click was for).
+    void deleteMedia();
+    // Fills the context menu for the row under the pointer (-1: none).
+    void menuWillOpen(QMenu *menu, int clickedRow);
+    int clickedRow() const { return m_clickedRow; }
+
+    // Re-titles the column in the current language.
+    void setStringValue();
+
+    // The case-sensitive ending test of drops.
+    static bool isAcceptedMediaPath(const QString &path);
+    static QStringList acceptedPaths(const QMimeData *mime);
+    // Drop plumbing, reachable without a real drag for tests.
+    bool canAcceptDrag(const QMimeData *mime) const;
+    void dropFiles(const QMimeData *mime);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void alert(const QString &textKey);
+    void persist();
+    void removeRow(int row);
+    void selectAfterDelay(const MFileModel &model);
+
+    MediaPlayerDelegate *m_delegate = nullptr;
+    AlertHandler m_alert;
+    MediaListModel *m_model = nullptr;
+    QTableView *m_table = nullptr;
+    QMenu *m_menu = nullptr;
+    MediaListStore m_store;
+    int m_curIndex = 0;
+    int m_clickedRow = -1;
+};

@@ -1,0 +1,303 @@
+#include <QFile>
+#include <QMenu>
+#include <QMimeData>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QtTest>
+
+#include "medialistmodel.h"
+#include "medialistview.h"
+#include "mlanguagemanager.h"
+#include "notificationhub.h"
+#include "preferences.h"
+
+namespace {
+struct Recorder : MediaPlayerDelegate {
+    QStringList selected;
+    QList<QPair<QString, bool>> deleted;
+    QList<QStringList> fileLists;
+    void mediaPlayerDidSelectModel(QObject *, const MFileModel &m) override { selected << m.fLocalPath; }
+    void mediaPlayerDidDeleteModelIsSelect(QObject *, const MFileModel &m, bool isSelect) override
+    {
+        deleted.append({m.fLocalPath, isSelect});
+    }
+    void mediaPlayerReadFileList(QObject *, const QStringList &paths) override { fileLists << paths; }
+};
+
+QVariantMap item(const QString &path)
+{
+    return MFileModel::fromPath(path).toDictionary();
+}
+
+QStringList paths(const MediaListView &v)
+{
+    QStringList out;
+    for (const MFileModel &m : v.dataArray())
+        out << m.fLocalPath;
+    return out;
+}
+} // namespace
+
+class TestMediaListView : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    Recorder m_rec;
+    QStringList m_alerts;
+    std::unique_ptr<MediaListView> m_view;
+
+    std::unique_ptr<MediaListView> makeView()
+    {
+        auto v = std::make_unique<MediaListView>(nullptr, MediaListStore(m_dir.filePath("mediaList")));
+        v->setDelegate(&m_rec);
+        v->setAlertHandler([this](const QString &, const QString &text, const QStringList &) {
+            m_alerts << text;
+            return 1000;
+        });
+        return v;
+    }
+
+    // Adds paths (already reversed as the callers do) and waits for the deferred selection.
+    void add(const QStringList &reversed)
+    {
+        QList<QVariantMap> items;
+        for (const QString &p : reversed)
+            items << item(p);
+        const int before = int(m_rec.selected.size());
+        m_view->loadMediaData(items);
+        QTRY_COMPARE(m_rec.selected.size(), before + 1);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().clear();
+        QSettings().setValue(kSelectLanguage, "en");
+    }
+
+    void init()
+    {
+        QFile::remove(m_dir.filePath("mediaList"));
+        m_rec = Recorder();
+        m_alerts.clear();
+        m_view = makeView();
+    }
+
+    void addingFollowsOrderAndDuplicateRules()
+    {
+        // The callers reverse the offered order: offering A, B hands over [B, A].
+        m_view->loadMediaData({item("/v/B.mp4"), item("/v/A.mp4")});
+        QCOMPARE(paths(*m_view), (QStringList{"/v/A.mp4", "/v/B.mp4"}));
+        QCOMPARE(m_view->curIndex(), 0);
+        QVERIFY(m_rec.selected.isEmpty());  // selection is deferred by 0.1 s
+        QTRY_COMPARE(m_rec.selected, QStringList{"/v/A.mp4"});
+        QCOMPARE(m_view->highlightedRow(), 0);
+
+        // With [X] listed, adding [A, X, B] (offered order) gives [A, B, X], X current.
+        init();
+        add({"/v/X.mp4"});
+        add({"/v/B.mp4", "/v/X.mp4", "/v/A.mp4"});
+        QCOMPARE(paths(*m_view), (QStringList{"/v/A.mp4", "/v/B.mp4", "/v/X.mp4"}));
+        QCOMPARE(m_view->curIndex(), 2);
+        QCOMPARE(m_rec.selected.last(), QString("/v/X.mp4"));
+        QCOMPARE(m_view->highlightedRow(), 2);
+
+        // Adding a listed record alone leaves the list and plays it again.
+        add({"/v/B.mp4"});
+        QCOMPARE(m_view->dataArray().size(), 3);
+        QCOMPARE(m_view->curIndex(), 1);
+        QCOMPARE(m_rec.selected.last(), QString("/v/B.mp4"));
+
+        // Paths are compared exactly: a different case is another recording.
+        add({"/v/b.mp4"});
+        QCOMPARE(m_view->dataArray().size(), 4);
+        QCOMPARE(m_view->curIndex(), 0);
+    }
+
+    void navigationAndItsAlerts()
+    {
+        m_view->preVideoAction();
+        m_view->nextVideoAction();
+        m_view->autoplayNext();
+        QVERIFY(m_alerts.isEmpty());  // empty list: nothing at all
+        QVERIFY(m_rec.selected.isEmpty());
+
+        add({"/v/C.mp4", "/v/B.mp4", "/v/A.mp4"});
+        m_view->preVideoAction();
+        QCOMPARE(m_alerts, QStringList{MLanguageManager::DPLocalizedString("the.First.one")});
+        m_view->nextVideoAction();
+        QCOMPARE(m_rec.selected.last(), QString("/v/B.mp4"));
+        QCOMPARE(m_view->highlightedRow(), 1);
+        m_view->autoplayNext();
+        QCOMPARE(m_rec.selected.last(), QString("/v/C.mp4"));
+        const int selections = int(m_rec.selected.size());
+        m_view->autoplayNext();  // silent at the end
+        QCOMPARE(m_rec.selected.size(), selections);
+        QCOMPARE(m_alerts.size(), 1);
+        m_view->nextVideoAction();
+        QCOMPARE(m_alerts.last(), MLanguageManager::DPLocalizedString("the.Last.one"));
+        QCOMPARE(m_view->curIndex(), 2);
+        m_view->preVideoAction();
+        QCOMPARE(m_rec.selected.last(), QString("/v/B.mp4"));
+    }
+
+    void removalReAimsCurrentIndex()
+    {
+        add({"/v/D.mp4", "/v/C.mp4", "/v/B.mp4", "/v/A.mp4"});
+        m_view->nextVideoAction();
+        m_view->nextVideoAction();  // C current
+        QCOMPARE(m_view->curIndex(), 2);
+
+        // A row above the current one: the current record stays current.
+        m_view->menuWillOpen(nullptr, 0);
+        m_view->deleteMedia();
+        QCOMPARE(m_rec.deleted.last(), qMakePair(QString("/v/A.mp4"), false));
+        QCOMPARE(m_view->curIndex(), 1);
+        QCOMPARE(m_view->dataArray().at(m_view->curIndex()).fLocalPath, QString("/v/C.mp4"));
+        QCOMPARE(m_view->highlightedRow(), 1);
+
+        // A row below: nothing moves.
+        m_view->menuWillOpen(nullptr, 2);
+        m_view->deleteMedia();
+        QCOMPARE(m_rec.deleted.last(), qMakePair(QString("/v/D.mp4"), false));
+        QCOMPARE(m_view->curIndex(), 1);
+
+        // The current record itself, at the end: the index stays inside the list.
+        m_view->menuWillOpen(nullptr, 1);
+        m_view->deleteMedia();
+        QCOMPARE(m_rec.deleted.last(), qMakePair(QString("/v/C.mp4"), true));
+        QCOMPARE(m_view->curIndex(), 0);
+        QCOMPARE(m_view->highlightedRow(), -1);
+        m_view->nextVideoAction();
+        QCOMPARE(m_alerts.last(), MLanguageManager::DPLocalizedString("the.Last.one"));
+
+        m_view->menuWillOpen(nullptr, 0);
+        m_view->deleteMedia();
+        QVERIFY(m_view->dataArray().isEmpty());
+        m_view->nextVideoAction();
+        m_view->autoplayNext();
+        QCOMPARE(m_alerts.size(), 1);
+    }
+
+    void contextMenuOffersDeleteOnlyOnARow()
+    {
+        add({"/v/A.mp4"});
+        QMenu menu;
+        m_view->menuWillOpen(&menu, -1);
+        QVERIFY(menu.actions().isEmpty());
+        m_view->menuWillOpen(&menu, 0);
+        QCOMPARE(menu.actions().size(), 1);
+        QCOMPARE(menu.actions().first()->text(), MLanguageManager::DPLocalizedString("Delete"));
+        menu.actions().first()->trigger();
+        QVERIFY(m_view->dataArray().isEmpty());
+        QCOMPARE(m_rec.deleted.size(), 1);
+    }
+
+    void doubleClickPlaysOrRemovesMissingFile()
+    {
+        const QString real = m_dir.filePath("real.mp4");
+        QFile f(real);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("x");
+        f.close();
+        add({"/nowhere/gone.mp4", real});
+        m_view->doubleClick(5);  // below the last row
+        m_view->doubleClick(-1);
+        QCOMPARE(m_rec.selected.size(), 1);
+
+        m_view->doubleClick(1);
+        QCOMPARE(m_alerts, QStringList{MLanguageManager::DPLocalizedString("Cannot.find.the.file.under.the.path")});
+        QCOMPARE(paths(*m_view), QStringList{real});
+        QCOMPARE(m_rec.deleted.last(), qMakePair(QString("/nowhere/gone.mp4"), true));
+
+        m_view->doubleClick(0);
+        QCOMPARE(m_rec.selected.last(), real);
+        QCOMPARE(m_view->highlightedRow(), 0);
+    }
+
+    void dropsAreFilteredBySuffix()
+    {
+        QCOMPARE(MediaListView::isAcceptedMediaPath("/a/x.MP4"), true);
+        QCOMPARE(MediaListView::isAcceptedMediaPath("/a/x.TS"), true);
+        QCOMPARE(MediaListView::isAcceptedMediaPath("/a/x.Mp4"), false);
+        QCOMPARE(MediaListView::isAcceptedMediaPath("/a/x.avi"), false);
+        QCOMPARE(MediaListView::isAcceptedMediaPath("/a/x.m4v"), false);
+
+        QMimeData refused;
+        refused.setUrls({QUrl::fromLocalFile("/a/x.avi"), QUrl::fromLocalFile("/a/dir")});
+        QVERIFY(!m_view->canAcceptDrag(&refused));
+        m_view->dropFiles(&refused);
+        QCOMPARE(m_rec.fileLists.last(), QStringList());  // reported, empty
+
+        QMimeData mixed;
+        mixed.setUrls({QUrl::fromLocalFile("/a/1.avi"), QUrl::fromLocalFile("/a/2.mp4"),
+                       QUrl("https://example.org/3.mp4"), QUrl::fromLocalFile("/a/4.mov")});
+        QVERIFY(m_view->canAcceptDrag(&mixed));
+        m_view->dropFiles(&mixed);
+        QCOMPARE(m_rec.fileLists.last(), (QStringList{"/a/2.mp4", "/a/4.mov"}));
+        QVERIFY(m_view->dataArray().isEmpty());  // the controller adds them, not the list
+    }
+
+    void playFileNotificationAddsInOfferedOrder()
+    {
+        NotificationHub::defaultCenter()->post(
+            kPlayFile, QVariant::fromValue(QList<QUrl>{QUrl::fromLocalFile("/v/1.mp4"), QUrl::fromLocalFile("/v/2.ts")}));
+        QCOMPARE(paths(*m_view), (QStringList{"/v/1.mp4", "/v/2.ts"}));
+        QTRY_COMPARE(m_rec.selected, QStringList{"/v/1.mp4"});
+        QCOMPARE(m_view->dataArray().first().fName, QString("1.mp4"));
+    }
+
+    void clicksNeverSelectAndRetitlingKeepsRows()
+    {
+        add({"/v/B.mp4", "/v/A.mp4"});
+        m_view->resize(300, 200);
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+        QTableView *table = m_view->tableView();
+        const QRect r = table->visualRect(m_view->model()->index(1, 0));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, r.center());
+        QVERIFY(!table->selectionModel()->hasSelection());
+        QCOMPARE(m_view->highlightedRow(), 0);
+
+        QCOMPARE(m_view->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 MLanguageManager::DPLocalizedString("File.name"));
+        MLanguageManager::setNewLanguage(3);
+        QCOMPARE(m_view->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 MLanguageManager::DPLocalizedString("File.name"));
+        QCOMPARE(m_view->dataArray().size(), 2);
+        QCOMPARE(m_view->highlightedRow(), 0);
+        MLanguageManager::setNewLanguage(0);
+    }
+
+    void listSurvivesARestartWithoutPlaying()
+    {
+        add({"/v/B.mp4", "/v/A.mp4"});
+        m_view->menuWillOpen(nullptr, 1);
+        m_view->deleteMedia();
+        add({"/v/C.mov"});
+        m_view.reset();
+
+        Recorder fresh;
+        MediaListView again(nullptr, MediaListStore(m_dir.filePath("mediaList")));
+        again.setDelegate(&fresh);
+        QCOMPARE(paths(again), (QStringList{"/v/C.mov", "/v/A.mp4"}));
+        QTest::qWait(200);
+        QVERIFY(fresh.selected.isEmpty());
+        QCOMPARE(again.highlightedRow(), -1);
+    }
+
+    void defaultStoreLivesInTheDataDirectory()
+    {
+        MediaListStore store;
+        QCOMPARE(store.path(), QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/mediaList");
+    }
+
+    void cleanupTestCase() { m_view.reset(); }
+};
+
+QTEST_MAIN(TestMediaListView)
+#include "test_medialistview.moc"
