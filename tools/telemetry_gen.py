@@ -176,6 +176,10 @@ SHENZHEN = [(22.53685, 114.02445), (22.53920, 114.03350), (22.54105, 114.04420),
             (22.54230, 114.05530), (22.54330, 114.06510)]
 
 
+DEMO_SECONDS = 75
+DEMO_STOPS = (34,)
+
+
 def route(name, seconds, start, stops=()):
     wp = {'munich': MUNICH, 'shenzhen': SHENZHEN}[name]
     return drive(wp, speed_profile(seconds, stops), start)
@@ -256,7 +260,32 @@ def trailer_append(path, samples):
         f.write(body + b'&&&&' + struct.pack('>I', len(body) + 8))
 
 
+def demo_assets(samples, srt_path):
+    """Writes an SRT of clock and speed per second; returns an ffmpeg expression of the
+    distance driven (metres) at time t, so the road markings move with the car."""
+    with open(srt_path, 'w') as f:
+        for i, s in enumerate(samples):
+            f.write(f"{i + 1}\n{ts(i)} --> {ts(i + 1)}\n")
+            f.write(f"{s.when:%Y-%m-%d %H:%M:%S}   {s.speed:.0f} km/h\n\n")
+    terms = [f"{s.speed / 3.6:.2f}*clip(t-{i},0,1)" for i, s in enumerate(samples) if s.speed > 0]
+    return '+'.join(terms) or '0'
+
+
+def ts(sec):
+    return f"00:{sec // 60:02d}:{sec % 60:02d},000"
+
+
 def main(argv):
+    if len(argv) >= 2 and argv[1] == 'demo':
+        # demo FILE.mp4 SRT EXPR_FILE: block group of the whole drive + the video's assets
+        samples = route('munich', DEMO_SECONDS, datetime(2026, 5, 14, 8, 15, 0), DEMO_STOPS)
+        if argv[2] != '-':
+            mp4_append_skip(argv[2], samples)
+            s = samples[0]
+            print(f"{argv[2]}: {len(samples)} samples, first {s.lat:.6f} {s.lon:.6f} {s.speed:.1f} km/h")
+        else:
+            open(argv[4], 'w').write(demo_assets(samples, argv[3]))
+        return 0
     if len(argv) < 5:
         print('usage: telemetry_gen.py KIND FILE ROUTE SECONDS[@SKIP] [START] [STOP...]\n'
               '  KIND: skip | gpstable | ts | trailer', file=sys.stderr)
