@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -209,6 +210,20 @@ TEST_F(Blocks, TruncatedAndOddBuffersStayInside)
     }
     kalGpsPaserInfo(nullptr, 100);
     kalGpsPaserInfo(g.data(), -5);
+}
+
+TEST_F(Blocks, TransportPayloadHoldsAtMostOneBlock)
+{
+    // A 178-byte payload: the magic must start within its first 27 bytes.
+    const Bytes g = group({kText, kText});
+    for (size_t at : {0u, 26u, 27u}) {
+        ClearSegmentList();
+        Bytes payload(178, 0xFF);
+        std::copy(g.begin(), g.begin() + static_cast<long>(std::min(g.size(), payload.size() - at)),
+                  payload.begin() + static_cast<long>(at));
+        decode(payload);
+        EXPECT_EQ(samples().size(), at <= 26 ? 1u : 0u) << "magic at " << at;
+    }
 }
 
 TEST_F(Blocks, BlocksAreFoundAfterGapsAndInvalidPackingIsParsedAsFarAsUnpacked)
