@@ -1,0 +1,121 @@
+#include "updatechecker.h"
+
+#include <QAbstractButton>
+#include <QDebug>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "httpmanager.h"
+#include "mlanguagemanager.h"
+#include <QCoreApplication>
+#include <QMessageBox>
+#include "xmlreader.h"
+
+namespace {
+QString tr_(const char *key)
+{
+    return MLanguageManager::DPLocalizedString(QString::fromLatin1(key));
+}
+// The owner normally installs the application's own alert; this is the plain fallback.
+int plainAlert(const QString &title, const QString &text, const QStringList &buttons)
+{
+    QMessageBox box(QMessageBox::Warning, title, title);
+    box.setInformativeText(text);
+    QList<QAbstractButton *> added;
+    for (const QString &b : buttons)
+        added.append(box.addButton(b, QMessageBox::AcceptRole));
+    if (added.isEmpty())
+        added.append(box.addButton(QMessageBox::Ok));
+    box.exec();
+    const int i = int(added.indexOf(box.clickedButton()));
+    return 1000 + (i < 0 ? int(added.size()) - 1 : i);
+}
+} // namespace
+
+UpdateChecker::UpdateChecker(QObject *parent)
+    : QObject(parent),
+      m_currentVersion(QStringLiteral("v%1").arg(QCoreApplication::applicationVersion())),
+      m_alert(plainAlert),
+      m_open([](const QUrl &url) { return QDesktopServices::openUrl(url); })
+{
+}
+
+QString UpdateChecker::localPath() const
+{
+    return QDir(QDir::tempPath()).filePath(QUrl(m_feedUrl).fileName());
+}
+
+bool UpdateChecker::isOpenableDownloadUrl(const QUrl &url)
+{
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == QLatin1String("https") || scheme == QLatin1String("http"))
+           && !url.host().isEmpty();
+}
+
+void UpdateChecker::checkUpgrade(QAbstractButton *sender)
+{
+    QPointer<QAbstractButton> button(sender);
+    if (button)
+        button->setEnabled(false);
+    QPointer<UpdateChecker> self(this);
+    const QString path = localPath();
+    HttpManager::download(m_feedUrl, path, nullptr, [self, button, path](int, const QString &stored, const QString &error) {
+        if (button)
+            button->setEnabled(true);
+        if (!self)
+            return;
+        if (!error.isEmpty() || stored.isEmpty()) {
+            self->m_alert(tr_("Prompt"), tr_("Failed.to.detect"), {tr_("OK")});
+            emit self->finished();
+            return;
+        }
+        self->handleFeed(stored);
+    });
+}
+
+void UpdateChecker::handleFeed(const QString &storedPath)
+{
+    QVariantMap feed;
+    {
+        QFile file(storedPath);
+        if (file.size() <= XMLReader::kMaxDocumentSize && file.open(QIODevice::ReadOnly)) {
+            QString error;
+            feed = XMLReader::dictionaryForXMLData(file.readAll(), &error);
+            if (!error.isEmpty())
+                qInfo() << "update feed unreadable:" << error;
+        }
+    }
+    QFile::remove(storedPath);
+
+    const QString latest = XMLReader::textAt(feed, {QStringLiteral("root"), QStringLiteral("softVersion")});
+    if (!latest.isNull() && latest == m_currentVersion) {
+        m_alert(tr_("Prompt"), tr_("The.latest.version"), {tr_("OK")});
+        emit finished();
+        return;
+    }
+    m_downloadUrl = XMLReader::textAt(feed, {QStringLiteral("root"), QStringLiteral("downloadUrl")});
+    const QString notes = XMLReader::textAt(feed, {QStringLiteral("root"), QStringLiteral("versionInfo")});
+    showAlert(tr_("Monitoring.and.Upgrading"), notes, {tr_("To.upgrade"), tr_("Cancel")});
+    emit finished();
+}
+
+void UpdateChecker::showAlert(const QString &title, const QString &content, const QStringList &buttonTitles)
+{
+    const int response = m_alert ? m_alert(title, content, buttonTitles) : 0;
+    if (response == 1000 && !m_downloadUrl.isEmpty()) {
+        qInfo() << "去升级";
+        const QUrl url(m_downloadUrl, QUrl::StrictMode);
+        if (isOpenableDownloadUrl(url)) {
+            if (m_open)
+                m_open(url);
+        } else {
+            // A feed must not make us launch local files or other programs' URL handlers.
+            qWarning() << "refusing to open download page that is not http(s):" << m_downloadUrl;
+        }
+        m_downloadUrl.clear();
+    } else if (response == 1001) {
+        qInfo() << "取消";
+    }
+}

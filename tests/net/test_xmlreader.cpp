@@ -1,0 +1,64 @@
+#include <QtTest>
+
+#include "xmlreader.h"
+
+class TestXmlReader : public QObject {
+    Q_OBJECT
+private slots:
+    void dictionaryFormOfAFeed()
+    {
+        const QVariantMap doc = XMLReader::dictionaryForXMLString(
+            "<?xml version=\"1.0\"?>\n<root kind=\"feed\">\n"
+            "  <softVersion>\n   v2.1.0 \n</softVersion>\n"
+            "  <downloadUrl>https://example.org/get</downloadUrl>\n"
+            "  <versionInfo lang=\"en\">Faster &amp; better</versionInfo>\n"
+            "  <empty/>\n</root>\n");
+        QCOMPARE(doc.size(), 1);
+        const QVariantMap root = doc.value("root").toMap();
+        QCOMPARE(root.value("kind").toString(), QString("feed"));
+        QVERIFY(!root.contains("text"));  // only white space between children
+        QCOMPARE(XMLReader::textAt(doc, {"root", "softVersion"}), QString("v2.1.0"));
+        QCOMPARE(XMLReader::textAt(doc, {"root", "versionInfo"}), QString("Faster & better"));
+        QCOMPARE(root.value("versionInfo").toMap().value("lang").toString(), QString("en"));
+        QVERIFY(root.value("empty").toMap().isEmpty());
+        QVERIFY(XMLReader::textAt(doc, {"root", "missing"}).isNull());
+    }
+
+    void repeatedChildrenBecomeAnArray()
+    {
+        const QVariantMap doc = XMLReader::dictionaryForXMLString(
+            "<root><v>1</v><v>2</v><v>3</v><w>x</w></root>");
+        const QVariantList vs = doc.value("root").toMap().value("v").toList();
+        QCOMPARE(vs.size(), 3);
+        QCOMPARE(vs.at(2).toMap().value("text").toString(), QString("3"));
+        // No single text is found where the entry is an array.
+        QVERIFY(XMLReader::textAt(doc, {"root", "v"}).isNull());
+        QCOMPARE(XMLReader::textAt(doc, {"root", "w"}), QString("x"));
+    }
+
+    void badDocumentsFailCleanly()
+    {
+        const char *bad[] = {
+            "", "<root>", "<root><a></b></root>", "just text",
+            "<!DOCTYPE r [<!ENTITY x SYSTEM \"file:///etc/hostname\">]><root>&x;</root>",
+            "<!DOCTYPE r [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">]><root>&b;</root>",
+            "<root>&undefined;</root>",
+        };
+        for (const char *text : bad) {
+            QString error;
+            QVERIFY2(XMLReader::dictionaryForXMLString(QString::fromUtf8(text), &error).isEmpty(), text);
+            QVERIFY2(!error.isEmpty(), text);
+        }
+        QString error;
+        QByteArray huge = "<root>" + QByteArray(XMLReader::kMaxDocumentSize, 'a') + "</root>";
+        QVERIFY(XMLReader::dictionaryForXMLData(huge, &error).isEmpty());
+        QVERIFY(!error.isEmpty());
+        QByteArray deep;
+        for (int i = 0; i < 1000; ++i)
+            deep += "<a>";
+        QVERIFY(XMLReader::dictionaryForXMLData(deep, &error).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestXmlReader)
+#include "test_xmlreader.moc"
