@@ -11,6 +11,7 @@
 #include "mlanguagemanager.h"
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include "xmlreader.h"
 
 namespace {
