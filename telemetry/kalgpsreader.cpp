@@ -1,6 +1,7 @@
 #include "kalgpsreader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,12 @@ constexpr size_t kMinWindow = 4096;
 constexpr size_t kMaxWindow = 4u << 20;
 // Reads at least this long bypass the window and land in the caller's buffer directly.
 constexpr size_t kDirectRead = 256u << 10;
+std::atomic<uint64_t> readCalls{0};
+}
+
+uint64_t KalGpsFile::systemReads()
+{
+    return readCalls.load();
 }
 
 KalGpsFile::~KalGpsFile()
@@ -70,6 +77,7 @@ int64_t KalGpsFile::readDirect(unsigned char* dst, int64_t offset, size_t length
 {
     size_t done = 0;
     while (done < length) {
+        readCalls.fetch_add(1, std::memory_order_relaxed);
         ssize_t n = pread(fd_, dst + done, length - done, static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR)
             continue;

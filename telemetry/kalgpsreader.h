@@ -23,6 +23,9 @@ public:
     int64_t read(void* buffer, int64_t offset, uint32_t length);
     int64_t length();
 
+    // Read system calls issued by every local file so far (for tests and measurements).
+    static uint64_t systemReads();
+
 private:
     int64_t readDirect(unsigned char* dst, int64_t offset, size_t length);
     bool fill(int64_t offset, size_t length);
