@@ -1,0 +1,44 @@
+#pragma once
+// The menus: the application menu (About, Hide, Hide Others, Show All, Quit at positions
+// 0, 2, 3, 4, 6 with separators between) and the File menu (Open at 0, Close at 2), titled
+// in the chosen language and re-titled on every language change.
+#include <QObject>
+#include <QPointer>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class QWidget;
+
+class MainMenu : public QObject {
+    Q_OBJECT
+public:
+    // The menu bar is created here; the window's title strip shows it. window is the
+    // program's main window (minimised by Hide, parent of the Open dialog).
+    explicit MainMenu(QWidget *window = nullptr, QObject *parent = nullptr);
+    ~MainMenu() override;
+
+    QMenuBar *menuBar() const { return m_menuBar; }
+    QMenu *playerMenu() const { return m_playerMenu; }
+    QMenu *fileMenu() const { return m_fileMenu; }
+    void setMainWindow(QWidget *window);
+
+    // Re-titles every item in the stored language.
+    void setStringValue();
+    void changeLanguage();
+    // File -> Open: a dialog for recordings, several at once; confirming posts
+    // "kPlayFile" with the chosen files' URLs.
+    void openMenuItemAction();
+    // The name filter of the Open dialog.
+    static QString openFileFilter();
+
+    void showAbout();
+
+private:
+    QAction *itemAt(QMenu *menu, int position) const;
+
+    QPointer<QWidget> m_window;
+    QMenuBar *m_menuBar = nullptr;
+    QMenu *m_playerMenu = nullptr;
+    QMenu *m_fileMenu = nullptr;
+};

@@ -1,0 +1,119 @@
+#pragma once
+// The one main view: title strip background, video area, media list, speed dial, compass,
+// G-sensor chart, route map, read-outs and the settings panel. This file lays the scene
+// out; every instrument sits in a named panel so the real widget is put in with
+// installPanelWidget(panel, widget), which replaces the panel's resting look.
+#include <QWidget>
+
+#include "mediaplayerdelegate.h"
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QToolButton;
+class ColorPanel;
+class QVBoxLayout;
+
+class OvraPlayVC : public QWidget, public MediaPlayerDelegate {
+    Q_OBJECT
+public:
+    explicit OvraPlayVC(QWidget *parent = nullptr);
+    ~OvraPlayVC() override;
+
+    // Containers of the panels that other views fill. Each has a layout whose content is
+    // a resting-look placeholder until installPanelWidget() puts the real view in.
+    QWidget *mediaPanel() const { return m_mediaPanel; }    // video area with its control bar
+    QWidget *listPanel() const { return m_listPanel; }      // media list
+    QWidget *speedPanel() const { return m_speedPanel; }    // speed dial
+    QWidget *compassPanel() const { return m_compassPanel; }
+    QWidget *gsensorPanel() const { return m_gsensorPanel; } // inside stateView
+    QWidget *mapPanel() const { return m_mapPanel; }
+
+    // Replaces whatever the panel shows with widget (which the panel then owns) and
+    // returns widget, so `speedView = vc->installPanelWidget(vc->speedPanel(), new SpeedView)`.
+    template <typename W>
+    W *installPanelWidget(QWidget *panel, W *widget)
+    {
+        installPanelWidgetImpl(panel, widget);
+        return widget;
+    }
+
+    // Writes every caption of the settings panel and the panel titles in the stored
+    // language; run at start and on every language change.
+    void setValueForLabel();
+    // Shows or hides the settings panel at once (the toggle with its fade is the
+    // controller's showSetting()).
+    void setSettingPanelVisible(bool visible);
+    // Where the settings panel sits for the current size (top right, under the strip).
+    QRect settingPanelGeometry() const;
+
+    // The scene, under the names the rest of the program knows them by. View fields point
+    // at the panels' current content (a placeholder until the real view is installed).
+    bool isSetShow = false;
+    QLabel *titleLabel = nullptr;
+    QWidget *speedView = nullptr;
+    QWidget *compassView = nullptr;
+    QLabel *baseSettingLabel = nullptr;
+    QLabel *softServerLabel = nullptr;
+    QLabel *aboutLabel = nullptr;
+    QLabel *languageLabel = nullptr;
+    QLabel *speedUnitLabel = nullptr;
+    QPushButton *viewUpgradeButton = nullptr;
+    QLabel *companyNameLabel = nullptr;
+    QLabel *companyUrlLabel = nullptr;
+    QLabel *supportUrlLabel = nullptr;
+    ColorPanel *titleBarView = nullptr;
+    ColorPanel *stateView = nullptr;
+    QWidget *mapView = nullptr;
+    QWidget *mediaView = nullptr;
+    ColorPanel *settingView = nullptr;
+    ColorPanel *abouBackgroundView = nullptr;
+    ColorPanel *basicSetView = nullptr;
+    ColorPanel *softServerBackgroundView = nullptr;
+    ColorPanel *gpsInfoBgView = nullptr;
+    ColorPanel *speedBgView = nullptr;
+    QLabel *speedLabel = nullptr;
+    ColorPanel *gpsBgView = nullptr;
+    QLabel *latLabel = nullptr;
+    QLabel *lonLabel = nullptr;
+    ColorPanel *distanceBgView = nullptr;
+    QLabel *topSpeedLabel = nullptr;
+    QLabel *aveSpeedLabel = nullptr;
+    QLabel *distanceLabel = nullptr;
+    QComboBox *languageBox = nullptr;
+    QComboBox *mapBox = nullptr;
+    QComboBox *speedUnitBox = nullptr;
+    QLabel *versionLabel = nullptr;
+    QWidget *listTableView = nullptr;
+
+    // Controls without a field of their own in the scene description.
+    QToolButton *settingButton = nullptr; // sends showSetting
+    QLabel *mapLabel = nullptr;           // caption of mapBox
+
+    // Width the window controller keeps free at each end of titleBarView for the menus and
+    // the window buttons that its title strip lays over it.
+    void setTitleStripReserve(int left, int right);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void buildTitleBar();
+    QWidget *buildReadouts();
+    void buildSettingPanel();
+    QWidget *makePanel(const QString &name, const QString &captionKey, QWidget *content, QWidget **container);
+    void installPanelWidgetImpl(QWidget *panel, QWidget *widget);
+    void updateInstrumentRow();
+
+    QWidget *m_mediaPanel = nullptr;
+    QWidget *m_listPanel = nullptr;
+    QWidget *m_speedPanel = nullptr;
+    QWidget *m_compassPanel = nullptr;
+    QWidget *m_gsensorPanel = nullptr;
+    QWidget *m_mapPanel = nullptr;
+    QWidget *m_instrumentRow = nullptr;
+    QWidget *m_rightColumn = nullptr;
+    QWidget *m_leftReserve = nullptr;
+    QWidget *m_rightReserve = nullptr;
+    QList<QPair<QLabel *, QString>> m_panelCaptions; // caption label, key
+};

@@ -1,0 +1,167 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en">
+<context>
+    <name>Trava</name>
+    <message>
+        <source>About</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>AveSpeed</source>
+        <translation>Avg speed</translation>
+    </message>
+    <message>
+        <source>Basic.settings</source>
+        <translation>Basic settings</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Cannot.find.the.file.under.the.path</source>
+        <translation>The file cannot be found at its path. It will be removed from the list.</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Compass</source>
+        <translation>Compass</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Distance</source>
+        <translation>Distance</translation>
+    </message>
+    <message>
+        <source>Failed.to.detect</source>
+        <translation>Could not check for updates. Please check your network connection and try again.</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>File.name</source>
+        <translation>File name</translation>
+    </message>
+    <message>
+        <source>G.sensor</source>
+        <translation>G-sensor</translation>
+    </message>
+    <message>
+        <source>Hide</source>
+        <translation>Hide %@</translation>
+    </message>
+    <message>
+        <source>Hide.Others</source>
+        <translation>Hide Others</translation>
+    </message>
+    <message>
+        <source>Lat</source>
+        <translation>Lat</translation>
+    </message>
+    <message>
+        <source>Lon</source>
+        <translation>Lon</translation>
+    </message>
+    <message>
+        <source>Map</source>
+        <translation>Map</translation>
+    </message>
+    <message>
+        <source>Media.list</source>
+        <translation>Recordings</translation>
+    </message>
+    <message>
+        <source>Monitoring.and.Upgrading</source>
+        <translation>Check for Updates</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Open…</translation>
+    </message>
+    <message>
+        <source>Prompt</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Quit %@</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>Show.All</source>
+        <translation>Show All</translation>
+    </message>
+    <message>
+        <source>Software.service</source>
+        <translation>Software service</translation>
+    </message>
+    <message>
+        <source>Speed</source>
+        <translation>Speed</translation>
+    </message>
+    <message>
+        <source>Speed.unit</source>
+        <translation>Speed unit</translation>
+    </message>
+    <message>
+        <source>Tech.Support</source>
+        <translation>Support: support@trava-player.example.org</translation>
+    </message>
+    <message>
+        <source>The.Company</source>
+        <translation>Trava Player developers</translation>
+    </message>
+    <message>
+        <source>The.latest.version</source>
+        <translation>You are using the latest version.</translation>
+    </message>
+    <message>
+        <source>To.upgrade</source>
+        <translation>Update</translation>
+    </message>
+    <message>
+        <source>TopSpeed</source>
+        <translation>Top speed</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Version %@</translation>
+    </message>
+    <message>
+        <source>Video</source>
+        <translation>Video</translation>
+    </message>
+    <message>
+        <source>Web</source>
+        <translation>Web: trava-player.example.org</translation>
+    </message>
+    <message>
+        <source>language</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>the.First.one</source>
+        <translation>This is already the first recording in the list.</translation>
+    </message>
+    <message>
+        <source>the.Last.one</source>
+        <translation>This is already the last recording in the list.</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,167 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="fr">
+<context>
+    <name>Trava</name>
+    <message>
+        <source>About</source>
+        <translation>À propos</translation>
+    </message>
+    <message>
+        <source>AveSpeed</source>
+        <translation>Vitesse moy.</translation>
+    </message>
+    <message>
+        <source>Basic.settings</source>
+        <translation>Réglages de base</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>Cannot.find.the.file.under.the.path</source>
+        <translation>Le fichier est introuvable à cet emplacement. Il sera retiré de la liste.</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Fermer</translation>
+    </message>
+    <message>
+        <source>Compass</source>
+        <translation>Boussole</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Supprimer</translation>
+    </message>
+    <message>
+        <source>Distance</source>
+        <translation>Distance</translation>
+    </message>
+    <message>
+        <source>Failed.to.detect</source>
+        <translation>Impossible de rechercher les mises à jour. Vérifiez votre connexion réseau et réessayez.</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Fichier</translation>
+    </message>
+    <message>
+        <source>File.name</source>
+        <translation>Nom du fichier</translation>
+    </message>
+    <message>
+        <source>G.sensor</source>
+        <translation>Accéléromètre</translation>
+    </message>
+    <message>
+        <source>Hide</source>
+        <translation>Masquer %@</translation>
+    </message>
+    <message>
+        <source>Hide.Others</source>
+        <translation>Masquer les autres</translation>
+    </message>
+    <message>
+        <source>Lat</source>
+        <translation>Lat</translation>
+    </message>
+    <message>
+        <source>Lon</source>
+        <translation>Lon</translation>
+    </message>
+    <message>
+        <source>Map</source>
+        <translation>Carte</translation>
+    </message>
+    <message>
+        <source>Media.list</source>
+        <translation>Enregistrements</translation>
+    </message>
+    <message>
+        <source>Monitoring.and.Upgrading</source>
+        <translation>Rechercher les mises à jour</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Ouvrir…</translation>
+    </message>
+    <message>
+        <source>Prompt</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Quitter %@</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Réglages</translation>
+    </message>
+    <message>
+        <source>Show.All</source>
+        <translation>Tout afficher</translation>
+    </message>
+    <message>
+        <source>Software.service</source>
+        <translation>Service logiciel</translation>
+    </message>
+    <message>
+        <source>Speed</source>
+        <translation>Vitesse</translation>
+    </message>
+    <message>
+        <source>Speed.unit</source>
+        <translation>Unité de vitesse</translation>
+    </message>
+    <message>
+        <source>Tech.Support</source>
+        <translation>Assistance : support@trava-player.example.org</translation>
+    </message>
+    <message>
+        <source>The.Company</source>
+        <translation>Les développeurs de Trava Player</translation>
+    </message>
+    <message>
+        <source>The.latest.version</source>
+        <translation>Vous utilisez la dernière version.</translation>
+    </message>
+    <message>
+        <source>To.upgrade</source>
+        <translation>Mettre à jour</translation>
+    </message>
+    <message>
+        <source>TopSpeed</source>
+        <translation>Vitesse max.</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>Version %@</translation>
+    </message>
+    <message>
+        <source>Video</source>
+        <translation>Vidéo</translation>
+    </message>
+    <message>
+        <source>Web</source>
+        <translation>Site : trava-player.example.org</translation>
+    </message>
+    <message>
+        <source>language</source>
+        <translation>Langue</translation>
+    </message>
+    <message>
+        <source>the.First.one</source>
+        <translation>C'est déjà le premier enregistrement de la liste.</translation>
+    </message>
+    <message>
+        <source>the.Last.one</source>
+        <translation>C'est déjà le dernier enregistrement de la liste.</translation>
+    </message>
+</context>
+</TS>
