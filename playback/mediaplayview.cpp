@@ -1,0 +1,584 @@
+#include "mediaplayview.h"
+
+#include "mcustomslider.h"
+#include "mediaimageview.h"
+#include "playcontrolview.h"
+#include "preferences.h"
+#include "vcustomslider.h"
+#include "videosurface.h"
+#include "vlcengine.h"
+
+#include <QDebug>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QToolButton>
+#include <QWheelEvent>
+
+#include <cmath>
+
+namespace {
+constexpr int kRestartDelayMs = 100;
+constexpr double kKeySeekSeconds = 5.0;
+
+void logLine(const QString &line) { qDebug().noquote() << line; }
+
+int storedSoundStep()
+{
+    bool ok = false;
+    const int step = Preferences::videoSound().toInt(&ok);
+    return ok ? qBound(0, step, PlayControlView::kMaxSoundStep) : 16;
+}
+} // namespace
+
+MediaPlayView::MediaPlayView(QWidget *parent)
+    : QWidget(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setMinimumSize(160, 90);
+
+    m_playView = new QWidget(this);
+    m_playView->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_mediaImageView = new MediaImageView(this);
+    m_controlView = new PlayControlView(this);
+
+    // What the window layout would set up: the placeholder, a hidden bar, nothing playing.
+    m_mediaImageView->setImageName(QStringLiteral("timg"));
+    m_controlView->hide();
+    m_playState = MediaPlayStateStopped;
+    setupBasicUI();
+
+    connect(m_controlView->soundBtn, &QAbstractButton::clicked, this, [this] { soundBtnClick(); });
+    connect(m_controlView->soundSlider, &QAbstractSlider::valueChanged, this, [this](int step) {
+        if (!m_updatingControls)
+            videoSoundAction(step);
+    });
+    m_controlView->progressSlider->setDelegate(this);
+    connect(m_controlView->playSpeedSlider, &QAbstractSlider::valueChanged, this, [this] {
+        const double rate = rateForSpeedValue(m_controlView->playSpeedSlider->floatValue());
+        m_controlView->playSpeedSlider->setToolTip(tr("Speed %1\u00D7").arg(rate, 0, 'f', 2));
+        if (m_player)
+            m_player->setRate(rate);
+    });
+    layoutChildren();
+}
+
+MediaPlayView::~MediaPlayView()
+{
+    // The player first: releasing it joins libVLC's threads, so nothing reaches a
+    // half-destroyed view.
+    m_player.reset();
+}
+
+void MediaPlayView::setupBasicUI()
+{
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    setPalette(pal);
+
+    m_updatingControls = true;
+    m_controlView->progressSlider->setFloatValue(0.0);
+    m_controlView->soundSlider->setValue(0);
+    m_controlView->playSpeedSlider->setFloatValue(0.5);
+    m_controlView->playSpeedSlider->setToolTip(tr("Speed %1\u00D7").arg(1.0, 0, 'f', 2));
+    const bool on = Preferences::audioSwitch();
+    if (on)
+        m_controlView->soundSlider->setValue(storedSoundStep());
+    m_updatingControls = false;
+    PlayControlView::setButtonImage(m_controlView->soundBtn, on ? QStringLiteral("audioON") : QStringLiteral("audioOff"));
+    PlayControlView::setButtonImage(m_controlView->playControlBtn, QStringLiteral("play"));
+}
+
+VlcEngine *MediaPlayView::player()
+{
+    if (m_player)
+        return m_player.get();
+    m_player = std::make_unique<VlcEngine>();
+    connect(m_player.get(), &VlcEngine::stateChanged, this, &MediaPlayView::mediaPlayerStateChanged);
+    connect(m_player.get(), &VlcEngine::timeChanged, this, [this] { mediaPlayerTimeChanged(); });
+    connect(m_player.get(), &VlcEngine::frameReady, this, &MediaPlayView::dispatchPixelBuffer);
+    m_player->setRate(rateForSpeedValue(m_controlView->playSpeedSlider->floatValue()));
+    applyVolume();
+    return m_player.get();
+}
+
+void MediaPlayView::applyVolume()
+{
+    if (m_player)
+        m_player->setVolume(Preferences::audioSwitch() ? storedSoundStep() * 10 : -1);
+}
+
+// ---- starting and stopping -----------------------------------------------------------------
+
+void MediaPlayView::playFile(const QString &path)
+{
+    const bool idle = m_playState == MediaPlayStateStopped || m_playState == MediaPlayStateError;
+    if (!idle)
+        stopPlayVideo();
+    const quint64 token = ++m_pendingStart;
+    QTimer::singleShot(idle ? 0 : kRestartDelayMs, this, [this, path, token] {
+        if (token == m_pendingStart)
+            startFile(path);
+    });
+}
+
+void MediaPlayView::startFile(const QString &path)
+{
+    m_mediaImageView->setImageName(QString());
+    m_controlView->show();
+    m_controlView->raise();
+    setupSampleBufferDisplayLayer();
+    VlcEngine *engine = player();
+    m_playState = MediaPlayStatePlaying;
+    if (!engine->open(path)) {
+        // No player, or no media: the player would have reported an error.
+        mediaPlayerStateChanged(VlcEngine::Error);
+    }
+}
+
+void MediaPlayView::stopPlayVideo()
+{
+    logLine(QStringLiteral("Stop Video"));
+    if (m_playState == MediaPlayStateStopped || m_playState == MediaPlayStateError
+        || m_playState == MediaPlayStateFinished)
+        return;
+    m_playState = MediaPlayStateStopped;
+    m_controlView->progressSlider->setFloatValue(0.0);
+    if (m_player)
+        m_player->stop();
+    setPlayImage(QStringLiteral("play"));
+    m_mediaImageView->setImageName(QStringLiteral("timg"));
+    m_controlView->hide();
+    teardownSampleBufferDisplayLayer();
+}
+
+void MediaPlayView::resumOrPauseVideo()
+{
+    if (m_playState == MediaPlayStatePaused) {
+        if (m_player)
+            m_player->play();
+        m_playState = MediaPlayStatePlaying;
+        reportState();
+        setPlayImage(QStringLiteral("pause"));
+    } else if (m_playState == MediaPlayStatePlaying) {
+        if (m_player)
+            m_player->pause();
+        m_playState = MediaPlayStatePaused;
+        reportState();
+        setPlayImage(QStringLiteral("play"));
+    }
+}
+
+// ---- player reports --------------------------------------------------------------------------
+
+void MediaPlayView::mediaPlayerStateChanged(int playerState)
+{
+    QString label;
+    switch (playerState) {
+    case VlcEngine::Stopped:
+        label = QStringLiteral("stop");
+        stopPlayVideo();
+        m_playState = MediaPlayStateStopped;
+        setPlayImage(QStringLiteral("play"));
+        break;
+    case VlcEngine::Opening:
+        label = QStringLiteral("opening");
+        break;
+    case VlcEngine::Buffering:
+        label = QStringLiteral("buffering");
+        setPlayImage(QStringLiteral("pause"));
+        break;
+    case VlcEngine::Ended:
+        label = QStringLiteral("stop");
+        stopPlayVideo();
+        m_playState = MediaPlayStateFinished;
+        setPlayImage(QStringLiteral("play"));
+        break;
+    case VlcEngine::Error:
+        label = QStringLiteral("error");
+        stopPlayVideo();
+        m_playState = MediaPlayStateError;
+        setPlayImage(QStringLiteral("play"));
+        break;
+    case VlcEngine::Playing:
+        label = QStringLiteral("playing");
+        m_playState = MediaPlayStatePlaying;
+        setPlayImage(QStringLiteral("pause"));
+        break;
+    case VlcEngine::Paused: {
+        m_playState = MediaPlayStatePaused;
+        // A pause within half a second of the end is the end of the file. With no known
+        // length there is no end to be near: that is an ordinary pause.
+        const qint64 length = m_player ? m_player->lengthMs() : 0;
+        const qint64 remaining = m_player ? m_player->timeMs() - length : 0;
+        if (length <= 0 || remaining < -499) {
+            label = QStringLiteral("pause");
+        } else {
+            label = QStringLiteral("stop");
+            stopPlayVideo();
+            m_playState = MediaPlayStateFinished;
+        }
+        setPlayImage(QStringLiteral("play"));
+        break;
+    }
+    case VlcEngine::EsAdded:
+        label = QStringLiteral("EsAdded");
+        m_playState = MediaPlayStatePlaying;
+        setPlayImage(QStringLiteral("pause"));
+        break;
+    default:
+        break;
+    }
+    logLine(QStringLiteral("--->%1").arg(label.isNull() ? QStringLiteral("(null)") : label));
+    reportState();
+}
+
+void MediaPlayView::mediaPlayerTimeChanged()
+{
+    if (!m_player)
+        return;
+    const qint64 time = m_player->timeMs();
+    const qint64 remaining = time - m_player->lengthMs();
+    logLine(QStringLiteral("---> %1  ---  %2").arg(time).arg(remaining));
+    // Transport streams report time on a clock that leads their pictures; the telemetry
+    // belongs to the picture, so both the time and the length are taken on the picture's clock.
+    const qint64 offset = m_player->timeOffsetMs();
+    m_duration = double(float(qMax<qint64>(0, time - remaining - offset)) / 1000.0f);
+    const double t = double(float(qMax<qint64>(0, time - offset)) / 1000.0f);
+    updateTimeLabel(t);
+    reportTime(t);
+}
+
+void MediaPlayView::reportState()
+{
+    if (m_delegate)
+        m_delegate->mediaPlayerCurrentState(this, m_playState);
+}
+
+void MediaPlayView::reportTime(double seconds)
+{
+    if (m_delegate)
+        m_delegate->mediaPlayerCurrentTime(this, seconds);
+}
+
+// ---- time label ------------------------------------------------------------------------------
+
+QString MediaPlayView::getMMSSFromSS(double seconds)
+{
+    // Truncated toward zero; what no clock can show (negative, NaN, beyond a century) shows as 0.
+    const qint64 s = (std::isfinite(seconds) && seconds > 0 && seconds < 3.2e9) ? qint64(seconds) : 0;
+    const auto two = [](qint64 v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };
+    return QStringLiteral("%1:%2:%3").arg(two(s / 3600), two((s % 3600) / 60), two(s % 60));
+}
+
+void MediaPlayView::updateTimeLabel(double seconds)
+{
+    m_controlView->timeLabel->setText(
+        QStringLiteral("%1|%2").arg(getMMSSFromSS(seconds), getMMSSFromSS(m_duration)));
+    // Without a length (not known yet, or a stream) there is no fraction to show: 0, not NaN.
+    float fraction = 0.0f;
+    if (m_duration > 0.0 && std::isfinite(seconds))
+        fraction = qBound(0.0f, float(seconds) / float(m_duration), 1.0f);
+    if (!m_controlView->progressSlider->seeking())
+        m_controlView->progressSlider->setFloatValue(fraction);
+}
+
+// ---- seeking -----------------------------------------------------------------------------------
+
+void MediaPlayView::performClick(double fraction)
+{
+    if (!m_player || !std::isfinite(fraction))
+        return;
+    fraction = qBound(0.0, fraction, 1.0);
+    const qint64 length = m_player->lengthMs();
+    const qint64 offset = m_player->timeOffsetMs();
+    if (offset > 0 && length > offset)
+        m_player->setPosition((double(offset) + fraction * double(length - offset)) / double(length));
+    else
+        m_player->setPosition(fraction);
+    // While paused no time report would follow; the instruments should follow the knob anyway.
+    if (m_playState == MediaPlayStatePaused)
+        mediaPlayerTimeChanged();
+}
+
+void MediaPlayView::customSliderFloatValue(VCustomSlider *slider, double)
+{
+    const double fraction = slider ? slider->floatValue() : 0.0;
+    logLine(QStringLiteral("===========> seek time %1").arg(fraction * m_duration, 0, 'f', 6));
+    jumpedToTime(fraction * m_duration);
+    // The knob is followed live while dragged.
+    if (m_playState == MediaPlayStatePlaying || m_playState == MediaPlayStatePaused)
+        performClick(fraction);
+}
+
+void MediaPlayView::jumpedToTime(double) {}
+
+double MediaPlayView::currentSeconds() const
+{
+    if (!m_player)
+        return 0.0;
+    return double(qMax<qint64>(0, m_player->timeMs() - m_player->timeOffsetMs())) / 1000.0;
+}
+
+void MediaPlayView::seekBy(double seconds)
+{
+    if (!m_player || (m_playState != MediaPlayStatePlaying && m_playState != MediaPlayStatePaused))
+        return;
+    if (m_duration <= 0.0)
+        return;
+    const double target = qBound(0.0, currentSeconds() + seconds, m_duration);
+    performClick(target / m_duration);
+}
+
+double MediaPlayView::rateForSpeedValue(double value)
+{
+    if (!std::isfinite(value))
+        return 1.0;
+    return std::pow(4.0, 2.0 * qBound(0.0, value, 1.0) - 1.0);
+}
+
+// ---- sound -------------------------------------------------------------------------------------
+
+void MediaPlayView::videoSoundAction(int step)
+{
+    step = qBound(0, step, PlayControlView::kMaxSoundStep);
+    if (m_player)
+        m_player->setVolume(step * 10);
+    Preferences::setVideoSound(QString::number(step));
+    Preferences::setAudioSwitch(true);
+    PlayControlView::setButtonImage(m_controlView->soundBtn, QStringLiteral("audioON"));
+}
+
+void MediaPlayView::soundBtnClick()
+{
+    const bool wasOn = Preferences::audioSwitch();
+    m_updatingControls = true;
+    if (wasOn) {
+        m_controlView->soundSlider->setValue(0);
+        if (m_player)
+            m_player->setVolume(-1);
+    } else {
+        const int step = storedSoundStep();
+        m_controlView->soundSlider->setValue(step);
+        if (m_player)
+            m_player->setVolume(step * 10);
+    }
+    m_updatingControls = false;
+    Preferences::setAudioSwitch(!wasOn);
+    PlayControlView::setButtonImage(m_controlView->soundBtn,
+                                    wasOn ? QStringLiteral("audioOff") : QStringLiteral("audioON"));
+    m_controlView->soundSlider->update();
+}
+
+void MediaPlayView::stepVolume(int delta)
+{
+    const int step = qBound(0, m_controlView->soundSlider->value() + delta, PlayControlView::kMaxSoundStep);
+    m_updatingControls = true;
+    m_controlView->soundSlider->setValue(step);
+    m_updatingControls = false;
+    videoSoundAction(step);
+}
+
+// ---- clicks, keys, wheel --------------------------------------------------------------------
+
+void MediaPlayView::mouseUp()
+{
+    if (m_playState == MediaPlayStateStopped || m_playState == MediaPlayStateError)
+        return;
+    m_controlView->setVisible(m_controlView->isHidden());
+    if (m_controlView->isVisible())
+        m_controlView->raise();
+}
+
+void MediaPlayView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        mouseUp();
+    event->accept();
+}
+
+void MediaPlayView::setFullScreen(bool on)
+{
+    QWidget *w = window();
+    if (w->isFullScreen() == on)
+        return;
+    if (on)
+        w->showFullScreen();
+    else
+        w->showNormal();
+    emit fullScreenChanged(on);
+}
+
+void MediaPlayView::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Space: resumOrPauseVideo(); break;
+    case Qt::Key_Left: seekBy(-kKeySeekSeconds); break;
+    case Qt::Key_Right: seekBy(kKeySeekSeconds); break;
+    case Qt::Key_Up: stepVolume(1); break;
+    case Qt::Key_Down: stepVolume(-1); break;
+    case Qt::Key_F:
+    case Qt::Key_F11: setFullScreen(!window()->isFullScreen()); break;
+    case Qt::Key_Escape:
+        if (!window()->isFullScreen()) {
+            QWidget::keyPressEvent(event);
+            return;
+        }
+        setFullScreen(false);
+        break;
+    default: QWidget::keyPressEvent(event); return;
+    }
+    event->accept();
+}
+
+void MediaPlayView::wheelEvent(QWheelEvent *event)
+{
+    const int dy = event->angleDelta().y();
+    if (dy == 0) {
+        event->ignore();
+        return;
+    }
+    stepVolume(dy > 0 ? 1 : -1);
+    event->accept();
+}
+
+// ---- external decoder -------------------------------------------------------------------------
+
+void MediaPlayView::DecoderState(int code)
+{
+    QString label;
+    switch (code) {
+    case 0:
+        label = QStringLiteral("Finish");
+        stopPlayVideo();
+        m_playState = MediaPlayStateStopped;
+        setPlayImage(QStringLiteral("play"));
+        break;
+    case 1:
+        label = QStringLiteral("playing");
+        m_playState = MediaPlayStatePlaying;
+        setPlayImage(QStringLiteral("pause"));
+        // Pictures of the decoder need somewhere to go.
+        setupSampleBufferDisplayLayer();
+        break;
+    case 2:
+        label = QStringLiteral("Pause");
+        m_playState = MediaPlayStatePaused;
+        setPlayImage(QStringLiteral("play"));
+        break;
+    case 3:
+        label = QStringLiteral("Error");
+        stopPlayVideo();
+        m_playState = MediaPlayStateError;
+        setPlayImage(QStringLiteral("play"));
+        break;
+    default:
+        label = QStringLiteral("");
+        break;
+    }
+    reportState();
+    logLine(QStringLiteral("=====> Play status: %1").arg(label));
+}
+
+void MediaPlayView::DecoderCurrent(double seconds)
+{
+    updateTimeLabel(seconds);
+    reportTime(seconds);
+}
+
+void MediaPlayView::DecoderData(const QImage &pixelBuffer, int, int)
+{
+    // Any thread: the picture travels to the GUI thread by a queued call. Should the view be
+    // gone by then, Qt drops the call and the picture with it.
+    QMetaObject::invokeMethod(
+        this, [this, pixelBuffer] { dispatchPixelBuffer(pixelBuffer); }, Qt::QueuedConnection);
+}
+
+void MediaPlayView::dispatchPixelBuffer(const QImage &pixelBuffer)
+{
+    if (pixelBuffer.isNull())
+        return;
+    {
+        QMutexLocker locker(&m_lock);
+        // Replacing the held picture drops our reference to the previous one, exactly once.
+        m_previousPixelBuffer = pixelBuffer;
+    }
+    enqueueSampleBuffer(pixelBuffer, m_surface);
+}
+
+QImage MediaPlayView::previousPixelBuffer() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_previousPixelBuffer;
+}
+
+void MediaPlayView::enqueueSampleBuffer(const QImage &frame, VideoSurface *surface)
+{
+    if (frame.isNull()) {
+        logLine(QStringLiteral("ignore null samplebuffer"));
+        return;
+    }
+    if (!surface)
+        return; // no surface (stopped): the picture is dropped
+    surface->enqueue(frame);
+    if (surface->status() == VideoSurface::Failed) {
+        logLine(QStringLiteral("ERROR: %1").arg(surface->errorString()));
+        if (surface->errorCode() == VideoSurface::kErrorInterrupted) {
+            rebuildSampleBufferDisplayLayer();
+            if (m_surface)
+                m_surface->enqueue(frame);
+        }
+    }
+}
+
+void MediaPlayView::setupSampleBufferDisplayLayer()
+{
+    if (m_surface) {
+        m_surface->setGeometry(m_playView->rect());
+        return;
+    }
+    m_surface = new VideoSurface(m_playView);
+    m_surface->setGeometry(m_playView->rect());
+    m_surface->show();
+}
+
+void MediaPlayView::teardownSampleBufferDisplayLayer()
+{
+    if (!m_surface)
+        return;
+    delete m_surface.data();
+    m_surface = nullptr;
+}
+
+void MediaPlayView::rebuildSampleBufferDisplayLayer()
+{
+    QMutexLocker locker(&m_lock);
+    teardownSampleBufferDisplayLayer();
+    setupSampleBufferDisplayLayer();
+}
+
+// ---- layout ------------------------------------------------------------------------------------
+
+void MediaPlayView::setPlayImage(const QString &name)
+{
+    PlayControlView::setButtonImage(m_controlView->playControlBtn, name);
+}
+
+void MediaPlayView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layoutChildren();
+}
+
+void MediaPlayView::layoutChildren()
+{
+    const QRect all = rect();
+    m_playView->setGeometry(all);
+    if (m_surface)
+        m_surface->setGeometry(m_playView->rect());
+    m_mediaImageView->setGeometry(all);
+    const int barHeight = qMax(36, m_controlView->sizeHint().height());
+    m_controlView->setGeometry(0, all.height() - barHeight, all.width(), barHeight);
+}

@@ -1,0 +1,116 @@
+#pragma once
+// The player in the main window: plays one recording at a time through libVLC, keeps the
+// play state, drives the control bar and the placeholder picture, keeps the user's sound
+// setting and reports every state change and time tick to its delegate.
+//
+// It also takes pictures, state and time from an external decoder (DecoderData,
+// DecoderState, DecoderCurrent); libVLC's own pictures arrive the same way.
+#include <QImage>
+#include <QPointer>
+#include <QRecursiveMutex>
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+
+#include "customsliderdelegate.h"
+#include "mediaplayerdelegate.h"
+
+class MediaImageView;
+class PlayControlView;
+class VideoSurface;
+class VlcEngine;
+
+class MediaPlayView : public QWidget, public CustomSliderDelegate {
+    Q_OBJECT
+public:
+    explicit MediaPlayView(QWidget *parent = nullptr);
+    ~MediaPlayView() override;
+
+    void setDelegate(MediaPlayerDelegate *delegate) { m_delegate = delegate; }
+    MediaPlayerDelegate *delegate() const { return m_delegate; }
+
+    MediaImageView *mediaImageView() const { return m_mediaImageView; }
+    PlayControlView *controlView() const { return m_controlView; }
+    QWidget *playView() const { return m_playView; }
+    VideoSurface *videoSurface() const { return m_surface; }
+
+    quint64 playState() const { return m_playState; }
+    double duration() const { return m_duration; }
+    // The player, created on first use (also by playFile). Null until then.
+    VlcEngine *playerIfCreated() const { return m_player.get(); }
+    VlcEngine *player();
+
+    // Starts the file: on the next turn of the event loop, or 0.1 s after stopping a
+    // recording that is still active. A later call supersedes a start still pending.
+    void playFile(const QString &path);
+    void stopPlayVideo();
+    void resumOrPauseVideo();
+
+    // Control bar actions.
+    void performClick(double fraction);
+    void videoSoundAction(int step);
+    void soundBtnClick();
+    void mouseUp();
+    void customSliderFloatValue(VCustomSlider *slider, double value) override;
+    void jumpedToTime(double seconds);
+
+    void updateTimeLabel(double seconds);
+    static QString getMMSSFromSS(double seconds);
+    // The speed slider's 0..1 onto 1/4x..4x, logarithmically; 0.5 is normal speed.
+    static double rateForSpeedValue(double value);
+
+    // External decoder: state code 0 finished, 1 playing, 2 paused, 3 error; time in seconds;
+    // a picture, callable from any thread (the QImage is the reference handed over).
+    void DecoderState(int code);
+    void DecoderCurrent(double seconds);
+    void DecoderData(const QImage &pixelBuffer, int width, int height);
+    void dispatchPixelBuffer(const QImage &pixelBuffer);
+    QImage previousPixelBuffer() const;
+
+    void setupSampleBufferDisplayLayer();
+    void teardownSampleBufferDisplayLayer();
+    void rebuildSampleBufferDisplayLayer();
+
+    // The player's state and time reports (on the GUI thread).
+    void mediaPlayerStateChanged(int playerState);
+    void mediaPlayerTimeChanged();
+
+signals:
+    // Full screen was asked for (F, F11) or left (Escape); the window has already followed.
+    void fullScreenChanged(bool fullScreen);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+
+private:
+    void setupBasicUI();
+    void layoutChildren();
+    void setPlayImage(const QString &name);
+    void startFile(const QString &path);
+    void enqueueSampleBuffer(const QImage &frame, VideoSurface *surface);
+    void reportState();
+    void reportTime(double seconds);
+    void applyVolume();
+    void stepVolume(int delta);
+    void seekBy(double seconds);
+    void setFullScreen(bool on);
+    double currentSeconds() const;
+
+    MediaImageView *m_mediaImageView = nullptr;
+    MediaPlayerDelegate *m_delegate = nullptr;
+    PlayControlView *m_controlView = nullptr;
+    QWidget *m_playView = nullptr;
+    quint64 m_playState = MediaPlayStateStopped;
+    double m_duration = 0.0;
+    QPointer<VideoSurface> m_surface;
+    bool m_surfaceWanted = false;
+    QImage m_previousPixelBuffer;
+    mutable QRecursiveMutex m_lock;
+    std::unique_ptr<VlcEngine> m_player;
+    quint64 m_pendingStart = 0;
+    bool m_updatingControls = false;
+};

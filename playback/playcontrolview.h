@@ -1,0 +1,41 @@
+#pragma once
+// The translucent control bar over the video. It only holds its controls and paints its
+// background; the player view and the window's controller set their contents and act on them.
+#include <QString>
+#include <QWidget>
+
+class QAbstractButton;
+class QLabel;
+class QToolButton;
+class MCustomSlider;
+class VCustomSlider;
+
+class PlayControlView : public QWidget {
+    Q_OBJECT
+public:
+    explicit PlayControlView(QWidget *parent = nullptr);
+
+    QToolButton *playControlBtn = nullptr;
+    QToolButton *stopBtn = nullptr;
+    QToolButton *preBtn = nullptr;
+    QToolButton *nextBtn = nullptr;
+    QToolButton *soundBtn = nullptr;
+    QLabel *timeLabel = nullptr;
+    VCustomSlider *progressSlider = nullptr; // fraction 0..1 of the recording
+    MCustomSlider *soundSlider = nullptr;    // volume step 0..kMaxSoundStep
+    MCustomSlider *playSpeedSlider = nullptr; // 0..1, 0.5 = normal speed
+
+    // The volume handed to the player is step x 10, and libVLC goes up to 200 %.
+    static constexpr int kMaxSoundStep = 20;
+
+    // Shows the named picture on a button; without the picture, a text symbol stands in.
+    // The name stays readable as the button's "imageName" property.
+    static void setButtonImage(QAbstractButton *button, const QString &name);
+    static QString buttonImage(const QAbstractButton *button);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    // Clicks on the bar itself must not reach the video underneath (they would hide the bar).
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+};

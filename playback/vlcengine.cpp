@@ -1,0 +1,424 @@
+#include "vlcengine.h"
+
+#include "tstimeoffset.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMetaObject>
+
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <vector>
+
+#include <vlc/vlc.h>
+
+// Buffers the decoder writes RV32 pictures into. The geometry may change several times per
+// file (libVLC probes formats before it settles), so each buffer remembers the geometry it
+// was made for; buffers of an older geometry are freed instead of reused.
+class VlcFramePool {
+public:
+    ~VlcFramePool()
+    {
+        for (uchar *b : m_free)
+            std::free(b);
+    }
+
+    void configure(int width, int height, int pitch)
+    {
+        std::lock_guard lock(m_mutex);
+        for (uchar *b : m_free)
+            std::free(b);
+        m_free.clear();
+        m_width = width;
+        m_height = height;
+        m_pitch = pitch;
+        ++m_geometry;
+    }
+
+    struct Slot {
+        uchar *data = nullptr;
+        int geometry = 0;
+        int width = 0;
+        int height = 0;
+        int pitch = 0;
+    };
+
+    Slot take()
+    {
+        std::lock_guard lock(m_mutex);
+        Slot s{nullptr, m_geometry, m_width, m_height, m_pitch};
+        if (!m_free.empty()) {
+            s.data = m_free.back();
+            m_free.pop_back();
+        } else {
+            const size_t bytes = size_t(m_pitch) * size_t(m_height);
+            s.data = static_cast<uchar *>(std::aligned_alloc(64, (bytes + 63) / 64 * 64));
+        }
+        return s;
+    }
+
+    void give(const Slot &s)
+    {
+        std::lock_guard lock(m_mutex);
+        if (s.geometry == m_geometry && m_free.size() < 4)
+            m_free.push_back(s.data);
+        else
+            std::free(s.data);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<uchar *> m_free;
+    int m_width = 0;
+    int m_height = 0;
+    int m_pitch = 0;
+    int m_geometry = 0;
+};
+
+// One decoded picture. libVLC holds one reference from lock to unlock, the GUI one for as
+// long as the picture is queued or shown; the buffer goes back when the last one is gone.
+struct VlcEngine::RawFrame {
+    std::shared_ptr<VlcFramePool> pool;
+    VlcFramePool::Slot slot;
+    int formatGeneration = 0;
+    ~RawFrame()
+    {
+        if (slot.data)
+            pool->give(slot);
+    }
+};
+
+namespace {
+QStringList &storedArguments()
+{
+    static QStringList args;
+    return args;
+}
+bool &argumentsSet()
+{
+    static bool set = false;
+    return set;
+}
+
+constexpr libvlc_event_type_t kEvents[] = {
+    libvlc_MediaPlayerOpening,  libvlc_MediaPlayerBuffering,        libvlc_MediaPlayerPlaying,
+    libvlc_MediaPlayerPaused,   libvlc_MediaPlayerStopped,          libvlc_MediaPlayerEndReached,
+    libvlc_MediaPlayerEncounteredError, libvlc_MediaPlayerESAdded, libvlc_MediaPlayerTimeChanged,
+    libvlc_MediaPlayerLengthChanged,
+};
+
+using PictureRef = std::shared_ptr<VlcEngine::RawFrame>;
+} // namespace
+
+void VlcEngine::setInstanceArguments(const QStringList &arguments)
+{
+    storedArguments() = arguments;
+    argumentsSet() = true;
+}
+
+QStringList VlcEngine::instanceArguments()
+{
+    if (argumentsSet())
+        return storedArguments();
+    // The title would be drawn into our frames; the OSD likewise.
+    QStringList args{QStringLiteral("--no-xlib"), QStringLiteral("--quiet"), QStringLiteral("--no-video-title-show"),
+                     QStringLiteral("--no-osd"), QStringLiteral("--no-snapshot-preview")};
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        args << QStringLiteral("--aout=adummy");
+    return args;
+}
+
+libvlc_instance_t *VlcEngine::instance()
+{
+    static libvlc_instance_t *shared = [] {
+        const QStringList args = instanceArguments();
+        std::vector<QByteArray> bytes;
+        std::vector<const char *> argv;
+        for (const QString &a : args)
+            bytes.push_back(a.toLocal8Bit());
+        for (const QByteArray &b : bytes)
+            argv.push_back(b.constData());
+        libvlc_instance_t *inst = libvlc_new(int(argv.size()), argv.data());
+        if (!inst)
+            qWarning() << "libVLC could not be initialised:" << libvlc_errmsg();
+        return inst;
+    }();
+    return shared;
+}
+
+VlcEngine::VlcEngine(QObject *parent)
+    : QObject(parent)
+    , m_pool(std::make_shared<VlcFramePool>())
+{
+    libvlc_instance_t *inst = instance();
+    if (!inst)
+        return;
+    m_player = libvlc_media_player_new(inst);
+    if (!m_player)
+        return;
+    libvlc_event_manager_t *em = libvlc_media_player_event_manager(m_player);
+    for (libvlc_event_type_t t : kEvents)
+        libvlc_event_attach(em, t, &VlcEngine::onEvent, this);
+    libvlc_video_set_callbacks(m_player, &VlcEngine::lockCallback,
+                               [](void *, void *picture, void *const *) { delete static_cast<PictureRef *>(picture); },
+                               &VlcEngine::displayCallback, this);
+    libvlc_video_set_format_callbacks(m_player, &VlcEngine::formatCallback, &VlcEngine::cleanupCallback);
+}
+
+VlcEngine::~VlcEngine()
+{
+    if (!m_player)
+        return;
+    // Detaching waits for a callback in progress; stopping joins the decoding threads, so
+    // nothing posts to this object once the player is released.
+    libvlc_event_manager_t *em = libvlc_media_player_event_manager(m_player);
+    for (libvlc_event_type_t t : kEvents)
+        libvlc_event_detach(em, t, &VlcEngine::onEvent, this);
+    libvlc_media_player_stop(m_player);
+    libvlc_media_player_release(m_player);
+    m_player = nullptr;
+}
+
+bool VlcEngine::open(const QString &path)
+{
+    if (!m_player)
+        return false;
+    libvlc_media_player_stop(m_player);
+    ++m_generation; // whatever the old media still had queued is now stale
+    m_timeMs = 0;
+    m_lengthMs = 0;
+    m_requestedMs = -1;
+    m_framesDelivered = 0;
+    m_lastState = Stopped;
+    m_cropFormatGeneration = -1;
+    m_path = path;
+    libvlc_media_t *media = libvlc_media_new_path(instance(), QFile::encodeName(path).constData());
+    if (!media)
+        return false;
+    libvlc_media_player_set_media(m_player, media);
+    libvlc_media_release(media);
+    m_timeOffsetMs = TsTimeOffset::forFile(path);
+    if (m_timeOffsetMs)
+        qDebug() << "transport stream clock leads its pictures by" << m_timeOffsetMs << "ms";
+    libvlc_media_player_set_rate(m_player, float(m_rate));
+    return libvlc_media_player_play(m_player) == 0;
+}
+
+void VlcEngine::play()
+{
+    if (m_player)
+        libvlc_media_player_set_pause(m_player, 0);
+}
+
+void VlcEngine::pause()
+{
+    if (m_player)
+        libvlc_media_player_set_pause(m_player, 1);
+}
+
+void VlcEngine::stop()
+{
+    if (!m_player)
+        return;
+    ++m_generation;
+    m_requestedMs = -1;
+    libvlc_media_player_stop(m_player);
+}
+
+void VlcEngine::setPosition(double fraction)
+{
+    if (!m_player)
+        return;
+    fraction = qBound(0.0, fraction, 1.0);
+    libvlc_media_player_set_position(m_player, float(fraction));
+    const qint64 length = lengthMs();
+    if (length > 0)
+        m_requestedMs = qint64(fraction * double(length));
+}
+
+void VlcEngine::setTimeMs(qint64 ms)
+{
+    if (!m_player)
+        return;
+    const qint64 length = lengthMs();
+    ms = qMax<qint64>(0, length > 0 ? qMin(ms, length) : ms);
+    libvlc_media_player_set_time(m_player, ms);
+    m_requestedMs = ms;
+}
+
+qint64 VlcEngine::timeMs() const { return m_requestedMs >= 0 ? m_requestedMs : m_timeMs; }
+
+qint64 VlcEngine::lengthMs() const
+{
+    if (m_lengthMs > 0 || !m_player)
+        return m_lengthMs;
+    return qMax<qint64>(0, libvlc_media_player_get_length(m_player));
+}
+
+void VlcEngine::setVolume(int volume)
+{
+    if (!m_player)
+        return;
+    // libVLC has no "volume -1": silence is its mute switch, and the level is kept for later.
+    m_muted = volume < 0;
+    libvlc_audio_set_mute(m_player, m_muted ? 1 : 0);
+    if (!m_muted) {
+        m_volume = qMin(volume, 200);
+        libvlc_audio_set_volume(m_player, m_volume);
+    }
+}
+
+int VlcEngine::volume() const { return m_muted ? -1 : m_volume; }
+
+bool VlcEngine::isMuted() const { return m_muted; }
+
+void VlcEngine::setRate(double rate)
+{
+    m_rate = qBound(0.25, rate, 4.0);
+    if (m_player)
+        libvlc_media_player_set_rate(m_player, float(m_rate));
+}
+
+double VlcEngine::rate() const { return m_rate; }
+
+VlcEngine::Stats VlcEngine::stats() const
+{
+    Stats s;
+    if (!m_player)
+        return s;
+    libvlc_media_t *media = libvlc_media_player_get_media(m_player);
+    if (!media)
+        return s;
+    libvlc_media_stats_t st;
+    if (libvlc_media_get_stats(media, &st)) {
+        s.decodedVideo = st.i_decoded_video;
+        s.displayedPictures = st.i_displayed_pictures;
+        s.lostPictures = st.i_lost_pictures;
+    }
+    libvlc_media_release(media);
+    return s;
+}
+
+// ---- libVLC threads ----------------------------------------------------------------------
+
+void VlcEngine::onEvent(const libvlc_event_t *event, void *opaque)
+{
+    auto *self = static_cast<VlcEngine *>(opaque);
+    qint64 value = 0;
+    if (event->type == libvlc_MediaPlayerTimeChanged)
+        value = event->u.media_player_time_changed.new_time;
+    else if (event->type == libvlc_MediaPlayerLengthChanged)
+        value = event->u.media_player_length_changed.new_length;
+    const quint64 generation = self->m_generation.load();
+    const int type = event->type;
+    // Never block here (the GUI may be waiting for libVLC): a queued call keeps the order.
+    QMetaObject::invokeMethod(
+        self, [self, generation, type, value] { self->handleEvent(generation, type, value); }, Qt::QueuedConnection);
+}
+
+unsigned VlcEngine::formatCallback(void **opaque, char *chroma, unsigned *width, unsigned *height, unsigned *pitches,
+                                   unsigned *lines)
+{
+    auto *self = static_cast<VlcEngine *>(*opaque);
+    if (*width == 0 || *height == 0 || *width > 16384 || *height > 16384)
+        return 0;
+    std::memcpy(chroma, "RV32", 4);
+    const unsigned pitch = (*width * 4 + 63) / 64 * 64;
+    pitches[0] = pitch;
+    lines[0] = *height;
+    self->m_pool->configure(int(*width), int(*height), int(pitch));
+    ++self->m_formatGeneration;
+    return 3;
+}
+
+void VlcEngine::cleanupCallback(void *) {}
+
+void *VlcEngine::lockCallback(void *opaque, void **planes)
+{
+    auto *self = static_cast<VlcEngine *>(opaque);
+    auto frame = std::make_shared<RawFrame>();
+    frame->pool = self->m_pool;
+    frame->slot = self->m_pool->take();
+    frame->formatGeneration = self->m_formatGeneration.load();
+    planes[0] = frame->slot.data;
+    return new PictureRef(std::move(frame));
+}
+
+void VlcEngine::displayCallback(void *opaque, void *picture)
+{
+    auto *self = static_cast<VlcEngine *>(opaque);
+    PictureRef frame = *static_cast<PictureRef *>(picture);
+    QMetaObject::invokeMethod(
+        self, [self, frame] { self->handleFrame(frame); }, Qt::QueuedConnection);
+}
+
+// ---- GUI thread ---------------------------------------------------------------------------
+
+void VlcEngine::handleEvent(quint64 generation, int type, qint64 value)
+{
+    if (generation != m_generation.load())
+        return;
+    switch (type) {
+    case libvlc_MediaPlayerTimeChanged:
+        m_timeMs = value;
+        if (m_lastState == Playing)
+            m_requestedMs = -1;
+        emit timeChanged(timeMs());
+        return;
+    case libvlc_MediaPlayerLengthChanged:
+        m_lengthMs = value;
+        emit lengthChanged(value);
+        return;
+    case libvlc_MediaPlayerOpening: m_lastState = Opening; break;
+    case libvlc_MediaPlayerBuffering: m_lastState = Buffering; break;
+    case libvlc_MediaPlayerPlaying: m_lastState = Playing; break;
+    case libvlc_MediaPlayerPaused: m_lastState = Paused; break;
+    case libvlc_MediaPlayerStopped: m_lastState = Stopped; break;
+    case libvlc_MediaPlayerESAdded: m_lastState = EsAdded; break;
+    case libvlc_MediaPlayerEncounteredError: m_lastState = Error; break;
+    case libvlc_MediaPlayerEndReached:
+        // A file of garbage, or a recording cut before its index, "plays" to its end at once
+        // without a picture and without a length: that is a failure, not a finished file.
+        m_lastState = (m_framesDelivered == 0 && lengthMs() == 0) ? Error : Ended;
+        break;
+    default: return;
+    }
+    emit stateChanged(m_lastState);
+}
+
+QSize VlcEngine::visibleSize(int bufferWidth, int bufferHeight)
+{
+    // The decoder's buffers are padded (720 lines become 738); the player knows the visible
+    // size once its video output exists, which it does by the time a picture arrives.
+    const int generation = m_formatGeneration.load();
+    if (m_cropFormatGeneration != generation && m_player) {
+        unsigned w = 0;
+        unsigned h = 0;
+        if (libvlc_video_get_size(m_player, 0, &w, &h) == 0 && w > 0 && h > 0) {
+            m_cropSize = QSize(int(w), int(h));
+            m_cropFormatGeneration = generation;
+        } else {
+            m_cropSize = QSize();
+        }
+    }
+    if (!m_cropSize.isValid())
+        return QSize(bufferWidth, bufferHeight);
+    return QSize(qMin(bufferWidth, m_cropSize.width()), qMin(bufferHeight, m_cropSize.height()));
+}
+
+void VlcEngine::handleFrame(const std::shared_ptr<RawFrame> &frame)
+{
+    const VlcFramePool::Slot &s = frame->slot;
+    if (!s.data || s.width <= 0 || s.height <= 0)
+        return;
+    const QSize size = visibleSize(s.width, s.height);
+    // The QImage shares the buffer; it keeps its own reference to the frame until the last
+    // copy of the image is gone.
+    auto *keep = new std::shared_ptr<RawFrame>(frame);
+    QImage image(s.data, size.width(), size.height(), s.pitch, QImage::Format_RGB32,
+                 [](void *info) { delete static_cast<std::shared_ptr<RawFrame> *>(info); }, keep);
+    ++m_framesDelivered;
+    emit frameReady(image);
+}

@@ -1,0 +1,124 @@
+#pragma once
+// The one place that talks to libVLC. A process-wide libVLC instance is created on first
+// use; each engine owns one media player. libVLC reports from its own threads: every event
+// and every decoded frame is handed to the GUI thread with a queued call, in the order it
+// was raised, so everything the engine emits is emitted on the GUI thread.
+//
+// Frames are decoded straight into buffers of our own (RV32, i.e. QImage::Format_RGB32),
+// which are then shown without any further copy: the QImage handed out wraps the buffer,
+// and the buffer returns to the pool when the last QImage referring to it goes away.
+#include <QImage>
+#include <QObject>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <memory>
+
+struct libvlc_instance_t;
+struct libvlc_media_player_t;
+struct libvlc_event_t;
+
+class VlcFramePool;
+
+class VlcEngine : public QObject {
+    Q_OBJECT
+public:
+    // The player's own state numbers, as the view's state table expects them.
+    enum PlayerState {
+        Stopped = 0,
+        Opening = 1,
+        Buffering = 2,
+        Ended = 3,
+        Error = 4,
+        Playing = 5,
+        Paused = 6,
+        EsAdded = 7,
+    };
+
+    // Arguments for the shared instance; only effective before its first use. Without a call,
+    // "--no-xlib --quiet" and friends are used, plus a silent audio output when the GUI runs
+    // on the offscreen platform (no sound device to retry on every audio block).
+    static void setInstanceArguments(const QStringList &arguments);
+    static QStringList instanceArguments();
+    // Null when libVLC cannot be initialised (missing plugins).
+    static libvlc_instance_t *instance();
+
+    struct RawFrame; // one decoded picture in a pooled buffer (defined in the .cpp)
+
+    explicit VlcEngine(QObject *parent = nullptr);
+    ~VlcEngine() override;
+
+    bool isValid() const { return m_player != nullptr; }
+
+    // Stops whatever plays, then plays the file. False when the media cannot be created.
+    bool open(const QString &path);
+    void play();
+    void pause();
+    // Reports Stopped like libVLC does; events still queued from before the stop are dropped.
+    void stop();
+
+    // Fraction 0..1 of the recording. While paused libVLC's clock does not follow a seek
+    // reliably, so the requested time stands in until the player reports time while playing.
+    void setPosition(double fraction);
+    void setTimeMs(qint64 ms);
+    qint64 timeMs() const;
+    qint64 lengthMs() const;
+    // Media clock milliseconds of the first picture, relative to the reported time origin.
+    // Non-zero for transport streams whose clock runs ahead of their pictures.
+    qint64 timeOffsetMs() const { return m_timeOffsetMs; }
+
+    // 0..200 (100 = unchanged level); negative = silence.
+    void setVolume(int volume);
+    int volume() const;
+    bool isMuted() const;
+    void setRate(double rate);
+    double rate() const;
+
+    QString currentPath() const { return m_path; }
+    // Pictures of the current media handed to the GUI so far, and the decoder's own counts.
+    int framesDelivered() const { return m_framesDelivered; }
+    struct Stats {
+        int decodedVideo = 0;
+        int displayedPictures = 0;
+        int lostPictures = 0;
+    };
+    Stats stats() const;
+
+signals:
+    void stateChanged(int playerState);
+    void timeChanged(qint64 ms);
+    void lengthChanged(qint64 ms);
+    // A decoded picture, cropped to the visible size, sharing the decoder's buffer.
+    void frameReady(const QImage &frame);
+
+private:
+    static void onEvent(const libvlc_event_t *event, void *opaque);
+    static unsigned formatCallback(void **opaque, char *chroma, unsigned *width, unsigned *height,
+                                   unsigned *pitches, unsigned *lines);
+    static void cleanupCallback(void *opaque);
+    static void *lockCallback(void *opaque, void **planes);
+    static void displayCallback(void *opaque, void *picture);
+
+    void handleEvent(quint64 generation, int type, qint64 value);
+    void handleFrame(const std::shared_ptr<RawFrame> &frame);
+    QSize visibleSize(int bufferWidth, int bufferHeight);
+
+    libvlc_media_player_t *m_player = nullptr;
+    std::shared_ptr<VlcFramePool> m_pool;
+    std::atomic<quint64> m_generation{1};
+    std::atomic<int> m_formatGeneration{0};
+    int m_cropFormatGeneration = -1;
+    QSize m_cropSize;
+    QString m_path;
+    qint64 m_timeMs = 0;
+    qint64 m_lengthMs = 0;
+    qint64 m_requestedMs = -1;
+    qint64 m_timeOffsetMs = 0;
+    int m_volume = 100;
+    bool m_muted = false;
+    double m_rate = 1.0;
+    int m_lastState = Stopped;
+    int m_framesDelivered = 0;
+};
