@@ -55,6 +55,7 @@ void TripStatistics::handleGpsInfoWithArray(const Track &track)
     }
     m_top = top;
     m_average = n ? sum / double(n) : 0.0;
+    m_statsShown = true;
     m_labels.topSpeed = format1(word("TopSpeed"), m_top, "%.1fKMH");
     m_labels.aveSpeed = format1(word("AveSpeed"), m_average, "%.1fKMH");
 }
@@ -83,15 +84,42 @@ bool TripStatistics::setCurrentPlayerTime(double seconds, const std::string &uni
             totalDistanceMetres += d;
     }
     m_curItem = p;
+    m_sampleShown = true;
+    writeDistance();
+    return true;
+}
 
+void TripStatistics::writeDistance()
+{
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.2fKM", totalDistanceMetres / 1000.0);
     m_labels.distance = word("Distance") + ":" + buf;
-    return true;
+}
+
+void TripStatistics::refreshWords()
+{
+    if (m_statsShown) {
+        m_labels.topSpeed = format1(word("TopSpeed"), m_top, "%.1fKMH");
+        m_labels.aveSpeed = format1(word("AveSpeed"), m_average, "%.1fKMH");
+    } else {
+        m_labels.topSpeed = word("TopSpeed") + ":---";
+        m_labels.aveSpeed = word("AveSpeed") + ":---";
+    }
+    if (m_sampleShown && m_curItem) {
+        m_labels.lon = word("Lon") + ":" + m_curItem->longitude;
+        m_labels.lat = word("Lat") + ":" + m_curItem->latitude;
+        writeDistance();
+    } else {
+        m_labels.lat = word("Lat") + ":---";
+        m_labels.lon = word("Lon") + ":---";
+        m_labels.distance = word("Distance") + ":---";
+    }
 }
 
 void TripStatistics::clearGpsInfo(const std::string &unit)
 {
+    m_statsShown = false;
+    m_sampleShown = false;
     m_labels.speed = "---" + unit;
     m_labels.lat = word("Lat") + ":---";
     m_labels.lon = word("Lon") + ":---";

@@ -32,6 +32,8 @@ public:
     void clearGpsInfo(const std::string &unit);
     // The unit box changed: only the speed read-out follows at once.
     void speedUnitChanged(const std::string &unit);
+    // The localized words changed: every read-out is written again with what it shows.
+    void refreshWords();
 
     const Labels &labels() const { return m_labels; }
     const Track &track() const { return m_track; }
@@ -49,6 +51,7 @@ public:
 
 private:
     std::string word(const char *key) const;
+    void writeDistance();
     static std::string format1(const std::string &word, double value, const char *fmt);
 
     DistanceFunction m_distance;
@@ -60,4 +63,6 @@ private:
     double m_top = 0;
     double m_average = 0;
     Labels m_labels;
+    bool m_statsShown = false;   // top/average written since the last clear
+    bool m_sampleShown = false;  // a tick wrote position and distance since the last clear
 };

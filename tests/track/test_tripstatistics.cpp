@@ -155,3 +155,22 @@ TEST(TripStatistics, NonFiniteDistanceIsNotAdded)
     EXPECT_EQ(s.totalDistance(), 0.0);
     EXPECT_EQ(s.labels().distance, "Distance:0.00KM");
 }
+
+TEST(TripStatistics, LanguageRefreshRewritesWhatIsShown)
+{
+    std::string lang = "en";
+    TripStatistics s(fakeDistance, [&lang](const std::string &k) { return lang + "." + k; });
+    s.clearGpsInfo("KMH");
+    lang = "de";
+    s.refreshWords();
+    EXPECT_EQ(s.labels().lat, "de.Lat:---");
+    EXPECT_EQ(s.labels().topSpeed, "de.TopSpeed:---");
+    s.handleGpsInfoWithArray(makeTrack({sample("10", "1.5", "2.5"), sample("20", "1.5", "2.5")}));
+    s.setCurrentPlayerTime(1.0, "KMH");
+    lang = "fr";
+    s.refreshWords();
+    EXPECT_EQ(s.labels().topSpeed, "fr.TopSpeed:20.0KMH");
+    EXPECT_EQ(s.labels().lat, "fr.Lat:1.5");
+    EXPECT_EQ(s.labels().distance, "fr.Distance:0.00KM");
+    EXPECT_EQ(s.labels().speed, "20KMH");
+}
