@@ -1,12 +1,53 @@
 #include "datum.h"
 
 #include <cmath>
+#include <vector>
 
 namespace {
 constexpr double kPi = 3.141592653589793;
 constexpr double kSemiMajorAxis = 6378245.0;
 constexpr double kEccentricitySquared = 0.006693421622965943;
 constexpr double kMeridianFactor = 6335552.717000426; // a * (1 - ee)
+struct RingEdge {
+    float longitude; // of the edge's first vertex
+    float low;
+    float high;
+};
+
+// The ring's edges filed by one-degree latitude band. An edge goes into every band its
+// closed latitude span touches, so a band holds every edge whose open span can contain a
+// latitude of that band: the crossing count over a band equals the one over the whole ring.
+class EdgeBands {
+public:
+    EdgeBands()
+    {
+        for (int i = 0; i + 1 < kChinaBorderRows; ++i) {
+            const BorderVertex &a = china_Gps[i];
+            const BorderVertex &b = china_Gps[i + 1];
+            const RingEdge e{a.longitude, std::fmin(a.latitude, b.latitude), std::fmax(a.latitude, b.latitude)};
+            for (int band = bandOf(e.low); band <= bandOf(e.high); ++band)
+                m_bands[band].push_back(e);
+        }
+    }
+    const std::vector<RingEdge> &of(float latitude) const { return m_bands[bandOf(latitude)]; }
+
+private:
+    static constexpr int kFirst = 3;  // the outer bounds admit latitudes from 3 ...
+    static constexpr int kCount = 54; // ... to below 57
+    static int bandOf(float latitude)
+    {
+        const int band = int(std::floor(latitude)) - kFirst;
+        return band < 0 ? 0 : (band >= kCount ? kCount - 1 : band);
+    }
+    std::array<std::vector<RingEdge>, kCount> m_bands;
+};
+
+const EdgeBands &edgeBands()
+{
+    static const EdgeBands bands;
+    return bands;
+}
+
 } // namespace
 
 bool isInsideChina(float latitude, float longitude)
@@ -20,15 +61,11 @@ bool isInsideChina(float latitude, float longitude)
         return false;
 
     // Ray to the east; an edge counts as east of the position when its first vertex is.
+    // Only the edges whose latitude span reaches the position's one-degree band can flip
+    // the answer, so the test walks those alone.
     bool inside = false;
-    for (int i = 0; i + 1 < kChinaBorderRows; ++i) {
-        const BorderVertex &a = china_Gps[i];
-        const BorderVertex &b = china_Gps[i + 1];
-        if (a.longitude <= longitude)
-            continue;
-        const float low = a.latitude < b.latitude ? a.latitude : b.latitude;
-        const float high = a.latitude < b.latitude ? b.latitude : a.latitude;
-        if (latitude > low && latitude < high)
+    for (const RingEdge &e : edgeBands().of(latitude)) {
+        if (e.longitude > longitude && latitude > e.low && latitude < e.high)
             inside = !inside;
     }
     return inside;

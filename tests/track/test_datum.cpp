@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "datum.h"
@@ -124,4 +125,41 @@ TEST(Gcj02, PolynomialsAtTheOrigin)
     EXPECT_DOUBLE_EQ(transformLon(0, 0), 300.0);
     // The square root term takes |x|, so it is symmetric in the sign of x.
     EXPECT_NEAR(transformLat(-4, 0) - transformLat(4, 0), -16.0, 1e-9);
+}
+
+namespace {
+// The region test written out plainly, edge by edge over the whole ring.
+bool plainInsideChina(float lat, float lon)
+{
+    if (double(lon) >= 120.1 && double(lon) <= 121.3 && double(lat) >= 22.9 && double(lat) <= 25.4)
+        return false;
+    if (double(lon) > 137.8347 || lat < 3.0f || double(lat) > 55.8271 || double(lon) < 72.004)
+        return false;
+    bool inside = false;
+    for (int i = 0; i < kChinaBorderRows - 1; ++i) {
+        const BorderVertex a = china_Gps[i], b = china_Gps[i + 1];
+        if (a.longitude > lon && lat > std::min(a.latitude, b.latitude) && lat < std::max(a.latitude, b.latitude))
+            inside = !inside;
+    }
+    return inside;
+}
+} // namespace
+
+TEST(IsInsideChina, AgreesWithTheWholeRingEverywhere)
+{
+    int disagreements = 0, inside = 0;
+    for (float lat = 2.5f; lat < 56.5f; lat += 0.173f) {
+        for (float lon = 71.5f; lon < 138.5f; lon += 0.191f) {
+            inside += isInsideChina(lat, lon);
+            disagreements += isInsideChina(lat, lon) != plainInsideChina(lat, lon);
+        }
+    }
+    // Latitudes on a vertex and on whole degrees sit on the edges of the bands.
+    for (const BorderVertex &v : china_Gps) {
+        for (float lat : {v.latitude, std::floor(v.latitude), std::nextafter(v.latitude, 90.0f)})
+            for (float lon : {v.longitude - 0.01f, v.longitude, v.longitude + 0.01f})
+                disagreements += isInsideChina(lat, lon) != plainInsideChina(lat, lon);
+    }
+    EXPECT_EQ(disagreements, 0);
+    EXPECT_GT(inside, 10000);
 }
