@@ -1,0 +1,150 @@
+#include "playbacksync.h"
+
+#include <QDebug>
+#include <QGeoCoordinate>
+#include <QPointer>
+#include <QSet>
+#include <QTimer>
+
+#include "mediaplayerdelegate.h"
+#include "mlanguagemanager.h"
+#include "preferences.h"
+#include "trackdecoder.h"
+
+namespace {
+constexpr int kAutoplayDelayMs = 100;
+
+std::string localized(const std::string &key)
+{
+    return MLanguageManager::DPLocalizedString(QString::fromStdString(key)).toStdString();
+}
+} // namespace
+
+PlaybackSync::PlaybackSync(QObject *parent)
+    : QObject(parent), m_stats(&PlaybackSync::distanceByStartLatStartLonEndLatEndLon, localized)
+{
+    m_decode = [](const QStringList &lines) {
+        std::vector<std::string> raw;
+        raw.reserve(lines.size());
+        for (const QString &line : lines)
+            raw.push_back(line.toStdString());
+        return decodeGpsData(raw);
+    };
+}
+
+QString PlaybackSync::speedUnit()
+{
+    Preferences::registerSpeedUnitDefault();
+    return Preferences::speedUnitType();
+}
+
+double PlaybackSync::distanceByStartLatStartLonEndLatEndLon(double lat1, double lon1, double lat2, double lon2)
+{
+    const QGeoCoordinate a(lat1, lon1), b(lat2, lon2);
+    // Out-of-range positions (a damaged sample) add nothing rather than nonsense.
+    if (!a.isValid() || !b.isValid())
+        return 0.0;
+    return a.distanceTo(b);
+}
+
+QStringList PlaybackSync::removeRepeatedLines(const QStringList &lines)
+{
+    QStringList out;
+    QSet<QString> seen;
+    for (const QString &line : lines) {
+        if (seen.contains(line))
+            continue;
+        seen.insert(line);
+        out.append(line);
+    }
+    return out;
+}
+
+void PlaybackSync::mediaPlayerDidSelectModel(const MFileModel &model)
+{
+    m_title = model.fName;
+    emit titleChanged(m_title);
+    if (m_stop)
+        m_stop();
+    // Only the latest selection may start playback: an extraction that finishes after a
+    // newer selection was made is dropped instead of briefly playing the older file.
+    const quint64 generation = ++m_generation;
+    const QString path = model.fLocalPath;
+    QPointer<PlaybackSync> self(this);
+    auto done = [self, generation, path](const QStringList &lines) {
+        if (self)
+            self->trackArrived(generation, path, lines);
+    };
+    if (m_extract)
+        m_extract(path, done);
+    else
+        done({});
+}
+
+void PlaybackSync::trackArrived(quint64 generation, const QString &path, const QStringList &lines)
+{
+    if (generation != m_generation) {
+        qInfo() << "telemetry of superseded selection dropped:" << path;
+        return;
+    }
+    const QStringList unique = removeRepeatedLines(lines);
+    qDebug().noquote() << unique.join(QLatin1Char('\n'));
+    const Track track = m_decode ? m_decode(unique) : Track();
+    m_stats.handleGpsInfoWithArray(track);
+    emit labelsChanged();
+    for (const Gauge &g : std::as_const(m_gauges))
+        if (g.instrument)
+            g.instrument->setGpsData(track);
+    if (m_play)
+        m_play(path);
+    emit trackLoaded(path, int(trackSize(track)));
+}
+
+void PlaybackSync::mediaPlayerCurrentTime(double seconds)
+{
+    // The map first, then the read-outs, then the other instruments.
+    if (!m_gauges.isEmpty() && m_gauges.first().instrument && m_gauges.first().receivesTicks)
+        m_gauges.first().instrument->setCurrentPlayerTime(seconds);
+    if (m_stats.setCurrentPlayerTime(seconds, speedUnit().toStdString()))
+        emit labelsChanged();
+    for (int i = 1; i < m_gauges.size(); ++i)
+        if (m_gauges.at(i).instrument && m_gauges.at(i).receivesTicks)
+            m_gauges.at(i).instrument->setCurrentPlayerTime(seconds);
+}
+
+void PlaybackSync::mediaPlayerCurrentState(quint64 state)
+{
+    if (state != MediaPlayStateError && state != MediaPlayStateStopped && state != MediaPlayStateFinished)
+        return;
+    for (const Gauge &g : std::as_const(m_gauges))
+        if (g.reset)
+            g.reset();
+    clearGpsInfo();
+    if (state == MediaPlayStateFinished) {
+        QPointer<PlaybackSync> self(this);
+        QTimer::singleShot(kAutoplayDelayMs, this, [self] {
+            if (self && self->m_next)
+                self->m_next();
+        });
+    }
+}
+
+void PlaybackSync::clearGpsInfo()
+{
+    m_stats.clearGpsInfo(speedUnit().toStdString());
+    emit labelsChanged();
+}
+
+void PlaybackSync::refreshLanguage()
+{
+    m_stats.refreshWords();
+    emit labelsChanged();
+}
+
+void PlaybackSync::speedUnitChange(int index)
+{
+    const QString unit = index == 1 ? QStringLiteral("MPH") : QStringLiteral("KMH");
+    Preferences::setSpeedUnitType(unit);
+    m_stats.speedUnitChanged(unit.toStdString());
+    emit labelsChanged();
+}
