@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "trackdecoder.h"
+
 int MTool::showAlert(const QString &title, const QString &content, const QStringList &buttonTitles,
                      QWidget *parent)
 {
@@ -50,4 +52,13 @@ QString MTool::currentBundleName()
     if (name.isEmpty() || name == exe)
         return QStringLiteral("TRAVA PLAYER");
     return name;
+}
+
+Track MTool::decodeGpsData(const QStringList &lines)
+{
+    std::vector<std::string> text;
+    text.reserve(size_t(lines.size()));
+    for (const QString &line : lines)
+        text.push_back(line.toStdString());
+    return ::decodeGpsData(text);
 }

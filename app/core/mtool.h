@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "gpsitem.h"
+
 class QWidget;
 
 class MTool {
@@ -22,4 +24,8 @@ public:
     static QString currentVersion();
     // The application name, or "TRAVA PLAYER" when none is set.
     static QString currentBundleName();
+
+    // The track of the telemetry service's sample lines (UTF-8), positions shown on the
+    // map datum; a null track for no lines.
+    static Track decodeGpsData(const QStringList &lines);
 };

@@ -146,6 +146,24 @@ private slots:
         QCOMPARE(child.geometry(), QRect(3, 90, 55, 10));
     }
 
+    void decodesServiceLinesIntoATrack()
+    {
+        QVERIFY(!MTool::decodeGpsData({}));
+        // Outside the region the positions stay as recorded; non-ASCII text survives the
+        // conversion without breaking the line apart.
+        const Track t = MTool::decodeGpsData({
+            QStringLiteral("1 2019/11/28 08:15:42 N:48.137154 E:11.576124 36.5 km/h x:0.12 y:-0.40 z:9.81;"),
+            QStringLiteral("2 2019/11/28 08:15:43 N:48.137254 E:11.576224 37.0 km/h x:0.10 y:-0.30 z:9.80;"),
+            QString::fromUtf8("garbage ü"),
+        });
+        QVERIFY(t);
+        QCOMPARE(int(t->size()), 2);
+        QCOMPARE(QString::fromStdString(t->at(0).time), QStringLiteral("2019/11/28 08:15:42"));
+        QCOMPARE(QString::fromStdString(t->at(1).speed).toDouble(), 37.0);
+        QVERIFY(qAbs(QString::fromStdString(t->at(0).latitude).toDouble() - 48.137154) < 1e-6);
+        QVERIFY(qAbs(t->at(1).gsensorZ - 9.80) < 1e-5);
+    }
+
     void missingFontFallsBackToAnInstalledFamily()
     {
         const QFont f = fontNamed(QStringLiteral("MSYH"), 16);
