@@ -17,7 +17,8 @@
 
 namespace {
 const QColor kBackground(0xf2, 0xef, 0xe9);
-const QColor kGrid(0xdd, 0xd8, 0xcf);
+const QColor kGrid(0xd6, 0xd1, 0xc8);
+const QColor kGridFine(0xe6, 0xe2, 0xdb);
 const QColor kRouteColour(0, 255, 0);
 
 QString localized(const char *key, const char *english)
@@ -201,17 +202,15 @@ void GpsMapView::paintTiles(QPainter &p, bool *missingForFailure)
         for (int x = x0; x <= x1; ++x) {
             const TileKey key{z, x, y};
             const QRectF target(origin.x() + x * tilePx, origin.y() + y * tilePx, tilePx, tilePx);
-            p.setPen(QPen(kGrid, 1));
-            p.setBrush(Qt::NoBrush);
-            p.drawRect(target);
-            if (!m_source)
-                continue;
-            const QPixmap tile = m_source->cachedTile(key);
+            const QPixmap tile = m_source ? m_source->cachedTile(key) : QPixmap();
             if (!tile.isNull()) {
                 p.drawPixmap(target, tile, tile.rect());
                 continue;
             }
-            drawFallback(p, key, target);
+            if (!m_source || !drawFallback(p, key, target))
+                paintGridCell(p, target);
+            if (!m_source)
+                continue;
             if (m_source->hasFailed(key))
                 *missingForFailure = true;
             else
@@ -229,6 +228,21 @@ void GpsMapView::paintTiles(QPainter &p, bool *missingForFailure)
         });
         m_source->requestTiles(wanted);
     }
+}
+
+// Where no tile is, a light grid keeps the map readable as a map: it shows the scale
+// and moves with dragging.
+void GpsMapView::paintGridCell(QPainter &p, const QRectF &cell) const
+{
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(kGridFine, 1));
+    for (int i = 1; i < 4; ++i) {
+        const double dx = cell.left() + cell.width() * i / 4, dy = cell.top() + cell.height() * i / 4;
+        p.drawLine(QPointF(dx, cell.top()), QPointF(dx, cell.bottom()));
+        p.drawLine(QPointF(cell.left(), dy), QPointF(cell.right(), dy));
+    }
+    p.setPen(QPen(kGrid, 1));
+    p.drawRect(cell);
 }
 
 // A coarser tile already in memory stands in, enlarged, while the sharp one loads.

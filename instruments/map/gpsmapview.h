@@ -16,9 +16,7 @@
 
 #include "instrument.h"
 #include "samplelookup.h"
-
-class TileSource;
-struct TileKey;
+#include "tilesource.h"
 
 class GpsMapView : public QWidget, public Instrument {
     Q_OBJECT
@@ -76,6 +74,7 @@ private:
     void paintRoute(QPainter &p) const;
     void paintMarker(QPainter &p, const QPointF &at) const;
     void paintOverlays(QPainter &p, bool notice) const;
+    void paintGridCell(QPainter &p, const QRectF &cell) const;
     bool drawFallback(QPainter &p, const TileKey &key, const QRectF &target) const;
 
     Track m_track;
