@@ -1,0 +1,37 @@
+#pragma once
+// The one thread on which every telemetry extraction runs, one job after the other.
+// The extraction library keeps its state in process-wide variables, so two decodes must
+// never overlap; running them in submission order also makes the completion of the last
+// request arrive last. Jobs are kept in our own queue rather than as events, so that a
+// job waiting on the network in a local event loop never starts the next job early.
+#include <QThread>
+
+class QNetworkAccessManager;
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+
+class GpsWorker : public QThread {
+    Q_OBJECT
+public:
+    explicit GpsWorker(QObject *parent = nullptr);
+    ~GpsWorker() override;
+
+    void submit(std::function<void()> job);
+    // Lets the running job finish, drops the queued ones and ends the thread.
+    void shutDown();
+    // The worker's own HTTP client; only for use by jobs, on this thread.
+    QNetworkAccessManager *network() const { return m_network; }
+
+protected:
+    void run() override;
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::function<void()>> m_jobs;
+    bool m_quit = false;
+    QNetworkAccessManager *m_network = nullptr;
+};

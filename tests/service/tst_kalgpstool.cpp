@@ -1,0 +1,262 @@
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "httpfileserver.h"
+#include "kalgpstool.h"
+
+namespace {
+
+const QString kData = QStringLiteral(TRAVA_TEST_DATA);
+
+QByteArray fileBytes(const QString &name)
+{
+    QFile f(kData + '/' + name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Collects the completions of one or more requests, in the order they arrive.
+struct Completions {
+    QList<KalGpsTool::GpsLines> results;
+    QList<QString> tags;
+    bool offGuiThread = false;
+
+    KalGpsTool::GpsInfoBlock block(const QString &tag = QString())
+    {
+        return [this, tag](KalGpsTool::GpsLines lines) {
+            offGuiThread |= QThread::currentThread() != qApp->thread();
+            results.append(lines);
+            tags.append(tag);
+        };
+    }
+    bool waitFor(int count, int ms = 20000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (results.size() < count && clock.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return results.size() >= count;
+    }
+};
+
+const QStringList kVokaLines = {
+    "0 2026/05/14 08:15:00 N:48.160076 E:11.585832 51.4 km/h x:-0.03 y:0.02 z:9.84",
+    "1 2026/05/14 08:15:01 N:48.159950 E:11.585798 51.2 km/h x:-0.08 y:-0.01 z:9.78",
+    "2 2026/05/14 08:15:02 N:48.159824 E:11.585764 50.9 km/h x:-0.04 y:0.02 z:9.86",
+    "3 2026/05/14 08:15:03 N:48.159702 E:11.585730 50.6 km/h x:-0.09 y:-0.01 z:9.80",
+};
+
+} // namespace
+
+class TestKalGpsTool : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { KalGpsTool::shareTool()->setReadAheadEnabled(true); }
+
+    void localRecordingGivesItsLinesOnTheGuiThread()
+    {
+        Completions done;
+        KalGpsTool::shareTool()->getGpsInfo(kData + "/clip-mp4-voka.mp4", done.block());
+        QVERIFY(done.results.isEmpty()); // never before getGpsInfo returns
+        QVERIFY(done.waitFor(1));
+        QVERIFY(!done.offGuiThread);
+        QVERIFY(done.results[0].has_value());
+        QCOMPARE(*done.results[0], kVokaLines);
+        QVERIFY(KalGpsTool::shareTool()->getKalGpsDataVersion() != 0);
+    }
+
+    void recordingWithoutTelemetryGivesNoList()
+    {
+        QTemporaryDir dir;
+        QFile junk(dir.filePath("junk.mp4"));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write(QByteArray(4096, 'x'));
+        junk.close();
+        Completions done;
+        KalGpsTool::shareTool()->getGpsInfo(junk.fileName(), done.block());
+        KalGpsTool::shareTool()->getGpsInfo(dir.filePath("missing.mp4"), done.block());
+        QVERIFY(done.waitFor(2));
+        QVERIFY(!done.results[0].has_value());
+        QVERIFY(!done.results[1].has_value());
+    }
+
+    void httpPathIsAnsweredAtOnceWithAnEmptyList()
+    {
+        Completions done;
+        KalGpsTool::shareTool()->getGpsInfo("http://127.0.0.1:1/clip.mp4", done.block());
+        QCOMPARE(done.results.size(), 1);
+        QVERIFY(done.results[0].has_value());
+        QVERIFY(done.results[0]->isEmpty());
+    }
+
+    void lastSelectionCompletesLast()
+    {
+        Completions done;
+        KalGpsTool *tool = KalGpsTool::shareTool();
+        tool->getGpsInfo(kData + "/clip.mov", done.block("mov"));
+        tool->getGpsInfo(kData + "/clip.ts", done.block("ts"));
+        tool->getGpsInfo(kData + "/clip-mp4-voka.mp4", done.block("mp4"));
+        QVERIFY(done.waitFor(3));
+        QCOMPARE(done.tags, QList<QString>({"mov", "ts", "mp4"}));
+        QCOMPARE(done.results[0]->size(), 4);
+        QCOMPARE(done.results[1]->size(), 3);
+        QCOMPARE(*done.results[2], kVokaLines);
+    }
+
+    void remoteDecodeMatchesLocal_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("mp4") << "clip-mp4-voka.mp4";
+        QTest::newRow("mov") << "clip.mov";
+        QTest::newRow("ts") << "clip.ts";
+        QTest::newRow("avi") << "clip.avi";
+    }
+    void remoteDecodeMatchesLocal()
+    {
+        QFETCH(QString, name);
+        KalGpsTool *tool = KalGpsTool::shareTool();
+        Completions local;
+        tool->getGpsInfo(kData + '/' + name, local.block());
+        QVERIFY(local.waitFor(1));
+        QVERIFY(local.results[0].has_value());
+
+        HttpFileServer server;
+        server.addFile("/" + name.toLatin1(), fileBytes(name));
+        int requests[2] = {0, 0};
+        for (bool readAhead : {false, true}) {
+            tool->setReadAheadEnabled(readAhead);
+            server.requests.clear();
+            Completions remote;
+            tool->getRemoteGpsInfo(server.url("/" + name.toLatin1()), remote.block());
+            QVERIFY(remote.waitFor(1));
+            QVERIFY(!remote.offGuiThread);
+            QCOMPARE(remote.results[0], local.results[0]);
+            // The length request carries no range; every other request does.
+            QVERIFY(server.requests.size() >= 2);
+            QVERIFY(server.requests[0].range.isEmpty());
+            requests[readAhead] = server.rangedRequests();
+        }
+        qInfo("%s (%lld bytes): %d ranged requests one per read, %d with read-ahead", qPrintable(name),
+              qlonglong(fileBytes(name).size()), requests[0], requests[1]);
+        QVERIFY(requests[1] <= requests[0]);
+        QVERIFY(requests[1] <= 4);
+    }
+
+    void missingLengthOrMissingFileGivesNoList()
+    {
+        HttpFileServer server;
+        server.addFile("/clip.mov", fileBytes("clip.mov"));
+        server.sendContentLength = false;
+        Completions done;
+        KalGpsTool::shareTool()->getRemoteGpsInfo(server.url("/clip.mov"), done.block());
+        KalGpsTool::shareTool()->getRemoteGpsInfo(server.url("/gone.mov"), done.block());
+        QVERIFY(done.waitFor(2));
+        QVERIFY(!done.results[0].has_value());
+        QVERIFY(!done.results[1].has_value());
+        QCOMPARE(server.rangedRequests(), 0);
+    }
+
+    void serverIgnoringRangesStillDecodes()
+    {
+        HttpFileServer server;
+        server.addFile("/clip.mov", fileBytes("clip.mov"));
+        server.honourRange = false;
+        Completions done;
+        KalGpsTool::shareTool()->getRemoteGpsInfo(server.url("/clip.mov"), done.block());
+        QVERIFY(done.waitFor(1));
+        QVERIFY(done.results[0].has_value());
+        QCOMPARE(done.results[0]->size(), 4);
+        QVERIFY(done.results[0]->at(0).contains("N:22.537540 E:114.027100"));
+    }
+
+    void rangeTextCarriesFullOffsets()
+    {
+        HttpFileServer server;
+        server.addFile("/clip.mov", fileBytes("clip.mov"));
+        KalGpsTool *tool = KalGpsTool::shareTool();
+        tool->setRequest(server.url("/clip.mov"));
+        std::optional<QByteArray> bytes;
+        QThread *reader = QThread::create([&] { bytes = tool->getData(4294967300LL, 8); });
+        reader->start();
+        while (!reader->wait(10))
+            QCoreApplication::processEvents();
+        delete reader;
+        QCOMPARE(server.requests.size(), 1);
+        QCOMPARE(server.requests[0].range, QByteArray("bytes=4294967300-4294967307"));
+        QVERIFY(!bytes.has_value()); // past the end: 416
+
+        reader = QThread::create([&] { bytes = tool->getData(4, 4); });
+        reader->start();
+        while (!reader->wait(10))
+            QCoreApplication::processEvents();
+        delete reader;
+        QCOMPARE(server.requests[1].range, QByteArray("bytes=4-7"));
+        QVERIFY(bytes.has_value());
+        QCOMPARE(*bytes, fileBytes("clip.mov").mid(4, 4));
+        tool->setRequest(QUrl());
+    }
+
+    void cancellingEndsTheDecodeWithWhatItHas()
+    {
+        HttpFileServer server;
+        server.addFile("/clip.ts", fileBytes("clip.ts"));
+        server.delayMs = 150;
+        KalGpsTool *tool = KalGpsTool::shareTool();
+        tool->setReadAheadEnabled(false);
+
+        Completions done;
+        QElapsedTimer clock;
+        clock.start();
+        tool->getRemoteGpsInfo(server.url("/clip.ts"), done.block("remote"));
+        tool->getGpsInfo(kData + "/clip.mov", done.block("queued"));
+        QTRY_VERIFY_WITH_TIMEOUT(server.rangedRequests() >= 2, 10000);
+        tool->stopGetInfo();
+        QVERIFY(done.waitFor(2, 10000));
+        QCOMPARE(done.tags, QList<QString>({"remote", "queued"}));
+        // The transport stream needs a read per packet: far more than were sent.
+        QVERIFY2(server.rangedRequests() < 10, qPrintable(QString::number(server.rangedRequests())));
+        QVERIFY(!done.results[0].has_value() || done.results[0]->size() < 3);
+        QVERIFY(!done.results[1].has_value()); // made before the stop: not decoded
+
+        // A request after the stop runs normally.
+        Completions after;
+        tool->getGpsInfo(kData + "/clip-mp4-voka.mp4", after.block());
+        QVERIFY(after.waitFor(1));
+        QCOMPARE(*after.results[0], kVokaLines);
+    }
+
+    void lengthRequestReportsTheLengthOnTheGuiThread()
+    {
+        HttpFileServer server;
+        const QByteArray file = fileBytes("clip.mov");
+        server.addFile("/clip.mov", file);
+        KalGpsTool *tool = KalGpsTool::shareTool();
+        tool->setRequest(server.url("/clip.mov"));
+        qint64 length = -1;
+        bool onGui = false;
+        tool->getFileLength([&](qint64 n, QString) {
+            length = n;
+            onGui = QThread::currentThread() == qApp->thread();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(length >= 0, 10000);
+        QCOMPARE(length, qint64(file.size()));
+        QVERIFY(onGui);
+        tool->setRequest(QUrl());
+    }
+
+    void datumOperationsForward()
+    {
+        KalGpsTool *tool = KalGpsTool::shareTool();
+        QVERIFY(tool->isInsideChina(39.908692f, 116.397477f));
+        QVERIFY(!tool->isInsideChina(48.25f, 11.5f));
+        const Coordinate c = tool->wgs84ToGcj02({39.908692, 116.397477});
+        QCOMPARE(QString::number(c.latitude, 'f', 6), QString("39.910095"));
+        QCOMPARE(QString::number(c.longitude, 'f', 6), QString("116.403721"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestKalGpsTool)
+#include "tst_kalgpstool.moc"
