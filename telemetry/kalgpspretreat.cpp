@@ -138,7 +138,7 @@ void validate(KalGpsState& st)
 void renumberGsensor(KalGpsState& st)
 {
     st.nGsensorCount = 0;
-    int64_t total = 0;
+    int64_t inserted = 0;
     uint32_t expected = 0;
     RmcInfoNode* prev = nullptr;
     RmcInfoNode* node = st.gsensorInfoHeadEx.head;
@@ -163,7 +163,7 @@ void renumberGsensor(KalGpsState& st)
             // An index far ahead (a hostile or broken track) is renumbered instead of being
             // reached with millions of copies.
             if (uint32_t(g.sampleIndex) > expected &&
-                int64_t(uint32_t(g.sampleIndex) - expected) + total > kGpsFilledTrackMax)
+                int64_t(uint32_t(g.sampleIndex) - expected) + inserted > kGpsFillBudget)
                 g.sampleIndex = int32_t(expected);
             while (expected < uint32_t(g.sampleIndex)) {
                 RmcInfo copy = g;
@@ -174,14 +174,13 @@ void renumberGsensor(KalGpsState& st)
                 list_add(filler, prev, st.gsensorInfoHeadEx);
                 prev = filler;
                 ++st.nGsensorCount;
-                ++total;
+                ++inserted;
                 ++expected;
             }
             if (expected > uint32_t(g.sampleIndex))
                 g.sampleIndex = int32_t(expected);
         }
         ++st.nGsensorCount;
-        ++total;
         prev = node;
         node = next;
     }
@@ -206,11 +205,11 @@ void fillGaps(KalGpsState& st)
         if (g != 0)
             gaps[count++] = Gap{r, s.latitude, s.longitude, s.aValue, g};
     }
-    int64_t total = st.nGpsInfoCount;
+    int64_t inserted = 0;
     for (int i = 0; i < count; ++i) {
         const Gap& gap = gaps[i];
         // Gaps that would blow the track up past any real recording stay open.
-        if (gap.missing <= 0 || total + gap.missing > kGpsFilledTrackMax)
+        if (gap.missing <= 0 || inserted + gap.missing > kGpsFillBudget)
             continue;
         const RmcInfo r = gap.before->info;
         RmcInfoNode* at = gap.before;
@@ -228,7 +227,7 @@ void fillGaps(KalGpsState& st)
             list_add(node, at, st.gpsInfoHeadEx);
             at = node;
             ++st.nGpsInfoCount;
-            ++total;
+            ++inserted;
         }
     }
     std::free(gaps);

@@ -37,7 +37,8 @@ int32_t kalGpsPretreatInfo();
 // Initial bearing from point 1 to point 2 in degrees, [0, 360).
 float kalGpsHeading(float lat1, float lon1, float lat2, float lon2);
 
-// Most samples the pretreatment lets a track grow to by filling gaps.
-constexpr int64_t kGpsFilledTrackMax = 1 << 20;
+// Most samples the pretreatment inserts into one list by filling gaps: a day at one a second.
+// A broken or hostile index jump beyond that is not filled (and would otherwise cost gigabytes).
+constexpr int64_t kGpsFillBudget = 86400;
 // Most gaps the pretreatment records.
 constexpr int kGpsGapTableMax = 200;
