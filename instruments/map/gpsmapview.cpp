@@ -271,14 +271,29 @@ void GpsMapView::paintRoute(QPainter &p) const
         }
         return;
     }
-    QPolygonF line;
-    line.reserve(qsizetype(m_route.size()));
-    for (const QPointF &w : m_route)
-        line.append(toScreen(w));
+    // Only the stretches that cross the view are stroked: an hour's route is thousands
+    // of points, of which a 0.01 degree view shows a few dozen.
+    const QRectF visible = QRectF(rect()).adjusted(-kRouteWidth, -kRouteWidth, kRouteWidth, kRouteWidth);
     QPen pen(kRouteColour, kRouteWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     p.setPen(pen);
     p.setBrush(Qt::NoBrush);
-    p.drawPolyline(line);
+    QPolygonF run;
+    QPointF prev = toScreen(m_route.front());
+    for (std::size_t i = 1; i < m_route.size(); ++i) {
+        const QPointF next = toScreen(m_route[i]);
+        const QRectF segment = QRectF(prev, next).normalized().adjusted(-1, -1, 1, 1);
+        if (segment.intersects(visible)) {
+            if (run.isEmpty())
+                run.append(prev);
+            run.append(next);
+        } else if (!run.isEmpty()) {
+            p.drawPolyline(run);
+            run.clear();
+        }
+        prev = next;
+    }
+    if (!run.isEmpty())
+        p.drawPolyline(run);
 }
 
 // A red pin whose tip marks the position, in the manner of a map's default marker.

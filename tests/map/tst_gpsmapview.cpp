@@ -150,6 +150,24 @@ private slots:
         QVERIFY(!view.grab().isNull());
     }
 
+    // A straight stretch whose ends both lie far outside the view still crosses it.
+    void longStretchAcrossTheView()
+    {
+        auto v = std::make_shared<std::vector<GPSItem>>();
+        for (const char *lon : {"11.40", "11.80", "11.80"})
+            v->emplace_back("2024/05/04 10:00:00", lon, "48.1374", "90.0", 0, 0, 1);
+        v->back().latitude = "48.30";
+        GpsMapView view;
+        view.resize(300, 200);
+        view.setGpsData(v);
+        view.setCenter(QGeoCoordinate(48.1374, 11.6), 15);
+        QVERIFY(countPixels(view.grab().toImage(), isRouteGreen) >= 280);
+        view.setCenter(QGeoCoordinate(48.20, 11.80), 15); // the vertical stretch
+        QVERIFY(countPixels(view.grab().toImage(), isRouteGreen) >= 180);
+        view.setCenter(QGeoCoordinate(48.25, 11.6), 15); // nowhere near
+        QCOMPARE(countPixels(view.grab().toImage(), isRouteGreen), 0);
+    }
+
     void clearingDropsRouteAndMarker()
     {
         GpsMapView view;
