@@ -104,7 +104,9 @@ Track decodeGpsData(const std::vector<std::string> &lines, TrackDatum datum)
         if (auto item = parseLine(line, datum))
             samples->push_back(std::move(*item));
     }
-    std::stable_sort(samples->begin(), samples->end(),
-                     [](const GPSItem &a, const GPSItem &b) { return a.time < b.time; });
+    const auto byTime = [](const GPSItem &a, const GPSItem &b) { return a.time < b.time; };
+    // Cameras write their samples in order; only a track that is not pays for the sort.
+    if (!std::is_sorted(samples->begin(), samples->end(), byTime))
+        std::stable_sort(samples->begin(), samples->end(), byTime);
     return samples;
 }
