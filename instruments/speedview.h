@@ -1,0 +1,47 @@
+#pragma once
+// The speed instrument: the dial picture with the current speed as a whole number over
+// its unit text. It follows playback once per whole second, in the unit chosen in the
+// preferences ("KMH" or "MPH").
+#include <QRectF>
+#include <QString>
+#include <QWidget>
+
+#include "instrument.h"
+#include "samplelookup.h"
+
+class QLabel;
+class PictureView;
+
+class SpeedView : public QWidget, public Instrument {
+    Q_OBJECT
+public:
+    explicit SpeedView(QWidget *parent = nullptr);
+
+    void setGpsData(const Track &track) override;
+    void setCurrentPlayerTime(double seconds) override;
+    // Drops the track and shows 0 over the stored unit.
+    void resetSpeedPoint();
+    void dealSpeedString(const QString &unit, int speed);
+
+    static float kmhToMph(float kmh);
+    // The label frames for a view of the given size, in widget coordinates (y down).
+    static QRectF unitLabelFrame(const QSizeF &size);
+    static QRectF speedLabelFrame(const QSizeF &size);
+
+    QLabel *speedLabel() const { return m_speedLabel; }
+    QLabel *unitLabel() const { return m_unitLabel; }
+    Track gpsArray() const { return m_gpsArray; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void setupBasicUI();
+    void layoutChildren();
+
+    PictureView *m_dial = nullptr;
+    QLabel *m_unitLabel = nullptr;
+    QLabel *m_speedLabel = nullptr;
+    Track m_gpsArray;
+    SampleLookup m_lookup;
+};
