@@ -235,6 +235,23 @@ private slots:
         QCOMPARE(*after.results[0], kVokaLines);
     }
 
+    void cancellingThePendingLengthRequestStillCompletes()
+    {
+        HttpFileServer server;
+        server.addFile("/clip.mov", fileBytes("clip.mov"));
+        server.delayMs = 4000;
+        Completions done;
+        QElapsedTimer clock;
+        clock.start();
+        KalGpsTool::shareTool()->getRemoteGpsInfo(server.url("/clip.mov"), done.block());
+        QTRY_VERIFY_WITH_TIMEOUT(server.requests.size() == 1, 5000);
+        KalGpsTool::shareTool()->stopGetInfo();
+        QVERIFY(done.waitFor(1, 10000));
+        QVERIFY(clock.elapsed() < 3500); // not held until the server answers
+        QVERIFY(!done.results[0].has_value());
+        QCOMPARE(server.rangedRequests(), 0);
+    }
+
     void lengthRequestReportsTheLengthOnTheGuiThread()
     {
         HttpFileServer server;
