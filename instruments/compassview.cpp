@@ -1,6 +1,7 @@
 #include "compassview.h"
 
 #include <QVariantAnimation>
+#include <algorithm>
 #include <cmath>
 
 #include "numbertext.h"
@@ -43,8 +44,9 @@ void CompassView::setupBasicUI()
 void CompassView::layoutChildren()
 {
     m_dial->setGeometry(-1, 0, width(), height());
-    // The square of the view's height at its bottom-left corner.
-    m_pointImgView->setGeometry(0, 0, height(), height());
+    // The square of the view's height; in a view wider than tall it moves to the middle,
+    // where the dial picture (scaled to fit, centred) has its centre.
+    m_pointImgView->setGeometry(std::max(0, (width() - height()) / 2), 0, height(), height());
 }
 
 void CompassView::resizeEvent(QResizeEvent *) { layoutChildren(); }

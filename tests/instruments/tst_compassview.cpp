@@ -103,6 +103,8 @@ private slots:
         CompassView view;
         view.resize(260, 200);
         view.show();
+        QCOMPARE(view.pointImgView()->geometry(), QRect(30, 0, 200, 200)); // centred over the dial
+        view.resize(200, 200);
         QCOMPARE(view.pointImgView()->geometry(), QRect(0, 0, 200, 200));
         QVERIFY(view.pointImgView()->hasPicture()); // the test needle, pointing west at rest
 

@@ -1,0 +1,181 @@
+// Each instrument drawn with its real pictures and a two-minute drive, as the main view
+// shows them. With TRAVA_SCREENSHOT_DIR set, the renderings are also saved there as PNGs.
+#include <QLabel>
+#include <QPainter>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+#include <QtTest>
+
+#include "compassview.h"
+#include "drivetrack.h"
+#include "gsensorstateview.h"
+#include "imagerotated.h"
+#include "mcustomslider.h"
+#include "preferences.h"
+#include "speedview.h"
+#include "vcustomslider.h"
+
+namespace {
+// The main view's panel colour.
+const QColor kPanel(49, 49, 49);
+
+QWidget *panelFor(QWidget *instrument, const QSize &size)
+{
+    auto *host = new QWidget;
+    host->setAutoFillBackground(true);
+    QPalette pal = host->palette();
+    pal.setColor(QPalette::Window, kPanel);
+    host->setPalette(pal);
+    auto *l = new QVBoxLayout(host);
+    l->setContentsMargins(6, 6, 6, 6);
+    l->addWidget(instrument);
+    host->resize(size);
+    host->show();
+    return host;
+}
+
+// Distinct colours in the picture: a blank or single-colour panel has very few.
+int distinctColours(const QImage &img)
+{
+    QSet<QRgb> seen;
+    for (int y = 0; y < img.height(); y += 2)
+        for (int x = 0; x < img.width(); x += 2)
+            seen.insert(img.pixel(x, y));
+    return int(seen.size());
+}
+
+void save(const QImage &img, const char *name)
+{
+    const QString dir = qEnvironmentVariable("TRAVA_SCREENSHOT_DIR");
+    if (!dir.isEmpty())
+        QVERIFY(img.save(dir + QLatin1Char('/') + QLatin1String(name)));
+}
+
+// Knobs are discs; bar pieces are rounded only at the bar's far end (squareRight: the
+// minimum piece, whose right end meets the knob).
+QImage barPicture(int w, int h, QColor fill, bool squareRight)
+{
+    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(fill);
+    p.drawRoundedRect(squareRight ? QRectF(0, 0, w + h, h) : QRectF(-h, 0, w + h, h), h / 2.0, h / 2.0);
+    return img;
+}
+
+QImage sliderPicture(int w, int h, QColor fill, bool round)
+{
+    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(fill);
+    if (round)
+        p.drawEllipse(QRectF(0.5, 0.5, w - 1, h - 1));
+    else
+        p.drawRoundedRect(QRectF(0, 0, w, h), h / 2.0, h / 2.0);
+    return img;
+}
+} // namespace
+
+class TestRender : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_settingsDir;
+    Track m_drive = makeDriveTrack(120);
+
+private slots:
+    void initTestCase()
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+        Preferences::setSpeedUnitType(QStringLiteral("KMH"));
+    }
+
+    void speedDial()
+    {
+        auto *speed = new SpeedView;
+        std::unique_ptr<QWidget> host(panelFor(speed, QSize(232, 212)));
+        speed->setGpsData(m_drive);
+        speed->setCurrentPlayerTime(70.4); // on the faster stretch
+        QVERIFY(speed->speedLabel()->text().toInt() > 60);
+        const QImage img = host->grab().toImage();
+        QVERIFY(distinctColours(img) > 50); // the dial picture is there
+        save(img, "speedview.png");
+    }
+
+    void compass()
+    {
+        auto *compass = new CompassView;
+        std::unique_ptr<QWidget> host(panelFor(compass, QSize(232, 212)));
+        compass->setGpsData(m_drive);
+        compass->setCurrentPlayerTime(30.2);
+        QTRY_COMPARE_WITH_TIMEOUT(compass->animation()->state(), QAbstractAnimation::Stopped, 2000);
+        const QImage img = host->grab().toImage();
+        QVERIFY(distinctColours(img) > 50);
+        save(img, "compassview.png");
+    }
+
+    void gsensorGraph()
+    {
+        auto *gsensor = new GsensorStateView;
+        std::unique_ptr<QWidget> host(panelFor(gsensor, QSize(330, 190)));
+        gsensor->setGpsData(m_drive);
+        gsensor->setCurrentPlayerTime(44.5); // in the corner
+        QVERIFY(gsensor->gSensorX()->text().startsWith(QLatin1String("X:")));
+        QVERIFY(gsensor->gSensorX()->text() != QLatin1String("X:0.0000"));
+        const QImage img = host->grab().toImage();
+        QVERIFY(distinctColours(img) > 20);
+        save(img, "gsensorview.png");
+    }
+
+    void sliders()
+    {
+        auto *host = new QWidget;
+        std::unique_ptr<QWidget> owner(host);
+        host->setAutoFillBackground(true);
+        QPalette pal = host->palette();
+        pal.setColor(QPalette::Window, QColor(20, 22, 25));
+        host->setPalette(pal);
+        auto *l = new QVBoxLayout(host);
+        auto *progress = new VCustomSlider;
+        progress->setKnobImage(sliderPicture(14, 14, QColor(240, 240, 240), true));
+        progress->setMinimumValueImage(barPicture(8, 4, QColor(46, 196, 255), true));
+        progress->setMaximumValueImage(barPicture(8, 4, QColor(255, 255, 255, 70), false));
+        progress->setFloatRange(0, 1);
+        progress->setFloatValue(0.35);
+        auto *volume = new MCustomSlider;
+        volume->setKnobImage(sliderPicture(12, 12, QColor(240, 240, 240), true));
+        volume->setRange(0, 16);
+        volume->setValue(11);
+        auto *plain = new MCustomSlider; // no pictures: the platform's own look
+        plain->setRange(0, 10);
+        plain->setValue(5);
+        auto *vertical = new MCustomSlider(Qt::Vertical);
+        vertical->setKnobImage(sliderPicture(14, 14, QColor(240, 240, 240), true));
+        vertical->setMinimumValueImage(barPicture(8, 4, QColor(75, 227, 138), true));
+        vertical->setMaximumValueImage(barPicture(8, 4, QColor(255, 255, 255, 70), false));
+        vertical->setRange(0, 100);
+        vertical->setValue(30);
+        vertical->setMinimumHeight(90);
+        l->addWidget(progress);
+        l->addWidget(volume);
+        l->addWidget(plain);
+        l->addWidget(vertical, 0, Qt::AlignHCenter);
+        host->resize(300, 200);
+        host->show();
+        const QImage img = host->grab().toImage();
+        save(img, "sliders.png");
+        // Left of the progress knob the bar is blue, right of it grey.
+        const QPointF knob = progress->mapTo(host, progress->sliderCell()->currentKnobRect.center().toPoint());
+        const QRgb before = img.pixel(int(knob.x()) - 25, int(knob.y()));
+        QVERIFY(qBlue(before) > 200 && qRed(before) < 100);
+        const QRgb after = img.pixel(int(knob.x()) + 25, int(knob.y()));
+        QVERIFY(qAbs(qRed(after) - qBlue(after)) < 30 && qRed(after) > 40);
+    }
+};
+
+QTEST_MAIN(TestRender)
+#include "tst_render.moc"
