@@ -79,11 +79,25 @@ void MediaImageView::paintEvent(QPaintEvent *)
     p.drawPixmap(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), pm);
 }
 
+Qt::DropAction MediaImageView::draggingEntered(const QMimeData *mime) const
+{
+    const QStringList paths = pathsOf(mime);
+    return std::any_of(paths.begin(), paths.end(), &MediaImageView::isAcceptedPath) ? Qt::CopyAction
+                                                                                     : Qt::IgnoreAction;
+}
+
+bool MediaImageView::performDragOperation(const QMimeData *mime)
+{
+    const QStringList kept = acceptedPaths(pathsOf(mime));
+    if (m_delegate)
+        m_delegate->mediaPlayerReadFileList(this, kept);
+    // The drop counts as performed even when nothing in it was taken.
+    return true;
+}
+
 void MediaImageView::dragEnterEvent(QDragEnterEvent *event)
 {
-    const QStringList paths = pathsOf(event->mimeData());
-    const bool any = std::any_of(paths.begin(), paths.end(), &MediaImageView::isAcceptedPath);
-    if (any) {
+    if (draggingEntered(event->mimeData()) == Qt::CopyAction) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
     } else {
@@ -99,10 +113,8 @@ void MediaImageView::dragMoveEvent(QDragMoveEvent *event)
 
 void MediaImageView::dropEvent(QDropEvent *event)
 {
-    const QStringList kept = acceptedPaths(pathsOf(event->mimeData()));
-    if (m_delegate)
-        m_delegate->mediaPlayerReadFileList(this, kept);
-    // The drop counts as performed even when nothing in it was taken.
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
+    if (performDragOperation(event->mimeData())) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    }
 }

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 class MediaPlayerDelegate;
+class QMimeData;
 
 class MediaImageView : public QWidget {
     Q_OBJECT
@@ -21,6 +22,11 @@ public:
     // shows nothing (the video underneath shows through).
     void setImageName(const QString &name);
     QString imageName() const { return m_imageName; }
+
+    // Copy when any dragged path is taken, otherwise none.
+    Qt::DropAction draggingEntered(const QMimeData *mime) const;
+    // Hands the taken paths, in drag order (possibly none), to the delegate; always true.
+    bool performDragOperation(const QMimeData *mime);
 
     static bool isAcceptedPath(const QString &path);
     static QStringList acceptedPaths(const QStringList &paths);

@@ -2,11 +2,10 @@
 // The translucent control bar over the video. It only holds its controls and paints its
 // background; the player view and the window's controller set their contents and act on them.
 #include <QString>
+#include <QToolButton>
 #include <QWidget>
 
-class QAbstractButton;
 class QLabel;
-class QToolButton;
 class MCustomSlider;
 class VCustomSlider;
 

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QMetaObject>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -161,9 +162,7 @@ VlcEngine::VlcEngine(QObject *parent)
     libvlc_event_manager_t *em = libvlc_media_player_event_manager(m_player);
     for (libvlc_event_type_t t : kEvents)
         libvlc_event_attach(em, t, &VlcEngine::onEvent, this);
-    libvlc_video_set_callbacks(m_player, &VlcEngine::lockCallback,
-                               [](void *, void *picture, void *const *) { delete static_cast<PictureRef *>(picture); },
-                               &VlcEngine::displayCallback, this);
+    libvlc_video_set_callbacks(m_player, &VlcEngine::lockCallback, nullptr, &VlcEngine::displayCallback, this);
     libvlc_video_set_format_callbacks(m_player, &VlcEngine::formatCallback, &VlcEngine::cleanupCallback);
 }
 
@@ -179,6 +178,8 @@ VlcEngine::~VlcEngine()
     libvlc_media_player_stop(m_player);
     libvlc_media_player_release(m_player);
     m_player = nullptr;
+    for (void *p : m_lockedPictures)
+        delete static_cast<PictureRef *>(p);
 }
 
 bool VlcEngine::open(const QString &path)
@@ -234,8 +235,10 @@ void VlcEngine::setPosition(double fraction)
     fraction = qBound(0.0, fraction, 1.0);
     libvlc_media_player_set_position(m_player, float(fraction));
     const qint64 length = lengthMs();
-    if (length > 0)
+    if (length > 0) {
         m_requestedMs = qint64(fraction * double(length));
+        m_requestedAge.start();
+    }
 }
 
 void VlcEngine::setTimeMs(qint64 ms)
@@ -246,9 +249,15 @@ void VlcEngine::setTimeMs(qint64 ms)
     ms = qMax<qint64>(0, length > 0 ? qMin(ms, length) : ms);
     libvlc_media_player_set_time(m_player, ms);
     m_requestedMs = ms;
+    m_requestedAge.start();
 }
 
 qint64 VlcEngine::timeMs() const { return m_requestedMs >= 0 ? m_requestedMs : m_timeMs; }
+
+qint64 VlcEngine::playerTimeMs() const
+{
+    return m_player ? qMax<qint64>(0, libvlc_media_player_get_time(m_player)) : 0;
+}
 
 qint64 VlcEngine::lengthMs() const
 {
@@ -343,13 +352,32 @@ void *VlcEngine::lockCallback(void *opaque, void **planes)
     frame->slot = self->m_pool->take();
     frame->formatGeneration = self->m_formatGeneration.load();
     planes[0] = frame->slot.data;
-    return new PictureRef(std::move(frame));
+    auto *ref = new PictureRef(std::move(frame));
+    // libVLC unlocks a picture before it displays it, and may drop a late picture without
+    // displaying it at all; so the reference is kept here until it is displayed, or until
+    // libVLC has evidently recycled the picture (its pool is a few pictures deep).
+    std::lock_guard lock(self->m_lockedMutex);
+    self->m_lockedPictures.push_back(ref);
+    while (self->m_lockedPictures.size() > 8) {
+        delete static_cast<PictureRef *>(self->m_lockedPictures.front());
+        self->m_lockedPictures.pop_front();
+    }
+    return ref;
 }
 
 void VlcEngine::displayCallback(void *opaque, void *picture)
 {
     auto *self = static_cast<VlcEngine *>(opaque);
-    PictureRef frame = *static_cast<PictureRef *>(picture);
+    PictureRef frame;
+    {
+        std::lock_guard lock(self->m_lockedMutex);
+        auto it = std::find(self->m_lockedPictures.begin(), self->m_lockedPictures.end(), picture);
+        if (it == self->m_lockedPictures.end())
+            return;
+        frame = std::move(*static_cast<PictureRef *>(picture));
+        delete static_cast<PictureRef *>(picture);
+        self->m_lockedPictures.erase(it);
+    }
     QMetaObject::invokeMethod(
         self, [self, frame] { self->handleFrame(frame); }, Qt::QueuedConnection);
 }
@@ -363,7 +391,10 @@ void VlcEngine::handleEvent(quint64 generation, int type, qint64 value)
     switch (type) {
     case libvlc_MediaPlayerTimeChanged:
         m_timeMs = value;
-        if (m_lastState == Playing)
+        // Reports raised before the seek took effect still carry the old time: the requested
+        // time stands until playback is seen near it (or the seek evidently went elsewhere).
+        if (m_requestedMs >= 0 && m_lastState != Paused
+            && (qAbs(value - m_requestedMs) <= 1000 || m_requestedAge.elapsed() > 1500))
             m_requestedMs = -1;
         emit timeChanged(timeMs());
         return;

@@ -8,12 +8,15 @@
 // which are then shown without any further copy: the QImage handed out wraps the buffer,
 // and the buffer returns to the pool when the last QImage referring to it goes away.
 #include <QImage>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSize>
 #include <QString>
 #include <QStringList>
 
 #include <atomic>
+#include <deque>
+#include <mutex>
 #include <memory>
 
 struct libvlc_instance_t;
@@ -65,6 +68,8 @@ public:
     void setTimeMs(qint64 ms);
     qint64 timeMs() const;
     qint64 lengthMs() const;
+    // libVLC's own clock as it stands, without the stand-in of a pending seek.
+    qint64 playerTimeMs() const;
     // Media clock milliseconds of the first picture, relative to the reported time origin.
     // Non-zero for transport streams whose clock runs ahead of their pictures.
     qint64 timeOffsetMs() const { return m_timeOffsetMs; }
@@ -107,6 +112,8 @@ private:
 
     libvlc_media_player_t *m_player = nullptr;
     std::shared_ptr<VlcFramePool> m_pool;
+    std::mutex m_lockedMutex;
+    std::deque<void *> m_lockedPictures; // PictureRef*s handed to libVLC, not yet displayed
     std::atomic<quint64> m_generation{1};
     std::atomic<int> m_formatGeneration{0};
     int m_cropFormatGeneration = -1;
@@ -115,6 +122,7 @@ private:
     qint64 m_timeMs = 0;
     qint64 m_lengthMs = 0;
     qint64 m_requestedMs = -1;
+    QElapsedTimer m_requestedAge;
     qint64 m_timeOffsetMs = 0;
     int m_volume = 100;
     bool m_muted = false;

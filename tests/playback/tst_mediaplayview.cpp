@@ -1,0 +1,406 @@
+// The player view playing real clips through libVLC, offscreen with a silent audio output.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "mcustomslider.h"
+#include "mediaimageview.h"
+#include "mediaplayview.h"
+#include "playcontrolview.h"
+#include "preferences.h"
+#include "vcustomslider.h"
+#include "videosurface.h"
+#include "vlcengine.h"
+
+#include "testsettings.h"
+
+namespace {
+QString clip(const char *name) { return QStringLiteral(TRAVA_TEST_DATA "/playback/") + QLatin1String(name); }
+constexpr int kTimeout = 8000;
+
+QString playImage(MediaPlayView &v) { return PlayControlView::buttonImage(v.controlView()->playControlBtn); }
+} // namespace
+
+class MediaPlayViewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        isolateSettings();
+        VlcEngine::setInstanceArguments({"--no-xlib", "--quiet", "--aout=adummy", "--no-video-title-show", "--no-osd"});
+        QVERIFY(VlcEngine::instance());
+    }
+    void init()
+    {
+        QSettings().clear();
+        Preferences::registerSoundDefaults();
+    }
+
+    void wholeFilePlaysToTheEnd()
+    {
+        MediaPlayView view;
+        view.resize(480, 270);
+        view.show();
+        RecordingDelegate d;
+        view.setDelegate(&d);
+        view.playFile(clip("clip2s.mp4"));
+        QCOMPARE(view.playState(), quint64(MediaPlayStateStopped)); // deferred to the event loop
+        QTRY_COMPARE(view.playState(), quint64(MediaPlayStatePlaying));
+        QVERIFY(view.controlView()->isVisible());
+        QVERIFY(view.mediaImageView()->imageName().isEmpty());
+        // Pictures arrive, cropped to the visible size (the decoder pads 180 lines).
+        QTRY_COMPARE_WITH_TIMEOUT(view.previousPixelBuffer().size(), QSize(320, 180), kTimeout);
+        QTRY_COMPARE(playImage(view), QStringLiteral("pause"));
+        QTRY_VERIFY_WITH_TIMEOUT(d.states.contains(MediaPlayStateFinished), kTimeout);
+        QTRY_COMPARE(view.playState(), quint64(MediaPlayStateStopped));
+
+        const qsizetype finished = d.states.indexOf(MediaPlayStateFinished);
+        QCOMPARE(d.states.first(), quint64(MediaPlayStatePlaying));
+        for (qsizetype i = 0; i < finished; ++i)
+            QCOMPARE(d.states.at(i), quint64(MediaPlayStatePlaying));
+        QCOMPARE(d.states.last(), quint64(MediaPlayStateStopped));
+        QVERIFY(!d.states.contains(MediaPlayStateError));
+
+        QVERIFY(d.times.size() >= 3);
+        for (qsizetype i = 1; i < d.times.size(); ++i)
+            QVERIFY(d.times.at(i) >= d.times.at(i - 1));
+        QVERIFY(d.times.last() > 1.0 && d.times.last() <= 2.05);
+        QVERIFY(qAbs(view.duration() - 2.0) < 0.1);
+
+        QCOMPARE(view.mediaImageView()->imageName(), QStringLiteral("timg"));
+        QVERIFY(view.controlView()->isHidden());
+        QVERIFY(!view.videoSurface());
+        QCOMPARE(playImage(view), QStringLiteral("play"));
+        QVERIFY(view.playerIfCreated()->framesDelivered() > 20);
+    }
+
+    void transportStreamTimeFollowsThePicture()
+    {
+        MediaPlayView view;
+        RecordingDelegate d;
+        view.setDelegate(&d);
+        view.playFile(clip("clip2s.ts"));
+        QTRY_COMPARE_WITH_TIMEOUT(view.previousPixelBuffer().size(), QSize(320, 180), kTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(d.states.contains(MediaPlayStateFinished), kTimeout);
+        QVERIFY(view.playerIfCreated()->timeOffsetMs() > 500);
+        // On the picture's clock the 2 s clip is 2 s long and never reports beyond it.
+        QVERIFY2(qAbs(view.duration() - 2.0) < 0.15, qPrintable(QString::number(view.duration())));
+        QVERIFY(!d.times.isEmpty());
+        QVERIFY(d.times.last() <= view.duration() + 0.05);
+    }
+
+    void movPlaysToo()
+    {
+        MediaPlayView view;
+        RecordingDelegate d;
+        view.setDelegate(&d);
+        view.playFile(clip("clip2s.mov"));
+        QTRY_COMPARE_WITH_TIMEOUT(view.previousPixelBuffer().size(), QSize(320, 180), kTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(d.states.contains(MediaPlayStateFinished), kTimeout);
+        QVERIFY(!d.states.contains(MediaPlayStateError));
+    }
+
+    void pauseAndResume()
+    {
+        MediaPlayView view;
+        RecordingDelegate d;
+        view.setDelegate(&d);
+        view.playFile(clip("clip2s.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(!d.times.isEmpty() && d.times.last() > 0.2, kTimeout);
+        d.states.clear();
+        view.resumOrPauseVideo();
+        QCOMPARE(view.playState(), quint64(MediaPlayStatePaused));
+        QCOMPARE(d.states, QList<quint64>({MediaPlayStatePaused}));
+        QCOMPARE(playImage(view), QStringLiteral("play"));
+        QSignalSpy paused(view.playerIfCreated(), &VlcEngine::stateChanged);
+        QTRY_VERIFY(paused.contains(QVariantList{int(VlcEngine::Paused)}));
+        QCOMPARE(view.playState(), quint64(MediaPlayStatePaused)); // an ordinary pause
+        const qint64 at = view.playerIfCreated()->timeMs();
+        QTest::qWait(400);
+        QVERIFY(qAbs(view.playerIfCreated()->timeMs() - at) < 100);
+        view.resumOrPauseVideo();
+        QCOMPARE(view.playState(), quint64(MediaPlayStatePlaying));
+        QCOMPARE(playImage(view), QStringLiteral("pause"));
+        // The toggle reports at once; libVLC's own "paused" reports the same state again.
+        QCOMPARE(d.states.first(), quint64(MediaPlayStatePaused));
+        QCOMPARE(d.states.last(), quint64(MediaPlayStatePlaying));
+        QVERIFY(!d.states.mid(0, d.states.size() - 1).contains(MediaPlayStatePlaying));
+        QTRY_VERIFY_WITH_TIMEOUT(d.states.contains(MediaPlayStateFinished), kTimeout);
+    }
+
+    void stopInEveryState()
+    {
+        MediaPlayView view;
+        RecordingDelegate d;
+        view.setDelegate(&d);
+        // Stopped: nothing to do.
+        view.stopPlayVideo();
+        QVERIFY(d.states.isEmpty());
+
+        // Playing.
+        view.playFile(clip("clip2s.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(view.videoSurface() && !view.previousPixelBuffer().isNull(), kTimeout);
+        view.stopPlayVideo();
+        QCOMPARE(view.playState(), quint64(MediaPlayStateStopped));
+        QVERIFY(!view.videoSurface());
+        QVERIFY(view.controlView()->isHidden());
+        QCOMPARE(view.mediaImageView()->imageName(), QStringLiteral("timg"));
+        QTRY_COMPARE(d.states.last(), quint64(MediaPlayStateStopped));
+        QTest::qWait(300); // nothing from the stopped file may come back to life
+        QCOMPARE(view.playState(), quint64(MediaPlayStateStopped));
+        QCOMPARE(d.states.last(), quint64(MediaPlayStateStopped));
+
+        // Paused.
+        view.playFile(clip("clip2s.mp4"));
+        QTRY_COMPARE(view.playState(), quint64(MediaPlayStatePlaying));
+        QTRY_VERIFY_WITH_TIMEOUT(!view.previousPixelBuffer().isNull(), kTimeout);
+        view.resumOrPauseVideo();
+        view.stopPlayVideo();
+        QCOMPARE(view.playState(), quint64(MediaPlayStateStopped));
+        QTRY_COMPARE(d.states.last(), quint64(MediaPlayStateStopped));
+
+        // Finished, and error: stop only logs.
+        view.DecoderState(3);
+        const auto before = d.states.size();
+        view.stopPlayVideo();
+        view.resumOrPauseVideo();
+        QCOMPARE(view.playState(), quint64(MediaPlayStateError));
+        QCOMPARE(d.states.size(), before);
+    }
+
+    void pauseNearTheEndIsTheEnd_data()
+    {
+        QTest::addColumn<int>("leftMs");
+        QTest::addColumn<bool>("finished");
+        QTest::newRow("0.4 s left") << 400 << true;
+        QTest::newRow("0.6 s left") << 600 << false;
+    }
+    void pauseNearTheEndIsTheEnd()
+    {
+        QFETCH(int, leftMs);
+        QFETCH(bool, finished);
+        MediaPlayView view;
+        RecordingDelegate d;
+        view.setDelegate(&d);
+        view.playFile(clip("clip2s.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(view.playerIfCreated() && view.playerIfCreated()->lengthMs() > 0
+                                     && !view.previousPixelBuffer().isNull(), kTimeout);
+        VlcEngine *engine = view.playerIfCreated();
+        QSignalSpy spy(engine, &VlcEngine::stateChanged);
+        const double length = double(engine->lengthMs());
+        view.performClick((length - leftMs) / length);
+        view.resumOrPauseVideo();
+        QTRY_VERIFY_WITH_TIMEOUT(spy.contains(QVariantList{int(VlcEngine::Paused)}), kTimeout);
+        if (finished) {
+            QVERIFY(d.states.contains(MediaPlayStateFinished));
+            QTRY_COMPARE(view.playState(), quint64(MediaPlayStateStopped));
+            QVERIFY(view.controlView()->isHidden());
+        } else {
+            QCOMPARE(view.playState(), quint64(MediaPlayStatePaused));
+            QVERIFY(!d.states.contains(MediaPlayStateFinished));
+            QCOMPARE(d.states.last(), quint64(MediaPlayStatePaused));
+        }
+    }
+
+    void seekLandsNearTheFraction()
+    {
+        MediaPlayView view;
+        RecordingDelegate d;
+        view.setDelegate(&d);
+        view.playFile(clip("clip2s.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(!d.times.isEmpty() && view.duration() > 1.5, kTimeout);
+        VlcEngine *engine = view.playerIfCreated();
+        QVERIFY(engine->playerTimeMs() < 900);
+        view.performClick(0.6);
+        // libVLC's own clock jumps to about 1.2 s rather than running there.
+        QTRY_VERIFY_WITH_TIMEOUT(engine->playerTimeMs() >= 1000, kTimeout);
+        const qint64 landed = engine->playerTimeMs();
+        QVERIFY2(landed < 1600, qPrintable(QString::number(landed)));
+        QTRY_VERIFY(!d.times.isEmpty() && d.times.last() >= 1.0);
+        QVERIFY(qAbs(view.controlView()->progressSlider->floatValue() - d.times.last() / view.duration()) < 0.01);
+    }
+
+    void seekWhilePausedReportsTheRequestedTime()
+    {
+        MediaPlayView view;
+        RecordingDelegate d;
+        view.setDelegate(&d);
+        view.playFile(clip("clip2s.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(!d.times.isEmpty() && view.duration() > 1.5, kTimeout);
+        view.resumOrPauseVideo();
+        view.performClick(0.25);
+        QCOMPARE(d.times.last(), 0.5);
+        QTest::qWait(300);
+        QCOMPARE(d.times.last(), 0.5);
+        view.stopPlayVideo();
+    }
+
+    void soundPreferences()
+    {
+        MediaPlayView view;
+        PlayControlView *bar = view.controlView();
+        QCOMPARE(bar->soundSlider->value(), 16);
+        QCOMPARE(PlayControlView::buttonImage(bar->soundBtn), QStringLiteral("audioON"));
+        VlcEngine *engine = view.player();
+        QCOMPARE(engine->volume(), 160);
+
+        view.soundBtnClick(); // off
+        QCOMPARE(Preferences::audioSwitch(), false);
+        QCOMPARE(Preferences::videoSound(), QStringLiteral("16"));
+        QCOMPARE(bar->soundSlider->value(), 0);
+        QVERIFY(engine->isMuted());
+        QCOMPARE(PlayControlView::buttonImage(bar->soundBtn), QStringLiteral("audioOff"));
+
+        view.soundBtnClick(); // on again, at the stored step
+        QCOMPARE(Preferences::audioSwitch(), true);
+        QCOMPARE(bar->soundSlider->value(), 16);
+        QCOMPARE(engine->volume(), 160);
+        QCOMPARE(PlayControlView::buttonImage(bar->soundBtn), QStringLiteral("audioON"));
+
+        // Moving the slider while the sound is off switches it on and stores the step.
+        view.soundBtnClick();
+        bar->soundSlider->setValue(5);
+        QCOMPARE(Preferences::audioSwitch(), true);
+        QCOMPARE(Preferences::videoSound(), QStringLiteral("5"));
+        QCOMPARE(engine->volume(), 50);
+        QCOMPARE(PlayControlView::buttonImage(bar->soundBtn), QStringLiteral("audioON"));
+
+        // Keys and wheel step the volume through the same path.
+        QTest::keyClick(&view, Qt::Key_Up);
+        QCOMPARE(Preferences::videoSound(), QStringLiteral("6"));
+        QCOMPARE(engine->volume(), 60);
+
+        // A view made while the sound is off starts silent and shows the slider at 0.
+        Preferences::setAudioSwitch(false);
+        MediaPlayView quiet;
+        QCOMPARE(quiet.controlView()->soundSlider->value(), 0);
+        QCOMPARE(PlayControlView::buttonImage(quiet.controlView()->soundBtn), QStringLiteral("audioOff"));
+        QCOMPARE(quiet.player()->volume(), -1);
+    }
+
+    void brokenFilesEndInTheErrorState_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("random bytes") << "random";
+        QTest::newRow("cut before its index") << "truncated";
+        QTest::newRow("missing file") << "missing";
+    }
+    void brokenFilesEndInTheErrorState()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("broken.mp4"));
+        if (kind == QLatin1String("random")) {
+            QByteArray junk(64 * 1024, '\0');
+            QRandomGenerator gen(42);
+            gen.fillRange(reinterpret_cast<quint32 *>(junk.data()), junk.size() / 4);
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(junk);
+        } else if (kind == QLatin1String("truncated")) {
+            // The MOV clip keeps its index at the end, like a camera's file; a power cut loses it.
+            QFile src(clip("clip2s.mov"));
+            QVERIFY(src.open(QIODevice::ReadOnly));
+            const QByteArray all = src.readAll();
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(all.left(all.size() * 2 / 3));
+        }
+        MediaPlayView view;
+        RecordingDelegate d;
+        view.setDelegate(&d);
+        view.playFile(path);
+        QTRY_VERIFY_WITH_TIMEOUT(d.states.contains(MediaPlayStateError), kTimeout);
+        QVERIFY(!d.states.contains(MediaPlayStateFinished));
+        QTRY_COMPARE(view.playState(), quint64(MediaPlayStateStopped));
+        QCOMPARE(view.mediaImageView()->imageName(), QStringLiteral("timg"));
+        // The player is still good for the next file.
+        d.states.clear();
+        view.playFile(clip("clip2s.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(!view.previousPixelBuffer().isNull(), kTimeout);
+        view.stopPlayVideo();
+    }
+
+    void playFileWhileActiveStopsFirstAndWaits()
+    {
+        MediaPlayView view;
+        RecordingDelegate d;
+        view.setDelegate(&d);
+        view.playFile(clip("clip2s.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(!view.previousPixelBuffer().isNull(), kTimeout);
+        view.resumOrPauseVideo();
+        QElapsedTimer clock;
+        clock.start();
+        view.playFile(clip("clip2s.ts"));
+        QCOMPARE(view.playState(), quint64(MediaPlayStateStopped));
+        QTRY_COMPARE(view.playState(), quint64(MediaPlayStatePlaying));
+        QVERIFY(clock.elapsed() >= 90);
+        QCOMPARE(view.playerIfCreated()->currentPath(), clip("clip2s.ts"));
+        // The old file's stop does not stop the new one.
+        QTRY_VERIFY_WITH_TIMEOUT(view.playerIfCreated()->framesDelivered() > 3, kTimeout);
+        QCOMPARE(view.playState(), quint64(MediaPlayStatePlaying));
+        // A later call supersedes a start still pending.
+        view.stopPlayVideo();
+        view.playFile(clip("clip2s.mov"));
+        view.playFile(clip("clip2s.mp4"));
+        QTRY_COMPARE(view.playState(), quint64(MediaPlayStatePlaying));
+        QTest::qWait(50);
+        QCOMPARE(view.playerIfCreated()->currentPath(), clip("clip2s.mp4"));
+        view.stopPlayVideo();
+    }
+
+    void clicksToggleTheBarOnlyWhileActive()
+    {
+        MediaPlayView view;
+        view.resize(320, 200);
+        view.show();
+        QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(100, 50));
+        QVERIFY(view.controlView()->isHidden());
+        view.playFile(clip("clip2s.mp4"));
+        QTRY_VERIFY(view.controlView()->isVisible());
+        QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(100, 50));
+        QVERIFY(view.controlView()->isHidden());
+        QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(100, 50));
+        QVERIFY(view.controlView()->isVisible());
+        QTest::keyClick(&view, Qt::Key_Space);
+        QCOMPARE(view.playState(), quint64(MediaPlayStatePaused));
+        QTest::keyClick(&view, Qt::Key_Space);
+        QCOMPARE(view.playState(), quint64(MediaPlayStatePlaying));
+        view.stopPlayVideo();
+    }
+
+    void speedSliderSetsTheRate()
+    {
+        MediaPlayView view;
+        VlcEngine *engine = view.player();
+        QCOMPARE(engine->rate(), 1.0);
+        view.controlView()->playSpeedSlider->setFloatValue(1.0);
+        QCOMPARE(engine->rate(), 4.0);
+        view.controlView()->playSpeedSlider->setFloatValue(0.0);
+        QCOMPARE(engine->rate(), 0.25);
+    }
+
+    void teardownWhilePlaying()
+    {
+        auto *view = new MediaPlayView;
+        RecordingDelegate d;
+        view->setDelegate(&d);
+        view->playFile(clip("clip2s.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(!view->previousPixelBuffer().isNull(), kTimeout);
+        QElapsedTimer clock;
+        clock.start();
+        delete view;
+        QVERIFY(clock.elapsed() < 2000);
+        const auto reports = d.states.size();
+        QTest::qWait(100); // nothing queued reaches the dead view or its delegate
+        QCOMPARE(d.states.size(), reports);
+    }
+};
+
+QTEST_MAIN(MediaPlayViewTest)
+#include "tst_mediaplayview.moc"

@@ -1,0 +1,332 @@
+// The player's parts that need no playback: clock text, drop filtering, the frame hand-over
+// and its surface, the external decoder's state table, the TS clock probe.
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QMimeData>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
+#include <QtEndian>
+
+#include <cmath>
+#include <memory>
+#include <thread>
+#include <limits>
+#include <vector>
+
+#include "mediaimageview.h"
+#include "mediaplayview.h"
+#include "playcontrolview.h"
+#include "tstimeoffset.h"
+#include "vcustomslider.h"
+#include "videosurface.h"
+
+#include "testsettings.h"
+
+namespace {
+// A picture whose buffer counts its releases.
+struct CountedBuffer {
+    std::vector<uchar> bytes;
+    int released = 0;
+};
+
+QImage countedImage(CountedBuffer &buf, int w = 64, int h = 36)
+{
+    buf.bytes.assign(size_t(w) * size_t(h) * 4, 0x80);
+    return QImage(buf.bytes.data(), w, h, w * 4, QImage::Format_RGB32,
+                  [](void *info) { ++static_cast<CountedBuffer *>(info)->released; }, &buf);
+}
+
+QMimeData *filesMime(const QStringList &paths)
+{
+    auto *mime = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString &p : paths)
+        urls << QUrl::fromLocalFile(p);
+    mime->setUrls(urls);
+    return mime;
+}
+
+// 1 taken, 0 refused, -1 when the event and the operation disagree.
+int dragAccepted(MediaImageView *target, const QStringList &paths)
+{
+    std::unique_ptr<QMimeData> mime(filesMime(paths));
+    // The event path, and the operation behind it, must agree.
+    QDragEnterEvent ev(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &ev);
+    const bool viaEvent = ev.isAccepted() && ev.dropAction() == Qt::CopyAction;
+    const bool direct = target->draggingEntered(mime.get()) == Qt::CopyAction;
+    return viaEvent != direct ? -1 : int(direct);
+}
+
+bool drop(MediaImageView *target, const QStringList &paths)
+{
+    // Qt will not deliver a drop without a drag in progress, so the operation is called directly.
+    std::unique_ptr<QMimeData> mime(filesMime(paths));
+    return target->performDragOperation(mime.get());
+}
+
+// Minimal transport stream: a packet with a PCR, then a video PES with a PTS.
+QByteArray tsWithStamps(qint64 pcrBase, qint64 pts)
+{
+    QByteArray pcrPacket(188, char(0xFF));
+    pcrPacket[0] = 0x47;
+    pcrPacket[1] = 0x01;
+    pcrPacket[2] = 0x00;
+    pcrPacket[3] = 0x20; // adaptation field only
+    pcrPacket[4] = char(183);
+    pcrPacket[5] = 0x10; // PCR flag
+    pcrPacket[6] = char(pcrBase >> 25);
+    pcrPacket[7] = char(pcrBase >> 17);
+    pcrPacket[8] = char(pcrBase >> 9);
+    pcrPacket[9] = char(pcrBase >> 1);
+    pcrPacket[10] = char(((pcrBase & 1) << 7) | 0x7E);
+    pcrPacket[11] = 0;
+
+    QByteArray pes(188, char(0xFF));
+    pes[0] = 0x47;
+    pes[1] = 0x41; // unit start
+    pes[2] = 0x00;
+    pes[3] = 0x10; // payload only
+    const char head[] = {0, 0, 1, char(0xE0), 0, 0, char(0x80), char(0x80), 5};
+    for (int i = 0; i < 9; ++i)
+        pes[4 + i] = head[i];
+    pes[13] = char(0x21 | ((pts >> 29) & 0x0E));
+    pes[14] = char(pts >> 22);
+    pes[15] = char(((pts >> 14) & 0xFE) | 1);
+    pes[16] = char(pts >> 7);
+    pes[17] = char(((pts << 1) & 0xFE) | 1);
+    QByteArray filler(188, char(0xFF));
+    filler[0] = 0x47;
+    filler[1] = 0x1F;
+    filler[2] = char(0xFF);
+    filler[3] = 0x10;
+    return pcrPacket + pes + filler + filler;
+}
+} // namespace
+
+class PlaybackPartsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { isolateSettings(); }
+
+    void clockText_data()
+    {
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("just under a minute") << 59.99 << "00:00:59";
+        QTest::newRow("hundred hours") << 360000.0 << "100:00:00";
+        QTest::newRow("hour minute seconds") << 3725.9 << "01:02:05";
+        QTest::newRow("zero") << 0.0 << "00:00:00";
+        QTest::newRow("negative") << -3.5 << "00:00:00";
+        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << "00:00:00";
+        QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << "00:00:00";
+    }
+    void clockText()
+    {
+        QFETCH(double, seconds);
+        QFETCH(QString, text);
+        QCOMPARE(MediaPlayView::getMMSSFromSS(seconds), text);
+    }
+
+    void timeLabelWithoutLengthShowsNoProgress()
+    {
+        MediaPlayView view;
+        view.updateTimeLabel(5.0); // no length known: duration is 0
+        QCOMPARE(view.controlView()->timeLabel->text(), QStringLiteral("00:00:05|00:00:00"));
+        const double v = view.controlView()->progressSlider->floatValue();
+        QVERIFY(!std::isnan(v));
+        QCOMPARE(v, 0.0);
+    }
+
+    void speedSliderIsLogarithmic()
+    {
+        QCOMPARE(MediaPlayView::rateForSpeedValue(0.5), 1.0);
+        QCOMPARE(MediaPlayView::rateForSpeedValue(0.0), 0.25);
+        QCOMPARE(MediaPlayView::rateForSpeedValue(1.0), 4.0);
+        QVERIFY(qAbs(MediaPlayView::rateForSpeedValue(0.75) - 2.0) < 1e-9);
+        QCOMPARE(MediaPlayView::rateForSpeedValue(7.0), 4.0);
+        MediaPlayView view;
+        QCOMPARE(view.controlView()->playSpeedSlider->floatValue(), 0.5);
+        QVERIFY(view.controlView()->playSpeedSlider->toolTip().contains(QStringLiteral("1.00")));
+    }
+
+    void dragAcceptsOnlyExactEndings()
+    {
+        MediaImageView target;
+        QCOMPARE(dragAccepted(&target, {"/v/a.avi", "/v/b.txt"}), 0);
+        QCOMPARE(dragAccepted(&target, {"/v/a.avi", "/v/b.txt", "/v/c.MP4"}), 1);
+        QCOMPARE(dragAccepted(&target, {"/v/a.Mp4", "/v/b.mOV", "/v/c.Ts"}), 0);
+        QCOMPARE(dragAccepted(&target, {"/v/x.TS"}), 1);
+        QCOMPARE(dragAccepted(&target, {}), 0);
+    }
+
+    void dropHandsOnAcceptedPathsInOrder()
+    {
+        MediaImageView target;
+        RecordingDelegate d;
+        target.setDelegate(&d);
+        QVERIFY(drop(&target, {"/v/a.mp4", "/v/b.avi", "/v/c.TS", "/v/d.Mp4", "/v/e.mov"}));
+        QCOMPARE(d.fileLists.size(), 1);
+        QCOMPARE(d.fileLists.at(0), QStringList({"/v/a.mp4", "/v/c.TS", "/v/e.mov"}));
+        // Nothing acceptable: the delegate still hears of it, with an empty list.
+        QVERIFY(drop(&target, {"/v/b.avi"}));
+        QCOMPARE(d.fileLists.size(), 2);
+        QVERIFY(d.fileLists.at(1).isEmpty());
+        // No delegate: the drop still counts as performed.
+        target.setDelegate(nullptr);
+        QVERIFY(drop(&target, {"/v/a.mp4"}));
+    }
+
+    void standardFrameIsTheParentsFrame()
+    {
+        QWidget parent;
+        parent.setGeometry(10, 20, 300, 200);
+        auto *child = new MediaImageView(&parent);
+        QCOMPARE(child->standardFrame(), QRect(10, 20, 300, 200));
+        MediaImageView orphan;
+        QCOMPARE(orphan.standardFrame(), QRect(0, 0, 0, 0));
+    }
+
+    void letterboxKeepsAspect()
+    {
+        QCOMPARE(VideoSurface::letterboxRect(QSize(1920, 1080), QSize(800, 800)), QRect(0, 175, 800, 450));
+        QCOMPARE(VideoSurface::letterboxRect(QSize(320, 180), QSize(1000, 300)), QRect(233, 0, 533, 300));
+        QVERIFY(VideoSurface::letterboxRect(QSize(0, 0), QSize(100, 100)).isEmpty());
+    }
+
+    void twoFramesReleaseTheFirstExactlyOnce()
+    {
+        MediaPlayView view;
+        view.DecoderState(1); // a decoder starts: the surface exists
+        QVERIFY(view.videoSurface());
+        CountedBuffer a;
+        CountedBuffer b;
+        CountedBuffer c;
+        view.DecoderData(countedImage(a), 64, 36);
+        view.DecoderData(countedImage(b), 64, 36);
+        QCoreApplication::processEvents();
+        QCOMPARE(a.released, 1);
+        QCOMPARE(b.released, 0);
+        QCOMPARE(view.videoSurface()->currentFrame().constBits(), b.bytes.data());
+        view.dispatchPixelBuffer(countedImage(c));
+        QCOMPARE(a.released, 1);
+        QCOMPARE(b.released, 1);
+        QCOMPARE(c.released, 0);
+        QCOMPARE(view.previousPixelBuffer().constBits(), c.bytes.data());
+    }
+
+    void framesFromAnotherThreadArriveOnTheGuiThread()
+    {
+        MediaPlayView view;
+        view.DecoderState(1);
+        CountedBuffer a;
+        QImage img = countedImage(a);
+        std::thread t([&view, img] { view.DecoderData(img, img.width(), img.height()); });
+        t.join();
+        img = QImage();
+        QTRY_COMPARE(view.previousPixelBuffer().constBits(), a.bytes.data());
+        QCOMPARE(a.released, 0);
+    }
+
+    void stopTearsTheSurfaceDownAndLaterFramesAreDropped()
+    {
+        MediaPlayView view;
+        RecordingDelegate d;
+        view.setDelegate(&d);
+        view.DecoderState(1);
+        QCOMPARE(view.playState(), quint64(MediaPlayStatePlaying));
+        view.stopPlayVideo();
+        QVERIFY(!view.videoSurface());
+        QCOMPARE(view.mediaImageView()->imageName(), QStringLiteral("timg"));
+        CountedBuffer a;
+        view.dispatchPixelBuffer(countedImage(a));
+        QVERIFY(!view.videoSurface());
+        // The view still holds the picture until the next one replaces it.
+        QCOMPARE(a.released, 0);
+        CountedBuffer b;
+        view.dispatchPixelBuffer(countedImage(b));
+        QCOMPARE(a.released, 1);
+    }
+
+    void interruptedSurfaceIsRebuiltOtherFailuresKeepIt()
+    {
+        MediaPlayView view;
+        view.DecoderState(1);
+        QPointer<VideoSurface> first = view.videoSurface();
+        first->markFailed(VideoSurface::kErrorInterrupted);
+        CountedBuffer a;
+        view.dispatchPixelBuffer(countedImage(a));
+        QVERIFY(!first); // replaced and gone
+        QVERIFY(view.videoSurface());
+        QCOMPARE(view.videoSurface()->status(), VideoSurface::Ok);
+        QCOMPARE(view.videoSurface()->currentFrame().constBits(), a.bytes.data());
+
+        QPointer<VideoSurface> second = view.videoSurface();
+        second->markFailed(-1);
+        CountedBuffer b;
+        view.dispatchPixelBuffer(countedImage(b));
+        QCOMPARE(view.videoSurface(), second.data());
+        QCOMPARE(second->currentFrame().constBits(), b.bytes.data());
+    }
+
+    void decoderStateTable()
+    {
+        MediaPlayView view;
+        RecordingDelegate d;
+        view.setDelegate(&d);
+        view.DecoderState(1);
+        QCOMPARE(PlayControlView::buttonImage(view.controlView()->playControlBtn), QStringLiteral("pause"));
+        view.DecoderState(2);
+        QCOMPARE(PlayControlView::buttonImage(view.controlView()->playControlBtn), QStringLiteral("play"));
+        view.DecoderState(7); // unknown: state kept, still reported
+        view.DecoderState(3);
+        QVERIFY(!view.videoSurface());
+        view.DecoderState(1);
+        view.DecoderState(0);
+        QCOMPARE(d.states, QList<quint64>({2, 3, 3, 0, 2, 5}));
+        view.DecoderCurrent(12.5);
+        QCOMPARE(d.times, QList<double>({12.5}));
+        QVERIFY(view.controlView()->timeLabel->text().startsWith(QStringLiteral("00:00:12|")));
+    }
+
+    void idleClicksAndTogglesReportNothing()
+    {
+        MediaPlayView view;
+        RecordingDelegate d;
+        view.setDelegate(&d);
+        view.mouseUp();
+        QVERIFY(view.controlView()->isHidden());
+        view.resumOrPauseVideo();
+        view.stopPlayVideo();
+        QVERIFY(d.states.isEmpty());
+        QCOMPARE(view.playState(), quint64(MediaPlayStateStopped));
+    }
+
+    void transportStreamClockLead()
+    {
+        // 0.7 s between the clock and the first picture, as muxers commonly leave it.
+        QCOMPARE(TsTimeOffset::fromData(tsWithStamps(90000, 90000 + 63000)), qint64(700));
+        QCOMPARE(TsTimeOffset::fromData(tsWithStamps(90000, 90000)), qint64(0));
+        // Picture before the clock, or absurdly far: not trusted.
+        QCOMPARE(TsTimeOffset::fromData(tsWithStamps(900000, 90000)), qint64(0));
+        QCOMPARE(TsTimeOffset::fromData(tsWithStamps(0, 90000 * 20)), qint64(0));
+        // Across the 33-bit wrap.
+        const qint64 wrap = qint64(1) << 33;
+        QCOMPARE(TsTimeOffset::fromData(tsWithStamps(wrap - 9000, 9000)), qint64(200));
+        QCOMPARE(TsTimeOffset::fromData(QByteArray(4096, 'x')), qint64(0));
+        QCOMPARE(TsTimeOffset::fromData(tsWithStamps(90000, 153000).left(200)), qint64(0));
+        const QString dir = QStringLiteral(TRAVA_TEST_DATA "/playback/");
+        const qint64 ts = TsTimeOffset::forFile(dir + "clip2s.ts");
+        QVERIFY2(ts > 500 && ts < 1000, qPrintable(QString::number(ts)));
+        QCOMPARE(TsTimeOffset::forFile(dir + "clip2s.mp4"), qint64(0));
+        QCOMPARE(TsTimeOffset::forFile(dir + "does-not-exist.ts"), qint64(0));
+    }
+};
+
+QTEST_MAIN(PlaybackPartsTest)
+#include "tst_playbackparts.moc"
