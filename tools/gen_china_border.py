@@ -106,14 +106,19 @@ def nearest(points, target):
 
 
 def deviation(p, a, b):
-    """Distance of p from the segment a-b in degrees of latitude."""
+    """Distance of p from what the region test makes of the edge a-b.
+
+    The test counts an edge as crossed by the eastward ray when the position's latitude is
+    within the edge's span and the first vertex lies east of it: in effect the boundary
+    runs due north or south from a to b's latitude, then due east or west to b.
+    """
     k = math.cos(math.radians((a[0] + b[0]) / 2))
-    px, py = p[1] * k, p[0]
-    ax, ay, bx, by = a[1] * k, a[0], b[1] * k, b[0]
-    dx, dy = bx - ax, by - ay
-    length2 = dx * dx + dy * dy
-    t = 0 if length2 == 0 else max(0.0, min(1.0, ((px - ax) * dx + (py - ay) * dy) / length2))
-    return math.hypot(px - (ax + t * dx), py - (ay + t * dy))
+    lo, hi = min(a[0], b[0]), max(a[0], b[0])
+    # The meridian leg at a's longitude, then the parallel leg at b's latitude.
+    dv = math.hypot((p[1] - a[1]) * k, max(lo - p[0], 0, p[0] - hi))
+    w, e = min(a[1], b[1]), max(a[1], b[1])
+    dh = math.hypot(max(w - p[1], 0, p[1] - e) * k, p[0] - b[0])
+    return min(dv, dh)
 
 
 def simplify(path, interior):
