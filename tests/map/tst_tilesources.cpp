@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QImage>
 #include <QNetworkDiskCache>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -12,6 +13,7 @@
 #include <QtTest>
 
 #include "gpsmapview.h"
+#include "mapsourcepreference.h"
 #include "mbtilessource.h"
 #include "osmtilesource.h"
 #include "tilediskcache.h"
@@ -315,6 +317,39 @@ private slots:
         QFile check(text);
         QVERIFY(check.open(QIODevice::ReadOnly));
         QCOMPARE(check.readAll(), before);
+    }
+
+    // The chosen source comes back at the next start; a vanished file falls back to
+    // OpenStreetMap without forgetting the choice.
+    void storedChoiceOfSource()
+    {
+        QTemporaryDir dir;
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath("settings"));
+        QCoreApplication::setOrganizationName("trava-map-test");
+        const QString good = dir.filePath("good.mbtiles");
+        buildMbtiles(good);
+
+        GpsMapView view;
+        QVERIFY(MapSourcePreference::apply(&view)); // nothing stored: the web map
+        QVERIFY(qobject_cast<OsmTileSource *>(view.tileSource()));
+
+        MapSourcePreference::storeMbtiles(good);
+        QCOMPARE(QSettings().value(kMapSource).toString(), "mbtiles:" + good);
+        QVERIFY(MapSourcePreference::apply(&view));
+        auto *offline = qobject_cast<MbtilesTileSource *>(view.tileSource());
+        QVERIFY(offline);
+        QCOMPARE(offline->path(), good);
+
+        QVERIFY(QFile::remove(good));
+        QString error;
+        QVERIFY(!MapSourcePreference::apply(&view, &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(qobject_cast<OsmTileSource *>(view.tileSource()));
+        QCOMPARE(MapSourcePreference::storedMbtilesPath(), good);
+
+        MapSourcePreference::storeOpenStreetMap();
+        QVERIFY(!MapSourcePreference::storedIsMbtiles());
     }
 };
 
