@@ -12,7 +12,9 @@
 #include "kalgpsstate.h"
 
 namespace {
-constexpr size_t kMinWindow = 4096;
+constexpr size_t kMinWindow = 512;
+// Most bytes of scattered windows kept per open file.
+constexpr size_t kKeptMax = 8u << 20;
 constexpr size_t kMaxWindow = 4u << 20;
 // Reads at least this long bypass the window and land in the caller's buffer directly.
 constexpr size_t kDirectRead = 256u << 10;
@@ -55,6 +57,8 @@ void KalGpsFile::close()
     cache_ = nullptr;
     cacheCap_ = cacheLength_ = window_ = 0;
     cacheOffset_ = 0;
+    kept_.clear();
+    keptBytes_ = 0;
 }
 
 int64_t KalGpsFile::length()
@@ -68,6 +72,8 @@ int64_t KalGpsFile::length()
     if (end != size_) {
         // The file changed under us; what the window holds may be stale.
         cacheLength_ = 0;
+        kept_.clear();
+        keptBytes_ = 0;
         size_ = end;
     }
     return end;
@@ -103,6 +109,22 @@ bool KalGpsFile::fill(int64_t offset, size_t length)
     }
     cacheOffset_ = offset;
     cacheLength_ = static_cast<size_t>(readDirect(cache_, offset, want));
+    if (!forward && cacheLength_ > 0 && keptBytes_ + cacheLength_ <= kKeptMax) {
+        kept_[offset].assign(cache_, cache_ + cacheLength_);
+        keptBytes_ += cacheLength_;
+    }
+    return true;
+}
+
+bool KalGpsFile::fromKept(unsigned char* dst, int64_t offset, uint32_t length)
+{
+    auto it = kept_.upper_bound(offset);
+    if (it == kept_.begin())
+        return false;
+    --it;
+    if (offset + int64_t(length) > it->first + int64_t(it->second.size()))
+        return false;
+    std::memcpy(dst, it->second.data() + (offset - it->first), length);
     return true;
 }
 
@@ -119,8 +141,9 @@ int64_t KalGpsFile::read(void* buffer, int64_t offset, uint32_t length)
     int64_t end = offset + length;
     bool hit = cacheLength_ > 0 && offset >= cacheOffset_ &&
                end <= cacheOffset_ + static_cast<int64_t>(cacheLength_);
+    if (!hit && fromKept(dst, offset, length))
+        return length;
     if (!hit) {
-        // A read that ran into the end of what the window could hold is redone from the file.
         if (!fill(offset, length))
             return readDirect(dst, offset, length);
     }

@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <vector>
 
 // The recording being scanned. With read mode 0 it owns the open local file; with mode 1
 // every read goes through the parser's read callback and no file is opened.
@@ -29,6 +31,7 @@ public:
 private:
     int64_t readDirect(unsigned char* dst, int64_t offset, size_t length);
     bool fill(int64_t offset, size_t length);
+    bool fromKept(unsigned char* dst, int64_t offset, uint32_t length);
 
     int fd_ = -1;
     int64_t size_ = -1;
@@ -39,6 +42,10 @@ private:
     int64_t cacheOffset_ = 0;
     size_t cacheLength_ = 0;
     size_t window_ = 0;
+    // Small windows of scattered reads, kept for the decode: the second pass over the atoms
+    // reads the same headers and regions again, and then costs no system call.
+    std::map<int64_t, std::vector<unsigned char>> kept_;
+    size_t keptBytes_ = 0;
 };
 
 // Length of the recording: the local file's size (mode 0), the callback's answer (mode 1),

@@ -289,3 +289,20 @@ TEST(ScanMp4, ExtensionIsTestedBySubstring)
     EXPECT_TRUE(decode(bare).empty());
     std::rename(bare.c_str(), noDot.path().c_str());
 }
+
+TEST(ScanMp4, SecondPassRereadsNothingFromTheFile)
+{
+    // 200 record blocks 8 KiB apart: each costs one read in the first pass and none in the second.
+    Bytes media;
+    std::vector<std::pair<uint32_t, uint32_t>> entries;
+    for (int i = 0; i < 200; ++i) {
+        media.resize(size_t(i) * 8192, 0);
+        Bytes b = freeGps(record(i % 60));
+        entries.push_back({kMdatData + uint32_t(media.size()), uint32_t(b.size())});
+        append(media, b);
+    }
+    TempFile f(cat({kFtyp, mdat(media), atom("moov", gpsTable(entries))}), "mp4");
+    uint64_t before = KalGpsFile::systemReads();
+    EXPECT_EQ(decode(f.path()).size(), 200u);
+    EXPECT_LT(KalGpsFile::systemReads() - before, 240u);
+}
