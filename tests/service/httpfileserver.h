@@ -27,6 +27,7 @@ public:
     }
 
     int delayMs = 0;
+    int rangeDelayMs = 0; // extra hold-back for ranged requests only
     bool sendContentLength = true;
     bool honourRange = true;
     QList<Request> requests;
@@ -52,7 +53,7 @@ protected:
             const Request request = parse(m_pending.take(socket));
             requests.append(request);
             QPointer<QTcpSocket> guard(socket);
-            QTimer::singleShot(delayMs, this, [this, guard, request] {
+            QTimer::singleShot(delayMs + (request.range.isEmpty() ? 0 : rangeDelayMs), this, [this, guard, request] {
                 if (guard)
                     respond(guard, request);
             });

@@ -252,6 +252,25 @@ private slots:
         QCOMPARE(server.rangedRequests(), 0);
     }
 
+    void slowRangedReadsTimeOutAfterTwoSeconds()
+    {
+        HttpFileServer server;
+        server.addFile("/clip.avi", fileBytes("clip.avi"));
+        server.rangeDelayMs = 6000;
+        Completions done;
+        QElapsedTimer clock;
+        clock.start();
+        KalGpsTool::shareTool()->getRemoteGpsInfo(server.url("/clip.avi"), done.block());
+        QVERIFY(done.waitFor(1, 30000));
+        const qint64 elapsed = clock.elapsed();
+        const int reads = server.rangedRequests();
+        QVERIFY(reads >= 1);
+        // Each read gives up after its 2 s, long before the server would answer.
+        QVERIFY2(elapsed >= 2000 && elapsed < reads * 2000 + 2500,
+                 qPrintable(QString("%1 ms for %2 reads").arg(elapsed).arg(reads)));
+        QVERIFY(!done.results[0].has_value() || done.results[0]->isEmpty());
+    }
+
     void lengthRequestReportsTheLengthOnTheGuiThread()
     {
         HttpFileServer server;
