@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 #include "numbertext.h"
 
@@ -28,8 +29,39 @@ std::string speedText(const GPSItem &s)
 std::string lat(const GPSItem &s) { return sixDecimals(leadingDouble(s.latitude)); }
 std::string lon(const GPSItem &s) { return sixDecimals(leadingDouble(s.longitude)); }
 
-std::string xmlEscaped(const std::string &text)
+// File names on Linux are bytes; XML and JSON need UTF-8. Invalid sequences become U+FFFD.
+std::string validUtf8(const std::string &text)
 {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        bool ok = n > 0 && i + n <= text.size();
+        for (std::size_t k = 1; ok && k < n; ++k)
+            ok = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+        if (ok && n > 1) {
+            // No overlong forms, surrogates or code points past U+10FFFF.
+            unsigned cp = c & (0xFF >> (n + 1));
+            for (std::size_t k = 1; k < n; ++k)
+                cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+            const unsigned minimum[] = {0, 0, 0x80, 0x800, 0x10000};
+            ok = cp >= minimum[n] && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+        }
+        if (ok) {
+            out.append(text, i, n);
+            i += n;
+        } else {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::string xmlEscaped(const std::string &raw)
+{
+    const std::string text = validUtf8(raw);
     std::string out;
     for (unsigned char c : text) {
         switch (c) {
@@ -46,8 +78,9 @@ std::string xmlEscaped(const std::string &text)
     return out;
 }
 
-std::string jsonString(const std::string &text)
+std::string jsonString(const std::string &raw)
 {
+    const std::string text = validUtf8(raw);
     std::string out = "\"";
     for (unsigned char c : text) {
         if (c == '"' || c == '\\') {

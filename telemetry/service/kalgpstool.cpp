@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QtDebug>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -244,7 +245,7 @@ qint64 KalGpsTool::requestFileLength(QString *error)
 
 std::optional<QByteArray> KalGpsTool::getData(qint64 offset, qint32 length)
 {
-    if (offset < 0 || length <= 0)
+    if (offset < 0 || length <= 0 || offset > std::numeric_limits<qint64>::max() - length)
         return std::nullopt;
     const QUrl url = requestUrl();
     QNetworkAccessManager local;

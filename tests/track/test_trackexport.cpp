@@ -189,7 +189,7 @@ TEST_F(ExportTest, HostileTextsStayWellFormed)
     samples->emplace_back("2019/05/04 10:11:12", "11.5", "48.25", "36.5", 0, 0, 0);
     samples->emplace_back("<b>&\"\x01", "11.6", "48.26", "1e999", 0, 0, 0);
     samples->emplace_back("2019/05/04 10:11:14", "200", "95", "0", 0, 0, 0); // not on the globe
-    const std::vector<NamedTrack> tracks = {{"a&b<c>\"d\x02.mp4", samples}};
+    const std::vector<NamedTrack> tracks = {{"a&b<c>\"d\x02\xff\xc0\xaf\xed\xa0\x80.mp4", samples}};
 
     for (auto [format, write] : {std::pair{"gpx", &writeGpx}, std::pair{"kml", &writeKml}}) {
         const fs::path file = dir / (std::string("hostile.") + format);
@@ -199,6 +199,17 @@ TEST_F(ExportTest, HostileTextsStayWellFormed)
         EXPECT_TRUE(wellFormed(file)) << format;
         EXPECT_EQ(readBack(format, file).size(), 2u) << format;
     }
+    const fs::path json = dir / "hostile.geojson";
+    std::ofstream os(json);
+    writeGeoJson(tracks, os);
+    os.close();
+    int status = -1;
+    const std::string name = run("python3 -c 'import json,sys; d=json.load(open(sys.argv[1], encoding=\"utf-8\")); "
+                                 "print(ascii(d[\"features\"][0][\"properties\"][\"name\"]))' '" + json.string() + "'",
+                                 &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(name, "'a&b<c>\"d\\x02\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd.mp4'\n");
+
     EXPECT_EQ(isoTime("2019/05/04 10:11:12"), "2019-05-04T10:11:12");
     EXPECT_EQ(isoTime("2019/05/04 10:11:1x"), "");
     EXPECT_EQ(isoTime("2019/05/04 10:11:123"), "");
