@@ -211,10 +211,10 @@ void GpsMapView::paintTiles(QPainter &p, bool *missingForFailure)
                 paintGridCell(p, target);
             if (!m_source)
                 continue;
+            // Offline, the notice stays up while failed tiles are retried now and then.
             if (m_source->hasFailed(key))
                 *missingForFailure = true;
-            else
-                wanted.append(key);
+            wanted.append(key);
         }
     }
     if (m_source) {

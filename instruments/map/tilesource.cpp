@@ -43,10 +43,10 @@ QPixmap TileSource::cachedTile(const TileKey &key) const
     return {};
 }
 
-bool TileSource::hasFailed(const TileKey &key) const
+bool TileSource::failedRecently(const TileKey &key) const
 {
     const auto it = m_failedAt.constFind(key);
-    return it != m_failedAt.cend() && m_clock.elapsed() - it.value() < kRetryAfterMs;
+    return it != m_failedAt.cend() && m_clock.elapsed() - it.value() < m_retryAfterMs;
 }
 
 void TileSource::requestTiles(const QList<TileKey> &keys)
@@ -56,7 +56,7 @@ void TileSource::requestTiles(const QList<TileKey> &keys)
     for (const TileKey &k : keys) {
         if (k.z < m_minZoom || k.z > m_maxZoom || !k.isValid())
             continue;
-        if (m_memory.contains(k) || hasFailed(k))
+        if (m_memory.contains(k) || failedRecently(k))
             continue;
         missing.append(k);
     }

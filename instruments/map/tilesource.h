@@ -27,8 +27,9 @@ public:
 
     // The decoded tile if it is in memory, else a null pixmap.
     QPixmap cachedTile(const TileKey &key) const;
-    // True while a recent attempt to fetch key failed; it is tried again later.
-    bool hasFailed(const TileKey &key) const;
+    // True when the last attempt to fetch key failed. It is tried again when asked for
+    // no sooner than the retry delay (kRetryAfterMs) after the failure.
+    bool hasFailed(const TileKey &key) const { return m_failedAt.contains(key); }
     // The tiles on screen now, most important first. The missing ones are fetched;
     // earlier requests not started yet are dropped.
     void requestTiles(const QList<TileKey> &keys);
@@ -36,6 +37,7 @@ public:
     void clearMemoryCache();
 
     static constexpr int kRetryAfterMs = 30000;
+    void setRetryDelay(int ms) { m_retryAfterMs = ms; }
 
 signals:
     // A tile arrived or failed; the view repaints.
@@ -48,6 +50,7 @@ protected:
     void setZoomRange(int minZoom, int maxZoom);
 
 private:
+    bool failedRecently(const TileKey &key) const;
     void onLoaded(const TileKey &key, const QImage &image);
     void onFailed(const TileKey &key);
 
@@ -60,4 +63,5 @@ private:
     QString m_attribution;
     int m_minZoom = 0;
     int m_maxZoom = 19;
+    int m_retryAfterMs = kRetryAfterMs;
 };

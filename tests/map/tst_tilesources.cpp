@@ -206,6 +206,26 @@ private slots:
         QVERIFY(hasGreen(shot));
         QVERIFY(server.requestCount > 0);
 
+        // A failing server is not asked again at every repaint, but is after a while.
+        TileSource *source = view.tileSource();
+        const TileKey key{7, 5, 5};
+        source->requestTiles({key});
+        QTRY_VERIFY_WITH_TIMEOUT(source->hasFailed(key), 5000);
+        server.status = 200;
+        const int asked = server.requestCount;
+        for (int i = 0; i < 5; ++i) {
+            source->requestTiles({key});
+            QTest::qWait(20);
+        }
+        QCOMPARE(server.requestCount, asked);
+        QVERIFY(source->cachedTile(key).isNull());
+        source->setRetryDelay(100);
+        QTest::qWait(150);
+        source->requestTiles({key});
+        QTRY_VERIFY_WITH_TIMEOUT(!source->cachedTile(key).isNull(), 5000);
+        QVERIFY(!source->hasFailed(key));
+        server.status = 503;
+
         // A picture that does not decode is a failure too, not a blank tile.
         server.status = 200;
         server.sendGarbage = true;
