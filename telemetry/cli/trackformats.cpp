@@ -11,6 +11,8 @@ namespace {
 // The shortest text that reads back as the same 32-bit value, as the library printed it.
 std::string axisText(double value)
 {
+    if (value == 0)
+        return "0"; // not "-0" for a reading of -0.00
     char buf[64];
     const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, float(value));
     return ec == std::errc() ? std::string(buf, end) : std::string("0");

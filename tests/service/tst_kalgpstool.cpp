@@ -239,7 +239,7 @@ private slots:
     {
         HttpFileServer server;
         server.addFile("/clip.mov", fileBytes("clip.mov"));
-        server.delayMs = 4000;
+        server.delayMs = 8000;
         Completions done;
         QElapsedTimer clock;
         clock.start();
@@ -247,7 +247,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(server.requests.size() == 1, 5000);
         KalGpsTool::shareTool()->stopGetInfo();
         QVERIFY(done.waitFor(1, 10000));
-        QVERIFY(clock.elapsed() < 3500); // not held until the server answers
+        QVERIFY(clock.elapsed() < 6000); // not held until the server answers
         QVERIFY(!done.results[0].has_value());
         QCOMPARE(server.rangedRequests(), 0);
     }
