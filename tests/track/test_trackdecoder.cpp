@@ -122,3 +122,31 @@ TEST(NumberText, ReadsTheLeadingDecimalNumberOnly)
     EXPECT_EQ(leadingDouble("1e-999"), 0.0);
     EXPECT_EQ(leadingFloat("0.1"), 0.1f);
 }
+
+TEST(DecodeGpsData, GarbageNeverBreaksTheOrderOrTheCount)
+{
+    // Lines cut and spliced from valid ones, with stray spaces and bytes.
+    const std::string pieces[] = {"1", "2019/05/04", "10:11:1", "N:", "S:-", "E:1e9", "W:", "36.5km/h", "km/h",
+                                  "x:", "y:-", "z:9.8;", "", " ", "\xff", "A:1", "N:39.9", "E:116.4", "0x1p3", "nan"};
+    std::vector<std::string> lines;
+    unsigned seed = 12345;
+    for (int i = 0; i < 5000; ++i) {
+        std::string line;
+        const int n = int(seed % 14);
+        for (int k = 0; k < n; ++k) {
+            seed = seed * 1103515245u + 12345u;
+            line += pieces[(seed >> 8) % std::size(pieces)];
+            line += (seed & 0x10000) ? " " : "  ";
+        }
+        seed = seed * 1103515245u + 12345u;
+        lines.push_back(line);
+    }
+    const Track t = decodeGpsData(lines);
+    ASSERT_TRUE(t);
+    EXPECT_LE(t->size(), lines.size());
+    EXPECT_GT(t->size(), 0u);
+    for (std::size_t i = 1; i < t->size(); ++i)
+        ASSERT_LE((*t)[i - 1].time, (*t)[i].time);
+    for (const GPSItem &s : *t)
+        EXPECT_NE(s.time.find(' '), std::string::npos);
+}
