@@ -58,7 +58,7 @@ void KalGpsFile::close()
     cacheCap_ = cacheLength_ = window_ = 0;
     cacheOffset_ = 0;
     kept_.clear();
-    keptBytes_ = 0;
+    keptBytes_.clear();
 }
 
 int64_t KalGpsFile::length()
@@ -73,7 +73,7 @@ int64_t KalGpsFile::length()
         // The file changed under us; what the window holds may be stale.
         cacheLength_ = 0;
         kept_.clear();
-        keptBytes_ = 0;
+        keptBytes_.clear();
         size_ = end;
     }
     return end;
@@ -109,22 +109,32 @@ bool KalGpsFile::fill(int64_t offset, size_t length)
     }
     cacheOffset_ = offset;
     cacheLength_ = static_cast<size_t>(readDirect(cache_, offset, want));
-    if (!forward && cacheLength_ > 0 && keptBytes_ + cacheLength_ <= kKeptMax) {
-        kept_[offset].assign(cache_, cache_ + cacheLength_);
-        keptBytes_ += cacheLength_;
+    // What a later pass asks for again lies close to the start of the read: an atom's header
+    // fields or the region itself. Keeping only that much keeps the store small.
+    size_t keep = std::min(cacheLength_, std::max<size_t>(length, 64));
+    if (!forward && keep > 0 && keptBytes_.size() + keep <= kKeptMax) {
+        Kept k{offset, keptBytes_.size(), keep};
+        keptBytes_.insert(keptBytes_.end(), cache_, cache_ + keep);
+        // Tables list their regions in file order, so this is nearly always an append.
+        auto pos = kept_.end();
+        if (!kept_.empty() && kept_.back().offset > offset)
+            pos = std::upper_bound(kept_.begin(), kept_.end(), offset,
+                                   [](int64_t o, const Kept& e) { return o < e.offset; });
+        kept_.insert(pos, k);
     }
     return true;
 }
 
 bool KalGpsFile::fromKept(unsigned char* dst, int64_t offset, uint32_t length)
 {
-    auto it = kept_.upper_bound(offset);
+    auto it = std::upper_bound(kept_.begin(), kept_.end(), offset,
+                               [](int64_t o, const Kept& e) { return o < e.offset; });
     if (it == kept_.begin())
         return false;
     --it;
-    if (offset + int64_t(length) > it->first + int64_t(it->second.size()))
+    if (offset + int64_t(length) > it->offset + int64_t(it->length))
         return false;
-    std::memcpy(dst, it->second.data() + (offset - it->first), length);
+    std::memcpy(dst, keptBytes_.data() + it->at + size_t(offset - it->offset), length);
     return true;
 }
 

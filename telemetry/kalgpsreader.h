@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <vector>
 
 // The recording being scanned. With read mode 0 it owns the open local file; with mode 1
@@ -44,8 +43,13 @@ private:
     size_t window_ = 0;
     // Small windows of scattered reads, kept for the decode: the second pass over the atoms
     // reads the same headers and regions again, and then costs no system call.
-    std::map<int64_t, std::vector<unsigned char>> kept_;
-    size_t keptBytes_ = 0;
+    struct Kept {
+        int64_t offset;
+        size_t at;      // first byte in keptBytes_
+        size_t length;
+    };
+    std::vector<Kept> kept_;               // ordered by offset
+    std::vector<unsigned char> keptBytes_;
 };
 
 // Length of the recording: the local file's size (mode 0), the callback's answer (mode 1),

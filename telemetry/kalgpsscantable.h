@@ -35,7 +35,7 @@ inline uint32_t kalLe32(const unsigned char* p)
 template <typename Fn>
 bool kalGpsReadTable(KalGpsFile* file, int64_t offset, uint64_t bytes, uint32_t entrySize, Fn fn)
 {
-    constexpr uint32_t kChunkEntries = 16384;
+    constexpr uint32_t kChunkEntries = 4096;
     uint64_t entries = bytes / entrySize;
     if (bytes == 0 || offset < 0)
         return false;

@@ -43,15 +43,19 @@ int usageError(const std::string& message)
 // hemisphere letter (those are always followed by ':').
 void printLines(const char* text)
 {
-    std::string out;
-    for (const char* p = text; *p; ++p) {
-        out += *p;
-        if (*p == ';' && p[1] != ':')
-            out += '\n';
+    const char* start = text;
+    const char* p = text;
+    for (; *p; ++p) {
+        if (*p == ';' && p[1] != ':') {
+            std::fwrite(start, 1, size_t(p - start + 1), stdout);
+            std::fputc('\n', stdout);
+            start = p + 1;
+        }
     }
-    if (!out.empty() && out.back() != '\n')
-        out += '\n';
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    if (p != start) {
+        std::fwrite(start, 1, size_t(p - start), stdout);
+        std::fputc('\n', stdout);
+    }
 }
 
 // 0 when readable; otherwise the reason.
