@@ -27,6 +27,21 @@ QString localized(const char *key, const char *english)
     return text.isEmpty() || text == QLatin1String(key) ? QString::fromUtf8(english) : text;
 }
 
+constexpr double kMinTilePixels = 48.0;
+
+// Draws the part of a (possibly hugely enlarged) tile that falls inside the widget,
+// so that deep zoom beyond a source's finest tiles stays cheap and exact.
+void drawClipped(QPainter &p, const QRectF &target, const QPixmap &pix, const QRectF &source)
+{
+    const QRectF visible = target.intersected(QRectF(p.window()));
+    if (visible.isEmpty())
+        return;
+    const double sx = source.width() / target.width(), sy = source.height() / target.height();
+    const QRectF part(source.left() + (visible.left() - target.left()) * sx,
+                      source.top() + (visible.top() - target.top()) * sy, visible.width() * sx, visible.height() * sy);
+    p.drawPixmap(visible, pix, part);
+}
+
 bool isValidPosition(double lat, double lon)
 {
     return !(lon < -180 || lon > 180 || lat > 90 || lat < -90);
@@ -183,11 +198,17 @@ void GpsMapView::paintEvent(QPaintEvent *)
 
 void GpsMapView::paintTiles(QPainter &p, bool *missingForFailure)
 {
-    const int minZ = m_source ? m_source->minZoom() : 0;
-    const int maxZ = m_source ? m_source->maxZoom() : 19;
-    const int z = std::clamp(int(std::lround(m_zoom)), minZ, maxZ);
+    TileSource *source = m_source.get();
+    int z = std::clamp(int(std::lround(m_zoom)), source ? source->minZoom() : 0, source ? source->maxZoom() : 19);
+    double tilePx = Mercator::kTileSize * std::exp2(m_zoom - z);
+    if (tilePx < kMinTilePixels) {
+        // Far below the source's coarsest tiles, thousands of specks would be asked
+        // for: show the grid of the view's own zoom instead.
+        source = nullptr;
+        z = std::clamp(int(std::lround(m_zoom)), 0, 19);
+        tilePx = Mercator::kTileSize * std::exp2(m_zoom - z);
+    }
     const int n = 1 << z;
-    const double tilePx = Mercator::kTileSize * std::exp2(m_zoom - z);
     const QPointF topLeft = toWorld(QPointF(0, 0)) * double(n);
     const QPointF bottomRight = toWorld(QPointF(width(), height())) * double(n);
     const int x0 = std::max(0, int(std::floor(topLeft.x())));
@@ -202,22 +223,22 @@ void GpsMapView::paintTiles(QPainter &p, bool *missingForFailure)
         for (int x = x0; x <= x1; ++x) {
             const TileKey key{z, x, y};
             const QRectF target(origin.x() + x * tilePx, origin.y() + y * tilePx, tilePx, tilePx);
-            const QPixmap tile = m_source ? m_source->cachedTile(key) : QPixmap();
+            const QPixmap tile = source ? source->cachedTile(key) : QPixmap();
             if (!tile.isNull()) {
-                p.drawPixmap(target, tile, tile.rect());
+                drawClipped(p, target, tile, tile.rect());
                 continue;
             }
-            if (!m_source || !drawFallback(p, key, target))
+            if (!source || !drawFallback(p, key, target))
                 paintGridCell(p, target);
-            if (!m_source)
+            if (!source)
                 continue;
             // Offline, the notice stays up while failed tiles are retried now and then.
-            if (m_source->hasFailed(key))
+            if (source->hasFailed(key))
                 *missingForFailure = true;
             wanted.append(key);
         }
     }
-    if (m_source) {
+    if (source) {
         // Nearest the centre first: what the user looks at arrives first.
         std::sort(wanted.begin(), wanted.end(), [&](const TileKey &a, const TileKey &b) {
             const auto d = [&](const TileKey &k) {
@@ -226,7 +247,7 @@ void GpsMapView::paintTiles(QPainter &p, bool *missingForFailure)
             };
             return d(a) < d(b);
         });
-        m_source->requestTiles(wanted);
+        source->requestTiles(wanted);
     }
 }
 
@@ -255,7 +276,7 @@ bool GpsMapView::drawFallback(QPainter &p, const TileKey &key, const QRectF &tar
             continue;
         const double part = pix.width() / double(1 << up);
         const QRectF source((key.x - (parent.x << up)) * part, (key.y - (parent.y << up)) * part, part, part);
-        p.drawPixmap(target, pix, source);
+        drawClipped(p, target, pix, source);
         return true;
     }
     return false;

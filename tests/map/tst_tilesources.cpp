@@ -15,6 +15,7 @@
 #include "gpsmapview.h"
 #include "mapsourcepreference.h"
 #include "mbtilessource.h"
+#include "mercator.h"
 #include "osmtilesource.h"
 #include "tilediskcache.h"
 #include "tileserver.h"
@@ -284,6 +285,41 @@ private slots:
         source->requestTiles({{2, 0, 0}, {7, 0, 0}});
         QTRY_VERIFY_WITH_TIMEOUT(!source->cachedTile({2, 0, 0}).isNull(), 5000);
         QVERIFY(!source->hasFailed({7, 0, 0}));
+    }
+
+    // Zoomed far past a file's finest tiles they are enlarged; far below its coarsest,
+    // the grid is shown instead of asking for countless specks.
+    void zoomBeyondTheFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("tiny.mbtiles");
+        buildMbtiles(path);
+        GpsMapView view;
+        view.resize(200, 150);
+        QVERIFY(view.useMbtiles(path));
+        view.setCenter(QGeoCoordinate(30.0, -100.0), 19);
+        const QPointF world = Mercator::project(30.0, -100.0) * 4.0;
+        const QColor expected = colourOfTms(2, int(world.x()), MbtilesTileSource::flipRow(2, int(world.y())));
+        QTRY_COMPARE_WITH_TIMEOUT(view.grab().toImage().pixelColor(100, 75), expected, 5000);
+
+        const QString coarse = dir.filePath("coarse.mbtiles");
+        buildMbtiles(coarse);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("coarse"));
+            db.setDatabaseName(coarse);
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec("UPDATE metadata SET value = '14' WHERE name IN ('minzoom', 'maxzoom')"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("coarse"));
+        QVERIFY(view.useMbtiles(coarse));
+        QCOMPARE(view.tileSource()->minZoom(), 14);
+        view.setCenter(QGeoCoordinate(30.0, -100.0), 2);
+        const QImage far = view.grab().toImage();
+        QTest::qWait(200);
+        view.grab();
+        QVERIFY(!view.isShowingNotice());
+        QCOMPARE(far.pixelColor(100, 75).name(), QColor(0xf2, 0xef, 0xe9).name());
     }
 
     void badFilesAreRefused()
