@@ -42,6 +42,7 @@ public:
     int getKalGpsDataVersion() const;
 
     // Runs the library on the calling thread: type 0 a local path, 1 through gpsCallBack.
+    // getGpsInfo calls it on the worker; a direct caller must keep other decodes away.
     GpsLines startDecode(const QString &path, int type);
 
     // The remote-read facility, on the recording set with setRequest.
