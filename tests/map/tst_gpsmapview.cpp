@@ -68,6 +68,22 @@ class TestGpsMapView : public QObject {
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
+    // Positions are read as the leading decimal number of their text, whatever the locale.
+    void readingPositions()
+    {
+        QCOMPARE(Mercator::readDegrees("48.137154"), 48.137154);
+        QCOMPARE(Mercator::readDegrees("  -0.5;"), -0.5);
+        QCOMPARE(Mercator::readDegrees("+11.5km"), 11.5);
+        QCOMPARE(Mercator::readDegrees(".25"), 0.25);
+        QCOMPARE(Mercator::readDegrees("1.5e1"), 15.0);
+        for (const char *none : {"", "-", "N:48.1", "inf", "-nan", "1e999", "48,5x"})
+            QCOMPARE(Mercator::readDegrees(none), std::string_view(none) == "48,5x" ? 48.0 : 0.0);
+        // Beyond the projection's reach a position lands on the map's edge, not at infinity.
+        QCOMPARE(Mercator::project(91.0, 0).y(), Mercator::project(Mercator::kMaxLatitude, 0).y());
+        QVERIFY(std::isfinite(Mercator::project(-1e300, 1e300).x()));
+        QVERIFY(std::abs(Mercator::latitudeOf(Mercator::project(48.1374, 11.5755).y()) - 48.1374) < 1e-9);
+    }
+
     void recentresOncePerWholeSecond()
     {
         GpsMapView view;
