@@ -548,8 +548,14 @@ void MediaPlayView::teardownSampleBufferDisplayLayer()
 {
     if (!m_surface)
         return;
+    m_presentedBefore += m_surface->framesPresented();
     delete m_surface.data();
     m_surface = nullptr;
+}
+
+int MediaPlayView::framesPresented() const
+{
+    return m_presentedBefore + (m_surface ? m_surface->framesPresented() : 0);
 }
 
 void MediaPlayView::rebuildSampleBufferDisplayLayer()

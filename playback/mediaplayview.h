@@ -15,10 +15,10 @@
 
 #include "customsliderdelegate.h"
 #include "mediaplayerdelegate.h"
+#include "videosurface.h"
 
 class MediaImageView;
 class PlayControlView;
-class VideoSurface;
 class VlcEngine;
 
 class MediaPlayView : public QWidget, public CustomSliderDelegate {
@@ -34,6 +34,8 @@ public:
     PlayControlView *controlView() const { return m_controlView; }
     QWidget *playView() const { return m_playView; }
     VideoSurface *videoSurface() const { return m_surface; }
+    // Pictures that reached the screen since the view was made, across surfaces.
+    int framesPresented() const;
 
     quint64 playState() const { return m_playState; }
     double duration() const { return m_duration; }
@@ -107,6 +109,7 @@ private:
     quint64 m_playState = MediaPlayStateStopped;
     double m_duration = 0.0;
     QPointer<VideoSurface> m_surface;
+    int m_presentedBefore = 0; // by surfaces already torn down
     bool m_surfaceWanted = false;
     QImage m_previousPixelBuffer;
     mutable QRecursiveMutex m_lock;

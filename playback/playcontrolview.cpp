@@ -8,26 +8,27 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 #include <QToolButton>
 
 namespace {
-QString fallbackText(const QString &name)
+// Without our pictures, the platform's own media icons stand in.
+QStyle::StandardPixmap fallbackIcon(const QString &name)
 {
-    if (name == QLatin1String("play"))
-        return QStringLiteral("\u25B6");
     if (name == QLatin1String("pause"))
-        return QStringLiteral("\u275A\u275A");
+        return QStyle::SP_MediaPause;
     if (name == QLatin1String("audioON"))
-        return QStringLiteral("\U0001F50A");
+        return QStyle::SP_MediaVolume;
     if (name == QLatin1String("audioOff"))
-        return QStringLiteral("\U0001F507");
-    return name;
+        return QStyle::SP_MediaVolumeMuted;
+    return QStyle::SP_MediaPlay;
 }
 
-QToolButton *makeButton(QWidget *parent, const QString &text, const QString &tip)
+QToolButton *makeButton(QWidget *parent, QStyle::StandardPixmap icon, const QString &tip)
 {
     auto *b = new QToolButton(parent);
-    b->setText(text);
+    b->setIcon(parent->style()->standardIcon(icon));
+    b->setToolButtonStyle(Qt::ToolButtonIconOnly);
     b->setToolTip(tip);
     b->setAutoRaise(true);
     b->setFocusPolicy(Qt::NoFocus); // keys belong to the player view
@@ -42,11 +43,11 @@ PlayControlView::PlayControlView(QWidget *parent)
     setAttribute(Qt::WA_StyledBackground, false);
     setAutoFillBackground(false);
 
-    playControlBtn = makeButton(this, fallbackText(QStringLiteral("play")), tr("Play/Pause"));
-    stopBtn = makeButton(this, QStringLiteral("\u25A0"), tr("Stop"));
-    preBtn = makeButton(this, QStringLiteral("\u23EE"), tr("Previous"));
-    nextBtn = makeButton(this, QStringLiteral("\u23ED"), tr("Next"));
-    soundBtn = makeButton(this, fallbackText(QStringLiteral("audioON")), tr("Sound"));
+    playControlBtn = makeButton(this, QStyle::SP_MediaPlay, tr("Play/Pause"));
+    stopBtn = makeButton(this, QStyle::SP_MediaStop, tr("Stop"));
+    preBtn = makeButton(this, QStyle::SP_MediaSkipBackward, tr("Previous"));
+    nextBtn = makeButton(this, QStyle::SP_MediaSkipForward, tr("Next"));
+    soundBtn = makeButton(this, QStyle::SP_MediaVolume, tr("Sound"));
     setButtonImage(playControlBtn, QStringLiteral("play"));
     setButtonImage(soundBtn, QStringLiteral("audioON"));
 
@@ -89,14 +90,7 @@ void PlayControlView::setButtonImage(QAbstractButton *button, const QString &nam
     button->setProperty("imageName", name);
     const QSize iconSize = button->iconSize();
     const QPixmap pm = pixmapNamed(name, iconSize, button->devicePixelRatioF());
-    if (pm.isNull()) {
-        button->setIcon(QIcon());
-        button->setText(fallbackText(name));
-    } else {
-        button->setIcon(QIcon(pm));
-        if (auto *tb = qobject_cast<QToolButton *>(button))
-            tb->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    }
+    button->setIcon(pm.isNull() ? button->style()->standardIcon(fallbackIcon(name)) : QIcon(pm));
 }
 
 QString PlayControlView::buttonImage(const QAbstractButton *button)

@@ -125,7 +125,10 @@ QStringList VlcEngine::instanceArguments()
         return storedArguments();
     // The title would be drawn into our frames; the OSD likewise.
     QStringList args{QStringLiteral("--no-xlib"), QStringLiteral("--quiet"), QStringLiteral("--no-video-title-show"),
-                     QStringLiteral("--no-osd"), QStringLiteral("--no-snapshot-preview")};
+                     QStringLiteral("--no-osd"), QStringLiteral("--no-snapshot-preview"),
+                     // Pictures end up in our memory anyway; probing VA-API/VDPAU first only
+                     // delays the first picture.
+                     QStringLiteral("--avcodec-hw=none")};
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         args << QStringLiteral("--aout=adummy");
     return args;
@@ -198,6 +201,8 @@ bool VlcEngine::open(const QString &path)
     libvlc_media_t *media = libvlc_media_new_path(instance(), QFile::encodeName(path).constData());
     if (!media)
         return false;
+    // Recordings are local files: the default input cache (300 ms) only delays the first picture.
+    libvlc_media_add_option(media, ":file-caching=100");
     libvlc_media_player_set_media(m_player, media);
     libvlc_media_release(media);
     m_timeOffsetMs = TsTimeOffset::forFile(path);
