@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
+#include <filesystem>
 #include <limits>
 
 #include "numbertext.h"
@@ -149,4 +152,35 @@ TEST(DecodeGpsData, GarbageNeverBreaksTheOrderOrTheCount)
         ASSERT_LE((*t)[i - 1].time, (*t)[i].time);
     for (const GPSItem &s : *t)
         EXPECT_NE(s.time.find(' '), std::string::npos);
+}
+
+namespace {
+// A locale whose decimal point is a comma, as a player started in Germany runs with:
+// installed, or built for this test from the locale sources.
+bool useCommaLocale()
+{
+    for (const char *name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"}) {
+        if (std::setlocale(LC_ALL, name))
+            return true;
+    }
+    const auto dir = std::filesystem::temp_directory_path() / "trava-track-test-locale";
+    std::filesystem::create_directories(dir);
+    const std::string cmd = "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
+    if (std::system(cmd.c_str()) != 0 && !std::filesystem::exists(dir / "de_DE.UTF-8" / "LC_NUMERIC"))
+        return false;
+    setenv("LOCPATH", dir.c_str(), 1);
+    return std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+}
+} // namespace
+
+TEST(DecodeGpsData, CommaLocaleChangesNothing)
+{
+    if (!useCommaLocale())
+        GTEST_SKIP() << "no locale with a decimal comma available";
+    const GPSItem s = only(decodeGpsData({"5 2019/11/28 08:15:42 N:39.908692 E:116.397477 36.5 km/h x:0.12 y:-0.40 z:9.81"}));
+    std::setlocale(LC_ALL, "C");
+    EXPECT_EQ(s.latitude, "39.910095");
+    EXPECT_EQ(s.longitude, "116.403721");
+    EXPECT_EQ(s.gsensorX, double(0.12f));
+    EXPECT_EQ(s.gsensorZ, double(9.81f));
 }
