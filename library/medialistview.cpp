@@ -9,10 +9,8 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
-#include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
@@ -22,6 +20,7 @@
 
 #include "medialistmodel.h"
 #include "mlanguagemanager.h"
+#include "mtool.h"
 #include "notificationhub.h"
 
 namespace {
@@ -47,23 +46,13 @@ public:
     }
 };
 
-int platformAlert(const QString &title, const QString &text, const QStringList &buttons)
-{
-    QMessageBox box(QMessageBox::Warning, title, title);
-    box.setInformativeText(text);
-    QList<QAbstractButton *> added;
-    for (const QString &b : buttons)
-        added.append(box.addButton(b, QMessageBox::AcceptRole));
-    if (added.isEmpty())
-        added.append(box.addButton(QMessageBox::Ok));
-    box.exec();
-    const int i = int(added.indexOf(box.clickedButton()));
-    return 1000 + (i < 0 ? int(added.size()) - 1 : i);
-}
 } // namespace
 
 MediaListView::MediaListView(QWidget *parent, MediaListStore store)
-    : QWidget(parent), m_alert(platformAlert), m_store(std::move(store))
+    : QWidget(parent),
+      m_alert([this](const QString &t, const QString &c, const QStringList &b) {
+          return MTool::showAlert(t, c, b, window());
+      }), m_store(std::move(store))
 {
     setObjectName(QStringLiteral("listTableView"));
     m_model = new MediaListModel(this);

@@ -9,12 +9,32 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <QDebug>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGraphicsOpacityEffect>
+#include <QPropertyAnimation>
+
 #include "colorpanel.h"
+#include "compassview.h"
+#include "gpsmapview.h"
+#include "gsensorstateview.h"
 #include "imagenamed.h"
+#include "kalgpstool.h"
+#include "mapsourcepreference.h"
+#include "mediaimageview.h"
+#include "medialistview.h"
+#include "mediaplayview.h"
 #include "mlanguagemanager.h"
 #include "mtool.h"
+#include "notificationhub.h"
+#include "playbacksync.h"
+#include "playcontrolview.h"
 #include "preferences.h"
 #include "restingpanel.h"
+#include "speedview.h"
+#include "updatechecker.h"
+#include "videosurface.h"
 
 namespace {
 const QColor kDark(49, 49, 49);
@@ -24,6 +44,7 @@ const QColor kSettingBorder(197, 197, 197);
 constexpr int kGap = 8;
 constexpr int kTitleBarHeight = 50;
 constexpr int kSettingWidth = 340;
+constexpr int kSettingFadeMs = 100;
 
 QString loc(const char *key) { return MLanguageManager::DPLocalizedString(QString::fromLatin1(key)); }
 
@@ -145,8 +166,253 @@ OvraPlayVC::OvraPlayVC(QWidget *parent) : QWidget(parent)
     body->addWidget(m_rightColumn, 4);
 
     buildSettingPanel();
+    installViews();
+
+    NotificationHub::defaultCenter()->observe(QString::fromLatin1(kChangeLanguageNocation), this,
+                                              [this](const QVariant &) { changeLanguage(); });
+    setupBasicUI();
     setValueForLabel();
-    setSettingPanelVisible(false);
+    // The panel starts shown and fades out once, so the window opens without it.
+    setSettingPanelVisible(true);
+    showSetting();
+}
+
+void OvraPlayVC::installViews()
+{
+    auto alert = [this](const QString &title, const QString &text, const QStringList &buttons) {
+        return MTool::showAlert(title, text, buttons, window());
+    };
+
+    m_list = installPanelWidget(listPanel(), new MediaListView);
+    m_list->setDelegate(this);
+    m_list->setAlertHandler(alert);
+
+    m_player = installPanelWidget(mediaPanel(), new MediaPlayView);
+    m_player->setDelegate(this);
+    m_player->mediaImageView()->setDelegate(this);
+    PlayControlView *bar = m_player->controlView();
+    connect(bar->preBtn, &QToolButton::clicked, this, &OvraPlayVC::previousVideoClick);
+    connect(bar->nextBtn, &QToolButton::clicked, this, &OvraPlayVC::nextVideoClick);
+    connect(bar->playControlBtn, &QToolButton::clicked, this, &OvraPlayVC::resumOrPauseClick);
+    connect(bar->stopBtn, &QToolButton::clicked, this, &OvraPlayVC::stopBtnClick);
+
+    m_map = installPanelWidget(mapPanel(), new GpsMapView);
+    QString mapError;
+    if (!MapSourcePreference::apply(m_map, &mapError))
+        qInfo() << "stored offline map not usable, showing OpenStreetMap:" << mapError;
+    connect(m_map, &GpsMapView::routePointClicked, this, &OvraPlayVC::seekToSample);
+
+    m_speed = installPanelWidget(speedPanel(), new SpeedView);
+    m_compass = installPanelWidget(compassPanel(), new CompassView);
+    m_gsensor = installPanelWidget(gsensorPanel(), new GsensorStateView);
+
+    m_sync = new PlaybackSync(this);
+    m_sync->setGauges({{m_map, [this] { m_map->clearMapAnotation(); }},
+                       {m_speed, [this] { m_speed->resetSpeedPoint(); }},
+                       {m_compass, [this] { m_compass->resetCompass(); }},
+                       {m_gsensor, [this] { m_gsensor->resetGsensor(); }}});
+    // One serial worker in the service: extractions never overlap in the library.
+    m_sync->setExtractor([](const QString &path, std::function<void(const QStringList &)> done) {
+        KalGpsTool::shareTool()->getGpsInfo(path, [done](KalGpsTool::GpsLines lines) {
+            done(lines ? *lines : QStringList());
+        });
+    });
+    m_sync->setPlayer([this] { m_player->stopPlayVideo(); }, [this](const QString &path) { m_player->playFile(path); });
+    m_sync->setAutoplayNext([this] { m_list->autoplayNext(); });
+    connect(m_sync, &PlaybackSync::labelsChanged, this, &OvraPlayVC::showReadouts);
+    connect(m_sync, &PlaybackSync::titleChanged, titleLabel, &QLabel::setText);
+
+    m_updateChecker = new UpdateChecker(this);
+    m_updateChecker->setCurrentVersion(MTool::currentVersion());
+    m_updateChecker->setAlertHandler(alert);
+
+    connect(settingButton, &QToolButton::clicked, this, &OvraPlayVC::showSetting);
+    connect(languageBox, &QComboBox::activated, this, &OvraPlayVC::languageChange);
+    connect(speedUnitBox, &QComboBox::activated, this, &OvraPlayVC::speedUnitChange);
+    connect(mapBox, &QComboBox::activated, this, &OvraPlayVC::mapChange);
+    connect(viewUpgradeButton, &QPushButton::clicked, this, &OvraPlayVC::checkUpgrade);
+    fillMapBox();
+}
+
+void OvraPlayVC::setupBasicUI()
+{
+    Preferences::registerSpeedUnitDefault();
+    speedUnitBox->setCurrentText(Preferences::speedUnitType());
+    Preferences::registerSoundDefaults();
+    clearGpsInfo();
+}
+
+void OvraPlayVC::changeLanguage()
+{
+    setValueForLabel();
+    fillMapBox();
+}
+
+void OvraPlayVC::showReadouts()
+{
+    speedLabel->setText(m_sync->speedText());
+    latLabel->setText(m_sync->latText());
+    lonLabel->setText(m_sync->lonText());
+    topSpeedLabel->setText(m_sync->topSpeedText());
+    aveSpeedLabel->setText(m_sync->aveSpeedText());
+    distanceLabel->setText(m_sync->distanceText());
+}
+
+void OvraPlayVC::clearGpsInfo()
+{
+    m_sync->clearGpsInfo();
+}
+
+void OvraPlayVC::mediaPlayerDidDeleteModelIsSelect(QObject *, const MFileModel &, bool isSelect)
+{
+    if (isSelect)
+        m_player->stopPlayVideo();
+}
+
+void OvraPlayVC::mediaPlayerDidSelectModel(QObject *, const MFileModel &model)
+{
+    m_sync->mediaPlayerDidSelectModel(model);
+}
+
+void OvraPlayVC::mediaPlayerCurrentTime(QObject *, double seconds)
+{
+    m_sync->mediaPlayerCurrentTime(seconds);
+}
+
+void OvraPlayVC::mediaPlayerCurrentState(QObject *, quint64 state)
+{
+    m_sync->mediaPlayerCurrentState(state);
+}
+
+void OvraPlayVC::mediaPlayerReadFileList(QObject *, const QStringList &paths)
+{
+    QList<QVariantMap> items;
+    for (const QString &path : paths)
+        items.prepend(MFileModel::fromPath(path).toDictionary());
+    if (!items.isEmpty())
+        m_list->loadMediaData(items);
+}
+
+void OvraPlayVC::previousVideoClick()
+{
+    m_list->preVideoAction();
+}
+
+void OvraPlayVC::nextVideoClick()
+{
+    m_list->nextVideoAction();
+}
+
+void OvraPlayVC::resumOrPauseClick()
+{
+    m_player->resumOrPauseVideo();
+}
+
+void OvraPlayVC::stopBtnClick()
+{
+    m_player->stopPlayVideo();
+}
+
+void OvraPlayVC::showSetting()
+{
+    if (!m_settingFade) {
+        m_settingFade = new QGraphicsOpacityEffect(settingView);
+        settingView->setGraphicsEffect(m_settingFade);
+    }
+    if (m_settingAnimation)
+        m_settingAnimation->stop();
+    const bool fadeOut = isSetShow;
+    auto *animation = new QPropertyAnimation(m_settingFade, "opacity", this);
+    animation->setDuration(kSettingFadeMs);
+    animation->setEasingCurve(QEasingCurve::InOutQuad);
+    if (fadeOut) {
+        animation->setStartValue(m_settingFade->opacity());
+        animation->setEndValue(0.0);
+        connect(animation, &QPropertyAnimation::finished, settingView, &QWidget::hide);
+    } else {
+        m_settingFade->setOpacity(0.0);
+        settingView->setGeometry(settingPanelGeometry());
+        settingView->show();
+        settingView->raise();
+        animation->setStartValue(0.0);
+        animation->setEndValue(1.0);
+    }
+    m_settingAnimation = animation;
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+    isSetShow = !isSetShow;
+}
+
+void OvraPlayVC::languageChange(int index)
+{
+    qInfo("%ld", long(index));
+    if (index < 0)
+        return;
+    MLanguageManager::setNewLanguage(unsigned(index));
+}
+
+void OvraPlayVC::speedUnitChange(int index)
+{
+    m_sync->speedUnitChange(index);
+    speedUnitBox->setCurrentText(Preferences::speedUnitType());
+}
+
+void OvraPlayVC::fillMapBox()
+{
+    const QSignalBlocker block(mapBox);
+    mapBox->clear();
+    mapBox->addItem(QStringLiteral("OpenStreetMap"), QStringLiteral("osm"));
+    const QString offline = MapSourcePreference::storedMbtilesPath();
+    if (!offline.isEmpty())
+        mapBox->addItem(QFileInfo(offline).fileName(), QStringLiteral("mbtiles:") + offline);
+    mapBox->addItem(loc("Map.chooseFile"), QStringLiteral("choose"));
+    mapBox->setCurrentIndex(offline.isEmpty() ? 0 : 1);
+    if (!offline.isEmpty())
+        mapBox->setItemData(1, offline, Qt::ToolTipRole);
+}
+
+void OvraPlayVC::mapChange(int index)
+{
+    const QString choice = mapBox->itemData(index).toString();
+    QString path;
+    if (choice == QLatin1String("osm")) {
+        m_map->useOpenStreetMap();
+        MapSourcePreference::storeOpenStreetMap();
+    } else {
+        if (choice.startsWith(QLatin1String("mbtiles:"))) {
+            path = choice.mid(8);
+        } else {
+            path = m_chooseMbtiles ? m_chooseMbtiles()
+                                   : QFileDialog::getOpenFileName(window(), loc("Map.chooseFile"), QString(),
+                                                                  QStringLiteral("MBTiles (*.mbtiles)"));
+        }
+        if (!path.isEmpty()) {
+            QString error;
+            if (m_map->useMbtiles(path, &error)) {
+                MapSourcePreference::storeMbtiles(path);
+            } else {
+                qInfo() << "offline map refused:" << path << error;
+                MTool::showAlert(loc("Prompt"), loc("Map.cannotOpen"), {loc("OK")}, window());
+            }
+        }
+    }
+    // The box always shows what the map really uses.
+    fillMapBox();
+}
+
+void OvraPlayVC::checkUpgrade()
+{
+    m_updateChecker->checkUpgrade(viewUpgradeButton);
+}
+
+void OvraPlayVC::seekToSample(int index)
+{
+    const quint64 state = m_player->playState();
+    const double duration = m_player->duration();
+    if (index < 0 || duration <= 0 || (state != MediaPlayStatePlaying && state != MediaPlayStatePaused))
+        return;
+    // A little past the start of the second, so that rounding cannot land in the one before.
+    const double seconds = qMin(double(index) + 0.05, duration);
+    m_player->performClick(qBound(0.0, seconds / duration, 1.0));
 }
 
 OvraPlayVC::~OvraPlayVC() = default;
@@ -397,16 +663,13 @@ void OvraPlayVC::setValueForLabel()
     languageBox->setCurrentText(MLanguageManager::languageDisplayName());
     speedUnitBox->setCurrentText(Preferences::speedUnitType());
     settingButton->setToolTip(loc("Settings"));
+    mapBox->setToolTip(loc("Map"));
     for (const auto &[label, key] : std::as_const(m_panelCaptions))
         label->setText(MLanguageManager::DPLocalizedString(key).toUpper());
 
-    // Empty read-outs until a track is shown.
-    speedLabel->setText(QStringLiteral("---%1").arg(Preferences::speedUnitType()));
-    latLabel->setText(QStringLiteral("%1:---").arg(loc("Lat")));
-    lonLabel->setText(QStringLiteral("%1:---").arg(loc("Lon")));
-    topSpeedLabel->setText(QStringLiteral("%1:---").arg(loc("TopSpeed")));
-    aveSpeedLabel->setText(QStringLiteral("%1:---").arg(loc("AveSpeed")));
-    distanceLabel->setText(QStringLiteral("%1:---").arg(loc("Distance")));
+    // The read-outs keep what they show, in the new words.
+    if (m_sync)
+        m_sync->refreshLanguage();
     settingView->adjustSize();
     settingView->setGeometry(settingPanelGeometry());
 }

@@ -3,10 +3,22 @@
 // G-sensor chart, route map, read-outs and the settings panel. This file lays the scene
 // out; every instrument sits in a named panel so the real widget is put in with
 // installPanelWidget(panel, widget), which replaces the panel's resting look.
+#include <QPointer>
+#include <functional>
 #include <QWidget>
 
 #include "mediaplayerdelegate.h"
 
+class CompassView;
+class GpsMapView;
+class GsensorStateView;
+class MediaListView;
+class MediaPlayView;
+class PlaybackSync;
+class QGraphicsOpacityEffect;
+class QPropertyAnimation;
+class SpeedView;
+class UpdateChecker;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -19,6 +31,42 @@ class OvraPlayVC : public QWidget, public MediaPlayerDelegate {
 public:
     explicit OvraPlayVC(QWidget *parent = nullptr);
     ~OvraPlayVC() override;
+
+    // What the player and the list report (MediaPlayerDelegate).
+    void mediaPlayerDidDeleteModelIsSelect(QObject *sender, const MFileModel &model, bool isSelect) override;
+    void mediaPlayerDidSelectModel(QObject *sender, const MFileModel &model) override;
+    void mediaPlayerCurrentTime(QObject *sender, double seconds) override;
+    void mediaPlayerCurrentState(QObject *sender, quint64 state) override;
+    void mediaPlayerReadFileList(QObject *sender, const QStringList &paths) override;
+
+    // Actions of the window's controls.
+    void previousVideoClick();
+    void nextVideoClick();
+    void resumOrPauseClick();
+    void stopBtnClick();
+    // Fades the settings panel in or out (0.1 s) and flips isSetShow.
+    void showSetting();
+    void languageChange(int index);
+    void speedUnitChange(int index);
+    // Index 0 OpenStreetMap; the offline entry asks for an .mbtiles file.
+    void mapChange(int index);
+    void checkUpgrade();
+    // Every read-out to its no-data text.
+    void clearGpsInfo();
+    // The route point of sample index was clicked: play from that second.
+    void seekToSample(int index);
+
+    // The real views, once installed (null while a panel shows its resting look).
+    MediaListView *mediaList() const { return m_list; }
+    MediaPlayView *player() const { return m_player; }
+    GpsMapView *gpsMap() const { return m_map; }
+    SpeedView *speedGauge() const { return m_speed; }
+    CompassView *compass() const { return m_compass; }
+    GsensorStateView *gsensor() const { return m_gsensor; }
+    PlaybackSync *playbackSync() const { return m_sync; }
+    UpdateChecker *updateChecker() const { return m_updateChecker; }
+    // The file dialog of the offline map entry; tests answer it.
+    void setMbtilesChooser(std::function<QString()> chooser) { m_chooseMbtiles = std::move(chooser); }
 
     // Containers of the panels that other views fill. Each has a layout whose content is
     // a resting-look placeholder until installPanelWidget() puts the real view in.
@@ -98,6 +146,11 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void setupBasicUI();
+    void installViews();
+    void changeLanguage();
+    void showReadouts();
+    void fillMapBox();
     void buildTitleBar();
     QWidget *buildReadouts();
     void buildSettingPanel();
@@ -116,4 +169,16 @@ private:
     QWidget *m_leftReserve = nullptr;
     QWidget *m_rightReserve = nullptr;
     QList<QPair<QLabel *, QString>> m_panelCaptions; // caption label, key
+
+    MediaListView *m_list = nullptr;
+    MediaPlayView *m_player = nullptr;
+    GpsMapView *m_map = nullptr;
+    SpeedView *m_speed = nullptr;
+    CompassView *m_compass = nullptr;
+    GsensorStateView *m_gsensor = nullptr;
+    PlaybackSync *m_sync = nullptr;
+    UpdateChecker *m_updateChecker = nullptr;
+    QGraphicsOpacityEffect *m_settingFade = nullptr;
+    QPointer<QPropertyAnimation> m_settingAnimation;
+    std::function<QString()> m_chooseMbtiles;
 };
