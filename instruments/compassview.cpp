@@ -38,6 +38,9 @@ void CompassView::setupBasicUI()
     m_animation->setDuration(250);
     connect(m_animation, &QVariantAnimation::valueChanged, this,
             [this](const QVariant &v) { m_pointImgView->setRotation(v.toDouble()); });
+    // Interpolation may miss the target by a rounding step; the turn ends exactly on it.
+    connect(m_animation, &QVariantAnimation::finished, this,
+            [this] { m_pointImgView->setRotation(m_animation->endValue().toDouble()); });
     layoutChildren();
 }
 

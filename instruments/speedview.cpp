@@ -81,15 +81,21 @@ void SpeedView::resizeEvent(QResizeEvent *) { layoutChildren(); }
 void SpeedView::setGpsData(const Track &track)
 {
     m_gpsArray = track;
+    m_shown.reset();
     m_lookup.invalidate();
 }
 
 void SpeedView::setCurrentPlayerTime(double seconds)
 {
     const auto index = m_lookup.select(m_gpsArray, seconds);
-    if (!index)
-        return;
-    float v = leadingFloat((*m_gpsArray)[*index].speed);
+    if (index)
+        showSample(*index);
+}
+
+void SpeedView::showSample(std::size_t index)
+{
+    m_shown = index;
+    float v = leadingFloat((*m_gpsArray)[index].speed);
     // The rest of the player stores "KMH" or "MPH"; an absent choice becomes "KMH".
     Preferences::registerSpeedUnitDefault();
     const QString unit = Preferences::speedUnitType();
@@ -98,9 +104,18 @@ void SpeedView::setCurrentPlayerTime(double seconds)
     dealSpeedString(unit, truncatedSpeed(v));
 }
 
+void SpeedView::refreshSpeedUnit()
+{
+    if (m_gpsArray && m_shown && *m_shown < m_gpsArray->size())
+        showSample(*m_shown);
+    else
+        m_unitLabel->setText(storedUnit());
+}
+
 void SpeedView::resetSpeedPoint()
 {
     m_gpsArray.reset();
+    m_shown.reset();
     dealSpeedString(storedUnit(), 0);
 }
 

@@ -2,6 +2,8 @@
 // The speed instrument: the dial picture with the current speed as a whole number over
 // its unit text. It follows playback once per whole second, in the unit chosen in the
 // preferences ("KMH" or "MPH").
+#include <optional>
+
 #include <QRectF>
 #include <QString>
 #include <QWidget>
@@ -22,6 +24,9 @@ public:
     // Drops the track and shows 0 over the stored unit.
     void resetSpeedPoint();
     void dealSpeedString(const QString &unit, int speed);
+    // Shows the sample on display again in the unit now stored, for a unit change while
+    // playback is paused (ticks alone would wait for the next second).
+    void refreshSpeedUnit();
 
     static float kmhToMph(float kmh);
     // The label frames for a view of the given size, in widget coordinates (y down).
@@ -38,10 +43,12 @@ protected:
 private:
     void setupBasicUI();
     void layoutChildren();
+    void showSample(std::size_t index);
 
     PictureView *m_dial = nullptr;
     QLabel *m_unitLabel = nullptr;
     QLabel *m_speedLabel = nullptr;
     Track m_gpsArray;
     SampleLookup m_lookup;
+    std::optional<std::size_t> m_shown; // index of the sample on display
 };

@@ -1,5 +1,8 @@
 #include "vcustomslider.h"
 
+#include <QKeyEvent>
+#include <QWheelEvent>
+
 VCustomSlider::VCustomSlider(Qt::Orientation orientation, QWidget *parent) : MCustomSlider(orientation, parent)
 {
     connect(this, &QAbstractSlider::sliderPressed, this, [this] {
@@ -29,4 +32,26 @@ void VCustomSlider::report()
 {
     if (m_delegate)
         m_delegate->customSliderFloatValue(this, floatValue());
+}
+
+// A key or wheel step is a short seek of its own, unless the knob is already held.
+template <typename Step> void VCustomSlider::userStep(Step step)
+{
+    if (m_seeking) {
+        step();
+        return;
+    }
+    setSeeking(true); // the value change it causes reports through valueChanged
+    step();
+    setSeeking(false);
+}
+
+void VCustomSlider::keyPressEvent(QKeyEvent *event)
+{
+    userStep([&] { MCustomSlider::keyPressEvent(event); });
+}
+
+void VCustomSlider::wheelEvent(QWheelEvent *event)
+{
+    userStep([&] { MCustomSlider::wheelEvent(event); });
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The progress slider: while the user holds the knob (or clicks into the bar), it is
 // `seeking` and reports every new value to its delegate, so that playback can follow
-// the knob live. Programmatic setValue/setFloatValue never reports.
+// the knob live. Arrow keys and the wheel report their step the same way.
+// Programmatic setValue/setFloatValue never reports.
 #include "customsliderdelegate.h"
 #include "mcustomslider.h"
 
@@ -18,7 +19,12 @@ public:
 signals:
     void seekingChanged(bool seeking);
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+
 private:
+    template <typename Step> void userStep(Step step);
     void setSeeking(bool seeking);
     void report();
 

@@ -217,6 +217,13 @@ private slots:
         const auto reported = rec.values.size();
         s.setFloatValue(0.9);
         QCOMPARE(rec.values.size(), reported);
+        // An arrow key is a one-step seek of its own.
+        s.setFocus();
+        QTest::keyClick(&s, Qt::Key_Left);
+        QCOMPARE(rec.values.size(), reported + 1);
+        QCOMPARE(rec.values.last(), s.floatValue());
+        QVERIFY(rec.seekingAtCall.last());
+        QVERIFY(!s.seeking());
         s.setDelegate(nullptr);
         QTest::mousePress(&s, Qt::LeftButton, {}, QPoint(20, y)); // no delegate: no crash
         QTest::mouseRelease(&s, Qt::LeftButton, {}, QPoint(20, y));

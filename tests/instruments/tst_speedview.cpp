@@ -86,6 +86,25 @@ private slots:
         QCOMPARE(QSettings().value(kSpeedUnitType).toString(), QStringLiteral("km/h"));
     }
 
+    void aUnitChangeShowsWithoutWaitingForTheNextSecond()
+    {
+        SpeedView view;
+        view.refreshSpeedUnit(); // resting, never chosen: stays empty
+        QCOMPARE(view.unitLabel()->text(), QString());
+        view.setGpsData(speeds({"80.0", "100.0"}));
+        view.setCurrentPlayerTime(1.5);
+        QCOMPARE(view.speedLabel()->text(), QStringLiteral("100"));
+        Preferences::setSpeedUnitType(QStringLiteral("MPH"));
+        view.refreshSpeedUnit();
+        QCOMPARE(view.speedLabel()->text(), QStringLiteral("62"));
+        QCOMPARE(view.unitLabel()->text(), QStringLiteral("MPH"));
+        view.resetSpeedPoint();
+        Preferences::setSpeedUnitType(QStringLiteral("KMH"));
+        view.refreshSpeedUnit();
+        QCOMPARE(view.speedLabel()->text(), QStringLiteral("0"));
+        QCOMPARE(view.unitLabel()->text(), QStringLiteral("KMH"));
+    }
+
     void pastTheEndAndAfterResetNothingChanges()
     {
         SpeedView view;
