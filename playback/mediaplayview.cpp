@@ -188,7 +188,8 @@ void MediaPlayView::mediaPlayerStateChanged(int playerState)
         break;
     case VlcEngine::Buffering:
         label = QStringLiteral("buffering");
-        setPlayImage(QStringLiteral("pause"));
+        // A seek while paused buffers too; the button must keep offering "play" then.
+        setPlayImage(m_playState == MediaPlayStatePaused ? QStringLiteral("play") : QStringLiteral("pause"));
         break;
     case VlcEngine::Ended:
         label = QStringLiteral("stop");

@@ -225,6 +225,31 @@ private slots:
         QVERIFY(qAbs(view.controlView()->progressSlider->floatValue() - d.times.last() / view.duration()) < 0.01);
     }
 
+    void draggingTheProgressKnobSeeksLive()
+    {
+        MediaPlayView view;
+        view.resize(640, 360);
+        view.show();
+        RecordingDelegate d;
+        view.setDelegate(&d);
+        view.playFile(clip("clip2s.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(!d.times.isEmpty() && view.duration() > 1.5, kTimeout);
+        view.resumOrPauseVideo(); // paused, so the clock stays where the knob puts it
+        VCustomSlider *knob = view.controlView()->progressSlider;
+        QTRY_VERIFY(knob->isVisible() && knob->width() > 100);
+        const int y = knob->height() / 2;
+        QTest::mousePress(knob, Qt::LeftButton, {}, QPoint(knob->width() * 3 / 4, y));
+        QVERIFY(knob->seeking());
+        const double atPress = d.times.last();
+        QVERIFY2(atPress > 1.2 && atPress < 1.8, qPrintable(QString::number(atPress)));
+        QTest::mouseMove(knob, QPoint(knob->width() / 4, y));
+        QTest::mouseRelease(knob, Qt::LeftButton, {}, QPoint(knob->width() / 4, y));
+        const double atRelease = d.times.last();
+        QVERIFY2(atRelease > 0.2 && atRelease < 0.8, qPrintable(QString::number(atRelease)));
+        QCOMPARE(view.playState(), quint64(MediaPlayStatePaused));
+        view.stopPlayVideo();
+    }
+
     void seekWhilePausedReportsTheRequestedTime()
     {
         MediaPlayView view;
