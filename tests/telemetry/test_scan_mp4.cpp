@@ -306,3 +306,18 @@ TEST(ScanMp4, SecondPassRereadsNothingFromTheFile)
     EXPECT_EQ(decode(f.path()).size(), 200u);
     EXPECT_LT(KalGpsFile::systemReads() - before, 240u);
 }
+
+TEST(ScanMp4, AtomsBeyondFourGiBAreReached)
+{
+    // Sparse file: 64-bit mdat of 4.5 GiB, then moov and a skip atom past the 32-bit range.
+    const uint64_t media = (9ull << 29);
+    Bytes head = cat({kFtyp, be32(1), Bytes{'m', 'd', 'a', 't'}, be64(16 + media)});
+    Bytes tail = cat({atom("moov", atom("mvhd", zeros(100))), atom("skip", group({text(42)}))});
+    TempFile f(head, "mp4");
+    FILE* out = std::fopen(f.path().c_str(), "r+b");
+    ASSERT_NE(out, nullptr);
+    ASSERT_EQ(fseeko(out, off_t(head.size() + media), SEEK_SET), 0);
+    ASSERT_EQ(std::fwrite(tail.data(), 1, tail.size(), out), tail.size());
+    std::fclose(out);
+    EXPECT_EQ(seconds(decode(f.path())), (std::vector<int>{42}));
+}
