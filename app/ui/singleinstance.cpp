@@ -74,9 +74,8 @@ bool SingleInstance::listen()
         m_server->setSocketOptions(QLocalServer::UserAccessOption);
         connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnection);
     }
-    if (m_server->listen(m_name))
-        return true;
-    // A socket left behind by a player that crashed: nobody answers on it, so take it over.
+    // Qt puts a new socket in place of an existing one, so first make sure nobody answers
+    // on the name; a socket file left by a player that crashed is then replaced.
     QLocalSocket probe;
     probe.connectToServer(m_name);
     if (probe.waitForConnected(500))

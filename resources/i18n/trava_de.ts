@@ -76,6 +76,22 @@
         <translation>Karte</translation>
     </message>
     <message>
+        <source>Map.cannotOpen</source>
+        <translation>Diese Offline-Kartendatei lässt sich nicht öffnen.</translation>
+    </message>
+    <message>
+        <source>Map.chooseFile</source>
+        <translation>Offline-Kartendatei…</translation>
+    </message>
+    <message>
+        <source>Map.noTiles</source>
+        <translation>Keine Offline-Karte für dieses Gebiet</translation>
+    </message>
+    <message>
+        <source>Map.offline</source>
+        <translation>Karte offline: nur die Route</translation>
+    </message>
+    <message>
         <source>Media.list</source>
         <translation>Aufnahmen</translation>
     </message>

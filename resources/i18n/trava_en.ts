@@ -76,6 +76,22 @@
         <translation>Map</translation>
     </message>
     <message>
+        <source>Map.cannotOpen</source>
+        <translation>This offline map file cannot be opened.</translation>
+    </message>
+    <message>
+        <source>Map.chooseFile</source>
+        <translation>Offline map file…</translation>
+    </message>
+    <message>
+        <source>Map.noTiles</source>
+        <translation>No offline map for this area</translation>
+    </message>
+    <message>
+        <source>Map.offline</source>
+        <translation>Map offline: showing the route only</translation>
+    </message>
+    <message>
         <source>Media.list</source>
         <translation>Recordings</translation>
     </message>

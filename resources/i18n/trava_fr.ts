@@ -76,6 +76,22 @@
         <translation>Carte</translation>
     </message>
     <message>
+        <source>Map.cannotOpen</source>
+        <translation>Impossible d'ouvrir ce fichier de carte hors ligne.</translation>
+    </message>
+    <message>
+        <source>Map.chooseFile</source>
+        <translation>Fichier de carte hors ligne…</translation>
+    </message>
+    <message>
+        <source>Map.noTiles</source>
+        <translation>Pas de carte hors ligne pour cette zone</translation>
+    </message>
+    <message>
+        <source>Map.offline</source>
+        <translation>Carte hors ligne : itinéraire seul</translation>
+    </message>
+    <message>
         <source>Media.list</source>
         <translation>Enregistrements</translation>
     </message>

@@ -76,6 +76,22 @@
         <translation>地図</translation>
     </message>
     <message>
+        <source>Map.cannotOpen</source>
+        <translation>このオフライン地図ファイルを開けません。</translation>
+    </message>
+    <message>
+        <source>Map.chooseFile</source>
+        <translation>オフライン地図ファイル…</translation>
+    </message>
+    <message>
+        <source>Map.noTiles</source>
+        <translation>この地域のオフライン地図はありません</translation>
+    </message>
+    <message>
+        <source>Map.offline</source>
+        <translation>地図はオフライン（ルートのみ表示）</translation>
+    </message>
+    <message>
         <source>Media.list</source>
         <translation>録画</translation>
     </message>

@@ -1,0 +1,179 @@
+#include <QComboBox>
+#include <QLabel>
+#include <QLayout>
+#include <QPushButton>
+#include <QtTest>
+
+#include "colorpanel.h"
+#include "mlanguagemanager.h"
+#include "ovraplayvc.h"
+#include "preferences.h"
+#include "restingpanel.h"
+#include "testsettings.h"
+
+class TestMainView : public QObject {
+    Q_OBJECT
+    TestSettings settings;
+
+    static QStringList items(QComboBox *box)
+    {
+        QStringList out;
+        for (int i = 0; i < box->count(); ++i)
+            out << box->itemText(i);
+        return out;
+    }
+
+private slots:
+    void init()
+    {
+        TestSettings::clear();
+        QSettings().setValue(kSelectLanguage, QStringLiteral("en"));
+        QCoreApplication::setApplicationVersion(QStringLiteral("1.2.3"));
+    }
+
+    void everyViewIsPresentAndNamed()
+    {
+        OvraPlayVC vc;
+        const QList<QPair<QWidget *, const char *>> views{
+            {vc.titleLabel, "titleLabel"}, {vc.baseSettingLabel, "baseSettingLabel"},
+            {vc.softServerLabel, "softServerLabel"}, {vc.aboutLabel, "aboutLabel"},
+            {vc.languageLabel, "languageLabel"}, {vc.speedUnitLabel, "speedUnitLabel"},
+            {vc.viewUpgradeButton, "viewUpgradeButton"}, {vc.companyNameLabel, "companyNameLabel"},
+            {vc.companyUrlLabel, "companyUrlLabel"}, {vc.supportUrlLabel, "supportUrlLabel"},
+            {vc.titleBarView, "titleBarView"}, {vc.stateView, "stateView"}, {vc.settingView, "settingView"},
+            {vc.abouBackgroundView, "abouBackgroundView"}, {vc.basicSetView, "basicSetView"},
+            {vc.softServerBackgroundView, "softServerBackgroundView"}, {vc.gpsInfoBgView, "gpsInfoBgView"},
+            {vc.speedBgView, "speedBgView"}, {vc.speedLabel, "speedLabel"}, {vc.gpsBgView, "gpsBgView"},
+            {vc.latLabel, "latLabel"}, {vc.lonLabel, "lonLabel"}, {vc.distanceBgView, "distanceBgView"},
+            {vc.topSpeedLabel, "topSpeedLabel"}, {vc.aveSpeedLabel, "aveSpeedLabel"},
+            {vc.distanceLabel, "distanceLabel"}, {vc.languageBox, "languageBox"}, {vc.mapBox, "mapBox"},
+            {vc.speedUnitBox, "speedUnitBox"}, {vc.versionLabel, "versionLabel"}};
+        for (const auto &[w, name] : views) {
+            QVERIFY2(w, name);
+            QCOMPARE(w->objectName(), QString::fromLatin1(name));
+            QVERIFY2(vc.isAncestorOf(w), name);
+        }
+        for (QWidget *w : {vc.speedView, vc.compassView, vc.mapView, vc.mediaView, vc.listTableView})
+            QVERIFY(w && vc.isAncestorOf(w));
+        for (QWidget *p : {vc.mediaPanel(), vc.listPanel(), vc.speedPanel(), vc.compassPanel(),
+                           vc.gsensorPanel(), vc.mapPanel()})
+            QVERIFY(p && p->layout() && vc.isAncestorOf(p));
+        QVERIFY(vc.stateView->isAncestorOf(vc.gsensorPanel()));
+    }
+
+    void viewsCarryTheirColours()
+    {
+        OvraPlayVC vc;
+        for (ColorPanel *p : {vc.titleBarView, vc.stateView, vc.speedBgView, vc.gpsBgView, vc.distanceBgView})
+            QCOMPARE(p->backgroundColor(), QColor(49, 49, 49));
+        QCOMPARE(vc.gpsInfoBgView->backgroundColor(), QColor(94, 94, 94));
+        QCOMPARE(vc.settingView->backgroundColor(), QColor(240, 240, 240));
+        QCOMPARE(vc.settingView->borderColor(), QColor(197, 197, 197));
+        QCOMPARE(vc.settingView->borderWidth(), 1);
+        for (ColorPanel *p : {vc.abouBackgroundView, vc.basicSetView, vc.softServerBackgroundView})
+            QCOMPARE(p->backgroundColor(), QColor(Qt::white));
+    }
+
+    void boxesListTheirItemsInIndexOrder()
+    {
+        OvraPlayVC vc;
+        QCOMPARE(items(vc.languageBox), (QStringList{"English", QString::fromUtf8("日本語"),
+                                                     QString::fromUtf8("Français"), "Deutsch"}));
+        QCOMPARE(items(vc.speedUnitBox), (QStringList{"KMH", "MPH"}));
+        QVERIFY(vc.mapBox->count() >= 1);
+    }
+
+    void captionsFollowTheLanguage()
+    {
+        OvraPlayVC vc;
+        QCOMPARE(vc.baseSettingLabel->text(), QStringLiteral("Basic settings"));
+        QCOMPARE(vc.versionLabel->text(), QStringLiteral("Version v1.2.3"));
+        QCOMPARE(vc.languageBox->currentText(), QStringLiteral("English"));
+        QCOMPARE(vc.latLabel->text(), QStringLiteral("Lat:---"));
+        QCOMPARE(vc.speedLabel->text(), QStringLiteral("---KMH"));
+        QSettings().setValue(kSelectLanguage, QStringLiteral("fr"));
+        Preferences::setSpeedUnitType(QStringLiteral("MPH"));
+        vc.setValueForLabel();
+        QCOMPARE(vc.baseSettingLabel->text(), QString::fromUtf8("Réglages de base"));
+        QCOMPARE(vc.versionLabel->text(), QStringLiteral("Version v1.2.3"));
+        QCOMPARE(vc.viewUpgradeButton->text(), QString::fromUtf8("Rechercher les mises à jour"));
+        QCOMPARE(vc.languageBox->currentIndex(), 2);
+        QCOMPARE(vc.speedUnitBox->currentText(), QStringLiteral("MPH"));
+        QCOMPARE(vc.speedLabel->text(), QStringLiteral("---MPH"));
+        QCOMPARE(vc.distanceLabel->text(), QStringLiteral("Distance:---"));
+    }
+
+    void settingPanelStartsHiddenOverTheDashboard()
+    {
+        OvraPlayVC vc;
+        vc.resize(1080, 660);
+        vc.show();
+        QVERIFY(!vc.isSetShow);
+        QVERIFY(!vc.settingView->isVisible());
+        vc.setSettingPanelVisible(true);
+        QVERIFY(vc.settingView->isVisible());
+        const QRect g = vc.settingView->geometry();
+        QVERIFY(vc.rect().contains(g));
+        QVERIFY(g.top() >= 50); // under the title strip
+        QVERIFY(g.height() >= vc.settingView->minimumSizeHint().height());
+    }
+
+    void layoutFitsAtMinimumAndFullScreenSizes_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("1080x660") << QSize(1080, 660);
+        QTest::newRow("1920x1080") << QSize(1920, 1080);
+        QTest::newRow("2560x1440") << QSize(2560, 1440);
+    }
+    void layoutFitsAtMinimumAndFullScreenSizes()
+    {
+        QFETCH(QSize, size);
+        OvraPlayVC vc;
+        vc.resize(size);
+        vc.show();
+        QCoreApplication::processEvents();
+        const QRect all = vc.rect();
+        QCOMPARE(vc.titleBarView->geometry(), QRect(0, 0, size.width(), 50));
+        QList<QWidget *> panels{vc.mediaPanel(), vc.listPanel(), vc.speedPanel(), vc.compassPanel(),
+                                vc.gsensorPanel(), vc.mapPanel(), vc.gpsInfoBgView};
+        QList<QRect> rects;
+        for (QWidget *p : panels) {
+            const QRect r(p->mapTo(&vc, QPoint(0, 0)), p->size());
+            QVERIFY2(all.contains(r), qPrintable(p->objectName()));
+            QVERIFY2(r.top() >= 50, qPrintable(p->objectName()));
+            QVERIFY2(r.width() >= 100 && r.height() >= 60, qPrintable(p->objectName()));
+            rects << r;
+        }
+        for (int i = 0; i < rects.size(); ++i)
+            for (int j = i + 1; j < rects.size(); ++j)
+                QVERIFY2(!rects[i].intersects(rects[j]),
+                         qPrintable(panels[i]->objectName() + " overlaps " + panels[j]->objectName()));
+        // The video keeps the largest share, and the dials stay round.
+        QVERIFY(vc.mediaPanel()->width() * vc.mediaPanel()->height() > vc.mapPanel()->width() * vc.mapPanel()->height());
+        QVERIFY(qAbs(vc.speedPanel()->width() - vc.speedPanel()->height()) <= 12);
+        QVERIFY(vc.mediaPanel()->width() >= size.width() / 2 - 40);
+    }
+
+    void realViewDropsIntoAPanel()
+    {
+        OvraPlayVC vc;
+        vc.resize(1080, 660);
+        vc.show();
+        QPointer<QWidget> placeholder = vc.speedView;
+        QVERIFY(qobject_cast<RestingPanel *>(placeholder));
+        auto *dial = vc.installPanelWidget(vc.speedPanel(), new QLabel(QStringLiteral("dial")));
+        QCOMPARE(vc.speedView, dial);
+        QCOMPARE(dial->parentWidget(), vc.speedPanel());
+        QTRY_VERIFY(placeholder.isNull());
+        QCOMPARE(vc.speedPanel()->layout()->count(), 1);
+        QVERIFY(dial->isVisible());
+
+        auto *graph = vc.installPanelWidget(vc.gsensorPanel(), new QWidget);
+        QCOMPARE(graph->parentWidget(), vc.gsensorPanel());
+        QCOMPARE(vc.gsensorPanel()->layout()->count(), 1);
+        QVERIFY(vc.settingView->parentWidget() == &vc);
+    }
+};
+
+QTEST_MAIN(TestMainView)
+#include "tst_mainview.moc"
