@@ -51,7 +51,7 @@ bool isValidPosition(double lat, double lon)
 GpsMapView::GpsMapView(QWidget *parent) : QWidget(parent)
 {
     setMinimumSize(120, 90);
-    setMouseTracking(false);
+    setMouseTracking(true);
     setCursor(Qt::OpenHandCursor);
     setAttribute(Qt::WA_OpaquePaintEvent);
     NotificationHub::defaultCenter()->observe(QString::fromLatin1(kChangeLanguageNocation), this,
@@ -388,9 +388,14 @@ void GpsMapView::mousePressEvent(QMouseEvent *event)
 
 void GpsMapView::mouseMoveEvent(QMouseEvent *event)
 {
-    if (!m_pressed)
-        return;
     const QPointF pos = event->position();
+    if (!m_pressed) {
+        // A hand that points says "this point of the route can be clicked".
+        const auto index = routePointAt(pos);
+        setCursor(index ? Qt::PointingHandCursor : Qt::OpenHandCursor);
+        setToolTip(index ? QString::fromStdString((*m_track)[*index].time) : QString());
+        return;
+    }
     if (!m_dragging && (pos - m_pressPos).manhattanLength() < QApplication::startDragDistance())
         return;
     if (!m_dragging) {

@@ -253,6 +253,10 @@ private slots:
         QSignalSpy spy(&view, &GpsMapView::routePointClicked);
 
         const QPointF p5 = view.screenPosition({lat(track, 5), lon(track, 5)});
+        sendMouse(&view, QEvent::MouseMove, p5 + QPointF(0, 40), Qt::NoButton);
+        QCOMPARE(view.cursor().shape(), Qt::OpenHandCursor);
+        sendMouse(&view, QEvent::MouseMove, p5 + QPointF(3, -2), Qt::NoButton);
+        QCOMPARE(view.cursor().shape(), Qt::PointingHandCursor);
         click(&view, p5 + QPointF(3, -2));
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.takeFirst().at(0).toInt(), 5);

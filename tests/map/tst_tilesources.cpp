@@ -164,7 +164,7 @@ private slots:
     void atMostTwoDownloadsAndOnlyWhatIsWanted()
     {
         TileServer server;
-        server.delayMs = 150;
+        server.delayMs = 400;
         QTemporaryDir cache;
         OsmTileSource source(server.urlTemplate(), cache.path());
         QList<TileKey> first;
