@@ -102,6 +102,9 @@ void PlaybackSync::trackArrived(quint64 generation, const QString &path, const Q
 
 void PlaybackSync::mediaPlayerCurrentTime(double seconds)
 {
+    // A tick already queued when playback stopped must not bring back what the stop cleared.
+    if (m_halted)
+        return;
     // The map first, then the read-outs, then the other instruments.
     if (!m_gauges.isEmpty() && m_gauges.first().instrument && m_gauges.first().receivesTicks)
         m_gauges.first().instrument->setCurrentPlayerTime(seconds);
@@ -114,8 +117,11 @@ void PlaybackSync::mediaPlayerCurrentTime(double seconds)
 
 void PlaybackSync::mediaPlayerCurrentState(quint64 state)
 {
+    if (state == MediaPlayStatePlaying || state == MediaPlayStatePaused)
+        m_halted = false;
     if (state != MediaPlayStateError && state != MediaPlayStateStopped && state != MediaPlayStateFinished)
         return;
+    m_halted = true;
     for (const Gauge &g : std::as_const(m_gauges))
         if (g.reset)
             g.reset();

@@ -85,4 +85,5 @@ private:
     std::function<void()> m_next;
     QString m_title;
     quint64 m_generation = 0;
+    bool m_halted = false;  // stopped, finished or failed, and not playing again yet
 };

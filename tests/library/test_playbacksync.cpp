@@ -158,6 +158,12 @@ private slots:
             QCOMPARE(m_sync->latText(), L("Lat") + ":---");
             QCOMPARE(m_sync->topSpeedText(), L("TopSpeed") + ":---");
         }
+        // A tick queued before the stop leaves the cleared read-outs alone until playing again.
+        m_sync->mediaPlayerCurrentTime(2.0);
+        QCOMPARE(m_sync->speedText(), QString("---KMH"));
+        m_sync->mediaPlayerCurrentState(MediaPlayStatePlaying);
+        m_sync->mediaPlayerCurrentTime(2.0);
+        QCOMPARE(m_sync->speedText(), QString("100KMH"));
         QTest::qWait(150);
         QCOMPARE(m_next, 0);
         // Finished twice within 100 ms: two steps forward, each about 100 ms later.

@@ -1,0 +1,196 @@
+// Drives the real main view offscreen: recordings enter through "kPlayFile", libVLC plays
+// them, and their telemetry must reach every instrument and read-out in step with playback.
+#include <QComboBox>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QtTest>
+
+#include "colorpanel.h"
+#include "compassview.h"
+#include "gpsmapview.h"
+#include "gsensorstateview.h"
+#include "medialistmodel.h"
+#include "medialistview.h"
+#include "mediaplayview.h"
+#include "mlanguagemanager.h"
+#include "notificationhub.h"
+#include "ovraplayvc.h"
+#include "playbacksync.h"
+#include "preferences.h"
+#include "speedview.h"
+
+namespace {
+const QString kFirst = QStringLiteral(TRAVA_TEST_DATA "/clip-mp4-voka.mp4");  // 4 s, 4 samples
+const QString kSecond = QStringLiteral(TRAVA_TEST_DATA "/clip.ts");           // 3 s, 3 samples
+
+QString L(const char *key) { return MLanguageManager::DPLocalizedString(QString::fromLatin1(key)); }
+} // namespace
+
+class TestEndToEnd : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().clear();
+        QSettings().setValue(kSelectLanguage, "en");
+        QFile::remove(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/mediaList");
+        QVERIFY(QFile::exists(kFirst));
+        QVERIFY(QFile::exists(kSecond));
+    }
+
+    void twoRecordingsPlayWithTheirTelemetry()
+    {
+        OvraPlayVC vc;
+        vc.resize(1080, 660);
+        vc.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&vc));
+
+        // Set-up: defaults stored, read-outs empty, settings panel fading out.
+        QCOMPARE(QSettings().value(kSpeedUnitType).toString(), QString("KMH"));
+        QCOMPARE(QSettings().value(kVideoSound).toString(), QString("16"));
+        QCOMPARE(QSettings().value(kAudioSwitch).toBool(), true);
+        QCOMPARE(vc.speedLabel->text(), QString("---KMH"));
+        QCOMPARE(vc.topSpeedLabel->text(), L("TopSpeed") + ":---");
+        QVERIFY(!vc.isSetShow);
+        QTRY_VERIFY(!vc.settingView->isVisible());
+
+        NotificationHub::defaultCenter()->post(
+            kPlayFile, QVariant::fromValue(QList<QUrl>{QUrl::fromLocalFile(kFirst), QUrl::fromLocalFile(kSecond)}));
+        MediaListView *list = vc.mediaList();
+        QCOMPARE(list->dataArray().size(), 2);
+        QCOMPARE(list->dataArray().at(0).fLocalPath, kFirst);
+
+        // The first plays, with its track in every instrument before the first tick.
+        QTRY_COMPARE_WITH_TIMEOUT(vc.titleLabel->text(), QString("clip-mp4-voka.mp4"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(vc.player()->playState(), quint64(MediaPlayStatePlaying), 10000);
+        QCOMPARE(list->highlightedRow(), 0);
+        QCOMPARE(vc.gpsMap()->routePointCount(), std::size_t(4));
+        QCOMPARE(trackSize(vc.speedGauge()->gpsArray()), std::size_t(4));
+        QCOMPARE(trackSize(vc.gsensor()->gpsArray()), std::size_t(4));
+        QCOMPARE(vc.compass()->angles().size(), 4);
+        QCOMPARE(vc.topSpeedLabel->text(), L("TopSpeed") + ":51.4KMH");
+        QCOMPARE(vc.aveSpeedLabel->text(), L("AveSpeed") + ":51.0KMH");
+
+        // Ticks move every view once per whole second.
+        QList<int> markers;
+        QStringList speeds, lats, gx, distances;
+        QElapsedTimer clock;
+        clock.start();
+        while (vc.player()->playState() == MediaPlayStatePlaying && clock.elapsed() < 15000) {
+            const auto m = vc.gpsMap()->markerIndex();
+            if (m && (markers.isEmpty() || markers.last() != int(*m))) {
+                markers << int(*m);
+                speeds << vc.speedLabel->text();
+                lats << vc.latLabel->text();
+                gx << vc.gsensor()->gSensorX()->text();
+                distances << vc.distanceLabel->text();
+            }
+            QTest::qWait(20);
+        }
+        qInfo() << "markers" << markers << speeds << lats << gx;
+        QVERIFY2(markers.size() >= 2, "the marker should have moved with playback");
+        for (int i = 1; i < markers.size(); ++i)
+            QVERIFY(markers[i] > markers[i - 1]);
+        QVERIFY(markers.last() >= 2);
+        const QRegularExpression speedText("^\\d+KMH$");
+        for (const QString &s : speeds)
+            QVERIFY2(speedText.match(s).hasMatch(), qPrintable(s));
+        QVERIFY(lats.contains(L("Lat") + ":48.159824"));  // sample 2, as the track holds it
+        QVERIFY(gx.contains("X:-0.0400"));
+        // About 14 m per second along the Munich samples.
+        QCOMPARE(distances.first(), L("Distance") + ":0.00KM");
+        QCOMPARE(distances.last(), L("Distance") + QString::asprintf(":%.2fKM", 0.0142 * double(markers.size() - 1)));
+        QVERIFY(vc.playbackSync()->stats().totalDistance() > 10.0);
+
+        // The end of the first starts the second: reset, then the next record plays.
+        QTRY_COMPARE_WITH_TIMEOUT(vc.titleLabel->text(), QString("clip.ts"), 10000);
+        QCOMPARE(list->curIndex(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(vc.player()->playState(), quint64(MediaPlayStatePlaying), 10000);
+        QCOMPARE(list->highlightedRow(), 1);
+        QCOMPARE(vc.gpsMap()->routePointCount(), std::size_t(3));
+        QCOMPARE(vc.topSpeedLabel->text().left(L("TopSpeed").size() + 1), L("TopSpeed") + ":");
+        QTRY_VERIFY_WITH_TIMEOUT(vc.gpsMap()->markerIndex().has_value(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(speedText.match(vc.speedLabel->text()).hasMatch(), 5000);
+
+        // The unit box switches the read-out at once and the next second shows mph.
+        vc.speedUnitChange(1);
+        QCOMPARE(vc.speedLabel->text(), QString("---MPH"));
+        QCOMPARE(vc.speedUnitBox->currentText(), QString("MPH"));
+        vc.speedUnitChange(0);
+
+        // Stop clears every read-out and instrument.
+        vc.stopBtnClick();
+        QTRY_COMPARE_WITH_TIMEOUT(vc.player()->playState(), quint64(MediaPlayStateStopped), 5000);
+        // The player's own stopped report is what clears them.
+        QTRY_COMPARE_WITH_TIMEOUT(vc.latLabel->text(), L("Lat") + ":---", 5000);
+        QCOMPARE(vc.speedLabel->text(), QString("---KMH"));
+        QCOMPARE(vc.topSpeedLabel->text(), L("TopSpeed") + ":---");
+        QCOMPARE(vc.distanceLabel->text(), L("Distance") + ":---");
+        QVERIFY(!vc.gpsMap()->hasRoute());
+        QVERIFY(!vc.gpsMap()->markerIndex().has_value());
+        QVERIFY(!vc.speedGauge()->gpsArray());
+        QVERIFY(!vc.gsensor()->gpsArray());
+        QCOMPARE(vc.gsensor()->gSensorX()->text(), QString("X:0.0000"));
+        QVERIFY(vc.compass()->angles().isEmpty());
+        // Nothing else starts after a stop.
+        QTest::qWait(400);
+        QCOMPARE(vc.player()->playState(), quint64(MediaPlayStateStopped));
+        QCOMPARE(list->curIndex(), 1);
+    }
+
+    void removingTheCurrentRecordingStopsIt()
+    {
+        OvraPlayVC vc;
+        vc.resize(1080, 660);
+        vc.show();
+        MediaListView *list = vc.mediaList();
+        QCOMPARE(list->dataArray().size(), 2);  // the list of the previous run came back
+        QCOMPARE(vc.player()->playState(), quint64(MediaPlayStateStopped));  // ... without playing
+
+        vc.mediaPlayerReadFileList(nullptr, {kSecond});  // already listed: becomes current
+        QTRY_COMPARE_WITH_TIMEOUT(vc.player()->playState(), quint64(MediaPlayStatePlaying), 10000);
+        QCOMPARE(list->curIndex(), 1);
+        list->menuWillOpen(nullptr, 0);  // not the current one: playback goes on
+        list->deleteMedia();
+        QTest::qWait(200);
+        QCOMPARE(vc.player()->playState(), quint64(MediaPlayStatePlaying));
+        QCOMPARE(list->curIndex(), 0);
+        list->menuWillOpen(nullptr, 0);
+        list->deleteMedia();
+        QTRY_COMPARE_WITH_TIMEOUT(vc.player()->playState(), quint64(MediaPlayStateStopped), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(vc.topSpeedLabel->text(), L("TopSpeed") + ":---", 5000);
+        QVERIFY(list->dataArray().isEmpty());
+    }
+
+    void settingsPanelTogglesAndLanguageRetitles()
+    {
+        OvraPlayVC vc;
+        vc.resize(1080, 660);
+        vc.show();
+        QTRY_VERIFY(!vc.settingView->isVisible());
+        vc.showSetting();
+        QVERIFY(vc.isSetShow);
+        QVERIFY(vc.settingView->isVisible());
+        vc.showSetting();
+        QVERIFY(!vc.isSetShow);
+        QTRY_VERIFY(!vc.settingView->isVisible());
+
+        vc.languageChange(-1);
+        QCOMPARE(MLanguageManager::currentLanguage(), QString("en"));
+        vc.languageChange(3);
+        QCOMPARE(MLanguageManager::currentLanguage(), QString("de"));
+        QCOMPARE(vc.languageBox->currentText(), QString("Deutsch"));
+        QCOMPARE(vc.baseSettingLabel->text(), L("Basic.settings"));
+        QCOMPARE(vc.latLabel->text(), L("Lat") + ":---");
+        QCOMPARE(vc.mediaList()->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), L("File.name"));
+        vc.languageChange(0);
+        QCOMPARE(vc.baseSettingLabel->text(), L("Basic.settings"));
+    }
+};
+
+QTEST_MAIN(TestEndToEnd)
+#include "tst_endtoend.moc"
