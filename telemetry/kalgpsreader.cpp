@@ -142,10 +142,18 @@ int64_t KalGpsFile::read(void* buffer, int64_t offset, uint32_t length)
 {
     if (!buffer || length == 0)
         return 0;
-    std::memset(buffer, 0, length);
+    auto* dst = static_cast<unsigned char*>(buffer);
+    int64_t n = fetch(dst, offset, length);
+    // What the file did not fill reads as zero; cleared after the copy so that a long region
+    // is not written twice.
+    std::memset(dst + n, 0, length - size_t(n));
+    return n;
+}
+
+int64_t KalGpsFile::fetch(unsigned char* dst, int64_t offset, uint32_t length)
+{
     if (fd_ < 0 || offset < 0)
         return 0;
-    auto* dst = static_cast<unsigned char*>(buffer);
     if (length >= kDirectRead)
         return readDirect(dst, offset, length);
     int64_t end = offset + length;

@@ -28,6 +28,7 @@ public:
     static uint64_t systemReads();
 
 private:
+    int64_t fetch(unsigned char* dst, int64_t offset, uint32_t length);
     int64_t readDirect(unsigned char* dst, int64_t offset, size_t length);
     bool fill(int64_t offset, size_t length);
     bool fromKept(unsigned char* dst, int64_t offset, uint32_t length);
