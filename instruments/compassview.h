@@ -32,6 +32,9 @@ public:
     PictureView *pointImgView() const { return m_pointImgView; }
     QVariantAnimation *animation() const { return m_animation; }
 
+    QSize sizeHint() const override { return QSize(200, 200); }
+    QSize minimumSizeHint() const override { return QSize(100, 100); }
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
 

@@ -28,6 +28,9 @@ public:
     // Free margins around the waveform: 30 on the left, 22 above and below.
     static QRect waveformFrame(const QSize &panel);
 
+    QSize sizeHint() const override { return QSize(300, 160); }
+    QSize minimumSizeHint() const override { return QSize(150, 80); }
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;

@@ -37,6 +37,9 @@ public:
     QLabel *unitLabel() const { return m_unitLabel; }
     Track gpsArray() const { return m_gpsArray; }
 
+    QSize sizeHint() const override { return QSize(200, 200); }
+    QSize minimumSizeHint() const override { return QSize(100, 100); }
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
 
