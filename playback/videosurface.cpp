@@ -17,6 +17,11 @@ void VideoSurface::enqueue(const QImage &frame)
         markFailed(kErrorUnsupportedFrame);
         return;
     }
+    // A bad picture fails only itself; an interrupted surface stays failed until rebuilt.
+    if (m_status == Failed && m_error == kErrorUnsupportedFrame) {
+        m_status = Ok;
+        m_error = 0;
+    }
     m_frame = frame;
     ++m_serial;
     update();

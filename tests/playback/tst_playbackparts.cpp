@@ -274,6 +274,21 @@ private slots:
         QCOMPARE(second->currentFrame().constBits(), b.bytes.data());
     }
 
+    void aBadPictureFailsOnlyItself()
+    {
+        VideoSurface surface;
+        CountedBuffer a;
+        surface.enqueue(countedImage(a));
+        surface.enqueue(QImage(QSize(20000, 10), QImage::Format_RGB32));
+        QCOMPARE(surface.status(), VideoSurface::Failed);
+        QCOMPARE(surface.errorCode(), int(VideoSurface::kErrorUnsupportedFrame));
+        QCOMPARE(surface.currentFrame().constBits(), a.bytes.data()); // the last good one stays
+        CountedBuffer b;
+        surface.enqueue(countedImage(b));
+        QCOMPARE(surface.status(), VideoSurface::Ok);
+        QCOMPARE(a.released, 1);
+    }
+
     void decoderStateTable()
     {
         MediaPlayView view;
