@@ -144,6 +144,9 @@ void PlaybackSync::clearGpsInfo()
 void PlaybackSync::refreshLanguage()
 {
     m_stats.refreshWords();
+    // An empty speed read-out names the unit stored now.
+    if (!m_stats.showsSample())
+        m_stats.speedUnitChanged(speedUnit().toStdString());
     emit labelsChanged();
 }
 

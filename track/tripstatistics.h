@@ -42,6 +42,8 @@ public:
     double totalDistance() const { return totalDistanceMetres; }
     std::int64_t curTime() const { return m_lookup.currentSecond(); }
     const std::optional<GPSItem> &curItem() const { return m_curItem; }
+    // A tick has shown a sample since the last clear.
+    bool showsSample() const { return m_sampleShown; }
 
     static float kmhToMph(float kmh);
     // "42KMH": the whole number followed by the unit text.

@@ -322,6 +322,11 @@ void OvraPlayVC::showSetting()
     if (m_settingAnimation)
         m_settingAnimation->stop();
     const bool fadeOut = isSetShow;
+    if (!isVisible()) {
+        // Nobody sees a fade before the window is shown (the one at set-up): end there at once.
+        setSettingPanelVisible(!fadeOut);
+        return;
+    }
     auto *animation = new QPropertyAnimation(m_settingFade, "opacity", this);
     animation->setDuration(kSettingFadeMs);
     animation->setEasingCurve(QEasingCurve::InOutQuad);
@@ -354,6 +359,8 @@ void OvraPlayVC::speedUnitChange(int index)
 {
     m_sync->speedUnitChange(index);
     speedUnitBox->setCurrentText(Preferences::speedUnitType());
+    // The dial follows at once too, also while paused.
+    m_speed->refreshSpeedUnit();
 }
 
 void OvraPlayVC::fillMapBox()
@@ -677,6 +684,10 @@ void OvraPlayVC::setValueForLabel()
 void OvraPlayVC::setSettingPanelVisible(bool visible)
 {
     isSetShow = visible;
+    if (m_settingAnimation)
+        m_settingAnimation->stop();
+    if (m_settingFade)
+        m_settingFade->setOpacity(visible ? 1.0 : 0.0);
     settingView->setGeometry(settingPanelGeometry());
     settingView->setVisible(visible);
     if (visible)
