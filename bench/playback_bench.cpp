@@ -99,6 +99,9 @@ int main(int argc, char **argv)
     QTimer::singleShot(120000, &app, &QCoreApplication::quit);
     if (argc > 4) {
         const QString shot = QString::fromLocal8Bit(argv[4]);
+        QString idle = shot;
+        idle.replace(QLatin1String(".png"), QLatin1String("-idle.png"));
+        view.grab().save(idle); // still idle: the start is deferred to the event loop
         QTimer::singleShot(2500, &view, [&view, shot] { view.grab().save(shot); });
     }
     app.exec();
