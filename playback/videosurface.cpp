@@ -1,6 +1,7 @@
 #include "videosurface.h"
 
 #include <QPainter>
+#include <QRegion>
 
 VideoSurface::VideoSurface(QWidget *parent)
     : QWidget(parent)
@@ -66,9 +67,14 @@ void VideoSurface::paintEvent(QPaintEvent *)
         return;
     }
     const QRect target = letterboxRect(m_frame.size(), size());
-    p.fillRect(rect(), Qt::black);
-    if (target.isEmpty())
+    if (target.isEmpty()) {
+        p.fillRect(rect(), Qt::black);
         return;
+    }
+    // Only the bars: the picture covers the rest.
+    const QRegion bars = QRegion(rect()) - QRegion(target);
+    for (const QRect &r : bars)
+        p.fillRect(r, Qt::black);
     // Smoothing a full-HD picture on every frame costs more than decoding it; it only pays
     // when a small picture is blown up.
     if (target.width() > m_frame.width())

@@ -396,6 +396,16 @@ private slots:
         QCOMPARE(view.playState(), quint64(MediaPlayStatePaused));
         QTest::keyClick(&view, Qt::Key_Space);
         QCOMPARE(view.playState(), quint64(MediaPlayStatePlaying));
+        QSignalSpy full(&view, &MediaPlayView::fullScreenChanged);
+        QTest::keyClick(&view, Qt::Key_F);
+        QVERIFY(view.isFullScreen());
+        QTest::keyClick(&view, Qt::Key_Escape);
+        QVERIFY(!view.isFullScreen());
+        QTest::keyClick(&view, Qt::Key_F11);
+        QVERIFY(view.isFullScreen());
+        QTest::keyClick(&view, Qt::Key_F11);
+        QVERIFY(!view.isFullScreen());
+        QCOMPARE(full.size(), 4);
         view.stopPlayVideo();
     }
 

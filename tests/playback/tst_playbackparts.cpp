@@ -199,6 +199,21 @@ private slots:
         QVERIFY(VideoSurface::letterboxRect(QSize(0, 0), QSize(100, 100)).isEmpty());
     }
 
+    void paintsThePictureLetterboxed()
+    {
+        VideoSurface surface;
+        surface.resize(400, 400);
+        QImage red(64, 36, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        surface.enqueue(red);
+        const QImage shot = surface.grab().toImage();
+        QCOMPARE(shot.pixelColor(200, 200), QColor(Qt::red));
+        QCOMPARE(shot.pixelColor(200, 10), QColor(Qt::black));   // bar above
+        QCOMPARE(shot.pixelColor(200, 390), QColor(Qt::black));  // bar below
+        QCOMPARE(shot.pixelColor(2, 200), QColor(Qt::red));      // full width
+        QCOMPARE(surface.framesPresented(), 1);
+    }
+
     void twoFramesReleaseTheFirstExactlyOnce()
     {
         MediaPlayView view;
