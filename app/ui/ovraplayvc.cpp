@@ -179,8 +179,11 @@ OvraPlayVC::OvraPlayVC(QWidget *parent) : QWidget(parent)
 
 void OvraPlayVC::installViews()
 {
-    auto alert = [this](const QString &title, const QString &text, const QStringList &buttons) {
+    m_alert = [this](const QString &title, const QString &text, const QStringList &buttons) {
         return MTool::showAlert(title, text, buttons, window());
+    };
+    auto alert = [this](const QString &title, const QString &text, const QStringList &buttons) {
+        return m_alert ? m_alert(title, text, buttons) : 0;
     };
 
     m_list = installPanelWidget(listPanel(), new MediaListView);
@@ -232,6 +235,11 @@ void OvraPlayVC::installViews()
     connect(mapBox, &QComboBox::activated, this, &OvraPlayVC::mapChange);
     connect(viewUpgradeButton, &QPushButton::clicked, this, &OvraPlayVC::checkUpgrade);
     fillMapBox();
+}
+
+void OvraPlayVC::setAlertHandler(AlertHandler handler)
+{
+    m_alert = std::move(handler);
 }
 
 void OvraPlayVC::setupBasicUI()
@@ -398,7 +406,8 @@ void OvraPlayVC::mapChange(int index)
                 MapSourcePreference::storeMbtiles(path);
             } else {
                 qInfo() << "offline map refused:" << path << error;
-                MTool::showAlert(loc("Prompt"), loc("Map.cannotOpen"), {loc("OK")}, window());
+                if (m_alert)
+                    m_alert(loc("Prompt"), loc("Map.cannotOpen"), {loc("OK")});
             }
         }
     }

@@ -65,6 +65,10 @@ public:
     GsensorStateView *gsensor() const { return m_gsensor; }
     PlaybackSync *playbackSync() const { return m_sync; }
     UpdateChecker *updateChecker() const { return m_updateChecker; }
+    // Every modal alert of the main view (list, update check, map box) goes through this;
+    // answers 1000 for the first button. Tests answer it.
+    using AlertHandler = std::function<int(const QString &, const QString &, const QStringList &)>;
+    void setAlertHandler(AlertHandler handler);
     // The file dialog of the offline map entry; tests answer it.
     void setMbtilesChooser(std::function<QString()> chooser) { m_chooseMbtiles = std::move(chooser); }
 
@@ -181,4 +185,5 @@ private:
     QGraphicsOpacityEffect *m_settingFade = nullptr;
     QPointer<QPropertyAnimation> m_settingAnimation;
     std::function<QString()> m_chooseMbtiles;
+    AlertHandler m_alert;
 };

@@ -4,6 +4,9 @@
 #include <QLabel>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QtTest>
@@ -15,6 +18,7 @@
 #include "medialistmodel.h"
 #include "medialistview.h"
 #include "mediaplayview.h"
+#include "mapsourcepreference.h"
 #include "mlanguagemanager.h"
 #include "notificationhub.h"
 #include "ovraplayvc.h"
@@ -164,6 +168,99 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(vc.player()->playState(), quint64(MediaPlayStateStopped), 5000);
         QTRY_COMPARE_WITH_TIMEOUT(vc.topSpeedLabel->text(), L("TopSpeed") + ":---", 5000);
         QVERIFY(list->dataArray().isEmpty());
+    }
+
+    void clickingTheRouteSeeksToThatSecond()
+    {
+        const QString demo = QStringLiteral(TRAVA_TEST_DATA "/../../resources/demo/demo-drive.mp4");
+        if (!QFile::exists(demo))
+            QSKIP("demo recording missing");
+        OvraPlayVC vc;
+        vc.resize(1080, 660);
+        vc.show();
+        // Not playing: a click on the route does nothing.
+        emit vc.gpsMap()->routePointClicked(5);
+        QCOMPARE(vc.player()->playState(), quint64(MediaPlayStateStopped));
+
+        NotificationHub::defaultCenter()->post(kPlayFile, QVariant::fromValue(QList<QUrl>{QUrl::fromLocalFile(demo)}));
+        QTRY_COMPARE_WITH_TIMEOUT(vc.player()->playState(), quint64(MediaPlayStatePlaying), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(vc.gpsMap()->markerIndex().has_value(), 5000);
+        QVERIFY(*vc.gpsMap()->markerIndex() < 10);
+        const Track track = vc.playbackSync()->stats().track();
+        QCOMPARE(trackSize(track), std::size_t(75));
+
+        emit vc.gpsMap()->routePointClicked(50);
+        QTRY_VERIFY_WITH_TIMEOUT(vc.gpsMap()->markerIndex().value_or(0) >= 50, 5000);
+        QVERIFY(*vc.gpsMap()->markerIndex() <= 52);
+        QTRY_VERIFY_WITH_TIMEOUT(vc.latLabel->text().startsWith(L("Lat") + ":"), 2000);
+        const int shown = int(*vc.gpsMap()->markerIndex());
+        QTRY_VERIFY_WITH_TIMEOUT(vc.latLabel->text() == L("Lat") + ":" + QString::fromStdString((*track)[shown].latitude)
+                                     || vc.gpsMap()->markerIndex() != std::size_t(shown), 3000);
+        // Seeking back adds the step back to the distance, never subtracts.
+        const double before = vc.playbackSync()->stats().totalDistance();
+        emit vc.gpsMap()->routePointClicked(20);
+        QTRY_VERIFY_WITH_TIMEOUT(vc.gpsMap()->markerIndex().value_or(99) <= 22, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(vc.playbackSync()->stats().totalDistance() > before, 3000);
+        vc.stopBtnClick();
+        QTRY_COMPARE_WITH_TIMEOUT(vc.player()->playState(), quint64(MediaPlayStateStopped), 5000);
+    }
+
+    void mapSourceChoiceIsRemembered()
+    {
+        QTemporaryDir dir;
+        const QString bogus = dir.filePath("bogus.mbtiles");
+        {
+            QFile f(bogus);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("not a database");
+        }
+        const QString good = dir.filePath("city.mbtiles");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "make-mbtiles");
+            db.setDatabaseName(good);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec("CREATE TABLE metadata (name TEXT, value TEXT)"));
+            QVERIFY(q.exec("INSERT INTO metadata VALUES ('format', 'png'), ('name', 'city'), ('minzoom', '1'), ('maxzoom', '14')"));
+            QVERIFY(q.exec("CREATE TABLE tiles (zoom_level INTEGER, tile_column INTEGER, tile_row INTEGER, tile_data BLOB)"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase("make-mbtiles");
+
+        QStringList alerts;
+        {
+            OvraPlayVC vc;
+            vc.setAlertHandler([&alerts](const QString &, const QString &text, const QStringList &) {
+                alerts << text;
+                return 1000;
+            });
+            QCOMPARE(vc.mapBox->currentIndex(), 0);
+            QString pick = bogus;
+            vc.setMbtilesChooser([&pick] { return pick; });
+            vc.mapChange(vc.mapBox->count() - 1);
+            QCOMPARE(alerts, QStringList{L("Map.cannotOpen")});
+            QCOMPARE(vc.mapBox->currentIndex(), 0);
+            QVERIFY(!MapSourcePreference::storedIsMbtiles());
+
+            pick = QString();  // the dialog cancelled
+            vc.mapChange(vc.mapBox->count() - 1);
+            QCOMPARE(vc.mapBox->currentIndex(), 0);
+
+            pick = good;
+            vc.mapChange(vc.mapBox->count() - 1);
+            QCOMPARE(alerts.size(), 1);
+            QCOMPARE(MapSourcePreference::storedMbtilesPath(), good);
+            QCOMPARE(vc.mapBox->currentText(), QString("city.mbtiles"));
+        }
+        {
+            OvraPlayVC again;
+            QCOMPARE(again.mapBox->currentText(), QString("city.mbtiles"));
+            QVERIFY(again.gpsMap()->tileSource());
+            again.mapChange(0);
+            QVERIFY(!MapSourcePreference::storedIsMbtiles());
+            QCOMPARE(again.mapBox->currentIndex(), 0);
+            QCOMPARE(again.mapBox->count(), 2);  // OpenStreetMap and "choose a file"
+        }
     }
 
     void settingsPanelTogglesAndLanguageRetitles()
