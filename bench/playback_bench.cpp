@@ -119,6 +119,7 @@ int main(int argc, char **argv)
     std::printf("wall time                  %.2f s\n", wall.elapsed() / 1000.0);
     std::printf("pictures decoded           %d\n", watcher.stats.decodedVideo);
     std::printf("pictures lost (late)       %d\n", watcher.stats.lostPictures);
+    std::printf("pictures displayed (libVLC) %d\n", watcher.stats.displayedPictures);
     std::printf("pictures handed to the GUI %d\n", watcher.delivered);
     std::printf("pictures presented         %d\n", watcher.presented);
     std::printf("CPU seconds                %.2f (%.0f %% of one core)\n", cpu, 100.0 * cpu / (wall.elapsed() / 1000.0));
