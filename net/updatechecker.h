@@ -12,7 +12,7 @@
 class QAbstractButton;
 
 // The feed; tests point the checker elsewhere with setFeedUrl().
-inline constexpr char kUpdateFeedUrl[] = "https://download.travaplayer.org/update/gpsUpdate.xml";
+inline constexpr char kUpdateFeedUrl[] = "https://trava-player.example.org/update/gpsUpdate.xml";
 
 class UpdateChecker : public QObject {
     Q_OBJECT
