@@ -6,6 +6,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
+#include <QStandardPaths>
 
 namespace {
 // A hand-over is a few paths; anything far larger is not ours and is dropped.
@@ -26,6 +27,11 @@ SingleInstance::~SingleInstance()
 
 QString SingleInstance::defaultServerName()
 {
+    // The per-user runtime directory is private to the user, so no other account can
+    // put a socket in our place and receive the paths we hand over.
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
+        return QDir(runtime).filePath(QStringLiteral("trava-player.socket"));
     QString user = qEnvironmentVariable("USER");
     if (user.isEmpty())
         user = QDir::home().dirName();

@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QLocalServer>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QThread>
 #include <QtTest>
 
@@ -74,6 +75,16 @@ private slots:
         QVERIFY(!next.sendToRunningInstance({}, 300));
         QVERIFY(next.listen());
         QVERIFY(sendFromThread(name, {QStringLiteral("/v/x.ts")}));
+    }
+
+    void defaultNameIsPrivateToTheUser()
+    {
+        const QString name = SingleInstance::defaultServerName();
+        const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        if (!runtime.isEmpty())
+            QVERIFY2(name.startsWith(runtime + QLatin1Char('/')), qPrintable(name));
+        else
+            QVERIFY(name.startsWith(QLatin1String("trava-player-")));
     }
 
     void argumentsBecomeAbsolutePaths()
