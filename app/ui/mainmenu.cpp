@@ -80,8 +80,9 @@ MainMenu::MainMenu(QWidget *window, QObject *parent) : QObject(parent), m_window
 
 MainMenu::~MainMenu()
 {
-    // The bar may live in a window that outlives us; its menus are ours.
-    delete m_menuBar;
+    // The bar may live in a window that outlives us (then it goes with us), or the window
+    // may already have taken it down with itself.
+    delete m_menuBar.data();
 }
 
 void MainMenu::setMainWindow(QWidget *window)

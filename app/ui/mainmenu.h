@@ -3,11 +3,11 @@
 // 0, 2, 3, 4, 6 with separators between) and the File menu (Open at 0, Close at 2), titled
 // in the chosen language and re-titled on every language change.
 #include <QObject>
+#include <QMenuBar>
 #include <QPointer>
 
 class QAction;
 class QMenu;
-class QMenuBar;
 class QWidget;
 
 class MainMenu : public QObject {
@@ -38,7 +38,7 @@ private:
     QAction *itemAt(QMenu *menu, int position) const;
 
     QPointer<QWidget> m_window;
-    QMenuBar *m_menuBar = nullptr;
+    QPointer<QMenuBar> m_menuBar; // may end up owned by the window it is shown in
     QMenu *m_playerMenu = nullptr;
     QMenu *m_fileMenu = nullptr;
 };

@@ -153,6 +153,24 @@ private slots:
         QVERIFY(posted.isEmpty());
     }
 
+    void menusAndWindowGoDownInEitherOrder()
+    {
+        auto *controller = new OvraWindowPlayController(OvraWindowPlayController::createWindow());
+        auto *menu = new MainMenu(controller->window());
+        controller->titleStrip()->setMenuBar(menu->menuBar());
+        QPointer<QMenuBar> bar = menu->menuBar();
+        delete controller; // takes the bar down with the window
+        QVERIFY(bar.isNull());
+        delete menu;       // must not delete it again
+
+        auto *controller2 = new OvraWindowPlayController(OvraWindowPlayController::createWindow());
+        auto *menu2 = new MainMenu(controller2->window());
+        controller2->titleStrip()->setMenuBar(menu2->menuBar());
+        delete menu2;
+        QVERIFY(!controller2->titleStrip()->findChild<QMenuBar *>());
+        delete controller2;
+    }
+
     void storedUnitSurvivesLaunch()
     {
         Preferences::setSpeedUnitType(QStringLiteral("MPH"));
