@@ -242,6 +242,26 @@ private slots:
         QVERIFY(m_view->dataArray().isEmpty());  // the controller adds them, not the list
     }
 
+    void realDragEventsReachTheFilter()
+    {
+        QWidget *target = m_view->tableView()->viewport();
+        QMimeData refused;
+        refused.setUrls({QUrl::fromLocalFile("/a/x.avi")});
+        QDragEnterEvent no(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, &refused, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &no);
+        QVERIFY(!no.isAccepted());
+
+        QMimeData mixed;
+        mixed.setUrls({QUrl::fromLocalFile("/a/x.avi"), QUrl::fromLocalFile("/a/y.TS")});
+        QDragEnterEvent yes(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, &mixed, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &yes);
+        QVERIFY(yes.isAccepted());
+        QCOMPARE(yes.dropAction(), Qt::CopyAction);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, &mixed, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &drop);
+        QCOMPARE(m_rec.fileLists.last(), QStringList{"/a/y.TS"});
+    }
+
     void playFileNotificationAddsInOfferedOrder()
     {
         NotificationHub::defaultCenter()->post(
