@@ -11,6 +11,6 @@ for t in "$dir"/fuzz_*; do
   seeds=()
   [ -d "$here/corpus/$name" ] && seeds+=("$here/corpus/$name")
   echo "-- $name"
-  "$t" -max_total_time="$secs" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 "$work" "${seeds[@]}" 2>&1 | tail -n 3
+  "$t" -artifact_prefix="$work/" -max_total_time="$secs" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 "$work" "${seeds[@]}" 2>&1 | tail -n 3
   rm -rf "$work"
 done
