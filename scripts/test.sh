@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 JOBS=${JOBS:-$(nproc)}
-FUZZ_SECONDS=${FUZZ_SECONDS:-25}
+FUZZ_SECONDS=${FUZZ_SECONDS:-40}
 
 "$ROOT/scripts/install-deps.sh"
 
@@ -15,17 +15,21 @@ echo "== build (RelWithDebInfo)"
 cmake -S "$ROOT" -B "$ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$ROOT/build" -j"$JOBS"
 echo "== tests"
-ctest --test-dir "$ROOT/build" --output-on-failure -j"$JOBS"
+ctest --test-dir "$ROOT/build" --output-on-failure -j"$JOBS" | tee "$ROOT/build/ctest-summary.log"
 
 echo "== sanitizer build of the telemetry library (ASan+UBSan)"
 cmake -S "$ROOT" -B "$ROOT/build-asan" -DCMAKE_BUILD_TYPE=Debug -DTRAVA_GUI=OFF -DTRAVA_SANITIZE=ON -DTRAVA_BENCH=OFF >/dev/null
 cmake --build "$ROOT/build-asan" -j"$JOBS"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir "$ROOT/build-asan" --output-on-failure -j"$JOBS"
+  ctest --test-dir "$ROOT/build-asan" --output-on-failure -j"$JOBS" | tee "$ROOT/build-asan/ctest-summary.log"
 
 echo "== fuzz smoke (${FUZZ_SECONDS}s per target)"
 cmake -S "$ROOT" -B "$ROOT/build-fuzz" -DCMAKE_BUILD_TYPE=Debug -DTRAVA_GUI=OFF -DTRAVA_FUZZ=ON \
   -DBUILD_TESTING=OFF -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$ROOT/build-fuzz" -j"$JOBS"
 "$ROOT/fuzz/smoke.sh" "$ROOT/build-fuzz/fuzz" "$FUZZ_SECONDS"
-echo "All test stages passed."
+total=$(cat "$ROOT/build/ctest-summary.log" "$ROOT/build-asan/ctest-summary.log" |
+  sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\2 \1/p' |
+  awk '{t += $1; f += $2} END {print t - f " passed, " f " failed"}')
+echo "All test stages passed (fuzz smoke clean)."
+echo "$total"

@@ -75,7 +75,7 @@ TEST(Cli, LinesFormatPrintsOneSampleLinePerLine)
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out.substr(0, r.out.find('\n')),
-              "0 2026/05/14 08:15:00 N:48.160076 E:11.585832 51.4 km/h x:-0.03 y:0.02 z:9.84;");
+              "0 2026/05/14 08:15:00 N:48.160076 E:11.585832 51.4 km/h x:0.02 y:0.02 z:1.01;");
     EXPECT_EQ(countLines(r.out), 4);
     EXPECT_EQ(run("--format lines " + kData + "/clip.ts").out, run(kData + "/clip.ts").out);
 }
@@ -132,6 +132,8 @@ TEST(Cli, HelpVersionAndSunTimes)
     Outcome help = run("--help");
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("Usage: trava-gps"), std::string::npos);
+    // Exports keep the camera's zone-less local times; users must be told so.
+    EXPECT_NE(help.out.find("local time without a zone"), std::string::npos);
     Outcome version = run("--version");
     EXPECT_EQ(version.code, 0);
     EXPECT_EQ(version.out, "trava-gps V2019.11.28\n");
