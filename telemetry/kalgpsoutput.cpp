@@ -1,54 +1,151 @@
 #include "kalgpsoutput.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
-
-#include "kalgpslocale.h"
 
 namespace {
 
 // A zero letter (a camera line whose hemisphere could not be read) would end the text
 // in the middle of the buffer and hide every later line from a reader of C strings.
-int letter(char c)
+char letter(char c)
 {
-    return c == '\0' ? '-' : static_cast<unsigned char>(c);
+    return c == '\0' ? '-' : c;
+}
+
+// Builds one line with the exact output of the printf conversions named in the header,
+// without printf: a long track spends most of its output time in printf's float path.
+// std::to_chars is exact and locale-free, so the digits are those printf gives in the C locale.
+class LineBuilder {
+public:
+    void text(const char* s)
+    {
+        while (*s)
+            put(*s++);
+    }
+    void ch(char c) { put(c); }
+    void unsignedInt(std::uint32_t v) { digits(v); }
+    // %0Nd (width 0 for plain %d): zeros go between the sign and the digits.
+    void signedInt(std::int32_t v, int width = 0)
+    {
+        const std::int64_t wide = v;
+        const std::uint64_t magnitude = wide < 0 ? std::uint64_t(-wide) : std::uint64_t(wide);
+        char tmp[24];
+        const auto res = std::to_chars(tmp, tmp + sizeof tmp, magnitude);
+        const int len = int(res.ptr - tmp) + (wide < 0 ? 1 : 0);
+        if (wide < 0)
+            put('-');
+        for (int i = len; i < width; ++i)
+            put('0');
+        for (const char* c = tmp; c != res.ptr; ++c)
+            put(*c);
+    }
+    // %.Nf of a float promoted to double.
+    void fixed(float v, int precision)
+    {
+        const double d = v;
+        if (std::isnan(d)) {
+            text(std::signbit(d) ? "-nan" : "nan");
+            return;
+        }
+        char tmp[400];
+        const auto res = std::to_chars(tmp, tmp + sizeof tmp, d, std::chars_format::fixed, precision);
+        for (const char* c = tmp; c != res.ptr; ++c)
+            put(*c);
+    }
+    size_t length() const { return len; }
+    // Copies what fits into dst like snprintf: at most room - 1 characters and a zero.
+    void copyTo(char* dst, size_t room) const
+    {
+        if (room == 0)
+            return;
+        const size_t n = std::min(len, room - 1);
+        std::memcpy(dst, buf, n);
+        dst[n] = '\0';
+    }
+
+private:
+    void digits(std::uint64_t v)
+    {
+        char tmp[24];
+        const auto res = std::to_chars(tmp, tmp + sizeof tmp, v);
+        for (const char* c = tmp; c != res.ptr; ++c)
+            put(*c);
+    }
+    void put(char c)
+    {
+        if (len < sizeof buf)
+            buf[len] = c;
+        ++len;
+    }
+    char buf[kGpsLineMax];
+    size_t len = 0;
+};
+
+void dateTime(LineBuilder& b, const RmcInfo& r)
+{
+    b.signedInt(r.year, 4);
+    b.ch('/');
+    b.signedInt(r.month, 2);
+    b.ch('/');
+    b.signedInt(r.day, 2);
+    b.ch(' ');
+    b.signedInt(r.hour, 2);
+    b.ch(':');
+    b.signedInt(r.minute, 2);
+    b.ch(':');
+    b.signedInt(r.second, 2);
+}
+
+void gsensor(LineBuilder& b, const RmcInfo& r)
+{
+    b.text(" x:");
+    b.fixed(r.gsensorX, 2);
+    b.text(" y:");
+    b.fixed(r.gsensorY, 2);
+    b.text(" z:");
+    b.fixed(r.gsensorZ, 2);
 }
 
 } // namespace
 
 size_t kalGpsFormatLine(char* dst, size_t room, const RmcInfo& r, KalLineFormat format)
 {
-    KalCLocaleScope cLocale;
-    char scratch[1];
-    if (!dst || room == 0) {
-        dst = scratch;
-        room = 0;
+    LineBuilder b;
+    if (format == KalLineFormat::Extended)
+        b.signedInt(r.sampleIndex);
+    else
+        b.unsignedInt(static_cast<std::uint32_t>(r.sampleIndex));
+    b.ch(' ');
+    dateTime(b, r);
+    if (format != KalLineFormat::Gsensor) {
+        b.ch(' ');
+        b.ch(letter(r.latHemisphere));
+        b.ch(':');
+        b.fixed(r.latitude, 6);
+        b.ch(' ');
+        b.ch(letter(r.lonHemisphere));
+        b.ch(':');
+        b.fixed(r.longitude, 6);
+        b.ch(' ');
+        b.fixed(r.speed, 1);
+        b.text(" km/h");
     }
-    int n = 0;
-    switch (format) {
-    case KalLineFormat::Sample:
-        n = std::snprintf(dst, room,
-                          "%u %04d/%02d/%02d %02d:%02d:%02d %c:%.06f %c:%.06f %.01f km/h x:%.02f y:%.02f z:%.02f;",
-                          static_cast<unsigned>(r.sampleIndex), r.year, r.month, r.day, r.hour, r.minute,
-                          r.second, letter(r.latHemisphere), r.latitude, letter(r.lonHemisphere), r.longitude,
-                          r.speed, r.gsensorX, r.gsensorY, r.gsensorZ);
-        break;
-    case KalLineFormat::Extended:
-        n = std::snprintf(dst, room,
-                          "%d %04d/%02d/%02d %02d:%02d:%02d %c:%.06f %c:%.06f %.01f km/h x:%.02f y:%.02f z:%.02f "
-                          "A:%.01f H:%.01f V:%d;",
-                          r.sampleIndex, r.year, r.month, r.day, r.hour, r.minute, r.second,
-                          letter(r.latHemisphere), r.latitude, letter(r.lonHemisphere), r.longitude, r.speed,
-                          r.gsensorX, r.gsensorY, r.gsensorZ, r.aValue, r.hValue, r.aPresent);
-        break;
-    case KalLineFormat::Gsensor:
-        n = std::snprintf(dst, room, "%u %04d/%02d/%02d %02d:%02d:%02d x:%.02f y:%.02f z:%.02f;",
-                          static_cast<unsigned>(r.sampleIndex), r.year, r.month, r.day, r.hour, r.minute,
-                          r.second, r.gsensorX, r.gsensorY, r.gsensorZ);
-        break;
+    gsensor(b, r);
+    if (format == KalLineFormat::Extended) {
+        b.text(" A:");
+        b.fixed(r.aValue, 1);
+        b.text(" H:");
+        b.fixed(r.hValue, 1);
+        b.text(" V:");
+        b.signedInt(r.aPresent);
     }
-    return n > 0 ? static_cast<size_t>(n) : 0;
+    b.ch(';');
+    if (dst)
+        b.copyTo(dst, room);
+    return b.length();
 }
 
 size_t kalGpsLinesBufferSize(const KalList<RmcInfoNode>& list, int32_t count, KalLineFormat format)
