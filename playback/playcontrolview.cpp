@@ -21,6 +21,12 @@ QStyle::StandardPixmap fallbackIcon(const QString &name)
         return QStyle::SP_MediaVolume;
     if (name == QLatin1String("audioOff"))
         return QStyle::SP_MediaVolumeMuted;
+    if (name == QLatin1String("stop"))
+        return QStyle::SP_MediaStop;
+    if (name == QLatin1String("previous"))
+        return QStyle::SP_MediaSkipBackward;
+    if (name == QLatin1String("next"))
+        return QStyle::SP_MediaSkipForward;
     return QStyle::SP_MediaPlay;
 }
 
@@ -50,6 +56,10 @@ PlayControlView::PlayControlView(QWidget *parent)
     soundBtn = makeButton(this, QStyle::SP_MediaVolume, tr("Sound"));
     setButtonImage(playControlBtn, QStringLiteral("play"));
     setButtonImage(soundBtn, QStringLiteral("audioON"));
+    // Our own white pictures: the platform's media icons all but vanish on the dark bar.
+    setButtonImage(stopBtn, QStringLiteral("stop"));
+    setButtonImage(preBtn, QStringLiteral("previous"));
+    setButtonImage(nextBtn, QStringLiteral("next"));
 
     timeLabel = new QLabel(QStringLiteral("00:00:00|00:00:00"), this);
     timeLabel->setStyleSheet(QStringLiteral("color: white;"));

@@ -27,7 +27,7 @@ public:
     // The volume handed to the player is step x 10, and libVLC goes up to 200 %.
     static constexpr int kMaxSoundStep = 20;
 
-    // Shows the named picture on a button; without the picture, a text symbol stands in.
+    // Shows the named picture on a button; without the picture, the platform's media icon stands in.
     // The name stays readable as the button's "imageName" property.
     static void setButtonImage(QAbstractButton *button, const QString &name);
     static QString buttonImage(const QAbstractButton *button);

@@ -86,7 +86,7 @@ private slots:
     void namedPicturesRender_data()
     {
         QTest::addColumn<QString>("name");
-        for (const char *n : {"timg", "play", "pause", "audioON", "audioOff", "转速表", "指南针", "指南针指针",
+        for (const char *n : {"timg", "play", "pause", "stop", "previous", "next", "audioON", "audioOff", "转速表", "指南针", "指南针指针",
                               "trava-player", "settings"})
             QTest::newRow(n) << QString::fromUtf8(n);
     }

@@ -9,12 +9,14 @@
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
 #include <QUrl>
 #include <QtEndian>
 
 #include <cmath>
 #include <memory>
 #include <thread>
+#include <utility>
 #include <limits>
 #include <vector>
 
@@ -302,6 +304,31 @@ private slots:
         surface.enqueue(countedImage(b));
         QCOMPARE(surface.status(), VideoSurface::Ok);
         QCOMPARE(a.released, 1);
+    }
+
+    void transportButtonsShowWhitePictures()
+    {
+        // The bar is dark and translucent: the buttons must carry our white pictures, not the
+        // platform's media icons, which are dark or missing there.
+        PlayControlView bar;
+        const std::pair<QToolButton *, const char *> buttons[] = {
+            {bar.preBtn, "previous"}, {bar.stopBtn, "stop"}, {bar.nextBtn, "next"}};
+        for (const auto &[button, name] : buttons) {
+            QCOMPARE(PlayControlView::buttonImage(button), QLatin1String(name));
+            const QImage img = button->icon().pixmap(button->iconSize()).toImage();
+            QVERIFY2(!img.isNull(), name);
+            int white = 0;
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x) {
+                    const QColor c = img.pixelColor(x, y);
+                    white += c.alpha() > 200 && c.red() > 230 && c.green() > 230 && c.blue() > 230;
+                }
+            QVERIFY2(white > img.width() * img.height() / 10, qPrintable(QStringLiteral("%1: %2 white").arg(name).arg(white)));
+        }
+        // A picture that is missing leaves the platform's icon rather than an empty button.
+        QToolButton other;
+        PlayControlView::setButtonImage(&other, QStringLiteral("no-such-picture"));
+        QVERIFY(!other.icon().isNull());
     }
 
     void decoderStateTable()
