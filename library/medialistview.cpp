@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
+#include <QPalette>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
@@ -25,6 +26,32 @@
 
 namespace {
 constexpr int kSelectDelayMs = 100;
+const QColor kBorderColor(197, 197, 197);
+
+// The list sits in a dark dashboard card: dark rows with a faint second shade, light text.
+// The current row keeps the platform highlight, which stands out clearly on the dark rows.
+void applyDarkLook(QTableView *table)
+{
+    QPalette pal = table->palette();
+    const QColor base(38, 38, 40);
+    const QColor alternate(47, 47, 50);
+    const QColor text(226, 226, 226);
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        pal.setColor(group, QPalette::Base, base);
+        pal.setColor(group, QPalette::AlternateBase, alternate);
+        pal.setColor(group, QPalette::Window, base);
+        pal.setColor(group, QPalette::Button, QColor(58, 58, 62));
+        pal.setColor(group, QPalette::Text, text);
+        pal.setColor(group, QPalette::WindowText, text);
+        pal.setColor(group, QPalette::ButtonText, text);
+    }
+    pal.setColor(QPalette::Disabled, QPalette::Base, base);
+    pal.setColor(QPalette::Disabled, QPalette::Text, QColor(130, 130, 130));
+    table->setPalette(pal);
+    table->horizontalHeader()->setStyleSheet(QStringLiteral(
+        "QHeaderView::section { background-color: rgb(58, 58, 62); color: rgb(190, 190, 190);"
+        " border: none; border-bottom: 1px solid rgb(85, 85, 90); padding: 2px 4px; font-weight: bold; }"));
+}
 
 // Shows the whole name in a tip only when the column cuts it short.
 class NameDelegate : public QStyledItemDelegate {
@@ -77,6 +104,7 @@ MediaListView::MediaListView(QWidget *parent, MediaListStore store)
     m_table->horizontalHeader()->setHighlightSections(false);
     m_table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_table->setContextMenuPolicy(Qt::CustomContextMenu);
+    applyDarkLook(m_table);
     m_table->viewport()->installEventFilter(this);
     m_table->viewport()->setAcceptDrops(true);
     setAcceptDrops(true);
@@ -192,7 +220,7 @@ void MediaListView::paintEvent(QPaintEvent *event)
 {
     QWidget::paintEvent(event);
     QPainter p(this);
-    p.setPen(QColor(197, 197, 197));
+    p.setPen(kBorderColor);
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 

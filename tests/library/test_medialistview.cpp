@@ -1,4 +1,6 @@
 #include <QFile>
+#include <QHeaderView>
+#include <QImage>
 #include <QMenu>
 #include <QMimeData>
 #include <QSettings>
@@ -291,6 +293,44 @@ private slots:
         QCOMPARE(m_view->dataArray().size(), 2);
         QCOMPARE(m_view->highlightedRow(), 0);
         MLanguageManager::setNewLanguage(0);
+    }
+
+    void rowsAreDarkWithLightTextAndAClearCurrentRow()
+    {
+        add({"/v/C.mp4", "/v/B.mp4", "/v/A.mp4"});
+        m_view->resize(300, 200);
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+        QTableView *table = m_view->tableView();
+        QCOMPARE(m_view->highlightedRow(), 0);
+        const QImage shot = table->viewport()->grab().toImage();
+        auto rowBackground = [&](int row) {
+            const QRect r = table->visualRect(m_view->model()->index(row, 0));
+            return shot.pixelColor(r.right() - 2, r.center().y());
+        };
+        auto brightestIn = [&](int row) {
+            const QRect r = table->visualRect(m_view->model()->index(row, 0));
+            int best = 0;
+            for (int x = r.left(); x < r.left() + r.width() / 2; ++x)
+                best = qMax(best, shot.pixelColor(x, r.center().y()).lightness());
+            return best;
+        };
+        const QColor plain = rowBackground(1), alternate = rowBackground(2), current = rowBackground(0);
+        QVERIFY2(plain.lightness() < 70 && alternate.lightness() < 70, qPrintable(plain.name() + alternate.name()));
+        QVERIFY2(plain != alternate, "alternate rows should be told apart");
+        QVERIFY2(qAbs(plain.lightness() - alternate.lightness()) < 25, "the second shade should stay subtle");
+        const int contrast = qAbs(current.red() - plain.red()) + qAbs(current.green() - plain.green())
+                             + qAbs(current.blue() - plain.blue());
+        QVERIFY2(contrast > 120, qPrintable(current.name()));
+        QVERIFY2(brightestIn(1) > 180, "file names should be light on the dark rows");
+        // Empty space below the rows is as dark as the rows, not a white sheet.
+        QVERIFY(shot.pixelColor(shot.width() / 2, shot.height() - 3).lightness() < 70);
+        // The header matches: a dark strip with light text.
+        const QImage header = table->horizontalHeader()->grab().toImage();
+        QVERIFY(header.pixelColor(header.width() - 3, header.height() / 2).lightness() < 90);
+        // The grey border around the list stays.
+        const QImage whole = m_view->grab().toImage();
+        QCOMPARE(whole.pixelColor(0, whole.height() / 2), QColor(197, 197, 197));
     }
 
     void listSurvivesARestartWithoutPlaying()
