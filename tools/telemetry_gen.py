@@ -53,9 +53,9 @@ class Sample:
     lat: float
     lon: float
     speed: float      # km/h
-    gx: float         # m/s^2, along the car
-    gy: float         # m/s^2, across the car
-    gz: float         # m/s^2, up
+    gx: float         # g, along the car (+ accelerating, - braking)
+    gy: float         # g, across the car
+    gz: float         # g, up (gravity reads about 1.00)
     heading: float
 
     def text(self, with_angle=False) -> str:
@@ -102,6 +102,9 @@ def gps_free_block(s: Sample) -> bytes:
 
 
 # ---------------------------------------------------------------- routes
+GRAVITY = 9.81  # m/s^2 in one g
+
+
 def haversine(a, b):
     r = 6371000.0
     p1, p2 = math.radians(a[0]), math.radians(b[0])
@@ -141,10 +144,13 @@ def drive(waypoints, speeds_kmh, start: datetime, first_index=0):
         turn = 0.0 if prev_head is None else ((head - prev_head + 540) % 360 - 180)
         across = math.radians(turn) * v
         wobble = (wobble * 7.3 + 0.19) % 1.0
+        # Cameras report the G-sensor in g: a town drive stays within a few tenths of g
+        # along and across the car, gravity reads about 1 g, and the road adds a few
+        # hundredths of g of vibration on every axis.
         out.append(Sample(first_index + i, start + timedelta(seconds=i), pos[0], pos[1], v_kmh,
-                          round(along + (wobble - 0.5) * 0.08, 2),
-                          round(across + (wobble - 0.5) * 0.05, 2),
-                          round(9.81 + (wobble - 0.5) * 0.1, 2), head))
+                          round(along / GRAVITY + (wobble - 0.5) * 0.08, 2),
+                          round(across / GRAVITY + (wobble - 0.5) * 0.05, 2),
+                          round(1.0 + (wobble - 0.5) * 0.04, 2), head))
         prev_v, prev_head = v, head
         dist += v
     return out

@@ -154,11 +154,11 @@ TEST_F(ExportTest, CsvAndGeoJson)
     std::getline(csv, header);
     std::getline(csv, first);
     EXPECT_EQ(header, "index,time,latitude,longitude,speed_kmh,gsensor_x,gsensor_y,gsensor_z\r");
-    EXPECT_EQ(first, "0,2026/05/14 08:15:00,48.160076,11.585832,51.4,-0.03,0.02,9.84\r");
+    EXPECT_EQ(first, "0,2026/05/14 08:15:00,48.160076,11.585832,51.4,0.02,0.02,1.01\r");
 
     out.str("");
     ASSERT_EQ(exportTracks("csv", "wgs84", false, {kData + "/clip.ts"}, out, err), 0);
-    EXPECT_NE(out.str().find("\n2,2026/05/14 08:20:02,48.157505,11.585131,44.0,-0.03,0,9.81\r\n"), std::string::npos)
+    EXPECT_NE(out.str().find("\n2,2026/05/14 08:20:02,48.157505,11.585131,44.0,0,0,1\r\n"), std::string::npos)
         << out.str();
 
     const fs::path json = exportTo("geojson", "wgs84", false, {kData + "/clip.mov"});
