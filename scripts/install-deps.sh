@@ -17,6 +17,8 @@ PACKAGES=(
   ffmpeg xvfb xauth xdotool imagemagick fonts-noto-cjk
   # export checks and peers measured by the benchmarks
   gpsbabel libxml2-utils libimage-exiftool-perl sqlite3
+  # a decimal-comma locale for the locale tests (built with localedef)
+  locales
 )
 
 missing=()
