@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <limits>
 
+#include "../support/commalocale.h"
 #include "numbertext.h"
 #include "trackdecoder.h"
 
@@ -154,24 +155,6 @@ TEST(DecodeGpsData, GarbageNeverBreaksTheOrderOrTheCount)
         EXPECT_NE(s.time.find(' '), std::string::npos);
 }
 
-namespace {
-// A locale whose decimal point is a comma, as a player started in Germany runs with:
-// installed, or built for this test from the locale sources.
-bool useCommaLocale()
-{
-    for (const char *name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"}) {
-        if (std::setlocale(LC_ALL, name))
-            return true;
-    }
-    const auto dir = std::filesystem::temp_directory_path() / "trava-track-test-locale";
-    std::filesystem::create_directories(dir);
-    const std::string cmd = "localedef -i de_DE -f UTF-8 '" + (dir / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
-    if (std::system(cmd.c_str()) != 0 && !std::filesystem::exists(dir / "de_DE.UTF-8" / "LC_NUMERIC"))
-        return false;
-    setenv("LOCPATH", dir.c_str(), 1);
-    return std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
-}
-} // namespace
 
 TEST(DecodeGpsData, CommaLocaleChangesNothing)
 {
