@@ -6,11 +6,11 @@
 #include <QImage>
 #include <QPainter>
 
-#include "compassview.h"
+#include "instruments/compassview.h"
 #include "drivetrack.h"
-#include "gsensorstateview.h"
-#include "hearbitview.h"
-#include "speedview.h"
+#include "instruments/gsensorstateview.h"
+#include "instruments/hearbitview.h"
+#include "instruments/speedview.h"
 
 namespace {
 const Track &hourTrack()

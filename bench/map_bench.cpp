@@ -4,7 +4,7 @@
 #include <benchmark/benchmark.h>
 #include <cmath>
 
-#include "gpsmapview.h"
+#include "instruments/map/gpsmapview.h"
 
 namespace {
 Track oneHourTrack()

@@ -11,9 +11,9 @@
 
 #include <cstdio>
 
-#include "mediaplayerdelegate.h"
-#include "mediaplayview.h"
-#include "vlcengine.h"
+#include "core/mediaplayerdelegate.h"
+#include "playback/mediaplayview.h"
+#include "playback/vlcengine.h"
 
 namespace {
 double cpuSeconds()

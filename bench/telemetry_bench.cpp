@@ -6,7 +6,7 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "kalgpsapi.h"
+#include "telemetry/kalgpsapi.h"
 
 namespace {
 

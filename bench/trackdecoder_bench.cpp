@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "trackdecoder.h"
+#include "track/trackdecoder.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <cstring>
 #include <vector>
 
-#include "kalgpsblocks.h"
-#include "kalgpsoutput.h"
-#include "kalgpsprotocol.h"
-#include "kalgpsstate.h"
+#include "telemetry/kalgpsblocks.h"
+#include "telemetry/kalgpsoutput.h"
+#include "telemetry/kalgpsprotocol.h"
+#include "telemetry/kalgpsstate.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "kalgpsprotocol.h"
+#include "telemetry/kalgpsprotocol.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

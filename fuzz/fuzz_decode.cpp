@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "kalgpsapi.h"
+#include "telemetry/kalgpsapi.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "compassview.h"
+#include "instruments/compassview.h"
 
 #include <QVariantAnimation>
 #include <algorithm>
 #include <cmath>
 
-#include "numbertext.h"
-#include "pictureview.h"
+#include "track/numbertext.h"
+#include "instruments/pictureview.h"
 
 float getAngle(float lat1, float lon1, float lat2, float lon2)
 {

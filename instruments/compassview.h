@@ -4,7 +4,7 @@
 #include <QVector>
 #include <QWidget>
 
-#include "instrument.h"
+#include "track/instrument.h"
 
 class PictureView;
 class QVariantAnimation;

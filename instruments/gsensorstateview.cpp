@@ -1,9 +1,9 @@
-#include "gsensorstateview.h"
+#include "instruments/gsensorstateview.h"
 
 #include <QLabel>
 #include <QPainter>
 
-#include "hearbitview.h"
+#include "instruments/hearbitview.h"
 
 GsensorStateView::GsensorStateView(QWidget *parent) : QWidget(parent)
 {

@@ -3,8 +3,8 @@
 // second, and the three readings of that second as "X:0.0123" labels above it.
 #include <QWidget>
 
-#include "instrument.h"
-#include "samplelookup.h"
+#include "track/instrument.h"
+#include "track/samplelookup.h"
 
 class HearBitView;
 class QLabel;

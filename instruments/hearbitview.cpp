@@ -1,4 +1,4 @@
-#include "hearbitview.h"
+#include "instruments/hearbitview.h"
 
 #include <QPainter>
 #include <QPolygonF>

@@ -7,7 +7,7 @@
 #include <QVector>
 #include <QWidget>
 
-#include "gpsitem.h"
+#include "track/gpsitem.h"
 
 class HearBitView : public QWidget {
     Q_OBJECT

@@ -1,9 +1,9 @@
-#include "pictureview.h"
+#include "instruments/pictureview.h"
 
 #include <QPainter>
 #include <cmath>
 
-#include "imagenamed.h"
+#include "core/imagenamed.h"
 
 PictureView::PictureView(const QString &imageName, QWidget *parent) : QWidget(parent), m_name(imageName)
 {

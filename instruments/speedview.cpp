@@ -1,14 +1,14 @@
-#include "speedview.h"
+#include "instruments/speedview.h"
 
 #include <QLabel>
 #include <QSettings>
 #include <cmath>
 #include <limits>
 
-#include "appfonts.h"
-#include "numbertext.h"
-#include "pictureview.h"
-#include "preferences.h"
+#include "core/appfonts.h"
+#include "track/numbertext.h"
+#include "instruments/pictureview.h"
+#include "core/preferences.h"
 
 namespace {
 // Empty while the user has never chosen a unit, else the unit the read-out uses.

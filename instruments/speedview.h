@@ -8,8 +8,8 @@
 #include <QString>
 #include <QWidget>
 
-#include "instrument.h"
-#include "samplelookup.h"
+#include "track/instrument.h"
+#include "track/samplelookup.h"
 
 class QLabel;
 class PictureView;

@@ -1,4 +1,4 @@
-#include "medialistmodel.h"
+#include "library/medialistmodel.h"
 
 #include <QApplication>
 #include <QPalette>

@@ -5,7 +5,7 @@
 #include <QAbstractTableModel>
 #include <QList>
 
-#include "mfilemodel.h"
+#include "core/mfilemodel.h"
 
 class MediaListModel : public QAbstractTableModel {
     Q_OBJECT

@@ -1,4 +1,4 @@
-#include "medialiststore.h"
+#include "library/medialiststore.h"
 
 #include <QDateTime>
 #include <QDebug>

@@ -5,7 +5,7 @@
 #include <QList>
 #include <QString>
 
-#include "mfilemodel.h"
+#include "core/mfilemodel.h"
 
 class MediaListStore {
 public:

@@ -1,4 +1,4 @@
-#include "medialistview.h"
+#include "library/medialistview.h"
 
 #include <QAction>
 #include <QDebug>
@@ -19,10 +19,10 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "medialistmodel.h"
-#include "mlanguagemanager.h"
-#include "mtool.h"
-#include "notificationhub.h"
+#include "library/medialistmodel.h"
+#include "core/mlanguagemanager.h"
+#include "core/mtool.h"
+#include "core/notificationhub.h"
 
 namespace {
 constexpr int kSelectDelayMs = 100;

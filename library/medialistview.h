@@ -9,9 +9,9 @@
 #include <QWidget>
 #include <functional>
 
-#include "mediaplayerdelegate.h"
-#include "medialiststore.h"
-#include "mfilemodel.h"
+#include "core/mediaplayerdelegate.h"
+#include "library/medialiststore.h"
+#include "core/mfilemodel.h"
 
 class MediaListModel;
 class QMenu;

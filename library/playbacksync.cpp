@@ -1,4 +1,4 @@
-#include "playbacksync.h"
+#include "library/playbacksync.h"
 
 #include <QDebug>
 #include <QGeoCoordinate>
@@ -6,10 +6,10 @@
 #include <QSet>
 #include <QTimer>
 
-#include "mediaplayerdelegate.h"
-#include "mlanguagemanager.h"
-#include "preferences.h"
-#include "trackdecoder.h"
+#include "core/mediaplayerdelegate.h"
+#include "core/mlanguagemanager.h"
+#include "core/preferences.h"
+#include "track/trackdecoder.h"
 
 namespace {
 constexpr int kAutoplayDelayMs = 100;

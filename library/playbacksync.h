@@ -8,9 +8,9 @@
 #include <QStringList>
 #include <functional>
 
-#include "instrument.h"
-#include "mfilemodel.h"
-#include "tripstatistics.h"
+#include "track/instrument.h"
+#include "core/mfilemodel.h"
+#include "track/tripstatistics.h"
 
 class PlaybackSync : public QObject {
     Q_OBJECT

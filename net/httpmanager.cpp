@@ -1,4 +1,4 @@
-#include "httpmanager.h"
+#include "net/httpmanager.h"
 
 #include <QCoreApplication>
 #include <QDebug>

@@ -1,4 +1,4 @@
-#include "updatechecker.h"
+#include "net/updatechecker.h"
 
 #include <QAbstractButton>
 #include <QDebug>
@@ -7,12 +7,12 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "httpmanager.h"
-#include "mlanguagemanager.h"
+#include "net/httpmanager.h"
+#include "core/mlanguagemanager.h"
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QPushButton>
-#include "xmlreader.h"
+#include "net/xmlreader.h"
 
 namespace {
 QString tr_(const char *key)

@@ -1,7 +1,7 @@
-#include "mediaimageview.h"
+#include "playback/mediaimageview.h"
 
-#include "imagenamed.h"
-#include "mediaplayerdelegate.h"
+#include "core/imagenamed.h"
+#include "core/mediaplayerdelegate.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>

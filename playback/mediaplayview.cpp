@@ -1,12 +1,12 @@
-#include "mediaplayview.h"
+#include "playback/mediaplayview.h"
 
-#include "mcustomslider.h"
-#include "mediaimageview.h"
-#include "playcontrolview.h"
-#include "preferences.h"
-#include "vcustomslider.h"
-#include "videosurface.h"
-#include "vlcengine.h"
+#include "widgets/mcustomslider.h"
+#include "playback/mediaimageview.h"
+#include "playback/playcontrolview.h"
+#include "core/preferences.h"
+#include "widgets/vcustomslider.h"
+#include "playback/videosurface.h"
+#include "playback/vlcengine.h"
 
 #include <QDebug>
 #include <QKeyEvent>

@@ -13,9 +13,9 @@
 
 #include <memory>
 
-#include "customsliderdelegate.h"
-#include "mediaplayerdelegate.h"
-#include "videosurface.h"
+#include "widgets/customsliderdelegate.h"
+#include "core/mediaplayerdelegate.h"
+#include "playback/videosurface.h"
 
 class MediaImageView;
 class PlayControlView;

@@ -1,8 +1,8 @@
-#include "playcontrolview.h"
+#include "playback/playcontrolview.h"
 
-#include "imagenamed.h"
-#include "mcustomslider.h"
-#include "vcustomslider.h"
+#include "core/imagenamed.h"
+#include "widgets/mcustomslider.h"
+#include "widgets/vcustomslider.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "tstimeoffset.h"
+#include "playback/tstimeoffset.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "videosurface.h"
+#include "playback/videosurface.h"
 
 #include <QPainter>
 #include <QRegion>

@@ -1,6 +1,6 @@
-#include "vlcengine.h"
+#include "playback/vlcengine.h"
 
-#include "tstimeoffset.h"
+#include "playback/tstimeoffset.h"
 
 #include <QDebug>
 #include <QFile>

@@ -7,7 +7,7 @@ ROOT=$PWD
 cmake -S "$ROOT" -B "$ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$ROOT/build" -j"$(nproc)"
 DEMO="$ROOT/resources/demo/demo-drive.mp4"
-if [ -x "$ROOT/build/app/ui/trava-player" ]; then
-  exec "$ROOT/build/app/ui/trava-player" "$DEMO" "$@"
+if [ -x "$ROOT/build/app/trava-player" ]; then
+  exec "$ROOT/build/app/trava-player" "$DEMO" "$@"
 fi
-exec "$ROOT/build/telemetry/trava-gps" "$DEMO"
+exec "$ROOT/build/cli/trava-gps" "$DEMO"

@@ -2,9 +2,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "kalgpsblocks.h"
-#include "kalgpslocale.h"
-#include "kalgpsstate.h"
+#include "telemetry/kalgpsblocks.h"
+#include "telemetry/kalgpslocale.h"
+#include "telemetry/kalgpsstate.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "kalgpsapi.h"
+#include "telemetry/kalgpsapi.h"
 
 #include <atomic>
 #include <cstring>
 #include <mutex>
 
-#include "kalgpsoutput.h"
-#include "kalgpsscan.h"
+#include "telemetry/kalgpsoutput.h"
+#include "telemetry/kalgpsscan.h"
 
 namespace {
 

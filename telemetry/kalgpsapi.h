@@ -9,8 +9,8 @@
 
 #include <stdint.h>
 
-#include "kalgpsprotocol.h"
-#include "kalgpssun.h"
+#include "telemetry/kalgpsprotocol.h"
+#include "telemetry/kalgpssun.h"
 
 #ifdef __cplusplus
 extern "C" {

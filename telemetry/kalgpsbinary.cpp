@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "kalgpsblocks.h"
-#include "kalgpslist.h"
-#include "kalgpsstate.h"
+#include "telemetry/kalgpsblocks.h"
+#include "telemetry/kalgpslist.h"
+#include "telemetry/kalgpsstate.h"
 
 namespace {
 

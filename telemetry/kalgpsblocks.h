@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "kalgpsrecord.h"
+#include "telemetry/kalgpsrecord.h"
 
 // Decodes the first VOKAGPS block group in buffer (size bytes). Sets mType from its type byte.
 void kalGpsPaserInfo(const unsigned char* buffer, int32_t size);

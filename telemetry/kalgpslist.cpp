@@ -1,4 +1,4 @@
-#include "kalgpslist.h"
+#include "telemetry/kalgpslist.h"
 
 RmcInfoNode* kalGpsNewSampleNode(const RmcInfo& info)
 {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <type_traits>
 
-#include "kalgpsrecord.h"
+#include "telemetry/kalgpsrecord.h"
 
 template <typename Node>
 struct KalList {

@@ -1,4 +1,4 @@
-#include "kalgpsoutput.h"
+#include "telemetry/kalgpsoutput.h"
 
 #include <algorithm>
 #include <charconv>

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "kalgpslist.h"
-#include "kalgpsrecord.h"
+#include "telemetry/kalgpslist.h"
+#include "telemetry/kalgpsrecord.h"
 
 enum class KalLineFormat {
     Sample,    // "%u %04d/%02d/%02d %02d:%02d:%02d %c:%.06f %c:%.06f %.01f km/h x:%.02f y:%.02f z:%.02f;"

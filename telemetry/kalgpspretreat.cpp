@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "kalgpsscan.h"
+#include "telemetry/kalgpsscan.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "kalgpsprotocol.h"
+#include "telemetry/kalgpsprotocol.h"
 
 #include <atomic>
 #include <cstdint>
 #include <cstring>
 
-#include "kalgpsrecord.h"
+#include "telemetry/kalgpsrecord.h"
 
 namespace {
 

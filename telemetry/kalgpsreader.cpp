@@ -1,4 +1,4 @@
-#include "kalgpsreader.h"
+#include "telemetry/kalgpsreader.h"
 
 #include <algorithm>
 #include <atomic>
@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "kalgpsstate.h"
+#include "telemetry/kalgpsstate.h"
 
 namespace {
 constexpr size_t kMinWindow = 512;

@@ -1,11 +1,11 @@
-#include "kalgpsscan.h"
+#include "telemetry/kalgpsscan.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
-#include "kalgpsblocks.h"
-#include "kalgpsscantable.h"
+#include "telemetry/kalgpsblocks.h"
+#include "telemetry/kalgpsscantable.h"
 
 namespace {
 

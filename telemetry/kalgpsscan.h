@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "kalgpsreader.h"
-#include "kalgpsstate.h"
+#include "telemetry/kalgpsreader.h"
+#include "telemetry/kalgpsstate.h"
 
 // Scans the recording at path (type 0: local file; 1: through the read callback, the path
 // giving only the extension) and returns the number of samples now on the sample list.

@@ -2,9 +2,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "kalgpsblocks.h"
-#include "kalgpsscan.h"
-#include "kalgpsscantable.h"
+#include "telemetry/kalgpsblocks.h"
+#include "telemetry/kalgpsscan.h"
+#include "telemetry/kalgpsscantable.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "kalgpsreader.h"
+#include "telemetry/kalgpsreader.h"
 
 inline uint32_t kalBe32(const unsigned char* p)
 {

@@ -1,4 +1,4 @@
-#include "kalgpsstate.h"
+#include "telemetry/kalgpsstate.h"
 
 KalGpsState& kalGpsState()
 {

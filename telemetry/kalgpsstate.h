@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "kalgpslist.h"
-#include "kalgpsrecord.h"
+#include "telemetry/kalgpslist.h"
+#include "telemetry/kalgpsrecord.h"
 
 // Read callback: mode 1 copies at most `length` bytes at `offset` into `buffer` and returns
 // the count; mode 0 returns the total length (buffer null, offset and length 0).

@@ -1,4 +1,4 @@
-#include "kalgpssun.h"
+#include "telemetry/kalgpssun.h"
 
 #include <cmath>
 #include <cstdint>

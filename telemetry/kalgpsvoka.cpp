@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "kalgpsblocks.h"
-#include "kalgpslocale.h"
-#include "kalgpsprotocol.h"
-#include "kalgpsstate.h"
+#include "telemetry/kalgpsblocks.h"
+#include "telemetry/kalgpslocale.h"
+#include "telemetry/kalgpsprotocol.h"
+#include "telemetry/kalgpsstate.h"
 
 namespace {
 

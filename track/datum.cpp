@@ -1,4 +1,4 @@
-#include "datum.h"
+#include "track/datum.h"
 
 #include <cmath>
 #include <vector>

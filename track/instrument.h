@@ -1,7 +1,7 @@
 #pragma once
 // What every dashboard instrument offers the controller. The reset operation has an
 // instrument-specific name (resetSpeedPoint, resetCompass, ...) and is not part of it.
-#include "gpsitem.h"
+#include "track/gpsitem.h"
 
 class Instrument {
 public:

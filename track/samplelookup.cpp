@@ -1,4 +1,4 @@
-#include "samplelookup.h"
+#include "track/samplelookup.h"
 
 #include <cmath>
 #include <limits>

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "gpsitem.h"
+#include "track/gpsitem.h"
 
 class SampleLookup {
 public:

@@ -1,11 +1,11 @@
-#include "trackdecoder.h"
+#include "track/trackdecoder.h"
 
 #include <algorithm>
 #include <optional>
 #include <string_view>
 
-#include "datum.h"
-#include "numbertext.h"
+#include "track/datum.h"
+#include "track/numbertext.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "gpsitem.h"
+#include "track/gpsitem.h"
 
 enum class TrackDatum {
     Gcj02InsideChina, // what the player shows: positions inside the region moved to GCJ-02

@@ -1,4 +1,4 @@
-#include "tripstatistics.h"
+#include "track/tripstatistics.h"
 
 #include <cmath>
 #include <cstdio>

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "gpsitem.h"
-#include "samplelookup.h"
+#include "track/gpsitem.h"
+#include "track/samplelookup.h"
 
 class TripStatistics {
 public:

@@ -1,4 +1,4 @@
-#include "gpsmapview.h"
+#include "instruments/map/gpsmapview.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -9,11 +9,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "mbtilessource.h"
-#include "mercator.h"
-#include "mlanguagemanager.h"
-#include "notificationhub.h"
-#include "osmtilesource.h"
+#include "instruments/map/mbtilessource.h"
+#include "instruments/map/mercator.h"
+#include "core/mlanguagemanager.h"
+#include "core/notificationhub.h"
+#include "instruments/map/osmtilesource.h"
 
 namespace {
 const QColor kBackground(0xf2, 0xef, 0xe9);

@@ -14,9 +14,9 @@
 #include <optional>
 #include <vector>
 
-#include "instrument.h"
-#include "samplelookup.h"
-#include "tilesource.h"
+#include "track/instrument.h"
+#include "track/samplelookup.h"
+#include "instruments/map/tilesource.h"
 
 class GpsMapView : public QWidget, public Instrument {
     Q_OBJECT

@@ -1,8 +1,8 @@
-#include "mapsourcepreference.h"
+#include "instruments/map/mapsourcepreference.h"
 
 #include <QSettings>
 
-#include "gpsmapview.h"
+#include "instruments/map/gpsmapview.h"
 
 namespace {
 const QString kPrefix = QStringLiteral("mbtiles:");

@@ -1,4 +1,4 @@
-#include "mbtilessource.h"
+#include "instruments/map/mbtilessource.h"
 
 #include <QAtomicInt>
 #include <QFileInfo>
@@ -9,7 +9,7 @@
 #include <QSqlRecord>
 #include <QTextDocumentFragment>
 
-#include "mbtilesworker.h"
+#include "instruments/map/mbtilesworker.h"
 
 namespace {
 QString reason(const char *text) { return QString::fromUtf8(text); }

@@ -5,7 +5,7 @@
 // it is accepted; a file that is not such a database is refused with a reason.
 #include <memory>
 
-#include "tilesource.h"
+#include "instruments/map/tilesource.h"
 
 class MbtilesTileSource : public TileSource {
     Q_OBJECT

@@ -1,4 +1,4 @@
-#include "mbtilesworker.h"
+#include "instruments/map/mbtilesworker.h"
 
 #include <QAtomicInt>
 #include <QDebug>
@@ -6,7 +6,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-#include "mbtilessource.h"
+#include "instruments/map/mbtilessource.h"
 
 namespace {
 QString uniqueConnectionName()

@@ -3,7 +3,7 @@
 // database connection of that thread's own.
 #include <QString>
 
-#include "tileworker.h"
+#include "instruments/map/tileworker.h"
 
 class MbtilesWorker : public TileWorker {
     Q_OBJECT

@@ -1,4 +1,4 @@
-#include "mercator.h"
+#include "instruments/map/mercator.h"
 
 #include <algorithm>
 #include <charconv>

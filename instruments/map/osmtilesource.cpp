@@ -1,11 +1,11 @@
-#include "osmtilesource.h"
+#include "instruments/map/osmtilesource.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
 #include <QUrl>
 
-#include "osmtileworker.h"
+#include "instruments/map/osmtileworker.h"
 
 #ifndef TRAVA_VERSION
 #define TRAVA_VERSION "1.0.0"

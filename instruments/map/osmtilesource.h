@@ -3,7 +3,7 @@
 // OpenStreetMap's standard tiles by default. Downloads name the application in their
 // User-Agent, run at most two at a time, go through a disk cache under the user's
 // cache directory and are tried again no sooner than half a minute after a failure.
-#include "tilesource.h"
+#include "instruments/map/tilesource.h"
 
 class OsmTileSource : public TileSource {
     Q_OBJECT

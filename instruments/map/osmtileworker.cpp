@@ -1,12 +1,12 @@
-#include "osmtileworker.h"
+#include "instruments/map/osmtileworker.h"
 
 #include <QDebug>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
-#include "osmtilesource.h"
-#include "tilediskcache.h"
+#include "instruments/map/osmtilesource.h"
+#include "instruments/map/tilediskcache.h"
 
 OsmTileWorker::OsmTileWorker(QString urlTemplate, QString cacheDirectory)
     : TileWorker(OsmTileSource::kMaxParallel), m_urlTemplate(std::move(urlTemplate)),

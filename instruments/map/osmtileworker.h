@@ -3,7 +3,7 @@
 #include <QHash>
 #include <QPointer>
 
-#include "tileworker.h"
+#include "instruments/map/tileworker.h"
 
 class QNetworkAccessManager;
 class QNetworkReply;

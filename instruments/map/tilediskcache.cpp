@@ -1,4 +1,4 @@
-#include "tilediskcache.h"
+#include "instruments/map/tilediskcache.h"
 
 #include <QDateTime>
 

@@ -1,6 +1,6 @@
-#include "tilesource.h"
+#include "instruments/map/tilesource.h"
 
-#include "tileworker.h"
+#include "instruments/map/tileworker.h"
 
 namespace {
 // Cost unit: kilobytes of pixels. 48 MB holds a few screens of 256 px tiles.

@@ -10,7 +10,7 @@
 #include <QPixmap>
 #include <QThread>
 
-#include "tilekey.h"
+#include "instruments/map/tilekey.h"
 
 class TileWorker;
 

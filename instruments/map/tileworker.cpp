@@ -1,4 +1,4 @@
-#include "tileworker.h"
+#include "instruments/map/tileworker.h"
 
 #include <QTimer>
 

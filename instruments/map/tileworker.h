@@ -8,7 +8,7 @@
 #include <QObject>
 #include <QSet>
 
-#include "tilekey.h"
+#include "instruments/map/tilekey.h"
 
 class TileWorker : public QObject {
     Q_OBJECT

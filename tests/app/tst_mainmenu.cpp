@@ -6,11 +6,11 @@
 #include <QUrl>
 #include <QtTest>
 
-#include "mainmenu.h"
-#include "mlanguagemanager.h"
-#include "notificationhub.h"
-#include "preferences.h"
-#include "testsettings.h"
+#include "app/mainmenu.h"
+#include "core/mlanguagemanager.h"
+#include "core/notificationhub.h"
+#include "core/preferences.h"
+#include "support/testsettings.h"
 
 class TestMainMenu : public QObject {
     Q_OBJECT

@@ -4,12 +4,12 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "colorpanel.h"
-#include "mlanguagemanager.h"
-#include "ovraplayvc.h"
-#include "preferences.h"
-#include "restingpanel.h"
-#include "testsettings.h"
+#include "app/colorpanel.h"
+#include "core/mlanguagemanager.h"
+#include "app/ovraplayvc.h"
+#include "core/preferences.h"
+#include "app/restingpanel.h"
+#include "support/testsettings.h"
 
 class TestMainView : public QObject {
     Q_OBJECT

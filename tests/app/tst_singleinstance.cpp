@@ -5,7 +5,7 @@
 #include <QThread>
 #include <QtTest>
 
-#include "singleinstance.h"
+#include "app/singleinstance.h"
 
 // The second start blocks while it waits for the answer, as in real life it runs in
 // another process; here it runs on a worker thread so the first one can answer.

@@ -5,16 +5,16 @@
 #include <QUrl>
 #include <QtTest>
 
-#include "appdelegate.h"
-#include "extension.h"
-#include "mainmenu.h"
-#include "notificationhub.h"
-#include "ovraplayvc.h"
-#include "ovrawindowplaycontroller.h"
-#include "preferences.h"
-#include "testsettings.h"
-#include "titlestrip.h"
-#include "windowbutton.h"
+#include "app/appdelegate.h"
+#include "core/extension.h"
+#include "app/mainmenu.h"
+#include "core/notificationhub.h"
+#include "app/ovraplayvc.h"
+#include "app/ovrawindowplaycontroller.h"
+#include "core/preferences.h"
+#include "support/testsettings.h"
+#include "app/titlestrip.h"
+#include "app/windowbutton.h"
 
 class TestWindow : public QObject {
     Q_OBJECT

@@ -2,10 +2,10 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "mlanguagemanager.h"
-#include "notificationhub.h"
-#include "preferences.h"
-#include "testsettings.h"
+#include "core/mlanguagemanager.h"
+#include "core/notificationhub.h"
+#include "core/preferences.h"
+#include "support/testsettings.h"
 
 class TestLanguageManager : public QObject {
     Q_OBJECT

@@ -4,10 +4,10 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "appfonts.h"
-#include "extension.h"
-#include "mtool.h"
-#include "testsettings.h"
+#include "core/appfonts.h"
+#include "core/extension.h"
+#include "core/mtool.h"
+#include "support/testsettings.h"
 
 namespace {
 // Presses the alert's button at index (or Escape with -1) as soon as the alert is up.

@@ -5,8 +5,8 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
-#include "imagenamed.h"
-#include "mlanguagemanager.h"
+#include "core/imagenamed.h"
+#include "core/mlanguagemanager.h"
 
 namespace {
 // Keys and texts of a Linguist source, context "Trava".

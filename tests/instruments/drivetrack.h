@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "gpsitem.h"
+#include "track/gpsitem.h"
 
 inline Track makeDriveTrack(int seconds, unsigned seed = 7)
 {

@@ -3,8 +3,8 @@
 #include <QtTest>
 #include <cmath>
 
-#include "compassview.h"
-#include "pictureview.h"
+#include "instruments/compassview.h"
+#include "instruments/pictureview.h"
 
 namespace {
 Track positions(std::initializer_list<std::pair<const char *, const char *>> latLon)

@@ -2,8 +2,8 @@
 #include <QLabel>
 #include <QtTest>
 
-#include "gsensorstateview.h"
-#include "hearbitview.h"
+#include "instruments/gsensorstateview.h"
+#include "instruments/hearbitview.h"
 
 namespace {
 Track readings(int n, double x, double y, double z)

@@ -7,14 +7,14 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
-#include "compassview.h"
+#include "instruments/compassview.h"
 #include "drivetrack.h"
-#include "gsensorstateview.h"
-#include "imagerotated.h"
-#include "mcustomslider.h"
-#include "preferences.h"
-#include "speedview.h"
-#include "vcustomslider.h"
+#include "instruments/gsensorstateview.h"
+#include "widgets/imagerotated.h"
+#include "widgets/mcustomslider.h"
+#include "core/preferences.h"
+#include "instruments/speedview.h"
+#include "widgets/vcustomslider.h"
 
 namespace {
 // The main view's panel colour.

@@ -4,8 +4,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "preferences.h"
-#include "speedview.h"
+#include "core/preferences.h"
+#include "instruments/speedview.h"
 
 namespace {
 Track speeds(std::initializer_list<const char *> values)

@@ -11,20 +11,20 @@
 #include <QUrl>
 #include <QtTest>
 
-#include "colorpanel.h"
-#include "compassview.h"
-#include "gpsmapview.h"
-#include "gsensorstateview.h"
-#include "medialistmodel.h"
-#include "medialistview.h"
-#include "mediaplayview.h"
-#include "mapsourcepreference.h"
-#include "mlanguagemanager.h"
-#include "notificationhub.h"
-#include "ovraplayvc.h"
-#include "playbacksync.h"
-#include "preferences.h"
-#include "speedview.h"
+#include "app/colorpanel.h"
+#include "instruments/compassview.h"
+#include "instruments/map/gpsmapview.h"
+#include "instruments/gsensorstateview.h"
+#include "library/medialistmodel.h"
+#include "library/medialistview.h"
+#include "playback/mediaplayview.h"
+#include "instruments/map/mapsourcepreference.h"
+#include "core/mlanguagemanager.h"
+#include "core/notificationhub.h"
+#include "app/ovraplayvc.h"
+#include "library/playbacksync.h"
+#include "core/preferences.h"
+#include "instruments/speedview.h"
 
 namespace {
 const QString kFirst = QStringLiteral(TRAVA_TEST_DATA "/clip-mp4-voka.mp4");  // 4 s, 4 samples

@@ -3,7 +3,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "medialiststore.h"
+#include "library/medialiststore.h"
 
 class TestMediaListStore : public QObject {
     Q_OBJECT

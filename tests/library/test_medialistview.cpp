@@ -10,11 +10,11 @@
 #include <QUrl>
 #include <QtTest>
 
-#include "medialistmodel.h"
-#include "medialistview.h"
-#include "mlanguagemanager.h"
-#include "notificationhub.h"
-#include "preferences.h"
+#include "library/medialistmodel.h"
+#include "library/medialistview.h"
+#include "core/mlanguagemanager.h"
+#include "core/notificationhub.h"
+#include "core/preferences.h"
 
 namespace {
 struct Recorder : MediaPlayerDelegate {

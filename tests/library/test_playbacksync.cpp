@@ -3,10 +3,10 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "mediaplayerdelegate.h"
-#include "mlanguagemanager.h"
-#include "playbacksync.h"
-#include "preferences.h"
+#include "core/mediaplayerdelegate.h"
+#include "core/mlanguagemanager.h"
+#include "library/playbacksync.h"
+#include "core/preferences.h"
 
 namespace {
 // Every call lands in one shared journal so the order across objects is visible.

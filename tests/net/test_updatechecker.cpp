@@ -4,8 +4,8 @@
 #include <QTcpSocket>
 #include <QtTest>
 
-#include "httpmanager.h"
-#include "updatechecker.h"
+#include "net/httpmanager.h"
+#include "net/updatechecker.h"
 
 namespace {
 // A one-route HTTP server on 127.0.0.1: answers every request with the given reply,

@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "xmlreader.h"
+#include "net/xmlreader.h"
 
 class TestXmlReader : public QObject {
     Q_OBJECT

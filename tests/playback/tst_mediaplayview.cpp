@@ -8,16 +8,17 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "mcustomslider.h"
-#include "mediaimageview.h"
-#include "mediaplayview.h"
-#include "playcontrolview.h"
-#include "preferences.h"
-#include "vcustomslider.h"
-#include "videosurface.h"
-#include "vlcengine.h"
+#include "widgets/mcustomslider.h"
+#include "playback/mediaimageview.h"
+#include "playback/mediaplayview.h"
+#include "playback/playcontrolview.h"
+#include "core/preferences.h"
+#include "widgets/vcustomslider.h"
+#include "playback/videosurface.h"
+#include "playback/vlcengine.h"
 
-#include "testsettings.h"
+#include "support/testsettings.h"
+#include "recordingdelegate.h"
 
 namespace {
 QString clip(const char *name) { return QStringLiteral(TRAVA_TEST_DATA "/playback/") + QLatin1String(name); }

@@ -20,14 +20,15 @@
 #include <limits>
 #include <vector>
 
-#include "mediaimageview.h"
-#include "mediaplayview.h"
-#include "playcontrolview.h"
-#include "tstimeoffset.h"
-#include "vcustomslider.h"
-#include "videosurface.h"
+#include "playback/mediaimageview.h"
+#include "playback/mediaplayview.h"
+#include "playback/playcontrolview.h"
+#include "playback/tstimeoffset.h"
+#include "widgets/vcustomslider.h"
+#include "playback/videosurface.h"
 
-#include "testsettings.h"
+#include "support/testsettings.h"
+#include "recordingdelegate.h"
 
 namespace {
 // A picture whose buffer counts its releases.

@@ -3,7 +3,7 @@
 #include <random>
 #include <vector>
 
-#include "readaheadcache.h"
+#include "service/readaheadcache.h"
 
 namespace {
 

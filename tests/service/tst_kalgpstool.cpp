@@ -6,7 +6,7 @@
 #include <QtTest>
 
 #include "httpfileserver.h"
-#include "kalgpstool.h"
+#include "service/kalgpstool.h"
 
 namespace {
 

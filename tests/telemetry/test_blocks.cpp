@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "kalgpsblocks.h"
-#include "kalgpsprotocol.h"
-#include "kalgpsstate.h"
+#include "telemetry/kalgpsblocks.h"
+#include "telemetry/kalgpsprotocol.h"
+#include "telemetry/kalgpsstate.h"
 
 namespace {
 

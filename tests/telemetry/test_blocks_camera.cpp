@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "kalgpsblocks.h"
-#include "kalgpsstate.h"
+#include "telemetry/kalgpsblocks.h"
+#include "telemetry/kalgpsstate.h"
 
 namespace {
 

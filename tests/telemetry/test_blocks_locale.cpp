@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "../support/commalocale.h"
-#include "kalgpsblocks.h"
-#include "kalgpsoutput.h"
-#include "kalgpsprotocol.h"
-#include "kalgpsstate.h"
+#include "support/commalocale.h"
+#include "telemetry/kalgpsblocks.h"
+#include "telemetry/kalgpsoutput.h"
+#include "telemetry/kalgpsprotocol.h"
+#include "telemetry/kalgpsstate.h"
 
 
 TEST(CommaLocale, DecodingAndLinesKeepTheDecimalPoint)

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "kalgpsprotocol.h"
+#include "telemetry/kalgpsprotocol.h"
 
 namespace {
 

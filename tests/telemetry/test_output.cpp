@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "kalgpsoutput.h"
-#include "kalgpsstate.h"
+#include "telemetry/kalgpsoutput.h"
+#include "telemetry/kalgpsstate.h"
 
 namespace {
 

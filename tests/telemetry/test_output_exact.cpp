@@ -11,7 +11,7 @@
 #include <random>
 #include <string>
 
-#include "kalgpsoutput.h"
+#include "telemetry/kalgpsoutput.h"
 
 namespace {
 

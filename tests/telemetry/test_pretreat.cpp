@@ -4,8 +4,8 @@
 #include <chrono>
 #include <vector>
 
-#include "kalgpsblocks.h"
-#include "kalgpsscan.h"
+#include "telemetry/kalgpsblocks.h"
+#include "telemetry/kalgpsscan.h"
 
 namespace {
 

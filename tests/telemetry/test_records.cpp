@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "kalgpslist.h"
-#include "kalgpsstate.h"
+#include "telemetry/kalgpslist.h"
+#include "telemetry/kalgpsstate.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <chrono>
 
-#include "kalgpsscan.h"
+#include "telemetry/kalgpsscan.h"
 
 using namespace fx;
 

@@ -1,7 +1,7 @@
 // Transport streams, trailers, text files, the read callback and the committed real clips.
 #include "test_scanfixtures.h"
 
-#include "kalgpsreader.h"
+#include "telemetry/kalgpsreader.h"
 
 using namespace fx;
 

@@ -11,7 +11,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "kalgpsapi.h"
+#include "telemetry/kalgpsapi.h"
 
 namespace fx {
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "kalgpssun.h"
+#include "telemetry/kalgpssun.h"
 
 namespace {
 

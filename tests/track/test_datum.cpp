@@ -4,8 +4,8 @@
 #include <cmath>
 #include <string>
 
-#include "datum.h"
-#include "numbertext.h"
+#include "track/datum.h"
+#include "track/numbertext.h"
 
 namespace {
 

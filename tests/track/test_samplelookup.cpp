@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "samplelookup.h"
+#include "track/samplelookup.h"
 
 namespace {
 Track track(std::size_t n) { return std::make_shared<const std::vector<GPSItem>>(n); }

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <limits>
 
-#include "../support/commalocale.h"
-#include "numbertext.h"
-#include "trackdecoder.h"
+#include "support/commalocale.h"
+#include "track/numbertext.h"
+#include "track/trackdecoder.h"
 
 namespace {
 const std::string kMunich = "1 2019/05/04 10:11:12 N:48.25 E:11.5 36.5 km/h x:0.01 y:-0.02 z:0.98";

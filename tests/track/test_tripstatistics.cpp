@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "tripstatistics.h"
+#include "track/tripstatistics.h"
 
 namespace {
 

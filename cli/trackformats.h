@@ -1,0 +1,24 @@
+#pragma once
+// Renderings of decoded tracks for other programs: CSV, GPX 1.1, KML 2.2, GeoJSON.
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "track/gpsitem.h"
+
+struct NamedTrack {
+    std::string name; // shown as the track's name: the recording's file name
+    Track track;
+};
+
+void writeCsv(const std::vector<NamedTrack> &tracks, std::ostream &out);
+void writeGpx(const std::vector<NamedTrack> &tracks, std::ostream &out);
+void writeKml(const std::vector<NamedTrack> &tracks, std::ostream &out);
+void writeGeoJson(const std::vector<NamedTrack> &tracks, std::ostream &out);
+
+// "YYYY/MM/DD hh:mm:ss" -> "YYYY-MM-DDThh:mm:ss" (no zone: cameras record local time);
+// empty when the text is not in that form.
+std::string isoTime(const std::string &time);
+
+// A sample's position can be written when both coordinates are numbers on the globe.
+bool hasValidPosition(const GPSItem &sample);

@@ -1,0 +1,50 @@
+#include "service/gpsworker.h"
+
+#include <QNetworkAccessManager>
+
+GpsWorker::GpsWorker(QObject *parent) : QThread(parent) { setObjectName("com.gpsinfo"); }
+
+GpsWorker::~GpsWorker() { shutDown(); }
+
+void GpsWorker::submit(std::function<void()> job)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_quit)
+            return;
+        m_jobs.push_back(std::move(job));
+    }
+    m_wake.notify_one();
+}
+
+void GpsWorker::shutDown()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_quit = true;
+        m_jobs.clear();
+    }
+    m_wake.notify_one();
+    if (isRunning() && QThread::currentThread() != this)
+        wait();
+}
+
+void GpsWorker::run()
+{
+    QNetworkAccessManager network;
+    m_network = &network;
+    for (;;) {
+        std::function<void()> job;
+        {
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_quit || !m_jobs.empty(); });
+            if (m_quit) {
+                m_network = nullptr;
+                return;
+            }
+            job = std::move(m_jobs.front());
+            m_jobs.pop_front();
+        }
+        job();
+    }
+}

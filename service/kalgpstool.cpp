@@ -1,0 +1,308 @@
+#include "service/kalgpstool.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QStringDecoder>
+#include <QTimer>
+#include <QtDebug>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include "service/gpsworker.h"
+#include "telemetry/kalgpsapi.h"
+#include "service/readaheadcache.h"
+
+namespace {
+
+// The library's read callback is a plain function: it reaches the instance through this.
+std::atomic<KalGpsTool *> globalSelf{nullptr};
+
+constexpr int kLengthTimeoutMs = 5000;
+constexpr int kRangeTimeoutMs = 2000;
+constexpr int kCancelPollMs = 50;
+
+// Waits for reply to finish, aborting it as soon as cancelled() says so.
+void waitFor(QNetworkReply *reply, const std::function<bool()> &cancelled)
+{
+    if (reply->isFinished())
+        return;
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, reply, [reply, &cancelled] {
+        if (cancelled())
+            reply->abort();
+    });
+    poll.start(kCancelPollMs);
+    loop.exec();
+}
+
+// Sample lines end at ';'. A ';' right before a ':' is a hemisphere letter, not an end.
+QStringList splitLines(const QString &text)
+{
+    QStringList lines;
+    QString line;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u';' && (i + 1 >= text.size() || text[i + 1] != u':')) {
+            lines.append(line);
+            line.clear();
+        } else {
+            line.append(text[i]);
+        }
+    }
+    // The text after the last ';' is normally empty; a cut-off last line is still kept.
+    if (!line.isEmpty())
+        lines.append(line);
+    return lines;
+}
+
+} // namespace
+
+KalGpsTool *KalGpsTool::shareTool()
+{
+    static KalGpsTool *const instance = [] {
+        auto *tool = new KalGpsTool;
+        if (QCoreApplication *app = QCoreApplication::instance()) {
+            tool->moveToThread(app->thread());
+            // Let a decode under way end before the application's objects go.
+            QObject::connect(app, &QCoreApplication::aboutToQuit, tool, [tool] {
+                tool->stopGetInfo();
+                tool->m_worker->shutDown();
+            });
+        }
+        return tool;
+    }();
+    return instance;
+}
+
+KalGpsTool::KalGpsTool() : m_worker(new GpsWorker), m_cache(std::make_unique<ReadAheadCache>())
+{
+    globalSelf = this;
+    m_worker->start();
+}
+
+KalGpsTool::~KalGpsTool()
+{
+    stopGetInfo();
+    m_worker->shutDown();
+    delete m_worker;
+    KalGpsTool *self = this;
+    globalSelf.compare_exchange_strong(self, nullptr);
+}
+
+bool KalGpsTool::isCancel() const { return m_jobGeneration.load() != m_generation.load(); }
+
+void KalGpsTool::post(GpsInfoBlock block, GpsLines lines)
+{
+    if (!block)
+        return;
+    QMetaObject::invokeMethod(
+        this, [block = std::move(block), lines = std::move(lines)] { block(lines); }, Qt::QueuedConnection);
+}
+
+void KalGpsTool::getGpsInfo(const QString &path, GpsInfoBlock block)
+{
+    if (path.startsWith(QLatin1String("http"))) {
+        if (block)
+            block(QStringList());
+        return;
+    }
+    const quint64 generation = m_generation.load();
+    m_worker->submit([this, path, block = std::move(block), generation]() mutable {
+        GpsLines lines;
+        if (m_generation.load() == generation) {
+            m_jobGeneration = generation;
+            QThread::msleep(100);
+            kalGpsInit();
+            lines = startDecode(path, 0);
+        }
+        post(std::move(block), std::move(lines));
+    });
+}
+
+void KalGpsTool::getRemoteGpsInfo(const QUrl &url, GpsInfoBlock block)
+{
+    const quint64 generation = m_generation.load();
+    m_worker->submit([this, url, block = std::move(block), generation]() mutable {
+        GpsLines lines;
+        if (m_generation.load() == generation) {
+            m_jobGeneration = generation;
+            QThread::msleep(100);
+            kalGpsInit();
+            setRequest(url);
+            QString error;
+            m_fileLength = requestFileLength(&error);
+            if (m_fileLength <= 0 || isCancel()) {
+                if (!error.isEmpty())
+                    qInfo().noquote() << "remote telemetry: no length for" << url.toDisplayString() << error;
+                kalGpsExit();
+            } else {
+                m_cache->reset(m_fileLength);
+                kalGpsReadCallBack(&KalGpsTool::gpsCallBack);
+                // In callback mode the library needs the path only for its extension.
+                lines = startDecode(url.path(), 1);
+                kalGpsReadCallBack(nullptr);
+            }
+            setRequest(QUrl());
+        }
+        post(std::move(block), std::move(lines));
+    });
+}
+
+void KalGpsTool::stopGetInfo() { ++m_generation; }
+
+int KalGpsTool::getKalGpsDataVersion() const { return kalGpsDataVersion(); }
+
+KalGpsTool::GpsLines KalGpsTool::startDecode(const QString &path, int type)
+{
+    qInfo("------------->kalGps start decode");
+    char *buffer = nullptr;
+    const QByteArray encoded = type == 0 ? QFile::encodeName(path) : path.toUtf8();
+    kalGpsDecode(&buffer, encoded.constData(), type);
+    std::optional<QString> text;
+    if (buffer) {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        QString decoded = utf8(QByteArrayView(buffer, qsizetype(std::strlen(buffer))));
+        if (!utf8.hasError())
+            text = std::move(decoded);
+        std::free(buffer);
+    }
+    kalGpsExit();
+    qInfo("------------->kalGps exit");
+    if (!text)
+        return std::nullopt;
+    return splitLines(*text);
+}
+
+void KalGpsTool::setRequest(const QUrl &url)
+{
+    std::lock_guard lock(m_requestMutex);
+    m_request = url;
+}
+
+QUrl KalGpsTool::requestUrl() const
+{
+    std::lock_guard lock(m_requestMutex);
+    return m_request;
+}
+
+void KalGpsTool::getFileLength(LengthBlock block)
+{
+    const quint64 generation = m_generation.load();
+    m_worker->submit([this, block = std::move(block), generation]() mutable {
+        m_jobGeneration = generation;
+        QString error;
+        const qint64 length = requestFileLength(&error);
+        if (block)
+            QMetaObject::invokeMethod(
+                this, [block = std::move(block), length, error] { block(length, error); }, Qt::QueuedConnection);
+    });
+}
+
+qint64 KalGpsTool::requestFileLength(QString *error)
+{
+    const QUrl url = requestUrl();
+    QNetworkAccessManager local;
+    QNetworkAccessManager *network = QThread::currentThread() == m_worker ? m_worker->network() : &local;
+    QNetworkRequest request(url);
+    request.setTransferTimeout(kLengthTimeoutMs);
+    std::unique_ptr<QNetworkReply> reply(network->get(request));
+
+    // Only the header is wanted: stop the transfer as soon as it is in.
+    qint64 length = 0;
+    bool haveHeader = false;
+    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, reply.get(), [&] {
+        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        if (!status.isValid())
+            return;
+        haveHeader = true;
+        // An error page's length is not the recording's.
+        const int code = status.toInt();
+        if (code >= 200 && code < 300) {
+            bool ok = false;
+            const qint64 value = reply->rawHeader("Content-Length").trimmed().toLongLong(&ok);
+            length = ok && value > 0 ? value : 0;
+        } else if (error) {
+            *error = QStringLiteral("HTTP status %1").arg(code);
+        }
+        reply->abort();
+    });
+    waitFor(reply.get(), [this, network, &local] { return network != &local && isCancel(); });
+    if (!haveHeader) {
+        if (error)
+            *error = reply->errorString();
+        return 0;
+    }
+    return length;
+}
+
+std::optional<QByteArray> KalGpsTool::getData(qint64 offset, qint32 length)
+{
+    if (offset < 0 || length <= 0 || offset > std::numeric_limits<qint64>::max() - length)
+        return std::nullopt;
+    const QUrl url = requestUrl();
+    QNetworkAccessManager local;
+    QNetworkAccessManager *network = QThread::currentThread() == m_worker ? m_worker->network() : &local;
+    QNetworkRequest request(url);
+    request.setRawHeader("RANGE", "bytes=" + QByteArray::number(offset) + '-' +
+                                      QByteArray::number(offset + qint64(length) - 1));
+    request.setTransferTimeout(kRangeTimeoutMs);
+    ++m_rangedRequests;
+    std::unique_ptr<QNetworkReply> reply(network->get(request));
+    waitFor(reply.get(), [this, network, &local] { return network != &local && isCancel(); });
+    if (reply->error() != QNetworkReply::NoError)
+        return std::nullopt;
+    QByteArray body = reply->readAll();
+    // A server that ignores the range sends the whole recording.
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status == 200 && offset > 0) {
+        if (offset >= body.size())
+            return std::nullopt;
+        body = body.mid(offset, length);
+    }
+    if (body.size() > length)
+        body.truncate(length);
+    return body;
+}
+
+int64_t KalGpsTool::readRemote(char *buffer, uint64_t offset, uint32_t length)
+{
+    if (!buffer || length == 0 || offset > uint64_t(std::numeric_limits<qint64>::max() / 2))
+        return 0;
+    const qint64 start = qint64(offset);
+    qint64 copied = 0;
+    if (m_readAhead) {
+        copied = m_cache->read(buffer, start, length, [this](qint64 at, qint64 size) -> std::optional<QByteArray> {
+            if (isCancel() || size > std::numeric_limits<qint32>::max())
+                return std::nullopt;
+            return getData(at, qint32(size));
+        });
+    } else if (const std::optional<QByteArray> bytes = getData(start, qint32(std::min<uint32_t>(length, INT32_MAX)))) {
+        copied = std::min<qint64>(bytes->size(), length);
+        std::memcpy(buffer, bytes->constData(), size_t(copied));
+    }
+    if (isCancel()) {
+        qInfo("-----cancel");
+        return 0;
+    }
+    return copied < 0 ? 0 : copied;
+}
+
+int64_t KalGpsTool::gpsCallBack(void *buffer, uint64_t offset, uint32_t length, int32_t mode)
+{
+    KalGpsTool *self = globalSelf.load();
+    if (!self || self->isCancel())
+        return 0;
+    if (mode == 0)
+        return self->m_fileLength;
+    if (mode != 1)
+        return 0;
+    return self->readRemote(static_cast<char *>(buffer), offset, length);
+}

@@ -1,0 +1,89 @@
+#pragma once
+// The application's one entry to the telemetry extraction library: decodes a recording
+// off the interface thread and hands its sample lines to a completion on the GUI thread.
+// It can also read a recording over HTTP (a length request, then ranged GETs).
+#include <QByteArray>
+#include <QObject>
+#include <QStringList>
+#include <QUrl>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include "track/datum.h"
+
+class GpsWorker;
+class ReadAheadCache;
+
+class KalGpsTool : public QObject {
+    Q_OBJECT
+public:
+    // The sample lines of a recording, each without its ';', in decoding order; no list
+    // (nullopt) when nothing was decoded.
+    using GpsLines = std::optional<QStringList>;
+    using GpsInfoBlock = std::function<void(GpsLines)>;
+    using LengthBlock = std::function<void(qint64 length, QString error)>;
+
+    static KalGpsTool *shareTool();
+    ~KalGpsTool() override;
+
+    // Decodes a local recording; block runs on the GUI thread. A path beginning with
+    // "http" is answered at once, before this returns, with an empty list.
+    void getGpsInfo(const QString &path, GpsInfoBlock block);
+    // Decodes a recording over HTTP through ranged reads; block runs on the GUI thread.
+    void getRemoteGpsInfo(const QUrl &url, GpsInfoBlock block);
+    // Cancels every request made before it: a pending length request is aborted, a decode
+    // under way ends with what it has, queued requests end without decoding. Each
+    // completion still runs once.
+    void stopGetInfo();
+    int getKalGpsDataVersion() const;
+
+    // Runs the library on the calling thread: type 0 a local path, 1 through gpsCallBack.
+    // getGpsInfo calls it on the worker; a direct caller must keep other decodes away.
+    GpsLines startDecode(const QString &path, int type);
+
+    // The remote-read facility, on the recording set with setRequest.
+    void setRequest(const QUrl &url);
+    // Asks the server for the recording's length; block runs on the GUI thread with the
+    // "Content-Length" value (0 when absent or failed) and an error text on failure.
+    void getFileLength(LengthBlock block);
+    // One synchronous ranged read ("RANGE: bytes=first-last"), 2 s time-out.
+    std::optional<QByteArray> getData(qint64 offset, qint32 length);
+    // The read callback handed to the library.
+    static int64_t gpsCallBack(void *buffer, uint64_t offset, uint32_t length, int32_t mode);
+
+    // Whole aligned blocks instead of one request per read (on by default).
+    void setReadAheadEnabled(bool enabled) { m_readAhead = enabled; }
+    // Ranged requests sent since the last reset, to measure the read-ahead.
+    int rangedRequestCount() const { return m_rangedRequests; }
+    void resetRequestCount() { m_rangedRequests = 0; }
+
+    // Map datum conversion, kept here for the callers that know this object.
+    bool isInsideChina(float latitude, float longitude) const { return ::isInsideChina(latitude, longitude); }
+    Coordinate wgs84ToGcj02(Coordinate wgs) const { return ::wgs84ToGcj02(wgs); }
+    Coordinate gcj02Encrypt(double latitude, double longitude) const { return ::gcj02Encrypt(latitude, longitude); }
+    double transformLat(double x, double y) const { return ::transformLat(x, y); }
+    double transformLon(double x, double y) const { return ::transformLon(x, y); }
+
+private:
+    KalGpsTool();
+    bool isCancel() const;
+    void post(GpsInfoBlock block, GpsLines lines);
+    qint64 requestFileLength(QString *error);
+    int64_t readRemote(char *buffer, uint64_t offset, uint32_t length);
+
+    GpsWorker *m_worker = nullptr;
+    std::unique_ptr<ReadAheadCache> m_cache;
+    mutable std::mutex m_requestMutex;
+    QUrl m_request; // the recording of the current remote decode
+    QUrl requestUrl() const;
+    std::atomic<qint64> m_fileLength{0};
+    // stopGetInfo moves the generation on; a job made in an older one is cancelled.
+    std::atomic<quint64> m_generation{0};
+    std::atomic<quint64> m_jobGeneration{0};
+    std::atomic<bool> m_readAhead{true};
+    std::atomic<int> m_rangedRequests{0};
+};

@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "track/datum.h"
+#include "track/numbertext.h"
+#include "cli/trackexport.h"
+#include "cli/trackformats.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kData = TRAVA_TEST_DATA;
+
+struct Point {
+    std::string lat, lon;
+    bool operator==(const Point &) const = default;
+};
+
+std::ostream &operator<<(std::ostream &os, const Point &p) { return os << p.lat << ',' << p.lon; }
+
+std::string run(const std::string &command, int *status = nullptr)
+{
+    std::string out;
+    FILE *pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return out;
+    char buf[4096];
+    while (std::size_t n = std::fread(buf, 1, sizeof buf, pipe))
+        out.append(buf, n);
+    const int rc = pclose(pipe);
+    if (status)
+        *status = rc;
+    return out;
+}
+
+class ExportTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("trava-export-" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    // Exports and returns the output file's path.
+    fs::path exportTo(const std::string &format, const std::string &datum, bool merge,
+                      const std::vector<std::string> &paths, int expectedStatus = 0)
+    {
+        std::ostringstream out, err;
+        EXPECT_EQ(exportTracks(format, datum, merge, paths, out, err), expectedStatus) << err.str();
+        const fs::path file = dir / ("out." + format);
+        std::ofstream(file) << out.str();
+        return file;
+    }
+
+    // The track points as GPSBabel reads them back, to six decimals.
+    std::vector<Point> readBack(const std::string &babelFormat, const fs::path &file)
+    {
+        const std::string csv = run("gpsbabel -t -i " + babelFormat + " -f '" + file.string() +
+                                    "' -x nuketypes,waypoints,routes -o unicsv -F - 2>&1");
+        std::vector<Point> points;
+        std::istringstream lines(csv);
+        std::string line;
+        std::getline(lines, line);
+        EXPECT_EQ(line.rfind("No,Latitude,Longitude", 0), 0u) << csv;
+        while (std::getline(lines, line)) {
+            std::istringstream fields(line);
+            std::string no, lat, lon;
+            std::getline(fields, no, ',');
+            std::getline(fields, lat, ',');
+            std::getline(fields, lon, ',');
+            points.push_back({sixDecimals(leadingDouble(lat)), sixDecimals(leadingDouble(lon))});
+        }
+        return points;
+    }
+
+    bool wellFormed(const fs::path &file)
+    {
+        int status = -1;
+        run("xmllint --noout '" + file.string() + "' 2>&1", &status);
+        return status == 0;
+    }
+
+    fs::path dir;
+};
+
+// The Shenzhen clip, as stored (WGS-84).
+const std::vector<Point> kShenzhen = {
+    {"22.537540", "114.027100"}, {"22.537573", "114.027229"}, {"22.537605", "114.027359"}, {"22.537638", "114.027489"}};
+
+std::vector<Point> toGcj02(const std::vector<Point> &points)
+{
+    std::vector<Point> out;
+    for (const Point &p : points) {
+        const Coordinate c = wgs84ToGcj02({leadingDouble(p.lat), leadingDouble(p.lon)});
+        out.push_back({sixDecimals(c.latitude), sixDecimals(c.longitude)});
+    }
+    return out;
+}
+
+} // namespace
+
+TEST_F(ExportTest, GpxReadsBackInBothDatums)
+{
+    fs::path gpx = exportTo("gpx", "wgs84", false, {kData + "/clip.mov"});
+    EXPECT_TRUE(wellFormed(gpx));
+    EXPECT_EQ(readBack("gpx", gpx), kShenzhen);
+
+    gpx = exportTo("gpx", "gcj02", false, {kData + "/clip.mov"});
+    const std::vector<Point> gcj = toGcj02(kShenzhen);
+    EXPECT_NE(gcj, kShenzhen);
+    EXPECT_EQ(readBack("gpx", gpx), gcj);
+}
+
+TEST_F(ExportTest, KmlReadsBackAsTheSameLine)
+{
+    fs::path kml = exportTo("kml", "wgs84", false, {kData + "/clip.mov"});
+    EXPECT_TRUE(wellFormed(kml));
+    EXPECT_EQ(readBack("kml", kml), kShenzhen);
+    kml = exportTo("kml", "gcj02", false, {kData + "/clip.mov"});
+    EXPECT_EQ(readBack("kml", kml), toGcj02(kShenzhen));
+}
+
+TEST_F(ExportTest, MergeJoinsRecordingsInTimeOrderAndDropsRepeats)
+{
+    // Given newest first, and one recording twice.
+    const std::vector<std::string> paths = {kData + "/clip.avi", kData + "/clip.ts", kData + "/clip-mp4-voka.mp4",
+                                            kData + "/clip.ts"};
+    const fs::path gpx = exportTo("gpx", "wgs84", true, paths);
+    EXPECT_TRUE(wellFormed(gpx));
+    const std::vector<Point> points = readBack("gpx", gpx);
+    ASSERT_EQ(points.size(), 10u);
+    EXPECT_EQ(points[0], (Point{"48.160076", "11.585832"}));  // mp4, 08:15:00
+    EXPECT_EQ(points[4], (Point{"48.157722", "11.585191"}));  // ts, 08:20:00
+    EXPECT_EQ(points[7], (Point{"48.155529", "11.584385"}));  // avi, 08:25:00
+
+    // Without --merge each recording is its own track, in the order given.
+    const std::vector<Point> apart = readBack("gpx", exportTo("gpx", "wgs84", false, paths));
+    ASSERT_EQ(apart.size(), 13u);
+    EXPECT_EQ(apart[0], (Point{"48.155529", "11.584385"}));
+}
+
+TEST_F(ExportTest, CsvAndGeoJson)
+{
+    std::ostringstream out, err;
+    ASSERT_EQ(exportTracks("csv", "wgs84", false, {kData + "/clip-mp4-voka.mp4"}, out, err), 0);
+    std::istringstream csv(out.str());
+    std::string header, first;
+    std::getline(csv, header);
+    std::getline(csv, first);
+    EXPECT_EQ(header, "index,time,latitude,longitude,speed_kmh,gsensor_x,gsensor_y,gsensor_z\r");
+    EXPECT_EQ(first, "0,2026/05/14 08:15:00,48.160076,11.585832,51.4,0.02,0.02,1.01\r");
+
+    out.str("");
+    ASSERT_EQ(exportTracks("csv", "wgs84", false, {kData + "/clip.ts"}, out, err), 0);
+    EXPECT_NE(out.str().find("\n2,2026/05/14 08:20:02,48.157505,11.585131,44.0,0,0,1\r\n"), std::string::npos)
+        << out.str();
+
+    const fs::path json = exportTo("geojson", "wgs84", false, {kData + "/clip.mov"});
+    int status = -1;
+    const std::string n = run("python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); "
+                              "g=d[\"features\"][0][\"geometry\"]; print(g[\"type\"], len(g[\"coordinates\"]), "
+                              "g[\"coordinates\"][0])' '" + json.string() + "'", &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(n, "LineString 4 [114.0271, 22.53754]\n");
+}
+
+TEST_F(ExportTest, ExitStatusTellsWhatWentWrong)
+{
+    std::ostringstream out, err;
+    EXPECT_EQ(exportTracks("svg", "wgs84", false, {kData + "/clip.mov"}, out, err), 2);
+    EXPECT_EQ(exportTracks("gpx", "osgb36", false, {kData + "/clip.mov"}, out, err), 2);
+    EXPECT_EQ(exportTracks("gpx", "wgs84", false, {}, out, err), 2);
+
+    const fs::path empty = dir / "empty.mp4";
+    std::ofstream(empty) << "not a recording";
+    err.str("");
+    EXPECT_EQ(exportTracks("gpx", "wgs84", false, {empty.string(), kData + "/clip.mov"}, out, err), 1);
+    EXPECT_NE(err.str().find("no telemetry in " + empty.string()), std::string::npos);
+
+    err.str("");
+    const fs::path gpx = exportTo("gpx", "wgs84", false, {(dir / "missing.mp4").string(), kData + "/clip.mov"}, 2);
+    EXPECT_EQ(readBack("gpx", gpx), kShenzhen); // the readable file is still exported
+}
+
+TEST_F(ExportTest, HostileTextsStayWellFormed)
+{
+    auto samples = std::make_shared<std::vector<GPSItem>>();
+    samples->emplace_back("2019/05/04 10:11:12", "11.5", "48.25", "36.5", 0, 0, 0);
+    samples->emplace_back("<b>&\"\x01", "11.6", "48.26", "1e999", 0, 0, 0);
+    samples->emplace_back("2019/05/04 10:11:14", "200", "95", "0", 0, 0, 0); // not on the globe
+    const std::vector<NamedTrack> tracks = {{"a&b<c>\"d\x02\xff\xc0\xaf\xed\xa0\x80.mp4", samples}};
+
+    for (auto [format, write] : {std::pair{"gpx", &writeGpx}, std::pair{"kml", &writeKml}}) {
+        const fs::path file = dir / (std::string("hostile.") + format);
+        std::ofstream os(file);
+        write(tracks, os);
+        os.close();
+        EXPECT_TRUE(wellFormed(file)) << format;
+        EXPECT_EQ(readBack(format, file).size(), 2u) << format;
+    }
+    const fs::path json = dir / "hostile.geojson";
+    std::ofstream os(json);
+    writeGeoJson(tracks, os);
+    os.close();
+    int status = -1;
+    const std::string name = run("python3 -c 'import json,sys; d=json.load(open(sys.argv[1], encoding=\"utf-8\")); "
+                                 "print(ascii(d[\"features\"][0][\"properties\"][\"name\"]))' '" + json.string() + "'",
+                                 &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(name, "'a&b<c>\"d\\x02\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd.mp4'\n");
+
+    EXPECT_EQ(isoTime("2019/05/04 10:11:12"), "2019-05-04T10:11:12");
+    EXPECT_EQ(isoTime("2019/05/04 10:11:1x"), "");
+    EXPECT_EQ(isoTime("2019/05/04 10:11:123"), "");
+}

@@ -1,0 +1,413 @@
+// The tile path of the route map: web tiles from a server on 127.0.0.1 (cache, expiry,
+// limits, failure) and offline .mbtiles files built here.
+#include <QDateTime>
+#include <QImage>
+#include <QNetworkDiskCache>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QBuffer>
+#include <QtTest>
+
+#include "instruments/map/gpsmapview.h"
+#include "instruments/map/mapsourcepreference.h"
+#include "instruments/map/mbtilessource.h"
+#include "instruments/map/mercator.h"
+#include "instruments/map/osmtilesource.h"
+#include "instruments/map/tilediskcache.h"
+#include "tileserver.h"
+
+namespace {
+QByteArray png(const QColor &colour)
+{
+    QImage image(256, 256, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer b(&bytes);
+    b.open(QIODevice::WriteOnly);
+    image.save(&b, "PNG");
+    return bytes;
+}
+
+QColor colourOfTms(int z, int x, int tmsRow) { return QColor(40 * x + 20, 40 * tmsRow + 20, 30 * z + 50); }
+
+// A small .mbtiles file: zoom 0 to 2, every tile a colour of its TMS address.
+void buildMbtiles(const QString &path, const QString &format = QStringLiteral("png"), bool withTiles = true)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("build"));
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.exec("CREATE TABLE metadata (name TEXT, value TEXT)"));
+        QVERIFY(q.exec("CREATE TABLE tiles (zoom_level INTEGER, tile_column INTEGER, tile_row INTEGER,"
+                       " tile_data BLOB)"));
+        const QList<QPair<QString, QString>> meta{{"name", "Test map"},
+                                                  {"format", format},
+                                                  {"minzoom", "0"},
+                                                  {"maxzoom", "2"},
+                                                  {"attribution", "<a href=\"x\">© Test</a> data"}};
+        for (const auto &m : meta) {
+            q.prepare("INSERT INTO metadata VALUES (?, ?)");
+            q.addBindValue(m.first);
+            q.addBindValue(m.second);
+            QVERIFY(q.exec());
+        }
+        for (int z = 0; withTiles && z <= 2; ++z)
+            for (int x = 0; x < (1 << z); ++x)
+                for (int row = 0; row < (1 << z); ++row) {
+                    q.prepare("INSERT INTO tiles VALUES (?, ?, ?, ?)");
+                    q.addBindValue(z);
+                    q.addBindValue(x);
+                    q.addBindValue(row);
+                    q.addBindValue(png(colourOfTms(z, x, row)));
+                    QVERIFY(q.exec());
+                }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("build"));
+}
+
+Track munichTrack()
+{
+    auto v = std::make_shared<std::vector<GPSItem>>();
+    for (int i = 0; i < 30; ++i)
+        v->emplace_back("2024/05/04 10:00:00", QString::number(11.5755 + i * 0.0002, 'f', 6).toStdString(),
+                        QString::number(48.1374 + i * 0.0001, 'f', 6).toStdString(), "30.0", 0, 0, 1);
+    return v;
+}
+
+bool hasGreen(const QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.green() > 200 && c.red() < 60 && c.blue() < 60)
+                return true;
+        }
+    return false;
+}
+} // namespace
+
+class TestTileSources : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void urlTemplate()
+    {
+        QCOMPARE(OsmTileSource::tileUrl(QString::fromLatin1(OsmTileSource::kDefaultUrlTemplate), {3, 4, 5}),
+                 QUrl("https://tile.openstreetmap.org/3/4/5.png"));
+        // Only web addresses: a template that leads elsewhere fetches nothing.
+        QVERIFY(!OsmTileSource::tileUrl("file:///etc/{z}/{x}/{y}", {1, 0, 0}).isValid());
+        QVERIFY(OsmTileSource::userAgent().startsWith("TravaPlayer/"));
+        QVERIFY(OsmTileSource::defaultCacheDirectory(QString::fromLatin1(OsmTileSource::kDefaultUrlTemplate))
+                    .startsWith(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)));
+    }
+
+    // Second view of a fresh tile comes from the disk cache without asking the server.
+    void cacheHitOnSecondView()
+    {
+        TileServer server;
+        server.headers = {"Cache-Control: max-age=3600"};
+        QTemporaryDir cache;
+        const TileKey key{3, 4, 2};
+        {
+            OsmTileSource source(server.urlTemplate(), cache.path());
+            QCOMPARE(source.attribution(), QStringLiteral("© OpenStreetMap contributors"));
+            source.requestTiles({key});
+            QTRY_VERIFY_WITH_TIMEOUT(!source.cachedTile(key).isNull(), 5000);
+            QCOMPARE(source.cachedTile(key).toImage().pixelColor(10, 10),
+                     TileServer::tileImage("/3/4/2.png").pixelColor(10, 10));
+        }
+        QCOMPARE(server.requestCount, 1);
+        QVERIFY(server.lastUserAgent.startsWith("TravaPlayer/"));
+        OsmTileSource again(server.urlTemplate(), cache.path());
+        again.requestTiles({key});
+        QTRY_VERIFY_WITH_TIMEOUT(!again.cachedTile(key).isNull(), 5000);
+        QCOMPARE(server.requestCount, 1);
+    }
+
+    // An expired tile is asked for again; one without any expiry is kept for a week.
+    void expiryHonoured()
+    {
+        TileServer server;
+        server.headers = {"Expires: Thu, 01 Jan 2015 00:00:00 GMT"};
+        QTemporaryDir cache;
+        const TileKey key{2, 1, 1};
+        for (int view = 1; view <= 2; ++view) {
+            OsmTileSource source(server.urlTemplate(), cache.path());
+            source.requestTiles({key});
+            QTRY_VERIFY_WITH_TIMEOUT(!source.cachedTile(key).isNull(), 5000);
+            QCOMPARE(server.requestCount, view);
+        }
+
+        server.headers.clear();
+        const TileKey week{2, 2, 1};
+        {
+            OsmTileSource source(server.urlTemplate(), cache.path());
+            source.requestTiles({week});
+            QTRY_VERIFY_WITH_TIMEOUT(!source.cachedTile(week).isNull(), 5000);
+        }
+        QNetworkDiskCache disk;
+        disk.setCacheDirectory(cache.path());
+        const QDateTime expires = disk.metaData(OsmTileSource::tileUrl(server.urlTemplate(), week)).expirationDate();
+        QVERIFY(expires.isValid());
+        const qint64 secs = QDateTime::currentDateTimeUtc().secsTo(expires);
+        QVERIFY2(secs > TileDiskCache::kDefaultLifetimeSecs - 600 && secs <= TileDiskCache::kDefaultLifetimeSecs,
+                 qPrintable(QString::number(secs)));
+    }
+
+    void atMostTwoDownloadsAndOnlyWhatIsWanted()
+    {
+        TileServer server;
+        server.delayMs = 400;
+        QTemporaryDir cache;
+        OsmTileSource source(server.urlTemplate(), cache.path());
+        QList<TileKey> first;
+        for (int x = 0; x < 8; ++x)
+            first.append({4, x, 3});
+        source.requestTiles(first);
+        QTest::qWait(50);
+        // The view moved on: tiles of the old view not yet started are never fetched.
+        const QList<TileKey> second{{4, 9, 9}, {4, 10, 9}};
+        source.requestTiles(second);
+        QTRY_VERIFY_WITH_TIMEOUT(!source.cachedTile(second[0]).isNull() && !source.cachedTile(second[1]).isNull(),
+                                 5000);
+        QTest::qWait(400);
+        QVERIFY2(server.requestCount <= 4, qPrintable(QString::number(server.requestCount)));
+        QVERIFY(server.maxConcurrent >= 1 && server.maxConcurrent <= OsmTileSource::kMaxParallel);
+
+        // A whole screen still arrives, two at a time.
+        server.maxConcurrent = 0;
+        source.requestTiles(first);
+        QTRY_VERIFY_WITH_TIMEOUT(std::all_of(first.begin(), first.end(),
+                                             [&](const TileKey &k) { return !source.cachedTile(k).isNull(); }),
+                                 8000);
+        QCOMPARE(server.maxConcurrent, 2);
+    }
+
+    void failureGivesOfflineLook()
+    {
+        TileServer server;
+        server.status = 503;
+        QTemporaryDir cache;
+        GpsMapView view;
+        view.resize(320, 240);
+        view.setTileSource(std::make_unique<OsmTileSource>(server.urlTemplate(), cache.path()));
+        view.setGpsData(munichTrack());
+        view.setCurrentPlayerTime(5.0);
+        QVERIFY(view.markerCoordinate().isValid());
+        view.grab();
+        QTRY_VERIFY_WITH_TIMEOUT((view.grab(), view.isShowingNotice()), 5000);
+        const QImage shot = view.grab().toImage();
+        QVERIFY(hasGreen(shot));
+        QVERIFY(server.requestCount > 0);
+
+        // A failing server is not asked again at every repaint, but is after a while.
+        TileSource *source = view.tileSource();
+        const TileKey key{7, 5, 5};
+        source->requestTiles({key});
+        QTRY_VERIFY_WITH_TIMEOUT(source->hasFailed(key), 5000);
+        server.status = 200;
+        const int asked = server.requestCount;
+        for (int i = 0; i < 5; ++i) {
+            source->requestTiles({key});
+            QTest::qWait(20);
+        }
+        QCOMPARE(server.requestCount, asked);
+        QVERIFY(source->cachedTile(key).isNull());
+        source->setRetryDelay(100);
+        QTest::qWait(150);
+        source->requestTiles({key});
+        QTRY_VERIFY_WITH_TIMEOUT(!source->cachedTile(key).isNull(), 5000);
+        QVERIFY(!source->hasFailed(key));
+        server.status = 503;
+
+        // A picture that does not decode is a failure too, not a blank tile.
+        server.status = 200;
+        server.sendGarbage = true;
+        OsmTileSource garbage(server.urlTemplate(), cache.path());
+        QSignalSpy changed(&garbage, &TileSource::tilesChanged);
+        garbage.requestTiles({{5, 1, 1}});
+        QTRY_VERIFY_WITH_TIMEOUT(garbage.hasFailed({5, 1, 1}), 5000);
+        QVERIFY(garbage.cachedTile({5, 1, 1}).isNull());
+    }
+
+    // Offline with an outdated copy on disk, the old tile is shown rather than none.
+    void staleCopyWhenServerGone()
+    {
+        QTemporaryDir cache;
+        const TileKey key{6, 7, 8};
+        QString urlTemplate;
+        {
+            TileServer server;
+            server.headers = {"Cache-Control: max-age=0"};
+            urlTemplate = server.urlTemplate();
+            OsmTileSource source(urlTemplate, cache.path());
+            source.requestTiles({key});
+            QTRY_VERIFY_WITH_TIMEOUT(!source.cachedTile(key).isNull(), 5000);
+        }
+        OsmTileSource source(urlTemplate, cache.path());
+        source.requestTiles({key});
+        QTRY_VERIFY_WITH_TIMEOUT(!source.cachedTile(key).isNull() || source.hasFailed(key), 8000);
+        QVERIFY(!source.cachedTile(key).isNull());
+    }
+
+    void mbtilesRowsAreFlipped()
+    {
+        QCOMPARE(MbtilesTileSource::flipRow(0, 0), 0);
+        QCOMPARE(MbtilesTileSource::flipRow(2, 0), 3);
+        QCOMPARE(MbtilesTileSource::flipRow(2, 3), 0);
+        QCOMPARE(MbtilesTileSource::flipRow(5, MbtilesTileSource::flipRow(5, 11)), 11);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath("tiny.mbtiles");
+        buildMbtiles(path);
+        QString error;
+        auto source = MbtilesTileSource::open(path, &error);
+        QVERIFY2(source, qPrintable(error));
+        QCOMPARE(source->minZoom(), 0);
+        QCOMPARE(source->maxZoom(), 2);
+        QCOMPARE(source->name(), QStringLiteral("Test map"));
+        QCOMPARE(source->attribution(), QStringLiteral("© Test data"));
+        // XYZ row 0 (the northern half at zoom 1) is TMS row 1.
+        const QList<TileKey> keys{{1, 0, 0}, {2, 3, 1}};
+        source->requestTiles(keys);
+        QTRY_VERIFY_WITH_TIMEOUT(!source->cachedTile(keys[0]).isNull() && !source->cachedTile(keys[1]).isNull(),
+                                 5000);
+        QCOMPARE(source->cachedTile(keys[0]).toImage().pixelColor(5, 5), colourOfTms(1, 0, 1));
+        QCOMPARE(source->cachedTile(keys[1]).toImage().pixelColor(5, 5), colourOfTms(2, 3, 2));
+        // Beyond the file's zoom range nothing is asked for (and so nothing fails).
+        source->requestTiles({{2, 0, 0}, {7, 0, 0}});
+        QTRY_VERIFY_WITH_TIMEOUT(!source->cachedTile({2, 0, 0}).isNull(), 5000);
+        QVERIFY(!source->hasFailed({7, 0, 0}));
+    }
+
+    // Zoomed far past a file's finest tiles they are enlarged; far below its coarsest,
+    // the grid is shown instead of asking for countless specks.
+    void zoomBeyondTheFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("tiny.mbtiles");
+        buildMbtiles(path);
+        GpsMapView view;
+        view.resize(200, 150);
+        QVERIFY(view.useMbtiles(path));
+        view.setCenter(QGeoCoordinate(30.0, -100.0), 19);
+        const QPointF world = Mercator::project(30.0, -100.0) * 4.0;
+        const QColor expected = colourOfTms(2, int(world.x()), MbtilesTileSource::flipRow(2, int(world.y())));
+        QTRY_COMPARE_WITH_TIMEOUT(view.grab().toImage().pixelColor(100, 75), expected, 5000);
+
+        const QString coarse = dir.filePath("coarse.mbtiles");
+        buildMbtiles(coarse);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("coarse"));
+            db.setDatabaseName(coarse);
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec("UPDATE metadata SET value = '14' WHERE name IN ('minzoom', 'maxzoom')"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("coarse"));
+        QVERIFY(view.useMbtiles(coarse));
+        QCOMPARE(view.tileSource()->minZoom(), 14);
+        view.setCenter(QGeoCoordinate(30.0, -100.0), 2);
+        const QImage far = view.grab().toImage();
+        QTest::qWait(200);
+        view.grab();
+        QVERIFY(!view.isShowingNotice());
+        QCOMPARE(far.pixelColor(100, 75).name(), QColor(0xf2, 0xef, 0xe9).name());
+    }
+
+    void badFilesAreRefused()
+    {
+        QTemporaryDir dir;
+        const QString text = dir.filePath("notes.mbtiles");
+        QFile f(text);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+        f.close();
+        const QString empty = dir.filePath("empty.mbtiles");
+        QFile(empty).open(QIODevice::WriteOnly);
+        const QString noTiles = dir.filePath("notiles.mbtiles");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+            db.setDatabaseName(noTiles);
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec("CREATE TABLE things (a INTEGER)"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        const QString vector = dir.filePath("vector.mbtiles");
+        buildMbtiles(vector, QStringLiteral("pbf"));
+        const QString hollow = dir.filePath("hollow.mbtiles");
+        buildMbtiles(hollow, QStringLiteral("png"), false);
+        {
+            // Without zoom metadata the range is read from the tiles, and there are none.
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("hollow"));
+            db.setDatabaseName(hollow);
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec("DELETE FROM metadata WHERE name LIKE '%zoom'"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("hollow"));
+
+        for (const QString &path : {text, empty, noTiles, vector, hollow, dir.filePath("missing.mbtiles")}) {
+            QString error;
+            QVERIFY2(!MbtilesTileSource::open(path, &error), qPrintable(path));
+            QVERIFY(!error.isEmpty());
+        }
+        // The refused file does not take the map's current source away, nor change it.
+        const QByteArray before = QFile(text).exists() ? QByteArray(4096, 'x') : QByteArray();
+        GpsMapView view;
+        const QString good = dir.filePath("good.mbtiles");
+        buildMbtiles(good);
+        QVERIFY(view.useMbtiles(good));
+        TileSource *current = view.tileSource();
+        QString error;
+        QVERIFY(!view.useMbtiles(text, &error));
+        QCOMPARE(view.tileSource(), current);
+        QFile check(text);
+        QVERIFY(check.open(QIODevice::ReadOnly));
+        QCOMPARE(check.readAll(), before);
+    }
+
+    // The chosen source comes back at the next start; a vanished file falls back to
+    // OpenStreetMap without forgetting the choice.
+    void storedChoiceOfSource()
+    {
+        QTemporaryDir dir;
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath("settings"));
+        QCoreApplication::setOrganizationName("trava-map-test");
+        const QString good = dir.filePath("good.mbtiles");
+        buildMbtiles(good);
+
+        GpsMapView view;
+        QVERIFY(MapSourcePreference::apply(&view)); // nothing stored: the web map
+        QVERIFY(qobject_cast<OsmTileSource *>(view.tileSource()));
+
+        MapSourcePreference::storeMbtiles(good);
+        QCOMPARE(QSettings().value(kMapSource).toString(), "mbtiles:" + good);
+        QVERIFY(MapSourcePreference::apply(&view));
+        auto *offline = qobject_cast<MbtilesTileSource *>(view.tileSource());
+        QVERIFY(offline);
+        QCOMPARE(offline->path(), good);
+
+        QVERIFY(QFile::remove(good));
+        QString error;
+        QVERIFY(!MapSourcePreference::apply(&view, &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(qobject_cast<OsmTileSource *>(view.tileSource()));
+        QCOMPARE(MapSourcePreference::storedMbtilesPath(), good);
+
+        MapSourcePreference::storeOpenStreetMap();
+        QVERIFY(!MapSourcePreference::storedIsMbtiles());
+    }
+};
+
+QTEST_MAIN(TestTileSources)
+#include "tst_tilesources.moc"
