@@ -1,6 +1,7 @@
 #include "service/kalgpstool.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QNetworkAccessManager>
@@ -27,6 +28,7 @@ std::atomic<KalGpsTool *> globalSelf{nullptr};
 constexpr int kLengthTimeoutMs = 5000;
 constexpr int kRangeTimeoutMs = 2000;
 constexpr int kCancelPollMs = 50;
+constexpr qint64 kProgressIntervalMs = 100;
 
 // Waits for reply to finish, aborting it as soon as cancelled() says so.
 void waitFor(QNetworkReply *reply, const std::function<bool()> &cancelled)
@@ -121,7 +123,12 @@ void KalGpsTool::getGpsInfo(const QString &path, GpsInfoBlock block)
             m_jobGeneration = generation;
             QThread::msleep(100);
             kalGpsInit();
+            m_decodingPath = path;
+            m_lastProgressMs = -1;
+            kalGpsProgressCallBack(&KalGpsTool::progressCallBack);
             lines = startDecode(path, 0);
+            kalGpsProgressCallBack(nullptr);
+            m_decodingPath.clear();
         }
         post(std::move(block), std::move(lines));
     });
@@ -293,6 +300,28 @@ int64_t KalGpsTool::readRemote(char *buffer, uint64_t offset, uint32_t length)
         return 0;
     }
     return copied < 0 ? 0 : copied;
+}
+
+int KalGpsTool::progressCallBack(uint64_t done, uint64_t total)
+{
+    KalGpsTool *self = globalSelf.load();
+    if (!self)
+        return 0;
+    if (self->isCancel())
+        return 1;
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
+    const qint64 now = clock.elapsed();
+    // The first and the last report always go out; those between at most every 100 ms, so a
+    // fast decode does not flood the GUI thread's queue.
+    const bool edge = self->m_lastProgressMs < 0 || done >= total;
+    if (!edge && now - self->m_lastProgressMs < kProgressIntervalMs)
+        return 0;
+    self->m_lastProgressMs = now;
+    emit self->decodeProgress(self->m_decodingPath, qint64(std::min<uint64_t>(done, INT64_MAX)),
+                              qint64(std::min<uint64_t>(total, INT64_MAX)));
+    return 0;
 }
 
 int64_t KalGpsTool::gpsCallBack(void *buffer, uint64_t offset, uint32_t length, int32_t mode)

@@ -6,6 +6,7 @@
 
 #include "telemetry/kalgpsoutput.h"
 #include "telemetry/kalgpsscan.h"
+#include "telemetry/kalgpsstate.h"
 
 namespace {
 
@@ -36,6 +37,12 @@ void kalGpsReadCallBack(KalGpsReadFunc callback)
 {
     std::lock_guard<std::mutex> guard(apiLock());
     apiReadCb.store(callback);
+}
+
+void kalGpsProgressCallBack(KalGpsProgressFunc callback)
+{
+    std::lock_guard<std::mutex> guard(apiLock());
+    kalGpsState().progresscb = callback;
 }
 
 int64_t kalGpsReadBack(void* buffer, uint64_t offset, uint32_t length, int32_t mode)

@@ -68,7 +68,7 @@ void kalGpsDecodeSegments(KalGpsFile* file, KalGpsRegionDecoder decode)
     KalGpsState& st = kalGpsState();
     int64_t length = GetFileLength(file);
     while (GpsSegment* seg = list_pop(st.gpsSegmentHead)) {
-        if (seg->size > 0 && seg->size <= kGpsSegmentMaxSize && seg->offset >= 0 &&
+        if (!st.abandoned && seg->size > 0 && seg->size <= kGpsSegmentMaxSize && seg->offset >= 0 &&
             seg->offset <= length - int64_t(seg->size)) {
             if (auto* buf = static_cast<unsigned char*>(std::malloc(seg->size))) {
                 if (ReadData(buf, seg->offset, seg->size, file) != 0)
@@ -104,7 +104,7 @@ void kalGpsJieLi(KalGpsFile* file, int64_t distance)
     constexpr uint32_t kChunk = 64 * 1024;
     unsigned char buf[kChunk];
     bool found = false;
-    while (!found && p + 154 <= length) {
+    while (!found && p + 154 <= length && kalGpsProgress(p, length)) {
         // Only headers that start at a position the walk would visit, in one read per chunk.
         int64_t last = length - 154;  // last position the walk may look at
         uint32_t want = uint32_t(std::min<int64_t>(kChunk, last - p + 8));
@@ -138,6 +138,8 @@ void kalGpsScanTs(KalGpsFile* file)
     unsigned char head[3];
     unsigned char payload[178];
     for (int64_t i = 0; i + 188 <= length; i += 188) {
+        if (!kalGpsProgress(i, length))
+            break;
         if (ReadData(head, i, 3, file) == 0)
             break;
         if (head[0] != 0x47)
@@ -171,8 +173,10 @@ int32_t kalGpsPaser(const char* path, int32_t type)
         scanTrailerOnly(&file);
     } else if (contains(ext, "mp4") || contains(ext, "MP4") || contains(ext, "mov") || contains(ext, "MOV")) {
         scanTrailerOnly(&file);
-        if (st.nGpsInfoCount == 0)
+        if (st.nGpsInfoCount == 0 && !st.abandoned)
             kalGpsScanMp4(&file);
     }
+    int64_t length = GetFileLength(&file);
+    kalGpsProgress(length, length);
     return st.nGpsInfoCount;
 }

@@ -235,6 +235,57 @@ private slots:
         QCOMPARE(*after.results[0], kVokaLines);
     }
 
+    void localDecodeReportsProgressAndStopsWhenCancelled()
+    {
+        // 8 MiB of padding packets before the telemetry clip: the scan has a way to go.
+        QTemporaryDir dir;
+        const QString path = dir.filePath("long.ts");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QByteArray pad(188, char(0xFF));
+        pad[0] = 0x47;
+        pad[1] = 0x1F;
+        for (int i = 0; i < (8 << 20) / 188; ++i)
+            f.write(pad);
+        f.write(fileBytes("clip.ts"));
+        const qint64 size = f.size();
+        f.close();
+
+        KalGpsTool *tool = KalGpsTool::shareTool();
+        QList<QPair<qint64, qint64>> seen;
+        bool offGuiThread = false;
+        auto conn = connect(tool, &KalGpsTool::decodeProgress, this,
+                            [&](const QString &p, qint64 done, qint64 total) {
+                                offGuiThread |= QThread::currentThread() != qApp->thread();
+                                if (p == path)
+                                    seen.append({done, total});
+                            });
+        Completions done;
+        tool->getGpsInfo(path, done.block());
+        QVERIFY(done.waitFor(1));
+        QCoreApplication::processEvents();
+        QVERIFY(!offGuiThread);
+        QCOMPARE(done.results[0]->size(), 3);
+        QVERIFY(seen.size() >= 2);
+        QCOMPARE(seen.first().first, 0);
+        QCOMPARE(seen.last(), qMakePair(size, size));
+        disconnect(conn);
+
+        // Cancelled at its first report (straight from the worker), the scan stops there
+        // and never reaches the telemetry at the end.
+        int reports = 0;
+        conn = connect(tool, &KalGpsTool::decodeProgress, tool, [&, tool](const QString &, qint64, qint64) {
+            if (++reports == 1)
+                tool->stopGetInfo();
+        }, Qt::DirectConnection);
+        Completions cancelled;
+        tool->getGpsInfo(path, cancelled.block());
+        QVERIFY(cancelled.waitFor(1));
+        disconnect(conn);
+        QCOMPARE(reports, 1);
+        QVERIFY(!cancelled.results[0].has_value());
+    }
+
     void cancellingThePendingLengthRequestStillCompletes()
     {
         HttpFileServer server;
