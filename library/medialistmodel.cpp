@@ -70,6 +70,24 @@ void MediaListModel::insertRecord(int row, const MFileModel &record)
     endInsertRows();
 }
 
+void MediaListModel::insertRecords(int row, const QList<MFileModel> &records)
+{
+    if (records.isEmpty())
+        return;
+    row = qBound(0, row, int(m_records.size()));
+    const int count = int(records.size());
+    beginInsertRows({}, row, row + count - 1);
+    QList<MFileModel> merged;
+    merged.reserve(m_records.size() + count);
+    merged.append(m_records.mid(0, row));
+    merged.append(records);
+    merged.append(m_records.mid(row));
+    m_records = std::move(merged);
+    if (m_highlighted >= row)
+        m_highlighted += count;
+    endInsertRows();
+}
+
 void MediaListModel::removeRecord(int row)
 {
     if (row < 0 || row >= m_records.size())

@@ -21,6 +21,8 @@ public:
     const QList<MFileModel> &records() const { return m_records; }
     void setRecords(const QList<MFileModel> &records);
     void insertRecord(int row, const MFileModel &record);
+    // Inserts records, in their order, starting at row: one insertion for the view.
+    void insertRecords(int row, const QList<MFileModel> &records);
     void removeRecord(int row);
 
     // The header text of the single column ("nameColume").

@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPalette>
+#include <QSet>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
@@ -19,10 +20,15 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <optional>
+
+#include "library/folderscanner.h"
 #include "library/medialistmodel.h"
 #include "core/mlanguagemanager.h"
 #include "core/mtool.h"
 #include "core/notificationhub.h"
+#include "core/preferences.h"
 
 namespace {
 constexpr int kSelectDelayMs = 100;
@@ -89,7 +95,8 @@ MediaListView::MediaListView(QWidget *parent, MediaListStore store)
     m_table->setObjectName(QStringLiteral("nameColume"));
     m_table->setItemDelegate(new NameDelegate(m_table));
     m_table->setFrameShape(QFrame::NoFrame);
-    m_table->setFocusPolicy(Qt::NoFocus);
+    // A click gives the list the focus (for Delete); the playback keys stay the window's.
+    m_table->setFocusPolicy(Qt::ClickFocus);
     m_table->setAlternatingRowColors(true);
     m_table->setSelectionMode(QAbstractItemView::NoSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -113,6 +120,16 @@ MediaListView::MediaListView(QWidget *parent, MediaListStore store)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);  // room for the grey border
     layout->addWidget(m_table);
+
+    auto *remove = new QAction(this);
+    remove->setObjectName(QStringLiteral("deleteRowAction"));
+    remove->setShortcut(QKeySequence::Delete);
+    remove->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(remove, &QAction::triggered, this, [this] { removeRow(rowForDelete()); });
+    addAction(remove);
+
+    m_scanner = new FolderScanner(this);
+    connect(m_scanner, &FolderScanner::scanned, this, &MediaListView::addInOfferedOrder);
 
     m_menu = new QMenu(this);
     connect(m_table, &QTableView::customContextMenuRequested, this, [this](const QPoint &pos) {
@@ -169,7 +186,7 @@ QStringList MediaListView::acceptedPaths(const QMimeData *mime)
         if (!url.isLocalFile())
             continue;
         const QString path = url.toLocalFile();
-        if (isAcceptedMediaPath(path))
+        if (isAcceptedMediaPath(path) || QFileInfo(path).isDir())
             paths.append(path);
     }
     return paths;
@@ -234,14 +251,53 @@ void MediaListView::loadMoreVideoInfo(const QVariant &object)
     }
     if (paths.isEmpty() && object.canConvert<QStringList>())
         paths = object.toStringList();
+    addRecordings(paths);
+}
+
+void MediaListView::addRecordings(const QStringList &paths)
+{
+    // Files named one by one are taken as offered; only folders need the walk.
+    if (FolderScanner::containsFolder(paths))
+        m_scanner->scan(paths);
+    else
+        addInOfferedOrder(paths);
+}
+
+bool MediaListView::isScanning() const { return m_scanner->isScanning(); }
+
+void MediaListView::addInOfferedOrder(const QStringList &paths)
+{
     QList<QVariantMap> items;
-    for (const QString &path : std::as_const(paths)) {
+    items.reserve(paths.size());
+    for (const QString &path : paths) {
         if (path.isEmpty())
             continue;
         items.prepend(MFileModel::fromPath(path).toDictionary());
     }
     if (!items.isEmpty())
         loadMediaData(items);
+}
+
+bool MediaListView::restoreCurrent(const QString &path)
+{
+    const int row = path.isEmpty() ? -1 : getIndexWithModel(MFileModel::fromPath(path));
+    if (row < 0)
+        return false;
+    m_curIndex = row;
+    m_model->setHighlightedRow(row);
+    m_table->scrollTo(m_model->index(row, 0), QAbstractItemView::PositionAtCenter);
+    return true;
+}
+
+int MediaListView::rowForDelete() const
+{
+    const int n = int(m_model->records().size());
+    if (n == 0)
+        return -1;
+    const QModelIndex current = m_table->currentIndex();
+    if (current.isValid() && current.row() < n)
+        return current.row();
+    return qBound(0, m_curIndex, n - 1);
 }
 
 bool MediaListView::isFileModelExit(const MFileModel &model) const
@@ -260,24 +316,31 @@ int MediaListView::getIndexWithModel(const MFileModel &model) const
 
 void MediaListView::loadMediaData(const QList<QVariantMap> &items)
 {
-    std::optional<MFileModel> found;
-    bool added = false;
+    // One pass with a set of the listed paths and one insertion at the top: a folder of
+    // thousands of recordings is added at once instead of row by row.
+    QSet<QString> listed;
+    for (const MFileModel &m : m_model->records())
+        listed.insert(m.fLocalPath);
+    std::optional<QString> found;
+    QList<MFileModel> fresh;
     for (const QVariantMap &dict : items) {
         const MFileModel m = MFileModel::initWithDictionary(dict);
         if (m.fLocalPath.isEmpty())
             continue;  // nothing to play or to identify it by
-        const int listed = getIndexWithModel(m);
-        if (listed >= 0) {
-            found = m_model->records().at(listed);
+        if (listed.contains(m.fLocalPath)) {
+            found = m.fLocalPath;
         } else {
-            m_model->insertRecord(0, m);
-            added = true;
+            listed.insert(m.fLocalPath);
+            fresh.append(m);
         }
     }
+    // Each new record goes above the ones before it.
+    std::reverse(fresh.begin(), fresh.end());
+    m_model->insertRecords(0, fresh);
     if (m_model->records().isEmpty())
         return;
-    m_curIndex = found ? qMax(0, getIndexWithModel(*found)) : 0;
-    if (added)
+    m_curIndex = found ? qMax(0, getIndexWithModel(MFileModel::fromPath(*found))) : 0;
+    if (!fresh.isEmpty())
         persist();
     selectAfterDelay(m_model->records().at(m_curIndex));
 }
@@ -289,6 +352,8 @@ void MediaListView::selectAfterDelay(const MFileModel &model)
 
 void MediaListView::selectModelToPlay(const MFileModel &model)
 {
+    // The next start highlights it again.
+    Preferences::setLastRecording(model.fLocalPath);
     if (m_delegate)
         m_delegate->mediaPlayerDidSelectModel(this, model);
     if (m_curIndex >= 0 && m_curIndex < m_model->records().size()) {

@@ -1,4 +1,6 @@
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QImage>
 #include <QMenu>
@@ -10,6 +12,7 @@
 #include <QUrl>
 #include <QtTest>
 
+#include "library/folderscanner.h"
 #include "library/medialistmodel.h"
 #include "library/medialistview.h"
 #include "core/mlanguagemanager.h"
@@ -348,6 +351,112 @@ private slots:
         QTest::qWait(200);
         QVERIFY(fresh.selected.isEmpty());
         QCOMPARE(again.highlightedRow(), -1);
+    }
+
+    void foldersAreWalkedInNameOrder()
+    {
+        // A camera card: front and rear folders, numbers that only sort right as numbers,
+        // and what must be left out (hidden files, other endings, a loop of links).
+        QTemporaryDir card;
+        const QDir root(card.path());
+        for (const char *f : {"Movie/clip10.MP4", "Movie/clip2.MP4", "Event/a.ts", "Parking/.hidden.mp4",
+                              "Parking/._b.MP4", "Parking/notes.txt", "Parking/c.Mp4", ".Trash/d.mp4", "z.mov"}) {
+            QVERIFY(root.mkpath(QFileInfo(root.filePath(f)).path()));
+            QFile file(root.filePath(f));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(QFile::link(card.path(), root.filePath("Movie/loop")));
+        const QStringList expected{root.filePath("Event/a.ts"), root.filePath("Movie/clip2.MP4"),
+                                   root.filePath("Movie/clip10.MP4"), root.filePath("z.mov")};
+
+        // A real drop of the folder on the list: accepted, handed on as the folder itself.
+        QWidget *target = m_view->tableView()->viewport();
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(card.path())});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &drop);
+        QCOMPARE(m_rec.fileLists.last(), QStringList{card.path()});
+
+        // Adding it walks it off the GUI thread; the recordings come in name order, the
+        // first becomes current.
+        m_view->addRecordings(m_rec.fileLists.last());
+        QVERIFY(m_view->isScanning());
+        QVERIFY(m_view->dataArray().isEmpty());
+        QTRY_COMPARE(paths(*m_view), expected);
+        QTRY_COMPARE(m_rec.selected, QStringList{expected.first()});
+
+        // The same folder again (now through "kPlayFile", as Open Folder and the command line
+        // send it) adds nothing twice; a file given beside it keeps its place.
+        NotificationHub::defaultCenter()->post(
+            kPlayFile, QVariant::fromValue(QList<QUrl>{QUrl::fromLocalFile("/v/z.mp4"), QUrl::fromLocalFile(card.path())}));
+        QTRY_COMPARE(paths(*m_view).size(), 5);
+        QCOMPARE(paths(*m_view).first(), QString("/v/z.mp4"));
+        QCOMPARE(FolderScanner::collect({card.path() + "/Parking", card.path() + "/missing"}), QStringList());
+    }
+
+    void aFolderOfThousandsIsListedWithoutBlocking()
+    {
+        QTemporaryDir card;
+        const QDir root(card.path());
+        QVERIFY(root.mkpath("DCIM/Movie"));
+        for (int i = 0; i < 5000; ++i) {
+            QFile f(root.filePath(QStringLiteral("DCIM/Movie/%1_F.MP4").arg(i, 5, 10, QLatin1Char('0'))));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            if (i == 17)
+                f.write("not a recording at all"); // one bad file among them
+        }
+        m_view->addRecordings({card.path()});
+        // The call returns at once; the walk goes on elsewhere.
+        QVERIFY(m_view->isScanning());
+        QTRY_COMPARE_WITH_TIMEOUT(m_view->dataArray().size(), 5000, 30000);
+        QCOMPARE(m_view->dataArray().first().fName, QString("00000_F.MP4"));
+        QCOMPARE(m_view->dataArray().last().fName, QString("04999_F.MP4"));
+        QTRY_COMPARE(m_rec.selected.size(), 1);
+    }
+
+    void lastCurrentRowComesBackHighlightedNotPlaying()
+    {
+        add({"/v/C.mp4", "/v/B.mp4", "/v/A.mp4"});
+        m_view->nextVideoAction();
+        QCOMPARE(Preferences::lastRecording(), QString("/v/B.mp4"));
+        m_view.reset();
+
+        Recorder fresh;
+        MediaListView again(nullptr, MediaListStore(m_dir.filePath("mediaList")));
+        again.setDelegate(&fresh);
+        QVERIFY(again.restoreCurrent(Preferences::lastRecording()));
+        QCOMPARE(again.curIndex(), 1);
+        QCOMPARE(again.highlightedRow(), 1);
+        QVERIFY(!again.restoreCurrent("/v/gone.mp4"));
+        QCOMPARE(again.curIndex(), 1);
+        QTest::qWait(200);
+        QVERIFY(fresh.selected.isEmpty());
+    }
+
+    void deleteKeyRemovesTheClickedRowWhileTheListHasFocus()
+    {
+        add({"/v/C.mp4", "/v/B.mp4", "/v/A.mp4"});
+        m_view->resize(300, 200);
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
+        QTableView *table = m_view->tableView();
+        // Without the focus the key does nothing.
+        QTest::keyClick(m_view.get(), Qt::Key_Delete);
+        QCOMPARE(m_view->dataArray().size(), 3);
+        const QRect r = table->visualRect(m_view->model()->index(2, 0));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, r.center());
+        QVERIFY(table->hasFocus());
+        QTest::keyClick(table, Qt::Key_Delete);
+        QCOMPARE(paths(*m_view), (QStringList{"/v/A.mp4", "/v/B.mp4"}));
+        QCOMPARE(m_rec.deleted.last(), qMakePair(QString("/v/C.mp4"), false));
+        // Then the current row (row 0, A) goes: the player is told to stop.
+        table->setCurrentIndex(QModelIndex());
+        QTest::keyClick(table, Qt::Key_Delete);
+        QCOMPARE(paths(*m_view), QStringList{"/v/B.mp4"});
+        QCOMPARE(m_rec.deleted.last(), qMakePair(QString("/v/A.mp4"), true));
     }
 
     void defaultStoreLivesInTheDataDirectory()
