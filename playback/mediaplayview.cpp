@@ -9,7 +9,6 @@
 #include "playback/vlcengine.h"
 
 #include <QDebug>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTimer>
@@ -20,7 +19,6 @@
 
 namespace {
 constexpr int kRestartDelayMs = 100;
-constexpr double kKeySeekSeconds = 5.0;
 
 void logLine(const QString &line) { qDebug().noquote() << line; }
 
@@ -382,7 +380,7 @@ void MediaPlayView::stepVolume(int delta)
     videoSoundAction(step);
 }
 
-// ---- clicks, keys, wheel --------------------------------------------------------------------
+// ---- clicks, wheel --------------------------------------------------------------------------
 
 void MediaPlayView::mouseUp()
 {
@@ -397,40 +395,6 @@ void MediaPlayView::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton)
         mouseUp();
-    event->accept();
-}
-
-void MediaPlayView::setFullScreen(bool on)
-{
-    QWidget *w = window();
-    if (w->isFullScreen() == on)
-        return;
-    if (on)
-        w->showFullScreen();
-    else
-        w->showNormal();
-    emit fullScreenChanged(on);
-}
-
-void MediaPlayView::keyPressEvent(QKeyEvent *event)
-{
-    switch (event->key()) {
-    case Qt::Key_Space: resumOrPauseVideo(); break;
-    case Qt::Key_Left: seekBy(-kKeySeekSeconds); break;
-    case Qt::Key_Right: seekBy(kKeySeekSeconds); break;
-    case Qt::Key_Up: stepVolume(1); break;
-    case Qt::Key_Down: stepVolume(-1); break;
-    case Qt::Key_F:
-    case Qt::Key_F11: setFullScreen(!window()->isFullScreen()); break;
-    case Qt::Key_Escape:
-        if (!window()->isFullScreen()) {
-            QWidget::keyPressEvent(event);
-            return;
-        }
-        setFullScreen(false);
-        break;
-    default: QWidget::keyPressEvent(event); return;
-    }
     event->accept();
 }
 

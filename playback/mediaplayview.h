@@ -56,6 +56,10 @@ public:
     void mouseUp();
     void customSliderFloatValue(VCustomSlider *slider, double value) override;
     void jumpedToTime(double seconds);
+    // The window's keys: seconds to move from the current time (while a file is active),
+    // and a volume step up or down.
+    void seekBy(double seconds);
+    void stepVolume(int delta);
 
     void updateTimeLabel(double seconds);
     static QString getMMSSFromSS(double seconds);
@@ -78,14 +82,9 @@ public:
     void mediaPlayerStateChanged(int playerState);
     void mediaPlayerTimeChanged();
 
-signals:
-    // Full screen was asked for (F, F11) or left (Escape); the window has already followed.
-    void fullScreenChanged(bool fullScreen);
-
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
 
 private:
@@ -97,9 +96,6 @@ private:
     void reportState();
     void reportTime(double seconds);
     void applyVolume();
-    void stepVolume(int delta);
-    void seekBy(double seconds);
-    void setFullScreen(bool on);
     double currentSeconds() const;
 
     MediaImageView *m_mediaImageView = nullptr;

@@ -12,6 +12,14 @@
         <translation>Ø-Geschw.</translation>
     </message>
     <message>
+        <source>Back.30.s</source>
+        <translation>30 s zurück</translation>
+    </message>
+    <message>
+        <source>Back.5.s</source>
+        <translation>5 s zurück</translation>
+    </message>
+    <message>
         <source>Basic.settings</source>
         <translation>Grundeinstellungen</translation>
     </message>
@@ -44,12 +52,28 @@
         <translation>Die Suche nach Aktualisierungen ist fehlgeschlagen. Bitte prüfen Sie die Netzwerkverbindung und versuchen Sie es erneut.</translation>
     </message>
     <message>
+        <source>Faster</source>
+        <translation>Schneller</translation>
+    </message>
+    <message>
         <source>File</source>
         <translation>Datei</translation>
     </message>
     <message>
         <source>File.name</source>
         <translation>Dateiname</translation>
+    </message>
+    <message>
+        <source>Forward.30.s</source>
+        <translation>30 s vor</translation>
+    </message>
+    <message>
+        <source>Forward.5.s</source>
+        <translation>5 s vor</translation>
+    </message>
+    <message>
+        <source>Full.screen</source>
+        <translation>Vollbild</translation>
     </message>
     <message>
         <source>G.sensor</source>
@@ -68,8 +92,16 @@
         <translation>Breite</translation>
     </message>
     <message>
+        <source>Leave.full.screen</source>
+        <translation>Vollbild beenden</translation>
+    </message>
+    <message>
         <source>Lon</source>
         <translation>Länge</translation>
+    </message>
+    <message>
+        <source>Louder</source>
+        <translation>Lauter</translation>
     </message>
     <message>
         <source>Map</source>
@@ -100,6 +132,14 @@
         <translation>Nach Updates suchen</translation>
     </message>
     <message>
+        <source>Next</source>
+        <translation>Nächste Aufnahme</translation>
+    </message>
+    <message>
+        <source>Normal.speed</source>
+        <translation>Normale Geschwindigkeit</translation>
+    </message>
+    <message>
         <source>OK</source>
         <translation>OK</translation>
     </message>
@@ -108,12 +148,36 @@
         <translation>Öffnen…</translation>
     </message>
     <message>
+        <source>Open.Folder</source>
+        <translation>Ordner öffnen…</translation>
+    </message>
+    <message>
+        <source>Play.Pause</source>
+        <translation>Wiedergabe/Pause</translation>
+    </message>
+    <message>
+        <source>Playback</source>
+        <translation>Wiedergabe</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>Vorherige Aufnahme</translation>
+    </message>
+    <message>
         <source>Prompt</source>
         <translation>Hinweis</translation>
     </message>
     <message>
+        <source>Quieter</source>
+        <translation>Leiser</translation>
+    </message>
+    <message>
         <source>Quit</source>
         <translation>%@ beenden</translation>
+    </message>
+    <message>
+        <source>Reading.telemetry</source>
+        <translation>Fahrdaten werden gelesen…</translation>
     </message>
     <message>
         <source>Settings</source>
@@ -122,6 +186,10 @@
     <message>
         <source>Show.All</source>
         <translation>Alle einblenden</translation>
+    </message>
+    <message>
+        <source>Slower</source>
+        <translation>Langsamer</translation>
     </message>
     <message>
         <source>Software.service</source>
@@ -134,6 +202,10 @@
     <message>
         <source>Speed.unit</source>
         <translation>Geschwindigkeitseinheit</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stopp</translation>
     </message>
     <message>
         <source>Tech.Support</source>

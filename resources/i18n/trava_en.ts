@@ -12,6 +12,14 @@
         <translation>Avg speed</translation>
     </message>
     <message>
+        <source>Back.30.s</source>
+        <translation>Back 30 s</translation>
+    </message>
+    <message>
+        <source>Back.5.s</source>
+        <translation>Back 5 s</translation>
+    </message>
+    <message>
         <source>Basic.settings</source>
         <translation>Basic settings</translation>
     </message>
@@ -44,12 +52,28 @@
         <translation>Could not check for updates. Please check your network connection and try again.</translation>
     </message>
     <message>
+        <source>Faster</source>
+        <translation>Faster</translation>
+    </message>
+    <message>
         <source>File</source>
         <translation>File</translation>
     </message>
     <message>
         <source>File.name</source>
         <translation>File name</translation>
+    </message>
+    <message>
+        <source>Forward.30.s</source>
+        <translation>Forward 30 s</translation>
+    </message>
+    <message>
+        <source>Forward.5.s</source>
+        <translation>Forward 5 s</translation>
+    </message>
+    <message>
+        <source>Full.screen</source>
+        <translation>Full Screen</translation>
     </message>
     <message>
         <source>G.sensor</source>
@@ -68,8 +92,16 @@
         <translation>Lat</translation>
     </message>
     <message>
+        <source>Leave.full.screen</source>
+        <translation>Leave Full Screen</translation>
+    </message>
+    <message>
         <source>Lon</source>
         <translation>Lon</translation>
+    </message>
+    <message>
+        <source>Louder</source>
+        <translation>Louder</translation>
     </message>
     <message>
         <source>Map</source>
@@ -100,6 +132,14 @@
         <translation>Check for Updates</translation>
     </message>
     <message>
+        <source>Next</source>
+        <translation>Next Recording</translation>
+    </message>
+    <message>
+        <source>Normal.speed</source>
+        <translation>Normal Speed</translation>
+    </message>
+    <message>
         <source>OK</source>
         <translation>OK</translation>
     </message>
@@ -108,12 +148,36 @@
         <translation>Open…</translation>
     </message>
     <message>
+        <source>Open.Folder</source>
+        <translation>Open Folder…</translation>
+    </message>
+    <message>
+        <source>Play.Pause</source>
+        <translation>Play/Pause</translation>
+    </message>
+    <message>
+        <source>Playback</source>
+        <translation>Playback</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>Previous Recording</translation>
+    </message>
+    <message>
         <source>Prompt</source>
         <translation>Notice</translation>
     </message>
     <message>
+        <source>Quieter</source>
+        <translation>Quieter</translation>
+    </message>
+    <message>
         <source>Quit</source>
         <translation>Quit %@</translation>
+    </message>
+    <message>
+        <source>Reading.telemetry</source>
+        <translation>Reading telemetry…</translation>
     </message>
     <message>
         <source>Settings</source>
@@ -122,6 +186,10 @@
     <message>
         <source>Show.All</source>
         <translation>Show All</translation>
+    </message>
+    <message>
+        <source>Slower</source>
+        <translation>Slower</translation>
     </message>
     <message>
         <source>Software.service</source>
@@ -134,6 +202,10 @@
     <message>
         <source>Speed.unit</source>
         <translation>Speed unit</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stop</translation>
     </message>
     <message>
         <source>Tech.Support</source>

@@ -12,6 +12,14 @@
         <translation>Vitesse moy.</translation>
     </message>
     <message>
+        <source>Back.30.s</source>
+        <translation>Reculer de 30 s</translation>
+    </message>
+    <message>
+        <source>Back.5.s</source>
+        <translation>Reculer de 5 s</translation>
+    </message>
+    <message>
         <source>Basic.settings</source>
         <translation>Réglages de base</translation>
     </message>
@@ -44,12 +52,28 @@
         <translation>Impossible de rechercher les mises à jour. Vérifiez votre connexion réseau et réessayez.</translation>
     </message>
     <message>
+        <source>Faster</source>
+        <translation>Plus vite</translation>
+    </message>
+    <message>
         <source>File</source>
         <translation>Fichier</translation>
     </message>
     <message>
         <source>File.name</source>
         <translation>Nom du fichier</translation>
+    </message>
+    <message>
+        <source>Forward.30.s</source>
+        <translation>Avancer de 30 s</translation>
+    </message>
+    <message>
+        <source>Forward.5.s</source>
+        <translation>Avancer de 5 s</translation>
+    </message>
+    <message>
+        <source>Full.screen</source>
+        <translation>Plein écran</translation>
     </message>
     <message>
         <source>G.sensor</source>
@@ -68,8 +92,16 @@
         <translation>Lat</translation>
     </message>
     <message>
+        <source>Leave.full.screen</source>
+        <translation>Quitter le plein écran</translation>
+    </message>
+    <message>
         <source>Lon</source>
         <translation>Lon</translation>
+    </message>
+    <message>
+        <source>Louder</source>
+        <translation>Plus fort</translation>
     </message>
     <message>
         <source>Map</source>
@@ -100,6 +132,14 @@
         <translation>Rechercher les mises à jour</translation>
     </message>
     <message>
+        <source>Next</source>
+        <translation>Enregistrement suivant</translation>
+    </message>
+    <message>
+        <source>Normal.speed</source>
+        <translation>Vitesse normale</translation>
+    </message>
+    <message>
         <source>OK</source>
         <translation>OK</translation>
     </message>
@@ -108,12 +148,36 @@
         <translation>Ouvrir…</translation>
     </message>
     <message>
+        <source>Open.Folder</source>
+        <translation>Ouvrir un dossier…</translation>
+    </message>
+    <message>
+        <source>Play.Pause</source>
+        <translation>Lecture/Pause</translation>
+    </message>
+    <message>
+        <source>Playback</source>
+        <translation>Lecture</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>Enregistrement précédent</translation>
+    </message>
+    <message>
         <source>Prompt</source>
         <translation>Information</translation>
     </message>
     <message>
+        <source>Quieter</source>
+        <translation>Moins fort</translation>
+    </message>
+    <message>
         <source>Quit</source>
         <translation>Quitter %@</translation>
+    </message>
+    <message>
+        <source>Reading.telemetry</source>
+        <translation>Lecture des données de trajet…</translation>
     </message>
     <message>
         <source>Settings</source>
@@ -122,6 +186,10 @@
     <message>
         <source>Show.All</source>
         <translation>Tout afficher</translation>
+    </message>
+    <message>
+        <source>Slower</source>
+        <translation>Plus lentement</translation>
     </message>
     <message>
         <source>Software.service</source>
@@ -134,6 +202,10 @@
     <message>
         <source>Speed.unit</source>
         <translation>Unité de vitesse</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Arrêt</translation>
     </message>
     <message>
         <source>Tech.Support</source>

@@ -12,6 +12,14 @@
         <translation>平均速度</translation>
     </message>
     <message>
+        <source>Back.30.s</source>
+        <translation>30 秒戻る</translation>
+    </message>
+    <message>
+        <source>Back.5.s</source>
+        <translation>5 秒戻る</translation>
+    </message>
+    <message>
         <source>Basic.settings</source>
         <translation>基本設定</translation>
     </message>
@@ -44,12 +52,28 @@
         <translation>アップデートを確認できませんでした。ネットワーク接続を確認して、もう一度お試しください。</translation>
     </message>
     <message>
+        <source>Faster</source>
+        <translation>速く</translation>
+    </message>
+    <message>
         <source>File</source>
         <translation>ファイル</translation>
     </message>
     <message>
         <source>File.name</source>
         <translation>ファイル名</translation>
+    </message>
+    <message>
+        <source>Forward.30.s</source>
+        <translation>30 秒進む</translation>
+    </message>
+    <message>
+        <source>Forward.5.s</source>
+        <translation>5 秒進む</translation>
+    </message>
+    <message>
+        <source>Full.screen</source>
+        <translation>フルスクリーン</translation>
     </message>
     <message>
         <source>G.sensor</source>
@@ -68,8 +92,16 @@
         <translation>緯度</translation>
     </message>
     <message>
+        <source>Leave.full.screen</source>
+        <translation>フルスクリーンを終了</translation>
+    </message>
+    <message>
         <source>Lon</source>
         <translation>経度</translation>
+    </message>
+    <message>
+        <source>Louder</source>
+        <translation>音量を上げる</translation>
     </message>
     <message>
         <source>Map</source>
@@ -100,6 +132,14 @@
         <translation>アップデートを確認</translation>
     </message>
     <message>
+        <source>Next</source>
+        <translation>次の録画</translation>
+    </message>
+    <message>
+        <source>Normal.speed</source>
+        <translation>標準速度</translation>
+    </message>
+    <message>
         <source>OK</source>
         <translation>OK</translation>
     </message>
@@ -108,12 +148,36 @@
         <translation>開く…</translation>
     </message>
     <message>
+        <source>Open.Folder</source>
+        <translation>フォルダを開く…</translation>
+    </message>
+    <message>
+        <source>Play.Pause</source>
+        <translation>再生/一時停止</translation>
+    </message>
+    <message>
+        <source>Playback</source>
+        <translation>再生</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>前の録画</translation>
+    </message>
+    <message>
         <source>Prompt</source>
         <translation>お知らせ</translation>
     </message>
     <message>
+        <source>Quieter</source>
+        <translation>音量を下げる</translation>
+    </message>
+    <message>
         <source>Quit</source>
         <translation>%@ を終了</translation>
+    </message>
+    <message>
+        <source>Reading.telemetry</source>
+        <translation>走行データを読み込み中…</translation>
     </message>
     <message>
         <source>Settings</source>
@@ -122,6 +186,10 @@
     <message>
         <source>Show.All</source>
         <translation>すべてを表示</translation>
+    </message>
+    <message>
+        <source>Slower</source>
+        <translation>遅く</translation>
     </message>
     <message>
         <source>Software.service</source>
@@ -134,6 +202,10 @@
     <message>
         <source>Speed.unit</source>
         <translation>速度の単位</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
     </message>
     <message>
         <source>Tech.Support</source>
