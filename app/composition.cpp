@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QDebug>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -17,6 +18,9 @@
 #include "library/medialistview.h"
 #include "library/playbacksync.h"
 #include "net/updatechecker.h"
+#include "core/mlanguagemanager.h"
+#include "core/notificationhub.h"
+#include "playback/extractionprogressview.h"
 #include "playback/mediaimageview.h"
 #include "playback/mediaplayview.h"
 #include "playback/playcontrolview.h"
@@ -44,9 +48,24 @@ void wireSync(OvraPlayVC *vc, const MainViewParts &p)
                        {p.speed, [speed = p.speed] { speed->resetSpeedPoint(); }},
                        {p.compass, [compass = p.compass] { compass->resetCompass(); }},
                        {p.gsensor, [gsensor = p.gsensor] { gsensor->resetGsensor(); }}});
-    // One serial worker in the service: extractions never overlap in the library.
-    p.sync->setExtractor([](const QString &path, std::function<void(const QStringList &)> done) {
-        KalGpsTool::shareTool()->getGpsInfo(path, [done](KalGpsTool::GpsLines lines) {
+    // One serial worker in the service: extractions never overlap in the library. A new
+    // selection cancels the one still being read (a large transport stream takes seconds),
+    // and the video area shows how far the reading has got until the track arrives.
+    auto *overlay = new ExtractionProgressView(vc->mediaPanel());
+    overlay->setCaption(MLanguageManager::DPLocalizedString(QStringLiteral("Reading.telemetry")));
+    NotificationHub::defaultCenter()->observe(QString::fromLatin1(kChangeLanguageNocation), overlay,
+                                              [overlay](const QVariant &) {
+        overlay->setCaption(MLanguageManager::DPLocalizedString(QStringLiteral("Reading.telemetry")));
+    });
+    QObject::connect(KalGpsTool::shareTool(), &KalGpsTool::decodeProgress, overlay, &ExtractionProgressView::setProgress);
+    p.sync->setExtractor([overlay = QPointer<ExtractionProgressView>(overlay)](
+                             const QString &path, std::function<void(const QStringList &)> done) {
+        KalGpsTool *tool = KalGpsTool::shareTool();
+        tool->stopGetInfo();
+        const int token = overlay ? overlay->start(path) : 0;
+        tool->getGpsInfo(path, [done, overlay, token](KalGpsTool::GpsLines lines) {
+            if (overlay)
+                overlay->finish(token);
             done(lines ? *lines : QStringList());
         });
     });

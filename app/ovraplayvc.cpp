@@ -163,11 +163,8 @@ void OvraPlayVC::mediaPlayerCurrentState(QObject *, quint64 state)
 
 void OvraPlayVC::mediaPlayerReadFileList(QObject *, const QStringList &paths)
 {
-    QList<QVariantMap> items;
-    for (const QString &path : paths)
-        items.prepend(MFileModel::fromPath(path).toDictionary());
-    if (!items.isEmpty())
-        m_parts.list->loadMediaData(items);
+    // In the order dropped; a dropped folder brings the recordings inside it.
+    m_parts.list->addRecordings(paths);
 }
 
 void OvraPlayVC::previousVideoClick()

@@ -1,6 +1,7 @@
 #include "playback/extractionprogressview.h"
 
 #include <QEvent>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -36,9 +37,10 @@ void ExtractionProgressView::setCaption(const QString &caption)
     update();
 }
 
-void ExtractionProgressView::start(const QString &fileName)
+int ExtractionProgressView::start(const QString &path)
 {
-    m_fileName = fileName;
+    m_path = path;
+    m_fileName = QFileInfo(path).fileName();
     m_percent = -1;
     m_active = true;
     followParent();
@@ -46,11 +48,12 @@ void ExtractionProgressView::start(const QString &fileName)
     raise();
     m_spin.start();
     update();
+    return ++m_token;
 }
 
-void ExtractionProgressView::setProgress(qint64 done, qint64 total)
+void ExtractionProgressView::setProgress(const QString &path, qint64 done, qint64 total)
 {
-    if (!m_active || total <= 0 || done < 0)
+    if (!m_active || path != m_path || total <= 0 || done < 0)
         return;
     const int p = int(std::clamp<qint64>(done * 100 / total, 0, 100));
     if (p <= m_percent)
@@ -59,8 +62,10 @@ void ExtractionProgressView::setProgress(qint64 done, qint64 total)
     update();
 }
 
-void ExtractionProgressView::finish()
+void ExtractionProgressView::finish(int token)
 {
+    if (token != m_token)
+        return;
     m_active = false;
     m_spin.stop();
     hide();

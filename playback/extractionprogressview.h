@@ -12,15 +12,19 @@ class ExtractionProgressView : public QWidget {
 public:
     explicit ExtractionProgressView(QWidget *parent);
 
-    // Shows the overlay for fileName with no percent yet (the scan has not reported).
-    void start(const QString &fileName);
-    // Bytes scanned of total; ignored unless shown. The percent never goes back.
-    void setProgress(qint64 done, qint64 total);
-    // Hides the overlay (the track arrived, or the selection went away).
-    void finish();
+    // Shows the overlay for the recording at path, with no percent yet (the scan has not
+    // reported). Answers a token for finish().
+    int start(const QString &path);
+    // Bytes scanned of total for the recording at path; ignored unless it is the one shown.
+    // The percent never goes back.
+    void setProgress(const QString &path, qint64 done, qint64 total);
+    // Hides the overlay when token is the latest start: the reading of a superseded
+    // selection ending must not hide the current one's.
+    void finish(int token);
 
     bool isActive() const { return m_active; }
     QString fileName() const { return m_fileName; }
+    QString path() const { return m_path; }
     // -1 until the first report.
     int percent() const { return m_percent; }
     // The caption above the name, in the current language.
@@ -34,7 +38,9 @@ private:
     void followParent();
 
     QTimer m_spin;
+    QString m_path;
     QString m_fileName;
+    int m_token = 0;
     QString m_caption;
     int m_percent = -1;
     int m_angle = 0;
