@@ -98,7 +98,7 @@ VlcEngine *MediaPlayView::player()
     m_player = std::make_unique<VlcEngine>();
     connect(m_player.get(), &VlcEngine::stateChanged, this, &MediaPlayView::mediaPlayerStateChanged);
     connect(m_player.get(), &VlcEngine::timeChanged, this, [this] { mediaPlayerTimeChanged(); });
-    connect(m_player.get(), &VlcEngine::frameReady, this, &MediaPlayView::dispatchPixelBuffer);
+    connect(m_player.get(), &VlcEngine::frameReady, this, &MediaPlayView::presentFrame);
     m_player->setRate(rateForSpeedValue(m_controlView->playSpeedSlider->floatValue()));
     applyVolume();
     return m_player.get();
@@ -126,6 +126,8 @@ void MediaPlayView::playFile(const QString &path)
 
 void MediaPlayView::startFile(const QString &path)
 {
+    m_lastTick = -1.0;
+    m_tickFree = true;
     m_mediaImageView->setImageName(QString());
     m_controlView->show();
     m_controlView->raise();
@@ -243,11 +245,38 @@ void MediaPlayView::mediaPlayerTimeChanged()
     const qint64 time = m_player->timeMs();
     const qint64 remaining = time - m_player->lengthMs();
     logLine(QStringLiteral("---> %1  ---  %2").arg(time).arg(remaining));
+    // Once pictures come, each picture brings its own time when it is shown; the player's
+    // reports, which run ahead of the picture and come a few times a second, only stand in
+    // for a recording without pictures (or before its first one).
+    if (m_player->framesDelivered() > 0)
+        return;
+    showTime(double(time));
+}
+
+void MediaPlayView::presentFrame(const QImage &frame, double timeMs)
+{
+    dispatchPixelBuffer(frame);
+    if (!m_player || (m_playState != MediaPlayStatePlaying && m_playState != MediaPlayStatePaused))
+        return;
+    // The picture is painted in the repaint this schedules; the read-outs and instruments
+    // changed by the tick are painted in the same one.
+    const bool pending = m_player->seekPending();
+    showTime(timeMs, m_tickFree || pending);
+    m_tickFree = pending;
+}
+
+void MediaPlayView::showTime(double playerMs, bool anyDirection)
+{
     // Transport streams report time on a clock that leads their pictures; the telemetry
     // belongs to the picture, so both the time and the length are taken on the picture's clock.
     const qint64 offset = m_player->timeOffsetMs();
-    m_duration = double(float(qMax<qint64>(0, time - remaining - offset)) / 1000.0f);
-    const double t = double(float(qMax<qint64>(0, time - offset)) / 1000.0f);
+    m_duration = double(float(qMax<qint64>(0, m_player->lengthMs() - offset)) / 1000.0f);
+    const double t = double(float(qMax(0.0, playerMs - double(offset))) / 1000.0f);
+    // Within a stretch of playing, time only moves on: a report that re-anchors the clock a
+    // little behind the picture last shown must not take the instruments back.
+    if (m_lastTick >= 0 && (t == m_lastTick || (t < m_lastTick && !anyDirection)))
+        return;
+    m_lastTick = t;
     updateTimeLabel(t);
     reportTime(t);
 }
@@ -299,9 +328,11 @@ void MediaPlayView::performClick(double fraction)
         m_player->setPosition((double(offset) + fraction * double(length - offset)) / double(length));
     else
         m_player->setPosition(fraction);
-    // While paused no time report would follow; the instruments should follow the knob anyway.
-    if (m_playState == MediaPlayStatePaused)
-        mediaPlayerTimeChanged();
+    // The instruments follow the knob at once, playing or paused; pictures of the new place
+    // take over when they come.
+    m_tickFree = true;
+    if (m_playState == MediaPlayStatePlaying || m_playState == MediaPlayStatePaused)
+        showTime(double(m_player->timeMs()), true);
 }
 
 void MediaPlayView::customSliderFloatValue(VCustomSlider *slider, double)
@@ -541,6 +572,7 @@ void MediaPlayView::setupSampleBufferDisplayLayer()
         return;
     }
     m_surface = new VideoSurface(m_playView);
+    connect(m_surface, &VideoSurface::framePainted, this, &MediaPlayView::framePainted);
     m_surface->setGeometry(m_playView->rect());
     m_surface->show();
 }

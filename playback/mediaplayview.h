@@ -81,6 +81,8 @@ public:
 signals:
     // Full screen was asked for (F, F11) or left (Escape); the window has already followed.
     void fullScreenChanged(bool fullScreen);
+    // A picture reached the screen (whichever surface shows it).
+    void framePainted(const QImage &frame);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -96,6 +98,9 @@ private:
     void enqueueSampleBuffer(const QImage &frame, VideoSurface *surface);
     void reportState();
     void reportTime(double seconds);
+    void presentFrame(const QImage &frame, double timeMs);
+    // One tick: the time label, the progress and the delegate, from a time on the player's clock.
+    void showTime(double playerMs, bool anyDirection = true);
     void applyVolume();
     void stepVolume(int delta);
     void seekBy(double seconds);
@@ -116,4 +121,6 @@ private:
     std::unique_ptr<VlcEngine> m_player;
     quint64 m_pendingStart = 0;
     bool m_updatingControls = false;
+    double m_lastTick = -1.0;   // seconds last reported; -1 before the first of a file
+    bool m_tickFree = true;     // the next tick may go back (a new file, or a seek)
 };
