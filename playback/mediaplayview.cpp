@@ -3,7 +3,6 @@
 #include "widgets/mcustomslider.h"
 #include "playback/mediaimageview.h"
 #include "playback/playcontrolview.h"
-#include "core/preferences.h"
 #include "widgets/vcustomslider.h"
 #include "playback/videosurface.h"
 #include "playback/vlcengine.h"
@@ -24,12 +23,6 @@ constexpr double kKeySeekSeconds = 5.0;
 
 void logLine(const QString &line) { qDebug().noquote() << line; }
 
-int storedSoundStep()
-{
-    bool ok = false;
-    const int step = Preferences::videoSound().toInt(&ok);
-    return ok ? qBound(0, step, PlayControlView::kMaxSoundStep) : 16;
-}
 } // namespace
 
 MediaPlayView::MediaPlayView(QWidget *parent)
@@ -49,10 +42,9 @@ MediaPlayView::MediaPlayView(QWidget *parent)
     m_playState = MediaPlayStateStopped;
     setupBasicUI();
 
-    connect(m_controlView->soundBtn, &QAbstractButton::clicked, this, [this] { soundBtnClick(); });
-    connect(m_controlView->soundSlider, &QAbstractSlider::valueChanged, this, [this](int step) {
-        if (!m_updatingControls)
-            videoSoundAction(step);
+    connect(m_controlView, &PlayControlView::volumeChanged, this, [this](int volume) {
+        if (m_player)
+            m_player->setVolume(volume);
     });
     m_controlView->progressSlider->setDelegate(this);
     connect(m_controlView->playSpeedSlider, &QAbstractSlider::valueChanged, this, [this] {
@@ -78,16 +70,10 @@ void MediaPlayView::setupBasicUI()
     pal.setColor(QPalette::Window, Qt::black);
     setPalette(pal);
 
-    m_updatingControls = true;
     m_controlView->progressSlider->setFloatValue(0.0);
-    m_controlView->soundSlider->setValue(0);
     m_controlView->playSpeedSlider->setFloatValue(0.5);
     m_controlView->playSpeedSlider->setToolTip(tr("Speed %1\u00D7").arg(1.0, 0, 'f', 2));
-    const bool on = Preferences::audioSwitch();
-    if (on)
-        m_controlView->soundSlider->setValue(storedSoundStep());
-    m_updatingControls = false;
-    PlayControlView::setButtonImage(m_controlView->soundBtn, on ? QStringLiteral("audioON") : QStringLiteral("audioOff"));
+    m_controlView->setupSound();
     PlayControlView::setButtonImage(m_controlView->playControlBtn, QStringLiteral("play"));
 }
 
@@ -107,7 +93,7 @@ VlcEngine *MediaPlayView::player()
 void MediaPlayView::applyVolume()
 {
     if (m_player)
-        m_player->setVolume(Preferences::audioSwitch() ? storedSoundStep() * 10 : -1);
+        m_player->setVolume(m_controlView->volume());
 }
 
 // ---- starting and stopping -----------------------------------------------------------------
@@ -161,15 +147,13 @@ void MediaPlayView::resumOrPauseVideo()
     if (m_playState == MediaPlayStatePaused) {
         if (m_player)
             m_player->play();
-        m_playState = MediaPlayStatePlaying;
+        enterState(MediaPlayStatePlaying);
         reportState();
-        setPlayImage(QStringLiteral("pause"));
     } else if (m_playState == MediaPlayStatePlaying) {
         if (m_player)
             m_player->pause();
-        m_playState = MediaPlayStatePaused;
+        enterState(MediaPlayStatePaused);
         reportState();
-        setPlayImage(QStringLiteral("play"));
     }
 }
 
@@ -181,9 +165,7 @@ void MediaPlayView::mediaPlayerStateChanged(int playerState)
     switch (playerState) {
     case VlcEngine::Stopped:
         label = QStringLiteral("stop");
-        stopPlayVideo();
-        m_playState = MediaPlayStateStopped;
-        setPlayImage(QStringLiteral("play"));
+        enterState(MediaPlayStateStopped, StopFirst);
         break;
     case VlcEngine::Opening:
         label = QStringLiteral("opening");
@@ -195,23 +177,18 @@ void MediaPlayView::mediaPlayerStateChanged(int playerState)
         break;
     case VlcEngine::Ended:
         label = QStringLiteral("stop");
-        stopPlayVideo();
-        m_playState = MediaPlayStateFinished;
-        setPlayImage(QStringLiteral("play"));
+        enterState(MediaPlayStateFinished, StopFirst);
         break;
     case VlcEngine::Error:
         label = QStringLiteral("error");
-        stopPlayVideo();
-        m_playState = MediaPlayStateError;
-        setPlayImage(QStringLiteral("play"));
+        enterState(MediaPlayStateError, StopFirst);
         break;
     case VlcEngine::Playing:
         label = QStringLiteral("playing");
-        m_playState = MediaPlayStatePlaying;
-        setPlayImage(QStringLiteral("pause"));
+        enterState(MediaPlayStatePlaying);
         break;
     case VlcEngine::Paused: {
-        m_playState = MediaPlayStatePaused;
+        enterState(MediaPlayStatePaused);
         // A pause within half a second of the end is the end of the file. With no known
         // length there is no end to be near: that is an ordinary pause.
         const qint64 length = m_player ? m_player->lengthMs() : 0;
@@ -220,16 +197,13 @@ void MediaPlayView::mediaPlayerStateChanged(int playerState)
             label = QStringLiteral("pause");
         } else {
             label = QStringLiteral("stop");
-            stopPlayVideo();
-            m_playState = MediaPlayStateFinished;
+            enterState(MediaPlayStateFinished, StopFirst);
         }
-        setPlayImage(QStringLiteral("play"));
         break;
     }
     case VlcEngine::EsAdded:
         label = QStringLiteral("EsAdded");
-        m_playState = MediaPlayStatePlaying;
-        setPlayImage(QStringLiteral("pause"));
+        enterState(MediaPlayStatePlaying);
         break;
     default:
         break;
@@ -373,45 +347,11 @@ double MediaPlayView::rateForSpeedValue(double value)
 
 // ---- sound -------------------------------------------------------------------------------------
 
-void MediaPlayView::videoSoundAction(int step)
-{
-    step = qBound(0, step, PlayControlView::kMaxSoundStep);
-    if (m_player)
-        m_player->setVolume(step * 10);
-    Preferences::setVideoSound(QString::number(step));
-    Preferences::setAudioSwitch(true);
-    PlayControlView::setButtonImage(m_controlView->soundBtn, QStringLiteral("audioON"));
-}
+void MediaPlayView::videoSoundAction(int step) { m_controlView->videoSoundAction(step); }
 
-void MediaPlayView::soundBtnClick()
-{
-    const bool wasOn = Preferences::audioSwitch();
-    m_updatingControls = true;
-    if (wasOn) {
-        m_controlView->soundSlider->setValue(0);
-        if (m_player)
-            m_player->setVolume(-1);
-    } else {
-        const int step = storedSoundStep();
-        m_controlView->soundSlider->setValue(step);
-        if (m_player)
-            m_player->setVolume(step * 10);
-    }
-    m_updatingControls = false;
-    Preferences::setAudioSwitch(!wasOn);
-    PlayControlView::setButtonImage(m_controlView->soundBtn,
-                                    wasOn ? QStringLiteral("audioOff") : QStringLiteral("audioON"));
-    m_controlView->soundSlider->update();
-}
+void MediaPlayView::soundBtnClick() { m_controlView->soundBtnClick(); }
 
-void MediaPlayView::stepVolume(int delta)
-{
-    const int step = qBound(0, m_controlView->soundSlider->value() + delta, PlayControlView::kMaxSoundStep);
-    m_updatingControls = true;
-    m_controlView->soundSlider->setValue(step);
-    m_updatingControls = false;
-    videoSoundAction(step);
-}
+void MediaPlayView::stepVolume(int delta) { m_controlView->stepVolume(delta); }
 
 // ---- clicks, keys, wheel --------------------------------------------------------------------
 
@@ -484,27 +424,21 @@ void MediaPlayView::DecoderState(int code)
     switch (code) {
     case 0:
         label = QStringLiteral("Finish");
-        stopPlayVideo();
-        m_playState = MediaPlayStateStopped;
-        setPlayImage(QStringLiteral("play"));
+        enterState(MediaPlayStateStopped, StopFirst);
         break;
     case 1:
         label = QStringLiteral("playing");
-        m_playState = MediaPlayStatePlaying;
-        setPlayImage(QStringLiteral("pause"));
+        enterState(MediaPlayStatePlaying);
         // Pictures of the decoder need somewhere to go.
         setupSampleBufferDisplayLayer();
         break;
     case 2:
         label = QStringLiteral("Pause");
-        m_playState = MediaPlayStatePaused;
-        setPlayImage(QStringLiteral("play"));
+        enterState(MediaPlayStatePaused);
         break;
     case 3:
         label = QStringLiteral("Error");
-        stopPlayVideo();
-        m_playState = MediaPlayStateError;
-        setPlayImage(QStringLiteral("play"));
+        enterState(MediaPlayStateError, StopFirst);
         break;
     default:
         label = QStringLiteral("");
@@ -599,6 +533,15 @@ void MediaPlayView::rebuildSampleBufferDisplayLayer()
 }
 
 // ---- layout ------------------------------------------------------------------------------------
+
+void MediaPlayView::enterState(quint64 state, StateEntry entry)
+{
+    if (entry == StopFirst)
+        stopPlayVideo(); // with its guard: a full stop only from an active state
+    m_playState = state;
+    // The button offers what can be done next: pause while playing, play otherwise.
+    setPlayImage(state == MediaPlayStatePlaying ? QStringLiteral("pause") : QStringLiteral("play"));
+}
 
 void MediaPlayView::setPlayImage(const QString &name)
 {

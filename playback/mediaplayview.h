@@ -93,6 +93,10 @@ protected:
 private:
     void setupBasicUI();
     void layoutChildren();
+    // Every entry into a play state goes through here: the full stop first where the state
+    // tables ask for it, then the state and the play/pause button's picture.
+    enum StateEntry { Direct, StopFirst };
+    void enterState(quint64 state, StateEntry entry = Direct);
     void setPlayImage(const QString &name);
     void startFile(const QString &path);
     void enqueueSampleBuffer(const QImage &frame, VideoSurface *surface);
@@ -120,7 +124,6 @@ private:
     mutable QRecursiveMutex m_lock;
     std::unique_ptr<VlcEngine> m_player;
     quint64 m_pendingStart = 0;
-    bool m_updatingControls = false;
     double m_lastTick = -1.0;   // seconds last reported; -1 before the first of a file
     bool m_tickFree = true;     // the next tick may go back (a new file, or a seek)
 };

@@ -9,6 +9,10 @@ namespace {
 // (the seek evidently landed elsewhere, as byte seeks in a transport stream may).
 constexpr double kSeekNearMs = 1000.0;
 constexpr qint64 kSeekGiveUpUs = 1500000;
+// Once the demuxer has read a stream to its end its clock stands still while the last pictures
+// are still being shown (a transport stream's last half second): reports this close to the end
+// do not take the clock back.
+constexpr double kEndMs = 3000.0;
 } // namespace
 
 void PictureClock::reset(double originMs)
@@ -43,6 +47,10 @@ void PictureClock::timeReported(double timeMs, qint64 clockUs)
         if (std::fabs(timeMs - m_seekTarget) > kSeekNearMs && clockUs - m_seekAtUs < kSeekGiveUpUs)
             return;
         m_seekTarget = -1.0;
+    } else if (m_anchored && !m_paused && m_length > 0 && timeMs > m_length - kEndMs) {
+        const double now = timeAt(clockUs);
+        if (timeMs < now - (m_fps > 0 ? 1000.0 / m_fps : 40.0))
+            return;
     }
     // While paused the report is where the clock stands; it resumes from there.
     anchor(timeMs, clockUs);
@@ -103,5 +111,9 @@ double PictureClock::pictureTimeMs(qint64 clockUs)
     // The first picture of a media is where its pictures start.
     if (!m_anchored)
         anchor(m_origin, clockUs);
-    return std::max(0.0, snapped(timeAt(clockUs)));
+    // libVLC shows the last picture again while the stream runs out: no picture is past the end.
+    double t = std::max(0.0, snapped(timeAt(clockUs)));
+    if (m_length > 0)
+        t = std::min(t, m_length);
+    return t;
 }

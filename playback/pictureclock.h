@@ -18,6 +18,8 @@ public:
     // Pictures lie on originMs + k * 1000 / fps; 0 when unknown (no snapping).
     void setFrameRate(double fps) { m_fps = fps > 0 && fps < 1000 ? fps : 0.0; }
     double frameRate() const { return m_fps; }
+    // The media's length on the same clock; 0 when unknown.
+    void setLengthMs(double lengthMs) { m_length = lengthMs; }
 
     // libVLC raised a time report (media time) at the moment clockUs.
     void timeReported(double timeMs, qint64 clockUs);
@@ -42,6 +44,7 @@ private:
 
     double m_origin = 0.0;
     double m_fps = 0.0;
+    double m_length = 0.0;
     double m_rate = 1.0;
     bool m_anchored = false;
     double m_anchorMs = 0.0;

@@ -155,6 +155,7 @@ bool VlcEngine::open(const QString &path)
     // much after the start of its clock.
     m_clock.reset(double(m_timeOffsetMs));
     m_clock.setFrameRate(0);
+    m_clock.setLengthMs(0);
     libvlc_media_player_set_rate(m_player, float(m_rate));
     return libvlc_media_player_play(m_player) == 0;
 }
@@ -363,6 +364,7 @@ void VlcEngine::handleEvent(quint64 generation, int type, qint64 value, qint64 c
         return;
     case libvlc_MediaPlayerLengthChanged:
         m_lengthMs = value;
+        m_clock.setLengthMs(double(value));
         emit lengthChanged(value);
         return;
     case libvlc_MediaPlayerOpening: m_lastState = Opening; break;

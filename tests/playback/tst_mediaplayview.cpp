@@ -100,16 +100,19 @@ private slots:
     }
 
     // Every picture brings its own time: when a frame is painted, the time last reported is
-    // that frame's, through playing, a pause and a seek. (The TS clip is kept for the day its
-    // last second and its seeks keep step as well; libVLC's reports run behind its pictures there.)
+    // that frame's, through playing, a pause, a seek and the end of the file. (Not yet a seek
+    // in a TS: libVLC's reports run ahead of its pictures for a while after one.)
     void reportedTimeIsThePictureOnScreen_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::newRow("mp4") << "sync4s-25fps.mp4";
+        QTest::addColumn<bool>("seek");
+        QTest::newRow("mp4") << "sync4s-25fps.mp4" << true;
+        QTest::newRow("ts") << "sync4s-25fps.ts" << false;
     }
     void reportedTimeIsThePictureOnScreen()
     {
         QFETCH(QString, name);
+        QFETCH(bool, seek);
         constexpr double fps = 25.0;
         MediaPlayView view;
         view.resize(480, 270);
@@ -140,18 +143,21 @@ private slots:
         view.resumOrPauseVideo();
         QTRY_VERIFY_WITH_TIMEOUT(painted > 40, kTimeout);
         // The seek reports its target at once.
-        settling = true;
-        const qsizetype seek = d.times.size();
-        view.performClick(0.25);
-        QCOMPARE(d.times.size(), seek + 1);
-        QVERIFY(qAbs(d.times.last() - 0.25 * view.duration()) < 0.05);
+        qsizetype seekAt = -1;
+        if (seek) {
+            settling = true;
+            seekAt = d.times.size();
+            view.performClick(0.25);
+            QCOMPARE(d.times.size(), seekAt + 1);
+            QVERIFY(qAbs(d.times.last() - 0.25 * view.duration()) < 0.05);
+        }
         QTRY_VERIFY_WITH_TIMEOUT(d.states.contains(MediaPlayStateFinished), kTimeout);
         QVERIFY(painted > 60);
         // On a busy machine libVLC may display a picture late; one frame is the allowance.
         QVERIFY2(worst <= 1, qPrintable(QStringLiteral("%1 frames apart").arg(worst)));
         // Within each stretch of playing the time never goes back.
         for (qsizetype i = 1; i < d.times.size(); ++i)
-            if (i != seek)
+            if (i != seekAt)
                 QVERIFY2(d.times.at(i) >= d.times.at(i - 1), qPrintable(QString::number(i)));
     }
 

@@ -454,6 +454,22 @@ private slots:
         QCOMPARE(bare.pictureTimeMs(1 * s + 12345), 12.345);
         bare.seekRequested(-50.0, 2 * s);
         QCOMPARE(bare.pictureTimeMs(2 * s), 0.0);
+
+        // Near the end the demuxer's clock stands still while the last pictures are shown:
+        // such reports do not take the clock back, and no picture is past the end.
+        PictureClock end;
+        end.reset(0.0);
+        end.setFrameRate(25);
+        end.setLengthMs(10000.0);
+        end.timeReported(9000.0, 1 * s);
+        end.timeReported(9100.0, 1 * s + 500000);
+        QCOMPARE(end.pictureTimeMs(1 * s + 600000), 9600.0);
+        QCOMPARE(end.pictureTimeMs(3 * s), 10000.0);
+        // Earlier in the recording a report behind the clock is believed (pictures stalled).
+        end.seekRequested(2000.0, 4 * s);
+        end.timeReported(2000.0, 4 * s);
+        end.timeReported(2100.0, 4 * s + 500000);
+        QCOMPARE(end.pictureTimeMs(4 * s + 500000), 2120.0);
     }
 };
 
