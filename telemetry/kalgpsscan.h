@@ -23,6 +23,8 @@ using KalGpsRegionDecoder = void (*)(const unsigned char* buffer, int32_t size);
 // Takes every segment off the segment list in insertion order and hands each region that
 // passes the size rule and can be read to decode.
 void kalGpsDecodeSegments(KalGpsFile* file, KalGpsRegionDecoder decode);
+// Announces the regions on the segment list to a local file's reader before they are read.
+void kalGpsAnnounceSegments(KalGpsFile* file);
 // Adds {offset, size} to the segment list (dropped when memory is short).
 void kalGpsAddSegment(int64_t offset, uint64_t size);
 
