@@ -106,7 +106,7 @@ bool isRecordingName(const std::string &name)
     const std::string ending = name.substr(dot + 1);
     for (const char *known : {"mp4", "mov", "ts", "mts", "m2ts", "avi", "txt"}) {
         std::string upper = known;
-        std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return char(c - 'a' + 'A'); });
+        std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; });
         if (ending == known || ending == upper)
             return true;
     }
