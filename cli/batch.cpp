@@ -3,9 +3,11 @@
 #include <poll.h>
 #include <sched.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -73,57 +75,101 @@ std::optional<Extraction> decode(const std::string &bytes)
     return e;
 }
 
+// The length of the first whole message in bytes, or 0 while it is incomplete.
+std::size_t messageLength(const std::string &bytes)
+{
+    Header h{};
+    if (bytes.size() < sizeof h)
+        return 0;
+    std::memcpy(&h, bytes.data(), sizeof h);
+    std::uint64_t total = sizeof h;
+    for (std::uint64_t n : h.lengths) {
+        if (n > (std::uint64_t(1) << 40))
+            return std::size_t(-1); // not a message of ours: the worker is broken
+        total += n;
+    }
+    return bytes.size() >= total ? std::size_t(total) : 0;
+}
+
+bool readAll(int fd, void *data, std::size_t size)
+{
+    char *p = static_cast<char *>(data);
+    while (size > 0) {
+        const ssize_t n = ::read(fd, p, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= std::size_t(n);
+    }
+    return true;
+}
+
+// A worker process reads the files whose numbers it is sent, one at a time, and answers each
+// with a message on the same socket. A socket, not a pipe: the parent sends with MSG_NOSIGNAL,
+// so a worker that died costs its file, not the whole run.
 struct Worker {
-    pid_t pid;
-    int fd;
-    std::size_t index;
+    pid_t pid = -1;
+    int fd = -1;
+    bool busy = false;
+    std::size_t index = 0;
     std::string bytes;
 };
 
-// Starts a worker for one input; nullopt when the system refuses a pipe or a process.
-std::optional<Worker> start(const Input &input, bool extended, std::size_t index, const std::map<int, Worker> &others)
+bool spawn(Worker &w, const std::vector<Input> &inputs, bool extended, const std::vector<Worker> &all)
 {
     int fds[2];
-    if (pipe(fds) != 0)
-        return std::nullopt;
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0)
+        return false;
     std::fflush(nullptr); // the worker must not write out the parent's buffered output again
     const pid_t pid = fork();
     if (pid < 0) {
         close(fds[0]);
         close(fds[1]);
-        return std::nullopt;
+        return false;
     }
     if (pid == 0) {
         close(fds[0]);
-        for (const auto &[fd, w] : others)
-            close(fd);
-        const std::string message = encode(extractFile(input, extended));
-        _exit(writeAll(fds[1], message.data(), message.size()) ? 0 : 3);
+        for (const Worker &other : all) {
+            if (other.fd >= 0)
+                close(other.fd);
+        }
+        std::uint64_t index = 0;
+        while (readAll(fds[1], &index, sizeof index) && index < inputs.size()) {
+            const std::string message = encode(extractFile(inputs[index], extended));
+            if (!writeAll(fds[1], message.data(), message.size()))
+                _exit(3);
+        }
+        _exit(0);
     }
     close(fds[1]);
-    return Worker{pid, fds[0], index, {}};
+    w = Worker{pid, fds[0], false, 0, {}};
+    return true;
 }
 
-// The outcome of a finished worker: its message, or the reason it gave none.
-Extraction finish(Worker &w)
+// Ends a worker (closing its socket makes it leave its loop) and returns how it ended.
+int reap(Worker &w)
 {
-    close(w.fd);
+    if (w.fd >= 0)
+        close(w.fd);
     int status = 0;
-    while (waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
+    while (w.pid > 0 && waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
     }
-    if (WIFSIGNALED(status)) {
-        // One hostile file must not end the whole run: it is reported and the rest go on.
-        Extraction e;
-        e.status = Extraction::Unreadable;
-        e.reason = std::string("the reader stopped on signal ") + std::to_string(WTERMSIG(status)) + " (" +
-                   strsignal(WTERMSIG(status)) + ")";
-        return e;
-    }
-    if (std::optional<Extraction> e = decode(w.bytes); e && WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        return std::move(*e);
+    w = Worker{};
+    return status;
+}
+
+// The file a worker was reading when it died: reported, and the rest go on.
+Extraction lost(int status)
+{
     Extraction e;
     e.status = Extraction::Unreadable;
-    e.reason = "the reader gave no result";
+    if (WIFSIGNALED(status))
+        e.reason = std::string("the reader stopped on signal ") + std::to_string(WTERMSIG(status)) + " (" +
+                   strsignal(WTERMSIG(status)) + ")";
+    else
+        e.reason = "the reader gave no result";
     return e;
 }
 
@@ -195,45 +241,75 @@ void extractAll(const std::vector<Input> &inputs, bool extended, int jobs, Progr
 
     // Results that wait for an earlier, slower file are held; the window bounds how many.
     const std::size_t window = std::size_t(jobs) * 4;
-    std::map<int, Worker> running; // by pipe
+    std::vector<Worker> workers(std::size_t(std::min<std::size_t>(std::size_t(jobs), inputs.size())));
     std::map<std::size_t, Extraction> done;
     std::size_t next = 0, emitted = 0;
     if (progress)
         progress->draw(true);
     while (emitted < inputs.size()) {
-        while (running.size() < std::size_t(jobs) && next < inputs.size() && next < emitted + window) {
-            if (!inputs[next].unreadable.empty()) {
-                done[next] = extractFile(inputs[next], extended); // nothing to read: no worker
-            } else if (std::optional<Worker> w = start(inputs[next], extended, next, running)) {
-                running[w->fd] = std::move(*w);
-            } else if (running.empty()) {
-                done[next] = extractFile(inputs[next], extended); // no process to spare: read it here
-            } else {
-                break; // wait for a worker to finish, then try again
+        for (Worker &w : workers) {
+            while (!w.busy && next < inputs.size() && next < emitted + window) {
+                if (!inputs[next].unreadable.empty()) {
+                    done[next] = extractFile(inputs[next], extended); // nothing to read: no worker
+                    ++next;
+                    continue;
+                }
+                if (w.fd < 0 && !spawn(w, inputs, extended, workers))
+                    break;
+                const std::uint64_t index = next;
+                if (send(w.fd, &index, sizeof index, MSG_NOSIGNAL) != ssize_t(sizeof index)) {
+                    done[next] = lost(reap(w));
+                } else {
+                    w.busy = true;
+                    w.index = next;
+                }
+                ++next;
             }
+        }
+        std::vector<pollfd> fds;
+        std::vector<Worker *> polled;
+        for (Worker &w : workers) {
+            if (w.busy) {
+                fds.push_back({w.fd, POLLIN, 0});
+                polled.push_back(&w);
+            }
+        }
+        if (fds.empty() && next < inputs.size() && !done.count(emitted)) {
+            // No process to spare at all: read the next file here.
+            done[next] = extractFile(inputs[next], extended);
             ++next;
         }
-        if (!running.empty()) {
-            std::vector<pollfd> fds;
-            for (const auto &[fd, w] : running)
-                fds.push_back({fd, POLLIN, 0});
-            if (poll(fds.data(), fds.size(), 200) < 0 && errno != EINTR) {
-                std::perror("trava-gps: poll");
-                std::exit(2);
+        if (!fds.empty() && poll(fds.data(), fds.size(), 200) < 0 && errno != EINTR) {
+            std::perror("trava-gps: poll");
+            std::exit(2);
+        }
+        for (std::size_t k = 0; k < fds.size(); ++k) {
+            if (!(fds[k].revents & (POLLIN | POLLHUP | POLLERR)))
+                continue;
+            Worker &w = *polled[k];
+            char buffer[65536];
+            const ssize_t n = read(w.fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                done[w.index] = lost(reap(w));
+                continue;
             }
-            for (const pollfd &p : fds) {
-                if (!(p.revents & (POLLIN | POLLHUP | POLLERR)))
-                    continue;
-                Worker &w = running[p.fd];
-                char buffer[65536];
-                const ssize_t n = read(p.fd, buffer, sizeof buffer);
-                if (n > 0) {
-                    w.bytes.append(buffer, std::size_t(n));
-                } else if (n == 0 || errno != EINTR) {
-                    done[w.index] = finish(w);
-                    running.erase(p.fd);
-                }
+            w.bytes.append(buffer, std::size_t(n));
+            const std::size_t length = messageLength(w.bytes);
+            if (length == std::size_t(-1)) {
+                done[w.index] = lost(reap(w));
+                continue;
             }
+            if (length == 0)
+                continue;
+            std::optional<Extraction> e = decode(w.bytes.substr(0, length));
+            w.bytes.erase(0, length);
+            w.busy = false;
+            if (e)
+                done[w.index] = std::move(*e);
+            else
+                done[w.index] = lost(reap(w));
         }
         for (auto it = done.find(emitted); it != done.end(); it = done.find(emitted)) {
             deliver(emitted, it->second);
@@ -243,4 +319,6 @@ void extractAll(const std::vector<Input> &inputs, bool extended, int jobs, Progr
         if (progress)
             progress->draw();
     }
+    for (Worker &w : workers)
+        reap(w);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Reads many recordings at once. The telemetry library keeps its state in process-global
-// variables (one decode at a time per process), so each file is read by a forked worker
-// process that sends its result back through a pipe; results come back in input order.
+// variables (one decode at a time per process), so files are read by forked worker
+// processes, each sent one file at a time over a socket; results come back in input order.
 #include <cstddef>
 #include <functional>
 #include <string>

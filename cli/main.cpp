@@ -273,6 +273,11 @@ int run(const Options& o)
             writeOutputFile(o.outDir + "/merged." + o.format->extension, exportAll, &writeFailed);
     }
 
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "trava-gps: cannot write standard output\n"; // a full disk must not pass for success
+        writeFailed = true;
+    }
     int status = writeFailed ? 2 : 0;
     std::size_t counts[3] = {0, 0, 0};
     for (int code : codes) {

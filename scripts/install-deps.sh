@@ -17,6 +17,8 @@ PACKAGES=(
   ffmpeg xvfb xauth xdotool imagemagick fonts-noto-cjk
   # export checks and peers measured by the benchmarks
   gpsbabel libxml2-utils libimage-exiftool-perl sqlite3
+  # the Debian package check: lintian, and man to format the manual pages
+  lintian man-db
   # a decimal-comma locale for the locale tests (built with localedef)
   locales
 )

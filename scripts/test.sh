@@ -2,7 +2,8 @@
 # Installs what is missing, builds everything and runs every test:
 #   1. the whole project (library, player, tests) with warnings on;
 #   2. the telemetry library and track model again under ASan+UBSan;
-#   3. a short libFuzzer smoke run of each fuzz target.
+#   3. a short libFuzzer smoke run of each fuzz target;
+#   4. the Debian package built from the first build, checked with lintian and run unpacked.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -16,6 +17,9 @@ cmake -S "$ROOT" -B "$ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$ROOT/build" -j"$JOBS"
 echo "== tests"
 ctest --test-dir "$ROOT/build" --output-on-failure -j"$JOBS" | tee "$ROOT/build/ctest-summary.log"
+
+echo "== Debian package"
+"$ROOT/scripts/package-check.sh" "$ROOT/build"
 
 echo "== sanitizer build of the telemetry library (ASan+UBSan)"
 cmake -S "$ROOT" -B "$ROOT/build-asan" -DCMAKE_BUILD_TYPE=Debug -DTRAVA_GUI=OFF -DTRAVA_SANITIZE=ON -DTRAVA_BENCH=OFF >/dev/null
@@ -31,5 +35,5 @@ cmake --build "$ROOT/build-fuzz" -j"$JOBS"
 total=$(cat "$ROOT/build/ctest-summary.log" "$ROOT/build-asan/ctest-summary.log" |
   sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\2 \1/p' |
   awk '{t += $1; f += $2} END {print t - f " passed, " f " failed"}')
-echo "All test stages passed (fuzz smoke clean)."
+echo "All test stages passed (package checked, fuzz smoke clean)."
 echo "$total"

@@ -331,6 +331,11 @@ TEST(CliBatch, FailuresAreCountedAndDecideTheExitStatus)
     EXPECT_EQ(blocked.code, 2);
     EXPECT_EQ(countLines(blocked.err), 1) << blocked.err;
 
+    // So is a full disk under standard output.
+    Outcome full = run(kData + "/clip.ts >/dev/full");
+    EXPECT_EQ(full.code, 2);
+    EXPECT_NE(full.err.find("cannot write standard output"), std::string::npos) << full.err;
+
     // A folder without recordings, and a folder given without -r.
     std::filesystem::create_directories(dir / "nothing");
     EXPECT_EQ(run("-r " + dir / "nothing").code, 1);
