@@ -46,8 +46,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://trava-player.example.org/")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "player for dash-camera recordings with their telemetry")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "player for dash-camera recordings with their telemetry
-Trava Player plays the MP4, MOV and MPEG-TS recordings of car dash cameras and
+# CPack writes the summary as the synopsis line; this is the long description below it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Trava Player plays the MP4, MOV and MPEG-TS recordings of car dash cameras and
 shows, in step with the video, the telemetry the camera stored inside them:
 speed on a dial, position, heading on a compass, the three G-sensor axes, the
 route on a map and the trip statistics.

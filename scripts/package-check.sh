@@ -29,7 +29,7 @@ dpkg-deb -f "$DEB" Package Version Architecture Depends Recommends
 
 echo "== lintian"
 # Errors fail the check; warnings are shown for the record.
-lintian --fail-on error --no-tag-display-limit "$DEB" || fail "lintian reports errors"
+lintian --fail-on error --tag-display-limit 0 "$DEB" || fail "lintian reports errors"
 
 echo "== contents"
 ROOTFS="$WORK/root"
