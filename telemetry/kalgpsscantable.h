@@ -1,4 +1,4 @@
-// Shared helpers of the container scanners: big-endian fields and table reads.
+// Shared helpers of the container scanners: table reads.
 #pragma once
 
 #include <algorithm>
@@ -6,27 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "telemetry/kalgpsbytes.h"
 #include "telemetry/kalgpsreader.h"
-
-inline uint32_t kalBe32(const unsigned char* p)
-{
-    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
-}
-
-inline uint16_t kalBe16(const unsigned char* p)
-{
-    return uint16_t((p[0] << 8) | p[1]);
-}
-
-inline uint64_t kalBe64(const unsigned char* p)
-{
-    return (uint64_t(kalBe32(p)) << 32) | kalBe32(p + 4);
-}
-
-inline uint32_t kalLe32(const unsigned char* p)
-{
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
 
 // Reads a table of `bytes` bytes at offset in pieces (so a hostile size costs no memory) and
 // calls fn(entry) for each whole entry of entrySize bytes. Entries past the end of the
@@ -36,11 +17,19 @@ template <typename Fn>
 bool kalGpsReadTable(KalGpsFile* file, int64_t offset, uint64_t bytes, uint32_t entrySize, Fn fn)
 {
     constexpr uint32_t kChunkEntries = 4096;
+    // A table never reaches past the end of the recording, whatever its size field says: the
+    // buffer (and the bytes cleared for each read) stay as small as the table really is.
+    int64_t length = GetFileLength(file);
+    // (A last entry cut by the end is still visited, its missing bytes read as zero.)
+    if (length > 0 && offset >= 0) {
+        uint64_t left = offset < length ? uint64_t(length - offset) : 0;
+        bytes = std::min<uint64_t>(bytes, (left + entrySize - 1) / entrySize * entrySize);
+    }
     uint64_t entries = bytes / entrySize;
     if (bytes == 0 || offset < 0)
         return false;
     uint32_t chunk = entrySize * kChunkEntries;
-    auto* buf = static_cast<unsigned char*>(std::malloc(chunk));
+    auto* buf = static_cast<unsigned char*>(std::malloc(size_t(std::min<uint64_t>(chunk, bytes))));
     if (!buf)
         return false;
     bool readAny = false;

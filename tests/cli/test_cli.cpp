@@ -17,14 +17,12 @@
 #include <sstream>
 #include <string>
 
+#include "support/processrunner.h"
 #include "telemetry/kalgpsapi.h"
 
 namespace {
 
-struct Outcome {
-    int code = -1;
-    std::string out, err;
-};
+using Outcome = ProcessOutcome;
 
 std::string tool()
 {
@@ -33,25 +31,7 @@ std::string tool()
 
 Outcome run(const std::string& args)
 {
-    std::string errFile = "/tmp/tscan-cli-err-" + std::to_string(getpid());
-    std::string cmd = tool() + " " + args + " 2>" + errFile;
-    Outcome r;
-    FILE* p = popen(cmd.c_str(), "r");
-    EXPECT_NE(p, nullptr);
-    if (!p)
-        return r;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-        r.out.append(buf, n);
-    int status = pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream e(errFile);
-    std::stringstream ss;
-    ss << e.rdbuf();
-    r.err = ss.str();
-    std::remove(errFile.c_str());
-    return r;
+    return runProcess(tool() + " " + args, true);
 }
 
 const std::string kData = TRAVA_TEST_DATA;
