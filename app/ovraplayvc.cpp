@@ -53,6 +53,8 @@ QLabel *makeLabel(const QString &name, QWidget *parent, qreal pointSize, const Q
 {
     auto *l = new QLabel(parent);
     l->setObjectName(name);
+    // File names and other outside text reach these labels: never as rich text.
+    l->setTextFormat(Qt::PlainText);
     QFont f = l->font();
     f.setPointSizeF(pointSize);
     f.setBold(bold);
@@ -200,9 +202,7 @@ void OvraPlayVC::installViews()
     connect(bar->stopBtn, &QToolButton::clicked, this, &OvraPlayVC::stopBtnClick);
 
     m_map = installPanelWidget(mapPanel(), new GpsMapView);
-    QString mapError;
-    if (!MapSourcePreference::apply(m_map, &mapError))
-        qInfo() << "stored offline map not usable, showing OpenStreetMap:" << mapError;
+    MapSourcePreference::apply(m_map);
     connect(m_map, &GpsMapView::routePointClicked, this, &OvraPlayVC::seekToSample);
 
     m_speed = installPanelWidget(speedPanel(), new SpeedView);
@@ -382,7 +382,7 @@ void OvraPlayVC::fillMapBox()
     mapBox->addItem(loc("Map.chooseFile"), QStringLiteral("choose"));
     mapBox->setCurrentIndex(offline.isEmpty() ? 0 : 1);
     if (!offline.isEmpty())
-        mapBox->setItemData(1, offline, Qt::ToolTipRole);
+        mapBox->setItemData(1, offline.toHtmlEscaped(), Qt::ToolTipRole);
 }
 
 void OvraPlayVC::mapChange(int index)
@@ -401,14 +401,17 @@ void OvraPlayVC::mapChange(int index)
                                                                   QStringLiteral("MBTiles (*.mbtiles)"));
         }
         if (!path.isEmpty()) {
-            QString error;
-            if (m_map->useMbtiles(path, &error)) {
-                MapSourcePreference::storeMbtiles(path);
-            } else {
-                qInfo() << "offline map refused:" << path << error;
-                if (m_alert)
-                    m_alert(loc("Prompt"), loc("Map.cannotOpen"), {loc("OK")});
-            }
+            // Checked off the GUI thread; the box follows once the answer is in.
+            m_map->openMbtiles(path, [this, path](bool ok, const QString &error) {
+                if (ok) {
+                    MapSourcePreference::storeMbtiles(path);
+                } else if (!error.isEmpty()) {
+                    qInfo() << "offline map refused:" << path << error;
+                    if (m_alert)
+                        m_alert(loc("Prompt"), loc("Map.cannotOpen"), {loc("OK")});
+                }
+                fillMapBox();
+            });
         }
     }
     // The box always shows what the map really uses.

@@ -206,6 +206,31 @@ private slots:
         tool->setRequest(QUrl());
     }
 
+    // A server that answers a small range with an endless body: only the asked bytes
+    // are kept, and the transfer is stopped once they are in.
+    void floodedRangedReadKeepsOnlyItsLength()
+    {
+        HttpFileServer server;
+        server.addFile("/clip.mov", fileBytes("clip.mov"));
+        server.floodRanges = true;
+        KalGpsTool *tool = KalGpsTool::shareTool();
+        tool->setRequest(server.url("/clip.mov"));
+        std::optional<QByteArray> bytes;
+        QThread *reader = QThread::create([&] { bytes = tool->getData(0, 4096); });
+        reader->start();
+        while (!reader->wait(10))
+            QCoreApplication::processEvents();
+        delete reader;
+        QVERIFY(bytes.has_value());
+        QCOMPARE(bytes->size(), 4096);
+        QCOMPARE(*bytes, QByteArray(4096, 'f'));
+        const qint64 sent = server.floodBytesSent;
+        QTest::qWait(200);
+        QVERIFY2(server.floodBytesSent - sent < 8 * 1024 * 1024, "the flood was not stopped");
+        QVERIFY(sent < 64 * 1024 * 1024);
+        tool->setRequest(QUrl());
+    }
+
     void cancellingEndsTheDecodeWithWhatItHas()
     {
         HttpFileServer server;
