@@ -42,6 +42,7 @@ void HttpManager::fetch(const QString &url, const Completion &completion, qint64
                                                   QCoreApplication::applicationVersion()));
 
     QNetworkReply *reply = manager()->get(request);
+    reply->setReadBufferSize(64 * 1024); // taken as it comes; a flood waits on the wire
     struct State {
         QByteArray body;
         QString abortReason;

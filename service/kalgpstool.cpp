@@ -28,6 +28,7 @@ constexpr int kLengthTimeoutMs = 5000;
 constexpr int kRangeTimeoutMs = 2000;
 // A trickling server is given up on after this, whatever it still sends.
 constexpr int kRangeDeadlineMs = 20000;
+constexpr qint64 kReadSlack = 64 * 1024;
 constexpr int kCancelPollMs = 50;
 
 // Waits for reply to finish, aborting it as soon as cancelled() says so.
@@ -261,6 +262,9 @@ std::optional<QByteArray> KalGpsTool::getData(qint64 offset, qint32 length)
     request.setTransferTimeout(kRangeTimeoutMs);
     ++m_rangedRequests;
     std::unique_ptr<QNetworkReply> reply(network->get(request));
+    // Qt stops taking data from the connection while this much waits unread: a flood
+    // cannot pile up in memory between two of our reads.
+    reply->setReadBufferSize(qint64(length) + kReadSlack);
 
     // Only the asked bytes are kept, however much the server sends: a server that
     // ignores the range (status 200) sends the whole recording, of which the bytes

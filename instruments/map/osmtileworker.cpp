@@ -38,6 +38,9 @@ void OsmTileWorker::fetch(const TileKey &key)
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setTransferTimeout(kTransferTimeoutMs);
     QNetworkReply *reply = m_nam->get(request);
+    // Past this much unread, Qt stops taking data from the connection (and the cap
+    // below has already ended the reply).
+    reply->setReadBufferSize(kMaxTileBytes + 64 * 1024);
     // Silence is caught by the transfer time-out; a trickle by the deadline, and a flood
     // by the size cap: neither may hold a download slot or fill memory.
     auto *deadline = new QTimer(reply);
