@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "httpfileserver.h"
+#include "service/gpsworker.h"
 #include "service/kalgpstool.h"
 
 namespace {
@@ -229,6 +230,29 @@ private slots:
         QVERIFY2(server.floodBytesSent - sent < 8 * 1024 * 1024, "the flood was not stopped");
         QVERIFY2(sent < 64 * 1024 * 1024, qPrintable(QString::number(sent)));
         tool->setRequest(QUrl());
+    }
+
+    // Quitting does not wait for a job under way: a bounded shut-down answers at once
+    // that the thread still runs, and the job is left to end on its own.
+    void boundedShutDownDoesNotWaitForTheJob()
+    {
+        GpsWorker worker;
+        worker.start();
+        std::atomic<bool> release{false};
+        std::atomic<bool> started{false};
+        worker.submit([&] {
+            started = true;
+            while (!release)
+                QThread::msleep(5);
+        });
+        QTRY_VERIFY(started);
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(!worker.shutDown(0));
+        QVERIFY(t.elapsed() < 1000);
+        QVERIFY(worker.isRunning());
+        release = true;
+        QVERIFY(worker.shutDown(5000));
     }
 
     void cancellingEndsTheDecodeWithWhatItHas()
