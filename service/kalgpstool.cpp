@@ -77,6 +77,7 @@ KalGpsTool *KalGpsTool::shareTool()
             // Quitting cancels everything and waits for no decode: one still running on
             // a large recording is left behind (isDecoding()) and ends with the process.
             QObject::connect(app, &QCoreApplication::aboutToQuit, tool, [tool] {
+                tool->m_quitting = true;
                 tool->stopGetInfo();
                 tool->m_worker->shutDown(0);
             });
@@ -164,7 +165,7 @@ void KalGpsTool::stopGetInfo() { ++m_generation; }
 
 int KalGpsTool::getKalGpsDataVersion() const { return kalGpsDataVersion(); }
 
-bool KalGpsTool::isDecoding() const { return m_worker->isRunning(); }
+bool KalGpsTool::isDecoding() const { return m_quitting && m_worker->isRunning(); }
 
 KalGpsTool::GpsLines KalGpsTool::startDecode(const QString &path, int type)
 {

@@ -89,4 +89,5 @@ private:
     std::atomic<quint64> m_jobGeneration{0};
     std::atomic<bool> m_readAhead{true};
     std::atomic<int> m_rangedRequests{0};
+    std::atomic<bool> m_quitting{false};
 };
