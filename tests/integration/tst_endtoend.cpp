@@ -1,6 +1,7 @@
 // Drives the real main view offscreen: recordings enter through "kPlayFile", libVLC plays
 // them, and their telemetry must reach every instrument and read-out in step with playback.
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QRegularExpression>
 #include <QSettings>
@@ -40,6 +41,10 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
+        // A data folder of this run's own: runs from other checkouts on the machine must
+        // not write into the list this one reads (a second writer's entries are merged).
+        QCoreApplication::setApplicationName(
+            QStringLiteral("tst_endtoend-%1").arg(QCoreApplication::applicationPid()));
         QSettings().clear();
         QSettings().setValue(kSelectLanguage, "en");
         QFile::remove(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/mediaList");
@@ -288,6 +293,12 @@ private slots:
         QCOMPARE(vc.mediaList()->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), L("File.name"));
         vc.languageChange(0);
         QCOMPARE(vc.baseSettingLabel->text(), L("Basic.settings"));
+    }
+
+    void cleanupTestCase()
+    {
+        QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).removeRecursively();
+        QFile::remove(QSettings().fileName());
     }
 };
 
