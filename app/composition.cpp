@@ -88,9 +88,7 @@ MainViewParts wireMainView(OvraPlayVC *vc)
     p.player->mediaImageView()->setDelegate(vc);
 
     p.map = vc->installPanelWidget(vc->mapPanel(), new GpsMapView);
-    QString mapError;
-    if (!MapSourcePreference::apply(p.map, &mapError))
-        qInfo() << "stored offline map not usable, showing OpenStreetMap:" << mapError;
+    MapSourcePreference::apply(p.map);
     QObject::connect(p.map, &GpsMapView::routePointClicked, vc,
                      [player = p.player](int index) { seekToSample(player, index); });
 

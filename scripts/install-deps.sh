@@ -11,6 +11,8 @@ PACKAGES=(
   # Qt 6
   qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools
   qt6-positioning-dev libqt6sql6-sqlite
+  # SQLite's own interface: time limits on statements over offline map files
+  libsqlite3-dev
   # video playback
   libvlc-dev libvlc-bin vlc-plugin-base
   # fixtures, screenshots, headless GUI runs

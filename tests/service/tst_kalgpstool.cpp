@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "httpfileserver.h"
+#include "service/gpsworker.h"
 #include "service/kalgpstool.h"
 
 namespace {
@@ -204,6 +205,54 @@ private slots:
         QVERIFY(bytes.has_value());
         QCOMPARE(*bytes, fileBytes("clip.mov").mid(4, 4));
         tool->setRequest(QUrl());
+    }
+
+    // A server that answers a small range with an endless body: only the asked bytes
+    // are kept, and the transfer is stopped once they are in.
+    void floodedRangedReadKeepsOnlyItsLength()
+    {
+        HttpFileServer server;
+        server.addFile("/clip.mov", fileBytes("clip.mov"));
+        server.floodRanges = true;
+        KalGpsTool *tool = KalGpsTool::shareTool();
+        tool->setRequest(server.url("/clip.mov"));
+        std::optional<QByteArray> bytes;
+        QThread *reader = QThread::create([&] { bytes = tool->getData(0, 4096); });
+        reader->start();
+        while (!reader->wait(10))
+            QCoreApplication::processEvents();
+        delete reader;
+        QVERIFY(bytes.has_value());
+        QCOMPARE(bytes->size(), 4096);
+        QCOMPARE(*bytes, QByteArray(4096, 'f'));
+        const qint64 sent = server.floodBytesSent;
+        QTest::qWait(200);
+        QVERIFY2(server.floodBytesSent - sent < 8 * 1024 * 1024, "the flood was not stopped");
+        QVERIFY2(sent < 64 * 1024 * 1024, qPrintable(QString::number(sent)));
+        tool->setRequest(QUrl());
+    }
+
+    // Quitting does not wait for a job under way: a bounded shut-down answers at once
+    // that the thread still runs, and the job is left to end on its own.
+    void boundedShutDownDoesNotWaitForTheJob()
+    {
+        GpsWorker worker;
+        worker.start();
+        std::atomic<bool> release{false};
+        std::atomic<bool> started{false};
+        worker.submit([&] {
+            started = true;
+            while (!release)
+                QThread::msleep(5);
+        });
+        QTRY_VERIFY(started);
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(!worker.shutDown(0));
+        QVERIFY(t.elapsed() < 1000);
+        QVERIFY(worker.isRunning());
+        release = true;
+        QVERIFY(worker.shutDown(5000));
     }
 
     void cancellingEndsTheDecodeWithWhatItHas()
