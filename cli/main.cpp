@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -110,12 +112,15 @@ int decodeFile(const std::string& path, bool extended)
     return status;
 }
 
+// The whole argument as a decimal number, with "." as the point whatever the locale.
 bool parseNumber(const char* text, double* value)
 {
-    char* end = nullptr;
-    errno = 0;
-    *value = std::strtod(text, &end);
-    return end != text && *end == '\0' && errno == 0;
+    const char* begin = text;
+    const char* end = text + std::strlen(text);
+    if (begin != end && *begin == '+' && begin + 1 != end && begin[1] != '-')
+        ++begin;
+    const auto [ptr, ec] = std::from_chars(begin, end, *value, std::chars_format::general);
+    return begin != end && ec == std::errc() && ptr == end && std::isfinite(*value);
 }
 
 int sunTimes(char** argv)
