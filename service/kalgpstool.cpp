@@ -63,6 +63,30 @@ QStringList splitLines(const QString &text)
     return lines;
 }
 
+// The library's text as lines. One line that is not valid UTF-8 (a glitched byte from the
+// camera) costs only that line: the track keeps every other sample.
+QStringList utf8Lines(QByteArrayView bytes)
+{
+    // Latin-1 maps each byte to one character, so the split sees the bytes themselves.
+    const QStringList raw = splitLines(QString::fromLatin1(bytes));
+    QStringList lines;
+    lines.reserve(raw.size());
+    qsizetype dropped = 0;
+    for (const QString &line : raw) {
+        const QByteArray bytesOfLine = line.toLatin1();
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        QString decoded = utf8(bytesOfLine);
+        if (utf8.hasError()) {
+            ++dropped;
+            continue;
+        }
+        lines.append(std::move(decoded));
+    }
+    if (dropped)
+        qInfo() << "telemetry lines that are not UTF-8 dropped:" << dropped;
+    return lines;
+}
+
 } // namespace
 
 KalGpsTool *KalGpsTool::shareTool()
@@ -166,19 +190,16 @@ KalGpsTool::GpsLines KalGpsTool::startDecode(const QString &path, int type)
     char *buffer = nullptr;
     const QByteArray encoded = type == 0 ? QFile::encodeName(path) : path.toUtf8();
     kalGpsDecode(&buffer, encoded.constData(), type);
-    std::optional<QString> text;
+    std::optional<QStringList> lines;
     if (buffer) {
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        QString decoded = utf8(QByteArrayView(buffer, qsizetype(std::strlen(buffer))));
-        if (!utf8.hasError())
-            text = std::move(decoded);
+        lines = utf8Lines(QByteArrayView(buffer, qsizetype(std::strlen(buffer))));
         std::free(buffer);
     }
     kalGpsExit();
     qInfo("------------->kalGps exit");
-    if (!text)
+    if (lines && lines->isEmpty())
         return std::nullopt;
-    return splitLines(*text);
+    return lines;
 }
 
 void KalGpsTool::setRequest(const QUrl &url)
