@@ -220,6 +220,7 @@ void OvraPlayVC::installViews()
             done(lines ? *lines : QStringList());
         });
     });
+    m_sync->setCanceller([] { KalGpsTool::shareTool()->stopGetInfo(); });
     m_sync->setPlayer([this] { m_player->stopPlayVideo(); }, [this](const QString &path) { m_player->playFile(path); });
     m_sync->setAutoplayNext([this] { m_list->autoplayNext(); });
     connect(m_sync, &PlaybackSync::labelsChanged, this, &OvraPlayVC::showReadouts);
@@ -271,10 +272,9 @@ void OvraPlayVC::clearGpsInfo()
     m_sync->clearGpsInfo();
 }
 
-void OvraPlayVC::mediaPlayerDidDeleteModelIsSelect(QObject *, const MFileModel &, bool isSelect)
+void OvraPlayVC::mediaPlayerDidDeleteModelIsSelect(QObject *, const MFileModel &model, bool isSelect)
 {
-    if (isSelect)
-        m_player->stopPlayVideo();
+    m_sync->mediaPlayerDidDeleteModel(model, isSelect);
 }
 
 void OvraPlayVC::mediaPlayerDidSelectModel(QObject *, const MFileModel &model)

@@ -145,7 +145,12 @@ void KalGpsTool::getGpsInfo(const QString &path, GpsInfoBlock block)
             m_jobGeneration = generation;
             QThread::msleep(100);
             kalGpsInit();
-            lines = startDecode(path, 0);
+            // A stop between the check above and kalGpsInit (which clears the library's
+            // cancel mark) is seen here, so that no decode runs in full after its stop.
+            if (!isCancel())
+                lines = startDecode(path, 0);
+            else
+                kalGpsExit();
         }
         post(std::move(block), std::move(lines));
     });
@@ -180,7 +185,13 @@ void KalGpsTool::getRemoteGpsInfo(const QUrl &url, GpsInfoBlock block)
     });
 }
 
-void KalGpsTool::stopGetInfo() { ++m_generation; }
+void KalGpsTool::stopGetInfo()
+{
+    ++m_generation;
+    // A local decode under way stops reading and ends at once: the request that follows
+    // must not wait for a large recording that nobody wants any more.
+    kalGpsCancel();
+}
 
 int KalGpsTool::getKalGpsDataVersion() const { return kalGpsDataVersion(); }
 
