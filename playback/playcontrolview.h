@@ -32,9 +32,17 @@ public:
     static void setButtonImage(QAbstractButton *button, const QString &name);
     static QString buttonImage(const QAbstractButton *button);
 
+    // The speed slider's tooltip names the rate ("Speed 1.50×" in the chosen language).
+    void setPlaySpeedRate(double rate);
+    // Every tooltip again from the string table of the chosen language.
+    void setStringValue();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     // Clicks on the bar itself must not reach the video underneath (they would hide the bar).
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    double m_rate = 1.0; // the rate the speed slider's tooltip names
 };
