@@ -237,8 +237,9 @@ TEST_F(ExportTest, HostileTextsStayWellFormed)
         write(tracks, os);
         os.close();
         EXPECT_TRUE(wellFormed(file)) << format;
-        if (std::string(format) == "gpx")
+        if (std::string(format) == "gpx") {
             EXPECT_TRUE(validGpx(file));
+        }
         EXPECT_EQ(readBack(format, file).size(), 2u) << format;
     }
     const fs::path json = dir / "hostile.geojson";
