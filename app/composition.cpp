@@ -62,6 +62,8 @@ void wireSync(OvraPlayVC *vc, const MainViewParts &p)
             done(lines ? *lines : QStringList());
         });
     });
+    // A newer selection or a removal cancels the extraction under way.
+    p.sync->setCanceller([] { KalGpsTool::shareTool()->stopGetInfo(); });
     p.sync->setPlayer([player = p.player] { player->stopPlayVideo(); },
                       [player = p.player](const QString &path) { player->playFile(path); });
     p.sync->setAutoplayNext([list = p.list] { list->autoplayNext(); });

@@ -140,10 +140,9 @@ void OvraPlayVC::clearGpsInfo()
     m_parts.sync->clearGpsInfo();
 }
 
-void OvraPlayVC::mediaPlayerDidDeleteModelIsSelect(QObject *, const MFileModel &, bool isSelect)
+void OvraPlayVC::mediaPlayerDidDeleteModelIsSelect(QObject *, const MFileModel &model, bool isSelect)
 {
-    if (isSelect)
-        m_parts.player->stopPlayVideo();
+    m_parts.sync->mediaPlayerDidDeleteModel(model, isSelect);
 }
 
 void OvraPlayVC::mediaPlayerDidSelectModel(QObject *, const MFileModel &model)

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -84,8 +86,9 @@ const char kUsage[] =
     "                    ...; with --merge one file DIR/merged.EXT) instead of standard output\n"
     "On a terminal a progress line is shown on standard error. With more than one input\n"
     "a summary line (files with telemetry, without, unreadable) ends standard error.\n"
-    "Times: cameras record local time without a zone; exports write them as they\n"
-    "are (GPX/KML as YYYY-MM-DDThh:mm:ss with no offset), not converted to UTC.\n"
+    "Times: cameras record local time without a zone; every export writes it as\n"
+    "YYYY-MM-DDThh:mm:ss (ISO 8601, no offset), not converted to UTC. Longitude 180\n"
+    "is written as -180.\n"
     "\n"
     "--sun prints sunrise and sunset (HH:MM) for a date, a position in degrees\n"
     "(north and east positive) and a time zone in whole hours.\n"
@@ -99,12 +102,15 @@ int usageError(const std::string& message)
     return 2;
 }
 
+// The whole argument as a decimal number, with "." as the point whatever the locale.
 bool parseNumber(const char* text, double* value)
 {
-    char* end = nullptr;
-    errno = 0;
-    *value = std::strtod(text, &end);
-    return end != text && *end == '\0' && errno == 0;
+    const char* begin = text;
+    const char* end = text + std::strlen(text);
+    if (begin != end && *begin == '+' && begin + 1 != end && begin[1] != '-')
+        ++begin;
+    const auto [ptr, ec] = std::from_chars(begin, end, *value, std::chars_format::general);
+    return begin != end && ec == std::errc() && ptr == end && std::isfinite(*value);
 }
 
 int sunTimes(char** argv)

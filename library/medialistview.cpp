@@ -299,7 +299,11 @@ void MediaListView::loadMediaData(const QList<QVariantMap> &items)
 
 void MediaListView::selectAfterDelay(const MFileModel &model)
 {
-    QTimer::singleShot(kSelectDelayMs, this, [this, model] { selectModelToPlay(model); });
+    QTimer::singleShot(kSelectDelayMs, this, [this, model] {
+        // Removed within the delay: a recording that left the list never starts.
+        if (getIndexWithModel(model) >= 0)
+            selectModelToPlay(model);
+    });
 }
 
 void MediaListView::selectModelToPlay(const MFileModel &model)

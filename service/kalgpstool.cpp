@@ -66,6 +66,30 @@ QStringList splitLines(const QString &text)
     return lines;
 }
 
+// The library's text as lines. One line that is not valid UTF-8 (a glitched byte from the
+// camera) costs only that line: the track keeps every other sample.
+QStringList utf8Lines(QByteArrayView bytes)
+{
+    // Latin-1 maps each byte to one character, so the split sees the bytes themselves.
+    const QStringList raw = splitLines(QString::fromLatin1(bytes));
+    QStringList lines;
+    lines.reserve(raw.size());
+    qsizetype dropped = 0;
+    for (const QString &line : raw) {
+        const QByteArray bytesOfLine = line.toLatin1();
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        QString decoded = utf8(bytesOfLine);
+        if (utf8.hasError()) {
+            ++dropped;
+            continue;
+        }
+        lines.append(std::move(decoded));
+    }
+    if (dropped)
+        qInfo() << "telemetry lines that are not UTF-8 dropped:" << dropped;
+    return lines;
+}
+
 } // namespace
 
 KalGpsTool *KalGpsTool::shareTool()
@@ -126,7 +150,12 @@ void KalGpsTool::getGpsInfo(const QString &path, GpsInfoBlock block)
             m_jobGeneration = generation;
             QThread::msleep(100);
             kalGpsInit();
-            lines = startDecode(path, 0);
+            // A stop between the check above and kalGpsInit (which clears the library's
+            // cancel mark) is seen here, so that no decode runs in full after its stop.
+            if (!isCancel())
+                lines = startDecode(path, 0);
+            else
+                kalGpsExit();
         }
         post(std::move(block), std::move(lines));
     });
@@ -161,7 +190,13 @@ void KalGpsTool::getRemoteGpsInfo(const QUrl &url, GpsInfoBlock block)
     });
 }
 
-void KalGpsTool::stopGetInfo() { ++m_generation; }
+void KalGpsTool::stopGetInfo()
+{
+    ++m_generation;
+    // A local decode under way stops reading and ends at once: the request that follows
+    // must not wait for a large recording that nobody wants any more.
+    kalGpsCancel();
+}
 
 int KalGpsTool::getKalGpsDataVersion() const { return kalGpsDataVersion(); }
 
@@ -173,19 +208,16 @@ KalGpsTool::GpsLines KalGpsTool::startDecode(const QString &path, int type)
     char *buffer = nullptr;
     const QByteArray encoded = type == 0 ? QFile::encodeName(path) : path.toUtf8();
     kalGpsDecode(&buffer, encoded.constData(), type);
-    std::optional<QString> text;
+    std::optional<QStringList> lines;
     if (buffer) {
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        QString decoded = utf8(QByteArrayView(buffer, qsizetype(std::strlen(buffer))));
-        if (!utf8.hasError())
-            text = std::move(decoded);
+        lines = utf8Lines(QByteArrayView(buffer, qsizetype(std::strlen(buffer))));
         std::free(buffer);
     }
     kalGpsExit();
     qInfo("------------->kalGps exit");
-    if (!text)
+    if (lines && lines->isEmpty())
         return std::nullopt;
-    return splitLines(*text);
+    return lines;
 }
 
 void KalGpsTool::setRequest(const QUrl &url)

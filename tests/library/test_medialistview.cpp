@@ -228,6 +228,16 @@ private slots:
         QCOMPARE(m_alerts.size(), 1);
     }
 
+    void recordRemovedBeforeItsDelayedSelectionNeverStarts()
+    {
+        m_rec.selected.clear();
+        m_view->loadMediaData({MFileModel::fromPath("/v/A.mp4").toDictionary()});
+        m_view->menuWillOpen(nullptr, 0);
+        m_view->deleteMedia();  // within the 0.1 s before it would be selected
+        QTest::qWait(250);
+        QVERIFY(m_rec.selected.isEmpty());
+    }
+
     void contextMenuOffersDeleteOnlyOnARow()
     {
         add({"/v/A.mp4"});

@@ -8,6 +8,7 @@
 #include "httpfileserver.h"
 #include "service/gpsworker.h"
 #include "service/kalgpstool.h"
+#include "telemetry/kalgpsapi.h"
 
 namespace {
 
@@ -53,6 +54,22 @@ const QStringList kVokaLines = {
     "3 2026/05/14 08:15:03 N:48.159702 E:11.585730 50.6 km/h x:-0.02 y:-0.01 z:1.00",
 };
 
+// A telemetry text file: one block group of the given block texts, as a camera packs it.
+bool writeBlockFile(const QString &path, const QList<QByteArray> &texts)
+{
+    KalSetEncType(1);
+    QByteArray out(20, '\0');
+    MakeHeader(reinterpret_cast<unsigned char *>(out.data()), int(texts.size()));
+    for (int i = 0; i < texts.size(); ++i) {
+        unsigned char block[132];
+        MakeEncryptDataBlock(i, texts[i].constData(), int(texts[i].size()), block);
+        out.append(reinterpret_cast<const char *>(block), sizeof block);
+    }
+    KalSetEncType(0);
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(out) == out.size();
+}
+
 } // namespace
 
 class TestKalGpsTool : public QObject {
@@ -86,6 +103,45 @@ private slots:
         QVERIFY(done.waitFor(2));
         QVERIFY(!done.results[0].has_value());
         QVERIFY(!done.results[1].has_value());
+    }
+
+    void glitchedHemisphereLetterKeepsEverySample()
+    {
+        // One byte that is not UTF-8 where the camera writes "N": the track must survive.
+        QTemporaryDir dir;
+        const QString path = dir.filePath("glitch.txt");
+        QVERIFY(writeBlockFile(path, {"2019/11/28 08:15:42 N:22.5 E:113.9 36.5 km/h x:0.10 y:-0.20 z:9.80",
+                                      "2019/11/28 08:15:43 \xC4:22.6 E:114.0 37.5 km/h x:0.10 y:-0.20 z:9.80",
+                                      "2019/11/28 08:15:44 N:22.7 \xFF:114.1 38.5 km/h x:0.10 y:-0.20 z:9.80"}));
+        Completions done;
+        KalGpsTool::shareTool()->getGpsInfo(path, done.block());
+        QVERIFY(done.waitFor(1));
+        QVERIFY(done.results[0].has_value());
+        const QStringList lines = *done.results[0];
+        QCOMPARE(lines.size(), 3);
+        QVERIFY2(lines[1].contains(" -:22.600000 E:114.000000 37.5 km/h"), qPrintable(lines[1]));
+        QVERIFY2(lines[2].contains(" N:22.700001 -:114.099998 38.5 km/h"), qPrintable(lines[2]));
+        // Called directly, the decoder gives the same lines.
+        kalGpsInit();
+        QCOMPARE(*KalGpsTool::shareTool()->startDecode(path, 0), lines);
+    }
+
+    void gsensorValuesDoNotLeakIntoTheNextRecording()
+    {
+        QTemporaryDir dir;
+        const QString withG = dir.filePath("with.txt"), withoutG = dir.filePath("without.txt");
+        QVERIFY(writeBlockFile(withG, {"2019/11/28 08:15:42 N:22.5 E:113.9 36.5 km/h x:0.10 y:-0.20 z:9.80",
+                                       "2019/11/28 08:15:43 N:22.6 E:114.0 37.5 km/h"}));
+        QVERIFY(writeBlockFile(withoutG, {"2019/11/28 09:00:00 N:23.5 E:113.9 36.5 km/h"}));
+        Completions done;
+        KalGpsTool::shareTool()->getGpsInfo(withG, done.block());
+        KalGpsTool::shareTool()->getGpsInfo(withoutG, done.block());
+        QVERIFY(done.waitFor(2));
+        QVERIFY(done.results[0].has_value() && done.results[1].has_value());
+        // Inside one recording the last values carry on ...
+        QVERIFY2(done.results[0]->at(1).endsWith("x:0.10 y:-0.20 z:9.80"), qPrintable(done.results[0]->at(1)));
+        // ... but the next recording starts from none.
+        QVERIFY2(done.results[1]->at(0).endsWith("x:0.00 y:0.00 z:0.00"), qPrintable(done.results[1]->at(0)));
     }
 
     void httpPathIsAnsweredAtOnceWithAnEmptyList()
