@@ -3,6 +3,13 @@
 #include <QApplication>
 #include <QPalette>
 
+QString MediaListModel::plainTip(const QString &text)
+{
+    if (text.isEmpty())
+        return text;
+    return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(text.toHtmlEscaped());
+}
+
 MediaListModel::MediaListModel(QObject *parent) : QAbstractTableModel(parent) {}
 
 int MediaListModel::rowCount(const QModelIndex &parent) const
@@ -24,7 +31,8 @@ QVariant MediaListModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         return m_records.at(index.row()).fName;
     case Qt::ToolTipRole:
-        return m_records.at(index.row()).fName;
+        // Tips guess rich text from the text itself; a name is shown as it is written.
+        return plainTip(m_records.at(index.row()).fName);
     case Qt::BackgroundRole:
         if (current)
             return QApplication::palette().brush(QPalette::Active, QPalette::Highlight);
@@ -70,21 +78,14 @@ void MediaListModel::insertRecord(int row, const MFileModel &record)
     endInsertRows();
 }
 
-void MediaListModel::insertRecords(int row, const QList<MFileModel> &records)
+void MediaListModel::prependRecords(const QList<MFileModel> &records)
 {
     if (records.isEmpty())
         return;
-    row = qBound(0, row, int(m_records.size()));
-    const int count = int(records.size());
-    beginInsertRows({}, row, row + count - 1);
-    QList<MFileModel> merged;
-    merged.reserve(m_records.size() + count);
-    merged.append(m_records.mid(0, row));
-    merged.append(records);
-    merged.append(m_records.mid(row));
-    m_records = std::move(merged);
-    if (m_highlighted >= row)
-        m_highlighted += count;
+    beginInsertRows({}, 0, int(records.size()) - 1);
+    m_records = records + m_records;
+    if (m_highlighted >= 0)
+        m_highlighted += int(records.size());
     endInsertRows();
 }
 

@@ -40,6 +40,9 @@ public:
     // decoding. Each completion still runs once.
     void stopGetInfo();
     int getKalGpsDataVersion() const;
+    // True while a decode still runs after the application began to quit: the library
+    // cannot be interrupted, and quitting does not wait for it.
+    bool isDecoding() const;
 
     // Runs the library on the calling thread: type 0 a local path, 1 through gpsCallBack.
     // getGpsInfo calls it on the worker; a direct caller must keep other decodes away.
@@ -98,4 +101,5 @@ private:
     // The local decode under way and when it last reported (worker thread only).
     QString m_decodingPath;
     qint64 m_lastProgressMs = -1;
+    std::atomic<bool> m_quitting{false};
 };

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "telemetry/kalgpsoutput.h"
+#include "telemetry/kalgpsreader.h"
 #include "telemetry/kalgpsscan.h"
 #include "telemetry/kalgpsstate.h"
 
@@ -28,6 +29,7 @@ extern "C" {
 
 void kalGpsInit(void)
 {
+    kalGpsSetCancelled(false);
     std::lock_guard<std::mutex> guard(apiLock());
     kalGpsPaserCallBack(kalGpsReadBack);
     kalGpsPaserInit();
@@ -87,6 +89,12 @@ void kalGpsExit(void)
 {
     std::lock_guard<std::mutex> guard(apiLock());
     kalGpsPaserExit();
+}
+
+void kalGpsCancel(void)
+{
+    // Not under the lock: the decode to be cut short holds it.
+    kalGpsSetCancelled(true);
 }
 
 int kalGpsVersion(char* buffer)

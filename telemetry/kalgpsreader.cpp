@@ -239,8 +239,20 @@ int64_t GetFileLength(KalGpsFile* file)
     return 0;
 }
 
+namespace {
+std::atomic<bool> cancelFlag{false};
+} // namespace
+
+void kalGpsSetCancelled(bool cancelled) { cancelFlag.store(cancelled); }
+bool kalGpsCancelled() { return cancelFlag.load(); }
+
 int64_t ReadData(void* buffer, int64_t offset, uint32_t length, KalGpsFile* file)
 {
+    if (cancelFlag.load(std::memory_order_relaxed)) {
+        if (buffer && length)
+            std::memset(buffer, 0, length);
+        return 0;
+    }
     const KalGpsState& st = kalGpsState();
     if (st.fType == 0)
         return file ? file->read(buffer, offset, length) : 0;

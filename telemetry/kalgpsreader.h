@@ -72,6 +72,10 @@ private:
 // 0 otherwise.
 int64_t GetFileLength(KalGpsFile* file);
 
+// A cancelled decode reads nothing more (kalGpsCancel); process-wide like the rest.
+void kalGpsSetCancelled(bool cancelled);
+bool kalGpsCancelled();
+
 // Reads up to length bytes at offset into buffer (which is cleared first); returns the count,
-// 0 when the read failed. Never more than length, never negative.
+// 0 when the read failed or the decode was cancelled. Never more than length, never negative.
 int64_t ReadData(void* buffer, int64_t offset, uint32_t length, KalGpsFile* file);

@@ -126,6 +126,8 @@ void kalGpsJieLi(KalGpsFile* file, int64_t distance)
         int64_t last = length - 154;  // last position the walk may look at
         uint32_t want = uint32_t(std::min<int64_t>(kChunk, last - p + 8));
         int64_t n = ReadData(buf, p, want, file);
+        if (n < 8 && kalGpsCancelled())
+            break;
         if (n < 8) {
             p += 8;
             continue;

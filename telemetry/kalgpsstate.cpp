@@ -23,6 +23,9 @@ void kalGpsResetDecodeState(int32_t fType)
     s.mType = 0;
     ClearSegmentList();
     s.prermcinfo = RmcInfo{};
+    // Items carry from block to block inside one recording only: a recording whose blocks
+    // have no G-sensor items must not show the values of the one decoded before it.
+    s.rmcinfoTemp = RmcInfo{};
     s.nextProgress = 0;
     s.abandoned = false;
 }

@@ -133,7 +133,7 @@
     </message>
     <message>
         <source>Next</source>
-        <translation>Nächste Aufnahme</translation>
+        <translation>Weiter</translation>
     </message>
     <message>
         <source>Normal.speed</source>
@@ -156,12 +156,16 @@
         <translation>Wiedergabe/Pause</translation>
     </message>
     <message>
+        <source>Play.speed</source>
+        <translation>Tempo %@×</translation>
+    </message>
+    <message>
         <source>Playback</source>
         <translation>Wiedergabe</translation>
     </message>
     <message>
         <source>Previous</source>
-        <translation>Vorherige Aufnahme</translation>
+        <translation>Zurück</translation>
     </message>
     <message>
         <source>Prompt</source>
@@ -194,6 +198,10 @@
     <message>
         <source>Software.service</source>
         <translation>Software-Service</translation>
+    </message>
+    <message>
+        <source>Sound</source>
+        <translation>Ton ein/aus</translation>
     </message>
     <message>
         <source>Speed</source>
@@ -234,6 +242,10 @@
     <message>
         <source>Video</source>
         <translation>Video</translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation>Lautstärke</translation>
     </message>
     <message>
         <source>Web</source>

@@ -133,7 +133,7 @@
     </message>
     <message>
         <source>Next</source>
-        <translation>Next Recording</translation>
+        <translation>Next</translation>
     </message>
     <message>
         <source>Normal.speed</source>
@@ -156,12 +156,16 @@
         <translation>Play/Pause</translation>
     </message>
     <message>
+        <source>Play.speed</source>
+        <translation>Speed %@×</translation>
+    </message>
+    <message>
         <source>Playback</source>
         <translation>Playback</translation>
     </message>
     <message>
         <source>Previous</source>
-        <translation>Previous Recording</translation>
+        <translation>Previous</translation>
     </message>
     <message>
         <source>Prompt</source>
@@ -194,6 +198,10 @@
     <message>
         <source>Software.service</source>
         <translation>Software service</translation>
+    </message>
+    <message>
+        <source>Sound</source>
+        <translation>Sound on/off</translation>
     </message>
     <message>
         <source>Speed</source>
@@ -234,6 +242,10 @@
     <message>
         <source>Video</source>
         <translation>Video</translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation>Volume</translation>
     </message>
     <message>
         <source>Web</source>

@@ -133,7 +133,7 @@
     </message>
     <message>
         <source>Next</source>
-        <translation>Enregistrement suivant</translation>
+        <translation>Suivant</translation>
     </message>
     <message>
         <source>Normal.speed</source>
@@ -156,12 +156,16 @@
         <translation>Lecture/Pause</translation>
     </message>
     <message>
+        <source>Play.speed</source>
+        <translation>Vitesse %@×</translation>
+    </message>
+    <message>
         <source>Playback</source>
         <translation>Lecture</translation>
     </message>
     <message>
         <source>Previous</source>
-        <translation>Enregistrement précédent</translation>
+        <translation>Précédent</translation>
     </message>
     <message>
         <source>Prompt</source>
@@ -194,6 +198,10 @@
     <message>
         <source>Software.service</source>
         <translation>Service logiciel</translation>
+    </message>
+    <message>
+        <source>Sound</source>
+        <translation>Son activé/désactivé</translation>
     </message>
     <message>
         <source>Speed</source>
@@ -234,6 +242,10 @@
     <message>
         <source>Video</source>
         <translation>Vidéo</translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation>Volume</translation>
     </message>
     <message>
         <source>Web</source>

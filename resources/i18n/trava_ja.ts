@@ -133,7 +133,7 @@
     </message>
     <message>
         <source>Next</source>
-        <translation>次の録画</translation>
+        <translation>次へ</translation>
     </message>
     <message>
         <source>Normal.speed</source>
@@ -156,12 +156,16 @@
         <translation>再生/一時停止</translation>
     </message>
     <message>
+        <source>Play.speed</source>
+        <translation>再生速度 %@×</translation>
+    </message>
+    <message>
         <source>Playback</source>
         <translation>再生</translation>
     </message>
     <message>
         <source>Previous</source>
-        <translation>前の録画</translation>
+        <translation>前へ</translation>
     </message>
     <message>
         <source>Prompt</source>
@@ -194,6 +198,10 @@
     <message>
         <source>Software.service</source>
         <translation>ソフトウェアサービス</translation>
+    </message>
+    <message>
+        <source>Sound</source>
+        <translation>サウンドのオン/オフ</translation>
     </message>
     <message>
         <source>Speed</source>
@@ -234,6 +242,10 @@
     <message>
         <source>Video</source>
         <translation>ビデオ</translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation>音量</translation>
     </message>
     <message>
         <source>Web</source>
