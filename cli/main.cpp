@@ -15,7 +15,8 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: trava-gps [--format FORMAT] [--datum wgs84|gcj02] [--merge] FILE...\n"
+    "Usage: trava-gps [--format FORMAT] [--datum wgs84|gcj02] [--merge]\n"
+    "                 [--sensitivity low|normal|high] FILE...\n"
     "       trava-gps --sun YYYY-MM-DD LAT LON TZ\n"
     "       trava-gps --help | --version\n"
     "\n"
@@ -26,6 +27,9 @@ const char kUsage[] =
     "  lines    one sample line per sample, as decoded (default)\n"
     "  ex       the cleaned, gap-free track: extended lines, a line \"--\", G-sensor lines\n"
     "  csv, gpx, kml, geojson   the track for other programs (--datum, --merge apply)\n"
+    "  events   harsh driving events as CSV \"index,time,kind,peak_g\": kind brake,\n"
+    "           accel, turn or impact; index the sample (second); peak in g whatever\n"
+    "           unit the camera stores (--sensitivity, default normal, sets the limits)\n"
     "\n"
     "--datum wgs84 (default) writes positions as the camera recorded them; gcj02 writes\n"
     "        the shifted datum the player shows for positions inside China.\n"
@@ -153,6 +157,7 @@ int main(int argc, char** argv)
     std::string format = "lines";
     std::string datum = "wgs84";
     bool merge = false;
+    std::string sensitivity = "normal";
     std::vector<std::string> files;
     bool optionsDone = false;
     for (int i = 1; i < argc; ++i) {
@@ -181,6 +186,12 @@ int main(int argc, char** argv)
             format = arg.substr(9);
         } else if (arg.rfind("--datum=", 0) == 0) {
             datum = arg.substr(8);
+        } else if (arg == "--sensitivity" || arg.rfind("--sensitivity=", 0) == 0) {
+            if (arg == "--sensitivity" && i + 1 >= argc)
+                return usageError(arg + " needs a value");
+            sensitivity = arg == "--sensitivity" ? argv[++i] : arg.substr(14);
+            if (sensitivity != "low" && sensitivity != "normal" && sensitivity != "high")
+                return usageError("unknown sensitivity '" + sensitivity + "'");
         } else if (arg == "--merge") {
             merge = true;
         } else {
@@ -194,7 +205,7 @@ int main(int argc, char** argv)
     if (files.empty())
         return usageError("no input file");
     if (isExportFormat(format))
-        return exportTracks(format, datum, merge, files, std::cout, std::cerr);
+        return exportTracks(format, datum, merge, files, std::cout, std::cerr, harshSensitivityFromName(sensitivity));
 
     int status = 0;
     for (const std::string& path : files) {

@@ -71,11 +71,12 @@ void appendUnique(std::vector<std::string> &to, std::unordered_set<std::string> 
 
 bool isExportFormat(const std::string &format)
 {
-    return format == "csv" || format == "gpx" || format == "kml" || format == "geojson";
+    return format == "csv" || format == "gpx" || format == "kml" || format == "geojson" || format == "events";
 }
 
 int exportTracks(const std::string &format, const std::string &datum, bool merge,
-                 const std::vector<std::string> &paths, std::ostream &out, std::ostream &err)
+                 const std::vector<std::string> &paths, std::ostream &out, std::ostream &err,
+                 HarshSensitivity sensitivity)
 {
     if (!isExportFormat(format)) {
         err << "trava-gps: unknown format '" << format << "'\n";
@@ -89,44 +90,62 @@ int exportTracks(const std::string &format, const std::string &datum, bool merge
         err << "trava-gps: no file given\n";
         return 2;
     }
-    const TrackDatum mode = datum == "gcj02" ? TrackDatum::Gcj02InsideChina : TrackDatum::Wgs84;
-
     int status = 0;
-    std::vector<NamedTrack> tracks;
-    std::vector<std::string> mergedLines;
-    std::unordered_set<std::string> mergedSeen;
+    std::vector<RecordingLines> recordings;
     for (const std::string &path : paths) {
         if (const char *why = unreadable(path)) {
             err << "trava-gps: cannot read " << path << ": " << why << "\n";
             status = 2;
             continue;
         }
-        std::vector<std::string> lines = sampleLines(path);
-        if (lines.empty()) {
-            err << "trava-gps: no telemetry in " << path << "\n";
-            if (status == 0)
-                status = 1;
+        recordings.push_back({baseName(path), path, sampleLines(path)});
+    }
+    const int written = exportRecordingLines(format, datum, merge, recordings, out, err, sensitivity);
+    return status != 0 ? status : written;
+}
+
+int exportRecordingLines(const std::string &format, const std::string &datum, bool merge,
+                         const std::vector<RecordingLines> &recordings, std::ostream &out, std::ostream &err,
+                         HarshSensitivity sensitivity)
+{
+    if (!isExportFormat(format)) {
+        err << "trava-gps: unknown format '" << format << "'\n";
+        return 2;
+    }
+    const TrackDatum mode = datum == "gcj02" ? TrackDatum::Gcj02InsideChina : TrackDatum::Wgs84;
+    int status = 0;
+    std::vector<NamedTrack> tracks;
+    std::vector<std::string> mergedLines;
+    std::unordered_set<std::string> mergedSeen;
+    for (const RecordingLines &recording : recordings) {
+        if (recording.lines.empty()) {
+            err << "trava-gps: no telemetry in " << recording.label << "\n";
+            status = 1;
             continue;
         }
         if (merge) {
-            appendUnique(mergedLines, mergedSeen, std::move(lines));
+            appendUnique(mergedLines, mergedSeen, recording.lines);
             continue;
         }
         std::vector<std::string> unique;
         std::unordered_set<std::string> seen;
-        appendUnique(unique, seen, std::move(lines));
+        appendUnique(unique, seen, recording.lines);
         Track track = decodeGpsData(unique, mode);
         if (trackSize(track) == 0) {
-            err << "trava-gps: no telemetry in " << path << "\n";
-            if (status == 0)
-                status = 1;
+            err << "trava-gps: no telemetry in " << recording.label << "\n";
+            status = 1;
             continue;
         }
-        tracks.push_back({baseName(path), std::move(track)});
+        tracks.push_back({recording.name, std::move(track)});
     }
     if (merge && !mergedLines.empty())
         tracks.push_back({"merged drive", decodeGpsData(mergedLines, mode)});
 
+    if (format == "events") {
+        writeEvents(tracks, sensitivity, out);
+        out.flush();
+        return status;
+    }
     for (const NamedTrack &t : tracks) {
         std::size_t unplaced = 0;
         for (const GPSItem &s : *t.track)
