@@ -1,7 +1,6 @@
 #include "app/ovraplayvc.h"
 
 #include <QComboBox>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -11,71 +10,34 @@
 
 #include <QDebug>
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QGraphicsOpacityEffect>
-#include <QPropertyAnimation>
 
 #include "app/colorpanel.h"
-#include "instruments/compassview.h"
-#include "instruments/map/gpsmapview.h"
-#include "instruments/gsensorstateview.h"
+#include "app/restingpanel.h"
+#include "app/settingspanel.h"
+#include "app/viewstyle.h"
 #include "core/imagenamed.h"
-#include "service/kalgpstool.h"
-#include "instruments/map/mapsourcepreference.h"
-#include "playback/mediaimageview.h"
-#include "library/medialistview.h"
-#include "playback/mediaplayview.h"
 #include "core/mlanguagemanager.h"
 #include "core/mtool.h"
 #include "core/notificationhub.h"
-#include "library/playbacksync.h"
-#include "playback/playcontrolview.h"
 #include "core/preferences.h"
-#include "app/restingpanel.h"
+#include "instruments/map/gpsmapview.h"
+#include "instruments/map/mapsourcepreference.h"
 #include "instruments/speedview.h"
+#include "library/medialistview.h"
+#include "library/playbacksync.h"
+#include "playback/mediaplayview.h"
 #include "net/updatechecker.h"
-#include "playback/videosurface.h"
+
+using ViewStyle::card;
+using ViewStyle::captionLabel;
+using ViewStyle::kDark;
+using ViewStyle::makeLabel;
 
 namespace {
-const QColor kDark(49, 49, 49);
-const QColor kReadoutFrame(94, 94, 94);
-const QColor kWindowGrey(240, 240, 240);
-const QColor kSettingBorder(197, 197, 197);
 constexpr int kGap = 8;
 constexpr int kTitleBarHeight = 50;
-constexpr int kSettingWidth = 340;
-constexpr int kSettingFadeMs = 100;
 
-QString loc(const char *key) { return MLanguageManager::DPLocalizedString(QString::fromLatin1(key)); }
-
-QLabel *makeLabel(const QString &name, QWidget *parent, qreal pointSize, const QColor &color,
-                  bool bold = false)
-{
-    auto *l = new QLabel(parent);
-    l->setObjectName(name);
-    QFont f = l->font();
-    f.setPointSizeF(pointSize);
-    f.setBold(bold);
-    l->setFont(f);
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::WindowText, color);
-    l->setPalette(pal);
-    return l;
-}
-
-QLabel *captionLabel(QWidget *parent)
-{
-    auto *l = makeLabel(QStringLiteral("caption"), parent, 8.5, QColor(154, 160, 167), true);
-    l->setContentsMargins(2, 0, 0, 0);
-    return l;
-}
-
-ColorPanel *card(const QString &name, QWidget *parent, const QColor &c = kDark, qreal radius = 6)
-{
-    auto *p = new ColorPanel(name, c, parent);
-    p->setCornerRadius(radius);
-    return p;
-}
+QString loc(const char *key) { return MLanguageManager::localized(key); }
 } // namespace
 
 OvraPlayVC::OvraPlayVC(QWidget *parent) : QWidget(parent)
@@ -83,7 +45,7 @@ OvraPlayVC::OvraPlayVC(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("OvraPlayVC"));
     setAutoFillBackground(true);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, kWindowGrey);
+    pal.setColor(QPalette::Window, ViewStyle::kWindowGrey);
     setPalette(pal);
 
     auto *root = new QVBoxLayout(this);
@@ -123,50 +85,12 @@ OvraPlayVC::OvraPlayVC(QWidget *parent) : QWidget(parent)
 
     centre->addWidget(buildReadouts());
 
-    stateView = card(QStringLiteral("stateView"), this);
-    {
-        auto *l = new QVBoxLayout(stateView);
-        l->setContentsMargins(10, 6, 10, 6);
-        l->setSpacing(2);
-        auto *cap = captionLabel(stateView);
-        m_panelCaptions.append({cap, QStringLiteral("G.sensor")});
-        l->addWidget(cap);
-        m_gsensorPanel = new QWidget(stateView);
-        m_gsensorPanel->setObjectName(QStringLiteral("gsensorPanel"));
-        auto *gl = new QVBoxLayout(m_gsensorPanel);
-        gl->setContentsMargins(0, 0, 0, 0);
-        gl->addWidget(new RestingPanel(RestingPanel::GSensor));
-        l->addWidget(m_gsensorPanel, 1);
-    }
-    stateView->setMinimumHeight(130);
-    centre->addWidget(stateView, 7);
-
-    // Right: speed dial and compass side by side, the map under them.
-    m_rightColumn = new QWidget(this);
-    m_rightColumn->setObjectName(QStringLiteral("instrumentColumn"));
-    auto *right = new QVBoxLayout(m_rightColumn);
-    right->setContentsMargins(0, 0, 0, 0);
-    right->setSpacing(kGap);
-    m_instrumentRow = new QWidget(m_rightColumn);
-    auto *row = new QHBoxLayout(m_instrumentRow);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(kGap);
-    auto *speedContent = new RestingPanel(RestingPanel::Speed);
-    speedView = speedContent;
-    row->addWidget(makePanel(QStringLiteral("speedCard"), QStringLiteral("Speed"), speedContent, &m_speedPanel));
-    auto *compassContent = new RestingPanel(RestingPanel::Compass);
-    compassView = compassContent;
-    row->addWidget(makePanel(QStringLiteral("compassCard"), QStringLiteral("Compass"), compassContent, &m_compassPanel));
-    right->addWidget(m_instrumentRow);
-    auto *mapContent = new RestingPanel(RestingPanel::Map);
-    mapView = mapContent;
-    right->addWidget(makePanel(QStringLiteral("mapCard"), QStringLiteral("Map"), mapContent, &m_mapPanel), 1);
-    m_rightColumn->setMinimumWidth(300);
-    m_rightColumn->setMaximumWidth(480);
-    body->addWidget(m_rightColumn, 4);
+    centre->addWidget(buildStatePanel(), 7);
+    body->addWidget(buildInstrumentColumn(), 4);
 
     buildSettingPanel();
-    installViews();
+    m_parts = wireMainView(this);
+    settingView->fillMapBox();
 
     NotificationHub::defaultCenter()->observe(QString::fromLatin1(kChangeLanguageNocation), this,
                                               [this](const QVariant &) { changeLanguage(); });
@@ -177,69 +101,14 @@ OvraPlayVC::OvraPlayVC(QWidget *parent) : QWidget(parent)
     showSetting();
 }
 
-void OvraPlayVC::installViews()
-{
-    m_alert = [this](const QString &title, const QString &text, const QStringList &buttons) {
-        return MTool::showAlert(title, text, buttons, window());
-    };
-    auto alert = [this](const QString &title, const QString &text, const QStringList &buttons) {
-        return m_alert ? m_alert(title, text, buttons) : 0;
-    };
-
-    m_list = installPanelWidget(listPanel(), new MediaListView);
-    m_list->setDelegate(this);
-    m_list->setAlertHandler(alert);
-
-    m_player = installPanelWidget(mediaPanel(), new MediaPlayView);
-    m_player->setDelegate(this);
-    m_player->mediaImageView()->setDelegate(this);
-    PlayControlView *bar = m_player->controlView();
-    connect(bar->preBtn, &QToolButton::clicked, this, &OvraPlayVC::previousVideoClick);
-    connect(bar->nextBtn, &QToolButton::clicked, this, &OvraPlayVC::nextVideoClick);
-    connect(bar->playControlBtn, &QToolButton::clicked, this, &OvraPlayVC::resumOrPauseClick);
-    connect(bar->stopBtn, &QToolButton::clicked, this, &OvraPlayVC::stopBtnClick);
-
-    m_map = installPanelWidget(mapPanel(), new GpsMapView);
-    QString mapError;
-    if (!MapSourcePreference::apply(m_map, &mapError))
-        qInfo() << "stored offline map not usable, showing OpenStreetMap:" << mapError;
-    connect(m_map, &GpsMapView::routePointClicked, this, &OvraPlayVC::seekToSample);
-
-    m_speed = installPanelWidget(speedPanel(), new SpeedView);
-    m_compass = installPanelWidget(compassPanel(), new CompassView);
-    m_gsensor = installPanelWidget(gsensorPanel(), new GsensorStateView);
-
-    m_sync = new PlaybackSync(this);
-    m_sync->setGauges({{m_map, [this] { m_map->clearMapAnotation(); }},
-                       {m_speed, [this] { m_speed->resetSpeedPoint(); }},
-                       {m_compass, [this] { m_compass->resetCompass(); }},
-                       {m_gsensor, [this] { m_gsensor->resetGsensor(); }}});
-    // One serial worker in the service: extractions never overlap in the library.
-    m_sync->setExtractor([](const QString &path, std::function<void(const QStringList &)> done) {
-        KalGpsTool::shareTool()->getGpsInfo(path, [done](KalGpsTool::GpsLines lines) {
-            done(lines ? *lines : QStringList());
-        });
-    });
-    m_sync->setPlayer([this] { m_player->stopPlayVideo(); }, [this](const QString &path) { m_player->playFile(path); });
-    m_sync->setAutoplayNext([this] { m_list->autoplayNext(); });
-    connect(m_sync, &PlaybackSync::labelsChanged, this, &OvraPlayVC::showReadouts);
-    connect(m_sync, &PlaybackSync::titleChanged, titleLabel, &QLabel::setText);
-
-    m_updateChecker = new UpdateChecker(this);
-    m_updateChecker->setCurrentVersion(MTool::currentVersion());
-    m_updateChecker->setAlertHandler(alert);
-
-    connect(settingButton, &QToolButton::clicked, this, &OvraPlayVC::showSetting);
-    connect(languageBox, &QComboBox::activated, this, &OvraPlayVC::languageChange);
-    connect(speedUnitBox, &QComboBox::activated, this, &OvraPlayVC::speedUnitChange);
-    connect(mapBox, &QComboBox::activated, this, &OvraPlayVC::mapChange);
-    connect(viewUpgradeButton, &QPushButton::clicked, this, &OvraPlayVC::checkUpgrade);
-    fillMapBox();
-}
-
 void OvraPlayVC::setAlertHandler(AlertHandler handler)
 {
     m_alert = std::move(handler);
+}
+
+int OvraPlayVC::showAlert(const QString &title, const QString &content, const QStringList &buttonTitles)
+{
+    return m_alert ? m_alert(title, content, buttonTitles) : MTool::showAlert(title, content, buttonTitles, window());
 }
 
 void OvraPlayVC::setupBasicUI()
@@ -253,43 +122,43 @@ void OvraPlayVC::setupBasicUI()
 void OvraPlayVC::changeLanguage()
 {
     setValueForLabel();
-    fillMapBox();
+    settingView->fillMapBox();
 }
 
 void OvraPlayVC::showReadouts()
 {
-    speedLabel->setText(m_sync->speedText());
-    latLabel->setText(m_sync->latText());
-    lonLabel->setText(m_sync->lonText());
-    topSpeedLabel->setText(m_sync->topSpeedText());
-    aveSpeedLabel->setText(m_sync->aveSpeedText());
-    distanceLabel->setText(m_sync->distanceText());
+    speedLabel->setText(m_parts.sync->speedText());
+    latLabel->setText(m_parts.sync->latText());
+    lonLabel->setText(m_parts.sync->lonText());
+    topSpeedLabel->setText(m_parts.sync->topSpeedText());
+    aveSpeedLabel->setText(m_parts.sync->aveSpeedText());
+    distanceLabel->setText(m_parts.sync->distanceText());
 }
 
 void OvraPlayVC::clearGpsInfo()
 {
-    m_sync->clearGpsInfo();
+    m_parts.sync->clearGpsInfo();
 }
 
 void OvraPlayVC::mediaPlayerDidDeleteModelIsSelect(QObject *, const MFileModel &, bool isSelect)
 {
     if (isSelect)
-        m_player->stopPlayVideo();
+        m_parts.player->stopPlayVideo();
 }
 
 void OvraPlayVC::mediaPlayerDidSelectModel(QObject *, const MFileModel &model)
 {
-    m_sync->mediaPlayerDidSelectModel(model);
+    m_parts.sync->mediaPlayerDidSelectModel(model);
 }
 
 void OvraPlayVC::mediaPlayerCurrentTime(QObject *, double seconds)
 {
-    m_sync->mediaPlayerCurrentTime(seconds);
+    m_parts.sync->mediaPlayerCurrentTime(seconds);
 }
 
 void OvraPlayVC::mediaPlayerCurrentState(QObject *, quint64 state)
 {
-    m_sync->mediaPlayerCurrentState(state);
+    m_parts.sync->mediaPlayerCurrentState(state);
 }
 
 void OvraPlayVC::mediaPlayerReadFileList(QObject *, const QStringList &paths)
@@ -298,61 +167,38 @@ void OvraPlayVC::mediaPlayerReadFileList(QObject *, const QStringList &paths)
     for (const QString &path : paths)
         items.prepend(MFileModel::fromPath(path).toDictionary());
     if (!items.isEmpty())
-        m_list->loadMediaData(items);
+        m_parts.list->loadMediaData(items);
 }
 
 void OvraPlayVC::previousVideoClick()
 {
-    m_list->preVideoAction();
+    m_parts.list->preVideoAction();
 }
 
 void OvraPlayVC::nextVideoClick()
 {
-    m_list->nextVideoAction();
+    m_parts.list->nextVideoAction();
 }
 
 void OvraPlayVC::resumOrPauseClick()
 {
-    m_player->resumOrPauseVideo();
+    m_parts.player->resumOrPauseVideo();
 }
 
 void OvraPlayVC::stopBtnClick()
 {
-    m_player->stopPlayVideo();
+    m_parts.player->stopPlayVideo();
 }
 
 void OvraPlayVC::showSetting()
 {
-    if (!m_settingFade) {
-        m_settingFade = new QGraphicsOpacityEffect(settingView);
-        settingView->setGraphicsEffect(m_settingFade);
-    }
-    if (m_settingAnimation)
-        m_settingAnimation->stop();
-    const bool fadeOut = isSetShow;
-    if (!isVisible()) {
-        // Nobody sees a fade before the window is shown (the one at set-up): end there at once.
-        setSettingPanelVisible(!fadeOut);
-        return;
-    }
-    auto *animation = new QPropertyAnimation(m_settingFade, "opacity", this);
-    animation->setDuration(kSettingFadeMs);
-    animation->setEasingCurve(QEasingCurve::InOutQuad);
-    if (fadeOut) {
-        animation->setStartValue(m_settingFade->opacity());
-        animation->setEndValue(0.0);
-        connect(animation, &QPropertyAnimation::finished, settingView, &QWidget::hide);
-    } else {
-        m_settingFade->setOpacity(0.0);
-        settingView->setGeometry(settingPanelGeometry());
-        settingView->show();
-        settingView->raise();
-        animation->setStartValue(0.0);
-        animation->setEndValue(1.0);
-    }
-    m_settingAnimation = animation;
-    animation->start(QAbstractAnimation::DeleteWhenStopped);
-    isSetShow = !isSetShow;
+    const bool shown = !isSetShow;
+    // Nobody sees a fade before the window is shown (the one at set-up): end there at once.
+    if (isVisible())
+        settingView->fadeTo(shown, settingPanelGeometry());
+    else
+        settingView->setShown(shown, settingPanelGeometry());
+    isSetShow = shown;
 }
 
 void OvraPlayVC::languageChange(int index)
@@ -365,24 +211,10 @@ void OvraPlayVC::languageChange(int index)
 
 void OvraPlayVC::speedUnitChange(int index)
 {
-    m_sync->speedUnitChange(index);
+    m_parts.sync->speedUnitChange(index);
     speedUnitBox->setCurrentText(Preferences::speedUnitType());
     // The dial follows at once too, also while paused.
-    m_speed->refreshSpeedUnit();
-}
-
-void OvraPlayVC::fillMapBox()
-{
-    const QSignalBlocker block(mapBox);
-    mapBox->clear();
-    mapBox->addItem(QStringLiteral("OpenStreetMap"), QStringLiteral("osm"));
-    const QString offline = MapSourcePreference::storedMbtilesPath();
-    if (!offline.isEmpty())
-        mapBox->addItem(QFileInfo(offline).fileName(), QStringLiteral("mbtiles:") + offline);
-    mapBox->addItem(loc("Map.chooseFile"), QStringLiteral("choose"));
-    mapBox->setCurrentIndex(offline.isEmpty() ? 0 : 1);
-    if (!offline.isEmpty())
-        mapBox->setItemData(1, offline, Qt::ToolTipRole);
+    m_parts.speed->refreshSpeedUnit();
 }
 
 void OvraPlayVC::mapChange(int index)
@@ -390,7 +222,7 @@ void OvraPlayVC::mapChange(int index)
     const QString choice = mapBox->itemData(index).toString();
     QString path;
     if (choice == QLatin1String("osm")) {
-        m_map->useOpenStreetMap();
+        m_parts.map->useOpenStreetMap();
         MapSourcePreference::storeOpenStreetMap();
     } else {
         if (choice.startsWith(QLatin1String("mbtiles:"))) {
@@ -402,33 +234,32 @@ void OvraPlayVC::mapChange(int index)
         }
         if (!path.isEmpty()) {
             QString error;
-            if (m_map->useMbtiles(path, &error)) {
+            if (m_parts.map->useMbtiles(path, &error)) {
                 MapSourcePreference::storeMbtiles(path);
             } else {
                 qInfo() << "offline map refused:" << path << error;
-                if (m_alert)
-                    m_alert(loc("Prompt"), loc("Map.cannotOpen"), {loc("OK")});
+                showAlert(loc("Prompt"), loc("Map.cannotOpen"), {loc("OK")});
             }
         }
     }
     // The box always shows what the map really uses.
-    fillMapBox();
+    settingView->fillMapBox();
 }
 
 void OvraPlayVC::checkUpgrade()
 {
-    m_updateChecker->checkUpgrade(viewUpgradeButton);
+    m_parts.updateChecker->checkUpgrade(viewUpgradeButton);
 }
 
 void OvraPlayVC::seekToSample(int index)
 {
-    const quint64 state = m_player->playState();
-    const double duration = m_player->duration();
+    const quint64 state = m_parts.player->playState();
+    const double duration = m_parts.player->duration();
     if (index < 0 || duration <= 0 || (state != MediaPlayStatePlaying && state != MediaPlayStatePaused))
         return;
     // A little past the start of the second, so that rounding cannot land in the one before.
     const double seconds = qMin(double(index) + 0.05, duration);
-    m_player->performClick(qBound(0.0, seconds / duration, 1.0));
+    m_parts.player->performClick(qBound(0.0, seconds / duration, 1.0));
 }
 
 OvraPlayVC::~OvraPlayVC() = default;
@@ -479,7 +310,7 @@ void OvraPlayVC::setTitleStripReserve(int left, int right)
 
 QWidget *OvraPlayVC::buildReadouts()
 {
-    gpsInfoBgView = card(QStringLiteral("gpsInfoBgView"), this, kReadoutFrame, 7);
+    gpsInfoBgView = card(QStringLiteral("gpsInfoBgView"), this, ViewStyle::kReadoutFrame, 7);
     auto *l = new QHBoxLayout(gpsInfoBgView);
     l->setContentsMargins(4, 4, 4, 4);
     l->setSpacing(4);
@@ -533,86 +364,72 @@ QWidget *OvraPlayVC::buildReadouts()
     return gpsInfoBgView;
 }
 
+QWidget *OvraPlayVC::buildStatePanel()
+{
+    stateView = card(QStringLiteral("stateView"), this);
+    auto *l = new QVBoxLayout(stateView);
+    l->setContentsMargins(10, 6, 10, 6);
+    l->setSpacing(2);
+    auto *cap = captionLabel(stateView);
+    m_panelCaptions.append({cap, QStringLiteral("G.sensor")});
+    l->addWidget(cap);
+    m_gsensorPanel = new QWidget(stateView);
+    m_gsensorPanel->setObjectName(QStringLiteral("gsensorPanel"));
+    auto *gl = new QVBoxLayout(m_gsensorPanel);
+    gl->setContentsMargins(0, 0, 0, 0);
+    gl->addWidget(new RestingPanel(RestingPanel::GSensor));
+    l->addWidget(m_gsensorPanel, 1);
+    stateView->setMinimumHeight(130);
+    return stateView;
+}
+
+QWidget *OvraPlayVC::buildInstrumentColumn()
+{
+    // Speed dial and compass side by side, the map under them.
+    m_rightColumn = new QWidget(this);
+    m_rightColumn->setObjectName(QStringLiteral("instrumentColumn"));
+    auto *right = new QVBoxLayout(m_rightColumn);
+    right->setContentsMargins(0, 0, 0, 0);
+    right->setSpacing(kGap);
+    m_instrumentRow = new QWidget(m_rightColumn);
+    auto *row = new QHBoxLayout(m_instrumentRow);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(kGap);
+    auto *speedContent = new RestingPanel(RestingPanel::Speed);
+    speedView = speedContent;
+    row->addWidget(makePanel(QStringLiteral("speedCard"), QStringLiteral("Speed"), speedContent, &m_speedPanel));
+    auto *compassContent = new RestingPanel(RestingPanel::Compass);
+    compassView = compassContent;
+    row->addWidget(makePanel(QStringLiteral("compassCard"), QStringLiteral("Compass"), compassContent, &m_compassPanel));
+    right->addWidget(m_instrumentRow);
+    auto *mapContent = new RestingPanel(RestingPanel::Map);
+    mapView = mapContent;
+    right->addWidget(makePanel(QStringLiteral("mapCard"), QStringLiteral("Map"), mapContent, &m_mapPanel), 1);
+    m_rightColumn->setMinimumWidth(300);
+    m_rightColumn->setMaximumWidth(480);
+    return m_rightColumn;
+}
+
 void OvraPlayVC::buildSettingPanel()
 {
-    settingView = new ColorPanel(QStringLiteral("settingView"), kWindowGrey, this);
-    settingView->setBorder(kSettingBorder, 1);
-    settingView->setCornerRadius(8);
-    auto *outer = new QVBoxLayout(settingView);
-    outer->setContentsMargins(16, 14, 16, 16);
-    outer->setSpacing(6);
-
-    const QColor captionColor(80, 84, 90);
-    const QColor textColor(30, 30, 30);
-    auto section = [&](QLabel *&caption, const QString &captionName, ColorPanel *&bg, const QString &bgName) {
-        caption = makeLabel(captionName, settingView, 10, captionColor, true);
-        outer->addWidget(caption);
-        bg = new ColorPanel(bgName, Qt::white, settingView);
-        bg->setCornerRadius(6);
-        outer->addWidget(bg);
-        outer->addSpacing(6);
-    };
-
-    section(baseSettingLabel, QStringLiteral("baseSettingLabel"), basicSetView, QStringLiteral("basicSetView"));
-    {
-        auto *g = new QGridLayout(basicSetView);
-        g->setContentsMargins(14, 10, 14, 10);
-        g->setHorizontalSpacing(12);
-        g->setVerticalSpacing(8);
-        languageLabel = makeLabel(QStringLiteral("languageLabel"), basicSetView, 10, textColor);
-        speedUnitLabel = makeLabel(QStringLiteral("speedUnitLabel"), basicSetView, 10, textColor);
-        mapLabel = makeLabel(QStringLiteral("mapLabel"), basicSetView, 10, textColor);
-        languageBox = new QComboBox(basicSetView);
-        languageBox->setObjectName(QStringLiteral("languageBox"));
-        languageBox->addItems(MLanguageManager::languageDisplayNames());
-        speedUnitBox = new QComboBox(basicSetView);
-        speedUnitBox->setObjectName(QStringLiteral("speedUnitBox"));
-        speedUnitBox->addItems({QStringLiteral("KMH"), QStringLiteral("MPH")});
-        mapBox = new QComboBox(basicSetView);
-        mapBox->setObjectName(QStringLiteral("mapBox"));
-        mapBox->addItem(QStringLiteral("OpenStreetMap"));
-        const QList<QPair<QLabel *, QComboBox *>> rows{{languageLabel, languageBox},
-                                                       {speedUnitLabel, speedUnitBox},
-                                                       {mapLabel, mapBox}};
-        for (int i = 0; i < rows.size(); ++i) {
-            g->addWidget(rows[i].first, i, 0);
-            rows[i].second->setMinimumWidth(150);
-            g->addWidget(rows[i].second, i, 1, Qt::AlignRight);
-        }
-        g->setColumnStretch(0, 1);
-    }
-
-    section(softServerLabel, QStringLiteral("softServerLabel"), softServerBackgroundView,
-            QStringLiteral("softServerBackgroundView"));
-    {
-        auto *h = new QHBoxLayout(softServerBackgroundView);
-        h->setContentsMargins(14, 10, 14, 10);
-        versionLabel = makeLabel(QStringLiteral("versionLabel"), softServerBackgroundView, 10, textColor);
-        viewUpgradeButton = new QPushButton(softServerBackgroundView);
-        viewUpgradeButton->setObjectName(QStringLiteral("viewUpgradeButton"));
-        QPalette bp = viewUpgradeButton->palette();
-        bp.setColor(QPalette::ButtonText, Qt::black);
-        viewUpgradeButton->setPalette(bp);
-        h->addWidget(versionLabel, 1);
-        h->addWidget(viewUpgradeButton);
-    }
-
-    section(aboutLabel, QStringLiteral("aboutLabel"), abouBackgroundView, QStringLiteral("abouBackgroundView"));
-    {
-        auto *v = new QVBoxLayout(abouBackgroundView);
-        v->setContentsMargins(14, 10, 14, 10);
-        v->setSpacing(4);
-        companyNameLabel = makeLabel(QStringLiteral("companyNameLabel"), abouBackgroundView, 10, textColor, true);
-        companyUrlLabel = makeLabel(QStringLiteral("companyUrlLabel"), abouBackgroundView, 9.5, textColor);
-        supportUrlLabel = makeLabel(QStringLiteral("supportUrlLabel"), abouBackgroundView, 9.5, textColor);
-        for (QLabel *lab : {companyNameLabel, companyUrlLabel, supportUrlLabel}) {
-            lab->setTextInteractionFlags(Qt::TextSelectableByMouse);
-            lab->setWordWrap(true);
-            v->addWidget(lab);
-        }
-    }
-    outer->addStretch(1);
-    settingView->raise();
+    settingView = new SettingsPanel(this);
+    baseSettingLabel = settingView->baseSettingLabel;
+    softServerLabel = settingView->softServerLabel;
+    aboutLabel = settingView->aboutLabel;
+    languageLabel = settingView->languageLabel;
+    speedUnitLabel = settingView->speedUnitLabel;
+    viewUpgradeButton = settingView->viewUpgradeButton;
+    companyNameLabel = settingView->companyNameLabel;
+    companyUrlLabel = settingView->companyUrlLabel;
+    supportUrlLabel = settingView->supportUrlLabel;
+    abouBackgroundView = settingView->abouBackgroundView;
+    basicSetView = settingView->basicSetView;
+    softServerBackgroundView = settingView->softServerBackgroundView;
+    languageBox = settingView->languageBox;
+    mapBox = settingView->mapBox;
+    speedUnitBox = settingView->speedUnitBox;
+    versionLabel = settingView->versionLabel;
+    mapLabel = settingView->mapLabel;
 }
 
 QWidget *OvraPlayVC::makePanel(const QString &name, const QString &captionKey, QWidget *content,
@@ -664,52 +481,28 @@ void OvraPlayVC::installPanelWidgetImpl(QWidget *panel, QWidget *widget)
 
 void OvraPlayVC::setValueForLabel()
 {
-    baseSettingLabel->setText(loc("Basic.settings"));
-    softServerLabel->setText(loc("Software.service"));
-    aboutLabel->setText(loc("About"));
-    languageLabel->setText(loc("language"));
-    speedUnitLabel->setText(loc("Speed.unit"));
-    mapLabel->setText(loc("Map"));
-    viewUpgradeButton->setText(loc("Monitoring.and.Upgrading"));
-    QString version = loc("Version");
-    versionLabel->setText(version.replace(QLatin1String("%@"), MTool::currentVersion()));
-    companyNameLabel->setText(loc("The.Company"));
-    companyUrlLabel->setText(loc("Web"));
-    supportUrlLabel->setText(loc("Tech.Support"));
-    languageBox->setCurrentText(MLanguageManager::languageDisplayName());
-    speedUnitBox->setCurrentText(Preferences::speedUnitType());
+    settingView->setValueForLabel();
     settingButton->setToolTip(loc("Settings"));
-    mapBox->setToolTip(loc("Map"));
     for (const auto &[label, key] : std::as_const(m_panelCaptions))
         label->setText(MLanguageManager::DPLocalizedString(key).toUpper());
 
     // The read-outs keep what they show, in the new words.
-    if (m_sync)
-        m_sync->refreshLanguage();
-    settingView->adjustSize();
+    if (m_parts.sync)
+        m_parts.sync->refreshLanguage();
     settingView->setGeometry(settingPanelGeometry());
 }
 
 void OvraPlayVC::setSettingPanelVisible(bool visible)
 {
     isSetShow = visible;
-    if (m_settingAnimation)
-        m_settingAnimation->stop();
-    if (m_settingFade)
-        m_settingFade->setOpacity(visible ? 1.0 : 0.0);
-    settingView->setGeometry(settingPanelGeometry());
-    settingView->setVisible(visible);
-    if (visible)
-        settingView->raise();
+    settingView->setShown(visible, settingPanelGeometry());
 }
 
 QRect OvraPlayVC::settingPanelGeometry() const
 {
-    const int w = qMin(kSettingWidth, width() - 2 * kGap);
-    const int h = qMin(settingView->sizeHint().height(), height() - kTitleBarHeight - 2 * kGap);
-    return QRect(width() - w - kGap, kTitleBarHeight + kGap, w, h);
+    return settingView->placementIn(
+        QRect(kGap, kTitleBarHeight + kGap, width() - 2 * kGap, height() - kTitleBarHeight - 2 * kGap));
 }
-
 void OvraPlayVC::updateInstrumentRow()
 {
     // Dials are round: the row is as high as one of its two square cards is wide, plus the

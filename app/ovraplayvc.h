@@ -1,30 +1,21 @@
 #pragma once
 // The one main view: title strip background, video area, media list, speed dial, compass,
 // G-sensor chart, route map, read-outs and the settings panel. This file lays the scene
-// out; every instrument sits in a named panel so the real widget is put in with
-// installPanelWidget(panel, widget), which replaces the panel's resting look.
-#include <QPointer>
+// out and answers the window's controls; every instrument sits in a named panel so the
+// real widget is put in with installPanelWidget(panel, widget), which replaces the panel's
+// resting look. How the parts are wired to each other is in app/composition.cpp.
 #include <functional>
 #include <QWidget>
 
+#include "app/composition.h"
+#include "app/settingspanel.h"
 #include "core/mediaplayerdelegate.h"
 
-class CompassView;
-class GpsMapView;
-class GsensorStateView;
-class MediaListView;
-class MediaPlayView;
-class PlaybackSync;
-class QGraphicsOpacityEffect;
-class QPropertyAnimation;
-class SpeedView;
-class UpdateChecker;
+class ColorPanel;
 class QComboBox;
 class QLabel;
 class QPushButton;
 class QToolButton;
-class ColorPanel;
-class QVBoxLayout;
 
 class OvraPlayVC : public QWidget, public MediaPlayerDelegate {
     Q_OBJECT
@@ -57,18 +48,22 @@ public:
     void seekToSample(int index);
 
     // The real views, once installed (null while a panel shows its resting look).
-    MediaListView *mediaList() const { return m_list; }
-    MediaPlayView *player() const { return m_player; }
-    GpsMapView *gpsMap() const { return m_map; }
-    SpeedView *speedGauge() const { return m_speed; }
-    CompassView *compass() const { return m_compass; }
-    GsensorStateView *gsensor() const { return m_gsensor; }
-    PlaybackSync *playbackSync() const { return m_sync; }
-    UpdateChecker *updateChecker() const { return m_updateChecker; }
-    // Every modal alert of the main view (list, update check, map box) goes through this;
-    // answers 1000 for the first button. Tests answer it.
+    MediaListView *mediaList() const { return m_parts.list; }
+    MediaPlayView *player() const { return m_parts.player; }
+    GpsMapView *gpsMap() const { return m_parts.map; }
+    SpeedView *speedGauge() const { return m_parts.speed; }
+    CompassView *compass() const { return m_parts.compass; }
+    GsensorStateView *gsensor() const { return m_parts.gsensor; }
+    PlaybackSync *playbackSync() const { return m_parts.sync; }
+    UpdateChecker *updateChecker() const { return m_parts.updateChecker; }
+    // Every modal alert of the main view (list, update check, map box) goes through
+    // showAlert(): MTool::showAlert over this window unless a handler is set (tests answer
+    // it); answers 1000 for the first button.
     using AlertHandler = std::function<int(const QString &, const QString &, const QStringList &)>;
     void setAlertHandler(AlertHandler handler);
+    int showAlert(const QString &title, const QString &content, const QStringList &buttonTitles);
+    // The read-outs show what the playback sync last wrote.
+    void showReadouts();
     // The file dialog of the offline map entry; tests answer it.
     void setMbtilesChooser(std::function<QString()> chooser) { m_chooseMbtiles = std::move(chooser); }
 
@@ -118,7 +113,7 @@ public:
     ColorPanel *stateView = nullptr;
     QWidget *mapView = nullptr;
     QWidget *mediaView = nullptr;
-    ColorPanel *settingView = nullptr;
+    SettingsPanel *settingView = nullptr;
     ColorPanel *abouBackgroundView = nullptr;
     ColorPanel *basicSetView = nullptr;
     ColorPanel *softServerBackgroundView = nullptr;
@@ -151,12 +146,11 @@ protected:
 
 private:
     void setupBasicUI();
-    void installViews();
     void changeLanguage();
-    void showReadouts();
-    void fillMapBox();
     void buildTitleBar();
     QWidget *buildReadouts();
+    QWidget *buildStatePanel();
+    QWidget *buildInstrumentColumn();
     void buildSettingPanel();
     QWidget *makePanel(const QString &name, const QString &captionKey, QWidget *content, QWidget **container);
     void installPanelWidgetImpl(QWidget *panel, QWidget *widget);
@@ -174,16 +168,7 @@ private:
     QWidget *m_rightReserve = nullptr;
     QList<QPair<QLabel *, QString>> m_panelCaptions; // caption label, key
 
-    MediaListView *m_list = nullptr;
-    MediaPlayView *m_player = nullptr;
-    GpsMapView *m_map = nullptr;
-    SpeedView *m_speed = nullptr;
-    CompassView *m_compass = nullptr;
-    GsensorStateView *m_gsensor = nullptr;
-    PlaybackSync *m_sync = nullptr;
-    UpdateChecker *m_updateChecker = nullptr;
-    QGraphicsOpacityEffect *m_settingFade = nullptr;
-    QPointer<QPropertyAnimation> m_settingAnimation;
+    MainViewParts m_parts;
     std::function<QString()> m_chooseMbtiles;
     AlertHandler m_alert;
 };

@@ -11,6 +11,8 @@ public:
     // a null string when the language has no table. Chooses and stores a language on
     // first use (exact match of the system's first preferred language, else "en").
     static QString DPLocalizedString(const QString &key);
+    // The same for a key written in the code (Latin-1), the one short form every view uses.
+    static QString localized(const char *key) { return DPLocalizedString(QString::fromLatin1(key)); }
 
     // 0 en, 1 ja, 2 fr, 3 de; other indexes are ignored. Posts kChangeLanguageNocation
     // only when the stored language really changes.

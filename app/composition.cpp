@@ -1,0 +1,97 @@
+#include "app/composition.h"
+
+#include <QComboBox>
+#include <QDebug>
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "app/ovraplayvc.h"
+#include "app/settingspanel.h"
+#include "core/mtool.h"
+#include "instruments/compassview.h"
+#include "instruments/gsensorstateview.h"
+#include "instruments/map/gpsmapview.h"
+#include "instruments/map/mapsourcepreference.h"
+#include "instruments/speedview.h"
+#include "library/medialistview.h"
+#include "library/playbacksync.h"
+#include "net/updatechecker.h"
+#include "playback/mediaimageview.h"
+#include "playback/mediaplayview.h"
+#include "playback/playcontrolview.h"
+#include "service/kalgpstool.h"
+
+namespace {
+
+void wireControls(OvraPlayVC *vc, PlayControlView *bar)
+{
+    QObject::connect(bar->preBtn, &QToolButton::clicked, vc, &OvraPlayVC::previousVideoClick);
+    QObject::connect(bar->nextBtn, &QToolButton::clicked, vc, &OvraPlayVC::nextVideoClick);
+    QObject::connect(bar->playControlBtn, &QToolButton::clicked, vc, &OvraPlayVC::resumOrPauseClick);
+    QObject::connect(bar->stopBtn, &QToolButton::clicked, vc, &OvraPlayVC::stopBtnClick);
+
+    QObject::connect(vc->settingButton, &QToolButton::clicked, vc, &OvraPlayVC::showSetting);
+    QObject::connect(vc->languageBox, &QComboBox::activated, vc, &OvraPlayVC::languageChange);
+    QObject::connect(vc->speedUnitBox, &QComboBox::activated, vc, &OvraPlayVC::speedUnitChange);
+    QObject::connect(vc->mapBox, &QComboBox::activated, vc, &OvraPlayVC::mapChange);
+    QObject::connect(vc->viewUpgradeButton, &QPushButton::clicked, vc, &OvraPlayVC::checkUpgrade);
+}
+
+void wireSync(OvraPlayVC *vc, const MainViewParts &p)
+{
+    p.sync->setGauges({{p.map, [map = p.map] { map->clearMapAnotation(); }},
+                       {p.speed, [speed = p.speed] { speed->resetSpeedPoint(); }},
+                       {p.compass, [compass = p.compass] { compass->resetCompass(); }},
+                       {p.gsensor, [gsensor = p.gsensor] { gsensor->resetGsensor(); }}});
+    // One serial worker in the service: extractions never overlap in the library.
+    p.sync->setExtractor([](const QString &path, std::function<void(const QStringList &)> done) {
+        KalGpsTool::shareTool()->getGpsInfo(path, [done](KalGpsTool::GpsLines lines) {
+            done(lines ? *lines : QStringList());
+        });
+    });
+    p.sync->setPlayer([player = p.player] { player->stopPlayVideo(); },
+                      [player = p.player](const QString &path) { player->playFile(path); });
+    p.sync->setAutoplayNext([list = p.list] { list->autoplayNext(); });
+    QObject::connect(p.sync, &PlaybackSync::labelsChanged, vc, &OvraPlayVC::showReadouts);
+    QObject::connect(p.sync, &PlaybackSync::titleChanged, vc->titleLabel, &QLabel::setText);
+}
+
+} // namespace
+
+MainViewParts wireMainView(OvraPlayVC *vc)
+{
+    MainViewParts p;
+    // Every modal alert of the view's parts goes the view's one way, which tests answer.
+    auto alert = [vc](const QString &title, const QString &text, const QStringList &buttons) {
+        return vc->showAlert(title, text, buttons);
+    };
+
+    p.list = vc->installPanelWidget(vc->listPanel(), new MediaListView);
+    p.list->setDelegate(vc);
+    p.list->setAlertHandler(alert);
+
+    p.player = vc->installPanelWidget(vc->mediaPanel(), new MediaPlayView);
+    p.player->setDelegate(vc);
+    p.player->mediaImageView()->setDelegate(vc);
+
+    p.map = vc->installPanelWidget(vc->mapPanel(), new GpsMapView);
+    QString mapError;
+    if (!MapSourcePreference::apply(p.map, &mapError))
+        qInfo() << "stored offline map not usable, showing OpenStreetMap:" << mapError;
+    QObject::connect(p.map, &GpsMapView::routePointClicked, vc, &OvraPlayVC::seekToSample);
+
+    p.speed = vc->installPanelWidget(vc->speedPanel(), new SpeedView);
+    p.compass = vc->installPanelWidget(vc->compassPanel(), new CompassView);
+    p.gsensor = vc->installPanelWidget(vc->gsensorPanel(), new GsensorStateView);
+
+    p.sync = new PlaybackSync(vc);
+    wireSync(vc, p);
+
+    p.updateChecker = new UpdateChecker(vc);
+    p.updateChecker->setCurrentVersion(MTool::currentVersion());
+    p.updateChecker->setAlertHandler(alert);
+
+    wireControls(vc, p.player->controlView());
+    return p;
+}
