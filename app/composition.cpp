@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include "app/incidenttools.h"
 #include "app/ovraplayvc.h"
 #include "app/settingspanel.h"
 #include "core/mtool.h"
@@ -93,5 +94,6 @@ MainViewParts wireMainView(OvraPlayVC *vc)
     p.updateChecker->setAlertHandler(alert);
 
     wireControls(vc, p.player->controlView());
+    new IncidentTools(vc, p); // snapshots, harsh events, trips, track export
     return p;
 }

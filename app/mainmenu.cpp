@@ -89,8 +89,16 @@ void MainMenu::setMainWindow(QWidget *window)
 {
     m_window = window;
     // Shortcuts must work wherever focus is in the window, with the menus closed.
-    if (window)
+    if (window) {
         window->addActions(m_playerMenu->actions() + m_fileMenu->actions());
+        // Window actions that belong in the File menu (Export Track...) follow Close.
+        for (QAction *a : window->findChildren<QAction *>()) {
+            if (a->property("fileMenu").toBool() && !m_fileMenu->actions().contains(a)) {
+                m_fileMenu->addSeparator();
+                m_fileMenu->addAction(a);
+            }
+        }
+    }
 }
 
 QAction *MainMenu::itemAt(QMenu *menu, int position) const

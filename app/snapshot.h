@@ -44,6 +44,8 @@ public:
     QAction *saveAction() const { return m_saveAction; }
     QAction *copyAction() const { return m_copyAction; }
     QString lastNotice() const { return m_lastNotice; }
+    // The small notice over the video (also used by the track export).
+    void notify(const QString &text) { showNotice(text); }
     void retitle();
 
     static Stamp stampFor(const GPSItem &sample, const QString &unit);

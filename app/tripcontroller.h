@@ -38,8 +38,8 @@ public:
     bool searching() const { return m_searching; }
     TripSummary tripSummary() const;
     TripSummary recordingSummary() const;
-    // "Trip (3 files): 1.23 km · 00:00:29 · top 52 km/h" and "This file: ..."; empty
-    // texts when there is no trip.
+    // "Trip (3 files)\n1.23 km · 00:00:29\ntop 52 km/h" and "File 1 of 3\n..." for the
+    // recording; empty texts when there is no trip.
     QString tripText() const;
     QString recordingText() const;
 
