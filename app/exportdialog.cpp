@@ -86,9 +86,11 @@ void TrackExporter::run(const QStringList &paths, const QString &format, const Q
     auto job = std::make_shared<Job>();
     job->paths = paths;
     QPointer<TrackExporter> self(this);
-    auto finish = [self, job, format, datum, wholeTrip, target, done] {
-        job->next = nullptr; // breaks the cycle through the job
-        if (!self)
+    // The steps hold the job weakly (it holds them); the extraction in flight holds it.
+    std::weak_ptr<Job> weak = job;
+    auto finish = [self, weak, format, datum, wholeTrip, target, done] {
+        const auto job = weak.lock();
+        if (!self || !job)
             return;
         std::ostringstream out, err;
         const int status = exportRecordingLines(format.toStdString(), datum.toStdString(), wholeTrip, job->recordings,
@@ -108,8 +110,9 @@ void TrackExporter::run(const QStringList &paths, const QString &format, const Q
         if (done)
             done(ok);
     };
-    job->next = [self, job, finish] {
-        if (!self)
+    job->next = [self, weak, finish] {
+        const auto job = weak.lock();
+        if (!self || !job)
             return;
         const int i = int(job->recordings.size());
         if (i >= job->paths.size() || !self->m_extract) {

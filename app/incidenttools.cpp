@@ -145,7 +145,7 @@ void IncidentTools::buildSettings()
     connect(m_stampBox, &QCheckBox::toggled, this, [](bool on) { IncidentPreferences::setSnapshotStamp(on); });
     m_folderButton = new QPushButton(bg);
     m_folderButton->setObjectName(QStringLiteral("snapshotFolderButton"));
-    m_folderButton->setMaximumWidth(170);
+    m_folderButton->setMaximumWidth(150);
     connect(m_folderButton, &QPushButton::clicked, this, &IncidentTools::chooseFolder);
     m_sensitivityBox = new QComboBox(bg);
     m_sensitivityBox->setObjectName(QStringLiteral("sensitivityBox"));
@@ -190,7 +190,7 @@ void IncidentTools::retitle()
     m_folderLabel->setText(loc("Snapshot.folder"));
     m_sensitivityLabel->setText(loc("Event.sensitivity"));
     const QString folder = QDir::toNativeSeparators(IncidentPreferences::snapshotFolder());
-    m_folderButton->setText(m_folderButton->fontMetrics().elidedText(folder, Qt::ElideMiddle, 150));
+    m_folderButton->setText(m_folderButton->fontMetrics().elidedText(folder, Qt::ElideMiddle, 120));
     m_folderButton->setToolTip(folder);
     const QString current = IncidentPreferences::harshSensitivity();
     m_sensitivityBox->clear();

@@ -245,7 +245,7 @@
     </message>
     <message>
         <source>Snapshot.stamp</source>
-        <translation>Zeit, Tempo, Position einblenden</translation>
+        <translation>Daten einblenden</translation>
     </message>
     <message>
         <source>Snapshot.folder</source>

@@ -245,7 +245,7 @@
     </message>
     <message>
         <source>Snapshot.stamp</source>
-        <translation>Stamp time, speed, position</translation>
+        <translation>Stamp on snapshots</translation>
     </message>
     <message>
         <source>Snapshot.folder</source>

@@ -245,7 +245,7 @@
     </message>
     <message>
         <source>Snapshot.stamp</source>
-        <translation>Incruster heure, vitesse, position</translation>
+        <translation>Incruster les infos</translation>
     </message>
     <message>
         <source>Snapshot.folder</source>

@@ -245,7 +245,7 @@
     </message>
     <message>
         <source>Snapshot.stamp</source>
-        <translation>日時・速度・位置を刻印</translation>
+        <translation>スナップショットに刻印</translation>
     </message>
     <message>
         <source>Snapshot.folder</source>
