@@ -149,7 +149,7 @@ void IncidentTools::buildSettings()
     connect(m_folderButton, &QPushButton::clicked, this, &IncidentTools::chooseFolder);
     m_sensitivityBox = new QComboBox(bg);
     m_sensitivityBox->setObjectName(QStringLiteral("sensitivityBox"));
-    m_sensitivityBox->setMinimumWidth(150);
+    m_sensitivityBox->setMinimumWidth(120);
     connect(m_sensitivityBox, &QComboBox::activated, this, [this](int index) {
         static const char *const names[] = {"low", "normal", "high"};
         IncidentPreferences::setHarshSensitivity(QString::fromLatin1(names[std::clamp(index, 0, 2)]));
