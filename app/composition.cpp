@@ -25,6 +25,18 @@
 
 namespace {
 
+// A route point of the map was clicked: the recording plays on from that sample's second.
+void seekToSample(MediaPlayView *player, int index)
+{
+    const quint64 state = player->playState();
+    const double duration = player->duration();
+    if (index < 0 || duration <= 0 || (state != MediaPlayStatePlaying && state != MediaPlayStatePaused))
+        return;
+    // A little past the start of the second, so that rounding cannot land in the one before.
+    const double seconds = qMin(double(index) + 0.05, duration);
+    player->performClick(qBound(0.0, seconds / duration, 1.0));
+}
+
 void wireControls(OvraPlayVC *vc, PlayControlView *bar)
 {
     QObject::connect(bar->preBtn, &QToolButton::clicked, vc, &OvraPlayVC::previousVideoClick);
@@ -80,7 +92,8 @@ MainViewParts wireMainView(OvraPlayVC *vc)
     QString mapError;
     if (!MapSourcePreference::apply(p.map, &mapError))
         qInfo() << "stored offline map not usable, showing OpenStreetMap:" << mapError;
-    QObject::connect(p.map, &GpsMapView::routePointClicked, vc, &OvraPlayVC::seekToSample);
+    QObject::connect(p.map, &GpsMapView::routePointClicked, vc,
+                     [player = p.player](int index) { seekToSample(player, index); });
 
     p.speed = vc->installPanelWidget(vc->speedPanel(), new SpeedView);
     p.compass = vc->installPanelWidget(vc->compassPanel(), new CompassView);

@@ -3,7 +3,7 @@
 // puts the real list, player and instruments into them and connects them: the list and the
 // player report to the view (MediaPlayerDelegate), the view hands those reports to the
 // playback sync, the sync drives the instruments, the read-outs, the title and the player,
-// and the window's controls send the view's actions.
+// a click on the route seeks the player, and the window's controls send the view's actions.
 class CompassView;
 class GpsMapView;
 class GsensorStateView;

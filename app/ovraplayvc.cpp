@@ -251,17 +251,6 @@ void OvraPlayVC::checkUpgrade()
     m_parts.updateChecker->checkUpgrade(viewUpgradeButton);
 }
 
-void OvraPlayVC::seekToSample(int index)
-{
-    const quint64 state = m_parts.player->playState();
-    const double duration = m_parts.player->duration();
-    if (index < 0 || duration <= 0 || (state != MediaPlayStatePlaying && state != MediaPlayStatePaused))
-        return;
-    // A little past the start of the second, so that rounding cannot land in the one before.
-    const double seconds = qMin(double(index) + 0.05, duration);
-    m_parts.player->performClick(qBound(0.0, seconds / duration, 1.0));
-}
-
 OvraPlayVC::~OvraPlayVC() = default;
 
 void OvraPlayVC::buildTitleBar()
@@ -316,51 +305,31 @@ QWidget *OvraPlayVC::buildReadouts()
     l->setSpacing(4);
     gpsInfoBgView->setFixedHeight(82);
 
-    const QColor value(240, 242, 244);
-    speedBgView = card(QStringLiteral("speedBgView"), gpsInfoBgView, kDark, 5);
-    {
-        auto *v = new QVBoxLayout(speedBgView);
-        v->setContentsMargins(12, 4, 12, 4);
-        speedLabel = makeLabel(QStringLiteral("speedLabel"), speedBgView, 24, value, true);
-        speedLabel->setAlignment(Qt::AlignCenter);
-        v->addWidget(speedLabel);
-    }
-    l->addWidget(speedBgView, 3);
-
-    gpsBgView = card(QStringLiteral("gpsBgView"), gpsInfoBgView, kDark, 5);
-    {
-        auto *v = new QVBoxLayout(gpsBgView);
-        v->setContentsMargins(12, 6, 12, 6);
-        v->setSpacing(2);
-        latLabel = makeLabel(QStringLiteral("latLabel"), gpsBgView, 10.5, value);
-        lonLabel = makeLabel(QStringLiteral("lonLabel"), gpsBgView, 10.5, value);
+    // One dark block of the strip: its labels stacked and centred; long texts may be cut,
+    // the strip never widens for them.
+    auto block = [&](ColorPanel *&bg, const char *name, int stretch, qreal pointSize, bool bold, int vMargin,
+                     std::initializer_list<std::pair<QLabel **, const char *>> labels) {
+        bg = card(QString::fromLatin1(name), gpsInfoBgView, kDark, 5);
+        auto *v = new QVBoxLayout(bg);
+        v->setContentsMargins(12, vMargin, 12, vMargin);
+        v->setSpacing(labels.size() > 2 ? 0 : 2);
         v->addStretch(1);
-        v->addWidget(latLabel);
-        v->addWidget(lonLabel);
+        for (const auto &[label, labelName] : labels) {
+            *label = makeLabel(QString::fromLatin1(labelName), bg, pointSize, QColor(240, 242, 244), bold);
+            (*label)->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+            (*label)->setMinimumWidth(10);
+            v->addWidget(*label);
+        }
         v->addStretch(1);
-    }
-    l->addWidget(gpsBgView, 4);
-
-    distanceBgView = card(QStringLiteral("distanceBgView"), gpsInfoBgView, kDark, 5);
-    {
-        auto *v = new QVBoxLayout(distanceBgView);
-        v->setContentsMargins(12, 4, 12, 4);
-        v->setSpacing(0);
-        topSpeedLabel = makeLabel(QStringLiteral("topSpeedLabel"), distanceBgView, 9.5, value);
-        aveSpeedLabel = makeLabel(QStringLiteral("aveSpeedLabel"), distanceBgView, 9.5, value);
-        distanceLabel = makeLabel(QStringLiteral("distanceLabel"), distanceBgView, 9.5, value);
-        v->addStretch(1);
-        v->addWidget(topSpeedLabel);
-        v->addWidget(aveSpeedLabel);
-        v->addWidget(distanceLabel);
-        v->addStretch(1);
-    }
-    l->addWidget(distanceBgView, 4);
-
-    for (QLabel *lab : {latLabel, lonLabel, topSpeedLabel, aveSpeedLabel, distanceLabel}) {
-        lab->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        lab->setMinimumWidth(10);
-    }
+        l->addWidget(bg, stretch);
+    };
+    block(speedBgView, "speedBgView", 3, 24, true, 4, {{&speedLabel, "speedLabel"}});
+    speedLabel->setAlignment(Qt::AlignCenter);
+    speedLabel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    speedLabel->setMinimumWidth(0);
+    block(gpsBgView, "gpsBgView", 4, 10.5, false, 6, {{&latLabel, "latLabel"}, {&lonLabel, "lonLabel"}});
+    block(distanceBgView, "distanceBgView", 4, 9.5, false, 4,
+          {{&topSpeedLabel, "topSpeedLabel"}, {&aveSpeedLabel, "aveSpeedLabel"}, {&distanceLabel, "distanceLabel"}});
     return gpsInfoBgView;
 }
 

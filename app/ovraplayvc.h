@@ -44,8 +44,6 @@ public:
     void checkUpgrade();
     // Every read-out to its no-data text.
     void clearGpsInfo();
-    // The route point of sample index was clicked: play from that second.
-    void seekToSample(int index);
 
     // The real views, once installed (null while a panel shows its resting look).
     MediaListView *mediaList() const { return m_parts.list; }

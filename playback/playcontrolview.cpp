@@ -1,6 +1,7 @@
 #include "playback/playcontrolview.h"
 
 #include "core/imagenamed.h"
+#include "core/preferences.h"
 #include "widgets/mcustomslider.h"
 #include "widgets/vcustomslider.h"
 
@@ -97,6 +98,62 @@ PlayControlView::PlayControlView(QWidget *parent)
     row->addWidget(soundBtn);
     row->addWidget(soundSlider);
     row->addWidget(playSpeedSlider);
+
+    connect(soundBtn, &QAbstractButton::clicked, this, [this] { soundBtnClick(); });
+    connect(soundSlider, &QAbstractSlider::valueChanged, this, [this](int step) {
+        if (!m_settingSlider)
+            videoSoundAction(step);
+    });
+}
+
+namespace {
+int storedSoundStep()
+{
+    bool ok = false;
+    const int step = Preferences::videoSound().toInt(&ok);
+    return ok ? qBound(0, step, PlayControlView::kMaxSoundStep) : 16;
+}
+} // namespace
+
+void PlayControlView::setupSound()
+{
+    const bool on = Preferences::audioSwitch();
+    m_settingSlider = true;
+    soundSlider->setValue(on ? storedSoundStep() : 0);
+    m_settingSlider = false;
+    setButtonImage(soundBtn, on ? QStringLiteral("audioON") : QStringLiteral("audioOff"));
+}
+
+int PlayControlView::volume() const { return Preferences::audioSwitch() ? storedSoundStep() * 10 : -1; }
+
+void PlayControlView::videoSoundAction(int step)
+{
+    step = qBound(0, step, kMaxSoundStep);
+    Preferences::setVideoSound(QString::number(step));
+    Preferences::setAudioSwitch(true);
+    setButtonImage(soundBtn, QStringLiteral("audioON"));
+    emit volumeChanged(step * 10);
+}
+
+void PlayControlView::soundBtnClick()
+{
+    const bool wasOn = Preferences::audioSwitch();
+    m_settingSlider = true;
+    soundSlider->setValue(wasOn ? 0 : storedSoundStep());
+    m_settingSlider = false;
+    Preferences::setAudioSwitch(!wasOn);
+    setButtonImage(soundBtn, wasOn ? QStringLiteral("audioOff") : QStringLiteral("audioON"));
+    soundSlider->update();
+    emit volumeChanged(wasOn ? -1 : storedSoundStep() * 10);
+}
+
+void PlayControlView::stepVolume(int delta)
+{
+    const int step = qBound(0, soundSlider->value() + delta, kMaxSoundStep);
+    m_settingSlider = true;
+    soundSlider->setValue(step);
+    m_settingSlider = false;
+    videoSoundAction(step);
 }
 
 void PlayControlView::setButtonImage(QAbstractButton *button, const QString &name)

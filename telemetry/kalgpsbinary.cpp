@@ -4,24 +4,20 @@
 #include <cstring>
 
 #include "telemetry/kalgpsblocks.h"
+#include "telemetry/kalgpsbytes.h"
 #include "telemetry/kalgpslist.h"
 #include "telemetry/kalgpsstate.h"
 
 namespace {
 
-uint32_t le32(const unsigned char* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
 int32_t leInt(const unsigned char* p)
 {
-    return static_cast<int32_t>(le32(p));
+    return static_cast<int32_t>(kalLe32(p));
 }
 
 float leFloat(const unsigned char* p)
 {
-    return std::bit_cast<float>(le32(p));
+    return std::bit_cast<float>(kalLe32(p));
 }
 
 // trunc(v) / c in integer arithmetic, without the undefined float-to-int conversion
@@ -72,7 +68,7 @@ int32_t kalU8ToRmcinfo(const unsigned char* record, RmcInfo* info)
     info->hour = leInt(record + 0);
     info->minute = leInt(record + 4);
     info->second = leInt(record + 8);
-    info->year = static_cast<int32_t>(le32(record + 12) + 2000u);
+    info->year = static_cast<int32_t>(kalLe32(record + 12) + 2000u);
     info->month = leInt(record + 16);
     info->day = leInt(record + 20);
     info->latitude = fromDegreesMinutes(leFloat(record + 28));

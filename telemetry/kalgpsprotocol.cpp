@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "telemetry/kalgpsbytes.h"
 #include "telemetry/kalgpsrecord.h"
 
 namespace {
@@ -21,11 +22,6 @@ void putLe32(unsigned char* p, uint32_t v)
     p[1] = static_cast<unsigned char>(v >> 8);
     p[2] = static_cast<unsigned char>(v >> 16);
     p[3] = static_cast<unsigned char>(v >> 24);
-}
-
-uint32_t getLe32(const unsigned char* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
 unsigned char x20(unsigned v)
@@ -179,7 +175,7 @@ int KalDecodec(unsigned char* block, unsigned char* out, int* outLen)
 {
     if (!block || !out)
         return -1;
-    const uint32_t packed = getLe32(block + 4);
+    const uint32_t packed = kalLe32(block + 4);
     int result = -1;
     // A length beyond the block's room never comes from a writer: the block counts as empty.
     if (packed <= static_cast<uint32_t>(kMaxPacked))

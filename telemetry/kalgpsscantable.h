@@ -1,4 +1,4 @@
-// Shared helpers of the container scanners: big-endian fields and table reads.
+// Shared helpers of the container scanners: table reads.
 #pragma once
 
 #include <algorithm>
@@ -6,27 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "telemetry/kalgpsbytes.h"
 #include "telemetry/kalgpsreader.h"
-
-inline uint32_t kalBe32(const unsigned char* p)
-{
-    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
-}
-
-inline uint16_t kalBe16(const unsigned char* p)
-{
-    return uint16_t((p[0] << 8) | p[1]);
-}
-
-inline uint64_t kalBe64(const unsigned char* p)
-{
-    return (uint64_t(kalBe32(p)) << 32) | kalBe32(p + 4);
-}
-
-inline uint32_t kalLe32(const unsigned char* p)
-{
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
 
 // Reads a table of `bytes` bytes at offset in pieces (so a hostile size costs no memory) and
 // calls fn(entry) for each whole entry of entrySize bytes. Entries past the end of the

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "telemetry/kalgpsblocks.h"
+#include "telemetry/kalgpsbytes.h"
 #include "telemetry/kalgpslocale.h"
 #include "telemetry/kalgpsprotocol.h"
 #include "telemetry/kalgpsstate.h"
@@ -11,11 +12,6 @@
 namespace {
 
 constexpr int kGroupHead = 20;
-
-uint32_t le32(const unsigned char* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 // Walks the block text token by token; a token is a maximal run of non-space characters.
 class Tokens {
@@ -181,7 +177,7 @@ void kalGpsPaserInfo(const unsigned char* buffer, int32_t size)
         return;
     KalGpsState& s = kalGpsState();
     s.mType = type;
-    uint32_t n = le32(buffer + i + 16);
+    uint32_t n = kalLe32(buffer + i + 16);
     if (n == 0)
         return;
     int64_t R = S - kGroupHead - i;
@@ -203,7 +199,7 @@ void kalGpsPaserInfo(const unsigned char* buffer, int32_t size)
         std::memset(s.outBufferTemp, 0, kGpsBlockSize);
         int unpacked = 0;
         KalDecodec(s.infoTemp, s.outBufferTemp, &unpacked); // partial text is still parsed
-        const auto index = static_cast<int32_t>(le32(s.outBufferTemp));
+        const auto index = static_cast<int32_t>(kalLe32(s.outBufferTemp));
         const char* text = reinterpret_cast<const char*>(s.outBufferTemp + 4);
         const size_t length = strnlen(text, kGpsBlockSize - 4);
         if (parseBlockText(text, length, s.rmcinfoTemp)) {

@@ -1,6 +1,8 @@
 // trava-gps as users run it: formats, several files, exit codes and messages.
 #include <gtest/gtest.h>
 
+#include "support/processrunner.h"
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,10 +16,7 @@
 
 namespace {
 
-struct Outcome {
-    int code = -1;
-    std::string out, err;
-};
+using Outcome = ProcessOutcome;
 
 std::string tool()
 {
@@ -26,25 +25,7 @@ std::string tool()
 
 Outcome run(const std::string& args)
 {
-    std::string errFile = "/tmp/tscan-cli-err-" + std::to_string(getpid());
-    std::string cmd = tool() + " " + args + " 2>" + errFile;
-    Outcome r;
-    FILE* p = popen(cmd.c_str(), "r");
-    EXPECT_NE(p, nullptr);
-    if (!p)
-        return r;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-        r.out.append(buf, n);
-    int status = pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream e(errFile);
-    std::stringstream ss;
-    ss << e.rdbuf();
-    r.err = ss.str();
-    std::remove(errFile.c_str());
-    return r;
+    return runProcess(tool() + " " + args, true);
 }
 
 const std::string kData = TRAVA_TEST_DATA;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "support/processrunner.h"
+#include "support/trackbuilder.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -25,17 +28,10 @@ std::ostream &operator<<(std::ostream &os, const Point &p) { return os << p.lat 
 
 std::string run(const std::string &command, int *status = nullptr)
 {
-    std::string out;
-    FILE *pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return out;
-    char buf[4096];
-    while (std::size_t n = std::fread(buf, 1, sizeof buf, pipe))
-        out.append(buf, n);
-    const int rc = pclose(pipe);
+    const ProcessOutcome r = runProcess(command);
     if (status)
-        *status = rc;
-    return out;
+        *status = r.code;
+    return r.out;
 }
 
 class ExportTest : public ::testing::Test {
@@ -190,10 +186,11 @@ TEST_F(ExportTest, ExitStatusTellsWhatWentWrong)
 
 TEST_F(ExportTest, HostileTextsStayWellFormed)
 {
-    auto samples = std::make_shared<std::vector<GPSItem>>();
-    samples->emplace_back("2019/05/04 10:11:12", "11.5", "48.25", "36.5", 0, 0, 0);
-    samples->emplace_back("<b>&\"\x01", "11.6", "48.26", "1e999", 0, 0, 0);
-    samples->emplace_back("2019/05/04 10:11:14", "200", "95", "0", 0, 0, 0); // not on the globe
+    const Track samples = makeTrack({
+        makeSample({.time = "2019/05/04 10:11:12", .lat = "48.25", .lon = "11.5", .speed = "36.5"}),
+        makeSample({.time = "<b>&\"\x01", .lat = "48.26", .lon = "11.6", .speed = "1e999"}),
+        makeSample({.time = "2019/05/04 10:11:14", .lat = "95", .lon = "200", .speed = "0"}), // not on the globe
+    });
     const std::vector<NamedTrack> tracks = {{"a&b<c>\"d\x02\xff\xc0\xaf\xed\xa0\x80.mp4", samples}};
 
     for (auto [format, write] : {std::pair{"gpx", &writeGpx}, std::pair{"kml", &writeKml}}) {

@@ -2,18 +2,14 @@
 
 #include <cmath>
 
+#include "support/trackbuilder.h"
 #include "track/tripstatistics.h"
 
 namespace {
 
 GPSItem sample(const std::string &speed, const std::string &lat = "0", const std::string &lon = "0")
 {
-    return GPSItem("2024/01/01 00:00:00", lon, lat, speed, 0, 0, 0);
-}
-
-Track makeTrack(std::vector<GPSItem> items)
-{
-    return std::make_shared<const std::vector<GPSItem>>(std::move(items));
+    return makeSample({.lat = lat, .lon = lon, .speed = speed});
 }
 
 // Flat-earth distance in "metres" = degrees * 1000: easy to add up by hand.
