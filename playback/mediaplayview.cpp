@@ -49,7 +49,7 @@ MediaPlayView::MediaPlayView(QWidget *parent)
     m_controlView->progressSlider->setDelegate(this);
     connect(m_controlView->playSpeedSlider, &QAbstractSlider::valueChanged, this, [this] {
         const double rate = rateForSpeedValue(m_controlView->playSpeedSlider->floatValue());
-        m_controlView->playSpeedSlider->setToolTip(tr("Speed %1\u00D7").arg(rate, 0, 'f', 2));
+        m_controlView->setPlaySpeedRate(rate);
         if (m_player)
             m_player->setRate(rate);
     });
@@ -72,7 +72,7 @@ void MediaPlayView::setupBasicUI()
 
     m_controlView->progressSlider->setFloatValue(0.0);
     m_controlView->playSpeedSlider->setFloatValue(0.5);
-    m_controlView->playSpeedSlider->setToolTip(tr("Speed %1\u00D7").arg(1.0, 0, 'f', 2));
+    m_controlView->setPlaySpeedRate(1.0);
     m_controlView->setupSound();
     PlayControlView::setButtonImage(m_controlView->playControlBtn, QStringLiteral("play"));
 }

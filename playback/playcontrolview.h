@@ -47,6 +47,10 @@ public:
 
 signals:
     void volumeChanged(int volume);
+    // The speed slider's tooltip names the rate ("Speed 1.50×" in the chosen language).
+    void setPlaySpeedRate(double rate);
+    // Every tooltip again from the string table of the chosen language.
+    void setStringValue();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -56,4 +60,5 @@ protected:
 
 private:
     bool m_settingSlider = false;
+    double m_rate = 1.0; // the rate the speed slider's tooltip names
 };
