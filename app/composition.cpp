@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include "app/incidenttools.h"
 #include "app/ovraplayvc.h"
 #include "app/settingspanel.h"
 #include "core/mtool.h"
@@ -125,5 +126,6 @@ MainViewParts wireMainView(OvraPlayVC *vc)
     p.updateChecker->setAlertHandler(alert);
 
     wireControls(vc, p.player->controlView());
+    new IncidentTools(vc, p); // snapshots, harsh events, trips, track export
     return p;
 }

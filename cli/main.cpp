@@ -39,6 +39,7 @@ struct Format {
 const Format kFormats[] = {
     {"lines", "txt", Kind::Lines}, {"ex", "txt", Kind::Extended}, {"csv", "csv", Kind::Track},
     {"gpx", "gpx", Kind::Track},   {"kml", "kml", Kind::Track},   {"geojson", "geojson", Kind::Track},
+    {"events", "events.csv", Kind::Track},
 };
 
 const Format* findFormat(const std::string& name)
@@ -53,6 +54,7 @@ const Format* findFormat(const std::string& name)
 struct Options {
     const Format* format = &kFormats[0];
     std::string datum = "wgs84";
+    HarshSensitivity sensitivity = HarshSensitivity::Normal;
     bool merge = false;
     bool recurse = false;
     int jobs = 0; // 0: the processors available
@@ -61,7 +63,8 @@ struct Options {
 };
 
 const char kUsage[] =
-    "Usage: trava-gps [--format FORMAT] [--datum wgs84|gcj02] [--merge] [-r] [-j N] [-o DIR] FILE...\n"
+    "Usage: trava-gps [--format FORMAT] [--datum wgs84|gcj02] [--merge] [-r] [-j N] [-o DIR]\n"
+    "                 [--sensitivity low|normal|high] FILE...\n"
     "       trava-gps --sun YYYY-MM-DD LAT LON TZ\n"
     "       trava-gps --help | --version\n"
     "\n"
@@ -72,6 +75,9 @@ const char kUsage[] =
     "  lines    one sample line per sample, as decoded (default)\n"
     "  ex       the cleaned, gap-free track: extended lines, a line \"--\", G-sensor lines\n"
     "  csv, gpx, kml, geojson   the track for other programs (--datum, --merge apply)\n"
+    "  events   harsh driving events as CSV \"index,time,kind,peak_g\": kind brake,\n"
+    "           accel, turn or impact; index the sample (second); peak in g whatever\n"
+    "           unit the camera stores (--sensitivity, default normal, sets the limits)\n"
     "\n"
     "--datum wgs84 (default) writes positions as the camera recorded them; gcj02 writes\n"
     "        the shifted datum the player shows for positions inside China.\n"
@@ -172,7 +178,7 @@ DecodedFile toDecoded(const Input& input, const Extraction& e)
 int writeOne(const Options& o, const Input& input, const Extraction& e, std::ostream& out, std::ostream& err)
 {
     if (o.format->kind == Kind::Track)
-        return exportDecoded(o.format->name, o.datum, false, {toDecoded(input, e)}, out, err);
+        return exportDecoded(o.format->name, o.datum, false, {toDecoded(input, e)}, out, err, nullptr, o.sensitivity);
     if (e.status == Extraction::Unreadable) {
         err << "trava-gps: cannot read " << input.path << ": " << e.reason << "\n";
         return 2;
@@ -271,7 +277,7 @@ int run(const Options& o)
 
     if (whole) {
         auto exportAll = [&](std::ostream& out) {
-            return exportDecoded(o.format->name, o.datum, o.merge, decoded, out, std::cerr, &codes);
+            return exportDecoded(o.format->name, o.datum, o.merge, decoded, out, std::cerr, &codes, o.sensitivity);
         };
         if (o.outDir.empty())
             exportAll(std::cout);
@@ -352,6 +358,12 @@ int main(int argc, char** argv)
             if (!value(isFormat ? "--format" : "--datum", &v))
                 return usageError(arg + " needs a value");
             (isFormat ? format : o.datum) = v;
+        } else if (takes("--sensitivity")) {
+            if (!value("--sensitivity", &v))
+                return usageError(arg + " needs a value");
+            if (v != "low" && v != "normal" && v != "high")
+                return usageError("unknown sensitivity '" + v + "'");
+            o.sensitivity = harshSensitivityFromName(v);
         } else if (arg == "--merge") {
             o.merge = true;
         } else if (arg == "-r" || arg == "--recursive") {

@@ -80,11 +80,12 @@ DecodedFile decodeFile(const std::string &path)
 
 bool isExportFormat(const std::string &format)
 {
-    return format == "csv" || format == "gpx" || format == "kml" || format == "geojson";
+    return format == "csv" || format == "gpx" || format == "kml" || format == "geojson" || format == "events";
 }
 
 int exportTracks(const std::string &format, const std::string &datum, bool merge,
-                 const std::vector<std::string> &paths, std::ostream &out, std::ostream &err)
+                 const std::vector<std::string> &paths, std::ostream &out, std::ostream &err,
+                 HarshSensitivity sensitivity)
 {
     if (!isExportFormat(format)) {
         err << "trava-gps: unknown format '" << format << "'\n";
@@ -102,12 +103,27 @@ int exportTracks(const std::string &format, const std::string &datum, bool merge
     files.reserve(paths.size());
     for (const std::string &path : paths)
         files.push_back(decodeFile(path));
-    return exportDecoded(format, datum, merge, files, out, err);
+    return exportDecoded(format, datum, merge, files, out, err, nullptr, sensitivity);
+}
+
+int exportRecordingLines(const std::string &format, const std::string &datum, bool merge,
+                         const std::vector<RecordingLines> &recordings, std::ostream &out, std::ostream &err,
+                         HarshSensitivity sensitivity)
+{
+    std::vector<DecodedFile> files;
+    std::vector<std::string> names;
+    files.reserve(recordings.size());
+    names.reserve(recordings.size());
+    for (const RecordingLines &r : recordings) {
+        files.push_back({r.label, {}, r.lines});
+        names.push_back(r.name);
+    }
+    return exportDecoded(format, datum, merge, files, out, err, nullptr, sensitivity, &names);
 }
 
 int exportDecoded(const std::string &format, const std::string &datum, bool merge,
                   const std::vector<DecodedFile> &files, std::ostream &out, std::ostream &err,
-                  std::vector<int> *perFile)
+                  std::vector<int> *perFile, HarshSensitivity sensitivity, const std::vector<std::string> *names)
 {
     if (!isExportFormat(format) || (datum != "wgs84" && datum != "gcj02")) {
         err << "trava-gps: unknown format '" << format << "' or datum '" << datum << "'\n";
@@ -153,10 +169,16 @@ int exportDecoded(const std::string &format, const std::string &datum, bool merg
             outcome(i, 1);
             continue;
         }
-        tracks.push_back({baseName(path), std::move(track)});
+        tracks.push_back({names ? (*names)[i] : baseName(path), std::move(track)});
     }
     if (merge && !mergedLines.empty())
         tracks.push_back({"merged drive", decodeGpsData(mergedLines, mode)});
+
+    if (format == "events") {
+        writeEvents(tracks, sensitivity, out);
+        out.flush();
+        return status;
+    }
 
     for (const NamedTrack &t : tracks) {
         std::size_t unplaced = 0;

@@ -259,3 +259,20 @@ void writeGeoJson(const std::vector<NamedTrack> &tracks, std::ostream &out)
     }
     out << "\n]}\n";
 }
+
+void writeEvents(const std::vector<NamedTrack> &tracks, HarshSensitivity sensitivity, std::ostream &out)
+{
+    if (tracks.empty())
+        out << "index,time,kind,peak_g\n";
+    for (const NamedTrack &t : tracks) {
+        if (tracks.size() > 1)
+            out << "# " << t.name << "\n";
+        out << "index,time,kind,peak_g\n";
+        for (const HarshEvent &e : detectHarshEvents(t.track, sensitivity)) {
+            char peak[64];
+            const auto [end, ec] = std::to_chars(peak, peak + sizeof peak, e.peakG, std::chars_format::fixed, 2);
+            out << e.index << ',' << csvField(e.time) << ',' << harshKindName(e.kind) << ','
+                << (ec == std::errc() ? std::string(peak, end) : std::string("0.00")) << "\n";
+        }
+    }
+}

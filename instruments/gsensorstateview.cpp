@@ -88,3 +88,8 @@ void GsensorStateView::resetGsensor()
     setLabels(0.0, 0.0, 0.0);
     m_heartBitView->clearAllPoints();
 }
+
+void GsensorStateView::setEventMarks(const TimelineMarks &marks)
+{
+    m_heartBitView->setEventMarks(marks);
+}

@@ -30,6 +30,8 @@ QStyle::StandardPixmap fallbackIcon(const QString &name)
         return QStyle::SP_MediaSkipBackward;
     if (name == QLatin1String("next"))
         return QStyle::SP_MediaSkipForward;
+    if (name == QLatin1String("snapshot"))
+        return QStyle::SP_DialogSaveButton;
     return QStyle::SP_MediaPlay;
 }
 
@@ -57,12 +59,15 @@ PlayControlView::PlayControlView(QWidget *parent)
     preBtn = makeButton(this, QStyle::SP_MediaSkipBackward, QString());
     nextBtn = makeButton(this, QStyle::SP_MediaSkipForward, QString());
     soundBtn = makeButton(this, QStyle::SP_MediaVolume, QString());
+    snapshotBtn = makeButton(this, QStyle::SP_DialogSaveButton, QString());
+    snapshotBtn->setObjectName(QStringLiteral("snapshotBtn"));
     setButtonImage(playControlBtn, QStringLiteral("play"));
     setButtonImage(soundBtn, QStringLiteral("audioON"));
     // Our own white pictures: the platform's media icons all but vanish on the dark bar.
     setButtonImage(stopBtn, QStringLiteral("stop"));
     setButtonImage(preBtn, QStringLiteral("previous"));
     setButtonImage(nextBtn, QStringLiteral("next"));
+    setButtonImage(snapshotBtn, QStringLiteral("snapshot"));
 
     timeLabel = new QLabel(QStringLiteral("00:00:00|00:00:00"), this);
     timeLabel->setStyleSheet(QStringLiteral("color: white;"));
@@ -90,6 +95,7 @@ PlayControlView::PlayControlView(QWidget *parent)
     row->addWidget(nextBtn);
     row->addWidget(progressSlider, 1);
     row->addWidget(timeLabel);
+    row->addWidget(snapshotBtn);
     row->addWidget(soundBtn);
     row->addWidget(soundSlider);
     row->addWidget(playSpeedSlider);

@@ -19,6 +19,7 @@ public:
     QToolButton *preBtn = nullptr;
     QToolButton *nextBtn = nullptr;
     QToolButton *soundBtn = nullptr;
+    QToolButton *snapshotBtn = nullptr; // saves the picture on screen (the window acts on it)
     QLabel *timeLabel = nullptr;
     VCustomSlider *progressSlider = nullptr; // fraction 0..1 of the recording
     MCustomSlider *soundSlider = nullptr;    // volume step 0..kMaxSoundStep

@@ -263,5 +263,149 @@
         <source>the.Last.one</source>
         <translation>Dies ist bereits die letzte Aufnahme der Liste.</translation>
     </message>
+    <message>
+        <source>Event.brake</source>
+        <translation>Starkes Bremsen</translation>
+    </message>
+    <message>
+        <source>Event.accel</source>
+        <translation>Starkes Beschleunigen</translation>
+    </message>
+    <message>
+        <source>Event.turn</source>
+        <translation>Scharfe Kurve</translation>
+    </message>
+    <message>
+        <source>Event.impact</source>
+        <translation>Aufprall</translation>
+    </message>
+    <message>
+        <source>Event.next</source>
+        <translation>Nächstes Ereignis</translation>
+    </message>
+    <message>
+        <source>Event.previous</source>
+        <translation>Vorheriges Ereignis</translation>
+    </message>
+    <message>
+        <source>Event.sensitivity</source>
+        <translation>Ereignis-Empfindlichkeit</translation>
+    </message>
+    <message>
+        <source>Event.low</source>
+        <translation>Niedrig</translation>
+    </message>
+    <message>
+        <source>Event.normal</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>Event.high</source>
+        <translation>Hoch</translation>
+    </message>
+    <message>
+        <source>Snapshot.save</source>
+        <translation>Schnappschuss speichern</translation>
+    </message>
+    <message>
+        <source>Snapshot.copy</source>
+        <translation>Schnappschuss kopieren</translation>
+    </message>
+    <message>
+        <source>Snapshot.saved</source>
+        <translation>Schnappschuss gespeichert:</translation>
+    </message>
+    <message>
+        <source>Snapshot.copied</source>
+        <translation>Schnappschuss in die Zwischenablage kopiert</translation>
+    </message>
+    <message>
+        <source>Snapshot.nothing</source>
+        <translation>Kein Bild zum Speichern</translation>
+    </message>
+    <message>
+        <source>Snapshot.failed</source>
+        <translation>Schnappschuss konnte nicht gespeichert werden:</translation>
+    </message>
+    <message>
+        <source>Snapshot.stamp</source>
+        <translation>Daten einblenden</translation>
+    </message>
+    <message>
+        <source>Snapshot.folder</source>
+        <translation>Ordner für Schnappschüsse</translation>
+    </message>
+    <message>
+        <source>Incident.settings</source>
+        <translation>Schnappschüsse und Ereignisse</translation>
+    </message>
+    <message>
+        <source>Trip.whole</source>
+        <translation>Fahrt (%1 Dateien)</translation>
+    </message>
+    <message>
+        <source>Trip.part</source>
+        <translation>Datei %1 von %2</translation>
+    </message>
+    <message>
+        <source>Trip.top</source>
+        <translation>max.</translation>
+    </message>
+    <message>
+        <source>Export.menu</source>
+        <translation>Strecke exportieren…</translation>
+    </message>
+    <message>
+        <source>Export.title</source>
+        <translation>Strecke exportieren</translation>
+    </message>
+    <message>
+        <source>Export.recording</source>
+        <translation>Diese Aufnahme</translation>
+    </message>
+    <message>
+        <source>Export.trip</source>
+        <translation>Ganze Fahrt (%1 Aufnahmen)</translation>
+    </message>
+    <message>
+        <source>Export.what</source>
+        <translation>Exportieren</translation>
+    </message>
+    <message>
+        <source>Export.format</source>
+        <translation>Format</translation>
+    </message>
+    <message>
+        <source>Export.datum</source>
+        <translation>Koordinaten</translation>
+    </message>
+    <message>
+        <source>Export.wgs84</source>
+        <translation>WGS-84 (wie aufgezeichnet)</translation>
+    </message>
+    <message>
+        <source>Export.gcj02</source>
+        <translation>GCJ-02 (Karten Chinas)</translation>
+    </message>
+    <message>
+        <source>Export.ok</source>
+        <translation>Exportieren</translation>
+    </message>
+    <message>
+        <source>Export.saved</source>
+        <translation>Strecke exportiert:</translation>
+    </message>
+    <message>
+        <source>Export.failed</source>
+        <translation>Schreiben nicht möglich:</translation>
+    </message>
+    <message>
+        <source>Export.noTelemetry</source>
+        <translation>Keine Telemetrie zum Exportieren</translation>
+    </message>
+    <message>
+        <source>Export.nothing</source>
+        <translation>Zuerst eine Aufnahme abspielen</translation>
+    </message>
 </context>
 </TS>

@@ -263,5 +263,149 @@
         <source>the.Last.one</source>
         <translation>This is already the last recording in the list.</translation>
     </message>
+    <message>
+        <source>Event.brake</source>
+        <translation>Hard braking</translation>
+    </message>
+    <message>
+        <source>Event.accel</source>
+        <translation>Hard acceleration</translation>
+    </message>
+    <message>
+        <source>Event.turn</source>
+        <translation>Sharp turn</translation>
+    </message>
+    <message>
+        <source>Event.impact</source>
+        <translation>Impact</translation>
+    </message>
+    <message>
+        <source>Event.next</source>
+        <translation>Next event</translation>
+    </message>
+    <message>
+        <source>Event.previous</source>
+        <translation>Previous event</translation>
+    </message>
+    <message>
+        <source>Event.sensitivity</source>
+        <translation>Event sensitivity</translation>
+    </message>
+    <message>
+        <source>Event.low</source>
+        <translation>Low</translation>
+    </message>
+    <message>
+        <source>Event.normal</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>Event.high</source>
+        <translation>High</translation>
+    </message>
+    <message>
+        <source>Snapshot.save</source>
+        <translation>Save snapshot</translation>
+    </message>
+    <message>
+        <source>Snapshot.copy</source>
+        <translation>Copy snapshot</translation>
+    </message>
+    <message>
+        <source>Snapshot.saved</source>
+        <translation>Snapshot saved:</translation>
+    </message>
+    <message>
+        <source>Snapshot.copied</source>
+        <translation>Snapshot copied to the clipboard</translation>
+    </message>
+    <message>
+        <source>Snapshot.nothing</source>
+        <translation>No picture to save</translation>
+    </message>
+    <message>
+        <source>Snapshot.failed</source>
+        <translation>Could not save the snapshot:</translation>
+    </message>
+    <message>
+        <source>Snapshot.stamp</source>
+        <translation>Stamp on snapshots</translation>
+    </message>
+    <message>
+        <source>Snapshot.folder</source>
+        <translation>Snapshot folder</translation>
+    </message>
+    <message>
+        <source>Incident.settings</source>
+        <translation>Snapshots and events</translation>
+    </message>
+    <message>
+        <source>Trip.whole</source>
+        <translation>Trip (%1 files)</translation>
+    </message>
+    <message>
+        <source>Trip.part</source>
+        <translation>File %1 of %2</translation>
+    </message>
+    <message>
+        <source>Trip.top</source>
+        <translation>top</translation>
+    </message>
+    <message>
+        <source>Export.menu</source>
+        <translation>Export Track…</translation>
+    </message>
+    <message>
+        <source>Export.title</source>
+        <translation>Export Track</translation>
+    </message>
+    <message>
+        <source>Export.recording</source>
+        <translation>This recording</translation>
+    </message>
+    <message>
+        <source>Export.trip</source>
+        <translation>Whole trip (%1 recordings)</translation>
+    </message>
+    <message>
+        <source>Export.what</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>Export.format</source>
+        <translation>Format</translation>
+    </message>
+    <message>
+        <source>Export.datum</source>
+        <translation>Coordinates</translation>
+    </message>
+    <message>
+        <source>Export.wgs84</source>
+        <translation>WGS-84 (as recorded)</translation>
+    </message>
+    <message>
+        <source>Export.gcj02</source>
+        <translation>GCJ-02 (maps of China)</translation>
+    </message>
+    <message>
+        <source>Export.ok</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>Export.saved</source>
+        <translation>Track exported:</translation>
+    </message>
+    <message>
+        <source>Export.failed</source>
+        <translation>Could not write</translation>
+    </message>
+    <message>
+        <source>Export.noTelemetry</source>
+        <translation>No telemetry to export</translation>
+    </message>
+    <message>
+        <source>Export.nothing</source>
+        <translation>Play a recording first</translation>
+    </message>
 </context>
 </TS>

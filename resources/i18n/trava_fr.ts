@@ -263,5 +263,149 @@
         <source>the.Last.one</source>
         <translation>C'est déjà le dernier enregistrement de la liste.</translation>
     </message>
+    <message>
+        <source>Event.brake</source>
+        <translation>Freinage brusque</translation>
+    </message>
+    <message>
+        <source>Event.accel</source>
+        <translation>Accélération brusque</translation>
+    </message>
+    <message>
+        <source>Event.turn</source>
+        <translation>Virage serré</translation>
+    </message>
+    <message>
+        <source>Event.impact</source>
+        <translation>Choc</translation>
+    </message>
+    <message>
+        <source>Event.next</source>
+        <translation>Événement suivant</translation>
+    </message>
+    <message>
+        <source>Event.previous</source>
+        <translation>Événement précédent</translation>
+    </message>
+    <message>
+        <source>Event.sensitivity</source>
+        <translation>Sensibilité aux événements</translation>
+    </message>
+    <message>
+        <source>Event.low</source>
+        <translation>Basse</translation>
+    </message>
+    <message>
+        <source>Event.normal</source>
+        <translation>Normale</translation>
+    </message>
+    <message>
+        <source>Event.high</source>
+        <translation>Haute</translation>
+    </message>
+    <message>
+        <source>Snapshot.save</source>
+        <translation>Enregistrer une capture</translation>
+    </message>
+    <message>
+        <source>Snapshot.copy</source>
+        <translation>Copier la capture</translation>
+    </message>
+    <message>
+        <source>Snapshot.saved</source>
+        <translation>Capture enregistrée :</translation>
+    </message>
+    <message>
+        <source>Snapshot.copied</source>
+        <translation>Capture copiée dans le presse-papiers</translation>
+    </message>
+    <message>
+        <source>Snapshot.nothing</source>
+        <translation>Aucune image à enregistrer</translation>
+    </message>
+    <message>
+        <source>Snapshot.failed</source>
+        <translation>Impossible d'enregistrer la capture :</translation>
+    </message>
+    <message>
+        <source>Snapshot.stamp</source>
+        <translation>Incruster les infos</translation>
+    </message>
+    <message>
+        <source>Snapshot.folder</source>
+        <translation>Dossier des captures</translation>
+    </message>
+    <message>
+        <source>Incident.settings</source>
+        <translation>Captures et événements</translation>
+    </message>
+    <message>
+        <source>Trip.whole</source>
+        <translation>Trajet (%1 fichiers)</translation>
+    </message>
+    <message>
+        <source>Trip.part</source>
+        <translation>Fichier %1 sur %2</translation>
+    </message>
+    <message>
+        <source>Trip.top</source>
+        <translation>max.</translation>
+    </message>
+    <message>
+        <source>Export.menu</source>
+        <translation>Exporter le trajet…</translation>
+    </message>
+    <message>
+        <source>Export.title</source>
+        <translation>Exporter le trajet</translation>
+    </message>
+    <message>
+        <source>Export.recording</source>
+        <translation>Cet enregistrement</translation>
+    </message>
+    <message>
+        <source>Export.trip</source>
+        <translation>Trajet entier (%1 enregistrements)</translation>
+    </message>
+    <message>
+        <source>Export.what</source>
+        <translation>Exporter</translation>
+    </message>
+    <message>
+        <source>Export.format</source>
+        <translation>Format</translation>
+    </message>
+    <message>
+        <source>Export.datum</source>
+        <translation>Coordonnées</translation>
+    </message>
+    <message>
+        <source>Export.wgs84</source>
+        <translation>WGS-84 (tel qu'enregistré)</translation>
+    </message>
+    <message>
+        <source>Export.gcj02</source>
+        <translation>GCJ-02 (cartes de Chine)</translation>
+    </message>
+    <message>
+        <source>Export.ok</source>
+        <translation>Exporter</translation>
+    </message>
+    <message>
+        <source>Export.saved</source>
+        <translation>Trajet exporté :</translation>
+    </message>
+    <message>
+        <source>Export.failed</source>
+        <translation>Écriture impossible :</translation>
+    </message>
+    <message>
+        <source>Export.noTelemetry</source>
+        <translation>Aucune télémétrie à exporter</translation>
+    </message>
+    <message>
+        <source>Export.nothing</source>
+        <translation>Lisez d'abord un enregistrement</translation>
+    </message>
 </context>
 </TS>

@@ -173,10 +173,39 @@ TEST(Cli, SeveralFilesGetHeadersAndTheWorstExitCode)
     std::remove(empty.c_str());
 }
 
+TEST(Cli, EventsFormatListsHarshEventsInG)
+{
+    // The same drive stored in g and in m/s² gives the same rows.
+    for (const char* name : {"/incident.mp4", "/incident-ms2.mp4"}) {
+        Outcome r = run("--format events " + kData + name);
+        EXPECT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(r.out, "index,time,kind,peak_g\n"
+                         "8,2026/05/14 09:00:08,brake,0.62\n"
+                         "15,2026/05/14 09:00:15,turn,0.58\n"
+                         "22,2026/05/14 09:00:22,impact,2.13\n") << name;
+    }
+    // A quiet drive: the header alone; without telemetry: the header, a message, status 1.
+    Outcome quiet = run("--format events " + kData + "/trip-2.mp4");
+    EXPECT_EQ(quiet.code, 0);
+    EXPECT_EQ(quiet.out, "index,time,kind,peak_g\n");
+    Outcome none = run("--format=events --sensitivity=high " + kData + "/playback/clip2s.mp4");
+    EXPECT_EQ(none.code, 1);
+    EXPECT_EQ(none.out, "index,time,kind,peak_g\n");
+    EXPECT_NE(none.err.find("no telemetry"), std::string::npos);
+    // Several files: a "# name" line and a header before each one's rows.
+    Outcome two = run("--format events " + kData + "/trip-1.mp4 " + kData + "/incident.mp4");
+    EXPECT_EQ(two.out.rfind("# trip-1.mp4\nindex,time,kind,peak_g\n# incident.mp4\nindex,time,kind,peak_g\n8,", 0), 0u)
+        << two.out;
+    // A merged trip is one drive; the sensitivity is passed on (0.58 g is a turn on every setting).
+    Outcome low = run("--format events --sensitivity low --merge " + kData + "/incident.mp4");
+    EXPECT_EQ(countLines(low.out), 4) << low.out;
+}
+
 TEST(Cli, UsageErrorsExitWithTwoAndOneLine)
 {
     for (const char* args : {"", "--format xml x.mp4", "--bogus x.mp4", "--format", "--sun 2026-13-01 48 11 1",
-                             "--sun 2026-05-14 48 11", "--sun 2026-05-14 north 11 1", "--datum utm x.mp4"}) {
+                             "--sun 2026-05-14 48 11", "--sun 2026-05-14 north 11 1", "--datum utm x.mp4",
+                             "--format events --sensitivity extreme x.mp4", "--format events --sensitivity"}) {
         Outcome r = run(args);
         EXPECT_EQ(r.code, 2) << args;
         EXPECT_EQ(countLines(r.err), 1) << args << ": " << r.err;
