@@ -37,7 +37,6 @@ namespace {
 constexpr int kGap = 8;
 constexpr int kTitleBarHeight = 50;
 
-QString loc(const char *key) { return MLanguageManager::localized(key); }
 } // namespace
 
 OvraPlayVC::OvraPlayVC(QWidget *parent) : QWidget(parent)
@@ -229,7 +228,7 @@ void OvraPlayVC::mapChange(int index)
             path = choice.mid(8);
         } else {
             path = m_chooseMbtiles ? m_chooseMbtiles()
-                                   : QFileDialog::getOpenFileName(window(), loc("Map.chooseFile"), QString(),
+                                   : QFileDialog::getOpenFileName(window(), MLanguageManager::localized("Map.chooseFile"), QString(),
                                                                   QStringLiteral("MBTiles (*.mbtiles)"));
         }
         if (!path.isEmpty()) {
@@ -238,7 +237,7 @@ void OvraPlayVC::mapChange(int index)
                 MapSourcePreference::storeMbtiles(path);
             } else {
                 qInfo() << "offline map refused:" << path << error;
-                showAlert(loc("Prompt"), loc("Map.cannotOpen"), {loc("OK")});
+                showAlert(MLanguageManager::localized("Prompt"), MLanguageManager::localized("Map.cannotOpen"), {MLanguageManager::localized("OK")});
             }
         }
     }
@@ -451,7 +450,7 @@ void OvraPlayVC::installPanelWidgetImpl(QWidget *panel, QWidget *widget)
 void OvraPlayVC::setValueForLabel()
 {
     settingView->setValueForLabel();
-    settingButton->setToolTip(loc("Settings"));
+    settingButton->setToolTip(MLanguageManager::localized("Settings"));
     for (const auto &[label, key] : std::as_const(m_panelCaptions))
         label->setText(MLanguageManager::DPLocalizedString(key).toUpper());
 

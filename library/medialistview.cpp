@@ -148,16 +148,7 @@ int MediaListView::highlightedRow() const
 
 void MediaListView::setStringValue()
 {
-    m_model->setColumnTitle(MLanguageManager::DPLocalizedString(QStringLiteral("File.name")));
-}
-
-bool MediaListView::isAcceptedMediaPath(const QString &path)
-{
-    static const char *const endings[] = {".mp4", ".MP4", ".mov", ".MOV", ".ts", ".TS"};
-    for (const char *e : endings)
-        if (path.endsWith(QLatin1String(e)))
-            return true;
-    return false;
+    m_model->setColumnTitle(MLanguageManager::localized("File.name"));
 }
 
 QStringList MediaListView::acceptedPaths(const QMimeData *mime)
@@ -169,7 +160,7 @@ QStringList MediaListView::acceptedPaths(const QMimeData *mime)
         if (!url.isLocalFile())
             continue;
         const QString path = url.toLocalFile();
-        if (isAcceptedMediaPath(path))
+        if (MTool::isRecordingPath(path))
             paths.append(path);
     }
     return paths;
@@ -300,9 +291,9 @@ void MediaListView::selectModelToPlay(const MFileModel &model)
 void MediaListView::alert(const QString &textKey)
 {
     if (m_alert)
-        m_alert(MLanguageManager::DPLocalizedString(QStringLiteral("Prompt")),
+        m_alert(MLanguageManager::localized("Prompt"),
                 MLanguageManager::DPLocalizedString(textKey),
-                {MLanguageManager::DPLocalizedString(QStringLiteral("OK"))});
+                {MLanguageManager::localized("OK")});
 }
 
 void MediaListView::preVideoAction()
@@ -367,7 +358,7 @@ void MediaListView::menuWillOpen(QMenu *menu, int clickedRow)
     menu->clear();
     if (clickedRow < 0 || clickedRow >= m_model->records().size())
         return;
-    QAction *action = menu->addAction(MLanguageManager::DPLocalizedString(QStringLiteral("Delete")));
+    QAction *action = menu->addAction(MLanguageManager::localized("Delete"));
     connect(action, &QAction::triggered, this, &MediaListView::deleteMedia);
 }
 

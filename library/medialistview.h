@@ -12,6 +12,7 @@
 #include "core/mediaplayerdelegate.h"
 #include "library/medialiststore.h"
 #include "core/mfilemodel.h"
+#include "core/mtool.h"
 
 class MediaListModel;
 class QMenu;
@@ -21,8 +22,7 @@ class QMimeData;
 class MediaListView : public QWidget {
     Q_OBJECT
 public:
-    // Shows a modal alert (title, text, buttons) and answers 1000 for the first button.
-    using AlertHandler = std::function<int(const QString &, const QString &, const QStringList &)>;
+    using AlertHandler = MTool::AlertHandler;
 
     // Reads the stored list (without playing anything) from store's file.
     explicit MediaListView(QWidget *parent = nullptr, MediaListStore store = MediaListStore());
@@ -62,8 +62,6 @@ public:
     // Re-titles the column in the current language.
     void setStringValue();
 
-    // The case-sensitive ending test of drops.
-    static bool isAcceptedMediaPath(const QString &path);
     static QStringList acceptedPaths(const QMimeData *mime);
     // Drop plumbing, reachable without a real drag for tests.
     bool canAcceptDrag(const QMimeData *mime) const;

@@ -9,36 +9,19 @@
 
 #include "net/httpmanager.h"
 #include "core/mlanguagemanager.h"
+#include "core/mtool.h"
 #include <QCoreApplication>
-#include <QMessageBox>
 #include <QPushButton>
 #include "net/xmlreader.h"
 
 namespace {
-QString tr_(const char *key)
-{
-    return MLanguageManager::DPLocalizedString(QString::fromLatin1(key));
-}
-// The owner normally installs the application's own alert; this is the plain fallback.
-int plainAlert(const QString &title, const QString &text, const QStringList &buttons)
-{
-    QMessageBox box(QMessageBox::Warning, title, title);
-    box.setInformativeText(text);
-    QList<QAbstractButton *> added;
-    for (const QString &b : buttons)
-        added.append(box.addButton(b, QMessageBox::AcceptRole));
-    if (added.isEmpty())
-        added.append(box.addButton(QMessageBox::Ok));
-    box.exec();
-    const int i = int(added.indexOf(box.clickedButton()));
-    return 1000 + (i < 0 ? int(added.size()) - 1 : i);
-}
+QString tr_(const char *key) { return MLanguageManager::localized(key); }
 } // namespace
 
 UpdateChecker::UpdateChecker(QObject *parent)
     : QObject(parent),
       m_currentVersion(QStringLiteral("v%1").arg(QCoreApplication::applicationVersion())),
-      m_alert(plainAlert),
+      m_alert([](const QString &t, const QString &c, const QStringList &b) { return MTool::showAlert(t, c, b); }),
       m_open([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
 }

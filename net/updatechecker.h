@@ -9,6 +9,8 @@
 #include <QUrl>
 #include <functional>
 
+#include "core/mtool.h"
+
 class QAbstractButton;
 
 // The feed; tests point the checker elsewhere with setFeedUrl().
@@ -17,8 +19,7 @@ inline constexpr char kUpdateFeedUrl[] = "https://trava-player.example.org/updat
 class UpdateChecker : public QObject {
     Q_OBJECT
 public:
-    // Title, text, buttons -> 1000 for the first button, 1001 for the second, ...
-    using AlertHandler = std::function<int(const QString &, const QString &, const QStringList &)>;
+    using AlertHandler = MTool::AlertHandler;
     using UrlOpener = std::function<bool(const QUrl &)>;
 
     explicit UpdateChecker(QObject *parent = nullptr);

@@ -2,6 +2,7 @@
 
 #include "core/imagenamed.h"
 #include "core/mediaplayerdelegate.h"
+#include "core/mtool.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -39,21 +40,11 @@ void MediaImageView::setImageName(const QString &name)
     update();
 }
 
-bool MediaImageView::isAcceptedPath(const QString &path)
-{
-    static const char *const endings[] = {".mp4", ".MP4", ".mov", ".MOV", ".ts", ".TS"};
-    for (const char *e : endings) {
-        if (path.endsWith(QLatin1String(e), Qt::CaseSensitive))
-            return true;
-    }
-    return false;
-}
-
 QStringList MediaImageView::acceptedPaths(const QStringList &paths)
 {
     QStringList kept;
     for (const QString &p : paths) {
-        if (isAcceptedPath(p))
+        if (MTool::isRecordingPath(p))
             kept << p;
     }
     return kept;
@@ -82,7 +73,7 @@ void MediaImageView::paintEvent(QPaintEvent *)
 Qt::DropAction MediaImageView::draggingEntered(const QMimeData *mime) const
 {
     const QStringList paths = pathsOf(mime);
-    return std::any_of(paths.begin(), paths.end(), &MediaImageView::isAcceptedPath) ? Qt::CopyAction
+    return std::any_of(paths.begin(), paths.end(), &MTool::isRecordingPath) ? Qt::CopyAction
                                                                                      : Qt::IgnoreAction;
 }
 

@@ -27,8 +27,6 @@ public:
     Qt::DropAction draggingEntered(const QMimeData *mime) const;
     // Hands the taken paths, in drag order (possibly none), to the delegate; always true.
     bool performDragOperation(const QMimeData *mime);
-
-    static bool isAcceptedPath(const QString &path);
     static QStringList acceptedPaths(const QStringList &paths);
     // What a window zooming to its standard size should take: the frame of our parent.
     QRect standardFrame() const;
