@@ -15,7 +15,7 @@
 #include "net/xmlreader.h"
 
 namespace {
-QString tr_(const char *key) { return MLanguageManager::localized(key); }
+using L = MLanguageManager;
 } // namespace
 
 UpdateChecker::UpdateChecker(QObject *parent)
@@ -51,7 +51,7 @@ void UpdateChecker::checkUpgrade(QAbstractButton *sender)
         if (!self)
             return;
         if (!error.isEmpty() || stored.isEmpty()) {
-            self->m_alert(tr_("Prompt"), tr_("Failed.to.detect"), {tr_("OK")});
+            self->m_alert(L::localized("Prompt"), L::localized("Failed.to.detect"), {L::localized("OK")});
             emit self->finished();
             return;
         }
@@ -75,13 +75,13 @@ void UpdateChecker::handleFeed(const QString &storedPath)
 
     const QString latest = XMLReader::textAt(feed, {QStringLiteral("root"), QStringLiteral("softVersion")});
     if (!latest.isNull() && latest == m_currentVersion) {
-        m_alert(tr_("Prompt"), tr_("The.latest.version"), {tr_("OK")});
+        m_alert(L::localized("Prompt"), L::localized("The.latest.version"), {L::localized("OK")});
         emit finished();
         return;
     }
     m_downloadUrl = XMLReader::textAt(feed, {QStringLiteral("root"), QStringLiteral("downloadUrl")});
     const QString notes = XMLReader::textAt(feed, {QStringLiteral("root"), QStringLiteral("versionInfo")});
-    showAlert(tr_("Monitoring.and.Upgrading"), notes, {tr_("To.upgrade"), tr_("Cancel")});
+    showAlert(L::localized("Monitoring.and.Upgrading"), notes, {L::localized("To.upgrade"), L::localized("Cancel")});
     emit finished();
 }
 
