@@ -62,6 +62,8 @@ void wireSync(OvraPlayVC *vc, const MainViewParts &p)
             done(lines ? *lines : QStringList());
         });
     });
+    // A newer selection or a removal cancels the extraction under way.
+    p.sync->setCanceller([] { KalGpsTool::shareTool()->stopGetInfo(); });
     p.sync->setPlayer([player = p.player] { player->stopPlayVideo(); },
                       [player = p.player](const QString &path) { player->playFile(path); });
     p.sync->setAutoplayNext([list = p.list] { list->autoplayNext(); });
@@ -88,9 +90,7 @@ MainViewParts wireMainView(OvraPlayVC *vc)
     p.player->mediaImageView()->setDelegate(vc);
 
     p.map = vc->installPanelWidget(vc->mapPanel(), new GpsMapView);
-    QString mapError;
-    if (!MapSourcePreference::apply(p.map, &mapError))
-        qInfo() << "stored offline map not usable, showing OpenStreetMap:" << mapError;
+    MapSourcePreference::apply(p.map);
     QObject::connect(p.map, &GpsMapView::routePointClicked, vc,
                      [player = p.player](int index) { seekToSample(player, index); });
 

@@ -139,10 +139,9 @@ void OvraPlayVC::clearGpsInfo()
     m_parts.sync->clearGpsInfo();
 }
 
-void OvraPlayVC::mediaPlayerDidDeleteModelIsSelect(QObject *, const MFileModel &, bool isSelect)
+void OvraPlayVC::mediaPlayerDidDeleteModelIsSelect(QObject *, const MFileModel &model, bool isSelect)
 {
-    if (isSelect)
-        m_parts.player->stopPlayVideo();
+    m_parts.sync->mediaPlayerDidDeleteModel(model, isSelect);
 }
 
 void OvraPlayVC::mediaPlayerDidSelectModel(QObject *, const MFileModel &model)
@@ -232,13 +231,16 @@ void OvraPlayVC::mapChange(int index)
                                                                   QStringLiteral("MBTiles (*.mbtiles)"));
         }
         if (!path.isEmpty()) {
-            QString error;
-            if (m_parts.map->useMbtiles(path, &error)) {
-                MapSourcePreference::storeMbtiles(path);
-            } else {
-                qInfo() << "offline map refused:" << path << error;
-                showAlert(MLanguageManager::localized("Prompt"), MLanguageManager::localized("Map.cannotOpen"), {MLanguageManager::localized("OK")});
-            }
+            // Checked off the GUI thread; the box follows once the answer is in.
+            m_parts.map->openMbtiles(path, [this, path](bool ok, const QString &error) {
+                if (ok) {
+                    MapSourcePreference::storeMbtiles(path);
+                } else if (!error.isEmpty()) {
+                    qInfo() << "offline map refused:" << path << error;
+                    showAlert(MLanguageManager::localized("Prompt"), MLanguageManager::localized("Map.cannotOpen"), {MLanguageManager::localized("OK")});
+                }
+                settingView->fillMapBox();
+            });
         }
     }
     // The box always shows what the map really uses.

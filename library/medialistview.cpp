@@ -15,6 +15,8 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
+#include <QHash>
+#include <algorithm>
 #include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -251,31 +253,48 @@ int MediaListView::getIndexWithModel(const MFileModel &model) const
 
 void MediaListView::loadMediaData(const QList<QVariantMap> &items)
 {
-    std::optional<MFileModel> found;
-    bool added = false;
+    // One pass with a hash of the listed paths: adding thousands of files to a list of
+    // thousands stays linear. Each new record goes on top, as if inserted one by one.
+    const QList<MFileModel> &listed = m_model->records();
+    QHash<QString, qsizetype> listedAt;
+    listedAt.reserve(listed.size());
+    for (qsizetype i = 0; i < listed.size(); ++i)
+        listedAt.insert(listed.at(i).fLocalPath, i);
+    QList<MFileModel> added; // in the order offered; shown reversed
+    QHash<QString, qsizetype> addedAt;
+    std::optional<QString> found;
     for (const QVariantMap &dict : items) {
         const MFileModel m = MFileModel::initWithDictionary(dict);
         if (m.fLocalPath.isEmpty())
             continue;  // nothing to play or to identify it by
-        const int listed = getIndexWithModel(m);
-        if (listed >= 0) {
-            found = m_model->records().at(listed);
+        if (listedAt.contains(m.fLocalPath) || addedAt.contains(m.fLocalPath)) {
+            found = m.fLocalPath;
         } else {
-            m_model->insertRecord(0, m);
-            added = true;
+            addedAt.insert(m.fLocalPath, added.size());
+            added.append(m);
         }
     }
+    std::reverse(added.begin(), added.end());
+    m_model->prependRecords(added);
     if (m_model->records().isEmpty())
         return;
-    m_curIndex = found ? qMax(0, getIndexWithModel(*found)) : 0;
-    if (added)
+    m_curIndex = 0;
+    if (found) {
+        const auto a = addedAt.constFind(*found);
+        m_curIndex = a != addedAt.cend() ? int(added.size() - 1 - *a) : int(added.size() + listedAt.value(*found));
+    }
+    if (!added.isEmpty())
         persist();
     selectAfterDelay(m_model->records().at(m_curIndex));
 }
 
 void MediaListView::selectAfterDelay(const MFileModel &model)
 {
-    QTimer::singleShot(kSelectDelayMs, this, [this, model] { selectModelToPlay(model); });
+    QTimer::singleShot(kSelectDelayMs, this, [this, model] {
+        // Removed within the delay: a recording that left the list never starts.
+        if (getIndexWithModel(model) >= 0)
+            selectModelToPlay(model);
+    });
 }
 
 void MediaListView::selectModelToPlay(const MFileModel &model)
@@ -388,6 +407,28 @@ void MediaListView::removeRow(int row)
 
 void MediaListView::persist()
 {
-    if (!m_store.save(m_model->records()))
+    QList<MFileModel> merged;
+    if (!m_store.save(m_model->records(), &merged)) {
         qWarning() << "media list not saved to" << m_store.path();
+        return;
+    }
+    if (merged.size() == m_model->records().size() && merged == m_model->records())
+        return;
+    // Another player changed the list meanwhile: show what was written, keeping the
+    // current and the highlighted recording where they are in the new order.
+    const auto pathAt = [this](int row) {
+        return row >= 0 && row < m_model->records().size() ? m_model->records().at(row).fLocalPath : QString();
+    };
+    const QString current = pathAt(m_curIndex);
+    const QString highlighted = pathAt(m_model->highlightedRow());
+    int newCurrent = -1, newHighlighted = -1;
+    for (int i = 0; i < merged.size(); ++i) {
+        if (merged.at(i).fLocalPath == current)
+            newCurrent = i;
+        if (merged.at(i).fLocalPath == highlighted)
+            newHighlighted = i;
+    }
+    m_model->setRecords(merged);
+    m_model->setHighlightedRow(highlighted.isEmpty() ? -1 : newHighlighted);
+    m_curIndex = newCurrent >= 0 ? newCurrent : qBound(0, m_curIndex, qMax(0, int(merged.size()) - 1));
 }

@@ -3,7 +3,6 @@
 #include "widgets/mcustomslider.h"
 #include "playback/mediaimageview.h"
 #include "playback/playcontrolview.h"
-#include "core/preferences.h"
 #include "widgets/vcustomslider.h"
 #include "playback/videosurface.h"
 #include "playback/vlcengine.h"
@@ -24,12 +23,6 @@ constexpr double kKeySeekSeconds = 5.0;
 
 void logLine(const QString &line) { qDebug().noquote() << line; }
 
-int storedSoundStep()
-{
-    bool ok = false;
-    const int step = Preferences::videoSound().toInt(&ok);
-    return ok ? qBound(0, step, PlayControlView::kMaxSoundStep) : 16;
-}
 } // namespace
 
 MediaPlayView::MediaPlayView(QWidget *parent)
@@ -49,15 +42,14 @@ MediaPlayView::MediaPlayView(QWidget *parent)
     m_playState = MediaPlayStateStopped;
     setupBasicUI();
 
-    connect(m_controlView->soundBtn, &QAbstractButton::clicked, this, [this] { soundBtnClick(); });
-    connect(m_controlView->soundSlider, &QAbstractSlider::valueChanged, this, [this](int step) {
-        if (!m_updatingControls)
-            videoSoundAction(step);
+    connect(m_controlView, &PlayControlView::volumeChanged, this, [this](int volume) {
+        if (m_player)
+            m_player->setVolume(volume);
     });
     m_controlView->progressSlider->setDelegate(this);
     connect(m_controlView->playSpeedSlider, &QAbstractSlider::valueChanged, this, [this] {
         const double rate = rateForSpeedValue(m_controlView->playSpeedSlider->floatValue());
-        m_controlView->playSpeedSlider->setToolTip(tr("Speed %1\u00D7").arg(rate, 0, 'f', 2));
+        m_controlView->setPlaySpeedRate(rate);
         if (m_player)
             m_player->setRate(rate);
     });
@@ -78,16 +70,10 @@ void MediaPlayView::setupBasicUI()
     pal.setColor(QPalette::Window, Qt::black);
     setPalette(pal);
 
-    m_updatingControls = true;
     m_controlView->progressSlider->setFloatValue(0.0);
-    m_controlView->soundSlider->setValue(0);
     m_controlView->playSpeedSlider->setFloatValue(0.5);
-    m_controlView->playSpeedSlider->setToolTip(tr("Speed %1\u00D7").arg(1.0, 0, 'f', 2));
-    const bool on = Preferences::audioSwitch();
-    if (on)
-        m_controlView->soundSlider->setValue(storedSoundStep());
-    m_updatingControls = false;
-    PlayControlView::setButtonImage(m_controlView->soundBtn, on ? QStringLiteral("audioON") : QStringLiteral("audioOff"));
+    m_controlView->setPlaySpeedRate(1.0);
+    m_controlView->setupSound();
     PlayControlView::setButtonImage(m_controlView->playControlBtn, QStringLiteral("play"));
 }
 
@@ -98,7 +84,7 @@ VlcEngine *MediaPlayView::player()
     m_player = std::make_unique<VlcEngine>();
     connect(m_player.get(), &VlcEngine::stateChanged, this, &MediaPlayView::mediaPlayerStateChanged);
     connect(m_player.get(), &VlcEngine::timeChanged, this, [this] { mediaPlayerTimeChanged(); });
-    connect(m_player.get(), &VlcEngine::frameReady, this, &MediaPlayView::dispatchPixelBuffer);
+    connect(m_player.get(), &VlcEngine::frameReady, this, &MediaPlayView::presentFrame);
     m_player->setRate(rateForSpeedValue(m_controlView->playSpeedSlider->floatValue()));
     applyVolume();
     return m_player.get();
@@ -107,7 +93,7 @@ VlcEngine *MediaPlayView::player()
 void MediaPlayView::applyVolume()
 {
     if (m_player)
-        m_player->setVolume(Preferences::audioSwitch() ? storedSoundStep() * 10 : -1);
+        m_player->setVolume(m_controlView->volume());
 }
 
 // ---- starting and stopping -----------------------------------------------------------------
@@ -126,6 +112,8 @@ void MediaPlayView::playFile(const QString &path)
 
 void MediaPlayView::startFile(const QString &path)
 {
+    m_lastTick = -1.0;
+    m_tickFree = true;
     m_mediaImageView->setImageName(QString());
     m_controlView->show();
     m_controlView->raise();
@@ -159,15 +147,13 @@ void MediaPlayView::resumOrPauseVideo()
     if (m_playState == MediaPlayStatePaused) {
         if (m_player)
             m_player->play();
-        m_playState = MediaPlayStatePlaying;
+        enterState(MediaPlayStatePlaying);
         reportState();
-        setPlayImage(QStringLiteral("pause"));
     } else if (m_playState == MediaPlayStatePlaying) {
         if (m_player)
             m_player->pause();
-        m_playState = MediaPlayStatePaused;
+        enterState(MediaPlayStatePaused);
         reportState();
-        setPlayImage(QStringLiteral("play"));
     }
 }
 
@@ -179,9 +165,7 @@ void MediaPlayView::mediaPlayerStateChanged(int playerState)
     switch (playerState) {
     case VlcEngine::Stopped:
         label = QStringLiteral("stop");
-        stopPlayVideo();
-        m_playState = MediaPlayStateStopped;
-        setPlayImage(QStringLiteral("play"));
+        enterState(MediaPlayStateStopped, StopFirst);
         break;
     case VlcEngine::Opening:
         label = QStringLiteral("opening");
@@ -193,23 +177,18 @@ void MediaPlayView::mediaPlayerStateChanged(int playerState)
         break;
     case VlcEngine::Ended:
         label = QStringLiteral("stop");
-        stopPlayVideo();
-        m_playState = MediaPlayStateFinished;
-        setPlayImage(QStringLiteral("play"));
+        enterState(MediaPlayStateFinished, StopFirst);
         break;
     case VlcEngine::Error:
         label = QStringLiteral("error");
-        stopPlayVideo();
-        m_playState = MediaPlayStateError;
-        setPlayImage(QStringLiteral("play"));
+        enterState(MediaPlayStateError, StopFirst);
         break;
     case VlcEngine::Playing:
         label = QStringLiteral("playing");
-        m_playState = MediaPlayStatePlaying;
-        setPlayImage(QStringLiteral("pause"));
+        enterState(MediaPlayStatePlaying);
         break;
     case VlcEngine::Paused: {
-        m_playState = MediaPlayStatePaused;
+        enterState(MediaPlayStatePaused);
         // A pause within half a second of the end is the end of the file. With no known
         // length there is no end to be near: that is an ordinary pause.
         const qint64 length = m_player ? m_player->lengthMs() : 0;
@@ -218,16 +197,13 @@ void MediaPlayView::mediaPlayerStateChanged(int playerState)
             label = QStringLiteral("pause");
         } else {
             label = QStringLiteral("stop");
-            stopPlayVideo();
-            m_playState = MediaPlayStateFinished;
+            enterState(MediaPlayStateFinished, StopFirst);
         }
-        setPlayImage(QStringLiteral("play"));
         break;
     }
     case VlcEngine::EsAdded:
         label = QStringLiteral("EsAdded");
-        m_playState = MediaPlayStatePlaying;
-        setPlayImage(QStringLiteral("pause"));
+        enterState(MediaPlayStatePlaying);
         break;
     default:
         break;
@@ -243,11 +219,38 @@ void MediaPlayView::mediaPlayerTimeChanged()
     const qint64 time = m_player->timeMs();
     const qint64 remaining = time - m_player->lengthMs();
     logLine(QStringLiteral("---> %1  ---  %2").arg(time).arg(remaining));
+    // Once pictures come, each picture brings its own time when it is shown; the player's
+    // reports, which run ahead of the picture and come a few times a second, only stand in
+    // for a recording without pictures (or before its first one).
+    if (m_player->framesDelivered() > 0)
+        return;
+    showTime(double(time));
+}
+
+void MediaPlayView::presentFrame(const QImage &frame, double timeMs)
+{
+    dispatchPixelBuffer(frame);
+    if (!m_player || (m_playState != MediaPlayStatePlaying && m_playState != MediaPlayStatePaused))
+        return;
+    // The picture is painted in the repaint this schedules; the read-outs and instruments
+    // changed by the tick are painted in the same one.
+    const bool pending = m_player->seekPending();
+    showTime(timeMs, m_tickFree || pending);
+    m_tickFree = pending;
+}
+
+void MediaPlayView::showTime(double playerMs, bool anyDirection)
+{
     // Transport streams report time on a clock that leads their pictures; the telemetry
     // belongs to the picture, so both the time and the length are taken on the picture's clock.
     const qint64 offset = m_player->timeOffsetMs();
-    m_duration = double(float(qMax<qint64>(0, time - remaining - offset)) / 1000.0f);
-    const double t = double(float(qMax<qint64>(0, time - offset)) / 1000.0f);
+    m_duration = double(float(qMax<qint64>(0, m_player->lengthMs() - offset)) / 1000.0f);
+    const double t = double(float(qMax(0.0, playerMs - double(offset))) / 1000.0f);
+    // Within a stretch of playing, time only moves on: a report that re-anchors the clock a
+    // little behind the picture last shown must not take the instruments back.
+    if (m_lastTick >= 0 && (t == m_lastTick || (t < m_lastTick && !anyDirection)))
+        return;
+    m_lastTick = t;
     updateTimeLabel(t);
     reportTime(t);
 }
@@ -299,9 +302,11 @@ void MediaPlayView::performClick(double fraction)
         m_player->setPosition((double(offset) + fraction * double(length - offset)) / double(length));
     else
         m_player->setPosition(fraction);
-    // While paused no time report would follow; the instruments should follow the knob anyway.
-    if (m_playState == MediaPlayStatePaused)
-        mediaPlayerTimeChanged();
+    // The instruments follow the knob at once, playing or paused; pictures of the new place
+    // take over when they come.
+    m_tickFree = true;
+    if (m_playState == MediaPlayStatePlaying || m_playState == MediaPlayStatePaused)
+        showTime(double(m_player->timeMs()), true);
 }
 
 void MediaPlayView::customSliderFloatValue(VCustomSlider *slider, double)
@@ -342,45 +347,11 @@ double MediaPlayView::rateForSpeedValue(double value)
 
 // ---- sound -------------------------------------------------------------------------------------
 
-void MediaPlayView::videoSoundAction(int step)
-{
-    step = qBound(0, step, PlayControlView::kMaxSoundStep);
-    if (m_player)
-        m_player->setVolume(step * 10);
-    Preferences::setVideoSound(QString::number(step));
-    Preferences::setAudioSwitch(true);
-    PlayControlView::setButtonImage(m_controlView->soundBtn, QStringLiteral("audioON"));
-}
+void MediaPlayView::videoSoundAction(int step) { m_controlView->videoSoundAction(step); }
 
-void MediaPlayView::soundBtnClick()
-{
-    const bool wasOn = Preferences::audioSwitch();
-    m_updatingControls = true;
-    if (wasOn) {
-        m_controlView->soundSlider->setValue(0);
-        if (m_player)
-            m_player->setVolume(-1);
-    } else {
-        const int step = storedSoundStep();
-        m_controlView->soundSlider->setValue(step);
-        if (m_player)
-            m_player->setVolume(step * 10);
-    }
-    m_updatingControls = false;
-    Preferences::setAudioSwitch(!wasOn);
-    PlayControlView::setButtonImage(m_controlView->soundBtn,
-                                    wasOn ? QStringLiteral("audioOff") : QStringLiteral("audioON"));
-    m_controlView->soundSlider->update();
-}
+void MediaPlayView::soundBtnClick() { m_controlView->soundBtnClick(); }
 
-void MediaPlayView::stepVolume(int delta)
-{
-    const int step = qBound(0, m_controlView->soundSlider->value() + delta, PlayControlView::kMaxSoundStep);
-    m_updatingControls = true;
-    m_controlView->soundSlider->setValue(step);
-    m_updatingControls = false;
-    videoSoundAction(step);
-}
+void MediaPlayView::stepVolume(int delta) { m_controlView->stepVolume(delta); }
 
 // ---- clicks, keys, wheel --------------------------------------------------------------------
 
@@ -453,27 +424,21 @@ void MediaPlayView::DecoderState(int code)
     switch (code) {
     case 0:
         label = QStringLiteral("Finish");
-        stopPlayVideo();
-        m_playState = MediaPlayStateStopped;
-        setPlayImage(QStringLiteral("play"));
+        enterState(MediaPlayStateStopped, StopFirst);
         break;
     case 1:
         label = QStringLiteral("playing");
-        m_playState = MediaPlayStatePlaying;
-        setPlayImage(QStringLiteral("pause"));
+        enterState(MediaPlayStatePlaying);
         // Pictures of the decoder need somewhere to go.
         setupSampleBufferDisplayLayer();
         break;
     case 2:
         label = QStringLiteral("Pause");
-        m_playState = MediaPlayStatePaused;
-        setPlayImage(QStringLiteral("play"));
+        enterState(MediaPlayStatePaused);
         break;
     case 3:
         label = QStringLiteral("Error");
-        stopPlayVideo();
-        m_playState = MediaPlayStateError;
-        setPlayImage(QStringLiteral("play"));
+        enterState(MediaPlayStateError, StopFirst);
         break;
     default:
         label = QStringLiteral("");
@@ -541,6 +506,7 @@ void MediaPlayView::setupSampleBufferDisplayLayer()
         return;
     }
     m_surface = new VideoSurface(m_playView);
+    connect(m_surface, &VideoSurface::framePainted, this, &MediaPlayView::framePainted);
     m_surface->setGeometry(m_playView->rect());
     m_surface->show();
 }
@@ -567,6 +533,15 @@ void MediaPlayView::rebuildSampleBufferDisplayLayer()
 }
 
 // ---- layout ------------------------------------------------------------------------------------
+
+void MediaPlayView::enterState(quint64 state, StateEntry entry)
+{
+    if (entry == StopFirst)
+        stopPlayVideo(); // with its guard: a full stop only from an active state
+    m_playState = state;
+    // The button offers what can be done next: pause while playing, play otherwise.
+    setPlayImage(state == MediaPlayStatePlaying ? QStringLiteral("pause") : QStringLiteral("play"));
+}
 
 void MediaPlayView::setPlayImage(const QString &name)
 {

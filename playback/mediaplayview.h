@@ -81,6 +81,8 @@ public:
 signals:
     // Full screen was asked for (F, F11) or left (Escape); the window has already followed.
     void fullScreenChanged(bool fullScreen);
+    // A picture reached the screen (whichever surface shows it).
+    void framePainted(const QImage &frame);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -91,11 +93,18 @@ protected:
 private:
     void setupBasicUI();
     void layoutChildren();
+    // Every entry into a play state goes through here: the full stop first where the state
+    // tables ask for it, then the state and the play/pause button's picture.
+    enum StateEntry { Direct, StopFirst };
+    void enterState(quint64 state, StateEntry entry = Direct);
     void setPlayImage(const QString &name);
     void startFile(const QString &path);
     void enqueueSampleBuffer(const QImage &frame, VideoSurface *surface);
     void reportState();
     void reportTime(double seconds);
+    void presentFrame(const QImage &frame, double timeMs);
+    // One tick: the time label, the progress and the delegate, from a time on the player's clock.
+    void showTime(double playerMs, bool anyDirection = true);
     void applyVolume();
     void stepVolume(int delta);
     void seekBy(double seconds);
@@ -115,5 +124,6 @@ private:
     mutable QRecursiveMutex m_lock;
     std::unique_ptr<VlcEngine> m_player;
     quint64 m_pendingStart = 0;
-    bool m_updatingControls = false;
+    double m_lastTick = -1.0;   // seconds last reported; -1 before the first of a file
+    bool m_tickFree = true;     // the next tick may go back (a new file, or a seek)
 };

@@ -1,6 +1,9 @@
 #include "playback/playcontrolview.h"
 
 #include "core/imagenamed.h"
+#include "core/preferences.h"
+#include "core/mlanguagemanager.h"
+#include "core/notificationhub.h"
 #include "widgets/mcustomslider.h"
 #include "widgets/vcustomslider.h"
 
@@ -49,11 +52,11 @@ PlayControlView::PlayControlView(QWidget *parent)
     setAttribute(Qt::WA_StyledBackground, false);
     setAutoFillBackground(false);
 
-    playControlBtn = makeButton(this, QStyle::SP_MediaPlay, tr("Play/Pause"));
-    stopBtn = makeButton(this, QStyle::SP_MediaStop, tr("Stop"));
-    preBtn = makeButton(this, QStyle::SP_MediaSkipBackward, tr("Previous"));
-    nextBtn = makeButton(this, QStyle::SP_MediaSkipForward, tr("Next"));
-    soundBtn = makeButton(this, QStyle::SP_MediaVolume, tr("Sound"));
+    playControlBtn = makeButton(this, QStyle::SP_MediaPlay, QString());
+    stopBtn = makeButton(this, QStyle::SP_MediaStop, QString());
+    preBtn = makeButton(this, QStyle::SP_MediaSkipBackward, QString());
+    nextBtn = makeButton(this, QStyle::SP_MediaSkipForward, QString());
+    soundBtn = makeButton(this, QStyle::SP_MediaVolume, QString());
     setButtonImage(playControlBtn, QStringLiteral("play"));
     setButtonImage(soundBtn, QStringLiteral("audioON"));
     // Our own white pictures: the platform's media icons all but vanish on the dark bar.
@@ -72,7 +75,6 @@ PlayControlView::PlayControlView(QWidget *parent)
     soundSlider->setRange(0, kMaxSoundStep);
     soundSlider->setFixedWidth(80);
     soundSlider->setFocusPolicy(Qt::NoFocus);
-    soundSlider->setToolTip(tr("Volume"));
 
     playSpeedSlider = new MCustomSlider(Qt::Horizontal, this);
     playSpeedSlider->setFloatRange(0.0, 1.0, 100);
@@ -91,6 +93,85 @@ PlayControlView::PlayControlView(QWidget *parent)
     row->addWidget(soundBtn);
     row->addWidget(soundSlider);
     row->addWidget(playSpeedSlider);
+
+    connect(soundBtn, &QAbstractButton::clicked, this, [this] { soundBtnClick(); });
+    connect(soundSlider, &QAbstractSlider::valueChanged, this, [this](int step) {
+        if (!m_settingSlider)
+            videoSoundAction(step);
+    });
+    setStringValue();
+    NotificationHub::defaultCenter()->observe(QString::fromLatin1(kChangeLanguageNocation), this,
+                                              [this](const QVariant &) { setStringValue(); });
+}
+
+namespace {
+int storedSoundStep()
+{
+    bool ok = false;
+    const int step = Preferences::videoSound().toInt(&ok);
+    return ok ? qBound(0, step, PlayControlView::kMaxSoundStep) : 16;
+}
+} // namespace
+
+void PlayControlView::setupSound()
+{
+    const bool on = Preferences::audioSwitch();
+    m_settingSlider = true;
+    soundSlider->setValue(on ? storedSoundStep() : 0);
+    m_settingSlider = false;
+    setButtonImage(soundBtn, on ? QStringLiteral("audioON") : QStringLiteral("audioOff"));
+}
+
+int PlayControlView::volume() const { return Preferences::audioSwitch() ? storedSoundStep() * 10 : -1; }
+
+void PlayControlView::videoSoundAction(int step)
+{
+    step = qBound(0, step, kMaxSoundStep);
+    Preferences::setVideoSound(QString::number(step));
+    Preferences::setAudioSwitch(true);
+    setButtonImage(soundBtn, QStringLiteral("audioON"));
+    emit volumeChanged(step * 10);
+}
+
+void PlayControlView::soundBtnClick()
+{
+    const bool wasOn = Preferences::audioSwitch();
+    m_settingSlider = true;
+    soundSlider->setValue(wasOn ? 0 : storedSoundStep());
+    m_settingSlider = false;
+    Preferences::setAudioSwitch(!wasOn);
+    setButtonImage(soundBtn, wasOn ? QStringLiteral("audioOff") : QStringLiteral("audioON"));
+    soundSlider->update();
+    emit volumeChanged(wasOn ? -1 : storedSoundStep() * 10);
+}
+
+void PlayControlView::stepVolume(int delta)
+{
+    const int step = qBound(0, soundSlider->value() + delta, kMaxSoundStep);
+    m_settingSlider = true;
+    soundSlider->setValue(step);
+    m_settingSlider = false;
+    videoSoundAction(step);
+}
+
+void PlayControlView::setStringValue()
+{
+    const auto loc = [](const char *key) { return MLanguageManager::DPLocalizedString(QLatin1String(key)); };
+    playControlBtn->setToolTip(loc("Play.Pause"));
+    stopBtn->setToolTip(loc("Stop"));
+    preBtn->setToolTip(loc("Previous"));
+    nextBtn->setToolTip(loc("Next"));
+    soundBtn->setToolTip(loc("Sound"));
+    soundSlider->setToolTip(loc("Volume"));
+    setPlaySpeedRate(m_rate);
+}
+
+void PlayControlView::setPlaySpeedRate(double rate)
+{
+    m_rate = rate;
+    QString text = MLanguageManager::DPLocalizedString(QStringLiteral("Play.speed"));
+    // The rate keeps its "." whatever the desktop's locale, like every figure of the player.
+    playSpeedSlider->setToolTip(text.replace(QLatin1String("%@"), QString::number(rate, 'f', 2)));
 }
 
 void PlayControlView::setButtonImage(QAbstractButton *button, const QString &name)

@@ -32,9 +32,32 @@ public:
     static void setButtonImage(QAbstractButton *button, const QString &name);
     static QString buttonImage(const QAbstractButton *button);
 
+    // The sound: the slider and the button as the stored preferences say (kAudioSwitch,
+    // kVideoSound); volumeChanged tells the player what to play at.
+    void setupSound();
+    // The volume the player should have: the step x 10, or -1 for silence.
+    int volume() const;
+    // The slider moved to step: the sound goes on at that step, which is stored.
+    void videoSoundAction(int step);
+    // Sound on or off; the step is kept.
+    void soundBtnClick();
+    // One step up or down (keys, wheel), through the slider.
+    void stepVolume(int delta);
+
+signals:
+    void volumeChanged(int volume);
+    // The speed slider's tooltip names the rate ("Speed 1.50×" in the chosen language).
+    void setPlaySpeedRate(double rate);
+    // Every tooltip again from the string table of the chosen language.
+    void setStringValue();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     // Clicks on the bar itself must not reach the video underneath (they would hide the bar).
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    bool m_settingSlider = false;
+    double m_rate = 1.0; // the rate the speed slider's tooltip names
 };

@@ -83,5 +83,6 @@ void VideoSurface::paintEvent(QPaintEvent *)
     if (m_paintedSerial != m_serial) {
         m_paintedSerial = m_serial;
         ++m_presented;
+        emit framePainted(m_frame);
     }
 }

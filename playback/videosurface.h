@@ -33,6 +33,10 @@ public:
     // Where a picture of frameSize goes in an area of areaSize: as large as fits, centred.
     static QRect letterboxRect(const QSize &frameSize, const QSize &areaSize);
 
+signals:
+    // A picture reached the screen for the first time (repaints of the same picture are silent).
+    void framePainted(const QImage &frame);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 

@@ -1,6 +1,7 @@
 #include "playback/vlcengine.h"
 
 #include "playback/tstimeoffset.h"
+#include "playback/vlcframepool.h"
 
 #include <QDebug>
 #include <QFile>
@@ -15,75 +16,13 @@
 
 #include <vlc/vlc.h>
 
-// Buffers the decoder writes RV32 pictures into. The geometry may change several times per
-// file (libVLC probes formats before it settles), so each buffer remembers the geometry it
-// was made for; buffers of an older geometry are freed instead of reused.
-class VlcFramePool {
-public:
-    ~VlcFramePool()
-    {
-        for (uchar *b : m_free)
-            std::free(b);
-    }
-
-    void configure(int width, int height, int pitch)
-    {
-        std::lock_guard lock(m_mutex);
-        for (uchar *b : m_free)
-            std::free(b);
-        m_free.clear();
-        m_width = width;
-        m_height = height;
-        m_pitch = pitch;
-        ++m_geometry;
-    }
-
-    struct Slot {
-        uchar *data = nullptr;
-        int geometry = 0;
-        int width = 0;
-        int height = 0;
-        int pitch = 0;
-    };
-
-    Slot take()
-    {
-        std::lock_guard lock(m_mutex);
-        Slot s{nullptr, m_geometry, m_width, m_height, m_pitch};
-        if (!m_free.empty()) {
-            s.data = m_free.back();
-            m_free.pop_back();
-        } else {
-            const size_t bytes = size_t(m_pitch) * size_t(m_height);
-            s.data = static_cast<uchar *>(std::aligned_alloc(64, (bytes + 63) / 64 * 64));
-        }
-        return s;
-    }
-
-    void give(const Slot &s)
-    {
-        std::lock_guard lock(m_mutex);
-        if (s.geometry == m_geometry && m_free.size() < 4)
-            m_free.push_back(s.data);
-        else
-            std::free(s.data);
-    }
-
-private:
-    std::mutex m_mutex;
-    std::vector<uchar *> m_free;
-    int m_width = 0;
-    int m_height = 0;
-    int m_pitch = 0;
-    int m_geometry = 0;
-};
-
 // One decoded picture. libVLC holds one reference from lock to unlock, the GUI one for as
 // long as the picture is queued or shown; the buffer goes back when the last one is gone.
 struct VlcEngine::RawFrame {
     std::shared_ptr<VlcFramePool> pool;
     VlcFramePool::Slot slot;
     int formatGeneration = 0;
+    qint64 displayClock = 0; // libvlc_clock() when libVLC displayed it: its presentation moment
     ~RawFrame()
     {
         if (slot.data)
@@ -198,6 +137,7 @@ bool VlcEngine::open(const QString &path)
     m_lengthMs = 0;
     m_requestedMs = -1;
     m_framesDelivered = 0;
+    m_frameRateKnown = false;
     m_lastState = Stopped;
     m_cropFormatGeneration = -1;
     m_path = path;
@@ -211,6 +151,11 @@ bool VlcEngine::open(const QString &path)
     m_timeOffsetMs = TsTimeOffset::forFile(path);
     if (m_timeOffsetMs)
         qDebug() << "transport stream clock leads its pictures by" << m_timeOffsetMs << "ms";
+    // The first picture is where the media's pictures start: for a transport stream, that
+    // much after the start of its clock.
+    m_clock.reset(double(m_timeOffsetMs));
+    m_clock.setFrameRate(0);
+    m_clock.setLengthMs(0);
     libvlc_media_player_set_rate(m_player, float(m_rate));
     return libvlc_media_player_play(m_player) == 0;
 }
@@ -220,6 +165,7 @@ void VlcEngine::play()
     if (m_player)
         libvlc_media_player_set_pause(m_player, 0);
 }
+
 
 void VlcEngine::pause()
 {
@@ -233,6 +179,7 @@ void VlcEngine::stop()
         return;
     ++m_generation;
     m_requestedMs = -1;
+    m_clock.reset(double(m_timeOffsetMs));
     libvlc_media_player_stop(m_player);
 }
 
@@ -246,6 +193,7 @@ void VlcEngine::setPosition(double fraction)
     if (length > 0) {
         m_requestedMs = qint64(fraction * double(length));
         m_requestedAge.start();
+        m_clock.seekRequested(double(m_requestedMs), libvlc_clock());
     }
 }
 
@@ -258,6 +206,7 @@ void VlcEngine::setTimeMs(qint64 ms)
     libvlc_media_player_set_time(m_player, ms);
     m_requestedMs = ms;
     m_requestedAge.start();
+    m_clock.seekRequested(double(ms), libvlc_clock());
 }
 
 qint64 VlcEngine::timeMs() const { return m_requestedMs >= 0 ? m_requestedMs : m_timeMs; }
@@ -296,6 +245,7 @@ void VlcEngine::setRate(double rate)
     m_rate = qBound(0.25, rate, 4.0);
     if (m_player)
         libvlc_media_player_set_rate(m_player, float(m_rate));
+    m_clock.rateChanged(m_rate, libvlc_clock());
 }
 
 double VlcEngine::rate() const { return m_rate; }
@@ -330,9 +280,13 @@ void VlcEngine::onEvent(const libvlc_event_t *event, void *opaque)
         value = event->u.media_player_length_changed.new_length;
     const quint64 generation = self->m_generation.load();
     const int type = event->type;
+    // The moment it was raised: a time report is the player's clock at this moment, a pause
+    // or a resume stops or starts the clock at this moment.
+    const qint64 clockUs = libvlc_clock();
     // Never block here (the GUI may be waiting for libVLC): a queued call keeps the order.
     QMetaObject::invokeMethod(
-        self, [self, generation, type, value] { self->handleEvent(generation, type, value); }, Qt::QueuedConnection);
+        self, [self, generation, type, value, clockUs] { self->handleEvent(generation, type, value, clockUs); },
+        Qt::QueuedConnection);
 }
 
 unsigned VlcEngine::formatCallback(void **opaque, char *chroma, unsigned *width, unsigned *height, unsigned *pitches,
@@ -383,6 +337,7 @@ void VlcEngine::displayCallback(void *opaque, void *picture)
         if (it == self->m_lockedPictures.end())
             return;
         frame = std::move(*static_cast<PictureRef *>(picture));
+        frame->displayClock = libvlc_clock();
         delete static_cast<PictureRef *>(picture);
         self->m_lockedPictures.erase(it);
     }
@@ -392,13 +347,14 @@ void VlcEngine::displayCallback(void *opaque, void *picture)
 
 // ---- GUI thread ---------------------------------------------------------------------------
 
-void VlcEngine::handleEvent(quint64 generation, int type, qint64 value)
+void VlcEngine::handleEvent(quint64 generation, int type, qint64 value, qint64 clockUs)
 {
     if (generation != m_generation.load())
         return;
     switch (type) {
     case libvlc_MediaPlayerTimeChanged:
         m_timeMs = value;
+        m_clock.timeReported(double(value), clockUs);
         // Reports raised before the seek took effect still carry the old time: the requested
         // time stands until playback is seen near it (or the seek evidently went elsewhere).
         if (m_requestedMs >= 0 && m_lastState != Paused
@@ -408,12 +364,19 @@ void VlcEngine::handleEvent(quint64 generation, int type, qint64 value)
         return;
     case libvlc_MediaPlayerLengthChanged:
         m_lengthMs = value;
+        m_clock.setLengthMs(double(value));
         emit lengthChanged(value);
         return;
     case libvlc_MediaPlayerOpening: m_lastState = Opening; break;
     case libvlc_MediaPlayerBuffering: m_lastState = Buffering; break;
-    case libvlc_MediaPlayerPlaying: m_lastState = Playing; break;
-    case libvlc_MediaPlayerPaused: m_lastState = Paused; break;
+    case libvlc_MediaPlayerPlaying:
+        m_lastState = Playing;
+        m_clock.resumed(clockUs);
+        break;
+    case libvlc_MediaPlayerPaused:
+        m_lastState = Paused;
+        m_clock.paused(clockUs);
+        break;
     case libvlc_MediaPlayerStopped: m_lastState = Stopped; break;
     case libvlc_MediaPlayerESAdded: m_lastState = EsAdded; break;
     case libvlc_MediaPlayerEncounteredError: m_lastState = Error; break;
@@ -459,5 +422,28 @@ void VlcEngine::handleFrame(const std::shared_ptr<RawFrame> &frame)
     QImage image(s.data, size.width(), size.height(), s.pitch, QImage::Format_RGB32,
                  [](void *info) { delete static_cast<std::shared_ptr<RawFrame> *>(info); }, keep);
     ++m_framesDelivered;
-    emit frameReady(image);
+    if (!m_frameRateKnown)
+        learnFrameRate();
+    emit frameReady(image, m_clock.pictureTimeMs(frame->displayClock));
+}
+
+void VlcEngine::learnFrameRate()
+{
+    // Known once the video track is playing; until then pictures are not snapped to a grid.
+    libvlc_media_t *media = m_player ? libvlc_media_player_get_media(m_player) : nullptr;
+    if (!media)
+        return;
+    libvlc_media_track_t **tracks = nullptr;
+    const unsigned count = libvlc_media_tracks_get(media, &tracks);
+    for (unsigned i = 0; i < count; ++i) {
+        const libvlc_media_track_t *t = tracks[i];
+        if (t->i_type == libvlc_track_video && t->video && t->video->i_frame_rate_den > 0
+            && t->video->i_frame_rate_num > 0) {
+            m_clock.setFrameRate(double(t->video->i_frame_rate_num) / double(t->video->i_frame_rate_den));
+            m_frameRateKnown = true;
+            break;
+        }
+    }
+    libvlc_media_tracks_release(tracks, count);
+    libvlc_media_release(media);
 }

@@ -14,6 +14,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "playback/pictureclock.h"
+
 #include <atomic>
 #include <deque>
 #include <mutex>
@@ -73,6 +75,9 @@ public:
     // Media clock milliseconds of the first picture, relative to the reported time origin.
     // Non-zero for transport streams whose clock runs ahead of their pictures.
     qint64 timeOffsetMs() const { return m_timeOffsetMs; }
+    // A seek not yet seen to take effect: pictures carry its target meanwhile.
+    bool seekPending() const { return m_clock.seekPending(); }
+    double frameRate() const { return m_clock.frameRate(); }
 
     // 0..200 (100 = unchanged level); negative = silence.
     void setVolume(int volume);
@@ -95,8 +100,9 @@ signals:
     void stateChanged(int playerState);
     void timeChanged(qint64 ms);
     void lengthChanged(qint64 ms);
-    // A decoded picture, cropped to the visible size, sharing the decoder's buffer.
-    void frameReady(const QImage &frame);
+    // A decoded picture, cropped to the visible size, sharing the decoder's buffer, with its
+    // presentation time on the player's clock (milliseconds; see PictureClock).
+    void frameReady(const QImage &frame, double timeMs);
 
 private:
     static void onEvent(const libvlc_event_t *event, void *opaque);
@@ -106,7 +112,8 @@ private:
     static void *lockCallback(void *opaque, void **planes);
     static void displayCallback(void *opaque, void *picture);
 
-    void handleEvent(quint64 generation, int type, qint64 value);
+    void handleEvent(quint64 generation, int type, qint64 value, qint64 clockUs);
+    void learnFrameRate();
     void handleFrame(const std::shared_ptr<RawFrame> &frame);
     QSize visibleSize(int bufferWidth, int bufferHeight);
 
@@ -124,6 +131,8 @@ private:
     qint64 m_requestedMs = -1;
     QElapsedTimer m_requestedAge;
     qint64 m_timeOffsetMs = 0;
+    PictureClock m_clock;
+    bool m_frameRateKnown = false;
     int m_volume = 100;
     bool m_muted = false;
     double m_rate = 1.0;

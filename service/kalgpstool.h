@@ -40,6 +40,9 @@ public:
     // completion still runs once.
     void stopGetInfo();
     int getKalGpsDataVersion() const;
+    // True while a decode still runs after the application began to quit: the library
+    // cannot be interrupted, and quitting does not wait for it.
+    bool isDecoding() const;
 
     // Runs the library on the calling thread: type 0 a local path, 1 through gpsCallBack.
     // getGpsInfo calls it on the worker; a direct caller must keep other decodes away.
@@ -86,4 +89,5 @@ private:
     std::atomic<quint64> m_jobGeneration{0};
     std::atomic<bool> m_readAhead{true};
     std::atomic<int> m_rangedRequests{0};
+    std::atomic<bool> m_quitting{false};
 };

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "telemetry/kalgpsoutput.h"
+#include "telemetry/kalgpsreader.h"
 #include "telemetry/kalgpsscan.h"
 
 namespace {
@@ -27,6 +28,7 @@ extern "C" {
 
 void kalGpsInit(void)
 {
+    kalGpsSetCancelled(false);
     std::lock_guard<std::mutex> guard(apiLock());
     kalGpsPaserCallBack(kalGpsReadBack);
     kalGpsPaserInit();
@@ -80,6 +82,12 @@ void kalGpsExit(void)
 {
     std::lock_guard<std::mutex> guard(apiLock());
     kalGpsPaserExit();
+}
+
+void kalGpsCancel(void)
+{
+    // Not under the lock: the decode to be cut short holds it.
+    kalGpsSetCancelled(true);
 }
 
 int kalGpsVersion(char* buffer)

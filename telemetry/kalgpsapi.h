@@ -34,6 +34,9 @@ int kalGpsDecode(char** buffer, const char* path, int type);
    set when nothing was found. */
 int kalGpsDecodeEx(char** buffer, char** gsensorBuffer, const char* path, int type);
 void kalGpsExit(void);
+/* Makes every further read of the decode under way fail, so that it ends at once with what it
+   has (a newer request is waiting). Safe from any thread; the next kalGpsInit clears it. */
+void kalGpsCancel(void);
 
 /* Writes "V2019.11.28" and a zero byte (12 bytes of room needed); returns 11. */
 int kalGpsVersion(char* buffer);

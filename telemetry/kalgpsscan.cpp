@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "telemetry/kalgpsblocks.h"
 #include "telemetry/kalgpsscantable.h"
@@ -63,10 +64,26 @@ void kalGpsAddSegment(int64_t offset, uint64_t size)
         list_add_tail(seg, kalGpsState().gpsSegmentHead);
 }
 
+void kalGpsAnnounceSegments(KalGpsFile* file)
+{
+    // Worth it only with several regions; past a bound a hostile table costs no more memory.
+    constexpr size_t kMostAnnounced = 1 << 20;
+    KalGpsState& st = kalGpsState();
+    if (st.fType != 0 || !file || !file->isOpen() || !st.gpsSegmentHead.head || !st.gpsSegmentHead.head->next)
+        return;
+    std::vector<KalGpsFile::Region> regions;
+    for (GpsSegment* s = st.gpsSegmentHead.head; s && regions.size() < kMostAnnounced; s = s->next) {
+        if (s->size > 0 && s->size <= kGpsSegmentMaxSize)
+            regions.push_back({s->offset, int64_t(s->size)});
+    }
+    file->announce(std::move(regions));
+}
+
 void kalGpsDecodeSegments(KalGpsFile* file, KalGpsRegionDecoder decode)
 {
     KalGpsState& st = kalGpsState();
     int64_t length = GetFileLength(file);
+    kalGpsAnnounceSegments(file);
     while (GpsSegment* seg = list_pop(st.gpsSegmentHead)) {
         if (seg->size > 0 && seg->size <= kGpsSegmentMaxSize && seg->offset >= 0 &&
             seg->offset <= length - int64_t(seg->size)) {
@@ -109,6 +126,8 @@ void kalGpsJieLi(KalGpsFile* file, int64_t distance)
         int64_t last = length - 154;  // last position the walk may look at
         uint32_t want = uint32_t(std::min<int64_t>(kChunk, last - p + 8));
         int64_t n = ReadData(buf, p, want, file);
+        if (n < 8 && kalGpsCancelled())
+            break;
         if (n < 8) {
             p += 8;
             continue;

@@ -23,4 +23,7 @@ void kalGpsResetDecodeState(int32_t fType)
     s.mType = 0;
     ClearSegmentList();
     s.prermcinfo = RmcInfo{};
+    // Items carry from block to block inside one recording only: a recording whose blocks
+    // have no G-sensor items must not show the values of the one decoded before it.
+    s.rmcinfoTemp = RmcInfo{};
 }

@@ -16,7 +16,7 @@ struct KalGpsState {
     int32_t nGpsInfoCount = 0;  // samples in gpsInfoHeadEx
     int32_t nGsensorCount = 0;  // nodes in gsensorInfoHeadEx
     RmcInfo prermcinfo{};       // last sample handed on by the text decoders
-    RmcInfo rmcinfoTemp{};      // working record of the text-block decoder, never cleared
+    RmcInfo rmcinfoTemp{};      // working record of the text-block decoder, cleared per decode
     unsigned char infoTemp[kGpsBlockSize]{};
     unsigned char outBufferTemp[kGpsBlockSize]{};
     KalGpsReadCb readcb = nullptr;
@@ -33,6 +33,6 @@ KalGpsState& kalGpsState();
 // Frees every node of the four lists and leaves them empty.
 void ClearSegmentList();
 
-// Start of a decode: counts and data version to 0, lists emptied, prermcinfo cleared.
-// rmcinfoTemp is deliberately left alone: items carry over between decodes.
+// Start of a decode: counts and data version to 0, lists emptied, prermcinfo and the
+// working record rmcinfoTemp cleared (items carry over between the blocks of one file).
 void kalGpsResetDecodeState(int32_t fType);

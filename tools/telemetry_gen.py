@@ -187,6 +187,9 @@ DEMO_STOPS = (34,)
 
 
 def route(name, seconds, start, stops=()):
+    if name == 'ramp':
+        # Every second a different speed (10 + i km/h): a read-out tells the samples apart.
+        return drive(MUNICH, [10.0 + i for i in range(seconds)], start)
     wp = {'munich': MUNICH, 'shenzhen': SHENZHEN}[name]
     return drive(wp, speed_profile(seconds, stops), start)
 
@@ -294,7 +297,7 @@ def main(argv):
         return 0
     if len(argv) < 5:
         print('usage: telemetry_gen.py KIND FILE ROUTE SECONDS[@SKIP] [START] [STOP...]\n'
-              '  KIND: skip | gpstable | ts | trailer', file=sys.stderr)
+              '  KIND: skip | gpstable | ts | trailer   ROUTE: munich | shenzhen | ramp', file=sys.stderr)
         return 2
     kind, path, name = argv[1], argv[2], argv[3]
     # SECONDS or SECONDS@SKIP: SKIP seconds into the drive, so a short clip is already moving

@@ -107,6 +107,7 @@ void GpsMapView::clearMapAnotation()
 
 void GpsMapView::setTileSource(std::unique_ptr<TileSource> source)
 {
+    ++m_openGeneration; // a pending check of a file no longer decides the source
     m_source = std::move(source);
     if (m_source)
         connect(m_source.get(), &TileSource::tilesChanged, this, qOverload<>(&QWidget::update));
@@ -128,6 +129,25 @@ bool GpsMapView::useMbtiles(const QString &path, QString *error)
     }
     setTileSource(std::move(source));
     return true;
+}
+
+void GpsMapView::openMbtiles(const QString &path, std::function<void(bool, const QString &)> done)
+{
+    const quint64 generation = ++m_openGeneration;
+    MbtilesTileSource::inspectInBackground(
+        path, this, [this, path, generation, done](bool ok, const MbtilesTileSource::Info &info, const QString &error) {
+            if (generation != m_openGeneration) {
+                if (done)
+                    done(false, QString());
+                return;
+            }
+            if (ok)
+                setTileSource(MbtilesTileSource::fromInspected(path, info));
+            else
+                qDebug() << "map: offline map refused:" << path << error;
+            if (done)
+                done(ok, error);
+        });
 }
 
 QGeoCoordinate GpsMapView::centerCoordinate() const

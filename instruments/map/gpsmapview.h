@@ -10,6 +10,7 @@
 #include <QGeoCoordinate>
 #include <QPointF>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -41,7 +42,12 @@ public:
     // OpenStreetMap's standard tiles, or another server of the same URL scheme.
     void useOpenStreetMap(const QString &urlTemplate = QString());
     // Switches to an offline map; on failure the current source stays and *error says why.
+    // The file is checked on the calling thread (within a time limit).
     bool useMbtiles(const QString &path, QString *error = nullptr);
+    // The same, with the check on another thread: the window never waits for a file.
+    // done (may be empty) runs on the GUI thread; a later call supersedes an earlier
+    // one that has not finished, whose done then reports false with an empty error.
+    void openMbtiles(const QString &path, std::function<void(bool ok, const QString &error)> done = {});
 
     // Where the map looks and what it shows.
     QGeoCoordinate centerCoordinate() const;
@@ -93,4 +99,5 @@ private:
     bool m_pressed = false;
     bool m_dragging = false;
     bool m_noticeShown = false;
+    quint64 m_openGeneration = 0;
 };

@@ -100,12 +100,28 @@
         <translation>Nach Updates suchen</translation>
     </message>
     <message>
+        <source>Next</source>
+        <translation>Weiter</translation>
+    </message>
+    <message>
         <source>OK</source>
         <translation>OK</translation>
     </message>
     <message>
         <source>Open</source>
         <translation>Öffnen…</translation>
+    </message>
+    <message>
+        <source>Play.Pause</source>
+        <translation>Wiedergabe/Pause</translation>
+    </message>
+    <message>
+        <source>Play.speed</source>
+        <translation>Tempo %@×</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>Zurück</translation>
     </message>
     <message>
         <source>Prompt</source>
@@ -128,12 +144,20 @@
         <translation>Software-Service</translation>
     </message>
     <message>
+        <source>Sound</source>
+        <translation>Ton ein/aus</translation>
+    </message>
+    <message>
         <source>Speed</source>
         <translation>Tempo</translation>
     </message>
     <message>
         <source>Speed.unit</source>
         <translation>Geschwindigkeitseinheit</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stopp</translation>
     </message>
     <message>
         <source>Tech.Support</source>
@@ -162,6 +186,10 @@
     <message>
         <source>Video</source>
         <translation>Video</translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation>Lautstärke</translation>
     </message>
     <message>
         <source>Web</source>

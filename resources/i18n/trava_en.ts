@@ -100,12 +100,28 @@
         <translation>Check for Updates</translation>
     </message>
     <message>
+        <source>Next</source>
+        <translation>Next</translation>
+    </message>
+    <message>
         <source>OK</source>
         <translation>OK</translation>
     </message>
     <message>
         <source>Open</source>
         <translation>Open…</translation>
+    </message>
+    <message>
+        <source>Play.Pause</source>
+        <translation>Play/Pause</translation>
+    </message>
+    <message>
+        <source>Play.speed</source>
+        <translation>Speed %@×</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>Previous</translation>
     </message>
     <message>
         <source>Prompt</source>
@@ -128,12 +144,20 @@
         <translation>Software service</translation>
     </message>
     <message>
+        <source>Sound</source>
+        <translation>Sound on/off</translation>
+    </message>
+    <message>
         <source>Speed</source>
         <translation>Speed</translation>
     </message>
     <message>
         <source>Speed.unit</source>
         <translation>Speed unit</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stop</translation>
     </message>
     <message>
         <source>Tech.Support</source>
@@ -162,6 +186,10 @@
     <message>
         <source>Video</source>
         <translation>Video</translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation>Volume</translation>
     </message>
     <message>
         <source>Web</source>

@@ -100,12 +100,28 @@
         <translation>Rechercher les mises à jour</translation>
     </message>
     <message>
+        <source>Next</source>
+        <translation>Suivant</translation>
+    </message>
+    <message>
         <source>OK</source>
         <translation>OK</translation>
     </message>
     <message>
         <source>Open</source>
         <translation>Ouvrir…</translation>
+    </message>
+    <message>
+        <source>Play.Pause</source>
+        <translation>Lecture/Pause</translation>
+    </message>
+    <message>
+        <source>Play.speed</source>
+        <translation>Vitesse %@×</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>Précédent</translation>
     </message>
     <message>
         <source>Prompt</source>
@@ -128,12 +144,20 @@
         <translation>Service logiciel</translation>
     </message>
     <message>
+        <source>Sound</source>
+        <translation>Son activé/désactivé</translation>
+    </message>
+    <message>
         <source>Speed</source>
         <translation>Vitesse</translation>
     </message>
     <message>
         <source>Speed.unit</source>
         <translation>Unité de vitesse</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Arrêt</translation>
     </message>
     <message>
         <source>Tech.Support</source>
@@ -162,6 +186,10 @@
     <message>
         <source>Video</source>
         <translation>Vidéo</translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation>Volume</translation>
     </message>
     <message>
         <source>Web</source>

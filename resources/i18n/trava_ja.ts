@@ -100,12 +100,28 @@
         <translation>アップデートを確認</translation>
     </message>
     <message>
+        <source>Next</source>
+        <translation>次へ</translation>
+    </message>
+    <message>
         <source>OK</source>
         <translation>OK</translation>
     </message>
     <message>
         <source>Open</source>
         <translation>開く…</translation>
+    </message>
+    <message>
+        <source>Play.Pause</source>
+        <translation>再生/一時停止</translation>
+    </message>
+    <message>
+        <source>Play.speed</source>
+        <translation>再生速度 %@×</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>前へ</translation>
     </message>
     <message>
         <source>Prompt</source>
@@ -128,12 +144,20 @@
         <translation>ソフトウェアサービス</translation>
     </message>
     <message>
+        <source>Sound</source>
+        <translation>サウンドのオン/オフ</translation>
+    </message>
+    <message>
         <source>Speed</source>
         <translation>速度</translation>
     </message>
     <message>
         <source>Speed.unit</source>
         <translation>速度の単位</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
     </message>
     <message>
         <source>Tech.Support</source>
@@ -162,6 +186,10 @@
     <message>
         <source>Video</source>
         <translation>ビデオ</translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation>音量</translation>
     </message>
     <message>
         <source>Web</source>

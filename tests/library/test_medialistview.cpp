@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QUrl>
 #include <QtTest>
 
@@ -120,6 +121,48 @@ private slots:
         QCOMPARE(m_view->curIndex(), 0);
     }
 
+    // Many files at once into a long list: one linear pass, same rules as one by one.
+    void addingManyKeepsTheRules()
+    {
+        QList<QVariantMap> first;
+        for (int i = 0; i < 20000; ++i)
+            first.prepend(item("/v/" + QString::number(i) + ".mp4"));
+        m_view->loadMediaData(first);
+        QCOMPARE(m_view->dataArray().size(), 20000);
+        QCOMPARE(m_view->dataArray().first().fLocalPath, QString("/v/0.mp4"));
+        QList<QVariantMap> second;
+        for (int i = 10000; i < 30000; ++i)
+            second.prepend(item("/v/" + QString::number(i) + ".mp4"));
+        second.prepend(item("/v/new.mp4")); // offered last: a duplicate within the batch
+        second.append(item("/v/new.mp4"));  // offered first
+        m_view->loadMediaData(second);
+        QCOMPARE(m_view->dataArray().size(), 30001);
+        // As if inserted one by one at the top, in the order handed over.
+        QCOMPARE(m_view->dataArray().first().fLocalPath, QString("/v/20000.mp4"));
+        QCOMPARE(m_view->dataArray().at(10000).fLocalPath, QString("/v/new.mp4"));
+        QCOMPARE(m_view->dataArray().at(10001).fLocalPath, QString("/v/0.mp4"));
+        // The first offered file that was already listed becomes current.
+        QCOMPARE(m_view->curIndex(), 10000);
+        QTRY_COMPARE(m_rec.selected.size(), 2);
+    }
+
+    // A name written with markup is shown as written: in the cell and in the tip.
+    void markupInANameIsPlainText()
+    {
+        const QString name = QStringLiteral("<img src=\"&#47;dev&#47;zero\">drive.mp4");
+        add({"/v/" + name});
+        auto *model = qobject_cast<MediaListModel *>(m_view->findChild<QTableView *>()->model());
+        QVERIFY(model);
+        QCOMPARE(model->data(model->index(0, 0), Qt::DisplayRole).toString(), name);
+        const QString tip = model->data(model->index(0, 0), Qt::ToolTipRole).toString();
+        QVERIFY(!tip.contains("<img"));
+        QTextDocument doc;
+        doc.setHtml(tip);
+        QCOMPARE(doc.toPlainText(), name);
+        m_view->resize(200, 200);
+        m_view->grab(); // draws the row; nothing loads /dev/zero
+    }
+
     void navigationAndItsAlerts()
     {
         m_view->preVideoAction();
@@ -183,6 +226,16 @@ private slots:
         m_view->nextVideoAction();
         m_view->autoplayNext();
         QCOMPARE(m_alerts.size(), 1);
+    }
+
+    void recordRemovedBeforeItsDelayedSelectionNeverStarts()
+    {
+        m_rec.selected.clear();
+        m_view->loadMediaData({MFileModel::fromPath("/v/A.mp4").toDictionary()});
+        m_view->menuWillOpen(nullptr, 0);
+        m_view->deleteMedia();  // within the 0.1 s before it would be selected
+        QTest::qWait(250);
+        QVERIFY(m_rec.selected.isEmpty());
     }
 
     void contextMenuOffersDeleteOnlyOnARow()

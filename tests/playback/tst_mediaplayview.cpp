@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <cmath>
+
 #include "widgets/mcustomslider.h"
 #include "playback/mediaimageview.h"
 #include "playback/mediaplayview.h"
@@ -17,6 +20,7 @@
 #include "playback/videosurface.h"
 #include "playback/vlcengine.h"
 
+#include "support/framenumber.h"
 #include "support/testsettings.h"
 #include "recordingdelegate.h"
 
@@ -93,6 +97,68 @@ private slots:
         QVERIFY2(qAbs(view.duration() - 2.0) < 0.15, qPrintable(QString::number(view.duration())));
         QVERIFY(!d.times.isEmpty());
         QVERIFY(d.times.last() <= view.duration() + 0.05);
+    }
+
+    // Every picture brings its own time: when a frame is painted, the time last reported is
+    // that frame's, through playing, a pause, a seek and the end of the file. (Not yet a seek
+    // in a TS: libVLC's reports run ahead of its pictures for a while after one.)
+    void reportedTimeIsThePictureOnScreen_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("seek");
+        QTest::newRow("mp4") << "sync4s-25fps.mp4" << true;
+        QTest::newRow("ts") << "sync4s-25fps.ts" << false;
+    }
+    void reportedTimeIsThePictureOnScreen()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, seek);
+        constexpr double fps = 25.0;
+        MediaPlayView view;
+        view.resize(480, 270);
+        view.show();
+        RecordingDelegate d;
+        view.setDelegate(&d);
+        int painted = 0;
+        int worst = 0;
+        int lastFrame = -1;
+        bool settling = false; // after a seek, until a picture of the new place is painted
+        connect(&view, &MediaPlayView::framePainted, this, [&](const QImage &frame) {
+            const int n = syncFrameNumber(frame);
+            if (n < 0 || d.times.isEmpty())
+                return;
+            if (settling && std::abs(n - lastFrame) < 10)
+                return;
+            settling = false;
+            lastFrame = n;
+            ++painted;
+            // Frames between the time last reported and this picture's own time.
+            const int err = std::abs(n - int(std::lround(d.times.last() * fps)));
+            worst = std::max(worst, err);
+        });
+        view.playFile(clip(qPrintable(name)));
+        QTRY_VERIFY_WITH_TIMEOUT(painted > 25, kTimeout);
+        view.resumOrPauseVideo();
+        QTest::qWait(300);
+        view.resumOrPauseVideo();
+        QTRY_VERIFY_WITH_TIMEOUT(painted > 40, kTimeout);
+        // The seek reports its target at once.
+        qsizetype seekAt = -1;
+        if (seek) {
+            settling = true;
+            seekAt = d.times.size();
+            view.performClick(0.25);
+            QCOMPARE(d.times.size(), seekAt + 1);
+            QVERIFY(qAbs(d.times.last() - 0.25 * view.duration()) < 0.05);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(d.states.contains(MediaPlayStateFinished), kTimeout);
+        QVERIFY(painted > 60);
+        // On a busy machine libVLC may display a picture late; one frame is the allowance.
+        QVERIFY2(worst <= 1, qPrintable(QStringLiteral("%1 frames apart").arg(worst)));
+        // Within each stretch of playing the time never goes back.
+        for (qsizetype i = 1; i < d.times.size(); ++i)
+            if (i != seekAt)
+                QVERIFY2(d.times.at(i) >= d.times.at(i - 1), qPrintable(QString::number(i)));
     }
 
     void movPlaysToo()

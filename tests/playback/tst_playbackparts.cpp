@@ -20,8 +20,10 @@
 #include <limits>
 #include <vector>
 
+#include "core/mlanguagemanager.h"
 #include "playback/mediaimageview.h"
 #include "playback/mediaplayview.h"
+#include "playback/pictureclock.h"
 #include "playback/playcontrolview.h"
 #include "playback/tstimeoffset.h"
 #include "widgets/vcustomslider.h"
@@ -332,6 +334,28 @@ private slots:
         QVERIFY(!other.icon().isNull());
     }
 
+    void controlBarTooltipsComeFromTheStringTables()
+    {
+        MLanguageManager::setNewLanguage(0);
+        PlayControlView bar;
+        const auto tips = [&bar] {
+            return QStringList{bar.playControlBtn->toolTip(), bar.stopBtn->toolTip(), bar.preBtn->toolTip(),
+                               bar.nextBtn->toolTip(), bar.soundBtn->toolTip(), bar.soundSlider->toolTip(),
+                               bar.playSpeedSlider->toolTip()};
+        };
+        QCOMPARE(tips(), (QStringList{"Play/Pause", "Stop", "Previous", "Next", "Sound on/off", "Volume",
+                                      "Speed 1.00\u00D7"}));
+        // A language change re-reads every tooltip; the rate keeps its ".".
+        MLanguageManager::setNewLanguage(3);
+        bar.setPlaySpeedRate(1.5);
+        QCOMPARE(tips(), (QStringList{"Wiedergabe/Pause", "Stopp", "Zurück", "Weiter", "Ton ein/aus", "Lautstärke",
+                                      "Tempo 1.50\u00D7"}));
+        MLanguageManager::setNewLanguage(1);
+        QCOMPARE(bar.stopBtn->toolTip(), QString("停止"));
+        QCOMPARE(bar.playSpeedSlider->toolTip(), QString("再生速度 1.50\u00D7"));
+        MLanguageManager::setNewLanguage(0);
+    }
+
     void decoderStateTable()
     {
         MediaPlayView view;
@@ -383,6 +407,92 @@ private slots:
         QVERIFY2(ts > 500 && ts < 1000, qPrintable(QString::number(ts)));
         QCOMPARE(TsTimeOffset::forFile(dir + "clip2s.mp4"), qint64(0));
         QCOMPARE(TsTimeOffset::forFile(dir + "does-not-exist.ts"), qint64(0));
+    }
+
+    // The picture clock: libVLC's reports re-anchor it, the display moment of a picture reads it.
+    void pictureClockFollowsReportsPauseRateAndSeeks()
+    {
+        constexpr qint64 s = 1000000; // microseconds of libvlc_clock()
+        PictureClock c;
+        c.reset(0.0);
+        c.setFrameRate(25);
+        // The first picture of a media is where its pictures start, whenever it comes.
+        QCOMPARE(c.pictureTimeMs(7 * s), 0.0);
+        QCOMPARE(c.pictureTimeMs(7 * s + 400000), 400.0);
+        // A report re-anchors; pictures between reports follow the elapsed time, on the grid.
+        c.timeReported(1000.0, 8 * s);
+        QCOMPARE(c.pictureTimeMs(8 * s + 39000), 1040.0);  // 1039 ms snaps to frame 26
+        QCOMPARE(c.pictureTimeMs(8 * s + 995000), 2000.0); // just before a whole second: that frame
+        // Paused, the clock stands still (libVLC repaints the same picture meanwhile) ...
+        c.paused(9 * s);
+        QCOMPARE(c.pictureTimeMs(9 * s + 700000), 2000.0);
+        QCOMPARE(c.pictureTimeMs(12 * s), 2000.0);
+        // ... and resumes from where it stood.
+        c.resumed(20 * s);
+        QCOMPARE(c.pictureTimeMs(20 * s + 80000), 2080.0);
+        // At 2x a second of the recording passes in half a second.
+        c.rateChanged(2.0, 21 * s);
+        QCOMPARE(c.pictureTimeMs(21 * s + 500000), 4000.0);
+        c.rateChanged(0.5, 22 * s);
+        QCOMPARE(c.pictureTimeMs(24 * s), 6000.0);
+        c.rateChanged(1.0, 24 * s);
+
+        // A seek: pictures carry its target until the player reports time near it; reports
+        // raised before the seek took effect still carry the old place and are ignored.
+        c.seekRequested(30000.0, 25 * s);
+        QVERIFY(c.seekPending());
+        QCOMPARE(c.pictureTimeMs(25 * s + 10000), 30000.0);
+        c.timeReported(7100.0, 25 * s + 20000);
+        QCOMPARE(c.pictureTimeMs(25 * s + 30000), 30000.0);
+        c.timeReported(30040.0, 25 * s + 60000);
+        QVERIFY(!c.seekPending());
+        QCOMPARE(c.pictureTimeMs(25 * s + 100000), 30080.0);
+        // A seek that lands far from its target is believed after a while.
+        c.seekRequested(10000.0, 30 * s);
+        c.timeReported(14000.0, 30 * s + 200000);
+        QVERIFY(c.seekPending());
+        c.timeReported(14500.0, 32 * s);
+        QVERIFY(!c.seekPending());
+        QCOMPARE(c.pictureTimeMs(32 * s + 500000), 15000.0);
+
+        // A seek while paused: the clock waits at the target and starts from it.
+        c.paused(40 * s);
+        c.seekRequested(5000.0, 41 * s);
+        QCOMPARE(c.pictureTimeMs(42 * s), 5000.0);
+        c.timeReported(5000.0, 43 * s);
+        c.resumed(44 * s);
+        QCOMPARE(c.pictureTimeMs(45 * s), 6000.0);
+
+        // Transport streams: pictures start after the start of the clock and lie on the grid from there.
+        PictureClock ts;
+        ts.reset(733.0);
+        ts.setFrameRate(30);
+        QCOMPARE(ts.pictureTimeMs(1 * s), 733.0);
+        ts.timeReported(1730.0, 2 * s);
+        QCOMPARE(qRound(ts.pictureTimeMs(2 * s + 5000) * 3), qRound(733.0 * 3 + 1000.0 * 3));
+        // Without a frame rate nothing is snapped; nothing is ever before 0.
+        PictureClock bare;
+        bare.reset(0.0);
+        bare.timeReported(0.0, 1 * s);
+        QCOMPARE(bare.pictureTimeMs(1 * s + 12345), 12.345);
+        bare.seekRequested(-50.0, 2 * s);
+        QCOMPARE(bare.pictureTimeMs(2 * s), 0.0);
+
+        // Near the end the demuxer's clock stands still while the last pictures are shown:
+        // such reports do not take the clock back, and no picture is past the end.
+        PictureClock end;
+        end.reset(0.0);
+        end.setFrameRate(25);
+        end.setLengthMs(10000.0);
+        end.timeReported(9000.0, 1 * s);
+        end.timeReported(9100.0, 1 * s + 500000);
+        QCOMPARE(end.pictureTimeMs(1 * s + 600000), 9600.0);
+        QCOMPARE(end.pictureTimeMs(3 * s), 10000.0);
+        // Earlier in the recording a report behind the clock is believed (pictures stalled).
+        end.seekRequested(2000.0, 4 * s);
+        end.timeReported(2000.0, 4 * s);
+        end.timeReported(2100.0, 4 * s + 500000);
+        QCOMPARE(end.pictureTimeMs(4 * s + 500000), 2120.0);
     }
 };
 

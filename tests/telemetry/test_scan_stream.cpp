@@ -85,6 +85,11 @@ TEST(ScanTrailer, AviIsReadFromItsTrailerOnly)
     // A distance beyond the start of the file walks from the start, on its grid.
     Bytes far = cat({zeros(16), skip, Bytes{'&', '&', '&', '&'}, be32(uint32_t(skip.size() + 24 + 8000))});
     EXPECT_EQ(decodeBytes(far, "avi").size(), 1u);
+    // A skip atom whose size runs to the very last byte of the file (over the trailer) is a region.
+    Bytes toEnd = atom("skip", group({text(4)}));
+    toEnd[3] = uint8_t(toEnd[3] + 8);
+    Bytes endsAtEof = cat({zeros(8), toEnd, Bytes{'&', '&', '&', '&'}, be32(uint32_t(toEnd.size() + 8))});
+    EXPECT_EQ(seconds(decodeBytes(endsAtEof, "avi")), (std::vector<int>{4}));
 }
 
 TEST(ScanText, TextFileYieldsItsFirstGroup)

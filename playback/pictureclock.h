@@ -1,0 +1,55 @@
+#pragma once
+// The presentation time of each picture libVLC shows. libVLC calls our display callback when
+// a picture's presentation time has come, but tells no picture its time; its time reports
+// carry the player's clock at the moment they are raised, a few times a second. This clock
+// keeps the player's clock between those reports: the last report plus the time elapsed since
+// then at the playback rate, frozen while paused, re-anchored by every report, snapped to the
+// frame grid. A picture's time is the clock read at the moment it was displayed.
+//
+// All times are libVLC's: milliseconds of media time, and microseconds of libvlc_clock() for
+// the moments. Everything runs on the GUI thread; the moments were taken on libVLC's threads.
+#include <QtGlobal>
+
+class PictureClock {
+public:
+    // A new media: no anchor until the first picture (at originMs, where its pictures start)
+    // or the first time report.
+    void reset(double originMs = 0.0);
+    // Pictures lie on originMs + k * 1000 / fps; 0 when unknown (no snapping).
+    void setFrameRate(double fps) { m_fps = fps > 0 && fps < 1000 ? fps : 0.0; }
+    double frameRate() const { return m_fps; }
+    // The media's length on the same clock; 0 when unknown.
+    void setLengthMs(double lengthMs) { m_length = lengthMs; }
+
+    // libVLC raised a time report (media time) at the moment clockUs.
+    void timeReported(double timeMs, qint64 clockUs);
+    void paused(qint64 clockUs);
+    void resumed(qint64 clockUs);
+    void rateChanged(double rate, qint64 clockUs);
+    // Pictures of the new place carry targetMs until the player reports time near it.
+    void seekRequested(double targetMs, qint64 clockUs);
+    bool seekPending() const { return m_seekTarget >= 0; }
+
+    // The media time of the picture displayed at clockUs.
+    double pictureTimeMs(qint64 clockUs);
+    // The clock at clockUs, not snapped; -1 when there is nothing to go on yet.
+    double timeAt(qint64 clockUs) const;
+
+    bool isPaused() const { return m_paused; }
+    double rate() const { return m_rate; }
+
+private:
+    double snapped(double timeMs) const;
+    void anchor(double timeMs, qint64 clockUs);
+
+    double m_origin = 0.0;
+    double m_fps = 0.0;
+    double m_length = 0.0;
+    double m_rate = 1.0;
+    bool m_anchored = false;
+    double m_anchorMs = 0.0;
+    qint64 m_anchorUs = 0;
+    bool m_paused = false;
+    double m_seekTarget = -1.0;
+    qint64 m_seekAtUs = 0;
+};
