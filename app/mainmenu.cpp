@@ -1,4 +1,5 @@
 #include "app/mainmenu.h"
+#include "core/logging.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -129,7 +130,7 @@ QString MainMenu::openFileFilter()
 
 void MainMenu::openMenuItemAction()
 {
-    qDebug() << "open --->";
+    qCDebug(lcApp) << "open --->";
     auto *dialog = new QFileDialog(m_window, L::localized("Open"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(QFileDialog::ExistingFiles);

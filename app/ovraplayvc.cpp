@@ -1,4 +1,5 @@
 #include "app/ovraplayvc.h"
+#include "core/logging.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -201,7 +202,7 @@ void OvraPlayVC::showSetting()
 
 void OvraPlayVC::languageChange(int index)
 {
-    qInfo("%ld", long(index));
+    qCDebug(lcApp, "%ld", long(index));
     if (index < 0)
         return;
     MLanguageManager::setNewLanguage(unsigned(index));
@@ -236,7 +237,7 @@ void OvraPlayVC::mapChange(int index)
                 if (ok) {
                     MapSourcePreference::storeMbtiles(path);
                 } else if (!error.isEmpty()) {
-                    qInfo() << "offline map refused:" << path << error;
+                    qCInfo(lcApp) << "offline map refused:" << path << error;
                     showAlert(MLanguageManager::localized("Prompt"), MLanguageManager::localized("Map.cannotOpen"), {MLanguageManager::localized("OK")});
                 }
                 settingView->fillMapBox();

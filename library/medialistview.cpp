@@ -1,4 +1,5 @@
 #include "library/medialistview.h"
+#include "core/logging.h"
 
 #include <QAction>
 #include <QDebug>
@@ -25,6 +26,8 @@
 #include "core/mlanguagemanager.h"
 #include "core/mtool.h"
 #include "core/notificationhub.h"
+
+Q_LOGGING_CATEGORY(lcList, "trava.list")
 
 namespace {
 constexpr int kSelectDelayMs = 100;
@@ -409,7 +412,7 @@ void MediaListView::persist()
 {
     QList<MFileModel> merged;
     if (!m_store.save(m_model->records(), &merged)) {
-        qWarning() << "media list not saved to" << m_store.path();
+        qCWarning(lcList) << "media list not saved to" << m_store.path();
         return;
     }
     if (merged.size() == m_model->records().size() && merged == m_model->records())

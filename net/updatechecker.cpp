@@ -1,4 +1,5 @@
 #include "net/updatechecker.h"
+#include "core/logging.h"
 
 #include <QAbstractButton>
 #include <QDebug>
@@ -12,6 +13,8 @@
 #include <QCoreApplication>
 #include <QPushButton>
 #include "net/xmlreader.h"
+
+Q_LOGGING_CATEGORY(lcNet, "trava.net")
 
 namespace {
 using L = MLanguageManager;
@@ -49,7 +52,7 @@ UpdateChecker::Feed UpdateChecker::parseFeed(const QByteArray &bytes)
     QString error;
     const QVariantMap doc = XMLReader::dictionaryForXMLData(bytes, &error);
     if (!error.isEmpty()) {
-        qInfo() << "update feed unreadable:" << error;
+        qCInfo(lcNet) << "update feed unreadable:" << error;
         return feed;
     }
     const auto text = [&doc](const char *name) {
@@ -63,7 +66,7 @@ UpdateChecker::Feed UpdateChecker::parseFeed(const QByteArray &bytes)
     feed.readable = !feed.version.isEmpty()
                     && isOpenableDownloadUrl(QUrl(feed.downloadUrl, QUrl::StrictMode));
     if (!feed.readable)
-        qInfo() << "update feed lacks a version or a web download page";
+        qCInfo(lcNet) << "update feed lacks a version or a web download page";
     return feed;
 }
 
@@ -121,17 +124,17 @@ void UpdateChecker::showAlert(const QString &title, const QString &content, cons
 {
     const int response = m_alert ? m_alert(title, content, buttonTitles) : 0;
     if (response == 1000 && !m_downloadUrl.isEmpty()) {
-        qInfo() << "去升级";
+        qCInfo(lcNet) << "去升级";
         const QUrl url(m_downloadUrl, QUrl::StrictMode);
         if (isOpenableDownloadUrl(url)) {
             if (m_open)
                 m_open(url);
         } else {
             // A feed must not make us launch local files or other programs' URL handlers.
-            qWarning() << "refusing to open download page that is not http(s):" << m_downloadUrl;
+            qCWarning(lcNet) << "refusing to open download page that is not http(s):" << m_downloadUrl;
         }
         m_downloadUrl.clear();
     } else if (response == 1001) {
-        qInfo() << "取消";
+        qCInfo(lcNet) << "取消";
     }
 }

@@ -1,4 +1,5 @@
 #include "playback/mediaplayview.h"
+#include "core/logging.h"
 
 #include "widgets/mcustomslider.h"
 #include "playback/mediaimageview.h"
@@ -17,11 +18,13 @@
 
 #include <cmath>
 
+Q_LOGGING_CATEGORY(lcPlayback, "trava.playback")
+
 namespace {
 constexpr int kRestartDelayMs = 100;
 constexpr double kKeySeekSeconds = 5.0;
 
-void logLine(const QString &line) { qDebug().noquote() << line; }
+void logLine(const QString &line) { qCDebug(lcPlayback).noquote() << line; }
 
 } // namespace
 

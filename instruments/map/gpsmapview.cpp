@@ -1,4 +1,5 @@
 #include "instruments/map/gpsmapview.h"
+#include "core/logging.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -14,6 +15,8 @@
 #include "core/mlanguagemanager.h"
 #include "core/notificationhub.h"
 #include "instruments/map/osmtilesource.h"
+
+Q_LOGGING_CATEGORY(lcMap, "trava.map")
 
 namespace {
 const QColor kBackground(0xf2, 0xef, 0xe9);
@@ -124,7 +127,7 @@ bool GpsMapView::useMbtiles(const QString &path, QString *error)
 {
     auto source = MbtilesTileSource::open(path, error);
     if (!source) {
-        qDebug() << "map: offline map refused:" << path << (error ? *error : QString());
+        qCDebug(lcMap) << "offline map refused:" << path << (error ? *error : QString());
         return false;
     }
     setTileSource(std::move(source));
@@ -144,7 +147,7 @@ void GpsMapView::openMbtiles(const QString &path, std::function<void(bool, const
             if (ok)
                 setTileSource(MbtilesTileSource::fromInspected(path, info));
             else
-                qDebug() << "map: offline map refused:" << path << error;
+                qCDebug(lcMap) << "offline map refused:" << path << error;
             if (done)
                 done(ok, error);
         });
