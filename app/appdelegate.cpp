@@ -1,4 +1,5 @@
 #include "app/appdelegate.h"
+#include "core/logging.h"
 
 #include <QDebug>
 #include <QTimer>
@@ -15,6 +16,8 @@
 #include "core/preferences.h"
 #include "app/titlestrip.h"
 
+Q_LOGGING_CATEGORY(lcApp, "trava.app")
+
 AppDelegate::AppDelegate(QObject *parent) : QObject(parent) {}
 
 AppDelegate::~AppDelegate()
@@ -28,7 +31,7 @@ AppDelegate::~AppDelegate()
 
 void AppDelegate::applicationDidFinishLaunching(const QStringList &files)
 {
-    qDebug() << "applicationDidFinishLaunching";
+    qCDebug(lcApp) << "applicationDidFinishLaunching";
     Preferences::registerSpeedUnitDefault();
 
     m_mainMenu = std::make_unique<MainMenu>();

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+#include <QLoggingCategory>
 
 #include "app/appdelegate.h"
 #include "core/imagenamed.h"
@@ -19,6 +20,9 @@
 
 int main(int argc, char *argv[])
 {
+    // Debug lines stay quiet unless the user asks for them (QT_LOGGING_RULES).
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        QLoggingCategory::setFilterRules(QStringLiteral("trava.*.debug=false"));
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Trava"));
     QCoreApplication::setApplicationName(QStringLiteral("Trava Player"));

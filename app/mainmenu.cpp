@@ -1,4 +1,5 @@
 #include "app/mainmenu.h"
+#include "core/logging.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -15,9 +16,9 @@
 #include "core/notificationhub.h"
 
 namespace {
-QString localized(const char *key) { return MLanguageManager::DPLocalizedString(QString::fromLatin1(key)); }
+using L = MLanguageManager;
 // Texts with a "%@" take the program name in its place.
-QString withName(const char *key) { return localized(key).replace(QLatin1String("%@"), MTool::currentBundleName()); }
+QString withName(const char *key) { return L::localized(key).replace(QLatin1String("%@"), MTool::currentBundleName()); }
 } // namespace
 
 MainMenu::MainMenu(QWidget *window, QObject *parent) : QObject(parent), m_window(window)
@@ -119,25 +120,25 @@ QAction *MainMenu::itemAt(QMenu *menu, int position) const
 void MainMenu::setStringValue()
 {
     const QString name = MTool::currentBundleName();
-    m_fileMenu->setTitle(localized("File"));
+    m_fileMenu->setTitle(L::localized("File"));
     m_playerMenu->setTitle(name);
     if (QAction *a = itemAt(m_playerMenu, 0))
-        a->setText(QStringLiteral("%1 %2").arg(localized("About"), name));
+        a->setText(QStringLiteral("%1 %2").arg(L::localized("About"), name));
     if (QAction *a = itemAt(m_playerMenu, 2))
         a->setText(withName("Hide"));
     if (QAction *a = itemAt(m_playerMenu, 3))
-        a->setText(localized("Hide.Others"));
+        a->setText(L::localized("Hide.Others"));
     if (QAction *a = itemAt(m_playerMenu, 4))
-        a->setText(localized("Show.All"));
+        a->setText(L::localized("Show.All"));
     if (QAction *a = itemAt(m_playerMenu, 6))
         a->setText(withName("Quit"));
     if (QAction *a = itemAt(m_fileMenu, 0))
-        a->setText(localized("Open"));
+        a->setText(L::localized("Open"));
     if (QAction *a = itemAt(m_fileMenu, 1))
-        a->setText(localized("Open.Folder"));
+        a->setText(L::localized("Open.Folder"));
     if (QAction *a = itemAt(m_fileMenu, 2))
-        a->setText(localized("Close"));
-    m_playbackMenu->setTitle(localized("Playback"));
+        a->setText(L::localized("Close"));
+    m_playbackMenu->setTitle(L::localized("Playback"));
     m_playback->retitle();
 }
 
@@ -145,19 +146,19 @@ void MainMenu::changeLanguage() { setStringValue(); }
 
 QString MainMenu::openFileFilter()
 {
-    return QStringLiteral("%1 (*.mp4 *.mov *.MP4 *.MOV *.ts *.TS)").arg(localized("Media.list"));
+    return QStringLiteral("%1 (%2)").arg(L::localized("Media.list"), MTool::recordingNamePatterns().join(QLatin1Char(' ')));
 }
 
 void MainMenu::openMenuItemAction()
 {
-    qDebug() << "open --->";
-    auto *dialog = new QFileDialog(m_window, localized("Open"));
+    qCDebug(lcApp) << "open --->";
+    auto *dialog = new QFileDialog(m_window, L::localized("Open"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(QFileDialog::ExistingFiles);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setNameFilter(openFileFilter());
-    dialog->setLabelText(QFileDialog::Accept, localized("Open"));
-    dialog->setLabelText(QFileDialog::Reject, localized("Cancel"));
+    dialog->setLabelText(QFileDialog::Accept, L::localized("Open"));
+    dialog->setLabelText(QFileDialog::Reject, L::localized("Cancel"));
     dialog->setWindowModality(Qt::WindowModal);
     connect(dialog, &QFileDialog::finished, this, [dialog](int result) {
         if (result != QDialog::Accepted)
@@ -171,13 +172,13 @@ void MainMenu::openMenuItemAction()
 
 void MainMenu::openFolderMenuItemAction()
 {
-    auto *dialog = new QFileDialog(m_window, localized("Open.Folder"));
+    auto *dialog = new QFileDialog(m_window, L::localized("Open.Folder"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setLabelText(QFileDialog::Accept, localized("Open"));
-    dialog->setLabelText(QFileDialog::Reject, localized("Cancel"));
+    dialog->setLabelText(QFileDialog::Accept, L::localized("Open"));
+    dialog->setLabelText(QFileDialog::Reject, L::localized("Cancel"));
     dialog->setWindowModality(Qt::WindowModal);
     connect(dialog, &QFileDialog::finished, this, [dialog](int result) {
         if (result != QDialog::Accepted)
@@ -193,14 +194,14 @@ void MainMenu::showAbout()
 {
     const QString name = MTool::currentBundleName();
     QMessageBox box(m_window);
-    box.setWindowTitle(QStringLiteral("%1 %2").arg(localized("About"), name));
+    box.setWindowTitle(QStringLiteral("%1 %2").arg(L::localized("About"), name));
     box.setIconPixmap(pixmapNamed(QStringLiteral("trava-player"), QSize(72, 72),
                                   m_window ? m_window->devicePixelRatioF() : 1.0));
-    QString version = localized("Version");
+    QString version = L::localized("Version");
     box.setText(QStringLiteral("<b>%1</b>").arg(name.toHtmlEscaped()));
     box.setInformativeText(QStringLiteral("%1\n\n%2\n%3\n%4")
                                .arg(version.replace(QLatin1String("%@"), MTool::currentVersion()),
-                                    localized("The.Company"), localized("Web"), localized("Tech.Support")));
-    box.addButton(localized("OK"), QMessageBox::AcceptRole);
+                                    L::localized("The.Company"), L::localized("Web"), L::localized("Tech.Support")));
+    box.addButton(L::localized("OK"), QMessageBox::AcceptRole);
     box.exec();
 }

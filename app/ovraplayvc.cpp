@@ -1,4 +1,5 @@
 #include "app/ovraplayvc.h"
+#include "core/logging.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -37,7 +38,6 @@ namespace {
 constexpr int kGap = 8;
 constexpr int kTitleBarHeight = 50;
 
-QString loc(const char *key) { return MLanguageManager::localized(key); }
 } // namespace
 
 OvraPlayVC::OvraPlayVC(QWidget *parent) : QWidget(parent)
@@ -199,7 +199,7 @@ void OvraPlayVC::showSetting()
 
 void OvraPlayVC::languageChange(int index)
 {
-    qInfo("%ld", long(index));
+    qCDebug(lcApp, "%ld", long(index));
     if (index < 0)
         return;
     MLanguageManager::setNewLanguage(unsigned(index));
@@ -225,7 +225,7 @@ void OvraPlayVC::mapChange(int index)
             path = choice.mid(8);
         } else {
             path = m_chooseMbtiles ? m_chooseMbtiles()
-                                   : QFileDialog::getOpenFileName(window(), loc("Map.chooseFile"), QString(),
+                                   : QFileDialog::getOpenFileName(window(), MLanguageManager::localized("Map.chooseFile"), QString(),
                                                                   QStringLiteral("MBTiles (*.mbtiles)"));
         }
         if (!path.isEmpty()) {
@@ -234,8 +234,8 @@ void OvraPlayVC::mapChange(int index)
                 if (ok) {
                     MapSourcePreference::storeMbtiles(path);
                 } else if (!error.isEmpty()) {
-                    qInfo() << "offline map refused:" << path << error;
-                    showAlert(loc("Prompt"), loc("Map.cannotOpen"), {loc("OK")});
+                    qCInfo(lcApp) << "offline map refused:" << path << error;
+                    showAlert(MLanguageManager::localized("Prompt"), MLanguageManager::localized("Map.cannotOpen"), {MLanguageManager::localized("OK")});
                 }
                 settingView->fillMapBox();
             });
@@ -450,7 +450,7 @@ void OvraPlayVC::installPanelWidgetImpl(QWidget *panel, QWidget *widget)
 void OvraPlayVC::setValueForLabel()
 {
     settingView->setValueForLabel();
-    settingButton->setToolTip(loc("Settings"));
+    settingButton->setToolTip(MLanguageManager::localized("Settings"));
     for (const auto &[label, key] : std::as_const(m_panelCaptions))
         label->setText(MLanguageManager::DPLocalizedString(key).toUpper());
 

@@ -10,6 +10,7 @@
 #include "app/composition.h"
 #include "app/settingspanel.h"
 #include "core/mediaplayerdelegate.h"
+#include "core/mtool.h"
 
 class ColorPanel;
 class QComboBox;
@@ -57,7 +58,7 @@ public:
     // Every modal alert of the main view (list, update check, map box) goes through
     // showAlert(): MTool::showAlert over this window unless a handler is set (tests answer
     // it); answers 1000 for the first button.
-    using AlertHandler = std::function<int(const QString &, const QString &, const QStringList &)>;
+    using AlertHandler = MTool::AlertHandler;
     void setAlertHandler(AlertHandler handler);
     int showAlert(const QString &title, const QString &content, const QStringList &buttonTitles);
     // The read-outs show what the playback sync last wrote.

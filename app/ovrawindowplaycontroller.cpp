@@ -1,4 +1,5 @@
 #include "app/ovrawindowplaycontroller.h"
+#include "core/logging.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -25,7 +26,7 @@ QWidget *OvraWindowPlayController::createWindow()
 OvraWindowPlayController::OvraWindowPlayController(QWidget *window, QObject *parent)
     : QObject(parent), m_window(window)
 {
-    qDebug() << "mmp";
+    qCDebug(lcApp) << "mmp";
     loadBaisc();
 }
 
@@ -150,7 +151,7 @@ void OvraWindowPlayController::layoutStrip() { updateTitleBarOfWindow(m_window, 
 
 void OvraWindowPlayController::windowDidResize()
 {
-    qDebug().noquote() << QStringLiteral("---> window did resize: {%1, %2}")
+    qCDebug(lcApp).noquote() << QStringLiteral("---> window did resize: {%1, %2}")
                               .arg(m_window->width())
                               .arg(m_window->height());
     m_playerVC->setGeometry(m_window->rect());

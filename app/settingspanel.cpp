@@ -24,7 +24,6 @@ constexpr int kFadeMs = 100;
 const QColor kCaptionColor(80, 84, 90);
 const QColor kTextColor(30, 30, 30);
 
-QString loc(const char *key) { return MLanguageManager::localized(key); }
 
 // A section: its caption, then the white card that holds its controls.
 ColorPanel *addSection(QVBoxLayout *outer, QWidget *panel, QLabel *&caption, const QString &captionName,
@@ -124,21 +123,21 @@ void SettingsPanel::buildAbout()
 
 void SettingsPanel::setValueForLabel()
 {
-    baseSettingLabel->setText(loc("Basic.settings"));
-    softServerLabel->setText(loc("Software.service"));
-    aboutLabel->setText(loc("About"));
-    languageLabel->setText(loc("language"));
-    speedUnitLabel->setText(loc("Speed.unit"));
-    mapLabel->setText(loc("Map"));
-    viewUpgradeButton->setText(loc("Monitoring.and.Upgrading"));
-    QString version = loc("Version");
+    baseSettingLabel->setText(MLanguageManager::localized("Basic.settings"));
+    softServerLabel->setText(MLanguageManager::localized("Software.service"));
+    aboutLabel->setText(MLanguageManager::localized("About"));
+    languageLabel->setText(MLanguageManager::localized("language"));
+    speedUnitLabel->setText(MLanguageManager::localized("Speed.unit"));
+    mapLabel->setText(MLanguageManager::localized("Map"));
+    viewUpgradeButton->setText(MLanguageManager::localized("Monitoring.and.Upgrading"));
+    QString version = MLanguageManager::localized("Version");
     versionLabel->setText(version.replace(QLatin1String("%@"), MTool::currentVersion()));
-    companyNameLabel->setText(loc("The.Company"));
-    companyUrlLabel->setText(loc("Web"));
-    supportUrlLabel->setText(loc("Tech.Support"));
+    companyNameLabel->setText(MLanguageManager::localized("The.Company"));
+    companyUrlLabel->setText(MLanguageManager::localized("Web"));
+    supportUrlLabel->setText(MLanguageManager::localized("Tech.Support"));
     languageBox->setCurrentText(MLanguageManager::languageDisplayName());
     speedUnitBox->setCurrentText(Preferences::speedUnitType());
-    mapBox->setToolTip(loc("Map"));
+    mapBox->setToolTip(MLanguageManager::localized("Map"));
     adjustSize();
 }
 
@@ -150,7 +149,7 @@ void SettingsPanel::fillMapBox()
     const QString offline = MapSourcePreference::storedMbtilesPath();
     if (!offline.isEmpty())
         mapBox->addItem(QFileInfo(offline).fileName(), QStringLiteral("mbtiles:") + offline);
-    mapBox->addItem(loc("Map.chooseFile"), QStringLiteral("choose"));
+    mapBox->addItem(MLanguageManager::localized("Map.chooseFile"), QStringLiteral("choose"));
     mapBox->setCurrentIndex(offline.isEmpty() ? 0 : 1);
     if (!offline.isEmpty())
         mapBox->setItemData(1, offline.toHtmlEscaped(), Qt::ToolTipRole);

@@ -1,4 +1,5 @@
 #include "app/singleinstance.h"
+#include "core/logging.h"
 
 #include <QDebug>
 #include <QDir>
@@ -71,7 +72,7 @@ QString SingleInstance::defaultFolder()
     QString why;
     const QString folder = privateFolder(parent, QStringLiteral("trava-player-%1").arg(::getuid()), &why);
     if (folder.isEmpty())
-        qWarning() << "single instance disabled:" << why;
+        qCWarning(lcApp) << "single instance disabled:" << why;
     return folder;
 }
 
@@ -112,7 +113,7 @@ bool SingleInstance::sendToRunningInstance(const QStringList &files, int timeout
     if (!socket.waitForConnected(timeoutMs))
         return false;
     if (peerUid(socket) != qint64(::getuid())) {
-        qWarning() << "single instance: the listener runs as another user; nothing sent";
+        qCWarning(lcApp) << "single instance: the listener runs as another user; nothing sent";
         return false;
     }
     QByteArray message;
@@ -153,7 +154,7 @@ bool SingleInstance::listen()
     // Holding the lock, a socket file left there is a crashed player's: replace it.
     QLocalServer::removeServer(serverName());
     if (!m_server->listen(serverName())) {
-        qWarning() << "single instance: cannot listen:" << m_server->errorString();
+        qCWarning(lcApp) << "single instance: cannot listen:" << m_server->errorString();
         m_lock->unlock();
         return false;
     }
@@ -167,7 +168,7 @@ void SingleInstance::acceptConnection()
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         if (peerUid(*socket) != qint64(::getuid())) {
-            qWarning() << "single instance: connection from another user refused";
+            qCWarning(lcApp) << "single instance: connection from another user refused";
             socket->abort();
             socket->deleteLater();
             continue;
@@ -176,7 +177,7 @@ void SingleInstance::acceptConnection()
         connect(socket, &QLocalSocket::readyRead, this, [this, socket, buffer] {
             *buffer += socket->readAll();
             if (buffer->size() > kMaxMessage) {
-                qInfo() << "single instance: oversized hand-over dropped";
+                qCInfo(lcApp) << "single instance: oversized hand-over dropped";
                 socket->abort();
                 return;
             }

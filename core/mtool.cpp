@@ -70,3 +70,23 @@ Track MTool::decodeGpsData(const QStringList &lines)
         text.push_back(line.toStdString());
     return ::decodeGpsData(text);
 }
+
+namespace {
+const char *const kRecordingEndings[] = {".mp4", ".mov", ".MP4", ".MOV", ".ts", ".TS"};
+}
+
+bool MTool::isRecordingPath(const QString &path)
+{
+    for (const char *e : kRecordingEndings)
+        if (path.endsWith(QLatin1String(e), Qt::CaseSensitive))
+            return true;
+    return false;
+}
+
+QStringList MTool::recordingNamePatterns()
+{
+    QStringList patterns;
+    for (const char *e : kRecordingEndings)
+        patterns << QLatin1Char('*') + QLatin1String(e);
+    return patterns;
+}

@@ -2,6 +2,7 @@
 // Small application-wide helpers: the modal alert, the version text and the program name.
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "track/gpsitem.h"
 
@@ -9,6 +10,10 @@ class QWidget;
 
 class MTool {
 public:
+    // Who shows a modal alert (title, text, button titles) and answers 1000 for the first
+    // button: showAlert() in the program, a stand-in in tests.
+    using AlertHandler = std::function<int(const QString &, const QString &, const QStringList &)>;
+
     // First response code of showAlert(); each further button adds one.
     static constexpr int kFirstButtonReturn = 1000;
 
@@ -19,6 +24,11 @@ public:
     // button is added so the user is never stuck in an alert without a way out.
     static int showAlert(const QString &title, const QString &content, const QStringList &buttonTitles,
                          QWidget *parent = nullptr);
+
+    // A recording the program opens: its name ends in ".mp4", ".mov" or ".ts", all in
+    // lower or all in upper case. The open dialog's filter lists the same endings.
+    static bool isRecordingPath(const QString &path);
+    static QStringList recordingNamePatterns(); // "*.mp4", "*.mov", ...
 
     // "v" followed by the application version ("v1.0.0").
     static QString currentVersion();

@@ -1,4 +1,5 @@
 #include "library/medialiststore.h"
+#include "core/logging.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -122,7 +123,7 @@ QList<MFileModel> MediaListStore::load()
     if (!info.isFile()) {
         // Something else sits where the list belongs; leave it alone and keep the list in memory.
         m_readOnly = true;
-        qWarning() << "media list path is not a file:" << m_path;
+        qCWarning(lcList) << "media list path is not a file:" << m_path;
         return {};
     }
     QList<MFileModel> records;
@@ -139,11 +140,11 @@ QList<MFileModel> MediaListStore::load()
                           + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddHHmmsszzz"));
     if (QFile::rename(m_path, aside)) {
         m_setAside = aside;
-        qWarning() << "media list file unreadable, set aside as" << aside;
+        qCWarning(lcList) << "media list file unreadable, set aside as" << aside;
     } else {
         // Never overwrite what could not be moved away: this run keeps its list in memory.
         m_readOnly = true;
-        qWarning() << "media list file unreadable and could not be set aside:" << m_path;
+        qCWarning(lcList) << "media list file unreadable and could not be set aside:" << m_path;
     }
     return {};
 }
@@ -182,7 +183,7 @@ bool MediaListStore::save(const QList<MFileModel> &records, QList<MFileModel> *m
         return false;
     const QFileInfo info(m_path);
     if (!QDir().mkpath(info.absolutePath())) {
-        qWarning() << "cannot create" << info.absolutePath();
+        qCWarning(lcList) << "cannot create" << info.absolutePath();
         return false;
     }
     // A second player (or a second window of one) may write the same list: writers take
@@ -190,7 +191,7 @@ bool MediaListStore::save(const QList<MFileModel> &records, QList<MFileModel> *m
     QLockFile lock(m_path + QStringLiteral(".lock"));
     lock.setStaleLockTime(kStaleLockMs);
     if (!lock.tryLock(kLockWaitMs)) {
-        qWarning() << "media list is locked by another writer; not saved now:" << m_path;
+        qCWarning(lcList) << "media list is locked by another writer; not saved now:" << m_path;
         return false;
     }
     QList<MFileModel> theirs = m_base;
@@ -207,12 +208,12 @@ bool MediaListStore::save(const QList<MFileModel> &records, QList<MFileModel> *m
     const QList<MFileModel> result = merge(m_base, records, theirs);
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly)) {
-        qWarning() << "cannot write" << m_path << file.errorString();
+        qCWarning(lcList) << "cannot write" << m_path << file.errorString();
         return false;
     }
     file.write(serialize(result));
     if (!file.commit()) {
-        qWarning() << "cannot write" << m_path << file.errorString();
+        qCWarning(lcList) << "cannot write" << m_path << file.errorString();
         return false;
     }
     m_base = result;

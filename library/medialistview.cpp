@@ -1,4 +1,5 @@
 #include "library/medialistview.h"
+#include "core/logging.h"
 
 #include <QAction>
 #include <QDebug>
@@ -31,6 +32,8 @@
 #include "core/mtool.h"
 #include "core/notificationhub.h"
 #include "core/preferences.h"
+
+Q_LOGGING_CATEGORY(lcList, "trava.list")
 
 namespace {
 constexpr int kSelectDelayMs = 100;
@@ -167,17 +170,10 @@ int MediaListView::highlightedRow() const
 
 void MediaListView::setStringValue()
 {
-    m_model->setColumnTitle(MLanguageManager::DPLocalizedString(QStringLiteral("File.name")));
+    m_model->setColumnTitle(MLanguageManager::localized("File.name"));
 }
 
-bool MediaListView::isAcceptedMediaPath(const QString &path)
-{
-    static const char *const endings[] = {".mp4", ".MP4", ".mov", ".MOV", ".ts", ".TS"};
-    for (const char *e : endings)
-        if (path.endsWith(QLatin1String(e)))
-            return true;
-    return false;
-}
+bool MediaListView::isAcceptedMediaPath(const QString &path) { return MTool::isRecordingPath(path); }
 
 QStringList MediaListView::acceptedPaths(const QMimeData *mime)
 {
@@ -188,7 +184,7 @@ QStringList MediaListView::acceptedPaths(const QMimeData *mime)
         if (!url.isLocalFile())
             continue;
         const QString path = url.toLocalFile();
-        if (isAcceptedMediaPath(path) || QFileInfo(path).isDir())
+        if (MTool::isRecordingPath(path) || QFileInfo(path).isDir())
             paths.append(path);
     }
     return paths;
@@ -377,9 +373,9 @@ void MediaListView::selectModelToPlay(const MFileModel &model)
 void MediaListView::alert(const QString &textKey)
 {
     if (m_alert)
-        m_alert(MLanguageManager::DPLocalizedString(QStringLiteral("Prompt")),
+        m_alert(MLanguageManager::localized("Prompt"),
                 MLanguageManager::DPLocalizedString(textKey),
-                {MLanguageManager::DPLocalizedString(QStringLiteral("OK"))});
+                {MLanguageManager::localized("OK")});
 }
 
 void MediaListView::preVideoAction()
@@ -444,7 +440,7 @@ void MediaListView::menuWillOpen(QMenu *menu, int clickedRow)
     menu->clear();
     if (clickedRow < 0 || clickedRow >= m_model->records().size())
         return;
-    QAction *action = menu->addAction(MLanguageManager::DPLocalizedString(QStringLiteral("Delete")));
+    QAction *action = menu->addAction(MLanguageManager::localized("Delete"));
     connect(action, &QAction::triggered, this, &MediaListView::deleteMedia);
 }
 
@@ -476,7 +472,7 @@ void MediaListView::persist()
 {
     QList<MFileModel> merged;
     if (!m_store.save(m_model->records(), &merged)) {
-        qWarning() << "media list not saved to" << m_store.path();
+        qCWarning(lcList) << "media list not saved to" << m_store.path();
         return;
     }
     if (merged.size() == m_model->records().size() && merged == m_model->records())

@@ -12,6 +12,7 @@
 #include "core/mediaplayerdelegate.h"
 #include "library/medialiststore.h"
 #include "core/mfilemodel.h"
+#include "core/mtool.h"
 
 class FolderScanner;
 class MediaListModel;
@@ -22,8 +23,7 @@ class QMimeData;
 class MediaListView : public QWidget {
     Q_OBJECT
 public:
-    // Shows a modal alert (title, text, buttons) and answers 1000 for the first button.
-    using AlertHandler = std::function<int(const QString &, const QString &, const QStringList &)>;
+    using AlertHandler = MTool::AlertHandler;
 
     // Reads the stored list (without playing anything) from store's file.
     explicit MediaListView(QWidget *parent = nullptr, MediaListStore store = MediaListStore());

@@ -1,4 +1,5 @@
 #include "library/playbacksync.h"
+#include "core/logging.h"
 
 #include <QDebug>
 #include <QGeoCoordinate>
@@ -10,6 +11,8 @@
 #include "core/mlanguagemanager.h"
 #include "core/preferences.h"
 #include "track/trackdecoder.h"
+
+Q_LOGGING_CATEGORY(lcSync, "trava.sync")
 
 namespace {
 constexpr int kAutoplayDelayMs = 100;
@@ -88,12 +91,12 @@ void PlaybackSync::mediaPlayerDidSelectModel(const MFileModel &model)
 void PlaybackSync::trackArrived(quint64 generation, const QString &path, const QStringList &lines)
 {
     if (generation != m_generation) {
-        qInfo() << "telemetry of superseded selection dropped:" << path;
+        qCInfo(lcSync) << "telemetry of superseded selection dropped:" << path;
         return;
     }
     m_extracting = false;
     const QStringList unique = removeRepeatedLines(lines);
-    qDebug().noquote() << unique.join(QLatin1Char('\n'));
+    qCDebug(lcSync).noquote() << unique.join(QLatin1Char('\n'));
     const Track track = m_decode ? m_decode(unique) : Track();
     m_stats.handleGpsInfoWithArray(track);
     emit labelsChanged();
@@ -119,7 +122,7 @@ void PlaybackSync::mediaPlayerDidDeleteModel(const MFileModel &model, bool isSel
 {
     // Removed while its telemetry is still being read: it must not start seconds later.
     if (m_extracting && m_extractingPath == model.fLocalPath) {
-        qInfo() << "extraction of removed recording cancelled:" << model.fLocalPath;
+        qCInfo(lcSync) << "extraction of removed recording cancelled:" << model.fLocalPath;
         cancelPendingExtraction();
     }
     if (isSelect && m_stop)

@@ -1,4 +1,5 @@
 #include "net/httpmanager.h"
+#include "core/logging.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -87,7 +88,7 @@ void HttpManager::fetch(const QString &url, const Completion &completion, qint64
         }
         if (!error.isEmpty()) {
             state->body.clear();
-            qInfo() << "download of" << reply->url().toString() << "failed:" << error;
+            qCInfo(lcNet) << "download of" << reply->url().toString() << "failed:" << error;
         }
         if (completion)
             completion(status, state->body, error);

@@ -1,4 +1,5 @@
 #include "net/updatechecker.h"
+#include "core/logging.h"
 
 #include <QAbstractButton>
 #include <QDebug>
@@ -8,43 +9,21 @@
 
 #include "net/httpmanager.h"
 #include "core/mlanguagemanager.h"
+#include "core/mtool.h"
 #include <QCoreApplication>
-#include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include "net/xmlreader.h"
 
+Q_LOGGING_CATEGORY(lcNet, "trava.net")
+
 namespace {
-QString tr_(const char *key)
-{
-    return MLanguageManager::DPLocalizedString(QString::fromLatin1(key));
-}
-// The owner normally installs the application's own alert; this is the plain fallback.
-int plainAlert(const QString &title, const QString &text, const QStringList &buttons)
-{
-    QMessageBox box(QMessageBox::Warning, title, title);
-    box.setTextFormat(Qt::PlainText);
-    box.setInformativeText(text);
-    // The notes come from the network: never rich text, never a link to follow.
-    if (auto *informative = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel"))) {
-        informative->setTextFormat(Qt::PlainText);
-        informative->setOpenExternalLinks(false);
-    }
-    QList<QAbstractButton *> added;
-    for (const QString &b : buttons)
-        added.append(box.addButton(b, QMessageBox::AcceptRole));
-    if (added.isEmpty())
-        added.append(box.addButton(QMessageBox::Ok));
-    box.exec();
-    const int i = int(added.indexOf(box.clickedButton()));
-    return 1000 + (i < 0 ? int(added.size()) - 1 : i);
-}
+using L = MLanguageManager;
 } // namespace
 
 UpdateChecker::UpdateChecker(QObject *parent)
     : QObject(parent),
       m_currentVersion(QStringLiteral("v%1").arg(QCoreApplication::applicationVersion())),
-      m_alert(plainAlert),
+      m_alert([](const QString &t, const QString &c, const QStringList &b) { return MTool::showAlert(t, c, b); }),
       m_open([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
 }
@@ -73,7 +52,7 @@ UpdateChecker::Feed UpdateChecker::parseFeed(const QByteArray &bytes)
     QString error;
     const QVariantMap doc = XMLReader::dictionaryForXMLData(bytes, &error);
     if (!error.isEmpty()) {
-        qInfo() << "update feed unreadable:" << error;
+        qCInfo(lcNet) << "update feed unreadable:" << error;
         return feed;
     }
     const auto text = [&doc](const char *name) {
@@ -87,7 +66,7 @@ UpdateChecker::Feed UpdateChecker::parseFeed(const QByteArray &bytes)
     feed.readable = !feed.version.isEmpty()
                     && isOpenableDownloadUrl(QUrl(feed.downloadUrl, QUrl::StrictMode));
     if (!feed.readable)
-        qInfo() << "update feed lacks a version or a web download page";
+        qCInfo(lcNet) << "update feed lacks a version or a web download page";
     return feed;
 }
 
@@ -119,7 +98,7 @@ void UpdateChecker::checkUpgrade(QAbstractButton *sender)
 
 void UpdateChecker::failed()
 {
-    m_alert(tr_("Prompt"), tr_("Failed.to.detect"), {tr_("OK")});
+    m_alert(L::localized("Prompt"), L::localized("Failed.to.detect"), {L::localized("OK")});
     emit finished();
 }
 
@@ -130,14 +109,14 @@ void UpdateChecker::handleFeed(const Feed &feed)
         return;
     }
     if (feed.version == m_currentVersion) {
-        m_alert(tr_("Prompt"), tr_("The.latest.version"), {tr_("OK")});
+        m_alert(L::localized("Prompt"), L::localized("The.latest.version"), {L::localized("OK")});
         emit finished();
         return;
     }
     m_downloadUrl = feed.downloadUrl;
     // A feed without notes still says which version it offers.
-    showAlert(tr_("Monitoring.and.Upgrading"), feed.notes.isEmpty() ? feed.version : feed.notes,
-              {tr_("To.upgrade"), tr_("Cancel")});
+    showAlert(L::localized("Monitoring.and.Upgrading"), feed.notes.isEmpty() ? feed.version : feed.notes,
+              {L::localized("To.upgrade"), L::localized("Cancel")});
     emit finished();
 }
 
@@ -145,17 +124,17 @@ void UpdateChecker::showAlert(const QString &title, const QString &content, cons
 {
     const int response = m_alert ? m_alert(title, content, buttonTitles) : 0;
     if (response == 1000 && !m_downloadUrl.isEmpty()) {
-        qInfo() << "去升级";
+        qCInfo(lcNet) << "去升级";
         const QUrl url(m_downloadUrl, QUrl::StrictMode);
         if (isOpenableDownloadUrl(url)) {
             if (m_open)
                 m_open(url);
         } else {
             // A feed must not make us launch local files or other programs' URL handlers.
-            qWarning() << "refusing to open download page that is not http(s):" << m_downloadUrl;
+            qCWarning(lcNet) << "refusing to open download page that is not http(s):" << m_downloadUrl;
         }
         m_downloadUrl.clear();
     } else if (response == 1001) {
-        qInfo() << "取消";
+        qCInfo(lcNet) << "取消";
     }
 }

@@ -11,6 +11,8 @@
 #include <QUrl>
 #include <functional>
 
+#include "core/mtool.h"
+
 class QAbstractButton;
 
 // The built-in feed. A build for another publisher, or a test, names its own through
@@ -22,8 +24,7 @@ inline constexpr char kUpdateFeedKey[] = "kUpdateFeedUrl";
 class UpdateChecker : public QObject {
     Q_OBJECT
 public:
-    // Title, text, buttons -> 1000 for the first button, 1001 for the second, ...
-    using AlertHandler = std::function<int(const QString &, const QString &, const QStringList &)>;
+    using AlertHandler = MTool::AlertHandler;
     using UrlOpener = std::function<bool(const QUrl &)>;
 
     explicit UpdateChecker(QObject *parent = nullptr);

@@ -2,6 +2,7 @@
 
 #include "core/imagenamed.h"
 #include "core/mediaplayerdelegate.h"
+#include "core/mtool.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -40,15 +41,7 @@ void MediaImageView::setImageName(const QString &name)
     update();
 }
 
-bool MediaImageView::isAcceptedPath(const QString &path)
-{
-    static const char *const endings[] = {".mp4", ".MP4", ".mov", ".MOV", ".ts", ".TS"};
-    for (const char *e : endings) {
-        if (path.endsWith(QLatin1String(e), Qt::CaseSensitive))
-            return true;
-    }
-    return false;
-}
+bool MediaImageView::isAcceptedPath(const QString &path) { return MTool::isRecordingPath(path); }
 
 bool MediaImageView::isAcceptedDrop(const QString &path)
 {

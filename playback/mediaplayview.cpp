@@ -1,4 +1,5 @@
 #include "playback/mediaplayview.h"
+#include "core/logging.h"
 
 #include "widgets/mcustomslider.h"
 #include "playback/mediaimageview.h"
@@ -16,10 +17,12 @@
 
 #include <cmath>
 
+Q_LOGGING_CATEGORY(lcPlayback, "trava.playback")
+
 namespace {
 constexpr int kRestartDelayMs = 100;
 
-void logLine(const QString &line) { qDebug().noquote() << line; }
+void logLine(const QString &line) { qCDebug(lcPlayback).noquote() << line; }
 
 } // namespace
 

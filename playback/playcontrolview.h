@@ -47,6 +47,8 @@ public:
 
 signals:
     void volumeChanged(int volume);
+
+public:
     // The speed slider's tooltip names the rate ("Speed 1.50×" in the chosen language).
     void setPlaySpeedRate(double rate);
     // Every tooltip again from the string table of the chosen language.

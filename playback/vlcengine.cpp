@@ -1,4 +1,5 @@
 #include "playback/vlcengine.h"
+#include "core/logging.h"
 
 #include "playback/tstimeoffset.h"
 #include "playback/vlcframepool.h"
@@ -88,7 +89,7 @@ libvlc_instance_t *VlcEngine::instance()
             argv.push_back(b.constData());
         libvlc_instance_t *inst = libvlc_new(int(argv.size()), argv.data());
         if (!inst)
-            qWarning() << "libVLC could not be initialised:" << libvlc_errmsg();
+            qCWarning(lcPlayback) << "libVLC could not be initialised:" << libvlc_errmsg();
         return inst;
     }();
     return shared;
@@ -150,7 +151,7 @@ bool VlcEngine::open(const QString &path)
     libvlc_media_release(media);
     m_timeOffsetMs = TsTimeOffset::forFile(path);
     if (m_timeOffsetMs)
-        qDebug() << "transport stream clock leads its pictures by" << m_timeOffsetMs << "ms";
+        qCDebug(lcPlayback) << "transport stream clock leads its pictures by" << m_timeOffsetMs << "ms";
     // The first picture is where the media's pictures start: for a transport stream, that
     // much after the start of its clock.
     m_clock.reset(double(m_timeOffsetMs));

@@ -1,4 +1,5 @@
 #include "service/kalgpstool.h"
+#include "core/logging.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -19,6 +20,8 @@
 #include "service/gpsworker.h"
 #include "telemetry/kalgpsapi.h"
 #include "service/readaheadcache.h"
+
+Q_LOGGING_CATEGORY(lcService, "trava.service")
 
 namespace {
 
@@ -88,7 +91,7 @@ QStringList utf8Lines(QByteArrayView bytes)
         lines.append(std::move(decoded));
     }
     if (dropped)
-        qInfo() << "telemetry lines that are not UTF-8 dropped:" << dropped;
+        qCInfo(lcService) << "telemetry lines that are not UTF-8 dropped:" << dropped;
     return lines;
 }
 
@@ -182,7 +185,7 @@ void KalGpsTool::getRemoteGpsInfo(const QUrl &url, GpsInfoBlock block)
             m_fileLength = requestFileLength(&error);
             if (m_fileLength <= 0 || isCancel()) {
                 if (!error.isEmpty())
-                    qInfo().noquote() << "remote telemetry: no length for" << url.toDisplayString() << error;
+                    qCInfo(lcService).noquote() << "remote telemetry: no length for" << url.toDisplayString() << error;
                 kalGpsExit();
             } else {
                 m_cache->reset(m_fileLength);
@@ -211,7 +214,7 @@ bool KalGpsTool::isDecoding() const { return m_quitting && m_worker->isRunning()
 
 KalGpsTool::GpsLines KalGpsTool::startDecode(const QString &path, int type)
 {
-    qInfo("------------->kalGps start decode");
+    qCInfo(lcService, "------------->kalGps start decode");
     char *buffer = nullptr;
     const QByteArray encoded = type == 0 ? QFile::encodeName(path) : path.toUtf8();
     kalGpsDecode(&buffer, encoded.constData(), type);
@@ -221,7 +224,7 @@ KalGpsTool::GpsLines KalGpsTool::startDecode(const QString &path, int type)
         std::free(buffer);
     }
     kalGpsExit();
-    qInfo("------------->kalGps exit");
+    qCInfo(lcService, "------------->kalGps exit");
     if (lines && lines->isEmpty())
         return std::nullopt;
     return lines;
@@ -371,7 +374,7 @@ int64_t KalGpsTool::readRemote(char *buffer, uint64_t offset, uint32_t length)
         std::memcpy(buffer, bytes->constData(), size_t(copied));
     }
     if (isCancel()) {
-        qInfo("-----cancel");
+        qCInfo(lcService, "-----cancel");
         return 0;
     }
     return copied < 0 ? 0 : copied;

@@ -1,4 +1,5 @@
 #include "instruments/map/gpsmapview.h"
+#include "core/logging.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -17,6 +18,8 @@
 #include "instruments/map/routestyle.h"
 #include "core/preferences.h"
 #include "track/numbertext.h"
+
+Q_LOGGING_CATEGORY(lcMap, "trava.map")
 
 namespace {
 const QColor kBackground(0xf2, 0xef, 0xe9);
@@ -147,7 +150,7 @@ bool GpsMapView::useMbtiles(const QString &path, QString *error)
 {
     auto source = MbtilesTileSource::open(path, error);
     if (!source) {
-        qDebug() << "map: offline map refused:" << path << (error ? *error : QString());
+        qCDebug(lcMap) << "offline map refused:" << path << (error ? *error : QString());
         return false;
     }
     setTileSource(std::move(source));
@@ -167,7 +170,7 @@ void GpsMapView::openMbtiles(const QString &path, std::function<void(bool, const
             if (ok)
                 setTileSource(MbtilesTileSource::fromInspected(path, info));
             else
-                qDebug() << "map: offline map refused:" << path << error;
+                qCDebug(lcMap) << "offline map refused:" << path << error;
             if (done)
                 done(ok, error);
         });

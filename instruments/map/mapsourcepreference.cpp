@@ -1,4 +1,5 @@
 #include "instruments/map/mapsourcepreference.h"
+#include "core/logging.h"
 
 #include <QDebug>
 #include <QPointer>
@@ -37,7 +38,7 @@ void apply(GpsMapView *map, std::function<void(bool, const QString &)> done)
         if (!ok && guard && !guard->tileSource())
             guard->useOpenStreetMap();
         if (!ok)
-            qInfo() << "stored offline map not usable, showing OpenStreetMap:" << error;
+            qCInfo(lcMap) << "stored offline map not usable, showing OpenStreetMap:" << error;
         if (done)
             done(ok, error);
     });

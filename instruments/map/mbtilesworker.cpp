@@ -1,4 +1,5 @@
 #include "instruments/map/mbtilesworker.h"
+#include "core/logging.h"
 
 #include <QAtomicInt>
 #include <QDebug>
@@ -39,7 +40,7 @@ void MbtilesWorker::setUp()
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
     m_open = db.open() && !m_tileQuery.isEmpty();
     if (!m_open)
-        qDebug() << "mbtiles: cannot open" << m_path << db.lastError().text();
+        qCDebug(lcMap) << "mbtiles: cannot open" << m_path << db.lastError().text();
     else
         m_limit = std::make_unique<SqliteTimeLimit>(db, QDeadlineTimer(kQueryTimeoutMs), &m_stop);
 }

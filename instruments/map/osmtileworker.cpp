@@ -1,4 +1,5 @@
 #include "instruments/map/osmtileworker.h"
+#include "core/logging.h"
 
 #include <QDebug>
 #include <QNetworkAccessManager>
@@ -66,7 +67,7 @@ void OsmTileWorker::finished(QNetworkReply *reply, const TileKey &key)
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const QString aborted = reply->property("travaAborted").toString();
     if (!aborted.isEmpty()) {
-        qDebug() << "map tile" << key.toString() << "refused:" << aborted;
+        qCDebug(lcMap) << "map tile" << key.toString() << "refused:" << aborted;
         done(key, {});
         return;
     }
@@ -76,9 +77,9 @@ void OsmTileWorker::finished(QNetworkReply *reply, const TileKey &key)
             done(key, image);
             return;
         }
-        qDebug() << "map tile" << key.toString() << "is not a picture";
+        qCDebug(lcMap) << "map tile" << key.toString() << "is not a picture";
     } else {
-        qDebug() << "map tile" << key.toString() << "failed:" << reply->errorString();
+        qCDebug(lcMap) << "map tile" << key.toString() << "failed:" << reply->errorString();
     }
     // Offline with an outdated copy on disk: an old map beats none.
     done(key, staleCopy(reply->request().url()));

@@ -1,4 +1,5 @@
 #include "instruments/map/tilesource.h"
+#include "core/logging.h"
 
 #include "instruments/map/tileworker.h"
 
@@ -37,7 +38,7 @@ TileSource::~TileSource()
     }
     // A worker stuck beyond its own limits must not hang the map (or quitting): it is
     // left to end on its own and cleans up after itself then.
-    qWarning() << "map tiles: worker did not stop in time; left to end on its own";
+    qCWarning(lcMap) << "map tiles: worker did not stop in time; left to end on its own";
     connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
 }
 

@@ -5,14 +5,15 @@
 
 #include "instruments/compassview.h"
 #include "instruments/pictureview.h"
+#include "support/trackbuilder.h"
 
 namespace {
 Track positions(std::initializer_list<std::pair<const char *, const char *>> latLon)
 {
-    auto items = std::make_shared<std::vector<GPSItem>>();
+    std::vector<GPSItem> items;
     for (const auto &[lat, lon] : latLon)
-        items->emplace_back("2024/01/01 00:00:00", lon, lat, "30.0", 0, 0, 0);
-    return items;
+        items.push_back(makeSample({.lat = lat, .lon = lon, .speed = "30.0"}));
+    return makeTrack(std::move(items));
 }
 } // namespace
 

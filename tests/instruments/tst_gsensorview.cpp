@@ -6,14 +6,15 @@
 #include "instruments/harsheventmarks.h"
 #include "instruments/hearbitview.h"
 #include "support/decodedtrack.h"
+#include "support/trackbuilder.h"
 
 namespace {
 Track readings(int n, double x, double y, double z)
 {
-    auto items = std::make_shared<std::vector<GPSItem>>();
+    std::vector<GPSItem> items;
     for (int i = 0; i < n; ++i)
-        items->emplace_back("2024/01/01 00:00:00", "11.5", "48.1", "10", x + i * 0.001, y, z);
-    return items;
+        items.push_back(makeSample({.x = x + i * 0.001, .y = y, .z = z}));
+    return makeTrack(std::move(items));
 }
 // A curve of that colour crosses column x within a pixel of row y (antialiasing spreads it).
 bool curveAt(const QImage &img, int x, int y, const QColor &c)

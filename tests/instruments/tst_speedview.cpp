@@ -6,14 +6,15 @@
 
 #include "core/preferences.h"
 #include "instruments/speedview.h"
+#include "support/trackbuilder.h"
 
 namespace {
 Track speeds(std::initializer_list<const char *> values)
 {
-    auto items = std::make_shared<std::vector<GPSItem>>();
+    std::vector<GPSItem> items;
     for (const char *v : values)
-        items->emplace_back("2024/01/01 00:00:00", "11.5", "48.1", v, 0, 0, 0);
-    return items;
+        items.push_back(makeSample({.speed = v}));
+    return makeTrack(std::move(items));
 }
 } // namespace
 

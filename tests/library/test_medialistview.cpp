@@ -279,11 +279,11 @@ private slots:
 
     void dropsAreFilteredBySuffix()
     {
-        QCOMPARE(MediaListView::isAcceptedMediaPath("/a/x.MP4"), true);
-        QCOMPARE(MediaListView::isAcceptedMediaPath("/a/x.TS"), true);
-        QCOMPARE(MediaListView::isAcceptedMediaPath("/a/x.Mp4"), false);
-        QCOMPARE(MediaListView::isAcceptedMediaPath("/a/x.avi"), false);
-        QCOMPARE(MediaListView::isAcceptedMediaPath("/a/x.m4v"), false);
+        QCOMPARE(MTool::isRecordingPath("/a/x.MP4"), true);
+        QCOMPARE(MTool::isRecordingPath("/a/x.TS"), true);
+        QCOMPARE(MTool::isRecordingPath("/a/x.Mp4"), false);
+        QCOMPARE(MTool::isRecordingPath("/a/x.avi"), false);
+        QCOMPARE(MTool::isRecordingPath("/a/x.m4v"), false);
 
         QMimeData refused;
         refused.setUrls({QUrl::fromLocalFile("/a/x.avi"), QUrl::fromLocalFile("/a/dir")});

@@ -12,6 +12,7 @@
 #include "instruments/map/gpsmapview.h"
 #include "instruments/map/mercator.h"
 #include "munichdrive.h"
+#include "support/trackbuilder.h"
 #include "instruments/map/osmtilesource.h"
 #include "instruments/map/routestyle.h"
 #include "core/preferences.h"
@@ -20,11 +21,7 @@
 namespace {
 Track straightTrack(int n, double lat0 = 48.1374, double lon0 = 11.5755)
 {
-    auto v = std::make_shared<std::vector<GPSItem>>();
-    for (int i = 0; i < n; ++i)
-        v->emplace_back("2024/05/04 10:00:00", QString::number(lon0 + i * 0.0003, 'f', 6).toStdString(),
-                        QString::number(lat0 + i * 0.0002, 'f', 6).toStdString(), "40.0", 0, 0, 1);
-    return v;
+    return ::straightTrack(n, lat0, lon0, 0.0002, 0.0003);
 }
 
 double lat(const Track &t, std::size_t i) { return Mercator::readDegrees((*t)[i].latitude); }

@@ -21,6 +21,7 @@
 #include "instruments/map/osmtilesource.h"
 #include "instruments/map/sqlitetimelimit.h"
 #include "instruments/map/tilediskcache.h"
+#include "support/trackbuilder.h"
 #include "tileserver.h"
 
 namespace {
@@ -76,11 +77,7 @@ void buildMbtiles(const QString &path, const QString &format = QStringLiteral("p
 
 Track munichTrack()
 {
-    auto v = std::make_shared<std::vector<GPSItem>>();
-    for (int i = 0; i < 30; ++i)
-        v->emplace_back("2024/05/04 10:00:00", QString::number(11.5755 + i * 0.0002, 'f', 6).toStdString(),
-                        QString::number(48.1374 + i * 0.0001, 'f', 6).toStdString(), "30.0", 0, 0, 1);
-    return v;
+    return straightTrack(30, 48.1374, 11.5755, 0.0001, 0.0002, "30.0");
 }
 
 bool hasGreen(const QImage &image)

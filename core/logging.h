@@ -1,0 +1,22 @@
+#pragma once
+// One logging category per subsystem, so a user chasing a problem can switch on just the
+// part they need. Each is defined in its own subsystem's library; this header only
+// declares them, so a library that never logs to a category does not link it.
+//   trava.playback  engine, frame path, play states   (playback/)
+//   trava.map       tiles and offline maps            (instruments/map/)
+//   trava.list      media list and its store          (library/)
+//   trava.sync      telemetry hand-over to the gauges (library/playbacksync)
+//   trava.net       HTTP downloads, update check      (net/)
+//   trava.service   telemetry extraction worker       (service/)
+//   trava.app       window, menus, main view          (app/)
+// Debug lines are off by default (main.cpp); QT_LOGGING_RULES="trava.*.debug=true" turns
+// them on.
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcPlayback)
+Q_DECLARE_LOGGING_CATEGORY(lcMap)
+Q_DECLARE_LOGGING_CATEGORY(lcList)
+Q_DECLARE_LOGGING_CATEGORY(lcSync)
+Q_DECLARE_LOGGING_CATEGORY(lcNet)
+Q_DECLARE_LOGGING_CATEGORY(lcService)
+Q_DECLARE_LOGGING_CATEGORY(lcApp)
