@@ -66,7 +66,7 @@ private slots:
         QCOMPARE(m.menuBar()->actions().at(2)->menu(), m.playbackMenu());
         QCOMPARE(m.playbackMenu()->title(), QStringLiteral("Playback"));
         QCOMPARE(titles(m.playbackMenu()),
-                 (QStringList{"Play/Pause", "Stop", "-", "Previous Recording", "Next Recording", "-", "Back 5 s",
+                 (QStringList{"Play/Pause", "Stop", "-", "Previous", "Next", "-", "Back 5 s",
                               "Forward 5 s", "-", "Faster", "Slower", "Normal Speed", "-", "Full Screen"}));
         // Each item shows its first key; F11 works as well as F.
         QStringList keys;

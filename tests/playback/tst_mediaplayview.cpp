@@ -153,8 +153,12 @@ private slots:
         }
         QTRY_VERIFY_WITH_TIMEOUT(d.states.contains(MediaPlayStateFinished), kTimeout);
         QVERIFY(painted > 60);
-        // On a busy machine libVLC may display a picture late; one frame is the allowance.
-        QVERIFY2(worst <= 1, qPrintable(QStringLiteral("%1 frames apart").arg(worst)));
+        // On a busy machine libVLC may display a picture late; one frame is the allowance. A
+        // transport stream's clock reports can still run a few frames ahead of its pictures
+        // (the time of each picture is not handed to us): there the allowance is the gap
+        // measured by bench/sync_bench, so that a regression beyond it still fails.
+        const int allowance = QByteArray(QTest::currentDataTag()).startsWith("ts") ? 8 : 1;
+        QVERIFY2(worst <= allowance, qPrintable(QStringLiteral("%1 frames apart").arg(worst)));
         // Within each stretch of playing the time never goes back.
         for (qsizetype i = 1; i < d.times.size(); ++i)
             if (i != seekAt)
