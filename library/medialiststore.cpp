@@ -13,6 +13,9 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+// Defined with the store, which the fuzz build links without the view.
+Q_LOGGING_CATEGORY(lcList, "trava.list")
+
 namespace {
 // A list of recordings is a few kilobytes; anything far larger is not ours.
 constexpr qint64 kMaxListFileSize = 16 * 1024 * 1024;

@@ -33,8 +33,6 @@
 #include "core/notificationhub.h"
 #include "core/preferences.h"
 
-Q_LOGGING_CATEGORY(lcList, "trava.list")
-
 namespace {
 constexpr int kSelectDelayMs = 100;
 const QColor kBorderColor(197, 197, 197);
