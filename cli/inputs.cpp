@@ -1,4 +1,5 @@
 #include "cli/inputs.h"
+#include "cli/trackexport.h"
 
 #include <sys/stat.h>
 
@@ -23,26 +24,11 @@ std::string baseName(const std::string &path)
     return slash == std::string::npos ? p : p.substr(slash + 1);
 }
 
-// 0 when the regular file can be opened for reading; otherwise the reason.
-const char *whyUnreadable(const std::string &path, std::uint64_t *size)
-{
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0)
-        return std::strerror(errno);
-    if (S_ISDIR(st.st_mode))
-        return "is a directory";
-    FILE *f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return std::strerror(errno);
-    std::fclose(f);
-    *size = std::uint64_t(st.st_size);
-    return nullptr;
-}
 
 Input fileInput(const std::string &path, const std::string &relative)
 {
     Input in{path, relative, 0, {}};
-    if (const char *why = whyUnreadable(path, &in.size))
+    if (const char *why = unreadable(path, &in.size))
         in.unreadable = why;
     return in;
 }

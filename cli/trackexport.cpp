@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,19 +15,6 @@
 
 namespace {
 
-const char *unreadable(const std::string &path)
-{
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0)
-        return std::strerror(errno);
-    if (S_ISDIR(st.st_mode))
-        return "is a directory";
-    FILE *f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return std::strerror(errno);
-    std::fclose(f);
-    return nullptr;
-}
 
 std::string baseName(const std::string &path)
 {
@@ -76,6 +64,22 @@ DecodedFile decodeFile(const std::string &path)
     std::free(text);
     kalGpsExit();
     return file;
+}
+
+const char *unreadable(const std::string &path, std::uint64_t *size)
+{
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0)
+        return std::strerror(errno);
+    if (S_ISDIR(st.st_mode))
+        return "is a directory";
+    FILE *f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return std::strerror(errno);
+    std::fclose(f);
+    if (size)
+        *size = std::uint64_t(st.st_size);
+    return nullptr;
 }
 
 bool isExportFormat(const std::string &format)

@@ -1,6 +1,7 @@
 #pragma once
 // Track export of trava-gps: csv, gpx, kml and geojson renderings of decoded tracks.
 #include <ostream>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ struct RecordingLines {
 
 // The library's text split into sample lines, each without its ';'.
 std::vector<std::string> splitSampleLines(const char *text);
+
+// Null when path is a file that can be opened for reading (its size then goes to size, when
+// given); otherwise why not.
+const char *unreadable(const std::string &path, std::uint64_t *size = nullptr);
 
 // Reads one local file with the library (not re-entrant: one call at a time per process).
 DecodedFile decodeFile(const std::string &path);
