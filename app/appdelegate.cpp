@@ -6,6 +6,10 @@
 #include <QWidget>
 
 #include "app/mainmenu.h"
+#include "app/ovraplayvc.h"
+#include "app/playbackcommands.h"
+#include "library/medialistview.h"
+#include "library/playbacksync.h"
 #include "core/notificationhub.h"
 #include "app/ovrawindowplaycontroller.h"
 #include "core/preferences.h"
@@ -15,6 +19,8 @@ AppDelegate::AppDelegate(QObject *parent) : QObject(parent) {}
 
 AppDelegate::~AppDelegate()
 {
+    delete m_commands;
+    m_commands = nullptr;
     // The window holds the menu bar; the menus go first so the bar is not deleted twice.
     m_mainMenu.reset();
     m_windowVC.reset();
@@ -29,6 +35,17 @@ void AppDelegate::applicationDidFinishLaunching(const QStringList &files)
     m_windowVC = std::make_unique<OvraWindowPlayController>(OvraWindowPlayController::createWindow());
     m_mainMenu->setMainWindow(m_windowVC->window());
     m_windowVC->titleStrip()->setMenuBar(m_mainMenu->menuBar());
+
+    OvraPlayVC *vc = m_windowVC->playerVC();
+    m_commands = new PlaybackCommands(m_mainMenu->playbackActions(), vc->player(), vc->mediaList(),
+                                      m_windowVC.get(), this);
+    if (PlaybackSync *sync = vc->playbackSync())
+        m_commands->setSpeedText([sync] { return sync->speedText(); });
+    // The list as the last run left it: its current row highlighted, nothing playing.
+    if (MediaListView *list = vc->mediaList())
+        list->restoreCurrent(Preferences::lastRecording());
+    // Keys work from the first second, whatever widget would take the focus first.
+    m_windowVC->window()->setFocus();
 
     if (!files.isEmpty()) {
         // After the event loop runs, so every view that listens for files is in place.

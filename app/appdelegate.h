@@ -6,6 +6,7 @@
 #include <memory>
 
 class MainMenu;
+class PlaybackCommands;
 class OvraWindowPlayController;
 
 class AppDelegate : public QObject {
@@ -24,8 +25,10 @@ public:
 
     OvraWindowPlayController *windowVC() const { return m_windowVC.get(); }
     MainMenu *mainMenu() const { return m_mainMenu.get(); }
+    PlaybackCommands *playbackCommands() const { return m_commands; }
 
 private:
     std::unique_ptr<MainMenu> m_mainMenu;
     std::unique_ptr<OvraWindowPlayController> m_windowVC;
+    PlaybackCommands *m_commands = nullptr;
 };

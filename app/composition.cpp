@@ -3,9 +3,11 @@
 #include <QComboBox>
 #include <QDebug>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QToolButton>
 
+#include "app/incidenttools.h"
 #include "app/ovraplayvc.h"
 #include "app/settingspanel.h"
 #include "core/mtool.h"
@@ -17,6 +19,9 @@
 #include "library/medialistview.h"
 #include "library/playbacksync.h"
 #include "net/updatechecker.h"
+#include "core/mlanguagemanager.h"
+#include "core/notificationhub.h"
+#include "playback/extractionprogressview.h"
 #include "playback/mediaimageview.h"
 #include "playback/mediaplayview.h"
 #include "playback/playcontrolview.h"
@@ -56,12 +61,29 @@ void wireSync(OvraPlayVC *vc, const MainViewParts &p)
                        {p.speed, [speed = p.speed] { speed->resetSpeedPoint(); }},
                        {p.compass, [compass = p.compass] { compass->resetCompass(); }},
                        {p.gsensor, [gsensor = p.gsensor] { gsensor->resetGsensor(); }}});
-    // One serial worker in the service: extractions never overlap in the library.
-    p.sync->setExtractor([](const QString &path, std::function<void(const QStringList &)> done) {
-        KalGpsTool::shareTool()->getGpsInfo(path, [done](KalGpsTool::GpsLines lines) {
+    // One serial worker in the service: extractions never overlap in the library. A new
+    // selection cancels the one still being read (a large transport stream takes seconds),
+    // and the video area shows how far the reading has got until the track arrives.
+    auto *overlay = new ExtractionProgressView(vc->mediaPanel());
+    overlay->setCaption(MLanguageManager::DPLocalizedString(QStringLiteral("Reading.telemetry")));
+    NotificationHub::defaultCenter()->observe(QString::fromLatin1(kChangeLanguageNocation), overlay,
+                                              [overlay](const QVariant &) {
+        overlay->setCaption(MLanguageManager::DPLocalizedString(QStringLiteral("Reading.telemetry")));
+    });
+    QObject::connect(KalGpsTool::shareTool(), &KalGpsTool::decodeProgress, overlay, &ExtractionProgressView::setProgress);
+    p.sync->setExtractor([overlay = QPointer<ExtractionProgressView>(overlay)](
+                             const QString &path, std::function<void(const QStringList &)> done) {
+        KalGpsTool *tool = KalGpsTool::shareTool();
+        tool->stopGetInfo();
+        const int token = overlay ? overlay->start(path) : 0;
+        tool->getGpsInfo(path, [done, overlay, token](KalGpsTool::GpsLines lines) {
+            if (overlay)
+                overlay->finish(token);
             done(lines ? *lines : QStringList());
         });
     });
+    // A newer selection or a removal cancels the extraction under way.
+    p.sync->setCanceller([] { KalGpsTool::shareTool()->stopGetInfo(); });
     p.sync->setPlayer([player = p.player] { player->stopPlayVideo(); },
                       [player = p.player](const QString &path) { player->playFile(path); });
     p.sync->setAutoplayNext([list = p.list] { list->autoplayNext(); });
@@ -88,9 +110,7 @@ MainViewParts wireMainView(OvraPlayVC *vc)
     p.player->mediaImageView()->setDelegate(vc);
 
     p.map = vc->installPanelWidget(vc->mapPanel(), new GpsMapView);
-    QString mapError;
-    if (!MapSourcePreference::apply(p.map, &mapError))
-        qInfo() << "stored offline map not usable, showing OpenStreetMap:" << mapError;
+    MapSourcePreference::apply(p.map);
     QObject::connect(p.map, &GpsMapView::routePointClicked, vc,
                      [player = p.player](int index) { seekToSample(player, index); });
 
@@ -106,5 +126,6 @@ MainViewParts wireMainView(OvraPlayVC *vc)
     p.updateChecker->setAlertHandler(alert);
 
     wireControls(vc, p.player->controlView());
+    new IncidentTools(vc, p); // snapshots, harsh events, trips, track export
     return p;
 }

@@ -7,6 +7,11 @@
 #include "app/appdelegate.h"
 #include "core/imagenamed.h"
 #include "app/singleinstance.h"
+#include "service/kalgpstool.h"
+
+#include <QThread>
+#include <cstdio>
+#include <cstdlib>
 
 #ifndef TRAVA_VERSION
 #define TRAVA_VERSION "0.0.0"
@@ -26,12 +31,28 @@ int main(int argc, char *argv[])
     SingleInstance instance;
     if (instance.sendToRunningInstance(files))
         return 0;
-    instance.listen();
+    if (instance.isAvailable() && !instance.listen()) {
+        // Another player holds the place: it may still be starting, so offer the files
+        // a little longer; never run a second player beside it.
+        for (int attempt = 0; attempt < 10; ++attempt) {
+            if (instance.sendToRunningInstance(files, 500))
+                return 0;
+            QThread::msleep(200);
+        }
+        std::fprintf(stderr, "trava-player: another player is running\n");
+        return 1;
+    }
 
     AppDelegate delegate;
     QObject::connect(&instance, &SingleInstance::activationRequested, &delegate, &AppDelegate::openFiles);
     delegate.applicationDidFinishLaunching(files);
     const int status = app.exec();
     delegate.applicationWillTerminate();
+    if (KalGpsTool::shareTool()->isDecoding()) {
+        // A decode of a large recording cannot be stopped mid-way and must not delay
+        // quitting; nothing is left to save, so leave without tearing down under it.
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
     return status;
 }

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QUrl>
 
+#include "app/playbackactions.h"
 #include "core/imagenamed.h"
 #include "core/mlanguagemanager.h"
 #include "core/mtool.h"
@@ -59,9 +60,11 @@ MainMenu::MainMenu(QWidget *window, QObject *parent) : QObject(parent), m_window
     m_fileMenu = m_menuBar->addMenu(QString());
     m_fileMenu->setObjectName(QStringLiteral("fileMenu"));
     QAction *open = m_fileMenu->addAction(QString());                   // 0
-    m_fileMenu->addSeparator();                                         // 1
+    QAction *openFolder = m_fileMenu->addAction(QString());             // 1
     QAction *close = m_fileMenu->addAction(QString());                  // 2
     open->setShortcut(QKeySequence::Open);
+    openFolder->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    connect(openFolder, &QAction::triggered, this, &MainMenu::openFolderMenuItemAction);
     close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
     connect(open, &QAction::triggered, this, &MainMenu::openMenuItemAction);
     connect(close, &QAction::triggered, this, [this] {
@@ -71,6 +74,11 @@ MainMenu::MainMenu(QWidget *window, QObject *parent) : QObject(parent), m_window
         else
             QCoreApplication::quit();
     });
+
+    m_playbackMenu = m_menuBar->addMenu(QString());
+    m_playbackMenu->setObjectName(QStringLiteral("playbackMenu"));
+    m_playback = new PlaybackActions(this);
+    m_playback->fillMenu(m_playbackMenu);
 
     NotificationHub::defaultCenter()->observe(QString::fromLatin1(kChangeLanguageNocation), this,
                                               [this](const QVariant &) { changeLanguage(); });
@@ -89,8 +97,17 @@ void MainMenu::setMainWindow(QWidget *window)
 {
     m_window = window;
     // Shortcuts must work wherever focus is in the window, with the menus closed.
-    if (window)
+    if (window) {
         window->addActions(m_playerMenu->actions() + m_fileMenu->actions());
+        m_playback->attachTo(window);
+        // Window actions that belong in the File menu (Export Track...) follow Close.
+        for (QAction *a : window->findChildren<QAction *>()) {
+            if (a->property("fileMenu").toBool() && !m_fileMenu->actions().contains(a)) {
+                m_fileMenu->addSeparator();
+                m_fileMenu->addAction(a);
+            }
+        }
+    }
 }
 
 QAction *MainMenu::itemAt(QMenu *menu, int position) const
@@ -116,8 +133,12 @@ void MainMenu::setStringValue()
         a->setText(withName("Quit"));
     if (QAction *a = itemAt(m_fileMenu, 0))
         a->setText(localized("Open"));
+    if (QAction *a = itemAt(m_fileMenu, 1))
+        a->setText(localized("Open.Folder"));
     if (QAction *a = itemAt(m_fileMenu, 2))
         a->setText(localized("Close"));
+    m_playbackMenu->setTitle(localized("Playback"));
+    m_playback->retitle();
 }
 
 void MainMenu::changeLanguage() { setStringValue(); }
@@ -135,6 +156,26 @@ void MainMenu::openMenuItemAction()
     dialog->setFileMode(QFileDialog::ExistingFiles);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setNameFilter(openFileFilter());
+    dialog->setLabelText(QFileDialog::Accept, localized("Open"));
+    dialog->setLabelText(QFileDialog::Reject, localized("Cancel"));
+    dialog->setWindowModality(Qt::WindowModal);
+    connect(dialog, &QFileDialog::finished, this, [dialog](int result) {
+        if (result != QDialog::Accepted)
+            return;
+        const QList<QUrl> urls = dialog->selectedUrls();
+        if (!urls.isEmpty())
+            NotificationHub::defaultCenter()->post(QString::fromLatin1(kPlayFile), QVariant::fromValue(urls));
+    });
+    dialog->open();
+}
+
+void MainMenu::openFolderMenuItemAction()
+{
+    auto *dialog = new QFileDialog(m_window, localized("Open.Folder"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setLabelText(QFileDialog::Accept, localized("Open"));
     dialog->setLabelText(QFileDialog::Reject, localized("Cancel"));
     dialog->setWindowModality(Qt::WindowModal);

@@ -140,10 +140,9 @@ void OvraPlayVC::clearGpsInfo()
     m_parts.sync->clearGpsInfo();
 }
 
-void OvraPlayVC::mediaPlayerDidDeleteModelIsSelect(QObject *, const MFileModel &, bool isSelect)
+void OvraPlayVC::mediaPlayerDidDeleteModelIsSelect(QObject *, const MFileModel &model, bool isSelect)
 {
-    if (isSelect)
-        m_parts.player->stopPlayVideo();
+    m_parts.sync->mediaPlayerDidDeleteModel(model, isSelect);
 }
 
 void OvraPlayVC::mediaPlayerDidSelectModel(QObject *, const MFileModel &model)
@@ -163,11 +162,8 @@ void OvraPlayVC::mediaPlayerCurrentState(QObject *, quint64 state)
 
 void OvraPlayVC::mediaPlayerReadFileList(QObject *, const QStringList &paths)
 {
-    QList<QVariantMap> items;
-    for (const QString &path : paths)
-        items.prepend(MFileModel::fromPath(path).toDictionary());
-    if (!items.isEmpty())
-        m_parts.list->loadMediaData(items);
+    // In the order dropped; a dropped folder brings the recordings inside it.
+    m_parts.list->addRecordings(paths);
 }
 
 void OvraPlayVC::previousVideoClick()
@@ -233,13 +229,16 @@ void OvraPlayVC::mapChange(int index)
                                                                   QStringLiteral("MBTiles (*.mbtiles)"));
         }
         if (!path.isEmpty()) {
-            QString error;
-            if (m_parts.map->useMbtiles(path, &error)) {
-                MapSourcePreference::storeMbtiles(path);
-            } else {
-                qInfo() << "offline map refused:" << path << error;
-                showAlert(loc("Prompt"), loc("Map.cannotOpen"), {loc("OK")});
-            }
+            // Checked off the GUI thread; the box follows once the answer is in.
+            m_parts.map->openMbtiles(path, [this, path](bool ok, const QString &error) {
+                if (ok) {
+                    MapSourcePreference::storeMbtiles(path);
+                } else if (!error.isEmpty()) {
+                    qInfo() << "offline map refused:" << path << error;
+                    showAlert(loc("Prompt"), loc("Map.cannotOpen"), {loc("OK")});
+                }
+                settingView->fillMapBox();
+            });
         }
     }
     // The box always shows what the map really uses.

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDebug>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QStyle>
@@ -10,6 +9,7 @@
 
 #include "core/extension.h"
 #include "core/mtool.h"
+#include "core/preferences.h"
 #include "app/ovraplayvc.h"
 #include "app/titlestrip.h"
 #include "app/windowbutton.h"
@@ -55,6 +55,9 @@ void OvraWindowPlayController::loadBaisc()
     m_playerVC = new OvraPlayVC(w);
     m_playerVC->setGeometry(w->rect());
 
+    // Every way out (close button, File -> Close, Quit, the window manager) passes here.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &OvraWindowPlayController::saveWindowPlace);
+
     m_strip = new TitleStrip(w);
     m_strip->setTitle(w->windowTitle());
     m_strip->raise();
@@ -66,8 +69,13 @@ void OvraWindowPlayController::loadBaisc()
     });
 
     updateTitleBarOfWindow(w, false);
-    w->show();
-    centreOnScreen();
+    const bool restored = restoreWindowPlace();
+    if (restored && Preferences::windowMaximized())
+        w->showMaximized();
+    else
+        w->show();
+    if (!restored)
+        centreOnScreen();
     w->raise();
     w->activateWindow();
 }
@@ -81,6 +89,35 @@ void OvraWindowPlayController::centreOnScreen()
     QRect frame = m_window->frameGeometry();
     frame.moveCenter(avail.center());
     m_window->move(frame.topLeft());
+}
+
+void OvraWindowPlayController::saveWindowPlace() const
+{
+    if (!m_window)
+        return;
+    // The size and place out of full screen or maximised, which normalGeometry keeps.
+    const QRect normal = m_window->isFullScreen() || m_window->isMaximized() ? m_window->normalGeometry()
+                                                                              : m_window->geometry();
+    if (normal.isValid())
+        Preferences::setWindowGeometry(normal);
+    Preferences::setWindowMaximized(m_window->isMaximized());
+}
+
+bool OvraWindowPlayController::restoreWindowPlace()
+{
+    QRect r = Preferences::windowGeometry();
+    if (!r.isValid())
+        return false;
+    r.setSize(r.size().expandedTo(m_window->minimumSize()));
+    // A screen unplugged since, or a place mostly off every screen, is not used.
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        const QRect overlap = screen->availableGeometry().intersected(r);
+        if (overlap.width() >= 200 && overlap.height() >= 100) {
+            m_window->setGeometry(r);
+            return true;
+        }
+    }
+    return false;
 }
 
 void OvraWindowPlayController::quitApp()
@@ -218,18 +255,6 @@ bool OvraWindowPlayController::eventFilter(QObject *watched, QEvent *event)
         event->ignore();
         quitApp();
         return true;
-    case QEvent::KeyPress: {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_F11 && key->modifiers() == Qt::NoModifier) {
-            toggleFullScreen();
-            return true;
-        }
-        if (key->key() == Qt::Key_Escape && m_window->isFullScreen()) {
-            m_window->showNormal();
-            return true;
-        }
-        break;
-    }
     case QEvent::MouseButtonPress: {
         // A press that no control took: the background moves the window once dragged.
         auto *me = static_cast<QMouseEvent *>(event);

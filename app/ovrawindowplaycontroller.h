@@ -1,8 +1,9 @@
 #pragma once
 // Sets up the one frameless window: our own 50-point title strip with the three window
 // buttons, the main view filling the window, moving by dragging the background,
-// double-click on the strip to maximise, F11 or the zoom button for full screen, and the
-// close button quitting the program.
+// double-click on the strip to maximise, the zoom button for full screen (the keys are the
+// Playback actions'), the close button quitting the program, and the window's place and
+// size kept from one run to the next.
 #include <QObject>
 #include <QPoint>
 
@@ -38,6 +39,12 @@ public:
     void toggleMaximized();
     // Brings the window back when it is minimised or hidden; a visible one is raised.
     void bringToFront();
+    // Stores the window's place and size (out of full screen) for the next start; done
+    // when the program quits.
+    void saveWindowPlace() const;
+    // Puts the window where it was last time, if that is still on a screen; false when
+    // nothing usable was stored (the window is then centred).
+    bool restoreWindowPlace();
 
     void windowDidResize();
     void windowDidEndLiveResize();

@@ -153,7 +153,7 @@ void SettingsPanel::fillMapBox()
     mapBox->addItem(loc("Map.chooseFile"), QStringLiteral("choose"));
     mapBox->setCurrentIndex(offline.isEmpty() ? 0 : 1);
     if (!offline.isEmpty())
-        mapBox->setItemData(1, offline, Qt::ToolTipRole);
+        mapBox->setItemData(1, offline.toHtmlEscaped(), Qt::ToolTipRole);
 }
 
 void SettingsPanel::fadeTo(bool shown, const QRect &geometry)

@@ -2,11 +2,20 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
+#include <QLockFile>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
 
 namespace {
 // A hand-over is a few paths; anything far larger is not ours and is dropped.
@@ -14,10 +23,7 @@ constexpr qint64 kMaxMessage = 4 * 1024 * 1024;
 constexpr char kEnd[] = "\n.\n";
 } // namespace
 
-SingleInstance::SingleInstance(const QString &serverName, QObject *parent)
-    : QObject(parent), m_name(serverName)
-{
-}
+SingleInstance::SingleInstance(const QString &folder, QObject *parent) : QObject(parent), m_folder(folder) {}
 
 SingleInstance::~SingleInstance()
 {
@@ -25,17 +31,65 @@ SingleInstance::~SingleInstance()
         m_server->close();
 }
 
-QString SingleInstance::defaultServerName()
+QString SingleInstance::privateFolder(const QString &parent, const QString &name, QString *why)
 {
-    // The per-user runtime directory is private to the user, so no other account can
-    // put a socket in our place and receive the paths we hand over.
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
-        return QDir(runtime).filePath(QStringLiteral("trava-player.socket"));
-    QString user = qEnvironmentVariable("USER");
-    if (user.isEmpty())
-        user = QDir::home().dirName();
-    return QStringLiteral("trava-player-%1").arg(user);
+    QString dummy;
+    if (!why)
+        why = &dummy;
+    if (parent.isEmpty() || name.isEmpty() || name.contains(QLatin1Char('/'))) {
+        *why = QStringLiteral("no place for a private folder");
+        return {};
+    }
+    const QString path = QDir(parent).filePath(name);
+    const QByteArray native = QFile::encodeName(path);
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
+        *why = QStringLiteral("cannot create %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        return {};
+    }
+    // lstat, not stat: a link planted by somebody else must not lead us elsewhere.
+    struct stat st {};
+    if (::lstat(native.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        *why = QStringLiteral("%1 is not a folder").arg(path);
+        return {};
+    }
+    if (st.st_uid != ::getuid()) {
+        *why = QStringLiteral("%1 belongs to another user").arg(path);
+        return {};
+    }
+    if ((st.st_mode & 077) != 0) {
+        *why = QStringLiteral("%1 is open to other users").arg(path);
+        return {};
+    }
+    return path;
+}
+
+QString SingleInstance::defaultFolder()
+{
+    QString parent = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (parent.isEmpty() || !QFileInfo(parent).isDir())
+        parent = QDir::tempPath();
+    QString why;
+    const QString folder = privateFolder(parent, QStringLiteral("trava-player-%1").arg(::getuid()), &why);
+    if (folder.isEmpty())
+        qWarning() << "single instance disabled:" << why;
+    return folder;
+}
+
+QString SingleInstance::serverName() const
+{
+    return m_folder.isEmpty() ? QString() : QDir(m_folder).filePath(QStringLiteral("player.socket"));
+}
+
+qint64 SingleInstance::peerUid(const QLocalSocket &socket)
+{
+    const qintptr fd = socket.socketDescriptor();
+    if (fd < 0)
+        return -1;
+    struct ucred cred {};
+    socklen_t len = sizeof cred;
+    if (::getsockopt(int(fd), SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0 || len != sizeof cred)
+        return -1;
+    return qint64(cred.uid);
 }
 
 QStringList SingleInstance::absolutePaths(const QStringList &args, const QString &dir)
@@ -51,10 +105,16 @@ QStringList SingleInstance::absolutePaths(const QStringList &args, const QString
 
 bool SingleInstance::sendToRunningInstance(const QStringList &files, int timeoutMs)
 {
+    if (!isAvailable())
+        return false;
     QLocalSocket socket;
-    socket.connectToServer(m_name);
+    socket.connectToServer(serverName());
     if (!socket.waitForConnected(timeoutMs))
         return false;
+    if (peerUid(socket) != qint64(::getuid())) {
+        qWarning() << "single instance: the listener runs as another user; nothing sent";
+        return false;
+    }
     QByteArray message;
     for (const QString &f : files) {
         // A newline cannot be part of a path we hand over: the line is the record.
@@ -75,19 +135,29 @@ bool SingleInstance::listen()
 {
     if (m_server && m_server->isListening())
         return true;
+    if (!isAvailable())
+        return false;
+    // The lock decides who is first, so two players started together cannot both take
+    // the socket (Qt would replace an existing socket file without asking).
+    if (!m_lock) {
+        m_lock = std::make_unique<QLockFile>(QDir(m_folder).filePath(QStringLiteral("player.lock")));
+        m_lock->setStaleLockTime(0); // only a dead holder's lock is stale
+    }
+    if (!m_lock->isLocked() && !m_lock->tryLock(0))
+        return false;
     if (!m_server) {
         m_server = new QLocalServer(this);
         m_server->setSocketOptions(QLocalServer::UserAccessOption);
         connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnection);
     }
-    // Qt puts a new socket in place of an existing one, so first make sure nobody answers
-    // on the name; a socket file left by a player that crashed is then replaced.
-    QLocalSocket probe;
-    probe.connectToServer(m_name);
-    if (probe.waitForConnected(500))
+    // Holding the lock, a socket file left there is a crashed player's: replace it.
+    QLocalServer::removeServer(serverName());
+    if (!m_server->listen(serverName())) {
+        qWarning() << "single instance: cannot listen:" << m_server->errorString();
+        m_lock->unlock();
         return false;
-    QLocalServer::removeServer(m_name);
-    return m_server->listen(m_name);
+    }
+    return true;
 }
 
 bool SingleInstance::isListening() const { return m_server && m_server->isListening(); }
@@ -96,6 +166,12 @@ void SingleInstance::acceptConnection()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        if (peerUid(*socket) != qint64(::getuid())) {
+            qWarning() << "single instance: connection from another user refused";
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         auto buffer = std::make_shared<QByteArray>();
         connect(socket, &QLocalSocket::readyRead, this, [this, socket, buffer] {
             *buffer += socket->readAll();

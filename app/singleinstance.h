@@ -2,29 +2,49 @@
 // One player per user session. The first instance listens on a local socket; a later
 // `trava-player FILE...` hands its files (absolute paths, one per line, UTF-8) to it and
 // ends, and the running one comes to the front with the files added, as if dropped.
+//
+// The socket and the lock that decides who is first live in a folder the player
+// creates for itself (mode 0700, owned by the user, not a link) in the user's runtime
+// directory; a folder failing those checks is never used. Both ends check that the
+// other runs under the same user before a path is sent or taken.
 #include <QObject>
 #include <QStringList>
+#include <memory>
 
 class QLocalServer;
+class QLocalSocket;
+class QLockFile;
 
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    // The default name is per user, so two users on one machine each get their player.
-    explicit SingleInstance(const QString &serverName = defaultServerName(), QObject *parent = nullptr);
+    // folder: the private folder for socket and lock (see privateFolder); empty disables
+    // single-instance handling: listen() and sendToRunningInstance() then fail.
+    explicit SingleInstance(const QString &folder = defaultFolder(), QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    static QString defaultServerName();
+    // <runtime directory, else the temporary directory>/trava-player-<uid>, created and
+    // checked; empty when it cannot be had safely.
+    static QString defaultFolder();
+    // Creates parent/name with mode 0700 if missing, then answers its path if it is a
+    // real folder (no link) owned by this user and closed to everybody else, else empty.
+    static QString privateFolder(const QString &parent, const QString &name, QString *why = nullptr);
+
+    bool isAvailable() const { return !m_folder.isEmpty(); }
+    QString serverName() const;
 
     // Tries to hand files to a running instance; true when one took them (the caller
     // should then exit). An empty list just asks it to come to the front.
     bool sendToRunningInstance(const QStringList &files, int timeoutMs = 2000);
-    // Starts listening; false when another instance already is (or the socket failed).
+    // Becomes the one instance and listens. False means another player holds the place
+    // (or the socket could not be set up): the caller treats it as another player running.
     bool listen();
     bool isListening() const;
 
     // Relative paths become absolute against dir; empty entries are dropped.
     static QStringList absolutePaths(const QStringList &args, const QString &dir);
+    // The user id of the process at the other end of a connected local socket, or -1.
+    static qint64 peerUid(const QLocalSocket &socket);
 
 signals:
     // Another start asked us to come forward, with the files it was given.
@@ -33,6 +53,7 @@ signals:
 private:
     void acceptConnection();
 
-    QString m_name;
+    QString m_folder;
     QLocalServer *m_server = nullptr;
+    std::unique_ptr<QLockFile> m_lock;
 };

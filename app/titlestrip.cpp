@@ -25,6 +25,7 @@ TitleStrip::TitleStrip(QWidget *parent) : QWidget(parent)
         b->installEventFilter(this);
 
     m_title = new QLabel(this);
+    m_title->setTextFormat(Qt::PlainText);
     m_title->setObjectName(QStringLiteral("windowTitleLabel"));
     QFont f = m_title->font();
     f.setPointSizeF(10);

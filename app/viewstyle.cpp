@@ -10,6 +10,8 @@ QLabel *makeLabel(const QString &name, QWidget *parent, qreal pointSize, const Q
 {
     auto *l = new QLabel(parent);
     l->setObjectName(name);
+    // File names and other outside text reach these labels: never as rich text.
+    l->setTextFormat(Qt::PlainText);
     QFont f = l->font();
     f.setPointSizeF(pointSize);
     f.setBold(bold);

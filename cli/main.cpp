@@ -1,21 +1,70 @@
 // trava-gps: prints the telemetry that dash cameras store inside their recordings.
-#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <iostream>
+#include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "telemetry/kalgpsapi.h"
+#include "cli/batch.h"
+#include "cli/inputs.h"
+#include "cli/progressline.h"
 #include "cli/trackexport.h"
 
 namespace {
 
+// How a format is made from what the library read: its sample lines as they are, the
+// cleaned track with its G-sensor lines, or a track for other programs (trava_export).
+enum class Kind { Lines, Extended, Track };
+
+struct Format {
+    const char* name;
+    const char* extension; // of the files -o writes
+    Kind kind;
+};
+
+// A new format is one more row here (and, for a new kind, a case in writeOne).
+const Format kFormats[] = {
+    {"lines", "txt", Kind::Lines}, {"ex", "txt", Kind::Extended}, {"csv", "csv", Kind::Track},
+    {"gpx", "gpx", Kind::Track},   {"kml", "kml", Kind::Track},   {"geojson", "geojson", Kind::Track},
+    {"events", "events.csv", Kind::Track},
+};
+
+const Format* findFormat(const std::string& name)
+{
+    for (const Format& f : kFormats) {
+        if (name == f.name)
+            return &f;
+    }
+    return nullptr;
+}
+
+struct Options {
+    const Format* format = &kFormats[0];
+    std::string datum = "wgs84";
+    HarshSensitivity sensitivity = HarshSensitivity::Normal;
+    bool merge = false;
+    bool recurse = false;
+    int jobs = 0; // 0: the processors available
+    std::string outDir;
+    std::vector<std::string> files;
+};
+
 const char kUsage[] =
-    "Usage: trava-gps [--format FORMAT] [--datum wgs84|gcj02] [--merge] FILE...\n"
+    "Usage: trava-gps [--format FORMAT] [--datum wgs84|gcj02] [--merge] [-r] [-j N] [-o DIR]\n"
+    "                 [--sensitivity low|normal|high] FILE...\n"
     "       trava-gps --sun YYYY-MM-DD LAT LON TZ\n"
     "       trava-gps --help | --version\n"
     "\n"
@@ -26,18 +75,32 @@ const char kUsage[] =
     "  lines    one sample line per sample, as decoded (default)\n"
     "  ex       the cleaned, gap-free track: extended lines, a line \"--\", G-sensor lines\n"
     "  csv, gpx, kml, geojson   the track for other programs (--datum, --merge apply)\n"
+    "  events   harsh driving events as CSV \"index,time,kind,peak_g\": kind brake,\n"
+    "           accel, turn or impact; index the sample (second); peak in g whatever\n"
+    "           unit the camera stores (--sensitivity, default normal, sets the limits)\n"
     "\n"
     "--datum wgs84 (default) writes positions as the camera recorded them; gcj02 writes\n"
     "        the shifted datum the player shows for positions inside China.\n"
     "--merge joins the recordings of one drive into a single track in time order.\n"
-    "Times: cameras record local time without a zone; exports write them as they\n"
-    "are (GPX/KML as YYYY-MM-DDThh:mm:ss with no offset), not converted to UTC.\n"
+    "\n"
+    "Many files:\n"
+    "  -r, --recursive   read every recording under the given folders (endings mp4, mov,\n"
+    "                    ts, mts, m2ts, avi, txt; hidden entries skipped), in name order\n"
+    "  -j, --jobs N      read N files at once (default: the processors available);\n"
+    "                    output stays in input order\n"
+    "  -o, --output DIR  write one file per input under DIR (name.txt, name.csv, name.gpx,\n"
+    "                    ...; with --merge one file DIR/merged.EXT) instead of standard output\n"
+    "On a terminal a progress line is shown on standard error. With more than one input\n"
+    "a summary line (files with telemetry, without, unreadable) ends standard error.\n"
+    "Times: cameras record local time without a zone; every export writes it as\n"
+    "YYYY-MM-DDThh:mm:ss (ISO 8601, no offset), not converted to UTC. Longitude 180\n"
+    "is written as -180.\n"
     "\n"
     "--sun prints sunrise and sunset (HH:MM) for a date, a position in degrees\n"
     "(north and east positive) and a time zone in whole hours.\n"
     "\n"
-    "Exit status: 0 every file had telemetry, 1 a file had none, 2 usage error or\n"
-    "unreadable file.\n";
+    "Exit status: 0 every file had telemetry, 1 a file had none, 2 usage error,\n"
+    "unreadable file or an output that could not be written.\n";
 
 int usageError(const std::string& message)
 {
@@ -45,77 +108,15 @@ int usageError(const std::string& message)
     return 2;
 }
 
-// Writes the library's text one line per sample. A line ends at a ';' that is not a
-// hemisphere letter (those are always followed by ':').
-void printLines(const char* text)
-{
-    const char* start = text;
-    const char* p = text;
-    for (; *p; ++p) {
-        if (*p == ';' && p[1] != ':') {
-            std::fwrite(start, 1, size_t(p - start + 1), stdout);
-            std::fputc('\n', stdout);
-            start = p + 1;
-        }
-    }
-    if (p != start) {
-        std::fwrite(start, 1, size_t(p - start), stdout);
-        std::fputc('\n', stdout);
-    }
-}
-
-// 0 when readable; otherwise the reason.
-const char* unreadable(const std::string& path)
-{
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0)
-        return std::strerror(errno);
-    if (S_ISDIR(st.st_mode))
-        return "is a directory";
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return std::strerror(errno);
-    std::fclose(f);
-    return nullptr;
-}
-
-// Decodes one file in the given format; returns 0 with samples, 1 without.
-int decodeFile(const std::string& path, bool extended)
-{
-    kalGpsInit();
-    int status = 1;
-    if (!extended) {
-        char* text = nullptr;
-        if (kalGpsDecode(&text, path.c_str(), 0) > 0 && text) {
-            printLines(text);
-            status = 0;
-        }
-        std::free(text);
-    } else {
-        char* track = nullptr;
-        char* gsensor = nullptr;
-        int n = kalGpsDecodeEx(&track, &gsensor, path.c_str(), 0);
-        if (n > 0 || track) {
-            if (track)
-                printLines(track);
-            std::fputs("--\n", stdout);
-            if (gsensor)
-                printLines(gsensor);
-            status = 0;
-        }
-        std::free(track);
-        std::free(gsensor);
-    }
-    kalGpsExit();
-    return status;
-}
-
+// The whole argument as a decimal number, with "." as the point whatever the locale.
 bool parseNumber(const char* text, double* value)
 {
-    char* end = nullptr;
-    errno = 0;
-    *value = std::strtod(text, &end);
-    return end != text && *end == '\0' && errno == 0;
+    const char* begin = text;
+    const char* end = text + std::strlen(text);
+    if (begin != end && *begin == '+' && begin + 1 != end && begin[1] != '-')
+        ++begin;
+    const auto [ptr, ec] = std::from_chars(begin, end, *value, std::chars_format::general);
+    return begin != end && ec == std::errc() && ptr == end && std::isfinite(*value);
 }
 
 int sunTimes(char** argv)
@@ -146,19 +147,198 @@ int sunTimes(char** argv)
     return 0;
 }
 
+
+// Writes the library's text one line per sample. A line ends at a ';' that is not a
+// hemisphere letter (those are always followed by ':').
+void printLines(const std::string& text, std::ostream& out)
+{
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == ';' && (i + 1 >= text.size() || text[i + 1] != ':')) {
+            out.write(text.data() + start, std::streamsize(i - start + 1)) << '\n';
+            start = i + 1;
+        }
+    }
+    if (start < text.size())
+        out.write(text.data() + start, std::streamsize(text.size() - start)) << '\n';
+}
+
+DecodedFile toDecoded(const Input& input, const Extraction& e)
+{
+    DecodedFile file{input.path, e.status == Extraction::Unreadable ? e.reason : std::string(), {}};
+    if (e.status == Extraction::Found)
+        file.lines = splitSampleLines(e.text.c_str());
+    if (e.status == Extraction::Unreadable && file.unreadable.empty())
+        file.unreadable = "unreadable";
+    return file;
+}
+
+// Writes one input's telemetry in the chosen format; returns its code (0 with telemetry,
+// 1 without, 2 unreadable), naming the file on err when it is not 0.
+int writeOne(const Options& o, const Input& input, const Extraction& e, std::ostream& out, std::ostream& err)
+{
+    if (o.format->kind == Kind::Track)
+        return exportDecoded(o.format->name, o.datum, false, {toDecoded(input, e)}, out, err, nullptr, o.sensitivity);
+    if (e.status == Extraction::Unreadable) {
+        err << "trava-gps: cannot read " << input.path << ": " << e.reason << "\n";
+        return 2;
+    }
+    if (e.status == Extraction::Empty) {
+        err << "trava-gps: no telemetry in " << input.path << "\n";
+        return 1;
+    }
+    printLines(e.text, out);
+    if (o.format->kind == Kind::Extended) {
+        out << "--\n";
+        printLines(e.gsensor, out);
+    }
+    return 0;
+}
+
+// Writes a file under the output folder whole or not at all: a reader of the folder never
+// sees half a track. write returns the input's code; nothing is kept unless it is 0.
+int writeOutputFile(const std::string& path, const std::function<int(std::ostream&)>& write, bool* writeFailed)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::create_directories(fs::path(path).parent_path(), ec);
+    const std::string part = path + ".part";
+    std::ofstream file(part, std::ios::binary | std::ios::trunc);
+    if (!file) {
+        std::cerr << "trava-gps: cannot write " << path << ": " << std::strerror(errno) << "\n";
+        *writeFailed = true;
+        std::ostream nowhere(nullptr); // still tells the input's own code for the summary
+        return write(nowhere);
+    }
+    const int code = write(file);
+    file.close();
+    if (code != 0 || !file) {
+        if (code == 0) {
+            std::cerr << "trava-gps: cannot write " << path << "\n";
+            *writeFailed = true;
+        }
+        fs::remove(part, ec);
+        return code;
+    }
+    fs::rename(part, path, ec);
+    if (ec) {
+        std::cerr << "trava-gps: cannot write " << path << ": " << ec.message() << "\n";
+        *writeFailed = true;
+        fs::remove(part, ec);
+    }
+    return code;
+}
+
+int run(const Options& o)
+{
+    const std::vector<Input> inputs = listInputs(o.files, o.recurse);
+    if (inputs.empty()) {
+        std::cerr << "trava-gps: no recordings found\n";
+        return 1;
+    }
+    if (!o.outDir.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(o.outDir, ec);
+        if (ec)
+            return usageError("cannot create " + o.outDir + ": " + ec.message());
+    }
+    std::unique_ptr<ProgressLine> progress;
+    if (inputs.size() > 1 && isatty(STDERR_FILENO)) {
+        std::uint64_t bytes = 0;
+        for (const Input& in : inputs)
+            bytes += in.size;
+        progress = std::make_unique<ProgressLine>(STDERR_FILENO, inputs.size(), bytes);
+    }
+    const bool whole = o.format->kind == Kind::Track && (o.outDir.empty() || o.merge);
+    const std::vector<std::string> names =
+        o.outDir.empty() ? std::vector<std::string>() : outputNames(inputs, o.format->extension);
+    std::vector<int> codes(inputs.size(), 0);
+    std::vector<DecodedFile> decoded;
+    bool writeFailed = false;
+
+    extractAll(inputs, o.format->kind == Kind::Extended, o.jobs > 0 ? o.jobs : availableCores(), progress.get(),
+               [&](std::size_t i, Extraction& e) {
+                   if (whole) {
+                       // One document over every file: written once all are read.
+                       decoded.push_back(toDecoded(inputs[i], e));
+                   } else if (!o.outDir.empty()) {
+                       const std::string path = o.outDir + "/" + names[i];
+                       codes[i] = writeOutputFile(
+                           path, [&](std::ostream& out) { return writeOne(o, inputs[i], e, out, std::cerr); },
+                           &writeFailed);
+                   } else {
+                       if (inputs.size() > 1)
+                           std::cout << "# " << inputs[i].path << "\n";
+                       codes[i] = writeOne(o, inputs[i], e, std::cout, std::cerr);
+                       std::cout.flush();
+                   }
+               });
+    progress.reset();
+
+    if (whole) {
+        auto exportAll = [&](std::ostream& out) {
+            return exportDecoded(o.format->name, o.datum, o.merge, decoded, out, std::cerr, &codes, o.sensitivity);
+        };
+        if (o.outDir.empty())
+            exportAll(std::cout);
+        else
+            writeOutputFile(o.outDir + "/merged." + o.format->extension, exportAll, &writeFailed);
+    }
+
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "trava-gps: cannot write standard output\n"; // a full disk must not pass for success
+        writeFailed = true;
+    }
+    int status = writeFailed ? 2 : 0;
+    std::size_t counts[3] = {0, 0, 0};
+    for (int code : codes) {
+        ++counts[code < 0 || code > 2 ? 2 : code];
+        status = std::max(status, code);
+    }
+    // The account of a batch goes to stderr whether or not it is a terminal: logs of batch
+    // jobs keep it, and standard output stays the tracks alone.
+    if (inputs.size() > 1)
+        std::cerr << "trava-gps: " << inputs.size() << " files: " << counts[0] << " with telemetry, " << counts[1]
+                  << " without, " << counts[2] << " unreadable\n";
+    return status;
+}
+
+bool parseJobs(const std::string& text, int* jobs)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long n = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || errno != 0 || n < 1 || n > 1024)
+        return false;
+    *jobs = int(n);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    Options o;
     std::string format = "lines";
-    std::string datum = "wgs84";
-    bool merge = false;
-    std::vector<std::string> files;
     bool optionsDone = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
+        // Options that take a value accept it as the next word or after '='.
+        auto value = [&](const std::string& name, std::string* into) {
+            if (arg == name) {
+                if (i + 1 >= argc)
+                    return false;
+                *into = argv[++i];
+                return true;
+            }
+            *into = arg.substr(name.size() + 1);
+            return true;
+        };
+        auto takes = [&](const char* name) { return arg == name || arg.rfind(std::string(name) + "=", 0) == 0; };
+        std::string v;
         if (optionsDone || arg.empty() || arg[0] != '-' || arg == "-") {
-            files.push_back(arg);
+            o.files.push_back(arg);
         } else if (arg == "--") {
             optionsDone = true;
         } else if (arg == "--help" || arg == "-h") {
@@ -173,45 +353,42 @@ int main(int argc, char** argv)
             if (argc - i - 1 != 4)
                 return usageError("--sun needs YYYY-MM-DD LAT LON TZ");
             return sunTimes(argv + i + 1);
-        } else if (arg == "--format" || arg == "--datum") {
-            if (i + 1 >= argc)
+        } else if (takes("--format") || takes("--datum")) {
+            const bool isFormat = takes("--format");
+            if (!value(isFormat ? "--format" : "--datum", &v))
                 return usageError(arg + " needs a value");
-            (arg == "--format" ? format : datum) = argv[++i];
-        } else if (arg.rfind("--format=", 0) == 0) {
-            format = arg.substr(9);
-        } else if (arg.rfind("--datum=", 0) == 0) {
-            datum = arg.substr(8);
+            (isFormat ? format : o.datum) = v;
+        } else if (takes("--sensitivity")) {
+            if (!value("--sensitivity", &v))
+                return usageError(arg + " needs a value");
+            if (v != "low" && v != "normal" && v != "high")
+                return usageError("unknown sensitivity '" + v + "'");
+            o.sensitivity = harshSensitivityFromName(v);
         } else if (arg == "--merge") {
-            merge = true;
+            o.merge = true;
+        } else if (arg == "-r" || arg == "--recursive") {
+            o.recurse = true;
+        } else if (arg == "-j" || takes("--jobs") || (arg.rfind("-j", 0) == 0 && arg.size() > 2)) {
+            if (arg.rfind("-j", 0) == 0 && arg.size() > 2)
+                v = arg.substr(2);
+            else if (!value(arg == "-j" ? "-j" : "--jobs", &v))
+                return usageError(arg + " needs a number");
+            if (!parseJobs(v, &o.jobs))
+                return usageError("invalid number of jobs '" + v + "', expected 1 to 1024");
+        } else if (arg == "-o" || takes("--output")) {
+            if (!value(arg == "-o" ? "-o" : "--output", &v) || v.empty())
+                return usageError(arg + " needs a folder");
+            o.outDir = v;
         } else {
             return usageError("unknown option '" + arg + "'");
         }
     }
-    if (format != "lines" && format != "ex" && !isExportFormat(format))
+    o.format = findFormat(format);
+    if (!o.format)
         return usageError("unknown format '" + format + "'");
-    if (datum != "wgs84" && datum != "gcj02")
-        return usageError("unknown datum '" + datum + "'");
-    if (files.empty())
+    if (o.datum != "wgs84" && o.datum != "gcj02")
+        return usageError("unknown datum '" + o.datum + "'");
+    if (o.files.empty())
         return usageError("no input file");
-    if (isExportFormat(format))
-        return exportTracks(format, datum, merge, files, std::cout, std::cerr);
-
-    int status = 0;
-    for (const std::string& path : files) {
-        if (files.size() > 1)
-            std::cout << "# " << path << "\n" << std::flush;
-        if (const char* why = unreadable(path)) {
-            std::cerr << "trava-gps: cannot read " << path << ": " << why << "\n";
-            status = 2;
-            continue;
-        }
-        std::fflush(stdout);
-        if (decodeFile(path, format == "ex") != 0) {
-            std::cerr << "trava-gps: no telemetry in " << path << "\n";
-            if (status == 0)
-                status = 1;
-        }
-        std::fflush(stdout);
-    }
-    return status;
+    return run(o);
 }

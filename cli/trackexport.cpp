@@ -14,29 +14,6 @@
 
 namespace {
 
-// The library's sample lines of one local file, each without its ';'. A ';' right before
-// a ':' is a hemisphere letter, not the end of a line.
-std::vector<std::string> sampleLines(const std::string &path)
-{
-    std::vector<std::string> lines;
-    kalGpsInit();
-    char *text = nullptr;
-    if (kalGpsDecode(&text, path.c_str(), 0) > 0 && text) {
-        std::string line;
-        for (const char *p = text; *p; ++p) {
-            if (*p == ';' && p[1] != ':') {
-                lines.push_back(std::move(line));
-                line.clear();
-            } else {
-                line += *p;
-            }
-        }
-    }
-    std::free(text);
-    kalGpsExit();
-    return lines;
-}
-
 const char *unreadable(const std::string &path)
 {
     struct stat st {};
@@ -69,13 +46,46 @@ void appendUnique(std::vector<std::string> &to, std::unordered_set<std::string> 
 
 } // namespace
 
+std::vector<std::string> splitSampleLines(const char *text)
+{
+    // A ';' right before a ':' is a hemisphere letter, not the end of a line.
+    std::vector<std::string> lines;
+    std::string line;
+    for (const char *p = text; p && *p; ++p) {
+        if (*p == ';' && p[1] != ':') {
+            lines.push_back(std::move(line));
+            line.clear();
+        } else {
+            line += *p;
+        }
+    }
+    return lines;
+}
+
+DecodedFile decodeFile(const std::string &path)
+{
+    DecodedFile file{path, {}, {}};
+    if (const char *why = unreadable(path)) {
+        file.unreadable = why;
+        return file;
+    }
+    kalGpsInit();
+    char *text = nullptr;
+    if (kalGpsDecode(&text, path.c_str(), 0) > 0 && text)
+        file.lines = splitSampleLines(text);
+    std::free(text);
+    kalGpsExit();
+    return file;
+}
+
 bool isExportFormat(const std::string &format)
 {
-    return format == "csv" || format == "gpx" || format == "kml" || format == "geojson";
+    return format == "csv" || format == "gpx" || format == "kml" || format == "geojson" || format == "events";
 }
 
 int exportTracks(const std::string &format, const std::string &datum, bool merge,
-                 const std::vector<std::string> &paths, std::ostream &out, std::ostream &err)
+                 const std::vector<std::string> &paths, std::ostream &out, std::ostream &err,
+                 HarshSensitivity sensitivity)
 {
     if (!isExportFormat(format)) {
         err << "trava-gps: unknown format '" << format << "'\n";
@@ -89,43 +99,86 @@ int exportTracks(const std::string &format, const std::string &datum, bool merge
         err << "trava-gps: no file given\n";
         return 2;
     }
+    std::vector<DecodedFile> files;
+    files.reserve(paths.size());
+    for (const std::string &path : paths)
+        files.push_back(decodeFile(path));
+    return exportDecoded(format, datum, merge, files, out, err, nullptr, sensitivity);
+}
+
+int exportRecordingLines(const std::string &format, const std::string &datum, bool merge,
+                         const std::vector<RecordingLines> &recordings, std::ostream &out, std::ostream &err,
+                         HarshSensitivity sensitivity)
+{
+    std::vector<DecodedFile> files;
+    std::vector<std::string> names;
+    files.reserve(recordings.size());
+    names.reserve(recordings.size());
+    for (const RecordingLines &r : recordings) {
+        files.push_back({r.label, {}, r.lines});
+        names.push_back(r.name);
+    }
+    return exportDecoded(format, datum, merge, files, out, err, nullptr, sensitivity, &names);
+}
+
+int exportDecoded(const std::string &format, const std::string &datum, bool merge,
+                  const std::vector<DecodedFile> &files, std::ostream &out, std::ostream &err,
+                  std::vector<int> *perFile, HarshSensitivity sensitivity, const std::vector<std::string> *names)
+{
+    if (!isExportFormat(format) || (datum != "wgs84" && datum != "gcj02")) {
+        err << "trava-gps: unknown format '" << format << "' or datum '" << datum << "'\n";
+        return 2;
+    }
     const TrackDatum mode = datum == "gcj02" ? TrackDatum::Gcj02InsideChina : TrackDatum::Wgs84;
 
     int status = 0;
     std::vector<NamedTrack> tracks;
     std::vector<std::string> mergedLines;
     std::unordered_set<std::string> mergedSeen;
-    for (const std::string &path : paths) {
-        if (const char *why = unreadable(path)) {
-            err << "trava-gps: cannot read " << path << ": " << why << "\n";
-            status = 2;
+    if (perFile)
+        perFile->assign(files.size(), 0);
+    auto outcome = [&](std::size_t i, int code) {
+        if (perFile)
+            (*perFile)[i] = code;
+        if (code > status)
+            status = code;
+    };
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const DecodedFile &file = files[i];
+        const std::string &path = file.path;
+        if (!file.unreadable.empty()) {
+            err << "trava-gps: cannot read " << path << ": " << file.unreadable << "\n";
+            outcome(i, 2);
             continue;
         }
-        std::vector<std::string> lines = sampleLines(path);
-        if (lines.empty()) {
+        if (file.lines.empty()) {
             err << "trava-gps: no telemetry in " << path << "\n";
-            if (status == 0)
-                status = 1;
+            outcome(i, 1);
             continue;
         }
         if (merge) {
-            appendUnique(mergedLines, mergedSeen, std::move(lines));
+            appendUnique(mergedLines, mergedSeen, file.lines);
             continue;
         }
         std::vector<std::string> unique;
         std::unordered_set<std::string> seen;
-        appendUnique(unique, seen, std::move(lines));
+        appendUnique(unique, seen, file.lines);
         Track track = decodeGpsData(unique, mode);
         if (trackSize(track) == 0) {
             err << "trava-gps: no telemetry in " << path << "\n";
-            if (status == 0)
-                status = 1;
+            outcome(i, 1);
             continue;
         }
-        tracks.push_back({baseName(path), std::move(track)});
+        tracks.push_back({names ? (*names)[i] : baseName(path), std::move(track)});
     }
     if (merge && !mergedLines.empty())
         tracks.push_back({"merged drive", decodeGpsData(mergedLines, mode)});
+
+    if (format == "events") {
+        writeEvents(tracks, sensitivity, out);
+        out.flush();
+        return status;
+    }
 
     for (const NamedTrack &t : tracks) {
         std::size_t unplaced = 0;

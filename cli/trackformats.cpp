@@ -29,7 +29,15 @@ std::string speedText(const GPSItem &s)
 }
 
 std::string lat(const GPSItem &s) { return sixDecimals(leadingDouble(s.latitude)); }
-std::string lon(const GPSItem &s) { return sixDecimals(leadingDouble(s.longitude)); }
+// The 180th meridian is written as -180 in every format: GPX allows longitudes in
+// [-180, 180) only, and a track must not change sides between two exports of it.
+std::string lon(const GPSItem &s)
+{
+    std::string text = sixDecimals(leadingDouble(s.longitude));
+    if (text == "180.000000")
+        text.insert(text.begin(), '-');
+    return text;
+}
 
 // File names on Linux are bytes; XML and JSON need UTF-8. Invalid sequences become U+FFFD.
 std::string validUtf8(const std::string &text)
@@ -167,7 +175,7 @@ void writeCsv(const std::vector<NamedTrack> &tracks, std::ostream &out)
             const GPSItem &s = (*t.track)[i];
             if (!hasValidPosition(s))
                 continue;
-            out << i << ',' << csvField(s.time) << ',' << lat(s) << ',' << lon(s) << ',' << speedText(s) << ','
+            out << i << ',' << csvField(isoTime(s.time)) << ',' << lat(s) << ',' << lon(s) << ',' << speedText(s) << ','
                 << axisText(s.gsensorX) << ',' << axisText(s.gsensorY) << ',' << axisText(s.gsensorZ) << "\r\n";
         }
     }
@@ -239,12 +247,32 @@ void writeGeoJson(const std::vector<NamedTrack> &tracks, std::ostream &out)
         if (line)
             out << ']';
         out << "},\"properties\":{\"name\":" << jsonString(t.name) << ",\"times\":[";
-        for (std::size_t i = 0; i < samples.size(); ++i)
-            out << (i ? "," : "") << jsonString(samples[i]->time);
+        // ISO 8601 like GPX and KML; null for a time text that is not a date and time.
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            const std::string when = isoTime(samples[i]->time);
+            out << (i ? "," : "") << (when.empty() ? std::string("null") : jsonString(when));
+        }
         out << "],\"speeds_kmh\":[";
         for (std::size_t i = 0; i < samples.size(); ++i)
             out << (i ? "," : "") << speedText(*samples[i]);
         out << "]}}";
     }
     out << "\n]}\n";
+}
+
+void writeEvents(const std::vector<NamedTrack> &tracks, HarshSensitivity sensitivity, std::ostream &out)
+{
+    if (tracks.empty())
+        out << "index,time,kind,peak_g\n";
+    for (const NamedTrack &t : tracks) {
+        if (tracks.size() > 1)
+            out << "# " << t.name << "\n";
+        out << "index,time,kind,peak_g\n";
+        for (const HarshEvent &e : detectHarshEvents(t.track, sensitivity)) {
+            char peak[64];
+            const auto [end, ec] = std::to_chars(peak, peak + sizeof peak, e.peakG, std::chars_format::fixed, 2);
+            out << e.index << ',' << csvField(e.time) << ',' << harshKindName(e.kind) << ','
+                << (ec == std::errc() ? std::string(peak, end) : std::string("0.00")) << "\n";
+        }
+    }
 }

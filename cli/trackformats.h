@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "track/gpsitem.h"
+#include "track/harshevents.h"
 
 struct NamedTrack {
     std::string name; // shown as the track's name: the recording's file name
@@ -15,6 +16,9 @@ void writeCsv(const std::vector<NamedTrack> &tracks, std::ostream &out);
 void writeGpx(const std::vector<NamedTrack> &tracks, std::ostream &out);
 void writeKml(const std::vector<NamedTrack> &tracks, std::ostream &out);
 void writeGeoJson(const std::vector<NamedTrack> &tracks, std::ostream &out);
+// Harsh events as CSV "index,time,kind,peak_g": one header, then one row per event; with
+// more than one track, a line "# NAME" and a header before each track's rows.
+void writeEvents(const std::vector<NamedTrack> &tracks, HarshSensitivity sensitivity, std::ostream &out);
 
 // "YYYY/MM/DD hh:mm:ss" -> "YYYY-MM-DDThh:mm:ss" (no zone: cameras record local time);
 // empty when the text is not in that form.

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -15,8 +16,15 @@ int MTool::showAlert(const QString &title, const QString &content, const QString
         parent = QApplication::activeWindow();
     QMessageBox box(parent);
     box.setIcon(QMessageBox::Warning);
+    // Texts may come from outside (a file's name, a feed's notes): always plain text,
+    // so markup is shown, never run, and no link in them can be followed.
+    box.setTextFormat(Qt::PlainText);
     box.setText(title);
     box.setInformativeText(content);
+    if (auto *informative = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel"))) {
+        informative->setTextFormat(Qt::PlainText);
+        informative->setOpenExternalLinks(false);
+    }
     box.setWindowTitle(currentBundleName());
 
     QStringList titles = buttonTitles;

@@ -36,4 +36,16 @@ bool audioSwitch() { return QSettings().value(kAudioSwitch, true).toBool(); }
 
 void setAudioSwitch(bool on) { QSettings().setValue(kAudioSwitch, on); }
 
+QRect windowGeometry() { return QSettings().value(kWindowGeometry).toRect(); }
+
+void setWindowGeometry(const QRect &geometry) { QSettings().setValue(kWindowGeometry, geometry); }
+
+bool windowMaximized() { return QSettings().value(kWindowMaximized, false).toBool(); }
+
+void setWindowMaximized(bool maximized) { QSettings().setValue(kWindowMaximized, maximized); }
+
+QString lastRecording() { return QSettings().value(kLastRecording).toString(); }
+
+void setLastRecording(const QString &path) { QSettings().setValue(kLastRecording, path); }
+
 } // namespace Preferences

@@ -37,10 +37,10 @@ void CompassView::setupBasicUI()
     m_animation = new QVariantAnimation(this);
     m_animation->setDuration(250);
     connect(m_animation, &QVariantAnimation::valueChanged, this,
-            [this](const QVariant &v) { m_pointImgView->setRotation(v.toDouble()); });
+            [this](const QVariant &v) { m_pointImgView->setRotation(v.value<qreal>()); });
     // Interpolation may miss the target by a rounding step; the turn ends exactly on it.
     connect(m_animation, &QVariantAnimation::finished, this,
-            [this] { m_pointImgView->setRotation(m_animation->endValue().toDouble()); });
+            [this] { m_pointImgView->setRotation(m_animation->endValue().value<qreal>()); });
     layoutChildren();
 }
 

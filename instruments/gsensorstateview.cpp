@@ -57,9 +57,9 @@ void GsensorStateView::paintEvent(QPaintEvent *)
 
 void GsensorStateView::setLabels(double x, double y, double z)
 {
-    m_labelX->setText(QString::asprintf("X:%.4f", x));
-    m_labelY->setText(QString::asprintf("Y:%.4f", y));
-    m_labelZ->setText(QString::asprintf("Z:%.4f", z));
+    m_labelX->setText(QStringLiteral("X:") + QString::number(x, 'f', 4));
+    m_labelY->setText(QStringLiteral("Y:") + QString::number(y, 'f', 4));
+    m_labelZ->setText(QStringLiteral("Z:") + QString::number(z, 'f', 4));
 }
 
 void GsensorStateView::setGpsData(const Track &track)
@@ -87,4 +87,9 @@ void GsensorStateView::resetGsensor()
     m_gpsArray.reset();
     setLabels(0.0, 0.0, 0.0);
     m_heartBitView->clearAllPoints();
+}
+
+void GsensorStateView::setEventMarks(const TimelineMarks &marks)
+{
+    m_heartBitView->setEventMarks(marks);
 }

@@ -5,6 +5,7 @@
 
 #include "track/instrument.h"
 #include "track/samplelookup.h"
+#include "widgets/timelinemark.h"
 
 class HearBitView;
 class QLabel;
@@ -18,6 +19,8 @@ public:
     void setGpsData(const Track &track) override;
     void setCurrentPlayerTime(double seconds) override;
     void resetGsensor();
+    // Harsh events as ticks on the waveform (until the next reset or track).
+    void setEventMarks(const TimelineMarks &marks);
 
     QLabel *gSensorX() const { return m_labelX; }
     QLabel *gSensorY() const { return m_labelY; }

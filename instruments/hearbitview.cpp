@@ -1,8 +1,11 @@
 #include "instruments/hearbitview.h"
 
+#include <QHelpEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <QPolygonF>
 #include <QResizeEvent>
+#include <algorithm>
 #include <cmath>
 
 HearBitView::HearBitView(QWidget *parent) : QWidget(parent)
@@ -32,8 +35,29 @@ void HearBitView::clearAllPoints()
     m_pointsX.clear();
     m_pointsY.clear();
     m_pointsZ.clear();
+    m_marks.clear();
     m_curvesValid = false;
     update();
+}
+
+void HearBitView::setEventMarks(const TimelineMarks &marks)
+{
+    m_marks = marks;
+    update();
+}
+
+bool HearBitView::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        const int i = timelineMarkAt(m_marks, help->pos().x(), 0.0, double(width() - 1));
+        if (i >= 0)
+            QToolTip::showText(help->globalPos(), m_marks[i].toolTip, this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void HearBitView::setGpsData(const Track &track)
@@ -136,4 +160,12 @@ void HearBitView::paintEvent(QPaintEvent *)
         renderCurves();
     QPainter p(this);
     p.drawPixmap(0, 0, m_curves);
+    // Event ticks: a bar at the top edge and a faint line down through the curves.
+    for (const TimelineMark &mark : std::as_const(m_marks)) {
+        const double x = std::clamp(mark.fraction, 0.0, 1.0) * (width() - 1);
+        QColor faint = mark.colour;
+        faint.setAlpha(110);
+        p.fillRect(QRectF(x - 0.5, 0, 1.5, height()), faint);
+        p.fillRect(QRectF(x - 2, 0, 5, 6), mark.colour);
+    }
 }

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "track/gpsitem.h"
+#include "widgets/timelinemark.h"
 
 class HearBitView : public QWidget {
     Q_OBJECT
@@ -17,7 +18,11 @@ public:
     void setGpsData(const Track &track);
     // index is a sample index, not seconds.
     void setCurrentPlayerTime(qint64 index);
+    // Also drops the event marks.
     void clearAllPoints();
+    // Ticks at harsh events: fraction 0 the first sample, 1 the last; hovering names them.
+    void setEventMarks(const TimelineMarks &marks);
+    const TimelineMarks &eventMarks() const { return m_marks; }
     // Height above the bottom edge (y up) for a reading, at the current height.
     float convertGsensorToCoor(double reading) const;
 
@@ -33,6 +38,7 @@ public:
     static QColor colorZ() { return QColor(33, 219, 56); }
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -49,4 +55,5 @@ private:
     qint64 m_cursorIndex = 0;
     QPixmap m_curves;
     bool m_curvesValid = false;
+    TimelineMarks m_marks;
 };

@@ -3,6 +3,13 @@
 #include <QApplication>
 #include <QPalette>
 
+QString MediaListModel::plainTip(const QString &text)
+{
+    if (text.isEmpty())
+        return text;
+    return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(text.toHtmlEscaped());
+}
+
 MediaListModel::MediaListModel(QObject *parent) : QAbstractTableModel(parent) {}
 
 int MediaListModel::rowCount(const QModelIndex &parent) const
@@ -24,7 +31,8 @@ QVariant MediaListModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         return m_records.at(index.row()).fName;
     case Qt::ToolTipRole:
-        return m_records.at(index.row()).fName;
+        // Tips guess rich text from the text itself; a name is shown as it is written.
+        return plainTip(m_records.at(index.row()).fName);
     case Qt::BackgroundRole:
         if (current)
             return QApplication::palette().brush(QPalette::Active, QPalette::Highlight);
@@ -67,6 +75,17 @@ void MediaListModel::insertRecord(int row, const MFileModel &record)
     m_records.insert(row, record);
     if (m_highlighted >= row)
         ++m_highlighted;
+    endInsertRows();
+}
+
+void MediaListModel::prependRecords(const QList<MFileModel> &records)
+{
+    if (records.isEmpty())
+        return;
+    beginInsertRows({}, 0, int(records.size()) - 1);
+    m_records = records + m_records;
+    if (m_highlighted >= 0)
+        m_highlighted += int(records.size());
     endInsertRows();
 }
 

@@ -21,6 +21,8 @@ public:
     const QList<MFileModel> &records() const { return m_records; }
     void setRecords(const QList<MFileModel> &records);
     void insertRecord(int row, const MFileModel &record);
+    // Puts records above the current rows in one step (the highlight follows its row).
+    void prependRecords(const QList<MFileModel> &records);
     void removeRecord(int row);
 
     // The header text of the single column ("nameColume").
@@ -30,6 +32,9 @@ public:
     // -1 for none.
     void setHighlightedRow(int row);
     int highlightedRow() const { return m_highlighted; }
+
+    // A tip that shows text exactly as written, markup included.
+    static QString plainTip(const QString &text);
 
 private:
     QList<MFileModel> m_records;

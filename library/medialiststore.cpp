@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
+#include <QSet>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QXmlStreamReader>
@@ -81,6 +83,7 @@ bool MediaListStore::parse(const QByteArray &data, QList<MFileModel> *records)
     if (!xml.readNextStartElement() || xml.name() != QLatin1String("array"))
         return false;
     QList<MFileModel> result;
+    QSet<QString> seen;
     while (xml.readNextStartElement()) {
         if (xml.name() != QLatin1String("dict")) {
             xml.skipCurrentElement();
@@ -91,13 +94,10 @@ bool MediaListStore::parse(const QByteArray &data, QList<MFileModel> *records)
             return false;
         MFileModel m = MFileModel::initWithDictionary(dict);
         // A record without a path cannot be played; a repeated path breaks the list's rule.
-        if (m.fLocalPath.isEmpty())
+        if (m.fLocalPath.isEmpty() || seen.contains(m.fLocalPath))
             continue;
-        bool dup = false;
-        for (const MFileModel &r : std::as_const(result))
-            dup = dup || r.fLocalPath == m.fLocalPath;
-        if (!dup)
-            result.append(m);
+        seen.insert(m.fLocalPath);
+        result.append(m);
     }
     if (xml.hasError())
         return false;
@@ -114,6 +114,7 @@ QList<MFileModel> MediaListStore::load()
 {
     m_setAside.clear();
     m_readOnly = false;
+    m_base.clear();
     QFile file(m_path);
     const QFileInfo info(m_path);
     if (!info.exists())
@@ -129,8 +130,10 @@ QList<MFileModel> MediaListStore::load()
     if (file.size() <= kMaxListFileSize && file.open(QIODevice::ReadOnly))
         ok = parse(file.readAll(), &records);
     file.close();
-    if (ok)
+    if (ok) {
+        m_base = records;
         return records;
+    }
 
     const QString aside = m_path + QStringLiteral(".damaged-")
                           + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddHHmmsszzz"));
@@ -145,8 +148,36 @@ QList<MFileModel> MediaListStore::load()
     return {};
 }
 
-bool MediaListStore::save(const QList<MFileModel> &records)
+QList<MFileModel> MediaListStore::merge(const QList<MFileModel> &base, const QList<MFileModel> &ours,
+                                       const QList<MFileModel> &theirs)
 {
+    QSet<QString> inBase, inOurs;
+    inBase.reserve(base.size());
+    inOurs.reserve(ours.size());
+    for (const MFileModel &m : base)
+        inBase.insert(m.fLocalPath);
+    for (const MFileModel &m : ours)
+        inOurs.insert(m.fLocalPath);
+    QSet<QString> inTheirs;
+    inTheirs.reserve(theirs.size());
+    QList<MFileModel> result;
+    // What the other writer added since we last synchronised goes on top, as new
+    // entries do; what it removed stays removed, and so does what we removed.
+    for (const MFileModel &m : theirs) {
+        inTheirs.insert(m.fLocalPath);
+        if (!inBase.contains(m.fLocalPath) && !inOurs.contains(m.fLocalPath))
+            result.append(m);
+    }
+    for (const MFileModel &m : ours)
+        if (!inBase.contains(m.fLocalPath) || inTheirs.contains(m.fLocalPath))
+            result.append(m);
+    return result;
+}
+
+bool MediaListStore::save(const QList<MFileModel> &records, QList<MFileModel> *merged)
+{
+    if (merged)
+        *merged = records;
     if (m_readOnly)
         return false;
     const QFileInfo info(m_path);
@@ -154,15 +185,38 @@ bool MediaListStore::save(const QList<MFileModel> &records)
         qWarning() << "cannot create" << info.absolutePath();
         return false;
     }
+    // A second player (or a second window of one) may write the same list: writers take
+    // turns, and each merges what the other changed since it last read the file.
+    QLockFile lock(m_path + QStringLiteral(".lock"));
+    lock.setStaleLockTime(kStaleLockMs);
+    if (!lock.tryLock(kLockWaitMs)) {
+        qWarning() << "media list is locked by another writer; not saved now:" << m_path;
+        return false;
+    }
+    QList<MFileModel> theirs = m_base;
+    {
+        QFile current(m_path);
+        if (current.size() <= kMaxListFileSize && current.open(QIODevice::ReadOnly)) {
+            QList<MFileModel> onDisk;
+            if (parse(current.readAll(), &onDisk))
+                theirs = onDisk;
+        } else if (!QFileInfo::exists(m_path)) {
+            theirs.clear();
+        }
+    }
+    const QList<MFileModel> result = merge(m_base, records, theirs);
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly)) {
         qWarning() << "cannot write" << m_path << file.errorString();
         return false;
     }
-    file.write(serialize(records));
+    file.write(serialize(result));
     if (!file.commit()) {
         qWarning() << "cannot write" << m_path << file.errorString();
         return false;
     }
+    m_base = result;
+    if (merged)
+        *merged = result;
     return true;
 }

@@ -12,17 +12,25 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPalette>
+#include <QSet>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
+#include <QHash>
+#include <algorithm>
 #include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <optional>
+
+#include "library/folderscanner.h"
 #include "library/medialistmodel.h"
 #include "core/mlanguagemanager.h"
 #include "core/mtool.h"
 #include "core/notificationhub.h"
+#include "core/preferences.h"
 
 namespace {
 constexpr int kSelectDelayMs = 100;
@@ -89,7 +97,8 @@ MediaListView::MediaListView(QWidget *parent, MediaListStore store)
     m_table->setObjectName(QStringLiteral("nameColume"));
     m_table->setItemDelegate(new NameDelegate(m_table));
     m_table->setFrameShape(QFrame::NoFrame);
-    m_table->setFocusPolicy(Qt::NoFocus);
+    // A click gives the list the focus (for Delete); the playback keys stay the window's.
+    m_table->setFocusPolicy(Qt::ClickFocus);
     m_table->setAlternatingRowColors(true);
     m_table->setSelectionMode(QAbstractItemView::NoSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -113,6 +122,16 @@ MediaListView::MediaListView(QWidget *parent, MediaListStore store)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);  // room for the grey border
     layout->addWidget(m_table);
+
+    auto *remove = new QAction(this);
+    remove->setObjectName(QStringLiteral("deleteRowAction"));
+    remove->setShortcut(QKeySequence::Delete);
+    remove->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(remove, &QAction::triggered, this, [this] { removeRow(rowForDelete()); });
+    addAction(remove);
+
+    m_scanner = new FolderScanner(this);
+    connect(m_scanner, &FolderScanner::scanned, this, &MediaListView::addInOfferedOrder);
 
     m_menu = new QMenu(this);
     connect(m_table, &QTableView::customContextMenuRequested, this, [this](const QPoint &pos) {
@@ -169,7 +188,7 @@ QStringList MediaListView::acceptedPaths(const QMimeData *mime)
         if (!url.isLocalFile())
             continue;
         const QString path = url.toLocalFile();
-        if (isAcceptedMediaPath(path))
+        if (isAcceptedMediaPath(path) || QFileInfo(path).isDir())
             paths.append(path);
     }
     return paths;
@@ -234,14 +253,53 @@ void MediaListView::loadMoreVideoInfo(const QVariant &object)
     }
     if (paths.isEmpty() && object.canConvert<QStringList>())
         paths = object.toStringList();
+    addRecordings(paths);
+}
+
+void MediaListView::addRecordings(const QStringList &paths)
+{
+    // Files named one by one are taken as offered; only folders need the walk.
+    if (FolderScanner::containsFolder(paths))
+        m_scanner->scan(paths);
+    else
+        addInOfferedOrder(paths);
+}
+
+bool MediaListView::isScanning() const { return m_scanner->isScanning(); }
+
+void MediaListView::addInOfferedOrder(const QStringList &paths)
+{
     QList<QVariantMap> items;
-    for (const QString &path : std::as_const(paths)) {
+    items.reserve(paths.size());
+    for (const QString &path : paths) {
         if (path.isEmpty())
             continue;
         items.prepend(MFileModel::fromPath(path).toDictionary());
     }
     if (!items.isEmpty())
         loadMediaData(items);
+}
+
+bool MediaListView::restoreCurrent(const QString &path)
+{
+    const int row = path.isEmpty() ? -1 : getIndexWithModel(MFileModel::fromPath(path));
+    if (row < 0)
+        return false;
+    m_curIndex = row;
+    m_model->setHighlightedRow(row);
+    m_table->scrollTo(m_model->index(row, 0), QAbstractItemView::PositionAtCenter);
+    return true;
+}
+
+int MediaListView::rowForDelete() const
+{
+    const int n = int(m_model->records().size());
+    if (n == 0)
+        return -1;
+    const QModelIndex current = m_table->currentIndex();
+    if (current.isValid() && current.row() < n)
+        return current.row();
+    return qBound(0, m_curIndex, n - 1);
 }
 
 bool MediaListView::isFileModelExit(const MFileModel &model) const
@@ -260,35 +318,54 @@ int MediaListView::getIndexWithModel(const MFileModel &model) const
 
 void MediaListView::loadMediaData(const QList<QVariantMap> &items)
 {
-    std::optional<MFileModel> found;
-    bool added = false;
+    // One pass with a hash of the listed paths: adding thousands of files to a list of
+    // thousands stays linear. Each new record goes on top, as if inserted one by one.
+    const QList<MFileModel> &listed = m_model->records();
+    QHash<QString, qsizetype> listedAt;
+    listedAt.reserve(listed.size());
+    for (qsizetype i = 0; i < listed.size(); ++i)
+        listedAt.insert(listed.at(i).fLocalPath, i);
+    QList<MFileModel> added; // in the order offered; shown reversed
+    QHash<QString, qsizetype> addedAt;
+    std::optional<QString> found;
     for (const QVariantMap &dict : items) {
         const MFileModel m = MFileModel::initWithDictionary(dict);
         if (m.fLocalPath.isEmpty())
             continue;  // nothing to play or to identify it by
-        const int listed = getIndexWithModel(m);
-        if (listed >= 0) {
-            found = m_model->records().at(listed);
+        if (listedAt.contains(m.fLocalPath) || addedAt.contains(m.fLocalPath)) {
+            found = m.fLocalPath;
         } else {
-            m_model->insertRecord(0, m);
-            added = true;
+            addedAt.insert(m.fLocalPath, added.size());
+            added.append(m);
         }
     }
+    std::reverse(added.begin(), added.end());
+    m_model->prependRecords(added);
     if (m_model->records().isEmpty())
         return;
-    m_curIndex = found ? qMax(0, getIndexWithModel(*found)) : 0;
-    if (added)
+    m_curIndex = 0;
+    if (found) {
+        const auto a = addedAt.constFind(*found);
+        m_curIndex = a != addedAt.cend() ? int(added.size() - 1 - *a) : int(added.size() + listedAt.value(*found));
+    }
+    if (!added.isEmpty())
         persist();
     selectAfterDelay(m_model->records().at(m_curIndex));
 }
 
 void MediaListView::selectAfterDelay(const MFileModel &model)
 {
-    QTimer::singleShot(kSelectDelayMs, this, [this, model] { selectModelToPlay(model); });
+    QTimer::singleShot(kSelectDelayMs, this, [this, model] {
+        // Removed within the delay: a recording that left the list never starts.
+        if (getIndexWithModel(model) >= 0)
+            selectModelToPlay(model);
+    });
 }
 
 void MediaListView::selectModelToPlay(const MFileModel &model)
 {
+    // The next start highlights it again.
+    Preferences::setLastRecording(model.fLocalPath);
     if (m_delegate)
         m_delegate->mediaPlayerDidSelectModel(this, model);
     if (m_curIndex >= 0 && m_curIndex < m_model->records().size()) {
@@ -397,6 +474,28 @@ void MediaListView::removeRow(int row)
 
 void MediaListView::persist()
 {
-    if (!m_store.save(m_model->records()))
+    QList<MFileModel> merged;
+    if (!m_store.save(m_model->records(), &merged)) {
         qWarning() << "media list not saved to" << m_store.path();
+        return;
+    }
+    if (merged.size() == m_model->records().size() && merged == m_model->records())
+        return;
+    // Another player changed the list meanwhile: show what was written, keeping the
+    // current and the highlighted recording where they are in the new order.
+    const auto pathAt = [this](int row) {
+        return row >= 0 && row < m_model->records().size() ? m_model->records().at(row).fLocalPath : QString();
+    };
+    const QString current = pathAt(m_curIndex);
+    const QString highlighted = pathAt(m_model->highlightedRow());
+    int newCurrent = -1, newHighlighted = -1;
+    for (int i = 0; i < merged.size(); ++i) {
+        if (merged.at(i).fLocalPath == current)
+            newCurrent = i;
+        if (merged.at(i).fLocalPath == highlighted)
+            newHighlighted = i;
+    }
+    m_model->setRecords(merged);
+    m_model->setHighlightedRow(highlighted.isEmpty() ? -1 : newHighlighted);
+    m_curIndex = newCurrent >= 0 ? newCurrent : qBound(0, m_curIndex, qMax(0, int(merged.size()) - 1));
 }

@@ -13,6 +13,7 @@
 #include "library/medialiststore.h"
 #include "core/mfilemodel.h"
 
+class FolderScanner;
 class MediaListModel;
 class QMenu;
 class QTableView;
@@ -45,6 +46,16 @@ public:
     void loadMediaData(const QList<QVariantMap> &items);
     // Handler of "kPlayFile": the object is a list of file URLs (or of paths).
     void loadMoreVideoInfo(const QVariant &object);
+    // Adds recordings in the order offered; a folder stands for the recordings inside it,
+    // found off the GUI thread (they are added once found; isScanning() says until when).
+    void addRecordings(const QStringList &paths);
+    bool isScanning() const;
+    // Makes the listed recording at path current and highlights it, without playing it
+    // (the list as the last run left it). False when it is not listed.
+    bool restoreCurrent(const QString &path);
+    // The row Delete removes while the list has the focus: the row last clicked, else the
+    // current one; -1 on an empty list.
+    int rowForDelete() const;
     bool isFileModelExit(const MFileModel &model) const;
     int getIndexWithModel(const MFileModel &model) const;
     void selectModelToPlay(const MFileModel &model);
@@ -62,7 +73,7 @@ public:
     // Re-titles the column in the current language.
     void setStringValue();
 
-    // The case-sensitive ending test of drops.
+    // The case-sensitive ending test of drops (folders are taken as well).
     static bool isAcceptedMediaPath(const QString &path);
     static QStringList acceptedPaths(const QMimeData *mime);
     // Drop plumbing, reachable without a real drag for tests.
@@ -78,6 +89,7 @@ private:
     void persist();
     void removeRow(int row);
     void selectAfterDelay(const MFileModel &model);
+    void addInOfferedOrder(const QStringList &paths);
 
     MediaPlayerDelegate *m_delegate = nullptr;
     AlertHandler m_alert;
@@ -85,6 +97,7 @@ private:
     QTableView *m_table = nullptr;
     QMenu *m_menu = nullptr;
     MediaListStore m_store;
+    FolderScanner *m_scanner = nullptr;
     int m_curIndex = 0;
     int m_clickedRow = -1;
 };

@@ -66,8 +66,10 @@ void PlaybackSync::mediaPlayerDidSelectModel(const MFileModel &model)
     emit titleChanged(m_title);
     if (m_stop)
         m_stop();
-    // Only the latest selection may start playback: an extraction that finishes after a
-    // newer selection was made is dropped instead of briefly playing the older file.
+    // Only the latest selection may start playback: the extraction of an earlier one is
+    // cancelled, so that the new one need not wait for it, and should its answer still
+    // arrive it is dropped instead of briefly playing the older file.
+    cancelPendingExtraction();
     const quint64 generation = ++m_generation;
     const QString path = model.fLocalPath;
     QPointer<PlaybackSync> self(this);
@@ -75,6 +77,8 @@ void PlaybackSync::mediaPlayerDidSelectModel(const MFileModel &model)
         if (self)
             self->trackArrived(generation, path, lines);
     };
+    m_extracting = true;
+    m_extractingPath = path;
     if (m_extract)
         m_extract(path, done);
     else
@@ -87,6 +91,7 @@ void PlaybackSync::trackArrived(quint64 generation, const QString &path, const Q
         qInfo() << "telemetry of superseded selection dropped:" << path;
         return;
     }
+    m_extracting = false;
     const QStringList unique = removeRepeatedLines(lines);
     qDebug().noquote() << unique.join(QLatin1Char('\n'));
     const Track track = m_decode ? m_decode(unique) : Track();
@@ -98,6 +103,27 @@ void PlaybackSync::trackArrived(quint64 generation, const QString &path, const Q
     if (m_play)
         m_play(path);
     emit trackLoaded(path, int(trackSize(track)));
+}
+
+void PlaybackSync::cancelPendingExtraction()
+{
+    if (!m_extracting)
+        return;
+    m_extracting = false;
+    ++m_generation;  // whatever it still delivers is dropped
+    if (m_cancel)
+        m_cancel();
+}
+
+void PlaybackSync::mediaPlayerDidDeleteModel(const MFileModel &model, bool isSelect)
+{
+    // Removed while its telemetry is still being read: it must not start seconds later.
+    if (m_extracting && m_extractingPath == model.fLocalPath) {
+        qInfo() << "extraction of removed recording cancelled:" << model.fLocalPath;
+        cancelPendingExtraction();
+    }
+    if (isSelect && m_stop)
+        m_stop();
 }
 
 void PlaybackSync::mediaPlayerCurrentTime(double seconds)

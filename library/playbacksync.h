@@ -29,6 +29,8 @@ public:
     explicit PlaybackSync(QObject *parent = nullptr);
 
     void setExtractor(Extractor extractor) { m_extract = std::move(extractor); }
+    // Cancels the extractions asked for so far (their answers still arrive, and are dropped).
+    void setCanceller(std::function<void()> cancel) { m_cancel = std::move(cancel); }
     void setDecoder(Decoder decoder) { m_decode = std::move(decoder); }
     // In the order of the hand-over: map, speed gauge, compass, G-sensor panel.
     void setGauges(QList<Gauge> gauges) { m_gauges = std::move(gauges); }
@@ -41,6 +43,9 @@ public:
     void setAutoplayNext(std::function<void()> next) { m_next = std::move(next); }
 
     void mediaPlayerDidSelectModel(const MFileModel &model);
+    // A recording left the list: its pending extraction is cancelled and it never starts;
+    // the player stops when it was the current one.
+    void mediaPlayerDidDeleteModel(const MFileModel &model, bool isSelect);
     void mediaPlayerCurrentTime(double seconds);
     void mediaPlayerCurrentState(quint64 state);
     // The unit box: index 1 is mph, anything else km/h.
@@ -75,9 +80,13 @@ signals:
 private:
     static QString q(const std::string &s) { return QString::fromStdString(s); }
     void trackArrived(quint64 generation, const QString &path, const QStringList &lines);
+    void cancelPendingExtraction();
 
     TripStatistics m_stats;
     Extractor m_extract;
+    std::function<void()> m_cancel;
+    QString m_extractingPath;  // the recording whose telemetry is being extracted, if any
+    bool m_extracting = false;
     Decoder m_decode;
     QList<Gauge> m_gauges;
     std::function<void()> m_stop;

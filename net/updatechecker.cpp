@@ -3,13 +3,13 @@
 #include <QAbstractButton>
 #include <QDebug>
 #include <QDesktopServices>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include <QSettings>
+#include <QThreadPool>
 
 #include "net/httpmanager.h"
 #include "core/mlanguagemanager.h"
 #include <QCoreApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include "net/xmlreader.h"
@@ -23,7 +23,13 @@ QString tr_(const char *key)
 int plainAlert(const QString &title, const QString &text, const QStringList &buttons)
 {
     QMessageBox box(QMessageBox::Warning, title, title);
+    box.setTextFormat(Qt::PlainText);
     box.setInformativeText(text);
+    // The notes come from the network: never rich text, never a link to follow.
+    if (auto *informative = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel"))) {
+        informative->setTextFormat(Qt::PlainText);
+        informative->setOpenExternalLinks(false);
+    }
     QList<QAbstractButton *> added;
     for (const QString &b : buttons)
         added.append(box.addButton(b, QMessageBox::AcceptRole));
@@ -43,9 +49,15 @@ UpdateChecker::UpdateChecker(QObject *parent)
 {
 }
 
-QString UpdateChecker::localPath() const
+QString UpdateChecker::configuredFeedUrl()
 {
-    return QDir(QDir::tempPath()).filePath(QUrl(m_feedUrl).fileName());
+    const QString fromEnv = qEnvironmentVariable(kUpdateFeedEnv).trimmed();
+    if (!fromEnv.isEmpty())
+        return fromEnv;
+    const QString fromSettings = QSettings().value(QString::fromLatin1(kUpdateFeedKey)).toString().trimmed();
+    if (!fromSettings.isEmpty())
+        return fromSettings;
+    return QString::fromLatin1(kUpdateFeedUrl);
 }
 
 bool UpdateChecker::isOpenableDownloadUrl(const QUrl &url)
@@ -55,50 +67,77 @@ bool UpdateChecker::isOpenableDownloadUrl(const QUrl &url)
            && !url.host().isEmpty();
 }
 
+UpdateChecker::Feed UpdateChecker::parseFeed(const QByteArray &bytes)
+{
+    Feed feed;
+    QString error;
+    const QVariantMap doc = XMLReader::dictionaryForXMLData(bytes, &error);
+    if (!error.isEmpty()) {
+        qInfo() << "update feed unreadable:" << error;
+        return feed;
+    }
+    const auto text = [&doc](const char *name) {
+        return XMLReader::textAt(doc, {QStringLiteral("root"), QString::fromLatin1(name)});
+    };
+    feed.version = text("softVersion");
+    feed.downloadUrl = text("downloadUrl");
+    feed.notes = text("versionInfo");
+    // An HTML page sent with status 200, a feed without (or with two) versions, or one
+    // whose page we would refuse to open offers nothing the user could act on.
+    feed.readable = !feed.version.isEmpty()
+                    && isOpenableDownloadUrl(QUrl(feed.downloadUrl, QUrl::StrictMode));
+    if (!feed.readable)
+        qInfo() << "update feed lacks a version or a web download page";
+    return feed;
+}
+
 void UpdateChecker::checkUpgrade(QAbstractButton *sender)
 {
     QPointer<QAbstractButton> button(sender);
     if (button)
         button->setEnabled(false);
     QPointer<UpdateChecker> self(this);
-    const QString path = localPath();
-    HttpManager::download(m_feedUrl, path, nullptr, [self, button, path](int, const QString &stored, const QString &error) {
+    auto finish = [self, button](const Feed &feed) {
         if (button)
             button->setEnabled(true);
-        if (!self)
-            return;
-        if (!error.isEmpty() || stored.isEmpty()) {
-            self->m_alert(tr_("Prompt"), tr_("Failed.to.detect"), {tr_("OK")});
-            emit self->finished();
+        if (self)
+            self->handleFeed(feed);
+    };
+    HttpManager::fetch(m_feedUrl, [finish](int, const QByteArray &body, const QString &error) {
+        if (!error.isEmpty()) {
+            finish(Feed{});
             return;
         }
-        self->handleFeed(stored);
-    });
+        // Even a capped feed is parsed away from the window, which stays responsive.
+        QThreadPool::globalInstance()->start([finish, body] {
+            const Feed feed = parseFeed(body);
+            QMetaObject::invokeMethod(QCoreApplication::instance(), [finish, feed] { finish(feed); },
+                                      Qt::QueuedConnection);
+        });
+    }, XMLReader::kMaxDocumentSize, m_deadlineMs);
 }
 
-void UpdateChecker::handleFeed(const QString &storedPath)
+void UpdateChecker::failed()
 {
-    QVariantMap feed;
-    {
-        QFile file(storedPath);
-        if (file.size() <= XMLReader::kMaxDocumentSize && file.open(QIODevice::ReadOnly)) {
-            QString error;
-            feed = XMLReader::dictionaryForXMLData(file.readAll(), &error);
-            if (!error.isEmpty())
-                qInfo() << "update feed unreadable:" << error;
-        }
-    }
-    QFile::remove(storedPath);
+    m_alert(tr_("Prompt"), tr_("Failed.to.detect"), {tr_("OK")});
+    emit finished();
+}
 
-    const QString latest = XMLReader::textAt(feed, {QStringLiteral("root"), QStringLiteral("softVersion")});
-    if (!latest.isNull() && latest == m_currentVersion) {
+void UpdateChecker::handleFeed(const Feed &feed)
+{
+    if (!feed.readable) {
+        failed();
+        return;
+    }
+    if (feed.version == m_currentVersion) {
         m_alert(tr_("Prompt"), tr_("The.latest.version"), {tr_("OK")});
         emit finished();
         return;
     }
-    m_downloadUrl = XMLReader::textAt(feed, {QStringLiteral("root"), QStringLiteral("downloadUrl")});
-    const QString notes = XMLReader::textAt(feed, {QStringLiteral("root"), QStringLiteral("versionInfo")});
-    showAlert(tr_("Monitoring.and.Upgrading"), notes, {tr_("To.upgrade"), tr_("Cancel")});
+    m_downloadUrl = feed.downloadUrl;
+    // A feed without notes still says which version it offers.
+    showAlert(tr_("Monitoring.and.Upgrading"), feed.notes.isEmpty() ? feed.version : feed.notes,
+              {tr_("To.upgrade"), tr_("Cancel")});
     emit finished();
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // The user's "is there a newer version?" request: fetch the feed, compare its
 // softVersion with ours by exact text, and either say we are current or offer the
-// download page. Only http and https pages are ever opened.
+// download page. Only http and https pages are ever opened. The feed is read in memory
+// and parsed off the GUI thread; one that cannot be read is reported as such, never
+// as an update.
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -11,8 +13,11 @@
 
 class QAbstractButton;
 
-// The feed; tests point the checker elsewhere with setFeedUrl().
+// The built-in feed. A build for another publisher, or a test, names its own through
+// the environment variable kUpdateFeedEnv or the setting kUpdateFeedKey (docs/update-feed.md).
 inline constexpr char kUpdateFeedUrl[] = "https://trava-player.example.org/update/gpsUpdate.xml";
+inline constexpr char kUpdateFeedEnv[] = "TRAVA_UPDATE_FEED";
+inline constexpr char kUpdateFeedKey[] = "kUpdateFeedUrl";
 
 class UpdateChecker : public QObject {
     Q_OBJECT
@@ -23,6 +28,8 @@ public:
 
     explicit UpdateChecker(QObject *parent = nullptr);
 
+    // The environment variable, else the setting, else the built-in feed.
+    static QString configuredFeedUrl();
     void setFeedUrl(const QString &url) { m_feedUrl = url; }
     QString feedUrl() const { return m_feedUrl; }
     void setCurrentVersion(const QString &version) { m_currentVersion = version; }
@@ -35,18 +42,27 @@ public:
     void showAlert(const QString &title, const QString &content, const QStringList &buttonTitles);
 
     QString downloadUrl() const { return m_downloadUrl; }
-    // Where the feed is stored while it is read: the temporary directory + "gpsUpdate.xml".
-    QString localPath() const;
     static bool isOpenableDownloadUrl(const QUrl &url);
+    // The whole check, answer included, ends within this time (10 s unless a test says).
+    void setDeadlineMs(int ms) { m_deadlineMs = ms; }
+
+    struct Feed {
+        bool readable = false; // a single version and an http(s) download page
+        QString version, downloadUrl, notes;
+    };
+    // What a downloaded feed says; safe to call on any thread.
+    static Feed parseFeed(const QByteArray &bytes);
 
 signals:
     // After every check, once its alert has been answered.
     void finished();
 
 private:
-    void handleFeed(const QString &storedPath);
+    void handleFeed(const Feed &feed);
+    void failed();
 
-    QString m_feedUrl = QString::fromLatin1(kUpdateFeedUrl);
+    QString m_feedUrl = configuredFeedUrl();
+    int m_deadlineMs = 10000;
     QString m_currentVersion;
     QString m_downloadUrl;
     AlertHandler m_alert;

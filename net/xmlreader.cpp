@@ -1,27 +1,34 @@
 #include "net/xmlreader.h"
 
+#include <QHash>
 #include <QList>
 #include <QXmlStreamReader>
 
 namespace {
 struct Frame {
     QString name;
-    QVariantMap dict;
+    QVariantMap dict; // attributes
+    // Children by name, each list in document order. Kept apart from dict until the
+    // element ends, so that a thousand repeated children cost a thousand appends and
+    // not a thousand list copies.
+    QHash<QString, QVariantList> children;
     QString text;
 };
 
-void storeChild(QVariantMap &parent, const QString &name, const QVariantMap &child)
+QVariantMap finish(Frame &f)
 {
-    auto it = parent.find(name);
-    if (it == parent.end()) {
-        parent.insert(name, child);
-    } else if (it->typeId() == QMetaType::QVariantList) {
-        QVariantList list = it->toList();
-        list.append(child);
-        *it = list;
-    } else {
-        *it = QVariantList{*it, child};
+    for (auto it = f.children.begin(); it != f.children.end(); ++it) {
+        QVariantList &list = it.value();
+        // An attribute of the same name is the first of the entries, as if it came first.
+        const auto attribute = f.dict.constFind(it.key());
+        if (attribute != f.dict.cend())
+            list.prepend(*attribute);
+        f.dict.insert(it.key(), list.size() == 1 ? list.first() : QVariant(std::move(list)));
     }
+    const QString trimmed = f.text.trimmed();
+    if (!trimmed.isEmpty())
+        f.dict.insert(QStringLiteral("text"), trimmed);
+    return std::move(f.dict);
 }
 } // namespace
 
@@ -56,6 +63,7 @@ QVariantMap XMLReader::dictionaryForXMLData(const QByteArray &data, int options,
 
     QList<Frame> stack{Frame{}};
     int depth = 0;
+    int elements = 0;
     while (!xml.atEnd()) {
         switch (xml.readNext()) {
         case QXmlStreamReader::DTD:
@@ -64,14 +72,16 @@ QVariantMap XMLReader::dictionaryForXMLData(const QByteArray &data, int options,
                 return fail(QStringLiteral("entity declarations are not accepted"));
             break;
         case QXmlStreamReader::StartElement: {
-            if (++depth > 256)
+            if (++depth > kMaxDepth)
                 return fail(QStringLiteral("document nested too deeply"));
+            if (++elements > kMaxElements)
+                return fail(QStringLiteral("too many elements"));
             Frame f;
             f.name = (prefixes || !(options & ProcessNamespaces)) ? xml.qualifiedName().toString()
                                                                   : xml.name().toString();
             for (const QXmlStreamAttribute &a : xml.attributes())
                 f.dict.insert(a.qualifiedName().toString(), a.value().toString());
-            stack.append(f);
+            stack.append(std::move(f));
             break;
         }
         case QXmlStreamReader::Characters:
@@ -83,10 +93,7 @@ QVariantMap XMLReader::dictionaryForXMLData(const QByteArray &data, int options,
         case QXmlStreamReader::EndElement: {
             --depth;
             Frame f = stack.takeLast();
-            const QString trimmed = f.text.trimmed();
-            if (!trimmed.isEmpty())
-                f.dict.insert(QStringLiteral("text"), trimmed);
-            storeChild(stack.last().dict, f.name, f.dict);
+            stack.last().children[f.name].append(finish(f));
             break;
         }
         default:
@@ -95,9 +102,9 @@ QVariantMap XMLReader::dictionaryForXMLData(const QByteArray &data, int options,
     }
     if (xml.hasError())
         return fail(xml.errorString());
-    if (stack.size() != 1 || stack.first().dict.isEmpty())
+    if (stack.size() != 1 || stack.first().children.isEmpty())
         return fail(QStringLiteral("no document element"));
-    return stack.first().dict;
+    return finish(stack.first());
 }
 
 QString XMLReader::textAt(const QVariantMap &document, const QStringList &path)

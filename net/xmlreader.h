@@ -3,6 +3,7 @@
 // of its attributes, its trimmed character data under "text" (when there is any) and
 // its children under their names; a repeated child name becomes a QVariantList in
 // document order. The document is a one-entry map: root name -> root dictionary.
+// Reading takes time linear in the size of the document.
 #include <QByteArray>
 #include <QString>
 #include <QVariantMap>
@@ -13,6 +14,9 @@ public:
 
     // Larger documents are refused: the update feed is a few hundred bytes.
     static constexpr qint64 kMaxDocumentSize = 1024 * 1024;
+    // A feed has a handful of elements; these bound the work a hostile one can cause.
+    static constexpr int kMaxElements = 10000;
+    static constexpr int kMaxDepth = 256;
 
     // An empty map when parsing fails; *error then says why.
     static QVariantMap dictionaryForXMLData(const QByteArray &data, QString *error = nullptr);

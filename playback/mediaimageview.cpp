@@ -5,6 +5,7 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QPainter>
 #include <QUrl>
@@ -49,11 +50,17 @@ bool MediaImageView::isAcceptedPath(const QString &path)
     return false;
 }
 
+bool MediaImageView::isAcceptedDrop(const QString &path)
+{
+    // A folder stands for the recordings inside it; the receiver looks for them.
+    return isAcceptedPath(path) || QFileInfo(path).isDir();
+}
+
 QStringList MediaImageView::acceptedPaths(const QStringList &paths)
 {
     QStringList kept;
     for (const QString &p : paths) {
-        if (isAcceptedPath(p))
+        if (isAcceptedDrop(p))
             kept << p;
     }
     return kept;
@@ -82,7 +89,7 @@ void MediaImageView::paintEvent(QPaintEvent *)
 Qt::DropAction MediaImageView::draggingEntered(const QMimeData *mime) const
 {
     const QStringList paths = pathsOf(mime);
-    return std::any_of(paths.begin(), paths.end(), &MediaImageView::isAcceptedPath) ? Qt::CopyAction
+    return std::any_of(paths.begin(), paths.end(), &MediaImageView::isAcceptedDrop) ? Qt::CopyAction
                                                                                      : Qt::IgnoreAction;
 }
 

@@ -29,6 +29,8 @@ public:
     bool performDragOperation(const QMimeData *mime);
 
     static bool isAcceptedPath(const QString &path);
+    // An accepted recording, or a folder (of recordings, the receiver finds out).
+    static bool isAcceptedDrop(const QString &path);
     static QStringList acceptedPaths(const QStringList &paths);
     // What a window zooming to its standard size should take: the frame of our parent.
     QRect standardFrame() const;

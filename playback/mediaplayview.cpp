@@ -8,7 +8,6 @@
 #include "playback/vlcengine.h"
 
 #include <QDebug>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTimer>
@@ -21,7 +20,6 @@
 
 namespace {
 constexpr int kRestartDelayMs = 100;
-constexpr double kKeySeekSeconds = 5.0;
 
 void logLine(const QString &line) { qDebug().noquote() << line; }
 
@@ -51,7 +49,7 @@ MediaPlayView::MediaPlayView(QWidget *parent)
     m_controlView->progressSlider->setDelegate(this);
     connect(m_controlView->playSpeedSlider, &QAbstractSlider::valueChanged, this, [this] {
         const double rate = rateForSpeedValue(m_controlView->playSpeedSlider->floatValue());
-        m_controlView->playSpeedSlider->setToolTip(tr("Speed %1\u00D7").arg(rate, 0, 'f', 2));
+        m_controlView->setPlaySpeedRate(rate);
         if (m_player)
             m_player->setRate(rate);
     });
@@ -74,7 +72,7 @@ void MediaPlayView::setupBasicUI()
 
     m_controlView->progressSlider->setFloatValue(0.0);
     m_controlView->playSpeedSlider->setFloatValue(0.5);
-    m_controlView->playSpeedSlider->setToolTip(tr("Speed %1\u00D7").arg(1.0, 0, 'f', 2));
+    m_controlView->setPlaySpeedRate(1.0);
     m_controlView->setupSound();
     PlayControlView::setButtonImage(m_controlView->playControlBtn, QStringLiteral("play"));
 }
@@ -356,7 +354,7 @@ void MediaPlayView::soundBtnClick() { m_controlView->soundBtnClick(); }
 
 void MediaPlayView::stepVolume(int delta) { m_controlView->stepVolume(delta); }
 
-// ---- clicks, keys, wheel --------------------------------------------------------------------
+// ---- clicks, wheel --------------------------------------------------------------------------
 
 void MediaPlayView::mouseUp()
 {
@@ -371,40 +369,6 @@ void MediaPlayView::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton)
         mouseUp();
-    event->accept();
-}
-
-void MediaPlayView::setFullScreen(bool on)
-{
-    QWidget *w = window();
-    if (w->isFullScreen() == on)
-        return;
-    if (on)
-        w->showFullScreen();
-    else
-        w->showNormal();
-    emit fullScreenChanged(on);
-}
-
-void MediaPlayView::keyPressEvent(QKeyEvent *event)
-{
-    switch (event->key()) {
-    case Qt::Key_Space: resumOrPauseVideo(); break;
-    case Qt::Key_Left: seekBy(-kKeySeekSeconds); break;
-    case Qt::Key_Right: seekBy(kKeySeekSeconds); break;
-    case Qt::Key_Up: stepVolume(1); break;
-    case Qt::Key_Down: stepVolume(-1); break;
-    case Qt::Key_F:
-    case Qt::Key_F11: setFullScreen(!window()->isFullScreen()); break;
-    case Qt::Key_Escape:
-        if (!window()->isFullScreen()) {
-            QWidget::keyPressEvent(event);
-            return;
-        }
-        setFullScreen(false);
-        break;
-    default: QWidget::keyPressEvent(event); return;
-    }
     event->accept();
 }
 

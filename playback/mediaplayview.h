@@ -56,6 +56,10 @@ public:
     void mouseUp();
     void customSliderFloatValue(VCustomSlider *slider, double value) override;
     void jumpedToTime(double seconds);
+    // The window's keys: seconds to move from the current time (while a file is active),
+    // and a volume step up or down.
+    void seekBy(double seconds);
+    void stepVolume(int delta);
 
     void updateTimeLabel(double seconds);
     static QString getMMSSFromSS(double seconds);
@@ -79,15 +83,12 @@ public:
     void mediaPlayerTimeChanged();
 
 signals:
-    // Full screen was asked for (F, F11) or left (Escape); the window has already followed.
-    void fullScreenChanged(bool fullScreen);
     // A picture reached the screen (whichever surface shows it).
     void framePainted(const QImage &frame);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
 
 private:
@@ -107,9 +108,6 @@ private:
     // One tick: the time label, the progress and the delegate, from a time on the player's clock.
     void showTime(double playerMs, bool anyDirection = true);
     void applyVolume();
-    void stepVolume(int delta);
-    void seekBy(double seconds);
-    void setFullScreen(bool on);
     double currentSeconds() const;
 
     MediaImageView *m_mediaImageView = nullptr;

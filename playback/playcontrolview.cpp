@@ -2,6 +2,8 @@
 
 #include "core/imagenamed.h"
 #include "core/preferences.h"
+#include "core/mlanguagemanager.h"
+#include "core/notificationhub.h"
 #include "widgets/mcustomslider.h"
 #include "widgets/vcustomslider.h"
 
@@ -28,6 +30,8 @@ QStyle::StandardPixmap fallbackIcon(const QString &name)
         return QStyle::SP_MediaSkipBackward;
     if (name == QLatin1String("next"))
         return QStyle::SP_MediaSkipForward;
+    if (name == QLatin1String("snapshot"))
+        return QStyle::SP_DialogSaveButton;
     return QStyle::SP_MediaPlay;
 }
 
@@ -50,17 +54,20 @@ PlayControlView::PlayControlView(QWidget *parent)
     setAttribute(Qt::WA_StyledBackground, false);
     setAutoFillBackground(false);
 
-    playControlBtn = makeButton(this, QStyle::SP_MediaPlay, tr("Play/Pause"));
-    stopBtn = makeButton(this, QStyle::SP_MediaStop, tr("Stop"));
-    preBtn = makeButton(this, QStyle::SP_MediaSkipBackward, tr("Previous"));
-    nextBtn = makeButton(this, QStyle::SP_MediaSkipForward, tr("Next"));
-    soundBtn = makeButton(this, QStyle::SP_MediaVolume, tr("Sound"));
+    playControlBtn = makeButton(this, QStyle::SP_MediaPlay, QString());
+    stopBtn = makeButton(this, QStyle::SP_MediaStop, QString());
+    preBtn = makeButton(this, QStyle::SP_MediaSkipBackward, QString());
+    nextBtn = makeButton(this, QStyle::SP_MediaSkipForward, QString());
+    soundBtn = makeButton(this, QStyle::SP_MediaVolume, QString());
+    snapshotBtn = makeButton(this, QStyle::SP_DialogSaveButton, QString());
+    snapshotBtn->setObjectName(QStringLiteral("snapshotBtn"));
     setButtonImage(playControlBtn, QStringLiteral("play"));
     setButtonImage(soundBtn, QStringLiteral("audioON"));
     // Our own white pictures: the platform's media icons all but vanish on the dark bar.
     setButtonImage(stopBtn, QStringLiteral("stop"));
     setButtonImage(preBtn, QStringLiteral("previous"));
     setButtonImage(nextBtn, QStringLiteral("next"));
+    setButtonImage(snapshotBtn, QStringLiteral("snapshot"));
 
     timeLabel = new QLabel(QStringLiteral("00:00:00|00:00:00"), this);
     timeLabel->setStyleSheet(QStringLiteral("color: white;"));
@@ -73,7 +80,6 @@ PlayControlView::PlayControlView(QWidget *parent)
     soundSlider->setRange(0, kMaxSoundStep);
     soundSlider->setFixedWidth(80);
     soundSlider->setFocusPolicy(Qt::NoFocus);
-    soundSlider->setToolTip(tr("Volume"));
 
     playSpeedSlider = new MCustomSlider(Qt::Horizontal, this);
     playSpeedSlider->setFloatRange(0.0, 1.0, 100);
@@ -89,6 +95,7 @@ PlayControlView::PlayControlView(QWidget *parent)
     row->addWidget(nextBtn);
     row->addWidget(progressSlider, 1);
     row->addWidget(timeLabel);
+    row->addWidget(snapshotBtn);
     row->addWidget(soundBtn);
     row->addWidget(soundSlider);
     row->addWidget(playSpeedSlider);
@@ -98,6 +105,9 @@ PlayControlView::PlayControlView(QWidget *parent)
         if (!m_settingSlider)
             videoSoundAction(step);
     });
+    setStringValue();
+    NotificationHub::defaultCenter()->observe(QString::fromLatin1(kChangeLanguageNocation), this,
+                                              [this](const QVariant &) { setStringValue(); });
 }
 
 namespace {
@@ -148,6 +158,26 @@ void PlayControlView::stepVolume(int delta)
     soundSlider->setValue(step);
     m_settingSlider = false;
     videoSoundAction(step);
+}
+
+void PlayControlView::setStringValue()
+{
+    const auto loc = [](const char *key) { return MLanguageManager::DPLocalizedString(QLatin1String(key)); };
+    playControlBtn->setToolTip(loc("Play.Pause"));
+    stopBtn->setToolTip(loc("Stop"));
+    preBtn->setToolTip(loc("Previous"));
+    nextBtn->setToolTip(loc("Next"));
+    soundBtn->setToolTip(loc("Sound"));
+    soundSlider->setToolTip(loc("Volume"));
+    setPlaySpeedRate(m_rate);
+}
+
+void PlayControlView::setPlaySpeedRate(double rate)
+{
+    m_rate = rate;
+    QString text = MLanguageManager::DPLocalizedString(QStringLiteral("Play.speed"));
+    // The rate keeps its "." whatever the desktop's locale, like every figure of the player.
+    playSpeedSlider->setToolTip(text.replace(QLatin1String("%@"), QString::number(rate, 'f', 2)));
 }
 
 void PlayControlView::setButtonImage(QAbstractButton *button, const QString &name)

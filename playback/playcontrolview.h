@@ -19,6 +19,7 @@ public:
     QToolButton *preBtn = nullptr;
     QToolButton *nextBtn = nullptr;
     QToolButton *soundBtn = nullptr;
+    QToolButton *snapshotBtn = nullptr; // saves the picture on screen (the window acts on it)
     QLabel *timeLabel = nullptr;
     VCustomSlider *progressSlider = nullptr; // fraction 0..1 of the recording
     MCustomSlider *soundSlider = nullptr;    // volume step 0..kMaxSoundStep
@@ -46,6 +47,10 @@ public:
 
 signals:
     void volumeChanged(int volume);
+    // The speed slider's tooltip names the rate ("Speed 1.50×" in the chosen language).
+    void setPlaySpeedRate(double rate);
+    // Every tooltip again from the string table of the chosen language.
+    void setStringValue();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -55,4 +60,5 @@ protected:
 
 private:
     bool m_settingSlider = false;
+    double m_rate = 1.0; // the rate the speed slider's tooltip names
 };

@@ -11,12 +11,16 @@ PACKAGES=(
   # Qt 6
   qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools
   qt6-positioning-dev libqt6sql6-sqlite
+  # SQLite's own interface: time limits on statements over offline map files
+  libsqlite3-dev
   # video playback
   libvlc-dev libvlc-bin vlc-plugin-base
   # fixtures, screenshots, headless GUI runs
   ffmpeg xvfb xauth xdotool imagemagick fonts-noto-cjk
   # export checks and peers measured by the benchmarks
   gpsbabel libxml2-utils libimage-exiftool-perl sqlite3
+  # the Debian package check: lintian, and man to format the manual pages
+  lintian man-db
   # a decimal-comma locale for the locale tests (built with localedef)
   locales
 )

@@ -1,5 +1,6 @@
 #include "service/gpsworker.h"
 
+#include <QDeadlineTimer>
 #include <QNetworkAccessManager>
 
 GpsWorker::GpsWorker(QObject *parent) : QThread(parent) { setObjectName("com.gpsinfo"); }
@@ -17,7 +18,7 @@ void GpsWorker::submit(std::function<void()> job)
     m_wake.notify_one();
 }
 
-void GpsWorker::shutDown()
+bool GpsWorker::shutDown(int waitMs)
 {
     {
         std::lock_guard lock(m_mutex);
@@ -26,7 +27,8 @@ void GpsWorker::shutDown()
     }
     m_wake.notify_one();
     if (isRunning() && QThread::currentThread() != this)
-        wait();
+        return waitMs < 0 ? wait() : wait(QDeadlineTimer(waitMs));
+    return !isRunning();
 }
 
 void GpsWorker::run()

@@ -20,8 +20,9 @@ public:
     ~GpsWorker() override;
 
     void submit(std::function<void()> job);
-    // Lets the running job finish, drops the queued ones and ends the thread.
-    void shutDown();
+    // Drops the queued jobs and ends the thread once the running job is done, waiting
+    // for that at most waitMs (-1: as long as it takes). True when the thread has ended.
+    bool shutDown(int waitMs = -1);
     // The worker's own HTTP client; only for use by jobs, on this thread.
     QNetworkAccessManager *network() const { return m_network; }
 

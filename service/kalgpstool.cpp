@@ -1,6 +1,7 @@
 #include "service/kalgpstool.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QNetworkAccessManager>
@@ -26,7 +27,11 @@ std::atomic<KalGpsTool *> globalSelf{nullptr};
 
 constexpr int kLengthTimeoutMs = 5000;
 constexpr int kRangeTimeoutMs = 2000;
+// A trickling server is given up on after this, whatever it still sends.
+constexpr int kRangeDeadlineMs = 20000;
+constexpr qint64 kReadSlack = 64 * 1024;
 constexpr int kCancelPollMs = 50;
+constexpr qint64 kProgressIntervalMs = 100;
 
 // Waits for reply to finish, aborting it as soon as cancelled() says so.
 void waitFor(QNetworkReply *reply, const std::function<bool()> &cancelled)
@@ -63,6 +68,30 @@ QStringList splitLines(const QString &text)
     return lines;
 }
 
+// The library's text as lines. One line that is not valid UTF-8 (a glitched byte from the
+// camera) costs only that line: the track keeps every other sample.
+QStringList utf8Lines(QByteArrayView bytes)
+{
+    // Latin-1 maps each byte to one character, so the split sees the bytes themselves.
+    const QStringList raw = splitLines(QString::fromLatin1(bytes));
+    QStringList lines;
+    lines.reserve(raw.size());
+    qsizetype dropped = 0;
+    for (const QString &line : raw) {
+        const QByteArray bytesOfLine = line.toLatin1();
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        QString decoded = utf8(bytesOfLine);
+        if (utf8.hasError()) {
+            ++dropped;
+            continue;
+        }
+        lines.append(std::move(decoded));
+    }
+    if (dropped)
+        qInfo() << "telemetry lines that are not UTF-8 dropped:" << dropped;
+    return lines;
+}
+
 } // namespace
 
 KalGpsTool *KalGpsTool::shareTool()
@@ -71,10 +100,12 @@ KalGpsTool *KalGpsTool::shareTool()
         auto *tool = new KalGpsTool;
         if (QCoreApplication *app = QCoreApplication::instance()) {
             tool->moveToThread(app->thread());
-            // Let a decode under way end before the application's objects go.
+            // Quitting cancels everything and waits for no decode: one still running on
+            // a large recording is left behind (isDecoding()) and ends with the process.
             QObject::connect(app, &QCoreApplication::aboutToQuit, tool, [tool] {
+                tool->m_quitting = true;
                 tool->stopGetInfo();
-                tool->m_worker->shutDown();
+                tool->m_worker->shutDown(0);
             });
         }
         return tool;
@@ -121,7 +152,17 @@ void KalGpsTool::getGpsInfo(const QString &path, GpsInfoBlock block)
             m_jobGeneration = generation;
             QThread::msleep(100);
             kalGpsInit();
-            lines = startDecode(path, 0);
+            m_decodingPath = path;
+            m_lastProgressMs = -1;
+            kalGpsProgressCallBack(&KalGpsTool::progressCallBack);
+            // A stop between the check above and kalGpsInit (which clears the library's
+            // cancel mark) is seen here, so that no decode runs in full after its stop.
+            if (!isCancel())
+                lines = startDecode(path, 0);
+            else
+                kalGpsExit();
+            kalGpsProgressCallBack(nullptr);
+            m_decodingPath.clear();
         }
         post(std::move(block), std::move(lines));
     });
@@ -156,9 +197,17 @@ void KalGpsTool::getRemoteGpsInfo(const QUrl &url, GpsInfoBlock block)
     });
 }
 
-void KalGpsTool::stopGetInfo() { ++m_generation; }
+void KalGpsTool::stopGetInfo()
+{
+    ++m_generation;
+    // A local decode under way stops reading and ends at once: the request that follows
+    // must not wait for a large recording that nobody wants any more.
+    kalGpsCancel();
+}
 
 int KalGpsTool::getKalGpsDataVersion() const { return kalGpsDataVersion(); }
+
+bool KalGpsTool::isDecoding() const { return m_quitting && m_worker->isRunning(); }
 
 KalGpsTool::GpsLines KalGpsTool::startDecode(const QString &path, int type)
 {
@@ -166,19 +215,16 @@ KalGpsTool::GpsLines KalGpsTool::startDecode(const QString &path, int type)
     char *buffer = nullptr;
     const QByteArray encoded = type == 0 ? QFile::encodeName(path) : path.toUtf8();
     kalGpsDecode(&buffer, encoded.constData(), type);
-    std::optional<QString> text;
+    std::optional<QStringList> lines;
     if (buffer) {
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        QString decoded = utf8(QByteArrayView(buffer, qsizetype(std::strlen(buffer))));
-        if (!utf8.hasError())
-            text = std::move(decoded);
+        lines = utf8Lines(QByteArrayView(buffer, qsizetype(std::strlen(buffer))));
         std::free(buffer);
     }
     kalGpsExit();
     qInfo("------------->kalGps exit");
-    if (!text)
+    if (lines && lines->isEmpty())
         return std::nullopt;
-    return splitLines(*text);
+    return lines;
 }
 
 void KalGpsTool::setRequest(const QUrl &url)
@@ -256,19 +302,55 @@ std::optional<QByteArray> KalGpsTool::getData(qint64 offset, qint32 length)
     request.setTransferTimeout(kRangeTimeoutMs);
     ++m_rangedRequests;
     std::unique_ptr<QNetworkReply> reply(network->get(request));
+    // Qt stops taking data from the connection while this much waits unread: a flood
+    // cannot pile up in memory between two of our reads.
+    reply->setReadBufferSize(qint64(length) + kReadSlack);
+
+    // Only the asked bytes are kept, however much the server sends: a server that
+    // ignores the range (status 200) sends the whole recording, of which the bytes
+    // before offset are counted and dropped as they pass. Once the range is in, the
+    // transfer is stopped.
+    QByteArray body;
+    qint64 skipped = 0;
+    bool complete = false;
+    bool refused = false;
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, reply.get(), [&] {
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (status != 200 && status != 206) {
+            refused = true;
+            reply->abort();
+            return;
+        }
+        const qint64 skip = status == 200 ? offset : 0;
+        while (reply->bytesAvailable() > 0 && !complete) {
+            if (skipped < skip) {
+                skipped += reply->skip(skip - skipped);
+                continue;
+            }
+            body += reply->read(length - body.size());
+            complete = body.size() >= length;
+        }
+        if (complete)
+            reply->abort();
+    });
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, reply.get(), [&] { reply->abort(); });
+    deadline.start(kRangeDeadlineMs);
     waitFor(reply.get(), [this, network, &local] { return network != &local && isCancel(); });
-    if (reply->error() != QNetworkReply::NoError)
+    if (refused || (!complete && reply->error() != QNetworkReply::NoError))
         return std::nullopt;
-    QByteArray body = reply->readAll();
-    // A server that ignores the range sends the whole recording.
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status == 200 && offset > 0) {
-        if (offset >= body.size())
+    if (!complete) {
+        // The rest of an answer that ended without a readyRead for it.
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (status != 200 && status != 206)
             return std::nullopt;
-        body = body.mid(offset, length);
+        if (status == 200 && skipped < offset)
+            skipped += reply->skip(offset - skipped);
+        if (status == 200 && skipped < offset)
+            return std::nullopt;
+        body += reply->read(length - body.size());
     }
-    if (body.size() > length)
-        body.truncate(length);
     return body;
 }
 
@@ -293,6 +375,28 @@ int64_t KalGpsTool::readRemote(char *buffer, uint64_t offset, uint32_t length)
         return 0;
     }
     return copied < 0 ? 0 : copied;
+}
+
+int KalGpsTool::progressCallBack(uint64_t done, uint64_t total)
+{
+    KalGpsTool *self = globalSelf.load();
+    if (!self)
+        return 0;
+    if (self->isCancel())
+        return 1;
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
+    const qint64 now = clock.elapsed();
+    // The first and the last report always go out; those between at most every 100 ms, so a
+    // fast decode does not flood the GUI thread's queue.
+    const bool edge = self->m_lastProgressMs < 0 || done >= total;
+    if (!edge && now - self->m_lastProgressMs < kProgressIntervalMs)
+        return 0;
+    self->m_lastProgressMs = now;
+    emit self->decodeProgress(self->m_decodingPath, qint64(std::min<uint64_t>(done, INT64_MAX)),
+                              qint64(std::min<uint64_t>(total, INT64_MAX)));
+    return 0;
 }
 
 int64_t KalGpsTool::gpsCallBack(void *buffer, uint64_t offset, uint32_t length, int32_t mode)

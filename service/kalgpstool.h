@@ -36,10 +36,13 @@ public:
     // Decodes a recording over HTTP through ranged reads; block runs on the GUI thread.
     void getRemoteGpsInfo(const QUrl &url, GpsInfoBlock block);
     // Cancels every request made before it: a pending length request is aborted, a decode
-    // under way ends with what it has, queued requests end without decoding. Each
-    // completion still runs once.
+    // under way (local or remote) ends with what it has, queued requests end without
+    // decoding. Each completion still runs once.
     void stopGetInfo();
     int getKalGpsDataVersion() const;
+    // True while a decode still runs after the application began to quit: the library
+    // cannot be interrupted, and quitting does not wait for it.
+    bool isDecoding() const;
 
     // Runs the library on the calling thread: type 0 a local path, 1 through gpsCallBack.
     // getGpsInfo calls it on the worker; a direct caller must keep other decodes away.
@@ -54,7 +57,16 @@ public:
     std::optional<QByteArray> getData(qint64 offset, qint32 length);
     // The read callback handed to the library.
     static int64_t gpsCallBack(void *buffer, uint64_t offset, uint32_t length, int32_t mode);
+    // The progress callback handed to the library: reports, and stops a cancelled decode.
+    static int progressCallBack(uint64_t done, uint64_t total);
 
+signals:
+    // A local decode under way has scanned done bytes of total. Sent from the worker, so
+    // receivers on the GUI thread get it queued; at most every 100 ms, plus the first and
+    // the last report of each decode.
+    void decodeProgress(const QString &path, qint64 done, qint64 total);
+
+public:
     // Whole aligned blocks instead of one request per read (on by default).
     void setReadAheadEnabled(bool enabled) { m_readAhead = enabled; }
     // Ranged requests sent since the last reset, to measure the read-ahead.
@@ -86,4 +98,8 @@ private:
     std::atomic<quint64> m_jobGeneration{0};
     std::atomic<bool> m_readAhead{true};
     std::atomic<int> m_rangedRequests{0};
+    // The local decode under way and when it last reported (worker thread only).
+    QString m_decodingPath;
+    qint64 m_lastProgressMs = -1;
+    std::atomic<bool> m_quitting{false};
 };

@@ -5,7 +5,9 @@
 #include <mutex>
 
 #include "telemetry/kalgpsoutput.h"
+#include "telemetry/kalgpsreader.h"
 #include "telemetry/kalgpsscan.h"
+#include "telemetry/kalgpsstate.h"
 
 namespace {
 
@@ -27,6 +29,7 @@ extern "C" {
 
 void kalGpsInit(void)
 {
+    kalGpsSetCancelled(false);
     std::lock_guard<std::mutex> guard(apiLock());
     kalGpsPaserCallBack(kalGpsReadBack);
     kalGpsPaserInit();
@@ -36,6 +39,12 @@ void kalGpsReadCallBack(KalGpsReadFunc callback)
 {
     std::lock_guard<std::mutex> guard(apiLock());
     apiReadCb.store(callback);
+}
+
+void kalGpsProgressCallBack(KalGpsProgressFunc callback)
+{
+    std::lock_guard<std::mutex> guard(apiLock());
+    kalGpsState().progresscb = callback;
 }
 
 int64_t kalGpsReadBack(void* buffer, uint64_t offset, uint32_t length, int32_t mode)
@@ -80,6 +89,12 @@ void kalGpsExit(void)
 {
     std::lock_guard<std::mutex> guard(apiLock());
     kalGpsPaserExit();
+}
+
+void kalGpsCancel(void)
+{
+    // Not under the lock: the decode to be cut short holds it.
+    kalGpsSetCancelled(true);
 }
 
 int kalGpsVersion(char* buffer)

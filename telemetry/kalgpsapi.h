@@ -20,8 +20,15 @@ extern "C" {
    (negative counts as 0). mode 0: return the total length (buffer null, offset and length 0). */
 typedef int64_t (*KalGpsReadFunc)(void* buffer, uint64_t offset, uint32_t length, int32_t mode);
 
+/* Progress of a decode, called on the decoding thread with the bytes scanned so far and the
+   recording's length: about every 1/256 of the file (1 MiB at least) and once at the end.
+   Returning non-zero abandons the decode, which then ends with what it found so far. */
+typedef int (*KalGpsProgressFunc)(uint64_t done, uint64_t total);
+
 void kalGpsInit(void);
 void kalGpsReadCallBack(KalGpsReadFunc callback);
+/* Sets (or with null clears) the progress callback of the decodes that follow. */
+void kalGpsProgressCallBack(KalGpsProgressFunc callback);
 /* Forwards to the callback set by kalGpsReadCallBack; 0 when none is set. */
 int64_t kalGpsReadBack(void* buffer, uint64_t offset, uint32_t length, int32_t mode);
 
@@ -34,6 +41,9 @@ int kalGpsDecode(char** buffer, const char* path, int type);
    set when nothing was found. */
 int kalGpsDecodeEx(char** buffer, char** gsensorBuffer, const char* path, int type);
 void kalGpsExit(void);
+/* Makes every further read of the decode under way fail, so that it ends at once with what it
+   has (a newer request is waiting). Safe from any thread; the next kalGpsInit clears it. */
+void kalGpsCancel(void);
 
 /* Writes "V2019.11.28" and a zero byte (12 bytes of room needed); returns 11. */
 int kalGpsVersion(char* buffer);

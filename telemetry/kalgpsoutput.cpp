@@ -9,10 +9,13 @@
 namespace {
 
 // A zero letter (a camera line whose hemisphere could not be read) would end the text
-// in the middle of the buffer and hide every later line from a reader of C strings.
+// in the middle of the buffer and hide every later line from a reader of C strings. A
+// byte that is not a printable ASCII letter (a camera glitch, say 0xC4) would make the
+// text invalid UTF-8 or split the line's items; it is written as missing too.
 char letter(char c)
 {
-    return c == '\0' ? '-' : c;
+    const auto u = static_cast<unsigned char>(c);
+    return u > ' ' && u < 0x7F ? c : '-';
 }
 
 // Builds one line with the exact output of the printf conversions named in the header,

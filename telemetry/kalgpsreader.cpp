@@ -18,12 +18,52 @@ constexpr size_t kKeptMax = 8u << 20;
 constexpr size_t kMaxWindow = 4u << 20;
 // Reads at least this long bypass the window and land in the caller's buffer directly.
 constexpr size_t kDirectRead = 256u << 10;
+// Regions closer than this are announced as one range: the gap costs less than a seek.
+constexpr int64_t kMergeGap = 64 << 10;
 std::atomic<uint64_t> readCalls{0};
+std::atomic<uint64_t> announced{0};
 }
 
 uint64_t KalGpsFile::systemReads()
 {
     return readCalls.load();
+}
+
+uint64_t KalGpsFile::announcedRanges()
+{
+    return announced.load();
+}
+
+void KalGpsFile::announce(std::vector<Region> regions)
+{
+    if (fd_ < 0 || regions.empty())
+        return;
+    std::sort(regions.begin(), regions.end(), [](const Region& a, const Region& b) { return a.offset < b.offset; });
+    // A region is read through a window of at least kMinWindow bytes.
+    int64_t from = -1, to = -1;
+    auto flush = [&] {
+        if (from < 0)
+            return;
+        announced.fetch_add(1, std::memory_order_relaxed);
+        posix_fadvise(fd_, static_cast<off_t>(from), static_cast<off_t>(to - from), POSIX_FADV_WILLNEED);
+    };
+    posix_fadvise(fd_, 0, 0, POSIX_FADV_RANDOM);
+    for (const Region& r : regions) {
+        if (r.offset < 0 || r.length <= 0)
+            continue;
+        // Already in memory from an earlier pass: nothing to fetch.
+        if (r.length <= int64_t(kMinWindow) && covered(r.offset, r.length))
+            continue;
+        int64_t end = r.offset + std::max<int64_t>(r.length, int64_t(kMinWindow));
+        if (from >= 0 && r.offset <= to + kMergeGap) {
+            to = std::max(to, end);
+            continue;
+        }
+        flush();
+        from = r.offset;
+        to = end;
+    }
+    flush();
 }
 
 KalGpsFile::~KalGpsFile()
@@ -125,14 +165,27 @@ bool KalGpsFile::fill(int64_t offset, size_t length)
     return true;
 }
 
-bool KalGpsFile::fromKept(unsigned char* dst, int64_t offset, uint32_t length)
+const KalGpsFile::Kept* KalGpsFile::keptHolding(int64_t offset, int64_t length) const
 {
     auto it = std::upper_bound(kept_.begin(), kept_.end(), offset,
                                [](int64_t o, const Kept& e) { return o < e.offset; });
     if (it == kept_.begin())
-        return false;
+        return nullptr;
     --it;
-    if (offset + int64_t(length) > it->offset + int64_t(it->length))
+    if (offset + length > it->offset + int64_t(it->length))
+        return nullptr;
+    return &*it;
+}
+
+bool KalGpsFile::covered(int64_t offset, int64_t length) const
+{
+    return keptHolding(offset, length) != nullptr;
+}
+
+bool KalGpsFile::fromKept(unsigned char* dst, int64_t offset, uint32_t length)
+{
+    const Kept* it = keptHolding(offset, length);
+    if (!it)
         return false;
     std::memcpy(dst, keptBytes_.data() + it->at + size_t(offset - it->offset), length);
     return true;
@@ -186,8 +239,20 @@ int64_t GetFileLength(KalGpsFile* file)
     return 0;
 }
 
+namespace {
+std::atomic<bool> cancelFlag{false};
+} // namespace
+
+void kalGpsSetCancelled(bool cancelled) { cancelFlag.store(cancelled); }
+bool kalGpsCancelled() { return cancelFlag.load(); }
+
 int64_t ReadData(void* buffer, int64_t offset, uint32_t length, KalGpsFile* file)
 {
+    if (cancelFlag.load(std::memory_order_relaxed)) {
+        if (buffer && length)
+            std::memset(buffer, 0, length);
+        return 0;
+    }
     const KalGpsState& st = kalGpsState();
     if (st.fType == 0)
         return file ? file->read(buffer, offset, length) : 0;

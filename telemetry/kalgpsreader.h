@@ -24,14 +24,28 @@ public:
     int64_t read(void* buffer, int64_t offset, uint32_t length);
     int64_t length();
 
+    // Tells the kernel which regions the decode is about to read, so that on a cold cache it
+    // fetches them together (one queue of requests the disk can order) instead of one seek
+    // per read. Regions are sorted into file order and neighbours closer than a read-ahead
+    // window are merged. Turns the kernel's own read-ahead off for the file: the scattered
+    // reads that follow would otherwise each pull in a window of bytes nobody asked for.
+    struct Region {
+        int64_t offset;
+        int64_t length;
+    };
+    void announce(std::vector<Region> regions);
+
     // Read system calls issued by every local file so far (for tests and measurements).
     static uint64_t systemReads();
+    // Ranges handed to the kernel by announce() so far, after merging.
+    static uint64_t announcedRanges();
 
 private:
     int64_t fetch(unsigned char* dst, int64_t offset, uint32_t length);
     int64_t readDirect(unsigned char* dst, int64_t offset, size_t length);
     bool fill(int64_t offset, size_t length);
     bool fromKept(unsigned char* dst, int64_t offset, uint32_t length);
+    bool covered(int64_t offset, int64_t length) const;
 
     int fd_ = -1;
     int64_t size_ = -1;
@@ -49,6 +63,7 @@ private:
         size_t at;      // first byte in keptBytes_
         size_t length;
     };
+    const Kept* keptHolding(int64_t offset, int64_t length) const;
     std::vector<Kept> kept_;               // ordered by offset
     std::vector<unsigned char> keptBytes_;
 };
@@ -57,6 +72,10 @@ private:
 // 0 otherwise.
 int64_t GetFileLength(KalGpsFile* file);
 
+// A cancelled decode reads nothing more (kalGpsCancel); process-wide like the rest.
+void kalGpsSetCancelled(bool cancelled);
+bool kalGpsCancelled();
+
 // Reads up to length bytes at offset into buffer (which is cleared first); returns the count,
-// 0 when the read failed. Never more than length, never negative.
+// 0 when the read failed or the decode was cancelled. Never more than length, never negative.
 int64_t ReadData(void* buffer, int64_t offset, uint32_t length, KalGpsFile* file);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "telemetry/kalgpsblocks.h"
 #include "telemetry/kalgpsscantable.h"
@@ -63,12 +64,28 @@ void kalGpsAddSegment(int64_t offset, uint64_t size)
         list_add_tail(seg, kalGpsState().gpsSegmentHead);
 }
 
+void kalGpsAnnounceSegments(KalGpsFile* file)
+{
+    // Worth it only with several regions; past a bound a hostile table costs no more memory.
+    constexpr size_t kMostAnnounced = 1 << 20;
+    KalGpsState& st = kalGpsState();
+    if (st.fType != 0 || !file || !file->isOpen() || !st.gpsSegmentHead.head || !st.gpsSegmentHead.head->next)
+        return;
+    std::vector<KalGpsFile::Region> regions;
+    for (GpsSegment* s = st.gpsSegmentHead.head; s && regions.size() < kMostAnnounced; s = s->next) {
+        if (s->size > 0 && s->size <= kGpsSegmentMaxSize)
+            regions.push_back({s->offset, int64_t(s->size)});
+    }
+    file->announce(std::move(regions));
+}
+
 void kalGpsDecodeSegments(KalGpsFile* file, KalGpsRegionDecoder decode)
 {
     KalGpsState& st = kalGpsState();
     int64_t length = GetFileLength(file);
+    kalGpsAnnounceSegments(file);
     while (GpsSegment* seg = list_pop(st.gpsSegmentHead)) {
-        if (seg->size > 0 && seg->size <= kGpsSegmentMaxSize && seg->offset >= 0 &&
+        if (!st.abandoned && seg->size > 0 && seg->size <= kGpsSegmentMaxSize && seg->offset >= 0 &&
             seg->offset <= length - int64_t(seg->size)) {
             if (auto* buf = static_cast<unsigned char*>(std::malloc(seg->size))) {
                 if (ReadData(buf, seg->offset, seg->size, file) != 0)
@@ -104,11 +121,13 @@ void kalGpsJieLi(KalGpsFile* file, int64_t distance)
     constexpr uint32_t kChunk = 64 * 1024;
     unsigned char buf[kChunk];
     bool found = false;
-    while (!found && p + 154 <= length) {
+    while (!found && p + 154 <= length && kalGpsProgress(p, length)) {
         // Only headers that start at a position the walk would visit, in one read per chunk.
         int64_t last = length - 154;  // last position the walk may look at
         uint32_t want = uint32_t(std::min<int64_t>(kChunk, last - p + 8));
         int64_t n = ReadData(buf, p, want, file);
+        if (n < 8 && kalGpsCancelled())
+            break;
         if (n < 8) {
             p += 8;
             continue;
@@ -138,6 +157,8 @@ void kalGpsScanTs(KalGpsFile* file)
     unsigned char head[3];
     unsigned char payload[178];
     for (int64_t i = 0; i + 188 <= length; i += 188) {
+        if (!kalGpsProgress(i, length))
+            break;
         if (ReadData(head, i, 3, file) == 0)
             break;
         if (head[0] != 0x47)
@@ -171,8 +192,10 @@ int32_t kalGpsPaser(const char* path, int32_t type)
         scanTrailerOnly(&file);
     } else if (contains(ext, "mp4") || contains(ext, "MP4") || contains(ext, "mov") || contains(ext, "MOV")) {
         scanTrailerOnly(&file);
-        if (st.nGpsInfoCount == 0)
+        if (st.nGpsInfoCount == 0 && !st.abandoned)
             kalGpsScanMp4(&file);
     }
+    int64_t length = GetFileLength(&file);
+    kalGpsProgress(length, length);
     return st.nGpsInfoCount;
 }

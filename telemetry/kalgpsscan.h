@@ -23,6 +23,8 @@ using KalGpsRegionDecoder = void (*)(const unsigned char* buffer, int32_t size);
 // Takes every segment off the segment list in insertion order and hands each region that
 // passes the size rule and can be read to decode.
 void kalGpsDecodeSegments(KalGpsFile* file, KalGpsRegionDecoder decode);
+// Announces the regions on the segment list to a local file's reader before they are read.
+void kalGpsAnnounceSegments(KalGpsFile* file);
 // Adds {offset, size} to the segment list (dropped when memory is short).
 void kalGpsAddSegment(int64_t offset, uint64_t size);
 
@@ -39,6 +41,12 @@ float kalGpsHeading(float lat1, float lon1, float lat2, float lon2);
 
 // Most samples the pretreatment inserts into one list by filling gaps: a day at one a second.
 // A broken or hostile index jump beyond that is not filled (and would otherwise cost gigabytes).
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+// Fuzzing: the same rules with a budget small inputs can afford thousands of times a second
+// (a full day of filler costs ~170,000 allocations and a megabyte of lines per input).
+constexpr int64_t kGpsFillBudget = 600;
+#else
 constexpr int64_t kGpsFillBudget = 86400;
+#endif
 // Most gaps the pretreatment records.
 constexpr int kGpsGapTableMax = 200;

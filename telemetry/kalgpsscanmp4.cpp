@@ -272,6 +272,7 @@ void passRecords(KalGpsFile* file)
         if (!addAudioChunks(file, tableOffset, tableSize, audioBytes))
             return;
     }
+    kalGpsAnnounceSegments(file);
     int32_t k = 0;
     while (GpsSegment* seg = list_pop(st.gpsSegmentHead)) {
         if (seg->size > 0 && seg->size <= kGpsSegmentMaxSize && seg->offset >= 0 &&

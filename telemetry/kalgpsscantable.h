@@ -17,11 +17,19 @@ template <typename Fn>
 bool kalGpsReadTable(KalGpsFile* file, int64_t offset, uint64_t bytes, uint32_t entrySize, Fn fn)
 {
     constexpr uint32_t kChunkEntries = 4096;
+    // A table never reaches past the end of the recording, whatever its size field says: the
+    // buffer (and the bytes cleared for each read) stay as small as the table really is.
+    int64_t length = GetFileLength(file);
+    // (A last entry cut by the end is still visited, its missing bytes read as zero.)
+    if (length > 0 && offset >= 0) {
+        uint64_t left = offset < length ? uint64_t(length - offset) : 0;
+        bytes = std::min<uint64_t>(bytes, (left + entrySize - 1) / entrySize * entrySize);
+    }
     uint64_t entries = bytes / entrySize;
     if (bytes == 0 || offset < 0)
         return false;
     uint32_t chunk = entrySize * kChunkEntries;
-    auto* buf = static_cast<unsigned char*>(std::malloc(chunk));
+    auto* buf = static_cast<unsigned char*>(std::malloc(size_t(std::min<uint64_t>(chunk, bytes))));
     if (!buf)
         return false;
     bool readAny = false;

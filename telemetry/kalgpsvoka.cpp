@@ -72,7 +72,8 @@ void clampAxis(float& v, double limit)
         v = 0;
 }
 
-void readPosition(const char* tok, char& letter, float& value, char south)
+// Only called under an open C-locale scope: the camera writes "22.5" whatever our locale.
+void readPosition(const char* tok, char& letter, float& value, char south, const KalCLocaleScope&)
 {
     float number = 0;
     const int got = std::sscanf(tok, "%c:%f", &letter, &number);
@@ -84,7 +85,7 @@ void readPosition(const char* tok, char& letter, float& value, char south)
 }
 
 // Parses one block text into rmcinfoTemp; returns true when it yields a record.
-bool parseBlockText(const char* text, size_t length, RmcInfo& r)
+bool parseBlockText(const char* text, size_t length, RmcInfo& r, const KalCLocaleScope& cLocale)
 {
     r.aPresent = 0;
     Tokens tokens(text, length);
@@ -101,11 +102,11 @@ bool parseBlockText(const char* text, size_t length, RmcInfo& r)
             state = 2;
             break;
         case 2:
-            readPosition(tok, r.latHemisphere, r.latitude, 'S');
+            readPosition(tok, r.latHemisphere, r.latitude, 'S', cLocale);
             state = 3;
             break;
         case 3:
-            readPosition(tok, r.lonHemisphere, r.longitude, 'W');
+            readPosition(tok, r.lonHemisphere, r.longitude, 'W', cLocale);
             state = 4;
             break;
         case 4:
@@ -202,7 +203,7 @@ void kalGpsPaserInfo(const unsigned char* buffer, int32_t size)
         const auto index = static_cast<int32_t>(kalLe32(s.outBufferTemp));
         const char* text = reinterpret_cast<const char*>(s.outBufferTemp + 4);
         const size_t length = strnlen(text, kGpsBlockSize - 4);
-        if (parseBlockText(text, length, s.rmcinfoTemp)) {
+        if (parseBlockText(text, length, s.rmcinfoTemp, cLocale)) {
             s.prermcinfo = s.rmcinfoTemp;
             kalGpsRmcToInfo(index, s.rmcinfoTemp);
         }

@@ -34,4 +34,22 @@ video 3 320x180 "$tmp/d.avi" -f avi
 $gen trailer "$tmp/d.avi" munich 3@60 2026-05-14T08:25:00
 cp "$tmp/d.avi" "$out/clip.avi"
 
-ls -l "$out"/clip*
+# Incident drive (Munich, 30 s): a hard brake at 8 s, a swerve at 15 s, an impact at 22 s;
+# the same drive with the G-sensor in g and in m/s^2.
+video 30 320x180 "$tmp/inc.mp4" -r 5
+for unit in g ms2; do
+  cp "$tmp/inc.mp4" "$tmp/inc-$unit.mp4"
+  $gen incident "$tmp/inc-$unit.mp4" 30 2026-05-14T09:00:00 "$unit"
+done
+cp "$tmp/inc-g.mp4" "$out/incident.mp4"
+cp "$tmp/inc-ms2.mp4" "$out/incident-ms2.mp4"
+
+# A trip of three 10 s recordings whose telemetry runs on from one file to the next.
+for k in 1 2 3; do
+  video 10 320x180 "$tmp/trip-$k.mp4" -r 5
+  skip=$(( (k - 1) * 10 + 1 ))
+  $gen skip "$tmp/trip-$k.mp4" munich "10@$skip" "2026-05-14T08:30:$(printf %02d $skip)"
+  cp "$tmp/trip-$k.mp4" "$out/trip-$k.mp4"
+done
+
+ls -l "$out"/clip* "$out"/incident* "$out"/trip-*

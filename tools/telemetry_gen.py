@@ -186,6 +186,41 @@ DEMO_SECONDS = 75
 DEMO_STOPS = (34,)
 
 
+# Seconds into an incident recording where the driver brakes hard, swerves and is hit.
+INCIDENT_BRAKE, INCIDENT_TURN, INCIDENT_IMPACT = 8, 15, 22
+UNITS = {'g': 1.0, 'ms2': GRAVITY, 'counts': 1024.0}
+
+
+def incident(seconds, start, unit='g'):
+    """A town drive with one hard brake, one sharp swerve and one impact, with the
+    G-sensor stored in g, m/s^2 or raw counts (1024 a g) as different cameras do.
+    Text blocks hold at most 19.6 on x and y and 20 on z (the decoder zeroes more), so
+    the impact stays under 2 g on each axis and counts only suit other formats."""
+    speeds, v = [], 0.0
+    for t in range(seconds):
+        if t in (INCIDENT_BRAKE, INCIDENT_BRAKE + 1):
+            v = max(5.0, v - 22.0)
+        elif t == INCIDENT_IMPACT:
+            v = 10.0
+        elif t > INCIDENT_IMPACT:
+            v = max(0.0, v - 9.0)
+        else:
+            v = min(48.0, v + 5.5)
+        speeds.append(round(v, 1))
+    samples = drive(MUNICH, speeds, start)
+    jolts = {INCIDENT_BRAKE: (-0.62, 0.05, 0.0), INCIDENT_BRAKE + 1: (-0.48, 0.02, 0.0),
+             INCIDENT_TURN: (0.05, 0.58, 0.0),
+             INCIDENT_IMPACT: (-1.8, 0.9, 0.7), INCIDENT_IMPACT + 1: (-0.7, 0.2, 0.1)}
+    for t, (x, y, z) in jolts.items():
+        if t < len(samples):
+            s = samples[t]
+            s.gx, s.gy, s.gz = x, y, round(1.0 + z, 2)
+    per_g = UNITS[unit]
+    for s in samples:
+        s.gx, s.gy, s.gz = (round(v * per_g, 2) for v in (s.gx, s.gy, s.gz))
+    return samples
+
+
 def route(name, seconds, start, stops=()):
     if name == 'ramp':
         # Every second a different speed (10 + i km/h): a read-out tells the samples apart.
@@ -294,6 +329,13 @@ def main(argv):
             print(f"{argv[2]}: {len(samples)} samples, first {s.lat:.6f} {s.lon:.6f} {s.speed:.1f} km/h")
         else:
             open(argv[4], 'w').write(demo_assets(samples, argv[3]))
+        return 0
+    if len(argv) >= 2 and argv[1] == 'incident':
+        # incident FILE.mp4 SECONDS START [g|ms2|counts]: skip atom with an incident drive
+        unit = argv[5] if len(argv) > 5 else 'g'
+        samples = incident(int(argv[3]), datetime.fromisoformat(argv[4]), unit)
+        mp4_append_skip(argv[2], samples)
+        print(f"{argv[2]}: {len(samples)} samples, G-sensor in {unit}")
         return 0
     if len(argv) < 5:
         print('usage: telemetry_gen.py KIND FILE ROUTE SECONDS[@SKIP] [START] [STOP...]\n'

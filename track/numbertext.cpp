@@ -83,3 +83,14 @@ std::string sixDecimals(double value)
         return "0.000000";
     return std::string(buf, end);
 }
+
+std::string fixedDecimals(double value, int decimals)
+{
+    if (std::isnan(value))
+        return std::signbit(value) ? "-nan" : "nan";
+    char buf[512];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    if (ec != std::errc())
+        return "0";
+    return std::string(buf, end);
+}

@@ -13,3 +13,5 @@ double leadingDouble(std::string_view text);
 
 // "%f" of a coordinate (six decimals), independent of the locale.
 std::string sixDecimals(double value);
+// "%.Nf" of value (decimals digits after a "." whatever the locale), "nan"/"inf" as printf.
+std::string fixedDecimals(double value, int decimals);

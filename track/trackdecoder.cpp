@@ -30,6 +30,11 @@ std::string positionText(std::string token, std::string_view positive, std::stri
     eraseAll(token, negative);
     eraseAll(token, positiveLower);
     eraseAll(token, negativeLower);
+    // Any other letter ("-" for a missing or glitched one, as the library writes it) is
+    // dropped too: the number after it is still the sample's position.
+    if (const auto colon = token.find(':'); colon != std::string::npos && colon <= 4 &&
+        token.find_first_of("0123456789") > colon)
+        token.erase(0, colon + 1);
     if (southOrWest && !token.empty()) {
         if (token[0] == '+')
             token[0] = '-';

@@ -1,9 +1,9 @@
 #include "track/tripstatistics.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
+
+#include "track/numbertext.h"
 
 TripStatistics::TripStatistics(DistanceFunction distance, Localizer localize)
     : m_distance(std::move(distance)), m_localize(std::move(localize))
@@ -15,17 +15,17 @@ std::string TripStatistics::word(const char *key) const
     return m_localize ? m_localize(key) : std::string(key);
 }
 
-std::string TripStatistics::format1(const std::string &word, double value, const char *fmt)
+std::string TripStatistics::format1(const std::string &word, double value, int decimals, const char *suffix)
 {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, fmt, value);
-    return word + ":" + buf;
+    // The figures keep their "." on a German desktop too: the labels' format is fixed.
+    return word + ":" + fixedDecimals(value, decimals) + suffix;
 }
 
 float TripStatistics::readFloat(const std::string &text)
 {
-    // strtof reads a leading number and ignores the rest, like the platform's floatValue.
-    const float v = std::strtof(text.c_str(), nullptr);
+    // The leading number, whatever the process locale: strtof would stop at the "." of
+    // "36.5" under a decimal-comma locale and cut positions to whole degrees.
+    const float v = leadingFloat(text);
     return std::isfinite(v) ? v : 0.0f;
 }
 
@@ -56,8 +56,8 @@ void TripStatistics::handleGpsInfoWithArray(const Track &track)
     m_top = top;
     m_average = n ? sum / double(n) : 0.0;
     m_statsShown = true;
-    m_labels.topSpeed = format1(word("TopSpeed"), m_top, "%.1fKMH");
-    m_labels.aveSpeed = format1(word("AveSpeed"), m_average, "%.1fKMH");
+    m_labels.topSpeed = format1(word("TopSpeed"), m_top, 1, "KMH");
+    m_labels.aveSpeed = format1(word("AveSpeed"), m_average, 1, "KMH");
 }
 
 bool TripStatistics::setCurrentPlayerTime(double seconds, const std::string &unit)
@@ -91,16 +91,14 @@ bool TripStatistics::setCurrentPlayerTime(double seconds, const std::string &uni
 
 void TripStatistics::writeDistance()
 {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.2fKM", totalDistanceMetres / 1000.0);
-    m_labels.distance = word("Distance") + ":" + buf;
+    m_labels.distance = format1(word("Distance"), totalDistanceMetres / 1000.0, 2, "KM");
 }
 
 void TripStatistics::refreshWords()
 {
     if (m_statsShown) {
-        m_labels.topSpeed = format1(word("TopSpeed"), m_top, "%.1fKMH");
-        m_labels.aveSpeed = format1(word("AveSpeed"), m_average, "%.1fKMH");
+        m_labels.topSpeed = format1(word("TopSpeed"), m_top, 1, "KMH");
+        m_labels.aveSpeed = format1(word("AveSpeed"), m_average, 1, "KMH");
     } else {
         m_labels.topSpeed = word("TopSpeed") + ":---";
         m_labels.aveSpeed = word("AveSpeed") + ":---";

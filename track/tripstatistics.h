@@ -54,7 +54,7 @@ public:
 private:
     std::string word(const char *key) const;
     void writeDistance();
-    static std::string format1(const std::string &word, double value, const char *fmt);
+    static std::string format1(const std::string &word, double value, int decimals, const char *suffix);
 
     DistanceFunction m_distance;
     Localizer m_localize;

@@ -1,6 +1,13 @@
 #include "widgets/vcustomslider.h"
 
+#include <algorithm>
+
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QToolTip>
 #include <QWheelEvent>
 
 VCustomSlider::VCustomSlider(Qt::Orientation orientation, QWidget *parent) : MCustomSlider(orientation, parent)
@@ -54,4 +61,55 @@ void VCustomSlider::keyPressEvent(QKeyEvent *event)
 void VCustomSlider::wheelEvent(QWheelEvent *event)
 {
     userStep([&] { MCustomSlider::wheelEvent(event); });
+}
+
+void VCustomSlider::setMarks(const TimelineMarks &marks)
+{
+    m_marks = marks;
+    update();
+}
+
+double VCustomSlider::positionOf(double fraction) const
+{
+    QStyleOptionSlider opt;
+    initStyleOption(&opt);
+    const QRect groove = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, this);
+    const QRect handle = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, this);
+    // The knob's centre travels from half a knob inside one end to half a knob inside the other.
+    return groove.x() + handle.width() / 2.0 + std::clamp(fraction, 0.0, 1.0) * (groove.width() - handle.width());
+}
+
+void VCustomSlider::paintEvent(QPaintEvent *event)
+{
+    MCustomSlider::paintEvent(event);
+    if (m_marks.isEmpty() || orientation() != Qt::Horizontal)
+        return;
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const double h = height();
+    for (const TimelineMark &mark : std::as_const(m_marks)) {
+        const double x = positionOf(mark.fraction);
+        p.setPen(Qt::NoPen);
+        p.setBrush(mark.colour);
+        // A small triangle above the bar pointing at the moment, and a thin line through it.
+        QPolygonF tip;
+        tip << QPointF(x - 4, 0) << QPointF(x + 4, 0) << QPointF(x, 5);
+        p.drawPolygon(tip);
+        p.fillRect(QRectF(x - 1, 0, 2, h), mark.colour);
+    }
+}
+
+bool VCustomSlider::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip && orientation() == Qt::Horizontal) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        const double left = positionOf(0.0), span = positionOf(1.0) - left;
+        const int i = timelineMarkAt(m_marks, help->pos().x(), left, span);
+        if (i >= 0)
+            QToolTip::showText(help->globalPos(), m_marks[i].toolTip, this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return MCustomSlider::event(event);
 }

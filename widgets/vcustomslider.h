@@ -5,6 +5,7 @@
 // Programmatic setValue/setFloatValue never reports.
 #include "widgets/customsliderdelegate.h"
 #include "widgets/mcustomslider.h"
+#include "widgets/timelinemark.h"
 
 class VCustomSlider : public MCustomSlider {
     Q_OBJECT
@@ -16,10 +17,18 @@ public:
     CustomSliderDelegate *delegate() const { return m_delegate; }
     bool seeking() const { return m_seeking; }
 
+    // Ticks over the bar (harsh events), each with its tooltip; an empty list removes them.
+    void setMarks(const TimelineMarks &marks);
+    const TimelineMarks &marks() const { return m_marks; }
+    // Where a fraction of the range lies along the bar, in widget x.
+    double positionOf(double fraction) const;
+
 signals:
     void seekingChanged(bool seeking);
 
 protected:
+    bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
 
@@ -30,4 +39,5 @@ private:
 
     CustomSliderDelegate *m_delegate = nullptr;
     bool m_seeking = false;
+    TimelineMarks m_marks;
 };

@@ -14,12 +14,14 @@
 #include "core/mlanguagemanager.h"
 #include "core/notificationhub.h"
 #include "instruments/map/osmtilesource.h"
+#include "instruments/map/routestyle.h"
+#include "core/preferences.h"
+#include "track/numbertext.h"
 
 namespace {
 const QColor kBackground(0xf2, 0xef, 0xe9);
 const QColor kGrid(0xd6, 0xd1, 0xc8);
 const QColor kGridFine(0xe6, 0xe2, 0xdb);
-const QColor kRouteColour(0, 255, 0);
 
 QString localized(const char *key, const char *english)
 {
@@ -64,16 +66,36 @@ void GpsMapView::setGpsData(const Track &track)
 {
     m_track = track;
     m_route.clear();
+    m_speeds.clear();
     m_markerIndex.reset();
     m_lookup.invalidate();
     const std::size_t n = trackSize(track);
     m_route.reserve(n);
+    m_speeds.reserve(n);
     // Every sample joins the line, even one a tick would refuse; the projection clamps
     // what lies beyond its reach. The region does not move until the next tick.
     for (std::size_t i = 0; i < n; ++i) {
         const GPSItem &item = (*track)[i];
         m_route.push_back(Mercator::project(Mercator::readDegrees(item.latitude),
                                             Mercator::readDegrees(item.longitude)));
+        m_speeds.push_back(leadingDouble(item.speed));
+    }
+    update();
+}
+
+void GpsMapView::setTripContext(const std::vector<Track> &parts)
+{
+    m_tripRoute.clear();
+    m_tripSpeeds.clear();
+    if (parts.size() > 1) {
+        for (const Track &part : parts) {
+            for (std::size_t i = 0; i < trackSize(part); ++i) {
+                const GPSItem &item = (*part)[i];
+                m_tripRoute.push_back(Mercator::project(Mercator::readDegrees(item.latitude),
+                                                        Mercator::readDegrees(item.longitude)));
+                m_tripSpeeds.push_back(leadingDouble(item.speed));
+            }
+        }
     }
     update();
 }
@@ -100,6 +122,7 @@ void GpsMapView::clearMapAnotation()
 {
     m_track.reset();
     m_route.clear();
+    m_speeds.clear();
     m_markerIndex.reset();
     m_lookup.invalidate();
     update();
@@ -107,6 +130,7 @@ void GpsMapView::clearMapAnotation()
 
 void GpsMapView::setTileSource(std::unique_ptr<TileSource> source)
 {
+    ++m_openGeneration; // a pending check of a file no longer decides the source
     m_source = std::move(source);
     if (m_source)
         connect(m_source.get(), &TileSource::tilesChanged, this, qOverload<>(&QWidget::update));
@@ -128,6 +152,25 @@ bool GpsMapView::useMbtiles(const QString &path, QString *error)
     }
     setTileSource(std::move(source));
     return true;
+}
+
+void GpsMapView::openMbtiles(const QString &path, std::function<void(bool, const QString &)> done)
+{
+    const quint64 generation = ++m_openGeneration;
+    MbtilesTileSource::inspectInBackground(
+        path, this, [this, path, generation, done](bool ok, const MbtilesTileSource::Info &info, const QString &error) {
+            if (generation != m_openGeneration) {
+                if (done)
+                    done(false, QString());
+                return;
+            }
+            if (ok)
+                setTileSource(MbtilesTileSource::fromInspected(path, info));
+            else
+                qDebug() << "map: offline map refused:" << path << error;
+            if (done)
+                done(ok, error);
+        });
 }
 
 QGeoCoordinate GpsMapView::centerCoordinate() const
@@ -282,39 +325,44 @@ bool GpsMapView::drawFallback(QPainter &p, const TileKey &key, const QRectF &tar
     return false;
 }
 
+std::vector<QPointF> GpsMapView::onScreen(const std::vector<QPointF> &world) const
+{
+    std::vector<QPointF> out;
+    out.reserve(world.size());
+    for (const QPointF &w : world)
+        out.push_back(toScreen(w));
+    return out;
+}
+
 void GpsMapView::paintRoute(QPainter &p) const
 {
-    if (m_route.size() < 2) {
-        if (m_route.size() == 1) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(kRouteColour);
-            p.drawEllipse(toScreen(m_route.front()), kRouteWidth / 2, kRouteWidth / 2);
+    const bool mph = Preferences::speedUnitType() == QLatin1String("MPH");
+    const QRectF visible(rect());
+    const std::vector<QPointF> route = onScreen(m_route);
+    if (!m_tripRoute.empty()) {
+        // The trip pale and thin; the recording's own part bold on a dark casing.
+        RouteStyle::paintSpeedRoute(p, onScreen(m_tripRoute), m_tripSpeeds, visible, kRouteWidth, true, mph);
+        if (!route.empty()) {
+            p.save();
+            QPen casing(QColor(40, 40, 40, 170), kRouteWidth + 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+            p.setPen(casing);
+            p.setBrush(Qt::NoBrush);
+            QPolygonF line;
+            for (const QPointF &pt : route)
+                if (std::isfinite(pt.x()) && std::isfinite(pt.y()))
+                    line << pt;
+            p.drawPolyline(line);
+            p.restore();
+            RouteStyle::paintSpeedRoute(p, route, m_speeds, visible, kRouteWidth + 1, false, mph);
         }
-        return;
+    } else if (!route.empty()) {
+        RouteStyle::paintSpeedRoute(p, route, m_speeds, visible, kRouteWidth, false, mph);
     }
-    // Only the stretches that cross the view are stroked: an hour's route is thousands
-    // of points, of which a 0.01 degree view shows a few dozen.
-    const QRectF visible = QRectF(rect()).adjusted(-kRouteWidth, -kRouteWidth, kRouteWidth, kRouteWidth);
-    QPen pen(kRouteColour, kRouteWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    p.setPen(pen);
-    p.setBrush(Qt::NoBrush);
-    QPolygonF run;
-    QPointF prev = toScreen(m_route.front());
-    for (std::size_t i = 1; i < m_route.size(); ++i) {
-        const QPointF next = toScreen(m_route[i]);
-        const QRectF segment = QRectF(prev, next).normalized().adjusted(-1, -1, 1, 1);
-        if (segment.intersects(visible)) {
-            if (run.isEmpty())
-                run.append(prev);
-            run.append(next);
-        } else if (!run.isEmpty()) {
-            p.drawPolyline(run);
-            run.clear();
-        }
-        prev = next;
+    const std::vector<QPointF> &ends = m_tripRoute.empty() ? m_route : m_tripRoute;
+    if (ends.size() >= 2) {
+        RouteStyle::paintStartMarker(p, toScreen(ends.front()));
+        RouteStyle::paintEndMarker(p, toScreen(ends.back()));
     }
-    if (!run.isEmpty())
-        p.drawPolyline(run);
 }
 
 // A red pin whose tip marks the position, in the manner of a map's default marker.
@@ -345,6 +393,11 @@ void GpsMapView::paintOverlays(QPainter &p, bool notice) const
     small.setPointSizeF(std::max(7.0, small.pointSizeF() * 0.8));
     p.setFont(small);
     const QFontMetrics fm(small);
+
+    if (!m_route.empty() || !m_tripRoute.empty()) {
+        const bool mph = Preferences::speedUnitType() == QLatin1String("MPH");
+        RouteStyle::paintLegend(p, QRectF(rect()), mph, mph ? QStringLiteral("mph") : QStringLiteral("km/h"));
+    }
 
     const QString attribution = m_source ? m_source->attribution() : QString();
     if (!attribution.isEmpty()) {

@@ -1,5 +1,6 @@
 #pragma once
-// The route map: the recording's route as one green line, a single marker at the
+// The route map: the recording's route coloured by speed (legend in the chosen unit,
+// start and end markers), a single marker at the
 // sample of the current playback second and the map recentred on it once per whole
 // second. Between seconds the user may drag and wheel-zoom; the next second takes the
 // map back. Clicking on (or within a few pixels of) a point of the route reports that
@@ -10,6 +11,7 @@
 #include <QGeoCoordinate>
 #include <QPointF>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -32,8 +34,13 @@ public:
 
     void setGpsData(const Track &track) override;
     void setCurrentPlayerTime(double seconds) override;
-    // Drops route and marker; the map stays where it is.
+    // Drops route and marker; the map stays where it is. The trip stays: a recording of
+    // the same trip follows at once, and the map must not flicker or jump meanwhile.
     void clearMapAnotation();
+    // The whole trip the recording belongs to (its tracks in order, the recording's own
+    // among them), drawn pale beneath the recording's part; no tracks, no trip.
+    void setTripContext(const std::vector<Track> &parts);
+    bool hasTrip() const { return !m_tripRoute.empty(); }
 
     // The view owns its source; null shows the grid only.
     void setTileSource(std::unique_ptr<TileSource> source);
@@ -41,7 +48,12 @@ public:
     // OpenStreetMap's standard tiles, or another server of the same URL scheme.
     void useOpenStreetMap(const QString &urlTemplate = QString());
     // Switches to an offline map; on failure the current source stays and *error says why.
+    // The file is checked on the calling thread (within a time limit).
     bool useMbtiles(const QString &path, QString *error = nullptr);
+    // The same, with the check on another thread: the window never waits for a file.
+    // done (may be empty) runs on the GUI thread; a later call supersedes an earlier
+    // one that has not finished, whose done then reports false with an empty error.
+    void openMbtiles(const QString &path, std::function<void(bool ok, const QString &error)> done = {});
 
     // Where the map looks and what it shows.
     QGeoCoordinate centerCoordinate() const;
@@ -72,6 +84,7 @@ private:
     QPointF toWorld(const QPointF &screen) const;
     void paintTiles(class QPainter &p, bool *missingForFailure);
     void paintRoute(QPainter &p) const;
+    std::vector<QPointF> onScreen(const std::vector<QPointF> &world) const;
     void paintMarker(QPainter &p, const QPointF &at) const;
     void paintOverlays(QPainter &p, bool notice) const;
     void paintGridCell(QPainter &p, const QRectF &cell) const;
@@ -79,6 +92,9 @@ private:
 
     Track m_track;
     std::vector<QPointF> m_route; // world units; NaN for samples without a number
+    std::vector<double> m_speeds; // km/h per route point
+    std::vector<QPointF> m_tripRoute;
+    std::vector<double> m_tripSpeeds;
     SampleLookup m_lookup;
     std::optional<std::size_t> m_markerIndex;
     QPointF m_markerWorld;
@@ -93,4 +109,5 @@ private:
     bool m_pressed = false;
     bool m_dragging = false;
     bool m_noticeShown = false;
+    quint64 m_openGeneration = 0;
 };

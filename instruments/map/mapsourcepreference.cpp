@@ -1,5 +1,7 @@
 #include "instruments/map/mapsourcepreference.h"
 
+#include <QDebug>
+#include <QPointer>
 #include <QSettings>
 
 #include "instruments/map/gpsmapview.h"
@@ -20,16 +22,25 @@ void storeOpenStreetMap() { QSettings().setValue(QString::fromLatin1(kMapSource)
 
 void storeMbtiles(const QString &path) { QSettings().setValue(QString::fromLatin1(kMapSource), kPrefix + path); }
 
-bool apply(GpsMapView *map, QString *error)
+void apply(GpsMapView *map, std::function<void(bool, const QString &)> done)
 {
-    if (storedIsMbtiles()) {
-        if (map->useMbtiles(storedMbtilesPath(), error))
-            return true;
+    if (!storedIsMbtiles()) {
         map->useOpenStreetMap();
-        return false;
+        if (done)
+            done(true, QString());
+        return;
     }
-    map->useOpenStreetMap();
-    return true;
+    // The file is checked away from the window, which shows its grid meanwhile.
+    map->setTileSource(nullptr);
+    QPointer<GpsMapView> guard(map);
+    map->openMbtiles(storedMbtilesPath(), [guard, done](bool ok, const QString &error) {
+        if (!ok && guard && !guard->tileSource())
+            guard->useOpenStreetMap();
+        if (!ok)
+            qInfo() << "stored offline map not usable, showing OpenStreetMap:" << error;
+        if (done)
+            done(ok, error);
+    });
 }
 
 } // namespace MapSourcePreference

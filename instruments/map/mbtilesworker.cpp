@@ -7,6 +7,7 @@
 #include <QSqlQuery>
 
 #include "instruments/map/mbtilessource.h"
+#include "instruments/map/sqlitetimelimit.h"
 
 namespace {
 QString uniqueConnectionName()
@@ -16,13 +17,15 @@ QString uniqueConnectionName()
 }
 } // namespace
 
-MbtilesWorker::MbtilesWorker(QString path)
-    : TileWorker(1), m_path(std::move(path)), m_connection(uniqueConnectionName())
+MbtilesWorker::MbtilesWorker(QString path, QString tileQuery)
+    : TileWorker(1), m_path(std::move(path)), m_tileQuery(std::move(tileQuery)),
+      m_connection(uniqueConnectionName())
 {
 }
 
 MbtilesWorker::~MbtilesWorker()
 {
+    m_limit.reset();
     if (QSqlDatabase::contains(m_connection)) {
         QSqlDatabase::database(m_connection, false).close();
         QSqlDatabase::removeDatabase(m_connection);
@@ -34,20 +37,23 @@ void MbtilesWorker::setUp()
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     db.setDatabaseName(m_path);
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-    m_open = db.open();
+    m_open = db.open() && !m_tileQuery.isEmpty();
     if (!m_open)
         qDebug() << "mbtiles: cannot open" << m_path << db.lastError().text();
+    else
+        m_limit = std::make_unique<SqliteTimeLimit>(db, QDeadlineTimer(kQueryTimeoutMs), &m_stop);
 }
 
 void MbtilesWorker::fetch(const TileKey &key)
 {
-    if (!m_open) {
+    if (!m_open || m_stop) {
         done(key, {});
         return;
     }
+    m_limit->setDeadline(QDeadlineTimer(kQueryTimeoutMs));
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.prepare(QStringLiteral(
-        "SELECT tile_data FROM tiles WHERE zoom_level = ? AND tile_column = ? AND tile_row = ?"));
+    query.setForwardOnly(true);
+    query.prepare(m_tileQuery);
     query.addBindValue(key.z);
     query.addBindValue(key.x);
     query.addBindValue(MbtilesTileSource::flipRow(key.z, key.y));

@@ -1,15 +1,24 @@
 #pragma once
 // Reads tiles of an .mbtiles file for MbtilesTileSource on its thread, through a
-// database connection of that thread's own.
+// database connection of that thread's own. Each read has a time limit, and stop()
+// interrupts the one under way, so the thread can always be ended promptly.
 #include <QString>
+#include <atomic>
+#include <memory>
 
 #include "instruments/map/tileworker.h"
+
+class SqliteTimeLimit;
 
 class MbtilesWorker : public TileWorker {
     Q_OBJECT
 public:
-    explicit MbtilesWorker(QString path);
+    static constexpr int kQueryTimeoutMs = 2000;
+
+    MbtilesWorker(QString path, QString tileQuery);
     ~MbtilesWorker() override;
+
+    void stop() override { m_stop = true; }
 
 protected:
     void setUp() override;
@@ -17,6 +26,9 @@ protected:
 
 private:
     QString m_path;
+    QString m_tileQuery;
     QString m_connection;
     bool m_open = false;
+    std::atomic<bool> m_stop{false};
+    std::unique_ptr<SqliteTimeLimit> m_limit;
 };

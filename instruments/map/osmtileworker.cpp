@@ -4,6 +4,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 
 #include "instruments/map/osmtilesource.h"
 #include "instruments/map/tilediskcache.h"
@@ -37,6 +38,25 @@ void OsmTileWorker::fetch(const TileKey &key)
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setTransferTimeout(kTransferTimeoutMs);
     QNetworkReply *reply = m_nam->get(request);
+    // Past this much unread, Qt stops taking data from the connection (and the cap
+    // below has already ended the reply).
+    reply->setReadBufferSize(kMaxTileBytes + 64 * 1024);
+    // Silence is caught by the transfer time-out; a trickle by the deadline, and a flood
+    // by the size cap: neither may hold a download slot or fill memory.
+    auto *deadline = new QTimer(reply);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, reply, [reply] {
+        reply->setProperty("travaAborted", QStringLiteral("no complete tile in time"));
+        reply->abort();
+    });
+    deadline->start(kDeadlineMs);
+    connect(reply, &QNetworkReply::readyRead, reply, [reply] {
+        const qint64 declared = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+        if (declared > kMaxTileBytes || reply->bytesAvailable() > kMaxTileBytes) {
+            reply->setProperty("travaAborted", QStringLiteral("tile too large"));
+            reply->abort();
+        }
+    });
     connect(reply, &QNetworkReply::finished, this, [this, reply, key] { finished(reply, key); });
 }
 
@@ -44,8 +64,14 @@ void OsmTileWorker::finished(QNetworkReply *reply, const TileKey &key)
 {
     reply->deleteLater();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QString aborted = reply->property("travaAborted").toString();
+    if (!aborted.isEmpty()) {
+        qDebug() << "map tile" << key.toString() << "refused:" << aborted;
+        done(key, {});
+        return;
+    }
     if (reply->error() == QNetworkReply::NoError && (status == 0 || (status >= 200 && status < 400))) {
-        const QImage image = decode(reply->readAll());
+        const QImage image = decode(reply->read(kMaxTileBytes + 1));
         if (!image.isNull()) {
             done(key, image);
             return;
@@ -63,7 +89,7 @@ QImage OsmTileWorker::staleCopy(const QUrl &url) const
     QIODevice *device = m_cache->data(url);
     if (!device)
         return {};
-    const QImage image = decode(device->readAll());
+    const QImage image = decode(device->read(kMaxTileBytes + 1));
     delete device;
     return image;
 }

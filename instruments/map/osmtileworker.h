@@ -14,7 +14,8 @@ class OsmTileWorker : public TileWorker {
 public:
     OsmTileWorker(QString urlTemplate, QString cacheDirectory);
 
-    static constexpr int kTransferTimeoutMs = 15000;
+    static constexpr int kTransferTimeoutMs = 15000; // without a byte
+    static constexpr int kDeadlineMs = 20000;        // for the whole tile
     static constexpr qint64 kDiskCacheBytes = 256LL * 1024 * 1024;
 
 protected:

@@ -2,6 +2,9 @@
 
 #include "instruments/map/tileworker.h"
 
+#include <QDebug>
+#include <QDeadlineTimer>
+
 namespace {
 // Cost unit: kilobytes of pixels. 48 MB holds a few screens of 256 px tiles.
 constexpr int kMemoryBudgetKb = 48 * 1024;
@@ -10,24 +13,32 @@ int imageCostKb(const QPixmap &p) { return qMax(1, int(qint64(p.width()) * p.hei
 } // namespace
 
 TileSource::TileSource(TileWorker *worker, QObject *parent)
-    : QObject(parent), m_worker(worker), m_memory(kMemoryBudgetKb)
+    : QObject(parent), m_thread(new QThread), m_worker(worker), m_memory(kMemoryBudgetKb)
 {
     qRegisterMetaType<TileKey>();
     qRegisterMetaType<QList<TileKey>>();
     m_clock.start();
-    m_worker->moveToThread(&m_thread);
-    connect(&m_thread, &QThread::started, m_worker, &TileWorker::begin);
-    connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    m_worker->moveToThread(m_thread);
+    connect(m_thread, &QThread::started, m_worker, &TileWorker::begin);
+    connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     connect(m_worker, &TileWorker::loaded, this, &TileSource::onLoaded, Qt::QueuedConnection);
     connect(m_worker, &TileWorker::failed, this, &TileSource::onFailed, Qt::QueuedConnection);
-    m_thread.setObjectName(QStringLiteral("map tiles"));
-    m_thread.start(QThread::LowPriority);
+    m_thread->setObjectName(QStringLiteral("map tiles"));
+    m_thread->start(QThread::LowPriority);
 }
 
 TileSource::~TileSource()
 {
-    m_thread.quit();
-    m_thread.wait();
+    m_worker->stop();
+    m_thread->quit();
+    if (m_thread->wait(QDeadlineTimer(kStopWaitMs))) {
+        delete m_thread;
+        return;
+    }
+    // A worker stuck beyond its own limits must not hang the map (or quitting): it is
+    // left to end on its own and cleans up after itself then.
+    qWarning() << "map tiles: worker did not stop in time; left to end on its own";
+    connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
 }
 
 void TileSource::setZoomRange(int minZoom, int maxZoom)
@@ -75,7 +86,12 @@ void TileSource::clearMemoryCache()
 void TileSource::onLoaded(const TileKey &key, const QImage &image)
 {
     auto *pixmap = new QPixmap(QPixmap::fromImage(image));
-    m_memory.insert(key, pixmap, imageCostKb(*pixmap));
+    // A picture the cache refuses (it deletes it) would be asked for again at every
+    // repaint: it counts as failed instead, and is retried only after the delay.
+    if (!m_memory.insert(key, pixmap, imageCostKb(*pixmap))) {
+        onFailed(key);
+        return;
+    }
     m_failedAt.remove(key);
     m_lastSent.removeAll(key);
     emit tilesChanged();

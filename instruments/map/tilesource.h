@@ -20,6 +20,8 @@ public:
     ~TileSource() override;
 
     virtual QString name() const = 0;
+    // How long a source's going waits for its worker before leaving it to end alone.
+    static constexpr int kStopWaitMs = 3000;
     // Shown on the map whenever this source's tiles are.
     QString attribution() const { return m_attribution; }
     int minZoom() const { return m_minZoom; }
@@ -54,7 +56,7 @@ private:
     void onLoaded(const TileKey &key, const QImage &image);
     void onFailed(const TileKey &key);
 
-    QThread m_thread;
+    QThread *m_thread; // may outlive this source, see the destructor
     TileWorker *m_worker = nullptr;
     QCache<TileKey, QPixmap> m_memory;
     QHash<TileKey, qint64> m_failedAt; // ms on m_clock

@@ -1,5 +1,7 @@
 #include "instruments/map/tileworker.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QTimer>
 
 void TileWorker::begin()
@@ -30,8 +32,19 @@ void TileWorker::done(const TileKey &key, const QImage &image)
 
 QImage TileWorker::decode(const QByteArray &bytes)
 {
+    if (bytes.isEmpty() || bytes.size() > kMaxTileBytes)
+        return {};
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    // The header tells the size; a picture far larger than a tile (a few kilobytes of
+    // PNG can claim 4000 x 4000 pixels) is refused before a pixel is decoded.
+    const QSize size = reader.size();
+    if (!size.isValid() || size.width() > kMaxTilePixels || size.height() > kMaxTilePixels)
+        return {};
     QImage image;
-    if (bytes.isEmpty() || !image.loadFromData(bytes))
+    if (!reader.read(&image) || image.width() > kMaxTilePixels || image.height() > kMaxTilePixels)
         return {};
     return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }

@@ -13,10 +13,16 @@
 class TileWorker : public QObject {
     Q_OBJECT
 public:
+    // Tiles are 256 px (512 px on high-density servers); their files a few kilobytes.
+    static constexpr int kMaxTilePixels = 512;
+    static constexpr qint64 kMaxTileBytes = 2 * 1024 * 1024;
+
     explicit TileWorker(int maxParallel) : m_maxParallel(maxParallel < 1 ? 1 : maxParallel) {}
 
     // Runs on the worker thread once it has started, before the first fetch.
     virtual void setUp() {}
+    // Called from another thread when the source goes: end a fetch under way soon.
+    virtual void stop() {}
 
 public slots:
     // Replaces the queue; tiles already being fetched run to their end.
@@ -32,7 +38,8 @@ protected:
     virtual void fetch(const TileKey &key) = 0;
     // Reports a fetch as ended: a null image means the tile could not be had.
     void done(const TileKey &key, const QImage &image);
-    // Decodes a tile's bytes into a picture ready for fast drawing; null when undecodable.
+    // Decodes a tile's bytes into a picture ready for fast drawing; null when undecodable,
+    // larger than kMaxTileBytes or claiming more than kMaxTilePixels on a side.
     static QImage decode(const QByteArray &bytes);
 
 private:

@@ -12,6 +12,14 @@
         <translation>Ø-Geschw.</translation>
     </message>
     <message>
+        <source>Back.30.s</source>
+        <translation>30 s zurück</translation>
+    </message>
+    <message>
+        <source>Back.5.s</source>
+        <translation>5 s zurück</translation>
+    </message>
+    <message>
         <source>Basic.settings</source>
         <translation>Grundeinstellungen</translation>
     </message>
@@ -44,12 +52,28 @@
         <translation>Die Suche nach Aktualisierungen ist fehlgeschlagen. Bitte prüfen Sie die Netzwerkverbindung und versuchen Sie es erneut.</translation>
     </message>
     <message>
+        <source>Faster</source>
+        <translation>Schneller</translation>
+    </message>
+    <message>
         <source>File</source>
         <translation>Datei</translation>
     </message>
     <message>
         <source>File.name</source>
         <translation>Dateiname</translation>
+    </message>
+    <message>
+        <source>Forward.30.s</source>
+        <translation>30 s vor</translation>
+    </message>
+    <message>
+        <source>Forward.5.s</source>
+        <translation>5 s vor</translation>
+    </message>
+    <message>
+        <source>Full.screen</source>
+        <translation>Vollbild</translation>
     </message>
     <message>
         <source>G.sensor</source>
@@ -68,8 +92,16 @@
         <translation>Breite</translation>
     </message>
     <message>
+        <source>Leave.full.screen</source>
+        <translation>Vollbild beenden</translation>
+    </message>
+    <message>
         <source>Lon</source>
         <translation>Länge</translation>
+    </message>
+    <message>
+        <source>Louder</source>
+        <translation>Lauter</translation>
     </message>
     <message>
         <source>Map</source>
@@ -100,6 +132,14 @@
         <translation>Nach Updates suchen</translation>
     </message>
     <message>
+        <source>Next</source>
+        <translation>Weiter</translation>
+    </message>
+    <message>
+        <source>Normal.speed</source>
+        <translation>Normale Geschwindigkeit</translation>
+    </message>
+    <message>
         <source>OK</source>
         <translation>OK</translation>
     </message>
@@ -108,12 +148,40 @@
         <translation>Öffnen…</translation>
     </message>
     <message>
+        <source>Open.Folder</source>
+        <translation>Ordner öffnen…</translation>
+    </message>
+    <message>
+        <source>Play.Pause</source>
+        <translation>Wiedergabe/Pause</translation>
+    </message>
+    <message>
+        <source>Play.speed</source>
+        <translation>Tempo %@×</translation>
+    </message>
+    <message>
+        <source>Playback</source>
+        <translation>Wiedergabe</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>Zurück</translation>
+    </message>
+    <message>
         <source>Prompt</source>
         <translation>Hinweis</translation>
     </message>
     <message>
+        <source>Quieter</source>
+        <translation>Leiser</translation>
+    </message>
+    <message>
         <source>Quit</source>
         <translation>%@ beenden</translation>
+    </message>
+    <message>
+        <source>Reading.telemetry</source>
+        <translation>Fahrdaten werden gelesen…</translation>
     </message>
     <message>
         <source>Settings</source>
@@ -124,8 +192,16 @@
         <translation>Alle einblenden</translation>
     </message>
     <message>
+        <source>Slower</source>
+        <translation>Langsamer</translation>
+    </message>
+    <message>
         <source>Software.service</source>
         <translation>Software-Service</translation>
+    </message>
+    <message>
+        <source>Sound</source>
+        <translation>Ton ein/aus</translation>
     </message>
     <message>
         <source>Speed</source>
@@ -134,6 +210,10 @@
     <message>
         <source>Speed.unit</source>
         <translation>Geschwindigkeitseinheit</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stopp</translation>
     </message>
     <message>
         <source>Tech.Support</source>
@@ -164,6 +244,10 @@
         <translation>Video</translation>
     </message>
     <message>
+        <source>Volume</source>
+        <translation>Lautstärke</translation>
+    </message>
+    <message>
         <source>Web</source>
         <translation>Web: trava-player.example.org</translation>
     </message>
@@ -178,6 +262,150 @@
     <message>
         <source>the.Last.one</source>
         <translation>Dies ist bereits die letzte Aufnahme der Liste.</translation>
+    </message>
+    <message>
+        <source>Event.brake</source>
+        <translation>Starkes Bremsen</translation>
+    </message>
+    <message>
+        <source>Event.accel</source>
+        <translation>Starkes Beschleunigen</translation>
+    </message>
+    <message>
+        <source>Event.turn</source>
+        <translation>Scharfe Kurve</translation>
+    </message>
+    <message>
+        <source>Event.impact</source>
+        <translation>Aufprall</translation>
+    </message>
+    <message>
+        <source>Event.next</source>
+        <translation>Nächstes Ereignis</translation>
+    </message>
+    <message>
+        <source>Event.previous</source>
+        <translation>Vorheriges Ereignis</translation>
+    </message>
+    <message>
+        <source>Event.sensitivity</source>
+        <translation>Ereignis-Empfindlichkeit</translation>
+    </message>
+    <message>
+        <source>Event.low</source>
+        <translation>Niedrig</translation>
+    </message>
+    <message>
+        <source>Event.normal</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>Event.high</source>
+        <translation>Hoch</translation>
+    </message>
+    <message>
+        <source>Snapshot.save</source>
+        <translation>Schnappschuss speichern</translation>
+    </message>
+    <message>
+        <source>Snapshot.copy</source>
+        <translation>Schnappschuss kopieren</translation>
+    </message>
+    <message>
+        <source>Snapshot.saved</source>
+        <translation>Schnappschuss gespeichert:</translation>
+    </message>
+    <message>
+        <source>Snapshot.copied</source>
+        <translation>Schnappschuss in die Zwischenablage kopiert</translation>
+    </message>
+    <message>
+        <source>Snapshot.nothing</source>
+        <translation>Kein Bild zum Speichern</translation>
+    </message>
+    <message>
+        <source>Snapshot.failed</source>
+        <translation>Schnappschuss konnte nicht gespeichert werden:</translation>
+    </message>
+    <message>
+        <source>Snapshot.stamp</source>
+        <translation>Daten einblenden</translation>
+    </message>
+    <message>
+        <source>Snapshot.folder</source>
+        <translation>Ordner für Schnappschüsse</translation>
+    </message>
+    <message>
+        <source>Incident.settings</source>
+        <translation>Schnappschüsse und Ereignisse</translation>
+    </message>
+    <message>
+        <source>Trip.whole</source>
+        <translation>Fahrt (%1 Dateien)</translation>
+    </message>
+    <message>
+        <source>Trip.part</source>
+        <translation>Datei %1 von %2</translation>
+    </message>
+    <message>
+        <source>Trip.top</source>
+        <translation>max.</translation>
+    </message>
+    <message>
+        <source>Export.menu</source>
+        <translation>Strecke exportieren…</translation>
+    </message>
+    <message>
+        <source>Export.title</source>
+        <translation>Strecke exportieren</translation>
+    </message>
+    <message>
+        <source>Export.recording</source>
+        <translation>Diese Aufnahme</translation>
+    </message>
+    <message>
+        <source>Export.trip</source>
+        <translation>Ganze Fahrt (%1 Aufnahmen)</translation>
+    </message>
+    <message>
+        <source>Export.what</source>
+        <translation>Exportieren</translation>
+    </message>
+    <message>
+        <source>Export.format</source>
+        <translation>Format</translation>
+    </message>
+    <message>
+        <source>Export.datum</source>
+        <translation>Koordinaten</translation>
+    </message>
+    <message>
+        <source>Export.wgs84</source>
+        <translation>WGS-84 (wie aufgezeichnet)</translation>
+    </message>
+    <message>
+        <source>Export.gcj02</source>
+        <translation>GCJ-02 (Karten Chinas)</translation>
+    </message>
+    <message>
+        <source>Export.ok</source>
+        <translation>Exportieren</translation>
+    </message>
+    <message>
+        <source>Export.saved</source>
+        <translation>Strecke exportiert:</translation>
+    </message>
+    <message>
+        <source>Export.failed</source>
+        <translation>Schreiben nicht möglich:</translation>
+    </message>
+    <message>
+        <source>Export.noTelemetry</source>
+        <translation>Keine Telemetrie zum Exportieren</translation>
+    </message>
+    <message>
+        <source>Export.nothing</source>
+        <translation>Zuerst eine Aufnahme abspielen</translation>
     </message>
 </context>
 </TS>

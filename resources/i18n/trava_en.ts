@@ -12,6 +12,14 @@
         <translation>Avg speed</translation>
     </message>
     <message>
+        <source>Back.30.s</source>
+        <translation>Back 30 s</translation>
+    </message>
+    <message>
+        <source>Back.5.s</source>
+        <translation>Back 5 s</translation>
+    </message>
+    <message>
         <source>Basic.settings</source>
         <translation>Basic settings</translation>
     </message>
@@ -44,12 +52,28 @@
         <translation>Could not check for updates. Please check your network connection and try again.</translation>
     </message>
     <message>
+        <source>Faster</source>
+        <translation>Faster</translation>
+    </message>
+    <message>
         <source>File</source>
         <translation>File</translation>
     </message>
     <message>
         <source>File.name</source>
         <translation>File name</translation>
+    </message>
+    <message>
+        <source>Forward.30.s</source>
+        <translation>Forward 30 s</translation>
+    </message>
+    <message>
+        <source>Forward.5.s</source>
+        <translation>Forward 5 s</translation>
+    </message>
+    <message>
+        <source>Full.screen</source>
+        <translation>Full Screen</translation>
     </message>
     <message>
         <source>G.sensor</source>
@@ -68,8 +92,16 @@
         <translation>Lat</translation>
     </message>
     <message>
+        <source>Leave.full.screen</source>
+        <translation>Leave Full Screen</translation>
+    </message>
+    <message>
         <source>Lon</source>
         <translation>Lon</translation>
+    </message>
+    <message>
+        <source>Louder</source>
+        <translation>Louder</translation>
     </message>
     <message>
         <source>Map</source>
@@ -100,6 +132,14 @@
         <translation>Check for Updates</translation>
     </message>
     <message>
+        <source>Next</source>
+        <translation>Next</translation>
+    </message>
+    <message>
+        <source>Normal.speed</source>
+        <translation>Normal Speed</translation>
+    </message>
+    <message>
         <source>OK</source>
         <translation>OK</translation>
     </message>
@@ -108,12 +148,40 @@
         <translation>Open…</translation>
     </message>
     <message>
+        <source>Open.Folder</source>
+        <translation>Open Folder…</translation>
+    </message>
+    <message>
+        <source>Play.Pause</source>
+        <translation>Play/Pause</translation>
+    </message>
+    <message>
+        <source>Play.speed</source>
+        <translation>Speed %@×</translation>
+    </message>
+    <message>
+        <source>Playback</source>
+        <translation>Playback</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>Previous</translation>
+    </message>
+    <message>
         <source>Prompt</source>
         <translation>Notice</translation>
     </message>
     <message>
+        <source>Quieter</source>
+        <translation>Quieter</translation>
+    </message>
+    <message>
         <source>Quit</source>
         <translation>Quit %@</translation>
+    </message>
+    <message>
+        <source>Reading.telemetry</source>
+        <translation>Reading telemetry…</translation>
     </message>
     <message>
         <source>Settings</source>
@@ -124,8 +192,16 @@
         <translation>Show All</translation>
     </message>
     <message>
+        <source>Slower</source>
+        <translation>Slower</translation>
+    </message>
+    <message>
         <source>Software.service</source>
         <translation>Software service</translation>
+    </message>
+    <message>
+        <source>Sound</source>
+        <translation>Sound on/off</translation>
     </message>
     <message>
         <source>Speed</source>
@@ -134,6 +210,10 @@
     <message>
         <source>Speed.unit</source>
         <translation>Speed unit</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stop</translation>
     </message>
     <message>
         <source>Tech.Support</source>
@@ -164,6 +244,10 @@
         <translation>Video</translation>
     </message>
     <message>
+        <source>Volume</source>
+        <translation>Volume</translation>
+    </message>
+    <message>
         <source>Web</source>
         <translation>Web: trava-player.example.org</translation>
     </message>
@@ -178,6 +262,150 @@
     <message>
         <source>the.Last.one</source>
         <translation>This is already the last recording in the list.</translation>
+    </message>
+    <message>
+        <source>Event.brake</source>
+        <translation>Hard braking</translation>
+    </message>
+    <message>
+        <source>Event.accel</source>
+        <translation>Hard acceleration</translation>
+    </message>
+    <message>
+        <source>Event.turn</source>
+        <translation>Sharp turn</translation>
+    </message>
+    <message>
+        <source>Event.impact</source>
+        <translation>Impact</translation>
+    </message>
+    <message>
+        <source>Event.next</source>
+        <translation>Next event</translation>
+    </message>
+    <message>
+        <source>Event.previous</source>
+        <translation>Previous event</translation>
+    </message>
+    <message>
+        <source>Event.sensitivity</source>
+        <translation>Event sensitivity</translation>
+    </message>
+    <message>
+        <source>Event.low</source>
+        <translation>Low</translation>
+    </message>
+    <message>
+        <source>Event.normal</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>Event.high</source>
+        <translation>High</translation>
+    </message>
+    <message>
+        <source>Snapshot.save</source>
+        <translation>Save snapshot</translation>
+    </message>
+    <message>
+        <source>Snapshot.copy</source>
+        <translation>Copy snapshot</translation>
+    </message>
+    <message>
+        <source>Snapshot.saved</source>
+        <translation>Snapshot saved:</translation>
+    </message>
+    <message>
+        <source>Snapshot.copied</source>
+        <translation>Snapshot copied to the clipboard</translation>
+    </message>
+    <message>
+        <source>Snapshot.nothing</source>
+        <translation>No picture to save</translation>
+    </message>
+    <message>
+        <source>Snapshot.failed</source>
+        <translation>Could not save the snapshot:</translation>
+    </message>
+    <message>
+        <source>Snapshot.stamp</source>
+        <translation>Stamp on snapshots</translation>
+    </message>
+    <message>
+        <source>Snapshot.folder</source>
+        <translation>Snapshot folder</translation>
+    </message>
+    <message>
+        <source>Incident.settings</source>
+        <translation>Snapshots and events</translation>
+    </message>
+    <message>
+        <source>Trip.whole</source>
+        <translation>Trip (%1 files)</translation>
+    </message>
+    <message>
+        <source>Trip.part</source>
+        <translation>File %1 of %2</translation>
+    </message>
+    <message>
+        <source>Trip.top</source>
+        <translation>top</translation>
+    </message>
+    <message>
+        <source>Export.menu</source>
+        <translation>Export Track…</translation>
+    </message>
+    <message>
+        <source>Export.title</source>
+        <translation>Export Track</translation>
+    </message>
+    <message>
+        <source>Export.recording</source>
+        <translation>This recording</translation>
+    </message>
+    <message>
+        <source>Export.trip</source>
+        <translation>Whole trip (%1 recordings)</translation>
+    </message>
+    <message>
+        <source>Export.what</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>Export.format</source>
+        <translation>Format</translation>
+    </message>
+    <message>
+        <source>Export.datum</source>
+        <translation>Coordinates</translation>
+    </message>
+    <message>
+        <source>Export.wgs84</source>
+        <translation>WGS-84 (as recorded)</translation>
+    </message>
+    <message>
+        <source>Export.gcj02</source>
+        <translation>GCJ-02 (maps of China)</translation>
+    </message>
+    <message>
+        <source>Export.ok</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>Export.saved</source>
+        <translation>Track exported:</translation>
+    </message>
+    <message>
+        <source>Export.failed</source>
+        <translation>Could not write</translation>
+    </message>
+    <message>
+        <source>Export.noTelemetry</source>
+        <translation>No telemetry to export</translation>
+    </message>
+    <message>
+        <source>Export.nothing</source>
+        <translation>Play a recording first</translation>
     </message>
 </context>
 </TS>

@@ -12,6 +12,14 @@
         <translation>Vitesse moy.</translation>
     </message>
     <message>
+        <source>Back.30.s</source>
+        <translation>Reculer de 30 s</translation>
+    </message>
+    <message>
+        <source>Back.5.s</source>
+        <translation>Reculer de 5 s</translation>
+    </message>
+    <message>
         <source>Basic.settings</source>
         <translation>Réglages de base</translation>
     </message>
@@ -44,12 +52,28 @@
         <translation>Impossible de rechercher les mises à jour. Vérifiez votre connexion réseau et réessayez.</translation>
     </message>
     <message>
+        <source>Faster</source>
+        <translation>Plus vite</translation>
+    </message>
+    <message>
         <source>File</source>
         <translation>Fichier</translation>
     </message>
     <message>
         <source>File.name</source>
         <translation>Nom du fichier</translation>
+    </message>
+    <message>
+        <source>Forward.30.s</source>
+        <translation>Avancer de 30 s</translation>
+    </message>
+    <message>
+        <source>Forward.5.s</source>
+        <translation>Avancer de 5 s</translation>
+    </message>
+    <message>
+        <source>Full.screen</source>
+        <translation>Plein écran</translation>
     </message>
     <message>
         <source>G.sensor</source>
@@ -68,8 +92,16 @@
         <translation>Lat</translation>
     </message>
     <message>
+        <source>Leave.full.screen</source>
+        <translation>Quitter le plein écran</translation>
+    </message>
+    <message>
         <source>Lon</source>
         <translation>Lon</translation>
+    </message>
+    <message>
+        <source>Louder</source>
+        <translation>Plus fort</translation>
     </message>
     <message>
         <source>Map</source>
@@ -100,6 +132,14 @@
         <translation>Rechercher les mises à jour</translation>
     </message>
     <message>
+        <source>Next</source>
+        <translation>Suivant</translation>
+    </message>
+    <message>
+        <source>Normal.speed</source>
+        <translation>Vitesse normale</translation>
+    </message>
+    <message>
         <source>OK</source>
         <translation>OK</translation>
     </message>
@@ -108,12 +148,40 @@
         <translation>Ouvrir…</translation>
     </message>
     <message>
+        <source>Open.Folder</source>
+        <translation>Ouvrir un dossier…</translation>
+    </message>
+    <message>
+        <source>Play.Pause</source>
+        <translation>Lecture/Pause</translation>
+    </message>
+    <message>
+        <source>Play.speed</source>
+        <translation>Vitesse %@×</translation>
+    </message>
+    <message>
+        <source>Playback</source>
+        <translation>Lecture</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>Précédent</translation>
+    </message>
+    <message>
         <source>Prompt</source>
         <translation>Information</translation>
     </message>
     <message>
+        <source>Quieter</source>
+        <translation>Moins fort</translation>
+    </message>
+    <message>
         <source>Quit</source>
         <translation>Quitter %@</translation>
+    </message>
+    <message>
+        <source>Reading.telemetry</source>
+        <translation>Lecture des données de trajet…</translation>
     </message>
     <message>
         <source>Settings</source>
@@ -124,8 +192,16 @@
         <translation>Tout afficher</translation>
     </message>
     <message>
+        <source>Slower</source>
+        <translation>Plus lentement</translation>
+    </message>
+    <message>
         <source>Software.service</source>
         <translation>Service logiciel</translation>
+    </message>
+    <message>
+        <source>Sound</source>
+        <translation>Son activé/désactivé</translation>
     </message>
     <message>
         <source>Speed</source>
@@ -134,6 +210,10 @@
     <message>
         <source>Speed.unit</source>
         <translation>Unité de vitesse</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Arrêt</translation>
     </message>
     <message>
         <source>Tech.Support</source>
@@ -164,6 +244,10 @@
         <translation>Vidéo</translation>
     </message>
     <message>
+        <source>Volume</source>
+        <translation>Volume</translation>
+    </message>
+    <message>
         <source>Web</source>
         <translation>Site : trava-player.example.org</translation>
     </message>
@@ -178,6 +262,150 @@
     <message>
         <source>the.Last.one</source>
         <translation>C'est déjà le dernier enregistrement de la liste.</translation>
+    </message>
+    <message>
+        <source>Event.brake</source>
+        <translation>Freinage brusque</translation>
+    </message>
+    <message>
+        <source>Event.accel</source>
+        <translation>Accélération brusque</translation>
+    </message>
+    <message>
+        <source>Event.turn</source>
+        <translation>Virage serré</translation>
+    </message>
+    <message>
+        <source>Event.impact</source>
+        <translation>Choc</translation>
+    </message>
+    <message>
+        <source>Event.next</source>
+        <translation>Événement suivant</translation>
+    </message>
+    <message>
+        <source>Event.previous</source>
+        <translation>Événement précédent</translation>
+    </message>
+    <message>
+        <source>Event.sensitivity</source>
+        <translation>Sensibilité aux événements</translation>
+    </message>
+    <message>
+        <source>Event.low</source>
+        <translation>Basse</translation>
+    </message>
+    <message>
+        <source>Event.normal</source>
+        <translation>Normale</translation>
+    </message>
+    <message>
+        <source>Event.high</source>
+        <translation>Haute</translation>
+    </message>
+    <message>
+        <source>Snapshot.save</source>
+        <translation>Enregistrer une capture</translation>
+    </message>
+    <message>
+        <source>Snapshot.copy</source>
+        <translation>Copier la capture</translation>
+    </message>
+    <message>
+        <source>Snapshot.saved</source>
+        <translation>Capture enregistrée :</translation>
+    </message>
+    <message>
+        <source>Snapshot.copied</source>
+        <translation>Capture copiée dans le presse-papiers</translation>
+    </message>
+    <message>
+        <source>Snapshot.nothing</source>
+        <translation>Aucune image à enregistrer</translation>
+    </message>
+    <message>
+        <source>Snapshot.failed</source>
+        <translation>Impossible d'enregistrer la capture :</translation>
+    </message>
+    <message>
+        <source>Snapshot.stamp</source>
+        <translation>Incruster les infos</translation>
+    </message>
+    <message>
+        <source>Snapshot.folder</source>
+        <translation>Dossier des captures</translation>
+    </message>
+    <message>
+        <source>Incident.settings</source>
+        <translation>Captures et événements</translation>
+    </message>
+    <message>
+        <source>Trip.whole</source>
+        <translation>Trajet (%1 fichiers)</translation>
+    </message>
+    <message>
+        <source>Trip.part</source>
+        <translation>Fichier %1 sur %2</translation>
+    </message>
+    <message>
+        <source>Trip.top</source>
+        <translation>max.</translation>
+    </message>
+    <message>
+        <source>Export.menu</source>
+        <translation>Exporter le trajet…</translation>
+    </message>
+    <message>
+        <source>Export.title</source>
+        <translation>Exporter le trajet</translation>
+    </message>
+    <message>
+        <source>Export.recording</source>
+        <translation>Cet enregistrement</translation>
+    </message>
+    <message>
+        <source>Export.trip</source>
+        <translation>Trajet entier (%1 enregistrements)</translation>
+    </message>
+    <message>
+        <source>Export.what</source>
+        <translation>Exporter</translation>
+    </message>
+    <message>
+        <source>Export.format</source>
+        <translation>Format</translation>
+    </message>
+    <message>
+        <source>Export.datum</source>
+        <translation>Coordonnées</translation>
+    </message>
+    <message>
+        <source>Export.wgs84</source>
+        <translation>WGS-84 (tel qu'enregistré)</translation>
+    </message>
+    <message>
+        <source>Export.gcj02</source>
+        <translation>GCJ-02 (cartes de Chine)</translation>
+    </message>
+    <message>
+        <source>Export.ok</source>
+        <translation>Exporter</translation>
+    </message>
+    <message>
+        <source>Export.saved</source>
+        <translation>Trajet exporté :</translation>
+    </message>
+    <message>
+        <source>Export.failed</source>
+        <translation>Écriture impossible :</translation>
+    </message>
+    <message>
+        <source>Export.noTelemetry</source>
+        <translation>Aucune télémétrie à exporter</translation>
+    </message>
+    <message>
+        <source>Export.nothing</source>
+        <translation>Lisez d'abord un enregistrement</translation>
     </message>
 </context>
 </TS>

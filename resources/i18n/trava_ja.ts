@@ -12,6 +12,14 @@
         <translation>平均速度</translation>
     </message>
     <message>
+        <source>Back.30.s</source>
+        <translation>30 秒戻る</translation>
+    </message>
+    <message>
+        <source>Back.5.s</source>
+        <translation>5 秒戻る</translation>
+    </message>
+    <message>
         <source>Basic.settings</source>
         <translation>基本設定</translation>
     </message>
@@ -44,12 +52,28 @@
         <translation>アップデートを確認できませんでした。ネットワーク接続を確認して、もう一度お試しください。</translation>
     </message>
     <message>
+        <source>Faster</source>
+        <translation>速く</translation>
+    </message>
+    <message>
         <source>File</source>
         <translation>ファイル</translation>
     </message>
     <message>
         <source>File.name</source>
         <translation>ファイル名</translation>
+    </message>
+    <message>
+        <source>Forward.30.s</source>
+        <translation>30 秒進む</translation>
+    </message>
+    <message>
+        <source>Forward.5.s</source>
+        <translation>5 秒進む</translation>
+    </message>
+    <message>
+        <source>Full.screen</source>
+        <translation>フルスクリーン</translation>
     </message>
     <message>
         <source>G.sensor</source>
@@ -68,8 +92,16 @@
         <translation>緯度</translation>
     </message>
     <message>
+        <source>Leave.full.screen</source>
+        <translation>フルスクリーンを終了</translation>
+    </message>
+    <message>
         <source>Lon</source>
         <translation>経度</translation>
+    </message>
+    <message>
+        <source>Louder</source>
+        <translation>音量を上げる</translation>
     </message>
     <message>
         <source>Map</source>
@@ -100,6 +132,14 @@
         <translation>アップデートを確認</translation>
     </message>
     <message>
+        <source>Next</source>
+        <translation>次へ</translation>
+    </message>
+    <message>
+        <source>Normal.speed</source>
+        <translation>標準速度</translation>
+    </message>
+    <message>
         <source>OK</source>
         <translation>OK</translation>
     </message>
@@ -108,12 +148,40 @@
         <translation>開く…</translation>
     </message>
     <message>
+        <source>Open.Folder</source>
+        <translation>フォルダを開く…</translation>
+    </message>
+    <message>
+        <source>Play.Pause</source>
+        <translation>再生/一時停止</translation>
+    </message>
+    <message>
+        <source>Play.speed</source>
+        <translation>再生速度 %@×</translation>
+    </message>
+    <message>
+        <source>Playback</source>
+        <translation>再生</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>前へ</translation>
+    </message>
+    <message>
         <source>Prompt</source>
         <translation>お知らせ</translation>
     </message>
     <message>
+        <source>Quieter</source>
+        <translation>音量を下げる</translation>
+    </message>
+    <message>
         <source>Quit</source>
         <translation>%@ を終了</translation>
+    </message>
+    <message>
+        <source>Reading.telemetry</source>
+        <translation>走行データを読み込み中…</translation>
     </message>
     <message>
         <source>Settings</source>
@@ -124,8 +192,16 @@
         <translation>すべてを表示</translation>
     </message>
     <message>
+        <source>Slower</source>
+        <translation>遅く</translation>
+    </message>
+    <message>
         <source>Software.service</source>
         <translation>ソフトウェアサービス</translation>
+    </message>
+    <message>
+        <source>Sound</source>
+        <translation>サウンドのオン/オフ</translation>
     </message>
     <message>
         <source>Speed</source>
@@ -134,6 +210,10 @@
     <message>
         <source>Speed.unit</source>
         <translation>速度の単位</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
     </message>
     <message>
         <source>Tech.Support</source>
@@ -164,6 +244,10 @@
         <translation>ビデオ</translation>
     </message>
     <message>
+        <source>Volume</source>
+        <translation>音量</translation>
+    </message>
+    <message>
         <source>Web</source>
         <translation>ウェブ: trava-player.example.org</translation>
     </message>
@@ -178,6 +262,150 @@
     <message>
         <source>the.Last.one</source>
         <translation>これはリストの最後の録画です。</translation>
+    </message>
+    <message>
+        <source>Event.brake</source>
+        <translation>急ブレーキ</translation>
+    </message>
+    <message>
+        <source>Event.accel</source>
+        <translation>急加速</translation>
+    </message>
+    <message>
+        <source>Event.turn</source>
+        <translation>急ハンドル</translation>
+    </message>
+    <message>
+        <source>Event.impact</source>
+        <translation>衝撃</translation>
+    </message>
+    <message>
+        <source>Event.next</source>
+        <translation>次のイベント</translation>
+    </message>
+    <message>
+        <source>Event.previous</source>
+        <translation>前のイベント</translation>
+    </message>
+    <message>
+        <source>Event.sensitivity</source>
+        <translation>イベント感度</translation>
+    </message>
+    <message>
+        <source>Event.low</source>
+        <translation>低</translation>
+    </message>
+    <message>
+        <source>Event.normal</source>
+        <translation>標準</translation>
+    </message>
+    <message>
+        <source>Event.high</source>
+        <translation>高</translation>
+    </message>
+    <message>
+        <source>Snapshot.save</source>
+        <translation>スナップショットを保存</translation>
+    </message>
+    <message>
+        <source>Snapshot.copy</source>
+        <translation>スナップショットをコピー</translation>
+    </message>
+    <message>
+        <source>Snapshot.saved</source>
+        <translation>スナップショットを保存しました:</translation>
+    </message>
+    <message>
+        <source>Snapshot.copied</source>
+        <translation>スナップショットをクリップボードにコピーしました</translation>
+    </message>
+    <message>
+        <source>Snapshot.nothing</source>
+        <translation>保存する映像がありません</translation>
+    </message>
+    <message>
+        <source>Snapshot.failed</source>
+        <translation>スナップショットを保存できません:</translation>
+    </message>
+    <message>
+        <source>Snapshot.stamp</source>
+        <translation>スナップショットに刻印</translation>
+    </message>
+    <message>
+        <source>Snapshot.folder</source>
+        <translation>スナップショットの保存先</translation>
+    </message>
+    <message>
+        <source>Incident.settings</source>
+        <translation>スナップショットとイベント</translation>
+    </message>
+    <message>
+        <source>Trip.whole</source>
+        <translation>トリップ（%1 ファイル）</translation>
+    </message>
+    <message>
+        <source>Trip.part</source>
+        <translation>ファイル %1/%2</translation>
+    </message>
+    <message>
+        <source>Trip.top</source>
+        <translation>最高</translation>
+    </message>
+    <message>
+        <source>Export.menu</source>
+        <translation>トラックを書き出す…</translation>
+    </message>
+    <message>
+        <source>Export.title</source>
+        <translation>トラックの書き出し</translation>
+    </message>
+    <message>
+        <source>Export.recording</source>
+        <translation>この録画</translation>
+    </message>
+    <message>
+        <source>Export.trip</source>
+        <translation>トリップ全体（%1 本の録画）</translation>
+    </message>
+    <message>
+        <source>Export.what</source>
+        <translation>対象</translation>
+    </message>
+    <message>
+        <source>Export.format</source>
+        <translation>形式</translation>
+    </message>
+    <message>
+        <source>Export.datum</source>
+        <translation>座標系</translation>
+    </message>
+    <message>
+        <source>Export.wgs84</source>
+        <translation>WGS-84（記録どおり）</translation>
+    </message>
+    <message>
+        <source>Export.gcj02</source>
+        <translation>GCJ-02（中国の地図）</translation>
+    </message>
+    <message>
+        <source>Export.ok</source>
+        <translation>書き出す</translation>
+    </message>
+    <message>
+        <source>Export.saved</source>
+        <translation>トラックを書き出しました:</translation>
+    </message>
+    <message>
+        <source>Export.failed</source>
+        <translation>書き込めません:</translation>
+    </message>
+    <message>
+        <source>Export.noTelemetry</source>
+        <translation>書き出すテレメトリがありません</translation>
+    </message>
+    <message>
+        <source>Export.nothing</source>
+        <translation>先に録画を再生してください</translation>
     </message>
 </context>
 </TS>

@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "app/mainmenu.h"
+#include "app/playbackactions.h"
 #include "core/mlanguagemanager.h"
 #include "core/notificationhub.h"
 #include "core/preferences.h"
@@ -60,8 +61,27 @@ private slots:
                  (QStringList{"About Trava Player", "-", "Hide Trava Player", "Hide Others", "Show All", "-",
                               "Quit Trava Player"}));
         QCOMPARE(m.fileMenu()->title(), QStringLiteral("File"));
-        QCOMPARE(titles(m.fileMenu()), (QStringList{QString::fromUtf8("Open…"), "-", "Close"}));
-        QCOMPARE(m.menuBar()->actions().size(), 2);
+        QCOMPARE(titles(m.fileMenu()), (QStringList{QString::fromUtf8("Open…"), QString::fromUtf8("Open Folder…"), "Close"}));
+        QCOMPARE(m.menuBar()->actions().size(), 3);
+        QCOMPARE(m.menuBar()->actions().at(2)->menu(), m.playbackMenu());
+        QCOMPARE(m.playbackMenu()->title(), QStringLiteral("Playback"));
+        QCOMPARE(titles(m.playbackMenu()),
+                 (QStringList{"Play/Pause", "Stop", "-", "Previous Recording", "Next Recording", "-", "Back 5 s",
+                              "Forward 5 s", "-", "Faster", "Slower", "Normal Speed", "-", "Full Screen"}));
+        // Each item shows its first key; F11 works as well as F.
+        QStringList keys;
+        for (QAction *a : m.playbackMenu()->actions())
+            if (!a->isSeparator())
+                keys << a->shortcut().toString(QKeySequence::PortableText);
+        QCOMPARE(keys, (QStringList{"Space", "Ctrl+.", "PgUp", "PgDown", "Left", "Right", "]", "[", "Backspace", "F"}));
+        QVERIFY(m.playbackActions()->fullScreen()->shortcuts().contains(QKeySequence(Qt::Key_F11)));
+        QCOMPARE(m.playbackActions()->forwardLong()->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_Right));
+        // No key of the events panel (S, Ctrl+C, N, Shift+N) is taken.
+        for (QAction *a : m.playbackActions()->all())
+            for (const QKeySequence &k : a->shortcuts())
+                for (const QKeySequence &taken : {QKeySequence(Qt::Key_S), QKeySequence(QKeySequence::Copy),
+                                                  QKeySequence(Qt::Key_N), QKeySequence(Qt::SHIFT | Qt::Key_N)})
+                    QVERIFY2(k != taken, qPrintable(k.toString()));
         QCOMPARE(m.fileMenu()->actions().at(0)->shortcut(), QKeySequence(QKeySequence::Open));
         QCOMPARE(m.fileMenu()->actions().at(2)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_W));
         QCOMPARE(m.playerMenu()->actions().at(6)->shortcut(), QKeySequence(QKeySequence::Quit));
@@ -84,9 +104,17 @@ private slots:
         QCOMPARE(titles(m.playerMenu()),
                  (QStringList{QString::fromUtf8("Über Trava Player"), "-", "Trava Player ausblenden",
                               "Andere ausblenden", "Alle einblenden", "-", "Trava Player beenden"}));
-        QCOMPARE(titles(m.fileMenu()), (QStringList{QString::fromUtf8("Öffnen…"), "-", QString::fromUtf8("Schließen")}));
+        QCOMPARE(titles(m.fileMenu()), (QStringList{QString::fromUtf8("Öffnen…"), QString::fromUtf8("Ordner öffnen…"),
+                                                    QString::fromUtf8("Schließen")}));
+        QCOMPARE(m.playbackMenu()->title(), QStringLiteral("Wiedergabe"));
+        QCOMPARE(m.playbackActions()->faster()->text(), QStringLiteral("Schneller"));
+        MLanguageManager::setNewLanguage(2);
+        QCOMPARE(m.playbackMenu()->title(), QStringLiteral("Lecture"));
+        QCOMPARE(m.playbackActions()->fullScreen()->text(), QString::fromUtf8("Plein écran"));
         MLanguageManager::setNewLanguage(1);
         QCOMPARE(m.fileMenu()->title(), QString::fromUtf8("ファイル"));
+        QCOMPARE(m.playbackMenu()->title(), QString::fromUtf8("再生"));
+        QCOMPARE(m.playbackActions()->normalSpeed()->text(), QString::fromUtf8("標準速度"));
         QCOMPARE(m.playerMenu()->actions().at(6)->text(), QString::fromUtf8("Trava Player を終了"));
     }
 
@@ -155,6 +183,19 @@ private slots:
         m.openMenuItemAction();
         QTest::qWait(150);
         QCOMPARE(posts, 1);
+
+        // Open Folder asks for a folder and posts it as it is; the list walks it.
+        driveOpenDialog([&](QFileDialog *d) {
+            mode = d->fileMode();
+            d->setDirectory(dir.path());
+            d->selectFile(dir.path());
+            QMetaObject::invokeMethod(d, "accept");
+        });
+        m.fileMenu()->actions().at(1)->trigger();
+        QTRY_COMPARE(posts, 2);
+        QCOMPARE(mode, QFileDialog::Directory);
+        QCOMPARE(posted.size(), 1);
+        QCOMPARE(QFileInfo(posted.first().toLocalFile()).canonicalFilePath(), QFileInfo(dir.path()).canonicalFilePath());
     }
 };
 

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "app/colorpanel.h"
+#include "core/mfilemodel.h"
 #include "core/mlanguagemanager.h"
 #include "app/ovraplayvc.h"
 #include "core/preferences.h"
@@ -59,6 +60,21 @@ private slots:
                            vc.gsensorPanel(), vc.mapPanel()})
             QVERIFY(p && p->layout() && vc.isAncestorOf(p));
         QVERIFY(vc.stateView->isAncestorOf(vc.gsensorPanel()));
+    }
+
+    // A recording named with markup is shown by its name: the title is plain text (a
+    // rendered <img> of /dev/zero would exhaust memory), and so is every caption.
+    void namesWithMarkupArePlainText()
+    {
+        OvraPlayVC vc;
+        vc.resize(1080, 610);
+        const QString name = QStringLiteral("<img src=\"&#47;dev&#47;zero\"><b>drive</b>.mp4");
+        vc.mediaPlayerDidSelectModel(nullptr, MFileModel{name, QStringLiteral("/nonexistent/") + name});
+        QCOMPARE(vc.titleLabel->text(), name);
+        QCOMPARE(vc.titleLabel->textFormat(), Qt::PlainText);
+        for (QLabel *label : {vc.versionLabel, vc.companyUrlLabel, vc.latLabel, vc.distanceLabel})
+            QCOMPARE(label->textFormat(), Qt::PlainText);
+        QVERIFY(!vc.grab().isNull());
     }
 
     void viewsCarryTheirColours()

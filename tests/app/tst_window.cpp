@@ -1,3 +1,5 @@
+#include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QToolButton>
@@ -8,6 +10,10 @@
 #include "app/appdelegate.h"
 #include "core/extension.h"
 #include "app/mainmenu.h"
+#include "app/playbackactions.h"
+#include "app/playbackcommands.h"
+#include "app/videoonlymode.h"
+#include "playback/mediaplayview.h"
 #include "core/notificationhub.h"
 #include "app/ovraplayvc.h"
 #include "app/ovrawindowplaycontroller.h"
@@ -169,6 +175,142 @@ private slots:
         delete menu2;
         QVERIFY(!controller2->titleStrip()->findChild<QMenuBar *>());
         delete controller2;
+    }
+
+    void keysBelongToTheWindowFromTheFirstSecond()
+    {
+        AppDelegate d;
+        d.applicationDidFinishLaunching();
+        QWidget *w = d.windowVC()->window();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        OvraPlayVC *vc = d.windowVC()->playerVC();
+        vc->setAlertHandler([](const QString &, const QString &, const QStringList &) { return 1000; });
+        PlaybackActions *keys = d.mainMenu()->playbackActions();
+        QSignalSpy playPause(keys, &PlaybackActions::playPauseRequested);
+        QSignalSpy seek(keys, &PlaybackActions::seekRequested);
+        QSignalSpy volume(keys, &PlaybackActions::volumeStepRequested);
+        QSignalSpy previous(keys, &PlaybackActions::previousRequested);
+        QSignalSpy next(keys, &PlaybackActions::nextRequested);
+        QSignalSpy speed(keys, &PlaybackActions::speedStepRequested);
+
+        // Whatever has the focus: the gear button, the language box, nothing in particular.
+        for (QWidget *focus : {static_cast<QWidget *>(vc->settingButton), static_cast<QWidget *>(vc->languageBox), w}) {
+            focus->setFocus();
+            QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : w;
+            const qsizetype before = playPause.size();
+            QTest::keyClick(target, Qt::Key_Space);
+            QCOMPARE(playPause.size(), before + 1);
+            QVERIFY2(!vc->isSetShow, "Space opened the settings panel");
+            QTest::keyClick(target, Qt::Key_Left);
+            QTest::keyClick(target, Qt::Key_Right);
+            QTest::keyClick(target, Qt::Key_Right, Qt::ShiftModifier);
+            QTest::keyClick(target, Qt::Key_Left, Qt::ShiftModifier);
+            QCOMPARE(seek.size(), 4);
+            QCOMPARE(seek.at(0).at(0).toDouble(), -5.0);
+            QCOMPARE(seek.at(1).at(0).toDouble(), 5.0);
+            QCOMPARE(seek.at(2).at(0).toDouble(), 30.0);
+            QCOMPARE(seek.at(3).at(0).toDouble(), -30.0);
+            seek.clear();
+            QTest::keyClick(target, Qt::Key_Up);
+            QTest::keyClick(target, Qt::Key_Down);
+            QCOMPARE(volume.size(), 2);
+            QCOMPARE(volume.at(0).at(0).toInt(), 1);
+            QCOMPARE(volume.at(1).at(0).toInt(), -1);
+            volume.clear();
+            QTest::keyClick(target, Qt::Key_PageUp);
+            QTest::keyClick(target, Qt::Key_PageDown);
+            QCOMPARE(previous.size(), 1);
+            QCOMPARE(next.size(), 1);
+            previous.clear();
+            next.clear();
+            QTest::keyClick(target, Qt::Key_BracketRight);
+            QTest::keyClick(target, Qt::Key_Backspace);
+            QCOMPARE(speed.size(), 2);
+            speed.clear();
+        }
+        // The language box kept its choice: the arrows never reached it.
+        QCOMPARE(vc->languageBox->currentIndex(), 0);
+
+        // Inside an open combo box list the keys are the list's.
+        vc->languageBox->setFocus();
+        vc->languageBox->showPopup();
+        QWidget *popup = QApplication::activePopupWidget();
+        QVERIFY(popup);
+        QTest::keyClick(popup->focusWidget() ? popup->focusWidget() : popup, Qt::Key_Down);
+        QTest::keyClick(popup->focusWidget() ? popup->focusWidget() : popup, Qt::Key_Right);
+        QCOMPARE(volume.size(), 0);
+        QCOMPARE(seek.size(), 0);
+        vc->languageBox->hidePopup();
+
+        // F and F11 toggle the dashboard's full screen, Escape leaves it.
+        QTest::keyClick(w, Qt::Key_F);
+        QTRY_VERIFY(w->isFullScreen());
+        QTest::keyClick(w, Qt::Key_Escape);
+        QTRY_VERIFY(!w->isFullScreen());
+        QTest::keyClick(w, Qt::Key_F11);
+        QTRY_VERIFY(w->isFullScreen());
+        QTest::keyClick(w, Qt::Key_F11);
+        QTRY_VERIFY(!w->isFullScreen());
+        // The menu shows the Playback items beside File.
+        QCOMPARE(d.mainMenu()->menuBar()->actions().at(2)->menu(), d.mainMenu()->playbackMenu());
+    }
+
+    void doubleClickShowsTheVideoAloneAndComesBack()
+    {
+        AppDelegate d;
+        d.applicationDidFinishLaunching();
+        QWidget *w = d.windowVC()->window();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        MediaPlayView *player = d.windowVC()->playerVC()->player();
+        QWidget *home = player->parentWidget();
+        VideoOnlyMode *alone = d.playbackCommands()->videoOnly();
+
+        QTest::mouseDClick(player, Qt::LeftButton, {}, player->rect().center());
+        QVERIFY(alone->isActive());
+        QTRY_VERIFY(w->isFullScreen());
+        QCOMPARE(player->parentWidget(), w);
+        QTRY_COMPARE(player->geometry(), w->rect());
+        QVERIFY(alone->readoutLabel()->isVisible());
+        QVERIFY(alone->readoutLabel()->text().contains(QStringLiteral("00:00:00")));
+
+        // Another double click puts it back in its panel, windowed.
+        QTest::mouseDClick(player, Qt::LeftButton, {}, player->rect().center());
+        QVERIFY(!alone->isActive());
+        QCOMPARE(player->parentWidget(), home);
+        QTRY_VERIFY(!w->isFullScreen());
+
+        // Escape returns too; F11 from the video alone keeps the dashboard full screen.
+        QTest::mouseDClick(player, Qt::LeftButton, {}, player->rect().center());
+        QTest::keyClick(w, Qt::Key_Escape);
+        QVERIFY(!alone->isActive());
+        QTRY_VERIFY(!w->isFullScreen());
+        QTest::mouseDClick(player, Qt::LeftButton, {}, player->rect().center());
+        QTest::keyClick(w, Qt::Key_F11);
+        QVERIFY(!alone->isActive());
+        QCOMPARE(player->parentWidget(), home);
+        QTRY_VERIFY(w->isFullScreen());
+        QTest::keyClick(w, Qt::Key_Escape);
+        QTRY_VERIFY(!w->isFullScreen());
+    }
+
+    void placeAndSizeComeBackAtTheNextStart()
+    {
+        {
+            AppDelegate d;
+            d.applicationDidFinishLaunching();
+            d.windowVC()->window()->setGeometry(40, 30, 1150, 700);
+            d.windowVC()->saveWindowPlace();
+        }
+        AppDelegate again;
+        again.applicationDidFinishLaunching();
+        QCOMPARE(again.windowVC()->window()->geometry(), QRect(40, 30, 1150, 700));
+        QVERIFY(!again.windowVC()->playerVC()->isSetShow);
+
+        // A place on no screen any more is not used: the window is centred instead.
+        Preferences::setWindowGeometry(QRect(-5000, -5000, 1100, 700));
+        AppDelegate third;
+        third.applicationDidFinishLaunching();
+        QVERIFY(third.windowVC()->window()->geometry().intersects(QGuiApplication::primaryScreen()->availableGeometry()));
     }
 
     void storedUnitSurvivesLaunch()

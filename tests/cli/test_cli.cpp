@@ -1,17 +1,23 @@
 // trava-gps as users run it: formats, several files, exit codes and messages.
 #include <gtest/gtest.h>
 
-#include "support/processrunner.h"
-
+#include <fcntl.h>
+#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 
+#include "support/processrunner.h"
 #include "telemetry/kalgpsapi.h"
 
 namespace {
@@ -36,6 +42,84 @@ int countLines(const std::string& s)
     for (char c : s)
         n += c == '\n';
     return n;
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
+}
+
+// A folder of its own for one test, removed at the end.
+struct TempDir {
+    std::filesystem::path path;
+    explicit TempDir(const std::string& name)
+        : path(std::filesystem::temp_directory_path() / (name + "-" + std::to_string(getpid())))
+    {
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
+    }
+    ~TempDir() { std::filesystem::remove_all(path); }
+    std::string operator/(const std::string& name) const { return (path / name).string(); }
+};
+
+// Runs the tool with stderr on a pseudo-terminal (stdout to /dev/null); returns what the
+// terminal received.
+std::string runOnTerminal(const std::vector<std::string>& args)
+{
+    int master = -1, slave = -1;
+    if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
+        return "openpty failed";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(master);
+        dup2(slave, STDERR_FILENO);
+        const int null = ::open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        std::vector<char*> argv{const_cast<char*>(TRAVA_GPS_TOOL)};
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(TRAVA_GPS_TOOL, argv.data());
+        _exit(127);
+    }
+    close(slave);
+    std::string seen;
+    char buf[4096];
+    for (;;) {
+        const ssize_t n = read(master, buf, sizeof buf);
+        if (n > 0)
+            seen.append(buf, size_t(n));
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else
+            break; // EIO once the tool has exited
+    }
+    close(master);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return seen;
+}
+
+// A folder like a camera card: the committed clips under two levels of folders, copies to
+// make it longer, a file the library does not read and one with no telemetry.
+void makeCard(const TempDir& dir)
+{
+    namespace fs = std::filesystem;
+    fs::create_directories(dir / "card/DCIM/101");
+    fs::create_directories(dir / "card/DCIM/100");
+    for (int i = 0; i < 12; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "card/DCIM/100/F%03d.TS", i);
+        fs::copy_file(kData + "/clip.ts", dir / name);
+    }
+    fs::copy_file(kData + "/clip.mov", dir / "card/DCIM/101/A.mov");
+    fs::copy_file(kData + "/clip-mp4-voka.mp4", dir / "card/B.MP4");
+    std::ofstream(dir / "card/DCIM/101/empty.mp4") << "no telemetry";
+    std::ofstream(dir / "card/DCIM/notes.jpg") << "not a recording";
+    std::ofstream(dir / "card/.hidden.mp4") << "hidden";
 }
 
 } // namespace
@@ -78,7 +162,8 @@ TEST(Cli, SeveralFilesGetHeadersAndTheWorstExitCode)
 
     r = run(kData + "/clip.ts " + empty);
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err, "trava-gps: no telemetry in " + empty + "\n");
+    EXPECT_EQ(r.err, "trava-gps: no telemetry in " + empty +
+                         "\ntrava-gps: 2 files: 1 with telemetry, 1 without, 0 unreadable\n");
     EXPECT_EQ(countLines(r.out), 2 + 3);
 
     r = run(empty + " /nonexistent/clip.mp4 " + kData + "/clip.ts");
@@ -88,10 +173,39 @@ TEST(Cli, SeveralFilesGetHeadersAndTheWorstExitCode)
     std::remove(empty.c_str());
 }
 
+TEST(Cli, EventsFormatListsHarshEventsInG)
+{
+    // The same drive stored in g and in m/s² gives the same rows.
+    for (const char* name : {"/incident.mp4", "/incident-ms2.mp4"}) {
+        Outcome r = run("--format events " + kData + name);
+        EXPECT_EQ(r.code, 0) << r.err;
+        EXPECT_EQ(r.out, "index,time,kind,peak_g\n"
+                         "8,2026/05/14 09:00:08,brake,0.62\n"
+                         "15,2026/05/14 09:00:15,turn,0.58\n"
+                         "22,2026/05/14 09:00:22,impact,2.13\n") << name;
+    }
+    // A quiet drive: the header alone; without telemetry: the header, a message, status 1.
+    Outcome quiet = run("--format events " + kData + "/trip-2.mp4");
+    EXPECT_EQ(quiet.code, 0);
+    EXPECT_EQ(quiet.out, "index,time,kind,peak_g\n");
+    Outcome none = run("--format=events --sensitivity=high " + kData + "/playback/clip2s.mp4");
+    EXPECT_EQ(none.code, 1);
+    EXPECT_EQ(none.out, "index,time,kind,peak_g\n");
+    EXPECT_NE(none.err.find("no telemetry"), std::string::npos);
+    // Several files: a "# name" line and a header before each one's rows.
+    Outcome two = run("--format events " + kData + "/trip-1.mp4 " + kData + "/incident.mp4");
+    EXPECT_EQ(two.out.rfind("# trip-1.mp4\nindex,time,kind,peak_g\n# incident.mp4\nindex,time,kind,peak_g\n8,", 0), 0u)
+        << two.out;
+    // A merged trip is one drive; the sensitivity is passed on (0.58 g is a turn on every setting).
+    Outcome low = run("--format events --sensitivity low --merge " + kData + "/incident.mp4");
+    EXPECT_EQ(countLines(low.out), 4) << low.out;
+}
+
 TEST(Cli, UsageErrorsExitWithTwoAndOneLine)
 {
     for (const char* args : {"", "--format xml x.mp4", "--bogus x.mp4", "--format", "--sun 2026-13-01 48 11 1",
-                             "--sun 2026-05-14 48 11", "--sun 2026-05-14 north 11 1", "--datum utm x.mp4"}) {
+                             "--sun 2026-05-14 48 11", "--sun 2026-05-14 north 11 1", "--datum utm x.mp4",
+                             "--format events --sensitivity extreme x.mp4", "--format events --sensitivity"}) {
         Outcome r = run(args);
         EXPECT_EQ(r.code, 2) << args;
         EXPECT_EQ(countLines(r.err), 1) << args << ": " << r.err;
@@ -123,4 +237,171 @@ TEST(Cli, HelpVersionAndSunTimes)
     EXPECT_EQ(sun.out, expected);
     EXPECT_LT(rise, 6 * 60);  // midsummer in the south of China: up before six
     EXPECT_GT(set, 18 * 60);
+}
+
+TEST(CliBatch, FoldersAreReadInNameOrderWhateverTheJobs)
+{
+    TempDir dir("tscan-cli-card");
+    makeCard(dir);
+    Outcome one = run("-r -j 1 " + dir / "card");
+    Outcome many = run("-r -j 4 " + dir / "card");
+    EXPECT_EQ(one.code, 1);  // empty.mp4 has no telemetry
+    EXPECT_EQ(many.code, 1);
+    EXPECT_EQ(one.out, many.out);
+    EXPECT_EQ(one.err, many.err);
+    // Entries in byte order at every level: B.MP4 before DCIM, 100 before 101.
+    std::vector<std::string> headers;
+    std::istringstream lines(many.out);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("# ", 0) == 0)
+            headers.push_back(line.substr(2 + (dir / "card/").size()));
+    }
+    std::vector<std::string> expected{"B.MP4"};
+    for (int i = 0; i < 12; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "DCIM/100/F%03d.TS", i);
+        expected.push_back(name);
+    }
+    expected.push_back("DCIM/101/A.mov");
+    expected.push_back("DCIM/101/empty.mp4");
+    EXPECT_EQ(headers, expected);
+    // Each file's lines follow its own header, exactly as when read alone.
+    const std::string ts = run(kData + "/clip.ts").out;
+    EXPECT_NE(many.out.find("DCIM/100/F011.TS\n" + ts + "# "), std::string::npos);
+    EXPECT_EQ(countLines(many.out), 15 + 12 * 3 + 4 + 4);
+    // The summary counts every file once; without a terminal nothing else is written.
+    EXPECT_EQ(many.err, "trava-gps: no telemetry in " + dir / "card/DCIM/101/empty.mp4" +
+                            "\ntrava-gps: 15 files: 14 with telemetry, 1 without, 0 unreadable\n");
+}
+
+TEST(CliBatch, ExportsAndMergeGiveTheSameDocumentInParallel)
+{
+    TempDir dir("tscan-cli-merge");
+    makeCard(dir);
+    for (const char* format : {"gpx", "csv", "ex"}) {
+        const std::string args = std::string("--format ") + format + " -r " + dir / "card";
+        Outcome serial = run("-j1 " + args);
+        Outcome parallel = run("--jobs=3 " + args);
+        EXPECT_EQ(serial.out, parallel.out) << format;
+        EXPECT_EQ(serial.code, parallel.code) << format;
+    }
+    Outcome merged = run("-j 2 --merge --format csv -r " + dir / "card");
+    // Copies of one clip are one drive: their repeated samples appear once.
+    EXPECT_EQ(countLines(merged.out), 1 + 3 + 4 + 4);
+    EXPECT_EQ(merged.out, run("-j 1 --merge --format csv " + kData + "/clip.ts " + kData + "/clip.mov " + kData +
+                              "/clip-mp4-voka.mp4")
+                              .out);
+}
+
+TEST(CliBatch, OutputFolderGetsOneFilePerInput)
+{
+    TempDir dir("tscan-cli-out");
+    makeCard(dir);
+    const std::string out = dir / "out";
+    Outcome r = run("-r -j 3 --format csv -o " + out + " " + dir / "card" + " " + kData + "/clip.avi");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(readFile(out + "/card/DCIM/100/F007.csv"), run("--format csv " + kData + "/clip.ts").out);
+    EXPECT_EQ(readFile(out + "/card/B.csv"), run("--format csv " + kData + "/clip-mp4-voka.mp4").out);
+    EXPECT_TRUE(std::filesystem::exists(out + "/card/DCIM/101/A.csv"));
+    EXPECT_TRUE(std::filesystem::exists(out + "/clip.csv"));  // a file named alone: its base name
+    // No file for an input without telemetry, and no leftovers of half-written ones.
+    EXPECT_FALSE(std::filesystem::exists(out + "/card/DCIM/101/empty.csv"));
+    int files = 0;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(out))
+        files += e.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(files, 15);
+
+    // Inputs that would share a name keep their endings; lines go to .txt files.
+    Outcome same = run("-o " + out + "/same " + kData + "/clip.ts " + kData + "/clip.mov");
+    EXPECT_EQ(same.code, 0);
+    EXPECT_EQ(readFile(out + "/same/clip.ts.txt"), run(kData + "/clip.ts").out);
+    EXPECT_EQ(readFile(out + "/same/clip.mov.txt"), run(kData + "/clip.mov").out);
+    Outcome merged = run("--merge --format gpx -o " + out + "/m " + kData + "/clip.ts " + kData + "/clip.avi");
+    EXPECT_EQ(merged.code, 0);
+    EXPECT_EQ(readFile(out + "/m/merged.gpx"), run("--merge --format gpx " + kData + "/clip.ts " + kData + "/clip.avi").out);
+}
+
+TEST(CliBatch, FailuresAreCountedAndDecideTheExitStatus)
+{
+    TempDir dir("tscan-cli-fail");
+    std::ofstream(dir / "empty.ts") << "nothing";
+    Outcome r = run("-j 2 " + kData + "/clip.ts " + dir / "empty.ts" + " " + dir / "missing.mp4" + " " + kData +
+                    "/clip.avi");
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.err.find("trava-gps: cannot read " + dir / "missing.mp4"), std::string::npos);
+    EXPECT_NE(r.err.find("\ntrava-gps: 4 files: 2 with telemetry, 1 without, 1 unreadable\n"), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.out.find("# " + kData + "/clip.avi\n0 2026/05/14 08:25:00"), std::string::npos);
+
+    // An unreadable output folder is a failure too, though every input had telemetry.
+    std::ofstream(dir / "file") << "x";
+    Outcome blocked = run("-o " + dir / "file/sub" + " " + kData + "/clip.ts");
+    EXPECT_EQ(blocked.code, 2);
+    EXPECT_EQ(countLines(blocked.err), 1) << blocked.err;
+
+    // So is a full disk under standard output.
+    Outcome full = run(kData + "/clip.ts >/dev/full");
+    EXPECT_EQ(full.code, 2);
+    EXPECT_NE(full.err.find("cannot write standard output"), std::string::npos) << full.err;
+
+    // A folder without recordings, and a folder given without -r.
+    std::filesystem::create_directories(dir / "nothing");
+    EXPECT_EQ(run("-r " + dir / "nothing").code, 1);
+    Outcome noRecurse = run(dir / "nothing");
+    EXPECT_EQ(noRecurse.code, 2);
+    EXPECT_NE(noRecurse.err.find("is a directory"), std::string::npos);
+
+    for (const char* args : {"-j 0 x.ts", "-j many x.ts", "--jobs", "-j 99999 x.ts", "-o", "--output= x.ts"}) {
+        Outcome u = run(args);
+        EXPECT_EQ(u.code, 2) << args;
+        EXPECT_EQ(countLines(u.err), 1) << args << ": " << u.err;
+    }
+}
+
+TEST(CliBatch, ProgressLineOnlyOnATerminal)
+{
+    TempDir dir("tscan-cli-tty");
+    makeCard(dir);
+    const std::string terminal = runOnTerminal({"-r", "-j", "2", dir / "card"});
+    EXPECT_NE(terminal.find("/15 files, "), std::string::npos) << terminal;
+    EXPECT_NE(terminal.find(" MB/s"), std::string::npos) << terminal;
+    EXPECT_NE(terminal.find("\r\033[K"), std::string::npos);
+    // The line is wiped before other text; the summary ends the output (the terminal turns
+    // each newline into CR LF).
+    const std::string summary = "trava-gps: 15 files: 14 with telemetry, 1 without, 0 unreadable\r\n";
+    ASSERT_GT(terminal.size(), summary.size());
+    EXPECT_EQ(terminal.substr(terminal.size() - summary.size()), summary) << terminal;
+    const std::string afterLastLine = terminal.substr(terminal.rfind("MB/s"));
+    EXPECT_NE(afterLastLine.find("\r\033[K"), std::string::npos) << terminal;
+
+    Outcome piped = run("-r -j 2 " + dir / "card");
+    EXPECT_EQ(piped.err.find("MB/s"), std::string::npos);
+    EXPECT_EQ(piped.err.find('\r'), std::string::npos);
+    // One file: no progress and no summary even on a terminal.
+    const std::string single = runOnTerminal({kData + "/clip.ts"});
+    EXPECT_EQ(single, "");
+}
+
+// The manual and --help must list the same options.
+TEST(Cli, ManualAndHelpListTheSameOptions)
+{
+    auto options = [](std::string text) {
+        // troff writes a minus as "\-"; font changes are "\fB" and friends.
+        text = std::regex_replace(text, std::regex(R"(\\-)"), "-");
+        text = std::regex_replace(text, std::regex(R"(\\f[BIRP])"), "");
+        std::set<std::string> found;
+        std::regex option(R"((^|[\s\[,|(])(--?[a-z][a-z-]*))");
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), option); it != std::sregex_iterator(); ++it)
+            found.insert((*it)[2]);
+        return found;
+    };
+    const std::string page = readFile(TRAVA_MAN_DIR "/trava-gps.1");
+    ASSERT_FALSE(page.empty());
+    const std::set<std::string> help = options(run("--help").out);
+    EXPECT_TRUE(help.count("--recursive") && help.count("-j") && help.count("--output") && help.count("--sun"));
+    EXPECT_EQ(options(page), help);
+    // Every exit code the help names is explained in the manual.
+    for (const char* code : {".B 0", ".B 1", ".B 2"})
+        EXPECT_NE(page.find(code), std::string::npos) << code;
 }

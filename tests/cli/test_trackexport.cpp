@@ -82,6 +82,17 @@ protected:
         return status == 0;
     }
 
+    // Valid against the published GPX 1.1 schema; the reasons otherwise.
+    ::testing::AssertionResult validGpx(const fs::path &file)
+    {
+        int status = -1;
+        const std::string out = run("xmllint --noout --nonet --schema '" + kData + "/gpx-1.1.xsd' '" +
+                                    file.string() + "' 2>&1", &status);
+        if (status == 0)
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << out;
+    }
+
     fs::path dir;
 };
 
@@ -104,7 +115,7 @@ std::vector<Point> toGcj02(const std::vector<Point> &points)
 TEST_F(ExportTest, GpxReadsBackInBothDatums)
 {
     fs::path gpx = exportTo("gpx", "wgs84", false, {kData + "/clip.mov"});
-    EXPECT_TRUE(wellFormed(gpx));
+    EXPECT_TRUE(validGpx(gpx));
     EXPECT_EQ(readBack("gpx", gpx), kShenzhen);
 
     gpx = exportTo("gpx", "gcj02", false, {kData + "/clip.mov"});
@@ -128,7 +139,7 @@ TEST_F(ExportTest, MergeJoinsRecordingsInTimeOrderAndDropsRepeats)
     const std::vector<std::string> paths = {kData + "/clip.avi", kData + "/clip.ts", kData + "/clip-mp4-voka.mp4",
                                             kData + "/clip.ts"};
     const fs::path gpx = exportTo("gpx", "wgs84", true, paths);
-    EXPECT_TRUE(wellFormed(gpx));
+    EXPECT_TRUE(validGpx(gpx));
     const std::vector<Point> points = readBack("gpx", gpx);
     ASSERT_EQ(points.size(), 10u);
     EXPECT_EQ(points[0], (Point{"48.160076", "11.585832"}));  // mp4, 08:15:00
@@ -150,20 +161,21 @@ TEST_F(ExportTest, CsvAndGeoJson)
     std::getline(csv, header);
     std::getline(csv, first);
     EXPECT_EQ(header, "index,time,latitude,longitude,speed_kmh,gsensor_x,gsensor_y,gsensor_z\r");
-    EXPECT_EQ(first, "0,2026/05/14 08:15:00,48.160076,11.585832,51.4,0.02,0.02,1.01\r");
+    EXPECT_EQ(first, "0,2026-05-14T08:15:00,48.160076,11.585832,51.4,0.02,0.02,1.01\r");
 
     out.str("");
     ASSERT_EQ(exportTracks("csv", "wgs84", false, {kData + "/clip.ts"}, out, err), 0);
-    EXPECT_NE(out.str().find("\n2,2026/05/14 08:20:02,48.157505,11.585131,44.0,0,0,1\r\n"), std::string::npos)
+    EXPECT_NE(out.str().find("\n2,2026-05-14T08:20:02,48.157505,11.585131,44.0,0,0,1\r\n"), std::string::npos)
         << out.str();
 
     const fs::path json = exportTo("geojson", "wgs84", false, {kData + "/clip.mov"});
     int status = -1;
     const std::string n = run("python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); "
                               "g=d[\"features\"][0][\"geometry\"]; print(g[\"type\"], len(g[\"coordinates\"]), "
-                              "g[\"coordinates\"][0])' '" + json.string() + "'", &status);
+                              "g[\"coordinates\"][0], d[\"features\"][0][\"properties\"][\"times\"][0])' '" +
+                              json.string() + "'", &status);
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(n, "LineString 4 [114.0271, 22.53754]\n");
+    EXPECT_EQ(n, "LineString 4 [114.0271, 22.53754] 2026-05-15T17:42:10\n");
 }
 
 TEST_F(ExportTest, ExitStatusTellsWhatWentWrong)
@@ -184,6 +196,29 @@ TEST_F(ExportTest, ExitStatusTellsWhatWentWrong)
     EXPECT_EQ(readBack("gpx", gpx), kShenzhen); // the readable file is still exported
 }
 
+TEST_F(ExportTest, TheAntimeridianIsWrittenAsMinus180Everywhere)
+{
+    auto samples = std::make_shared<std::vector<GPSItem>>();
+    samples->emplace_back("2020/01/31 23:59:57", "179.999900", "-16.5", "30.0", 0, 0, 0);
+    samples->emplace_back("2020/01/31 23:59:58", "180.000000", "-16.5", "30.0", 0, 0, 0);
+    samples->emplace_back("2020/01/31 23:59:59", "179.9999996", "-16.5", "30.0", 0, 0, 0); // rounds to 180
+    samples->emplace_back("2020/02/01 00:00:00", "-180.000000", "-16.5", "30.0", 0, 0, 0);
+    const std::vector<NamedTrack> tracks = {{"fiji.mp4", samples}};
+
+    const fs::path gpx = dir / "fiji.gpx";
+    std::ofstream(gpx) << [&] { std::ostringstream o; writeGpx(tracks, o); return o.str(); }();
+    EXPECT_TRUE(validGpx(gpx));
+    for (auto write : {&writeCsv, &writeGpx, &writeKml, &writeGeoJson}) {
+        std::ostringstream out;
+        write(tracks, out);
+        EXPECT_EQ(out.str().find("\"180.0"), std::string::npos) << out.str();
+        EXPECT_EQ(out.str().find(",180.0"), std::string::npos) << out.str();
+        EXPECT_EQ(out.str().find("[180.0"), std::string::npos) << out.str();
+        EXPECT_NE(out.str().find("-180.000000"), std::string::npos) << out.str();
+        EXPECT_NE(out.str().find("179.999900"), std::string::npos) << out.str();
+    }
+}
+
 TEST_F(ExportTest, HostileTextsStayWellFormed)
 {
     const Track samples = makeTrack({
@@ -199,6 +234,9 @@ TEST_F(ExportTest, HostileTextsStayWellFormed)
         write(tracks, os);
         os.close();
         EXPECT_TRUE(wellFormed(file)) << format;
+        if (std::string(format) == "gpx") {
+            EXPECT_TRUE(validGpx(file));
+        }
         EXPECT_EQ(readBack(format, file).size(), 2u) << format;
     }
     const fs::path json = dir / "hostile.geojson";
@@ -211,6 +249,16 @@ TEST_F(ExportTest, HostileTextsStayWellFormed)
                                  &status);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(name, "'a&b<c>\"d\\x02\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd.mp4'\n");
+
+    // Every format writes the same ISO 8601 time; one that is not a date and time is left out.
+    std::ostringstream csv;
+    writeCsv(tracks, csv);
+    EXPECT_NE(csv.str().find("\n0,2019-05-04T10:11:12,48.250000,11.500000,36.5,0,0,0\r\n"), std::string::npos)
+        << csv.str();
+    EXPECT_NE(csv.str().find("\n1,,48.260000,11.600000,"), std::string::npos) << csv.str();
+    std::ostringstream geo;
+    writeGeoJson(tracks, geo);
+    EXPECT_NE(geo.str().find("\"times\":[\"2019-05-04T10:11:12\",null]"), std::string::npos) << geo.str();
 
     EXPECT_EQ(isoTime("2019/05/04 10:11:12"), "2019-05-04T10:11:12");
     EXPECT_EQ(isoTime("2019/05/04 10:11:1x"), "");

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -81,6 +82,32 @@ private slots:
         answerAlert(0, &seen);
         QCOMPARE(MTool::showAlert(QStringLiteral("T"), QStringLiteral("C"), {"One", "Two", "Three"}), 1000);
         QCOMPARE(seen, (QStringList{"One", "Two", "Three"}));
+    }
+
+    // A title or text that comes from outside (a file's name, a feed's notes) is shown as
+    // written: never rendered, never a link to follow.
+    void alertTextsArePlain()
+    {
+        const QString title = QStringLiteral("<img src=\"/dev/zero\">drive.mp4");
+        const QString notes = QStringLiteral("<a href=\"file:///etc/passwd\">release notes</a>");
+        bool checked = false;
+        auto *timer = new QTimer;
+        timer->setInterval(10);
+        QObject::connect(timer, &QTimer::timeout, timer, [timer, &checked, title, notes] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            timer->stop();
+            timer->deleteLater();
+            auto *main = box->findChild<QLabel *>("qt_msgbox_label");
+            auto *info = box->findChild<QLabel *>("qt_msgbox_informativelabel");
+            checked = main && info && main->textFormat() == Qt::PlainText && main->text() == title
+                      && info->textFormat() == Qt::PlainText && info->text() == notes && !info->openExternalLinks();
+            box->buttons().first()->click();
+        });
+        timer->start();
+        MTool::showAlert(title, notes, {"OK"});
+        QVERIFY(checked);
     }
 
     void escapeAnswersAsTheLastButton()

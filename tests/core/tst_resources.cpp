@@ -42,7 +42,11 @@ const QStringList &usedKeys()
         "Speed.unit", "Tech.Support", "The.Company", "The.latest.version", "To.upgrade", "TopSpeed",
         "Version", "Web", "language", "the.First.one", "the.Last.one",
         // captions of the dashboard's own
-        "Compass", "G.sensor", "Map", "Media.list", "Settings", "Speed"};
+        "Compass", "G.sensor", "Map", "Media.list", "Settings", "Speed",
+        // the Playback menu, File -> Open Folder and the reading overlay
+        "Playback", "Play.Pause", "Stop", "Previous", "Next", "Back.5.s", "Forward.5.s", "Back.30.s",
+        "Forward.30.s", "Louder", "Quieter", "Faster", "Slower", "Normal.speed", "Full.screen",
+        "Leave.full.screen", "Open.Folder", "Reading.telemetry"};
     return keys;
 }
 } // namespace

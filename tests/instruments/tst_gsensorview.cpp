@@ -3,7 +3,9 @@
 #include <QtTest>
 
 #include "instruments/gsensorstateview.h"
+#include "instruments/harsheventmarks.h"
 #include "instruments/hearbitview.h"
+#include "support/decodedtrack.h"
 
 namespace {
 Track readings(int n, double x, double y, double z)
@@ -127,6 +129,33 @@ private slots:
         for (int x = 0; x < img.width(); x += 7)
             for (int y = 0; y < img.height(); y += 5)
                 QCOMPARE(qAlpha(img.pixel(x, y)), 0);
+    }
+
+    // The incident recording's events as ticks over the curves, named on hover, gone
+    // with the reset.
+    void harshEventTicksWithTooltips()
+    {
+        const Track track = decodedTrack(QStringLiteral(TRAVA_TEST_DATA "/incident.mp4").toStdString());
+        const auto events = detectHarshEvents(track);
+        QCOMPARE(events.size(), std::size_t(3));
+        GsensorStateView panel;
+        panel.resize(330, 144);
+        panel.show();
+        panel.setGpsData(track);
+        panel.setEventMarks(HarshEventMarks::marks(events, double(track->size() - 1)));
+        HearBitView *wave = panel.heartBitView();
+        QCOMPARE(wave->eventMarks().size(), 3);
+        QCOMPARE(wave->eventMarks()[0].toolTip,
+                 HarshEventMarks::kindName(HarshKind::Brake) + QStringLiteral(" · 2026/05/14 09:00:08 · 0.62 g"));
+        QVERIFY(wave->eventMarks()[2].toolTip.endsWith(QStringLiteral(" · 2026/05/14 09:00:22 · 2.13 g")));
+        const QImage img = grabbed(wave);
+        const int impactX = int(std::lround(22.0 / 29.0 * (wave->width() - 1)));
+        QCOMPARE(img.pixelColor(impactX, 2).rgb(), HarshEventMarks::kindColour(HarshKind::Impact).rgb());
+        // The tooltip finds the mark under the pointer, within a few pixels.
+        QCOMPARE(timelineMarkAt(wave->eventMarks(), impactX + 3, 0, wave->width() - 1), 2);
+        QCOMPARE(timelineMarkAt(wave->eventMarks(), impactX + 40, 0, wave->width() - 1), -1);
+        panel.resetGsensor();
+        QVERIFY(wave->eventMarks().isEmpty());
     }
 
     void oneSampleSitsAtTheLeftEdge()

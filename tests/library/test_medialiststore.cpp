@@ -1,5 +1,7 @@
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QLockFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -91,6 +93,53 @@ private slots:
         QCOMPARE(records.size(), 2);
         QCOMPARE(records[0].fName, QString("a.mp4"));
         QCOMPARE(records[1].fLocalPath, QString("/b.ts"));
+    }
+
+    // Two players writing one list: each keeps what the other added or removed since it
+    // last read the file, so no entry is lost or brought back.
+    void secondWriterIsMergedNotOverwritten()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("mediaList");
+        const MFileModel a{"a.mp4", "/a.mp4"}, b{"b.mp4", "/b.mp4"}, c{"c.mp4", "/c.mp4"}, d{"d.mp4", "/d.mp4"};
+        QVERIFY(MediaListStore(path).save({a, b}));
+        MediaListStore first(path), second(path);
+        QCOMPARE(first.load().size(), 2);
+        QCOMPARE(second.load().size(), 2);
+
+        QList<MFileModel> merged;
+        QVERIFY(first.save({c, a, b}, &merged)); // first adds c
+        QCOMPARE(merged, (QList<MFileModel>{c, a, b}));
+        QVERIFY(second.save({d, a}, &merged)); // second adds d and removes b
+        QCOMPARE(merged, (QList<MFileModel>{c, d, a}));
+        QCOMPARE(MediaListStore(path).load(), merged);
+        // first, told nothing, removes a: c and d stay, b does not come back.
+        QVERIFY(first.save({c, b}, &merged));
+        QCOMPARE(merged, (QList<MFileModel>{d, c}));
+
+        // While another writer holds the lock, nothing is written (and nothing lost).
+        QLockFile held(path + ".lock");
+        QVERIFY(held.tryLock(0));
+        MediaListStore blocked(path);
+        blocked.load();
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(!blocked.save({a}));
+        QCOMPARE(MediaListStore(path).load(), (QList<MFileModel>{d, c}));
+        held.unlock();
+        QVERIFY(blocked.save({a, d, c}));
+    }
+
+    // Repeated paths in a large stored list are dropped in one pass.
+    void largeListsWithRepeatsLoad()
+    {
+        QList<MFileModel> many;
+        for (int i = 0; i < 40000; ++i)
+            many.append({QString::number(i % 20000) + ".mp4", "/v/" + QString::number(i % 20000) + ".mp4"});
+        QList<MFileModel> records;
+        QVERIFY(MediaListStore::parse(MediaListStore::serialize(many), &records));
+        QCOMPARE(records.size(), 20000);
+        QCOMPARE(records.last().fLocalPath, QString("/v/19999.mp4"));
     }
 
     void unwritablePlaceIsReportedNotFatal()

@@ -1,4 +1,6 @@
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QImage>
 #include <QMenu>
@@ -7,9 +9,11 @@
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QUrl>
 #include <QtTest>
 
+#include "library/folderscanner.h"
 #include "library/medialistmodel.h"
 #include "library/medialistview.h"
 #include "core/mlanguagemanager.h"
@@ -120,6 +124,48 @@ private slots:
         QCOMPARE(m_view->curIndex(), 0);
     }
 
+    // Many files at once into a long list: one linear pass, same rules as one by one.
+    void addingManyKeepsTheRules()
+    {
+        QList<QVariantMap> first;
+        for (int i = 0; i < 20000; ++i)
+            first.prepend(item("/v/" + QString::number(i) + ".mp4"));
+        m_view->loadMediaData(first);
+        QCOMPARE(m_view->dataArray().size(), 20000);
+        QCOMPARE(m_view->dataArray().first().fLocalPath, QString("/v/0.mp4"));
+        QList<QVariantMap> second;
+        for (int i = 10000; i < 30000; ++i)
+            second.prepend(item("/v/" + QString::number(i) + ".mp4"));
+        second.prepend(item("/v/new.mp4")); // offered last: a duplicate within the batch
+        second.append(item("/v/new.mp4"));  // offered first
+        m_view->loadMediaData(second);
+        QCOMPARE(m_view->dataArray().size(), 30001);
+        // As if inserted one by one at the top, in the order handed over.
+        QCOMPARE(m_view->dataArray().first().fLocalPath, QString("/v/20000.mp4"));
+        QCOMPARE(m_view->dataArray().at(10000).fLocalPath, QString("/v/new.mp4"));
+        QCOMPARE(m_view->dataArray().at(10001).fLocalPath, QString("/v/0.mp4"));
+        // The first offered file that was already listed becomes current.
+        QCOMPARE(m_view->curIndex(), 10000);
+        QTRY_COMPARE(m_rec.selected.size(), 2);
+    }
+
+    // A name written with markup is shown as written: in the cell and in the tip.
+    void markupInANameIsPlainText()
+    {
+        const QString name = QStringLiteral("<img src=\"&#47;dev&#47;zero\">drive.mp4");
+        add({"/v/" + name});
+        auto *model = qobject_cast<MediaListModel *>(m_view->findChild<QTableView *>()->model());
+        QVERIFY(model);
+        QCOMPARE(model->data(model->index(0, 0), Qt::DisplayRole).toString(), name);
+        const QString tip = model->data(model->index(0, 0), Qt::ToolTipRole).toString();
+        QVERIFY(!tip.contains("<img"));
+        QTextDocument doc;
+        doc.setHtml(tip);
+        QCOMPARE(doc.toPlainText(), name);
+        m_view->resize(200, 200);
+        m_view->grab(); // draws the row; nothing loads /dev/zero
+    }
+
     void navigationAndItsAlerts()
     {
         m_view->preVideoAction();
@@ -183,6 +229,16 @@ private slots:
         m_view->nextVideoAction();
         m_view->autoplayNext();
         QCOMPARE(m_alerts.size(), 1);
+    }
+
+    void recordRemovedBeforeItsDelayedSelectionNeverStarts()
+    {
+        m_rec.selected.clear();
+        m_view->loadMediaData({MFileModel::fromPath("/v/A.mp4").toDictionary()});
+        m_view->menuWillOpen(nullptr, 0);
+        m_view->deleteMedia();  // within the 0.1 s before it would be selected
+        QTest::qWait(250);
+        QVERIFY(m_rec.selected.isEmpty());
     }
 
     void contextMenuOffersDeleteOnlyOnARow()
@@ -348,6 +404,112 @@ private slots:
         QTest::qWait(200);
         QVERIFY(fresh.selected.isEmpty());
         QCOMPARE(again.highlightedRow(), -1);
+    }
+
+    void foldersAreWalkedInNameOrder()
+    {
+        // A camera card: front and rear folders, numbers that only sort right as numbers,
+        // and what must be left out (hidden files, other endings, a loop of links).
+        QTemporaryDir card;
+        const QDir root(card.path());
+        for (const char *f : {"Movie/clip10.MP4", "Movie/clip2.MP4", "Event/a.ts", "Parking/.hidden.mp4",
+                              "Parking/._b.MP4", "Parking/notes.txt", "Parking/c.Mp4", ".Trash/d.mp4", "z.mov"}) {
+            QVERIFY(root.mkpath(QFileInfo(root.filePath(f)).path()));
+            QFile file(root.filePath(f));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(QFile::link(card.path(), root.filePath("Movie/loop")));
+        const QStringList expected{root.filePath("Event/a.ts"), root.filePath("Movie/clip2.MP4"),
+                                   root.filePath("Movie/clip10.MP4"), root.filePath("z.mov")};
+
+        // A real drop of the folder on the list: accepted, handed on as the folder itself.
+        QWidget *target = m_view->tableView()->viewport();
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(card.path())});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &drop);
+        QCOMPARE(m_rec.fileLists.last(), QStringList{card.path()});
+
+        // Adding it walks it off the GUI thread; the recordings come in name order, the
+        // first becomes current.
+        m_view->addRecordings(m_rec.fileLists.last());
+        QVERIFY(m_view->isScanning());
+        QVERIFY(m_view->dataArray().isEmpty());
+        QTRY_COMPARE(paths(*m_view), expected);
+        QTRY_COMPARE(m_rec.selected, QStringList{expected.first()});
+
+        // The same folder again (now through "kPlayFile", as Open Folder and the command line
+        // send it) adds nothing twice; a file given beside it keeps its place.
+        NotificationHub::defaultCenter()->post(
+            kPlayFile, QVariant::fromValue(QList<QUrl>{QUrl::fromLocalFile("/v/z.mp4"), QUrl::fromLocalFile(card.path())}));
+        QTRY_COMPARE(paths(*m_view).size(), 5);
+        QCOMPARE(paths(*m_view).first(), QString("/v/z.mp4"));
+        QCOMPARE(FolderScanner::collect({card.path() + "/Parking", card.path() + "/missing"}), QStringList());
+    }
+
+    void aFolderOfThousandsIsListedWithoutBlocking()
+    {
+        QTemporaryDir card;
+        const QDir root(card.path());
+        QVERIFY(root.mkpath("DCIM/Movie"));
+        for (int i = 0; i < 5000; ++i) {
+            QFile f(root.filePath(QStringLiteral("DCIM/Movie/%1_F.MP4").arg(i, 5, 10, QLatin1Char('0'))));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            if (i == 17)
+                f.write("not a recording at all"); // one bad file among them
+        }
+        m_view->addRecordings({card.path()});
+        // The call returns at once; the walk goes on elsewhere.
+        QVERIFY(m_view->isScanning());
+        QTRY_COMPARE_WITH_TIMEOUT(m_view->dataArray().size(), 5000, 30000);
+        QCOMPARE(m_view->dataArray().first().fName, QString("00000_F.MP4"));
+        QCOMPARE(m_view->dataArray().last().fName, QString("04999_F.MP4"));
+        QTRY_COMPARE(m_rec.selected.size(), 1);
+    }
+
+    void lastCurrentRowComesBackHighlightedNotPlaying()
+    {
+        add({"/v/C.mp4", "/v/B.mp4", "/v/A.mp4"});
+        m_view->nextVideoAction();
+        QCOMPARE(Preferences::lastRecording(), QString("/v/B.mp4"));
+        m_view.reset();
+
+        Recorder fresh;
+        MediaListView again(nullptr, MediaListStore(m_dir.filePath("mediaList")));
+        again.setDelegate(&fresh);
+        QVERIFY(again.restoreCurrent(Preferences::lastRecording()));
+        QCOMPARE(again.curIndex(), 1);
+        QCOMPARE(again.highlightedRow(), 1);
+        QVERIFY(!again.restoreCurrent("/v/gone.mp4"));
+        QCOMPARE(again.curIndex(), 1);
+        QTest::qWait(200);
+        QVERIFY(fresh.selected.isEmpty());
+    }
+
+    void deleteKeyRemovesTheClickedRowWhileTheListHasFocus()
+    {
+        add({"/v/C.mp4", "/v/B.mp4", "/v/A.mp4"});
+        m_view->resize(300, 200);
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
+        QTableView *table = m_view->tableView();
+        // Without the focus the key does nothing.
+        QTest::keyClick(m_view.get(), Qt::Key_Delete);
+        QCOMPARE(m_view->dataArray().size(), 3);
+        const QRect r = table->visualRect(m_view->model()->index(2, 0));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, r.center());
+        QVERIFY(table->hasFocus());
+        QTest::keyClick(table, Qt::Key_Delete);
+        QCOMPARE(paths(*m_view), (QStringList{"/v/A.mp4", "/v/B.mp4"}));
+        QCOMPARE(m_rec.deleted.last(), qMakePair(QString("/v/C.mp4"), false));
+        // Then the current row (row 0, A) goes: the player is told to stop.
+        table->setCurrentIndex(QModelIndex());
+        QTest::keyClick(table, Qt::Key_Delete);
+        QCOMPARE(paths(*m_view), QStringList{"/v/B.mp4"});
+        QCOMPARE(m_rec.deleted.last(), qMakePair(QString("/v/A.mp4"), true));
     }
 
     void defaultStoreLivesInTheDataDirectory()

@@ -83,6 +83,7 @@ private slots:
             m_pending << done;
         });
         m_sync->setAutoplayNext([this] { ++m_next; });
+        m_sync->setCanceller([this] { m_journal.calls << "cancel"; });
     }
 
     void selectionRoadRunsInOrder()
@@ -105,6 +106,9 @@ private slots:
     {
         m_sync->mediaPlayerDidSelectModel(MFileModel("a.mp4", "/v/a.mp4"));
         m_sync->mediaPlayerDidSelectModel(MFileModel("b.mp4", "/v/b.mp4"));
+        // The superseded extraction is cancelled before the new one is asked for.
+        QCOMPARE(m_journal.calls, (QStringList{"player.stop", "extract(/v/a.mp4)", "player.stop", "cancel",
+                                               "extract(/v/b.mp4)"}));
         m_journal.calls.clear();
         m_pending.takeFirst()(kLines);  // the older answer arrives: ignored
         QVERIFY(m_journal.calls.isEmpty());
@@ -112,6 +116,35 @@ private slots:
         QCOMPARE(m_journal.calls.last(), QString("player.play(/v/b.mp4)"));
         QCOMPARE(m_sync->topSpeedText(), L("TopSpeed") + ":0.0KMH");
         QCOMPARE(m_sync->title(), QString("b.mp4"));
+    }
+
+    void removalCancelsThePendingExtraction()
+    {
+        // Removing the recording whose telemetry is still being read: it never starts.
+        m_sync->mediaPlayerDidSelectModel(MFileModel("a.mp4", "/v/a.mp4"));
+        m_journal.calls.clear();
+        m_sync->mediaPlayerDidDeleteModel(MFileModel("a.mp4", "/v/a.mp4"), true);
+        QCOMPARE(m_journal.calls, (QStringList{"cancel", "player.stop"}));
+        m_journal.calls.clear();
+        m_pending.takeFirst()(kLines);
+        QVERIFY(m_journal.calls.isEmpty());
+
+        // Removing another recording leaves the pending one alone.
+        m_sync->mediaPlayerDidSelectModel(MFileModel("b.mp4", "/v/b.mp4"));
+        m_journal.calls.clear();
+        m_sync->mediaPlayerDidDeleteModel(MFileModel("c.mp4", "/v/c.mp4"), false);
+        QVERIFY(m_journal.calls.isEmpty());
+        m_pending.takeFirst()(kLines);
+        QCOMPARE(m_journal.calls.last(), QString("player.play(/v/b.mp4)"));
+
+        // Once the track arrived nothing is pending: a new selection or a removal cancels
+        // nothing, and removing the playing recording stops it.
+        m_journal.calls.clear();
+        m_sync->mediaPlayerDidDeleteModel(MFileModel("b.mp4", "/v/b.mp4"), true);
+        QCOMPARE(m_journal.calls, QStringList{"player.stop"});
+        m_journal.calls.clear();
+        m_sync->mediaPlayerDidSelectModel(MFileModel("d.mp4", "/v/d.mp4"));
+        QVERIFY(!m_journal.calls.contains("cancel"));
     }
 
     void ticksReachInstrumentsAndReadouts()

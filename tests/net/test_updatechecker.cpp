@@ -1,4 +1,6 @@
 #include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -6,6 +8,8 @@
 
 #include "net/httpmanager.h"
 #include "net/updatechecker.h"
+#include "core/mlanguagemanager.h"
+#include "support/testsettings.h"
 
 namespace {
 // A one-route HTTP server on 127.0.0.1: answers every request with the given reply,
@@ -15,6 +19,9 @@ public:
     QByteArray body;
     int status = 200;
     bool silent = false;
+    // Hostile answers: one byte of body every 200 ms, or an endless body.
+    bool trickle = false;
+    bool flood = false;
     int requests = 0;
     QByteArray lastRequest;
 
@@ -32,6 +39,23 @@ public:
                     ++requests;
                     if (silent)
                         return;
+                    if (trickle) {
+                        s->write("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n<root>");
+                        auto *timer = new QTimer(s);
+                        connect(timer, &QTimer::timeout, s, [s] { s->write("a"); });
+                        timer->start(200);
+                        return;
+                    }
+                    if (flood) {
+                        s->write("HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\n\r\n<root>");
+                        auto *timer = new QTimer(s);
+                        connect(timer, &QTimer::timeout, s, [s] {
+                            if (s->bytesToWrite() < 1024 * 1024)
+                                s->write(QByteArray(256 * 1024, 'a'));
+                        });
+                        timer->start(1);
+                        return;
+                    }
                     s->write("HTTP/1.1 " + QByteArray::number(status) + " X\r\nContent-Type: text/xml\r\n"
                              "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
                     s->disconnectFromHost();
@@ -59,6 +83,13 @@ class TestUpdateChecker : public QObject {
     QList<Alert> m_alerts;
     QList<QUrl> m_opened;
     int m_answer = 1000;
+    TestSettings m_settings;
+
+    bool saidFailedToDetect(int index) const
+    {
+        return m_alerts.size() > index && m_alerts[index].buttons.size() == 1
+               && m_alerts[index].text == MLanguageManager::DPLocalizedString("Failed.to.detect");
+    }
 
     void wire(UpdateChecker &c, const FeedServer &server)
     {
@@ -79,12 +110,24 @@ private slots:
         m_answer = 1000;
     }
 
-    void sameVersionSaysLatestAndRemovesTheFile()
+    void sameVersionSaysLatestAndTouchesNoFile()
     {
         FeedServer server;
         server.body = feed("v1.0.0", "https://example.org/page");
         UpdateChecker c;
         wire(c, server);
+        // Another local user's trap: a link in the shared temporary folder, under the
+        // feed's name, to a file of ours. The feed is read in memory; the file stays.
+        QTemporaryDir victimDir;
+        const QString victim = victimDir.filePath("precious.txt");
+        {
+            QFile f(victim);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("mine");
+        }
+        const QString trap = QDir::temp().filePath("gpsUpdate.xml");
+        QFile::remove(trap);
+        const bool planted = QFile::link(victim, trap);
         QPushButton button;
         QSignalSpy done(&c, &UpdateChecker::finished);
         c.checkUpgrade(&button);
@@ -94,9 +137,13 @@ private slots:
         QCOMPARE(m_alerts.size(), 1);
         QCOMPARE(m_alerts[0].buttons.size(), 1);
         QVERIFY(m_opened.isEmpty());
-        QVERIFY(!QFile::exists(c.localPath()));
-        QVERIFY(c.localPath().endsWith("/gpsUpdate.xml"));
+        QCOMPARE(m_alerts[0].text, MLanguageManager::DPLocalizedString("The.latest.version"));
         QVERIFY(server.lastRequest.startsWith("GET /soft/gpsUpdate.xml"));
+        QFile f(victim);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("mine"));
+        if (planted)
+            QFile::remove(trap);
     }
 
     void differentVersionOffersPageAndOpensOnlyWebUrls()
@@ -131,30 +178,56 @@ private slots:
             c.checkUpgrade(nullptr);
             QVERIFY(done.wait(5000));
             QVERIFY2(m_opened.size() == 1, page);
-            QVERIFY(c.downloadUrl().isEmpty());
+            QVERIFY2(saidFailedToDetect(int(m_alerts.size()) - 1), page);
         }
     }
 
-    void unreadableFeedOffersNothingToOpen()
+    // Whatever cannot be read as a feed says "Failed.to.detect": never an offer with an
+    // empty message or a page that would not open.
+    void unreadableFeedSaysFailedToDetect()
     {
         FeedServer server;
-        server.body = "<root><softVersion>v1.0.0</softVersion><softVersion>v1.0.0</softVersion></root>";
         UpdateChecker c;
         wire(c, server);
         QSignalSpy done(&c, &UpdateChecker::finished);
-        c.checkUpgrade(nullptr);
-        QVERIFY(done.wait(5000));
-        QCOMPARE(m_alerts.size(), 1);
-        QCOMPARE(m_alerts[0].buttons.size(), 2);  // two versions: no single text, so an offer
-        QVERIFY(m_alerts[0].text.isEmpty());
+        const QByteArray unreadable[] = {
+            "<root><softVersion>v1.0.0</softVersion><softVersion>v1.0.0</softVersion></root>",
+            "garbage <<<",
+            "<!DOCTYPE html><html><body><p>Welcome to our shop</p></body></html>",
+            "<root><downloadUrl>https://example.org/x</downloadUrl></root>",
+            "<root><softVersion>v9</softVersion><downloadUrl>file:///etc/passwd</downloadUrl></root>",
+            "",
+        };
+        int i = 0;
+        for (const QByteArray &body : unreadable) {
+            server.body = body;
+            c.checkUpgrade(nullptr);
+            QVERIFY(done.wait(5000));
+            QVERIFY2(saidFailedToDetect(i), body.constData());
+            ++i;
+        }
         QVERIFY(m_opened.isEmpty());
 
-        server.body = "garbage <<<";
+        // Notes are optional: the offer then names the version.
+        server.body = "<root><softVersion>v2</softVersion><downloadUrl>https://example.org/v2</downloadUrl></root>";
         c.checkUpgrade(nullptr);
         QVERIFY(done.wait(5000));
-        QCOMPARE(m_alerts.size(), 2);
-        QVERIFY(m_opened.isEmpty());
-        QVERIFY(!QFile::exists(c.localPath()));
+        QCOMPARE(m_alerts.last().buttons.size(), 2);
+        QCOMPARE(m_alerts.last().text, QString("v2"));
+    }
+
+    // The address comes from the environment, else the settings, else the built-in one.
+    void feedAddressIsConfigurable()
+    {
+        qunsetenv(kUpdateFeedEnv);
+        TestSettings::clear();
+        QCOMPARE(UpdateChecker::configuredFeedUrl(), QString::fromLatin1(kUpdateFeedUrl));
+        QSettings().setValue(kUpdateFeedKey, "https://mirror.example.net/gpsUpdate.xml");
+        QCOMPARE(UpdateChecker::configuredFeedUrl(), QString("https://mirror.example.net/gpsUpdate.xml"));
+        qputenv(kUpdateFeedEnv, "http://127.0.0.1:1/gpsUpdate.xml");
+        QCOMPARE(UpdateChecker().feedUrl(), QString("http://127.0.0.1:1/gpsUpdate.xml"));
+        qunsetenv(kUpdateFeedEnv);
+        TestSettings::clear();
     }
 
     void failuresSayFailedToDetect()
@@ -170,9 +243,8 @@ private slots:
         c.checkUpgrade(&button);
         QVERIFY(done.wait(5000));
         QCOMPARE(m_alerts.size(), 1);
-        QCOMPARE(m_alerts[0].buttons.size(), 1);
+        QVERIFY(saidFailedToDetect(0));
         QVERIFY(button.isEnabled());
-        QVERIFY(!QFile::exists(c.localPath()));
 
         // No answer: given up after about 2 s.
         server.silent = true;
@@ -197,36 +269,56 @@ private slots:
         QCOMPARE(m_alerts.size(), 3);
     }
 
-    void downloadBypassesCacheAndCapsSize()
+    // A server that never stops sending, slowly or fast, cannot hold the check.
+    void tricklingOrFloodingFeedIsCutOff()
+    {
+        FeedServer server;
+        UpdateChecker c;
+        wire(c, server);
+        c.setDeadlineMs(1500);
+        QSignalSpy done(&c, &UpdateChecker::finished);
+        QPushButton button;
+
+        server.trickle = true;
+        c.checkUpgrade(&button);
+        QVERIFY(done.wait(6000)); // a byte every 200 ms never trips the 2 s silence limit
+        QVERIFY(saidFailedToDetect(0));
+        QVERIFY(button.isEnabled());
+
+        server.trickle = false;
+        server.flood = true;
+        c.checkUpgrade(&button);
+        QVERIFY(done.wait(6000));
+        QVERIFY(saidFailedToDetect(1));
+    }
+
+    void fetchBypassesCacheAndCapsSize()
     {
         FeedServer server;
         server.body = QByteArray(2000, 'x');
-        const QString path = QDir::temp().filePath("trava-http-test.bin");
         bool called = false;
         QString err;
-        HttpManager::download(server.url(), path, nullptr, [&](int status, const QString &stored, const QString &e) {
+        QByteArray got;
+        HttpManager::fetch(server.url(), [&](int status, const QByteArray &body, const QString &e) {
             called = true;
             err = e;
+            got = body;
             QCOMPARE(status, 200);
-            QVERIFY(stored.isEmpty());
         }, 1000);
         QTRY_VERIFY(called);
         QVERIFY(!err.isEmpty());
-        QVERIFY(!QFile::exists(path));
+        QVERIFY(got.isEmpty());
         QVERIFY(server.lastRequest.toLower().contains("cache-control: no-cache"));
 
         called = false;
-        HttpManager::download(server.url(), path, nullptr, [&](int, const QString &stored, const QString &e) {
+        HttpManager::fetch(server.url(), [&](int, const QByteArray &body, const QString &e) {
             called = true;
             err = e;
-            QCOMPARE(stored, path);
+            got = body;
         });
         QTRY_VERIFY(called);
         QVERIFY(err.isEmpty());
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.size(), 2000);
-        f.remove();
+        QCOMPARE(got, server.body);
     }
 };
 

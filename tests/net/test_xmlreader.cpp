@@ -58,6 +58,34 @@ private slots:
             deep += "<a>";
         QVERIFY(XMLReader::dictionaryForXMLData(deep, &error).isEmpty());
     }
+
+    // A hostile feed of many repeated elements: read whole up to the cap, in document
+    // order, and refused past it, with a reason.
+    void manyRepeatedChildrenAreCapped()
+    {
+        QByteArray many = "<root>";
+        const int n = XMLReader::kMaxElements - 1;
+        for (int i = 0; i < n; ++i)
+            many += "<i>" + QByteArray::number(i) + "</i>";
+        many += "</root>";
+        QString error;
+        const QVariantMap doc = XMLReader::dictionaryForXMLData(many, &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        const QVariantList items = doc.value("root").toMap().value("i").toList();
+        QCOMPARE(items.size(), n);
+        QCOMPARE(items.first().toMap().value("text").toString(), QString("0"));
+        QCOMPARE(items.last().toMap().value("text").toString(), QString::number(n - 1));
+
+        QByteArray tooMany = "<root>" + QByteArray("<i/>").repeated(XMLReader::kMaxElements) + "</root>";
+        QVERIFY(XMLReader::dictionaryForXMLData(tooMany, &error).isEmpty());
+        QCOMPARE(error, QString("too many elements"));
+
+        // An attribute and children of the same name: the attribute comes first.
+        const QVariantMap mixed = XMLReader::dictionaryForXMLString("<root v=\"a\"><v>b</v></root>");
+        const QVariantList v = mixed.value("root").toMap().value("v").toList();
+        QCOMPARE(v.size(), 2);
+        QCOMPARE(v.at(0).toString(), QString("a"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestXmlReader)

@@ -20,6 +20,7 @@
 #include <limits>
 #include <vector>
 
+#include "core/mlanguagemanager.h"
 #include "playback/mediaimageview.h"
 #include "playback/mediaplayview.h"
 #include "playback/pictureclock.h"
@@ -332,6 +333,28 @@ private slots:
         QToolButton other;
         PlayControlView::setButtonImage(&other, QStringLiteral("no-such-picture"));
         QVERIFY(!other.icon().isNull());
+    }
+
+    void controlBarTooltipsComeFromTheStringTables()
+    {
+        MLanguageManager::setNewLanguage(0);
+        PlayControlView bar;
+        const auto tips = [&bar] {
+            return QStringList{bar.playControlBtn->toolTip(), bar.stopBtn->toolTip(), bar.preBtn->toolTip(),
+                               bar.nextBtn->toolTip(), bar.soundBtn->toolTip(), bar.soundSlider->toolTip(),
+                               bar.playSpeedSlider->toolTip()};
+        };
+        QCOMPARE(tips(), (QStringList{"Play/Pause", "Stop", "Previous", "Next", "Sound on/off", "Volume",
+                                      "Speed 1.00\u00D7"}));
+        // A language change re-reads every tooltip; the rate keeps its ".".
+        MLanguageManager::setNewLanguage(3);
+        bar.setPlaySpeedRate(1.5);
+        QCOMPARE(tips(), (QStringList{"Wiedergabe/Pause", "Stopp", "Zurück", "Weiter", "Ton ein/aus", "Lautstärke",
+                                      "Tempo 1.50\u00D7"}));
+        MLanguageManager::setNewLanguage(1);
+        QCOMPARE(bar.stopBtn->toolTip(), QString("停止"));
+        QCOMPARE(bar.playSpeedSlider->toolTip(), QString("再生速度 1.50\u00D7"));
+        MLanguageManager::setNewLanguage(0);
     }
 
     void decoderStateTable()

@@ -30,6 +30,9 @@ public:
     int rangeDelayMs = 0; // extra hold-back for ranged requests only
     bool sendContentLength = true;
     bool honourRange = true;
+    // Hostile: a ranged request answered with 600 MB claimed and sent without end.
+    bool floodRanges = false;
+    qint64 floodBytesSent = 0;
     QList<Request> requests;
 
     int rangedRequests() const
@@ -77,6 +80,18 @@ private:
 
     void respond(QTcpSocket *socket, const Request &request)
     {
+        if (floodRanges && !request.range.isEmpty()) {
+            socket->write("HTTP/1.1 206 Partial Content\r\nContent-Length: 629145600\r\n\r\n");
+            auto *timer = new QTimer(socket);
+            QObject::connect(timer, &QTimer::timeout, socket, [this, socket] {
+                if (socket->bytesToWrite() < 1024 * 1024) {
+                    socket->write(QByteArray(256 * 1024, 'f'));
+                    floodBytesSent += 256 * 1024;
+                }
+            });
+            timer->start(1);
+            return;
+        }
         QByteArray head, body;
         if (!m_files.contains(request.path)) {
             body = "not found";

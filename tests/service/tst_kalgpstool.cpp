@@ -6,7 +6,9 @@
 #include <QtTest>
 
 #include "httpfileserver.h"
+#include "service/gpsworker.h"
 #include "service/kalgpstool.h"
+#include "telemetry/kalgpsapi.h"
 
 namespace {
 
@@ -52,6 +54,22 @@ const QStringList kVokaLines = {
     "3 2026/05/14 08:15:03 N:48.159702 E:11.585730 50.6 km/h x:-0.02 y:-0.01 z:1.00",
 };
 
+// A telemetry text file: one block group of the given block texts, as a camera packs it.
+bool writeBlockFile(const QString &path, const QList<QByteArray> &texts)
+{
+    KalSetEncType(1);
+    QByteArray out(20, '\0');
+    MakeHeader(reinterpret_cast<unsigned char *>(out.data()), int(texts.size()));
+    for (int i = 0; i < texts.size(); ++i) {
+        unsigned char block[132];
+        MakeEncryptDataBlock(i, texts[i].constData(), int(texts[i].size()), block);
+        out.append(reinterpret_cast<const char *>(block), sizeof block);
+    }
+    KalSetEncType(0);
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(out) == out.size();
+}
+
 } // namespace
 
 class TestKalGpsTool : public QObject {
@@ -85,6 +103,45 @@ private slots:
         QVERIFY(done.waitFor(2));
         QVERIFY(!done.results[0].has_value());
         QVERIFY(!done.results[1].has_value());
+    }
+
+    void glitchedHemisphereLetterKeepsEverySample()
+    {
+        // One byte that is not UTF-8 where the camera writes "N": the track must survive.
+        QTemporaryDir dir;
+        const QString path = dir.filePath("glitch.txt");
+        QVERIFY(writeBlockFile(path, {"2019/11/28 08:15:42 N:22.5 E:113.9 36.5 km/h x:0.10 y:-0.20 z:9.80",
+                                      "2019/11/28 08:15:43 \xC4:22.6 E:114.0 37.5 km/h x:0.10 y:-0.20 z:9.80",
+                                      "2019/11/28 08:15:44 N:22.7 \xFF:114.1 38.5 km/h x:0.10 y:-0.20 z:9.80"}));
+        Completions done;
+        KalGpsTool::shareTool()->getGpsInfo(path, done.block());
+        QVERIFY(done.waitFor(1));
+        QVERIFY(done.results[0].has_value());
+        const QStringList lines = *done.results[0];
+        QCOMPARE(lines.size(), 3);
+        QVERIFY2(lines[1].contains(" -:22.600000 E:114.000000 37.5 km/h"), qPrintable(lines[1]));
+        QVERIFY2(lines[2].contains(" N:22.700001 -:114.099998 38.5 km/h"), qPrintable(lines[2]));
+        // Called directly, the decoder gives the same lines.
+        kalGpsInit();
+        QCOMPARE(*KalGpsTool::shareTool()->startDecode(path, 0), lines);
+    }
+
+    void gsensorValuesDoNotLeakIntoTheNextRecording()
+    {
+        QTemporaryDir dir;
+        const QString withG = dir.filePath("with.txt"), withoutG = dir.filePath("without.txt");
+        QVERIFY(writeBlockFile(withG, {"2019/11/28 08:15:42 N:22.5 E:113.9 36.5 km/h x:0.10 y:-0.20 z:9.80",
+                                       "2019/11/28 08:15:43 N:22.6 E:114.0 37.5 km/h"}));
+        QVERIFY(writeBlockFile(withoutG, {"2019/11/28 09:00:00 N:23.5 E:113.9 36.5 km/h"}));
+        Completions done;
+        KalGpsTool::shareTool()->getGpsInfo(withG, done.block());
+        KalGpsTool::shareTool()->getGpsInfo(withoutG, done.block());
+        QVERIFY(done.waitFor(2));
+        QVERIFY(done.results[0].has_value() && done.results[1].has_value());
+        // Inside one recording the last values carry on ...
+        QVERIFY2(done.results[0]->at(1).endsWith("x:0.10 y:-0.20 z:9.80"), qPrintable(done.results[0]->at(1)));
+        // ... but the next recording starts from none.
+        QVERIFY2(done.results[1]->at(0).endsWith("x:0.00 y:0.00 z:0.00"), qPrintable(done.results[1]->at(0)));
     }
 
     void httpPathIsAnsweredAtOnceWithAnEmptyList()
@@ -206,6 +263,54 @@ private slots:
         tool->setRequest(QUrl());
     }
 
+    // A server that answers a small range with an endless body: only the asked bytes
+    // are kept, and the transfer is stopped once they are in.
+    void floodedRangedReadKeepsOnlyItsLength()
+    {
+        HttpFileServer server;
+        server.addFile("/clip.mov", fileBytes("clip.mov"));
+        server.floodRanges = true;
+        KalGpsTool *tool = KalGpsTool::shareTool();
+        tool->setRequest(server.url("/clip.mov"));
+        std::optional<QByteArray> bytes;
+        QThread *reader = QThread::create([&] { bytes = tool->getData(0, 4096); });
+        reader->start();
+        while (!reader->wait(10))
+            QCoreApplication::processEvents();
+        delete reader;
+        QVERIFY(bytes.has_value());
+        QCOMPARE(bytes->size(), 4096);
+        QCOMPARE(*bytes, QByteArray(4096, 'f'));
+        const qint64 sent = server.floodBytesSent;
+        QTest::qWait(200);
+        QVERIFY2(server.floodBytesSent - sent < 8 * 1024 * 1024, "the flood was not stopped");
+        QVERIFY2(sent < 64 * 1024 * 1024, qPrintable(QString::number(sent)));
+        tool->setRequest(QUrl());
+    }
+
+    // Quitting does not wait for a job under way: a bounded shut-down answers at once
+    // that the thread still runs, and the job is left to end on its own.
+    void boundedShutDownDoesNotWaitForTheJob()
+    {
+        GpsWorker worker;
+        worker.start();
+        std::atomic<bool> release{false};
+        std::atomic<bool> started{false};
+        worker.submit([&] {
+            started = true;
+            while (!release)
+                QThread::msleep(5);
+        });
+        QTRY_VERIFY(started);
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(!worker.shutDown(0));
+        QVERIFY(t.elapsed() < 1000);
+        QVERIFY(worker.isRunning());
+        release = true;
+        QVERIFY(worker.shutDown(5000));
+    }
+
     void cancellingEndsTheDecodeWithWhatItHas()
     {
         HttpFileServer server;
@@ -233,6 +338,57 @@ private slots:
         tool->getGpsInfo(kData + "/clip-mp4-voka.mp4", after.block());
         QVERIFY(after.waitFor(1));
         QCOMPARE(*after.results[0], kVokaLines);
+    }
+
+    void localDecodeReportsProgressAndStopsWhenCancelled()
+    {
+        // 8 MiB of padding packets before the telemetry clip: the scan has a way to go.
+        QTemporaryDir dir;
+        const QString path = dir.filePath("long.ts");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QByteArray pad(188, char(0xFF));
+        pad[0] = 0x47;
+        pad[1] = 0x1F;
+        for (int i = 0; i < (8 << 20) / 188; ++i)
+            f.write(pad);
+        f.write(fileBytes("clip.ts"));
+        const qint64 size = f.size();
+        f.close();
+
+        KalGpsTool *tool = KalGpsTool::shareTool();
+        QList<QPair<qint64, qint64>> seen;
+        bool offGuiThread = false;
+        auto conn = connect(tool, &KalGpsTool::decodeProgress, this,
+                            [&](const QString &p, qint64 done, qint64 total) {
+                                offGuiThread |= QThread::currentThread() != qApp->thread();
+                                if (p == path)
+                                    seen.append({done, total});
+                            });
+        Completions done;
+        tool->getGpsInfo(path, done.block());
+        QVERIFY(done.waitFor(1));
+        QCoreApplication::processEvents();
+        QVERIFY(!offGuiThread);
+        QCOMPARE(done.results[0]->size(), 3);
+        QVERIFY(seen.size() >= 2);
+        QCOMPARE(seen.first().first, 0);
+        QCOMPARE(seen.last(), qMakePair(size, size));
+        disconnect(conn);
+
+        // Cancelled at its first report (straight from the worker), the scan stops there
+        // and never reaches the telemetry at the end.
+        int reports = 0;
+        conn = connect(tool, &KalGpsTool::decodeProgress, tool, [&, tool](const QString &, qint64, qint64) {
+            if (++reports == 1)
+                tool->stopGetInfo();
+        }, Qt::DirectConnection);
+        Completions cancelled;
+        tool->getGpsInfo(path, cancelled.block());
+        QVERIFY(cancelled.waitFor(1));
+        disconnect(conn);
+        QCOMPARE(reports, 1);
+        QVERIFY(!cancelled.results[0].has_value());
     }
 
     void cancellingThePendingLengthRequestStillCompletes()

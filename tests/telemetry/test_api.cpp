@@ -144,3 +144,26 @@ TEST(Api, ExitFreesWhatADecodeLeftBehind)
     kalGpsExit();
     kalGpsExit();
 }
+
+TEST(Api, CancelledDecodeReadsNothingMoreUntilTheNextInit)
+{
+    TempFile f(cat({atom("ftyp", zeros(8)), atom("skip", group({text(1)})), atom("skip", group({text(2)}))}), "mp4");
+    kalGpsInit();
+    kalGpsCancel();  // as a newer request does while this one is under way
+    char* buf = nullptr;
+    EXPECT_EQ(kalGpsDecode(&buf, f.path().c_str(), 0), 0);
+    EXPECT_EQ(buf, nullptr);
+    // A transport stream stops at its first read instead of stepping through the file.
+    Bytes ts(188 * 2000, 0);
+    const char trailer[] = {'&', '&', '&', '&', 0, 0, 0x10, 0};
+    ts.insert(ts.end(), trailer, trailer + 8);
+    TempFile stream(ts, "ts");
+    EXPECT_EQ(kalGpsDecode(&buf, stream.path().c_str(), 0), 0);
+    kalGpsExit();
+    // The next request decodes in full.
+    kalGpsInit();
+    EXPECT_EQ(kalGpsDecode(&buf, f.path().c_str(), 0), 2);
+    EXPECT_EQ(split(buf).size(), 2u);
+    std::free(buf);
+    kalGpsExit();
+}

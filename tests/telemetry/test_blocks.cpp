@@ -130,11 +130,19 @@ TEST_F(Blocks, ItemsCarryOverFromTheLastBlockThatHadThem)
     // A lone x item updates only X.
     EXPECT_EQ(s[2].gsensorX, 1.5f);
     EXPECT_EQ(s[2].gsensorY, -0.20f);
-    // The working record carries over into the next decode too.
+    // A later transport-stream payload of the same file still carries them.
+    decode(group({"2019/11/28 08:15:45 N:22.8 E:114.2 42 km/h"}));
+    ASSERT_EQ(samples().size(), 4u);
+    EXPECT_EQ(samples()[3].gsensorX, 1.5f);
+    EXPECT_EQ(samples()[3].gsensorZ, 9.80f);
+    // The next file starts clean: no G-sensor or angle values of the recording before it.
     kalGpsResetDecodeState(0);
     decode(group({"2019/11/28 09:00:00 N:23 E:114 0 km/h"}));
     ASSERT_EQ(samples().size(), 1u);
-    EXPECT_EQ(samples()[0].gsensorX, 1.5f);
+    EXPECT_EQ(samples()[0].gsensorX, 0.0f);
+    EXPECT_EQ(samples()[0].gsensorZ, 0.0f);
+    EXPECT_EQ(samples()[0].aValue, 0.0f);
+    EXPECT_EQ(samples()[0].hValue, 0.0f);
 }
 
 TEST_F(Blocks, AnyItemAfterZMarksAPresent)

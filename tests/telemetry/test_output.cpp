@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cstdlib>
 #include <cstring>
@@ -79,6 +80,19 @@ TEST(LineFormat, MissingLetterDoesNotCutTheText)
     const std::string line = format(r, KalLineFormat::Sample);
     EXPECT_NE(line.find(" -:22.500000 "), std::string::npos);
     EXPECT_EQ(line.back(), ';');
+}
+
+TEST(LineFormat, LettersThatAreNotPlainAsciiAreWrittenAsMissing)
+{
+    // A glitched byte must not leave the line invalid UTF-8 or split one of its items.
+    for (char bad : {'\xC4', '\xFF', '\x80', ' ', '\n', '\x7F'}) {
+        RmcInfo r = sample(0);
+        r.latHemisphere = bad;
+        r.lonHemisphere = 'W';
+        const std::string line = format(r, KalLineFormat::Sample);
+        EXPECT_NE(line.find(" -:22.500000 W:113.250000 "), std::string::npos) << int(bad) << ": " << line;
+        EXPECT_TRUE(std::all_of(line.begin(), line.end(), [](char c) { return c >= ' ' && c < 0x7F; })) << line;
+    }
 }
 
 TEST_F(ListFixture, ThreeSamplesAreJoinedWithOneTerminatingZero)

@@ -18,8 +18,13 @@ namespace {
 std::string withPrintf(const RmcInfo& r, KalLineFormat f)
 {
     char line[kGpsLineMax];
-    const int lat = r.latHemisphere ? static_cast<unsigned char>(r.latHemisphere) : '-';
-    const int lon = r.lonHemisphere ? static_cast<unsigned char>(r.lonHemisphere) : '-';
+    // Letters that are not printable ASCII are written as a missing one.
+    const auto shown = [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u > ' ' && u < 0x7F ? int(u) : int('-');
+    };
+    const int lat = shown(r.latHemisphere);
+    const int lon = shown(r.lonHemisphere);
     switch (f) {
     case KalLineFormat::Sample:
         std::snprintf(line, sizeof line,

@@ -93,6 +93,13 @@ TEST_F(Pretreat, RepeatedIndicesAreRebuiltFromTheTimes)
     add(7, later);
     kalGpsPretreatInfo();
     EXPECT_EQ(indices(samples()), (std::vector<int>{0, 1}));
+    // A jump of exactly as many seconds as there are samples still counts in seconds.
+    kalGpsResetDecodeState(0);
+    add(0, at(0, 0, 22.0f, 113.0f));
+    add(0, at(0, 0, 22.0f, 113.0f));
+    add(0, at(0, 3, 22.3f, 113.3f));
+    kalGpsPretreatInfo();
+    EXPECT_EQ(indices(samples()), (std::vector<int>{0, 1, 2, 3}));
 }
 
 TEST_F(Pretreat, ImplausiblePositionsAndRepeatedSecondsAreDropped)
@@ -143,6 +150,10 @@ TEST(Heading, CardinalDirections)
     float h = kalGpsHeading(48.0f, 11.0f, 47.9f, 10.9f);
     EXPECT_GE(h, 180.0f);
     EXPECT_LT(h, 270.0f);
+    // The formula itself, to float precision.
+    EXPECT_FLOAT_EQ(h, 213.850983f);
+    EXPECT_FLOAT_EQ(kalGpsHeading(22.0f, 113.1f, 22.1f, 113.2f), 42.8067932f);
+    EXPECT_FLOAT_EQ(kalGpsHeading(-33.87f, 151.2f, -33.9f, 151.25f), 125.872292f);
 }
 
 TEST_F(Pretreat, GsensorGapsAreFilledWithTheNodeAfterThem)

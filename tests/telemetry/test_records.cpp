@@ -73,7 +73,7 @@ TEST(KalList, DeletingANullNodeChangesNothing)
     list_free_all(list);
 }
 
-TEST(KalGpsStateTest, ResetEmptiesListsButKeepsTheWorkingRecord)
+TEST(KalGpsStateTest, ResetEmptiesListsAndTheWorkingRecord)
 {
     KalGpsState& s = kalGpsState();
     list_add_tail(node(1), s.gpsInfoHeadEx);
@@ -89,7 +89,7 @@ TEST(KalGpsStateTest, ResetEmptiesListsButKeepsTheWorkingRecord)
     EXPECT_EQ(s.nGpsInfoCount, 0);
     EXPECT_EQ(s.mType, 0);
     EXPECT_EQ(s.prermcinfo.hour, 0);
-    EXPECT_FLOAT_EQ(s.rmcinfoTemp.speed, 12.5f);
+    EXPECT_FLOAT_EQ(s.rmcinfoTemp.speed, 0.0f);
     EXPECT_TRUE(list_empty(s.gpsInfoHeadEx));
     EXPECT_TRUE(list_empty(s.gsensorInfoHeadEx));
     EXPECT_TRUE(list_empty(s.gpsInfoHead));

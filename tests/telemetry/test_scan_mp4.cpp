@@ -187,6 +187,14 @@ TEST(ScanMp4, GpsTableRegionsFallBackToBinaryRecords)
     EXPECT_EQ(lines[1].substr(0, 22), "3 2019/11/28 10:00:03 ");
     EXPECT_EQ(lines[2].substr(0, 22), "4 2019/11/28 10:00:04 ");
     EXPECT_EQ(dataVersionOf(file, "mov"), 5);
+
+    // A declared record length of 71, the largest of the short layout, still puts the record right
+    // behind the header; a lower-case status leaves that rule as the only one that can find it.
+    Bytes longest = atom("free", cat({Bytes{'G', 'P', 'S', ' '}, le32(71), record(5, 2232.5f, 11356.0f, 'a'), zeros(27)}));
+    Bytes one = cat({kFtyp, mdat(longest), atom("moov", gpsTable({{kMdatData, uint32_t(longest.size())}}))});
+    lines = decodeBytes(one, "mov");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].substr(0, 22), "0 2019/11/28 10:00:05 ");
 }
 
 namespace {
@@ -303,8 +311,12 @@ TEST(ScanMp4, SecondPassRereadsNothingFromTheFile)
     }
     TempFile f(cat({kFtyp, mdat(media), atom("moov", gpsTable(entries))}), "mp4");
     uint64_t before = KalGpsFile::systemReads();
+    uint64_t announcedBefore = KalGpsFile::announcedRanges();
     EXPECT_EQ(decode(f.path()).size(), 200u);
     EXPECT_LT(KalGpsFile::systemReads() - before, 240u);
+    // The regions were announced to the kernel up front, 8 KiB neighbours merged into one range,
+    // and the second pass, served from memory, announced nothing more.
+    EXPECT_EQ(KalGpsFile::announcedRanges() - announcedBefore, 1u);
 }
 
 TEST(ScanMp4, AtomsBeyondFourGiBAreReached)

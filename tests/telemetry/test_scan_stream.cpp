@@ -71,6 +71,49 @@ TEST(ScanTs, LocalFileIsReadInLargeBlocks)
     EXPECT_LT(KalGpsFile::systemReads() - before, 100u);
 }
 
+namespace {
+std::vector<std::pair<uint64_t, uint64_t>> reports;
+uint64_t stopAt = UINT64_MAX;
+int recordProgress(uint64_t done, uint64_t total)
+{
+    reports.emplace_back(done, total);
+    return done >= stopAt ? 1 : 0;
+}
+} // namespace
+
+TEST(ScanTs, ProgressRisesToTheLengthAndCanAbandonTheDecode)
+{
+    // 40000 packets (7.5 MB), a telemetry packet every 4000: a few reports, each further on.
+    Bytes file;
+    for (int i = 0; i < 40000; ++i)
+        append(file, i % 4000 == 0 ? packet(0x43, 0x00, group({text(i / 4000)})) : packet(0x01, 0x00));
+    TempFile f(file, "ts");
+    reports.clear();
+    stopAt = UINT64_MAX;
+    kalGpsProgressCallBack(recordProgress);
+    EXPECT_EQ(decode(f.path()).size(), 10u);
+    ASSERT_GE(reports.size(), 3u);
+    EXPECT_LE(reports.size(), 20u);  // throttled: 1 MiB steps at least
+    EXPECT_EQ(reports.front().first, 0u);
+    EXPECT_EQ(reports.back(), std::make_pair(uint64_t(file.size()), uint64_t(file.size())));
+    for (size_t i = 1; i < reports.size(); ++i)
+        EXPECT_GT(reports[i].first, reports[i - 1].first);
+
+    // Asked to stop past the first 2 MiB: the samples before it are kept, the rest never read.
+    reports.clear();
+    stopAt = 2u << 20;
+    const size_t kept = decode(f.path()).size();
+    EXPECT_GE(kept, 1u);
+    EXPECT_LT(kept, 10u);
+    EXPECT_LT(reports.back().first, uint64_t(file.size()));
+
+    // The next decode starts afresh, and without a callback nothing is reported.
+    kalGpsProgressCallBack(nullptr);
+    reports.clear();
+    EXPECT_EQ(decode(f.path()).size(), 10u);
+    EXPECT_TRUE(reports.empty());
+}
+
 TEST(ScanTrailer, AviIsReadFromItsTrailerOnly)
 {
     Bytes body = cat({atom("RIFF", zeros(400)), atom("skip", group({text(1)}))});
@@ -85,6 +128,11 @@ TEST(ScanTrailer, AviIsReadFromItsTrailerOnly)
     // A distance beyond the start of the file walks from the start, on its grid.
     Bytes far = cat({zeros(16), skip, Bytes{'&', '&', '&', '&'}, be32(uint32_t(skip.size() + 24 + 8000))});
     EXPECT_EQ(decodeBytes(far, "avi").size(), 1u);
+    // A skip atom whose size runs to the very last byte of the file (over the trailer) is a region.
+    Bytes toEnd = atom("skip", group({text(4)}));
+    toEnd[3] = uint8_t(toEnd[3] + 8);
+    Bytes endsAtEof = cat({zeros(8), toEnd, Bytes{'&', '&', '&', '&'}, be32(uint32_t(toEnd.size() + 8))});
+    EXPECT_EQ(seconds(decodeBytes(endsAtEof, "avi")), (std::vector<int>{4}));
 }
 
 TEST(ScanText, TextFileYieldsItsFirstGroup)

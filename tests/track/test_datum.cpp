@@ -113,6 +113,9 @@ TEST(Gcj02, ConvertsTiananmenToSixDecimals)
     const Coordinate gcj = wgs84ToGcj02({39.908692, 116.397477});
     EXPECT_EQ(sixDecimals(gcj.latitude), "39.910095");
     EXPECT_EQ(sixDecimals(gcj.longitude), "116.403721");
+    // Full precision: a slightly different ellipsoid moves the shift by far less than 1e-6 degrees.
+    EXPECT_DOUBLE_EQ(gcj.latitude, 39.910095493939806);
+    EXPECT_DOUBLE_EQ(gcj.longitude, 116.40372056710368);
     const Coordinate same = gcj02Encrypt(39.908692, 116.397477);
     EXPECT_EQ(same.latitude, gcj.latitude);
     EXPECT_EQ(same.longitude, gcj.longitude);

@@ -102,6 +102,20 @@ TEST(DecodeGpsData, SouthAndWestBecomeNegativeOnce)
     EXPECT_EQ(s.longitude, "116.397477");
 }
 
+TEST(DecodeGpsData, MissingOrGlitchedLetterKeepsThePosition)
+{
+    // The library writes a missing or non-ASCII letter as "-"; the number still counts.
+    GPSItem s = only(decodeGpsData({"1 2020/01/01 00:00:00 -:48.250000 E:11.500000 36.5 km/h x:0 y:0 z:1"}));
+    EXPECT_EQ(s.latitude, "48.250000");
+    EXPECT_EQ(s.longitude, "11.500000");
+    EXPECT_EQ(s.speed, "36.5");
+    s = only(decodeGpsData({"1 2020/01/01 00:00:00 N:48.250000 -:-11.500000 36.5 km/h x:0 y:0 z:1"}));
+    EXPECT_EQ(s.longitude, "-11.500000");
+    // A letter that reached us as UTF-8 all the same.
+    s = only(decodeGpsData({"1 2020/01/01 00:00:00 \xC3\x84:48.250000 E:11.500000 36.5 km/h x:0 y:0 z:1"}));
+    EXPECT_EQ(s.latitude, "48.250000");
+}
+
 TEST(DecodeGpsData, ShortFieldsReadAsZero)
 {
     const GPSItem s = only(decodeGpsData({"1 2019/05/04 10:11:12 N:48.25 E:11.5 h/h x y: z:abc"}));

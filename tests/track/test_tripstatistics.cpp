@@ -170,3 +170,89 @@ TEST(TripStatistics, LanguageRefreshRewritesWhatIsShown)
     EXPECT_EQ(s.labels().distance, "fr.Distance:0.00KM");
     EXPECT_EQ(s.labels().speed, "20KMH");
 }
+
+// ---- Trips: the recordings of one drive ----
+
+#include "support/decodedtrack.h"
+#include "track/trip.h"
+
+namespace {
+const std::string kData = TRAVA_TEST_DATA;
+
+TimeSpan span(std::int64_t first, std::int64_t last) { return TimeSpan{first, last}; }
+} // namespace
+
+TEST(Trips, SampleTimesReadAsSeconds)
+{
+    EXPECT_EQ(sampleTimeSeconds("1970/01/01 00:00:00"), 0);
+    EXPECT_EQ(sampleTimeSeconds("2026/05/14 08:30:10").value() - sampleTimeSeconds("2026/05/14 08:29:59").value(), 11);
+    // Across midnight and a leap day.
+    EXPECT_EQ(sampleTimeSeconds("2024/03/01 00:00:01").value() - sampleTimeSeconds("2024/02/28 23:59:59").value(),
+              86400 + 2);
+    for (const char *bad : {"", "2026/13/01 00:00:00", "2026-05-14 08:30:10", "2026/05/14 25:00:00", "2026/05/1x 08:30:10"})
+        EXPECT_FALSE(sampleTimeSeconds(bad)) << bad;
+}
+
+TEST(Trips, ThreeRecordingsOfOneDriveAreOneTrip)
+{
+    std::vector<Track> tracks;
+    std::vector<std::optional<TimeSpan>> spans;
+    for (const char *name : {"trip-1.mp4", "trip-2.mp4", "trip-3.mp4", "incident.mp4", "clip.mov"}) {
+        tracks.push_back(decodedTrack(kData + "/" + name));
+        spans.push_back(trackTimeSpan(tracks.back()));
+        ASSERT_TRUE(spans.back()) << name;
+    }
+    const auto trips = groupTrips(spans);
+    ASSERT_EQ(trips.size(), 5u);
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(trips[i], (TripRange{0, 3})) << i;
+    EXPECT_EQ(trips[3], (TripRange{3, 4}));
+    EXPECT_EQ(trips[4], (TripRange{4, 5}));
+
+    // The whole trip: 30 samples, 29 s from first to last, and the distance adds up the
+    // steps across the file boundaries too (each file alone misses one step).
+    const std::vector<Track> trip(tracks.begin(), tracks.begin() + 3);
+    const TripSummary whole = summarizeTrip(trip, greatCircleMetres);
+    EXPECT_EQ(whole.samples, 30u);
+    EXPECT_EQ(whole.durationSeconds, 29);
+    double parts = 0, top = 0;
+    for (const Track &t : trip) {
+        const TripSummary one = summarizeTrip({t}, greatCircleMetres);
+        EXPECT_EQ(one.durationSeconds, 9);
+        parts += one.distanceMetres;
+        top = std::max(top, one.topSpeedKmh);
+    }
+    EXPECT_GT(whole.distanceMetres, parts + 20); // two boundary steps at about 14 m/s
+    EXPECT_LT(whole.distanceMetres, parts + 40);
+    EXPECT_DOUBLE_EQ(whole.topSpeedKmh, top);
+    EXPECT_GT(whole.topSpeedKmh, 40.0);
+}
+
+TEST(Trips, GapsOrderAndMissingTelemetryBreakATrip)
+{
+    // Within five seconds either way continues; more, or a start before the previous
+    // start, breaks; a recording without telemetry stands alone and splits its neighbours.
+    const auto trips = groupTrips({span(0, 60), span(63, 120), span(118, 180), span(186, 200),
+                                   std::nullopt, span(201, 260), span(100, 262)});
+    const std::vector<TripRange> expected{{0, 3}, {0, 3}, {0, 3}, {3, 4}, {4, 5}, {5, 6}, {6, 7}};
+    EXPECT_EQ(trips, expected);
+    EXPECT_TRUE(groupTrips({}).empty());
+    EXPECT_EQ(groupTrips({std::nullopt}), (std::vector<TripRange>{{0, 1}}));
+    EXPECT_FALSE(trackTimeSpan(nullptr));
+}
+
+TEST(Trips, SummaryIgnoresMissingFixesAndBrokenValues)
+{
+    auto item = [](const char *time, const char *lat, const char *lon, const char *speed) {
+        return GPSItem(time, lon, lat, speed, 0, 0, 0);
+    };
+    const Track t = makeTrack({item("2026/05/14 08:00:00", "48.0", "11.0", "10"),
+                               item("2026/05/14 08:00:01", "0", "0", "1e400"),
+                               item("bad time", "95", "11.0", "20"),
+                               item("2026/05/14 08:00:03", "48.001", "11.0", "30")});
+    const TripSummary s = summarizeTrip({t, nullptr}, greatCircleMetres);
+    EXPECT_NEAR(s.distanceMetres, 111.2, 0.5);
+    EXPECT_EQ(s.durationSeconds, 3);
+    EXPECT_DOUBLE_EQ(s.topSpeedKmh, 30.0);
+    EXPECT_EQ(greatCircleMetres(91, 0, 0, 0), 0.0);
+}

@@ -228,6 +228,27 @@ private slots:
         QTest::mousePress(&s, Qt::LeftButton, {}, QPoint(20, y)); // no delegate: no crash
         QTest::mouseRelease(&s, Qt::LeftButton, {}, QPoint(20, y));
     }
+
+    // Ticks over the progress bar at events; the one under the pointer names itself.
+    void progressSliderShowsMarks()
+    {
+        VCustomSlider slider;
+        slider.setFloatRange(0.0, 1.0);
+        slider.resize(300, 24);
+        slider.setMarks({TimelineMark{0.25, QColor(255, 0, 255), QStringLiteral("Impact")},
+                         TimelineMark{1.0, QColor(255, 0, 255), QStringLiteral("End")}});
+        QCOMPARE(slider.marks().size(), 2);
+        const double x = slider.positionOf(0.25);
+        QVERIFY(x > 50 && x < 100);
+        QVERIFY(slider.positionOf(0.0) < x && slider.positionOf(1.0) <= 300);
+        const QImage img = slider.grab().toImage();
+        QCOMPARE(img.pixelColor(int(x), 1), QColor(255, 0, 255));
+        const double left = slider.positionOf(0.0), span = slider.positionOf(1.0) - left;
+        QCOMPARE(timelineMarkAt(slider.marks(), x + 2, left, span), 0);
+        QCOMPARE(timelineMarkAt(slider.marks(), x + 30, left, span), -1);
+        slider.setMarks({});
+        QVERIFY(slider.grab().toImage().pixelColor(int(x), 1) != QColor(255, 0, 255));
+    }
 };
 
 QTEST_MAIN(TestSliders)

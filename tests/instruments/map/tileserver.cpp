@@ -61,8 +61,29 @@ void TileServer::answer(QTcpSocket *socket, const QString &path)
     --m_open;
     QByteArray body;
     QByteArray reply;
+    if (status == 200 && flood) {
+        socket->write("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nContent-Length: 629145600\r\n\r\n");
+        auto *timer = new QTimer(socket);
+        connect(timer, &QTimer::timeout, socket, [socket] {
+            if (socket->bytesToWrite() < 1024 * 1024)
+                socket->write(QByteArray(256 * 1024, 'x'));
+        });
+        timer->start(1);
+        return;
+    }
     if (status == 200) {
-        if (sendGarbage) {
+        if (sendHugePicture) {
+            static const QByteArray huge = [] {
+                QImage image(4000, 4000, QImage::Format_Mono);
+                image.fill(0);
+                QByteArray bytes;
+                QBuffer b(&bytes);
+                b.open(QIODevice::WriteOnly);
+                image.save(&b, "PNG");
+                return bytes;
+            }();
+            body = huge;
+        } else if (sendGarbage) {
             body = "this is not a png";
         } else {
             QBuffer b(&body);

@@ -20,6 +20,8 @@ public:
     int status = 200;           // 200 sends a tile; anything else an error page
     int delayMs = 0;            // wait before answering
     bool sendGarbage = false;   // 200 with bytes that are no picture
+    bool sendHugePicture = false; // 200 with a small PNG of 4000 x 4000 pixels
+    bool flood = false;         // 200 claiming 600 MB and sending without end
 
     int requestCount = 0;
     int maxConcurrent = 0;

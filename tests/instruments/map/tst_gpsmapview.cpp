@@ -1,6 +1,7 @@
 // The route map as an instrument: route, marker, once-a-second recentring, the user's
 // pan and zoom, clicks on the route, and pictures of it for the documentation.
 #include <QMouseEvent>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -12,6 +13,9 @@
 #include "instruments/map/mercator.h"
 #include "munichdrive.h"
 #include "instruments/map/osmtilesource.h"
+#include "instruments/map/routestyle.h"
+#include "core/preferences.h"
+#include "support/testsettings.h"
 
 namespace {
 Track straightTrack(int n, double lat0 = 48.1374, double lon0 = 11.5755)
@@ -58,6 +62,12 @@ int countPixels(const QImage &image, bool (*match)(const QColor &))
         for (int x = 0; x < image.width(); ++x)
             n += match(image.pixelColor(x, y));
     return n;
+}
+// The picture without the speed legend in its lower left corner.
+QImage withoutLegend(QImage image)
+{
+    QPainter(&image).fillRect(0, image.height() - 45, 150, 45, Qt::white);
+    return image;
 }
 bool isRouteGreen(const QColor &c) { return c.green() > 200 && c.red() < 60 && c.blue() < 60; }
 bool isMarkerRed(const QColor &c) { return c.red() > 200 && c.green() < 80 && c.blue() < 80; }
@@ -171,17 +181,17 @@ private slots:
     {
         auto v = std::make_shared<std::vector<GPSItem>>();
         for (const char *lon : {"11.40", "11.80", "11.80"})
-            v->emplace_back("2024/05/04 10:00:00", lon, "48.1374", "90.0", 0, 0, 1);
+            v->emplace_back("2024/05/04 10:00:00", lon, "48.1374", "40.0", 0, 0, 1);
         v->back().latitude = "48.30";
         GpsMapView view;
         view.resize(300, 200);
         view.setGpsData(v);
         view.setCenter(QGeoCoordinate(48.1374, 11.6), 15);
-        QVERIFY(countPixels(view.grab().toImage(), isRouteGreen) >= 280);
+        QVERIFY(countPixels(withoutLegend(view.grab().toImage()), isRouteGreen) >= 280);
         view.setCenter(QGeoCoordinate(48.20, 11.80), 15); // the vertical stretch
-        QVERIFY(countPixels(view.grab().toImage(), isRouteGreen) >= 180);
+        QVERIFY(countPixels(withoutLegend(view.grab().toImage()), isRouteGreen) >= 180);
         view.setCenter(QGeoCoordinate(48.25, 11.6), 15); // nowhere near
-        QCOMPARE(countPixels(view.grab().toImage(), isRouteGreen), 0);
+        QCOMPARE(countPixels(withoutLegend(view.grab().toImage()), isRouteGreen), 0);
     }
 
     void clearingDropsRouteAndMarker()
@@ -279,6 +289,85 @@ private slots:
     }
 
     // The offline look (no tiles at all) and the tiled look, for the documentation.
+    // Colours follow the speed in bands that read in round numbers of the chosen unit.
+    void speedColours()
+    {
+        using RouteStyle::speedColour;
+        QCOMPARE(speedColour(40, false), QColor(0, 220, 0));     // town speed: green
+        QCOMPARE(speedColour(0, false), QColor(40, 110, 255));   // standing: blue
+        QCOMPARE(speedColour(140, false), QColor(215, 0, 40));   // motorway and beyond: red
+        QCOMPARE(speedColour(1e9, false), QColor(215, 0, 40));
+        QCOMPARE(speedColour(-5, false), speedColour(0, false)); // nonsense reads as standing
+        QCOMPARE(speedColour(std::nan(""), false), speedColour(0, false));
+        QCOMPARE(speedColour(80, false), QColor(255, 215, 0));
+        // 50 mph is the yellow stop on the mph scale.
+        QCOMPARE(speedColour(50 * 1.609344, true), QColor(255, 215, 0));
+        QVERIFY(speedColour(65, false).red() > speedColour(55, false).red());
+        QCOMPARE(RouteStyle::stops(true).back(), 90.0);
+    }
+
+    // Slow and fast stretches in their colours, start and end markers, and the legend
+    // in the unit the user chose.
+    void routeColouredBySpeedWithLegendAndEnds()
+    {
+        TestSettings settings;
+        auto v = std::make_shared<std::vector<GPSItem>>();
+        for (int i = 0; i < 20; ++i)
+            v->emplace_back("2024/05/04 10:00:00", QString::number(11.570 + i * 0.0004, 'f', 6).toStdString(),
+                            "48.1374", i < 10 ? "5.0" : "130.0", 0, 0, 1);
+        GpsMapView view;
+        view.resize(400, 240);
+        view.setGpsData(v);
+        view.setCenter(QGeoCoordinate(48.1374, 11.5738), 16);
+        const QImage img = view.grab().toImage();
+        const QPointF slow = view.screenPosition(QGeoCoordinate(48.1374, 11.5720));
+        const QPointF fast = view.screenPosition(QGeoCoordinate(48.1374, 11.5760));
+        const QColor s = img.pixelColor(slow.toPoint()), f = img.pixelColor(fast.toPoint());
+        QVERIFY2(s.blue() > 200 && s.red() < 100, qPrintable(s.name()));
+        QVERIFY2(f.red() > 200 && f.green() < 100, qPrintable(f.name()));
+        // Start: green disc; end: dark disc.
+        const QColor start = img.pixelColor(view.screenPosition(QGeoCoordinate(48.1374, 11.570)).toPoint() + QPoint(-4, 0));
+        const QColor end = img.pixelColor(view.screenPosition(QGeoCoordinate(48.1374, 11.5776)).toPoint() + QPoint(2, -2));
+        QVERIFY2(start.green() > 120 && start.red() < 60, qPrintable(start.name()));
+        QVERIFY2(end.red() < 80 && end.green() < 80 && end.blue() < 80, qPrintable(end.name()));
+        // The legend sits in the lower left corner and changes with the unit.
+        const QImage corner = img.copy(0, 180, 200, 60);
+        Preferences::setSpeedUnitType(QStringLiteral("MPH"));
+        const QImage cornerMph = view.grab().toImage().copy(0, 180, 200, 60);
+        QVERIFY(corner != cornerMph);
+        QVERIFY(countPixels(corner, [](const QColor &c) { return c.red() > 240 && c.green() > 200 && c.blue() < 40; }) > 5);
+        // No route, no legend.
+        view.clearMapAnotation();
+        QCOMPARE(countPixels(view.grab().toImage().copy(0, 180, 200, 60),
+                             [](const QColor &c) { return c.red() > 240 && c.green() > 200 && c.blue() < 40; }), 0);
+    }
+
+    // A trip: every recording's route pale, the current one bold; clearing between two
+    // recordings of the trip keeps the trip on the map.
+    void tripShowsEveryPartAndHighlightsTheCurrent()
+    {
+        const Track a = straightTrack(10), b = straightTrack(10, 48.1394, 11.5785);
+        GpsMapView view;
+        view.resize(400, 300);
+        view.setTripContext({a, b});
+        view.setGpsData(b);
+        view.setCenter(QGeoCoordinate(48.1392, 11.5782), 16);
+        QVERIFY(view.hasTrip());
+        const QImage img = view.grab().toImage();
+        const QColor pale = img.pixelColor(view.screenPosition(QGeoCoordinate(lat(a, 5), lon(a, 5))).toPoint());
+        const QColor bold = img.pixelColor(view.screenPosition(QGeoCoordinate(lat(b, 5), lon(b, 5))).toPoint());
+        QVERIFY2(isRouteGreen(bold), qPrintable(bold.name()));
+        QVERIFY2(!isRouteGreen(pale) && pale.green() > 200 && pale.red() > 100, qPrintable(pale.name()));
+        view.clearMapAnotation();
+        QVERIFY(view.hasTrip());
+        const QColor kept = view.grab().toImage().pixelColor(view.screenPosition(QGeoCoordinate(lat(a, 5), lon(a, 5))).toPoint());
+        QCOMPARE(kept, pale);
+        view.setTripContext({});
+        QVERIFY(!view.hasTrip());
+        view.setTripContext({a}); // one recording alone is no trip
+        QVERIFY(!view.hasTrip());
+    }
+
     void pictures()
     {
         const QString out = qEnvironmentVariable("TRAVA_SCREENSHOT_DIR");

@@ -1,6 +1,8 @@
 // The tile path of the route map: web tiles from a server on 127.0.0.1 (cache, expiry,
 // limits, failure) and offline .mbtiles files built here.
 #include <QDateTime>
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QNetworkDiskCache>
 #include <QSettings>
@@ -17,6 +19,7 @@
 #include "instruments/map/mbtilessource.h"
 #include "instruments/map/mercator.h"
 #include "instruments/map/osmtilesource.h"
+#include "instruments/map/sqlitetimelimit.h"
 #include "instruments/map/tilediskcache.h"
 #include "tileserver.h"
 
@@ -237,6 +240,39 @@ private slots:
         QVERIFY(garbage.cachedTile({5, 1, 1}).isNull());
     }
 
+    // A tile far larger than a tile, in pixels or in bytes, is refused without being
+    // decoded or kept, and is not asked for again at every repaint.
+    void oversizedTilesAreRefused()
+    {
+        TileServer server;
+        server.sendHugePicture = true;
+        QTemporaryDir cache;
+        OsmTileSource huge(server.urlTemplate(), cache.path());
+        const TileKey key{4, 3, 3};
+        huge.requestTiles({key});
+        QTRY_VERIFY_WITH_TIMEOUT(huge.hasFailed(key), 5000);
+        QVERIFY(huge.cachedTile(key).isNull());
+        const int asked = server.requestCount;
+        for (int i = 0; i < 5; ++i) {
+            huge.requestTiles({key});
+            QTest::qWait(20);
+        }
+        QCOMPARE(server.requestCount, asked);
+
+        server.sendHugePicture = false;
+        server.flood = true;
+        QTemporaryDir floodCache;
+        OsmTileSource flooded(server.urlTemplate(), floodCache.path());
+        flooded.requestTiles({{4, 1, 1}});
+        QTRY_VERIFY_WITH_TIMEOUT(flooded.hasFailed({4, 1, 1}), 10000);
+        // Nothing of the flood stays in the disk cache.
+        qint64 onDisk = 0;
+        QDirIterator it(floodCache.path(), QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            onDisk += QFileInfo(it.next()).size();
+        QVERIFY2(onDisk < 4 * 1024 * 1024, qPrintable(QString::number(onDisk)));
+    }
+
     // Offline with an outdated copy on disk, the old tile is shown rather than none.
     void staleCopyWhenServerGone()
     {
@@ -375,6 +411,115 @@ private slots:
         QCOMPARE(check.readAll(), before);
     }
 
+    // Offline map files built to hang or exhaust the player: views instead of tables, a
+    // metadata view of endless rows, tiles too large. Each is handled within its limits.
+    void hostileMbtilesFiles()
+    {
+        QTemporaryDir dir;
+        const auto exec = [](const QString &path, const QStringList &statements) {
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("hostile"));
+                db.setDatabaseName(path);
+                QVERIFY(db.open());
+                for (const QString &sql : statements)
+                    QVERIFY2(QSqlQuery(db).exec(sql), qPrintable(sql));
+                db.close();
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("hostile"));
+        };
+        const QString endless = QStringLiteral(
+            "WITH RECURSIVE r(zoom_level, tile_column, tile_row, tile_data) AS (SELECT 0, 0, 0, x'00'"
+            " UNION ALL SELECT zoom_level + 1, tile_column, tile_row, tile_data FROM r) SELECT * FROM r");
+
+        // "tiles" an endless recursive view: refused, and quickly, at every start.
+        const QString loop = dir.filePath("loop.mbtiles");
+        exec(loop, {"CREATE TABLE metadata (name TEXT, value TEXT)", "CREATE VIEW tiles AS " + endless});
+        QElapsedTimer t;
+        t.start();
+        QString error;
+        QVERIFY(!MbtilesTileSource::open(loop, &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(t.elapsed() < MbtilesTileSource::kInspectTimeoutMs + 2000);
+
+        // An endless metadata view is not read; the tiles table is.
+        const QString meta = dir.filePath("meta.mbtiles");
+        buildMbtiles(meta);
+        exec(meta, {"DROP TABLE metadata",
+                    "CREATE VIEW metadata AS WITH RECURSIVE r(name, value) AS (SELECT 'name', 'x'"
+                    " UNION ALL SELECT name, value FROM r) SELECT * FROM r"});
+        auto fromMeta = MbtilesTileSource::open(meta, &error);
+        QVERIFY2(fromMeta, qPrintable(error));
+        QCOMPARE(fromMeta->minZoom(), 0);
+        QCOMPARE(fromMeta->maxZoom(), 2);
+
+        // A deduplicating file (tables map + images behind a tiles view) still works,
+        // and a tile of more than 2 MiB in it is refused rather than loaded.
+        const QString dedup = dir.filePath("dedup.mbtiles");
+        exec(dedup, {"CREATE TABLE map (zoom_level INTEGER, tile_column INTEGER, tile_row INTEGER, tile_id TEXT)",
+                     "CREATE TABLE images (tile_data BLOB, tile_id TEXT)",
+                     "CREATE VIEW tiles AS SELECT zoom_level, tile_column, tile_row, tile_data"
+                     " FROM map JOIN images ON images.tile_id = map.tile_id",
+                     "INSERT INTO map VALUES (0, 0, 0, 'a'), (1, 0, 0, 'big')",
+                     "INSERT INTO images VALUES (x'" + png(Qt::blue).toHex() + "', 'a')",
+                     "INSERT INTO images VALUES (zeroblob(3 * 1024 * 1024), 'big')"});
+        auto deduplicated = MbtilesTileSource::open(dedup, &error);
+        QVERIFY2(deduplicated, qPrintable(error));
+        deduplicated->requestTiles({{0, 0, 0}, {1, 0, 1}});
+        QTRY_VERIFY_WITH_TIMEOUT(!deduplicated->cachedTile({0, 0, 0}).isNull(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(deduplicated->hasFailed({1, 0, 1}), 5000);
+
+        // Chosen in the window, a file is checked off the GUI thread; the source follows.
+        GpsMapView view;
+        bool answered = false, accepted = true;
+        view.openMbtiles(loop, [&](bool ok, const QString &) { answered = true; accepted = ok; });
+        QVERIFY(!answered);
+        QTRY_VERIFY_WITH_TIMEOUT(answered, 10000);
+        QVERIFY(!accepted);
+        QVERIFY(!view.tileSource());
+        answered = false;
+        view.openMbtiles(dedup, [&](bool ok, const QString &) { answered = true; accepted = ok; });
+        QTRY_VERIFY_WITH_TIMEOUT(answered, 10000);
+        QVERIFY(accepted);
+        QVERIFY(qobject_cast<MbtilesTileSource *>(view.tileSource()));
+    }
+
+    // The time limit interrupts a statement that would never end, and so does the stop
+    // flag raised from another thread; a worker can therefore always be ended.
+    void sqliteTimeLimitInterrupts()
+    {
+        const QString endless = QStringLiteral(
+            "WITH RECURSIVE r(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM r) SELECT count(*) FROM r");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("limit"));
+            db.setDatabaseName(QStringLiteral(":memory:"));
+            QVERIFY(db.open());
+            SqliteTimeLimit limit(db, QDeadlineTimer(200));
+            QVERIFY(limit.isActive());
+            QVERIFY(!QSqlQuery(db).exec(endless));
+            QVERIFY(limit.expired());
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("limit"));
+
+        std::atomic<bool> stop{false};
+        bool failed = false;
+        QThread *t = QThread::create([&] {
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("stop"));
+                db.setDatabaseName(QStringLiteral(":memory:"));
+                db.open();
+                SqliteTimeLimit limit(db, QDeadlineTimer(QDeadlineTimer::Forever), &stop);
+                failed = !QSqlQuery(db).exec(endless);
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("stop"));
+        });
+        t->start();
+        QTest::qWait(100);
+        stop = true;
+        QVERIFY(t->wait(5000));
+        delete t;
+        QVERIFY(failed);
+    }
+
     // The chosen source comes back at the next start; a vanished file falls back to
     // OpenStreetMap without forgetting the choice.
     void storedChoiceOfSource()
@@ -387,20 +532,28 @@ private slots:
         buildMbtiles(good);
 
         GpsMapView view;
-        QVERIFY(MapSourcePreference::apply(&view)); // nothing stored: the web map
+        struct Result { bool done = false, ok = false; QString error; } r;
+        const auto apply = [&] {
+            r = Result{};
+            MapSourcePreference::apply(&view, [&](bool ok, const QString &e) { r = {true, ok, e}; });
+            QTRY_VERIFY_WITH_TIMEOUT(r.done, 10000);
+        };
+        apply(); // nothing stored: the web map
+        QVERIFY(r.ok);
         QVERIFY(qobject_cast<OsmTileSource *>(view.tileSource()));
 
         MapSourcePreference::storeMbtiles(good);
         QCOMPARE(QSettings().value(kMapSource).toString(), "mbtiles:" + good);
-        QVERIFY(MapSourcePreference::apply(&view));
+        apply();
+        QVERIFY(r.ok);
         auto *offline = qobject_cast<MbtilesTileSource *>(view.tileSource());
         QVERIFY(offline);
         QCOMPARE(offline->path(), good);
 
         QVERIFY(QFile::remove(good));
-        QString error;
-        QVERIFY(!MapSourcePreference::apply(&view, &error));
-        QVERIFY(!error.isEmpty());
+        apply();
+        QVERIFY(!r.ok);
+        QVERIFY(!r.error.isEmpty());
         QVERIFY(qobject_cast<OsmTileSource *>(view.tileSource()));
         QCOMPARE(MapSourcePreference::storedMbtilesPath(), good);
 

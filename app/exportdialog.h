@@ -1,0 +1,49 @@
+#pragma once
+// File -> Export Track...: the recording on display, or its whole trip, as GPX, KML, CSV
+// or GeoJSON, in WGS-84 (as recorded) or GCJ-02. The writing is trava-gps's own
+// (trava_export): the same lines, the same decoding, the same writers.
+#include <QDialog>
+#include <QObject>
+#include <QStringList>
+#include <functional>
+
+class QComboBox;
+
+// The choices of the dialog.
+class ExportDialog : public QDialog {
+    Q_OBJECT
+public:
+    // tripSize: recordings in the trip (1 or less: no trip to offer).
+    ExportDialog(int tripSize, QWidget *parent = nullptr);
+    bool wholeTrip() const;
+    QString format() const; // "gpx", "kml", "csv", "geojson"
+    QString datum() const;  // "wgs84", "gcj02"
+    QComboBox *scopeBox() const { return m_scope; }
+    QComboBox *formatBox() const { return m_format; }
+    QComboBox *datumBox() const { return m_datum; }
+
+private:
+    QComboBox *m_scope = nullptr;
+    QComboBox *m_format = nullptr;
+    QComboBox *m_datum = nullptr;
+};
+
+class TrackExporter : public QObject {
+    Q_OBJECT
+public:
+    using Extractor = std::function<void(const QString &path, std::function<void(const QStringList &lines)>)>;
+    TrackExporter(Extractor extract, std::function<void(const QString &notice)> notify, QObject *parent = nullptr);
+
+    // Extracts each path's lines (in order, through the extractor), writes them in the
+    // format to target, then calls done with success and tells the user.
+    void run(const QStringList &paths, const QString &format, const QString &datum, bool wholeTrip,
+             const QString &target, std::function<void(bool ok)> done = {});
+    // The whole interaction: dialog, save-file dialog, export.
+    void exportInteractively(QWidget *parent, const QString &current, const QStringList &trip);
+
+    static QString suggestedName(const QString &recording, bool wholeTrip, const QString &format);
+
+private:
+    Extractor m_extract;
+    std::function<void(const QString &)> m_notify;
+};

@@ -1,0 +1,200 @@
+#include "app/incidenttools.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "app/composition.h"
+#include "app/exportdialog.h"
+#include "app/harsheventnavigator.h"
+#include "app/incidentpreferences.h"
+#include "app/ovraplayvc.h"
+#include "app/settingspanel.h"
+#include "app/snapshot.h"
+#include "app/tripcontroller.h"
+#include "app/viewstyle.h"
+#include "core/mlanguagemanager.h"
+#include "core/notificationhub.h"
+#include "library/medialistview.h"
+#include "library/playbacksync.h"
+#include "service/kalgpstool.h"
+
+namespace {
+QString loc(const char *key) { return MLanguageManager::localized(key); }
+
+void extract(const QString &path, std::function<void(const QStringList &)> done)
+{
+    // The service's one serial worker: never beside the player's own extraction.
+    KalGpsTool::shareTool()->getGpsInfo(path, [done](KalGpsTool::GpsLines lines) {
+        done(lines ? *lines : QStringList());
+    });
+}
+} // namespace
+
+IncidentTools::IncidentTools(OvraPlayVC *vc, const MainViewParts &parts) : QObject(vc), m_vc(vc)
+{
+    setObjectName(QStringLiteral("incidentTools"));
+    QWidget *window = vc->window();
+    PlaybackSync *sync = parts.sync;
+    m_snapshot = new Snapshot(
+        window, parts.player,
+        [sync]() -> std::optional<GPSItem> { return sync->stats().showsSample() ? sync->stats().curItem() : std::nullopt; },
+        [this] { return m_current; }, this);
+    m_events = new HarshEventNavigator(window, parts.player, parts.gsensor,
+                                       [sync] { return double(std::max<std::int64_t>(0, sync->stats().curTime())); }, this);
+    MediaListView *list = parts.list;
+    m_trip = new TripController(
+        [list] {
+            QStringList paths;
+            for (const MFileModel &m : list->dataArray())
+                paths << m.fLocalPath;
+            return paths;
+        },
+        extract, parts.map, this);
+    m_exporter = new TrackExporter(extract, [this](const QString &text) { m_snapshot->notify(text); }, this);
+
+    m_exportAction = new QAction(window);
+    m_exportAction->setObjectName(QStringLiteral("exportTrackAction"));
+    m_exportAction->setProperty("fileMenu", true);
+    m_exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    connect(m_exportAction, &QAction::triggered, this, [this] {
+        m_exporter->exportInteractively(m_vc, m_current, m_trip->tripPaths());
+    });
+    window->addAction(m_exportAction);
+
+    connect(sync, &PlaybackSync::titleChanged, this, [this, list] {
+        const int i = list->curIndex();
+        if (i >= 0 && i < list->dataArray().size())
+            m_trip->recordingSelected(list->dataArray().at(i).fLocalPath);
+    });
+    connect(sync, &PlaybackSync::trackLoaded, this, [this, sync](const QString &path, int) {
+        m_current = path;
+        m_events->setTrack(sync->stats().track());
+        m_trip->recordingLoaded(path, sync->stats().track());
+    });
+    connect(m_trip, &TripController::tripChanged, this, &IncidentTools::showTrip);
+    connect(sync, &PlaybackSync::labelsChanged, this, [this] {
+        if (m_trip->isTrip())
+            showTrip(); // the unit may have changed
+    });
+
+    buildTripReadout();
+    buildSettings();
+    NotificationHub::defaultCenter()->observe(QString::fromLatin1(kChangeLanguageNocation), this,
+                                              [this](const QVariant &) { retitle(); });
+    retitle();
+}
+
+void IncidentTools::buildTripReadout()
+{
+    // A fourth card in the read-outs, shown while the recording belongs to a trip.
+    auto *row = qobject_cast<QHBoxLayout *>(m_vc->gpsInfoBgView->layout());
+    m_tripCard = ViewStyle::card(QStringLiteral("tripBgView"), m_vc->gpsInfoBgView, ViewStyle::kDark, 5);
+    auto *v = new QVBoxLayout(m_tripCard);
+    v->setContentsMargins(12, 4, 12, 4);
+    m_tripLabel = ViewStyle::makeLabel(QStringLiteral("tripLabel"), m_tripCard, 9, QColor(240, 242, 244));
+    m_tripLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_tripLabel->setWordWrap(true);
+    v->addWidget(m_tripLabel);
+    if (row)
+        row->addWidget(m_tripCard, 4);
+    m_tripCard->hide();
+}
+
+void IncidentTools::showTrip()
+{
+    if (!m_trip->isTrip()) {
+        m_tripCard->hide();
+        m_tripLabel->clear();
+        return;
+    }
+    // The card shows the whole trip; the recording's own figures are beside it in the
+    // statistics card, and both in full in the tooltip.
+    m_tripLabel->setText(m_trip->tripText());
+    m_tripCard->setToolTip(m_trip->tripText() + QStringLiteral("\n\n") + m_trip->recordingText());
+    m_tripCard->show();
+}
+
+void IncidentTools::buildSettings()
+{
+    // A section of its own in the settings panel, after the basic settings.
+    SettingsPanel *panel = m_vc->settingView;
+    auto *outer = qobject_cast<QVBoxLayout *>(panel->layout());
+    m_settingsCaption = ViewStyle::makeLabel(QStringLiteral("incidentSettingsLabel"), panel, 10, QColor(80, 84, 90), true);
+    auto *bg = new ColorPanel(QStringLiteral("incidentSetView"), Qt::white, panel);
+    bg->setCornerRadius(6);
+    auto *g = new QGridLayout(bg);
+    g->setContentsMargins(14, 10, 14, 10);
+    g->setHorizontalSpacing(12);
+    g->setVerticalSpacing(8);
+    const QColor text(30, 30, 30);
+    m_stampLabel = ViewStyle::makeLabel(QStringLiteral("stampLabel"), bg, 10, text);
+    m_folderLabel = ViewStyle::makeLabel(QStringLiteral("snapshotFolderLabel"), bg, 10, text);
+    m_sensitivityLabel = ViewStyle::makeLabel(QStringLiteral("sensitivityLabel"), bg, 10, text);
+    m_stampBox = new QCheckBox(bg);
+    m_stampBox->setObjectName(QStringLiteral("stampBox"));
+    m_stampBox->setChecked(IncidentPreferences::snapshotStamp());
+    connect(m_stampBox, &QCheckBox::toggled, this, [](bool on) { IncidentPreferences::setSnapshotStamp(on); });
+    m_folderButton = new QPushButton(bg);
+    m_folderButton->setObjectName(QStringLiteral("snapshotFolderButton"));
+    m_folderButton->setMaximumWidth(150);
+    connect(m_folderButton, &QPushButton::clicked, this, &IncidentTools::chooseFolder);
+    m_sensitivityBox = new QComboBox(bg);
+    m_sensitivityBox->setObjectName(QStringLiteral("sensitivityBox"));
+    m_sensitivityBox->setMinimumWidth(120);
+    connect(m_sensitivityBox, &QComboBox::activated, this, [this](int index) {
+        static const char *const names[] = {"low", "normal", "high"};
+        IncidentPreferences::setHarshSensitivity(QString::fromLatin1(names[std::clamp(index, 0, 2)]));
+        m_events->refresh();
+    });
+    g->addWidget(m_stampLabel, 0, 0);
+    g->addWidget(m_stampBox, 0, 1, Qt::AlignRight);
+    g->addWidget(m_folderLabel, 1, 0);
+    g->addWidget(m_folderButton, 1, 1, Qt::AlignRight);
+    g->addWidget(m_sensitivityLabel, 2, 0);
+    g->addWidget(m_sensitivityBox, 2, 1, Qt::AlignRight);
+    g->setColumnStretch(0, 1);
+    if (outer) {
+        // Basic settings are caption, card and spacing: ours follow them.
+        outer->insertWidget(3, m_settingsCaption);
+        outer->insertWidget(4, bg);
+        outer->insertSpacing(5, 6);
+    }
+}
+
+void IncidentTools::chooseFolder()
+{
+    const QString folder = QFileDialog::getExistingDirectory(m_vc, loc("Snapshot.folder"),
+                                                             IncidentPreferences::snapshotFolder());
+    if (folder.isEmpty())
+        return;
+    IncidentPreferences::setSnapshotFolder(folder);
+    retitle();
+}
+
+void IncidentTools::retitle()
+{
+    m_exportAction->setText(loc("Export.menu"));
+    m_snapshot->retitle();
+    m_events->retitle();
+    m_settingsCaption->setText(loc("Incident.settings"));
+    m_stampLabel->setText(loc("Snapshot.stamp"));
+    m_folderLabel->setText(loc("Snapshot.folder"));
+    m_sensitivityLabel->setText(loc("Event.sensitivity"));
+    const QString folder = QDir::toNativeSeparators(IncidentPreferences::snapshotFolder());
+    m_folderButton->setText(m_folderButton->fontMetrics().elidedText(folder, Qt::ElideMiddle, 120));
+    m_folderButton->setToolTip(folder);
+    const QString current = IncidentPreferences::harshSensitivity();
+    m_sensitivityBox->clear();
+    m_sensitivityBox->addItems({loc("Event.low"), loc("Event.normal"), loc("Event.high")});
+    m_sensitivityBox->setCurrentIndex(current == QLatin1String("low") ? 0 : current == QLatin1String("high") ? 2 : 1);
+    showTrip();
+}

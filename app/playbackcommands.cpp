@@ -1,0 +1,122 @@
+#include "app/playbackcommands.h"
+
+#include <QLabel>
+#include <QWidget>
+
+#include "app/ovrawindowplaycontroller.h"
+#include "app/playbackactions.h"
+#include "app/videoonlymode.h"
+#include "core/mediaplayerdelegate.h"
+#include "library/medialistview.h"
+#include "playback/mediaplayview.h"
+#include "playback/playcontrolview.h"
+#include "widgets/mcustomslider.h"
+#include "widgets/vcustomslider.h"
+
+PlaybackCommands::PlaybackCommands(PlaybackActions *actions, MediaPlayView *player, MediaListView *list,
+                                   OvraWindowPlayController *windowVC, QObject *parent)
+    : QObject(parent), m_player(player), m_list(list), m_windowVC(windowVC)
+{
+    if (windowVC && player) {
+        m_videoOnly = new VideoOnlyMode(windowVC->window(), player, this);
+        m_videoOnly->setReadout([this] { return readoutText(); });
+    }
+    connect(actions, &PlaybackActions::playPauseRequested, this, &PlaybackCommands::playPause);
+    connect(actions, &PlaybackActions::stopRequested, this, &PlaybackCommands::stop);
+    connect(actions, &PlaybackActions::previousRequested, this, [this] {
+        if (m_list)
+            m_list->preVideoAction();
+    });
+    connect(actions, &PlaybackActions::nextRequested, this, [this] {
+        if (m_list)
+            m_list->nextVideoAction();
+    });
+    connect(actions, &PlaybackActions::seekRequested, this, &PlaybackCommands::seekBy);
+    connect(actions, &PlaybackActions::volumeStepRequested, this, &PlaybackCommands::stepVolume);
+    connect(actions, &PlaybackActions::speedStepRequested, this, &PlaybackCommands::stepSpeed);
+    connect(actions, &PlaybackActions::fullScreenRequested, this, &PlaybackCommands::toggleFullScreen);
+    connect(actions, &PlaybackActions::leaveFullScreenRequested, this, &PlaybackCommands::leaveFullScreen);
+}
+
+PlaybackCommands::~PlaybackCommands() = default;
+
+void PlaybackCommands::playPause()
+{
+    if (!m_player)
+        return;
+    const quint64 state = m_player->playState();
+    if (state == MediaPlayStatePlaying || state == MediaPlayStatePaused) {
+        m_player->resumOrPauseVideo();
+        return;
+    }
+    // Stopped, at the end, or failed: the current recording from its start (its telemetry
+    // is read again, as on a double click in the list).
+    if (!m_list || m_list->dataArray().isEmpty())
+        return;
+    const int row = qBound(0, m_list->curIndex(), int(m_list->dataArray().size()) - 1);
+    m_list->selectModelToPlay(m_list->dataArray().at(row));
+}
+
+void PlaybackCommands::stop()
+{
+    if (m_player)
+        m_player->stopPlayVideo();
+}
+
+void PlaybackCommands::seekBy(double seconds)
+{
+    if (m_player)
+        m_player->seekBy(seconds);
+}
+
+void PlaybackCommands::stepVolume(int delta)
+{
+    if (m_player)
+        m_player->stepVolume(delta);
+}
+
+void PlaybackCommands::stepSpeed(int delta)
+{
+    if (!m_player)
+        return;
+    MCustomSlider *slider = m_player->controlView()->playSpeedSlider;
+    const double value = delta == 0 ? 0.5 : qBound(0.0, slider->floatValue() + delta * kSpeedStep, 1.0);
+    slider->setFloatValue(value);
+}
+
+void PlaybackCommands::toggleFullScreen()
+{
+    if (!m_windowVC)
+        return;
+    // From the video alone, F11 goes back to the whole dashboard, still full screen.
+    if (m_videoOnly && m_videoOnly->isActive()) {
+        m_videoOnly->leave(true);
+        return;
+    }
+    m_windowVC->toggleFullScreen();
+}
+
+void PlaybackCommands::leaveFullScreen()
+{
+    // The video alone first goes back to the dashboard as it was before the double click.
+    if (m_videoOnly && m_videoOnly->isActive()) {
+        m_videoOnly->leave();
+        return;
+    }
+    if (m_windowVC && m_windowVC->window()->isFullScreen())
+        m_windowVC->window()->showNormal();
+}
+
+QString PlaybackCommands::readoutText() const
+{
+    if (!m_player)
+        return QString();
+    QString text = m_player->controlView()->timeLabel->text();
+    const double rate = MediaPlayView::rateForSpeedValue(m_player->controlView()->playSpeedSlider->floatValue());
+    if (qAbs(rate - 1.0) > 0.01)
+        text += QStringLiteral("   %1\u00D7").arg(rate, 0, 'f', 2);
+    const QString speed = m_speedText ? m_speedText() : QString();
+    if (!speed.isEmpty())
+        text += QStringLiteral("   ") + speed;
+    return text;
+}

@@ -1,0 +1,215 @@
+#include "app/snapshot.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QTimer>
+#include <QWidget>
+#include <cmath>
+
+#include "app/incidentpreferences.h"
+#include "core/mlanguagemanager.h"
+#include "core/preferences.h"
+#include "playback/mediaplayview.h"
+#include "playback/playcontrolview.h"
+#include "track/numbertext.h"
+#include "track/tripstatistics.h"
+#include "widgets/vcustomslider.h"
+
+namespace {
+constexpr int kNoticeMs = 4000;
+
+QString loc(const char *key) { return MLanguageManager::DPLocalizedString(QString::fromLatin1(key)); }
+
+// Only what is safe in a file name on every desktop: letters, digits, '-', '_', '.'.
+QString safeName(const QString &text)
+{
+    QString out;
+    for (const QChar c : text)
+        out += (c.isLetterOrNumber() || c == QLatin1Char('-') || c == QLatin1Char('_') || c == QLatin1Char('.'))
+                   ? c : QLatin1Char('_');
+    return out.isEmpty() ? QStringLiteral("snapshot") : out;
+}
+} // namespace
+
+Snapshot::Snapshot(QWidget *window, MediaPlayView *player, std::function<std::optional<GPSItem>()> sample,
+                   std::function<QString()> recording, QObject *parent)
+    : QObject(parent), m_player(player), m_sample(std::move(sample)), m_recording(std::move(recording))
+{
+    m_saveAction = new QAction(window);
+    m_saveAction->setObjectName(QStringLiteral("snapshotAction"));
+    m_saveAction->setShortcut(QKeySequence(Qt::Key_S));
+    m_saveAction->setShortcutContext(Qt::WindowShortcut);
+    connect(m_saveAction, &QAction::triggered, this, [this] { save(); });
+    m_copyAction = new QAction(window);
+    m_copyAction->setObjectName(QStringLiteral("copySnapshotAction"));
+    m_copyAction->setShortcut(QKeySequence::Copy);
+    m_copyAction->setShortcutContext(Qt::WindowShortcut);
+    connect(m_copyAction, &QAction::triggered, this, [this] { copy(); });
+    window->addAction(m_saveAction);
+    window->addAction(m_copyAction);
+
+    if (m_player) {
+        connect(m_player->controlView()->snapshotBtn, &QToolButton::clicked, this, [this] { save(); });
+        m_notice = new QLabel(m_player);
+        m_notice->setObjectName(QStringLiteral("snapshotNotice"));
+        m_notice->setStyleSheet(QStringLiteral(
+            "QLabel { background: rgba(20,20,20,200); color: white; border-radius: 5px; padding: 6px 10px; }"));
+        m_notice->setTextFormat(Qt::PlainText);
+        m_notice->setWordWrap(true);
+        m_notice->hide();
+        m_noticeTimer = new QTimer(this);
+        m_noticeTimer->setSingleShot(true);
+        connect(m_noticeTimer, &QTimer::timeout, m_notice, &QWidget::hide);
+    }
+    retitle();
+}
+
+void Snapshot::retitle()
+{
+    m_saveAction->setText(loc("Snapshot.save"));
+    m_copyAction->setText(loc("Snapshot.copy"));
+    if (m_player)
+        m_player->controlView()->snapshotBtn->setToolTip(loc("Snapshot.save") + QStringLiteral(" (S)"));
+}
+
+double Snapshot::currentSeconds() const
+{
+    if (!m_player)
+        return 0;
+    return m_player->controlView()->progressSlider->floatValue() * m_player->duration();
+}
+
+Snapshot::Stamp Snapshot::stampFor(const GPSItem &sample, const QString &unit)
+{
+    Stamp s;
+    s.time = QString::fromStdString(sample.time);
+    float v = leadingFloat(sample.speed);
+    const bool mph = unit == QLatin1String("MPH");
+    if (mph)
+        v = TripStatistics::kmhToMph(v);
+    if (std::isfinite(v))
+        s.speed = QString::number(std::lround(double(v))) + (mph ? QStringLiteral(" mph") : QStringLiteral(" km/h"));
+    const double lat = leadingDouble(sample.latitude), lon = leadingDouble(sample.longitude);
+    if (std::isfinite(lat) && std::isfinite(lon) && std::abs(lat) <= 90 && std::abs(lon) <= 180 && (lat != 0 || lon != 0))
+        s.position = QString::number(lat, 'f', 6) + QStringLiteral(", ") + QString::number(lon, 'f', 6);
+    return s;
+}
+
+QImage Snapshot::stamped(const QImage &frame, const Stamp &stamp)
+{
+    QImage out = frame.convertToFormat(QImage::Format_RGB32);
+    QStringList lines;
+    for (const QString &t : {stamp.time, stamp.speed, stamp.position})
+        if (!t.isEmpty())
+            lines << t;
+    if (out.isNull() || lines.isEmpty())
+        return out;
+    QPainter p(&out);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(std::max(10, out.height() / 30));
+    font.setBold(true);
+    p.setFont(font);
+    const QFontMetrics fm(font);
+    int w = 0;
+    for (const QString &l : lines)
+        w = std::max(w, fm.horizontalAdvance(l));
+    const int pad = std::max(4, font.pixelSize() / 3);
+    const QRect box(pad, out.height() - pad - (fm.height() * int(lines.size()) + 2 * pad), w + 2 * pad,
+                    fm.height() * int(lines.size()) + 2 * pad);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 150));
+    p.drawRoundedRect(box, pad, pad);
+    p.setPen(Qt::white);
+    for (int i = 0; i < lines.size(); ++i)
+        p.drawText(QPoint(box.left() + pad, box.top() + pad + fm.ascent() + i * fm.height()), lines[i]);
+    return out;
+}
+
+QString Snapshot::fileName(const QString &folder, const QString &recording, const QString &sampleTime, double seconds)
+{
+    QString base = safeName(QFileInfo(recording).completeBaseName());
+    QString when;
+    if (sampleTime.size() >= 19) {
+        when = sampleTime.left(19);
+        when.replace(QLatin1Char('/'), QLatin1Char('-')).replace(QLatin1Char(':'), QLatin1Char('-')).replace(QLatin1Char(' '), QLatin1Char('_'));
+        when = safeName(when);
+    } else {
+        const qint64 s = std::isfinite(seconds) && seconds > 0 ? qint64(seconds) : 0;
+        when = QStringLiteral("%1-%2-%3").arg(s / 3600, 2, 10, QLatin1Char('0')).arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
+                   .arg(s % 60, 2, 10, QLatin1Char('0'));
+    }
+    const QDir dir(folder);
+    QString name = base + QLatin1Char('_') + when + QStringLiteral(".png");
+    for (int n = 2; dir.exists(name) && n < 10000; ++n)
+        name = base + QLatin1Char('_') + when + QLatin1Char('-') + QString::number(n) + QStringLiteral(".png");
+    return dir.filePath(name);
+}
+
+QImage Snapshot::picture() const
+{
+    if (!m_player)
+        return QImage();
+    const QImage frame = m_player->previousPixelBuffer();
+    if (frame.isNull() || m_player->playState() == MediaPlayStateStopped || m_player->playState() == MediaPlayStateError)
+        return QImage();
+    const std::optional<GPSItem> sample = m_sample ? m_sample() : std::nullopt;
+    if (!IncidentPreferences::snapshotStamp() || !sample)
+        return frame.convertToFormat(QImage::Format_RGB32);
+    return stamped(frame, stampFor(*sample, Preferences::speedUnitType()));
+}
+
+QString Snapshot::save()
+{
+    const QImage image = picture();
+    if (image.isNull()) {
+        showNotice(loc("Snapshot.nothing"));
+        return QString();
+    }
+    const QString folder = IncidentPreferences::snapshotFolder();
+    if (!QDir().mkpath(folder)) {
+        showNotice(loc("Snapshot.failed") + QStringLiteral(" ") + folder);
+        return QString();
+    }
+    const std::optional<GPSItem> sample = m_sample ? m_sample() : std::nullopt;
+    const QString path = fileName(folder, m_recording ? m_recording() : QString(),
+                                  sample ? QString::fromStdString(sample->time) : QString(), currentSeconds());
+    if (!image.save(path, "PNG")) {
+        showNotice(loc("Snapshot.failed") + QStringLiteral(" ") + path);
+        return QString();
+    }
+    showNotice(loc("Snapshot.saved") + QStringLiteral(" ") + QDir::toNativeSeparators(path));
+    return path;
+}
+
+bool Snapshot::copy()
+{
+    const QImage image = picture();
+    if (image.isNull()) {
+        showNotice(loc("Snapshot.nothing"));
+        return false;
+    }
+    QGuiApplication::clipboard()->setImage(image);
+    showNotice(loc("Snapshot.copied"));
+    return true;
+}
+
+void Snapshot::showNotice(const QString &text)
+{
+    m_lastNotice = text;
+    if (!m_notice)
+        return;
+    m_notice->setText(text);
+    m_notice->setMaximumWidth(std::max(120, m_player->width() - 24));
+    m_notice->adjustSize();
+    m_notice->move(12, 12);
+    m_notice->raise();
+    m_notice->show();
+    m_noticeTimer->start(kNoticeMs);
+}

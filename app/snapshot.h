@@ -1,0 +1,69 @@
+#pragma once
+// Snapshots: the picture on screen at the video's own resolution, with an optional stamp
+// in the lower left corner (date and time of the sample, speed in the chosen unit,
+// position), saved as PNG (S, the camera button) or copied to the clipboard (Ctrl+C).
+// A short notice over the video says where it went.
+#include <QImage>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <optional>
+
+#include "track/gpsitem.h"
+
+class MediaPlayView;
+class QAction;
+class QLabel;
+class QTimer;
+class QWidget;
+
+class Snapshot : public QObject {
+    Q_OBJECT
+public:
+    // What the stamp shows; empty texts are left out.
+    struct Stamp {
+        QString time;     // "2026/05/14 09:00:08"
+        QString speed;    // "42 km/h"
+        QString position; // "48.161472, 11.586209"
+    };
+
+    // The window gets the actions S and Ctrl+C; the player's camera button saves too.
+    // sample() answers the sample on display (none without telemetry); recording() the
+    // current recording's path.
+    Snapshot(QWidget *window, MediaPlayView *player, std::function<std::optional<GPSItem>()> sample,
+             std::function<QString()> recording, QObject *parent = nullptr);
+
+    // Saves into the remembered folder; the path written, or empty (notice says why).
+    QString save();
+    // Copies to the clipboard; false when there is no picture.
+    bool copy();
+
+    // The picture that save() and copy() use: the current frame, stamped if switched on.
+    QImage picture() const;
+    QAction *saveAction() const { return m_saveAction; }
+    QAction *copyAction() const { return m_copyAction; }
+    QString lastNotice() const { return m_lastNotice; }
+    // The small notice over the video (also used by the track export).
+    void notify(const QString &text) { showNotice(text); }
+    void retitle();
+
+    static Stamp stampFor(const GPSItem &sample, const QString &unit);
+    static QImage stamped(const QImage &frame, const Stamp &stamp);
+    // "incident_2026-05-14_09-00-08.png" from the sample's time, or "incident_00-00-12.png"
+    // from the playback time without one; unique within folder.
+    static QString fileName(const QString &folder, const QString &recording, const QString &sampleTime, double seconds);
+
+private:
+    void showNotice(const QString &text);
+    double currentSeconds() const;
+
+    QPointer<MediaPlayView> m_player;
+    std::function<std::optional<GPSItem>()> m_sample;
+    std::function<QString()> m_recording;
+    QAction *m_saveAction = nullptr;
+    QAction *m_copyAction = nullptr;
+    QLabel *m_notice = nullptr;
+    QTimer *m_noticeTimer = nullptr;
+    QString m_lastNotice;
+};

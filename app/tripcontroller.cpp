@@ -1,0 +1,158 @@
+#include "app/tripcontroller.h"
+
+#include <QFileInfo>
+
+#include "core/mlanguagemanager.h"
+#include "core/preferences.h"
+#include "instruments/map/gpsmapview.h"
+#include "library/playbacksync.h"
+#include "track/trackdecoder.h"
+#include "track/tripstatistics.h"
+
+namespace {
+// How far the search goes either way: a day of one-minute files is still one trip.
+constexpr int kMaxParts = 1500;
+
+QString loc(const char *key) { return MLanguageManager::DPLocalizedString(QString::fromLatin1(key)); }
+
+QDateTime modified(const QString &path) { return QFileInfo(path).lastModified(); }
+} // namespace
+
+TripController::TripController(ListPaths list, Extractor extract, GpsMapView *map, QObject *parent)
+    : QObject(parent), m_list(std::move(list)), m_extract(std::move(extract)), m_map(map)
+{
+}
+
+bool TripController::haveTrack(const QString &path) const
+{
+    const auto it = m_cache.constFind(path);
+    return it != m_cache.constEnd() && it->modified == modified(path);
+}
+
+Track TripController::cached(const QString &path) const
+{
+    return m_cache.value(path).track;
+}
+
+void TripController::recordingSelected(const QString &path)
+{
+    if (m_paths.contains(path))
+        return; // the next part of the trip: the map keeps the trip meanwhile
+    ++m_generation;
+    m_searching = false;
+    m_current = path;
+    m_paths = QStringList{path};
+    m_tracks.clear();
+    if (m_map)
+        m_map->setTripContext({});
+    emit tripChanged();
+}
+
+void TripController::recordingLoaded(const QString &path, const Track &track)
+{
+    m_cache.insert(path, Entry{modified(path), track});
+    m_current = path;
+    m_order = m_list ? m_list() : QStringList();
+    const int at = int(m_order.indexOf(path));
+    if (at < 0) {
+        m_order = QStringList{path};
+        m_low = m_high = 0;
+    } else {
+        m_low = m_high = at;
+    }
+    m_backwardDone = m_forwardDone = !trackTimeSpan(track);
+    m_searching = true;
+    step(++m_generation);
+}
+
+// One step of the search: extend the trip one file backward, then forward, extracting a
+// neighbour's track first when it is not known yet.
+void TripController::step(quint64 generation)
+{
+    while (generation == m_generation) {
+        const bool backward = !m_backwardDone;
+        if (!backward && m_forwardDone) {
+            finish();
+            return;
+        }
+        const int next = backward ? m_low - 1 : m_high + 1;
+        if (next < 0 || next >= m_order.size() || m_high - m_low + 1 >= kMaxParts) {
+            (backward ? m_backwardDone : m_forwardDone) = true;
+            continue;
+        }
+        const QString path = m_order.at(next);
+        if (!haveTrack(path)) {
+            if (!m_extract) {
+                (backward ? m_backwardDone : m_forwardDone) = true;
+                continue;
+            }
+            m_extract(path, [this, generation, path, self = QPointer<TripController>(this)](const QStringList &lines) {
+                if (!self)
+                    return;
+                std::vector<std::string> raw;
+                for (const QString &line : PlaybackSync::removeRepeatedLines(lines))
+                    raw.push_back(line.toStdString());
+                m_cache.insert(path, Entry{modified(path), decodeGpsData(raw)});
+                step(generation);
+            });
+            return;
+        }
+        const auto here = trackTimeSpan(cached(m_order.at(backward ? m_low : m_high)));
+        const auto there = trackTimeSpan(cached(path));
+        const bool joins = here && there && (backward ? continuesTrip(*there, *here) : continuesTrip(*here, *there));
+        if (!joins)
+            (backward ? m_backwardDone : m_forwardDone) = true;
+        else
+            (backward ? m_low : m_high) = next;
+    }
+}
+
+void TripController::finish()
+{
+    m_searching = false;
+    m_paths = m_order.mid(m_low, m_high - m_low + 1);
+    m_tracks.clear();
+    for (const QString &p : std::as_const(m_paths))
+        m_tracks.push_back(cached(p));
+    if (m_map)
+        m_map->setTripContext(isTrip() ? m_tracks : std::vector<Track>{});
+    emit tripChanged();
+}
+
+TripSummary TripController::tripSummary() const
+{
+    return summarizeTrip(m_tracks, &PlaybackSync::distanceByStartLatStartLonEndLatEndLon);
+}
+
+TripSummary TripController::recordingSummary() const
+{
+    return summarizeTrip({cached(m_current)}, &PlaybackSync::distanceByStartLatStartLonEndLatEndLon);
+}
+
+QString TripController::summaryText(const TripSummary &s)
+{
+    const bool mph = Preferences::speedUnitType() == QLatin1String("MPH");
+    const double top = mph ? double(TripStatistics::kmhToMph(float(s.topSpeedKmh))) : s.topSpeedKmh;
+    const qint64 d = std::max<qint64>(0, s.durationSeconds);
+    const QString clock = QStringLiteral("%1:%2:%3").arg(d / 3600, 2, 10, QLatin1Char('0'))
+                              .arg(d / 60 % 60, 2, 10, QLatin1Char('0')).arg(d % 60, 2, 10, QLatin1Char('0'));
+    const double distance = mph ? s.distanceMetres / 1609.344 : s.distanceMetres / 1000.0;
+    return QString::number(distance, 'f', 2) + (mph ? QStringLiteral(" mi") : QStringLiteral(" km")) +
+           QStringLiteral(" · ") + clock + QLatin1Char('\n') + loc("Trip.top") + QStringLiteral(" ") +
+           QString::number(top, 'f', 0) + (mph ? QStringLiteral(" mph") : QStringLiteral(" km/h"));
+}
+
+QString TripController::tripText() const
+{
+    if (!isTrip())
+        return QString();
+    return loc("Trip.whole").arg(m_paths.size()) + QLatin1Char('\n') + summaryText(tripSummary());
+}
+
+QString TripController::recordingText() const
+{
+    if (!isTrip())
+        return QString();
+    return loc("Trip.part").arg(currentPart() + 1).arg(m_paths.size()) + QLatin1Char('\n') +
+           summaryText(recordingSummary());
+}

@@ -1,0 +1,174 @@
+// The after-the-incident tools of the main view: snapshot picture and name, the trip of
+// real recordings, the track export read back by GPSBabel, and their settings section.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/exportdialog.h"
+#include "app/incidentpreferences.h"
+#include "app/incidenttools.h"
+#include "app/ovraplayvc.h"
+#include "app/snapshot.h"
+#include "app/tripcontroller.h"
+#include "core/preferences.h"
+#include "service/kalgpstool.h"
+#include "support/testsettings.h"
+#include "track/trackdecoder.h"
+
+namespace {
+const QString kData = QStringLiteral(TRAVA_TEST_DATA);
+
+void extract(const QString &path, std::function<void(const QStringList &)> done)
+{
+    KalGpsTool::shareTool()->getGpsInfo(path, [done](KalGpsTool::GpsLines lines) { done(lines ? *lines : QStringList()); });
+}
+
+GPSItem sample() { return GPSItem("2026/05/14 09:00:22", "11.585906", "48.160351", "100.0", 0, 0, 1); }
+} // namespace
+
+class TestIncidentTools : public QObject {
+    Q_OBJECT
+    TestSettings settings;
+
+private slots:
+    void init() { TestSettings::clear(); }
+
+    // The stamp sits in the lower left corner at the picture's own size; speed follows the unit.
+    void snapshotStampAndName()
+    {
+        QImage frame(640, 360, QImage::Format_RGB32);
+        frame.fill(QColor(0, 90, 200));
+        const Snapshot::Stamp kmh = Snapshot::stampFor(sample(), QStringLiteral("KMH"));
+        QCOMPARE(kmh.time, QStringLiteral("2026/05/14 09:00:22"));
+        QCOMPARE(kmh.speed, QStringLiteral("100 km/h"));
+        QCOMPARE(kmh.position, QStringLiteral("48.160351, 11.585906"));
+        QCOMPARE(Snapshot::stampFor(sample(), QStringLiteral("MPH")).speed, QStringLiteral("62 mph"));
+        // Without a fix there is no position to stamp.
+        QVERIFY(Snapshot::stampFor(GPSItem("t", "0", "0", "x", 0, 0, 0), QStringLiteral("KMH")).position.isEmpty());
+
+        const QImage out = Snapshot::stamped(frame, kmh);
+        QCOMPARE(out.size(), frame.size());
+        QVERIFY(out.pixelColor(20, 340) != QColor(0, 90, 200)); // the stamp's box
+        QCOMPARE(out.pixelColor(620, 20), QColor(0, 90, 200));  // the rest untouched
+        QCOMPARE(Snapshot::stamped(frame, {}).pixelColor(20, 340), QColor(0, 90, 200));
+
+        QTemporaryDir dir;
+        const QString first = Snapshot::fileName(dir.path(), QStringLiteral("/cards/inc:ident.mp4"),
+                                                 QStringLiteral("2026/05/14 09:00:22"), 0);
+        QCOMPARE(QFileInfo(first).fileName(), QStringLiteral("inc_ident_2026-05-14_09-00-22.png"));
+        QVERIFY(out.save(first));
+        QCOMPARE(QFileInfo(Snapshot::fileName(dir.path(), QStringLiteral("inc:ident.mp4"), QStringLiteral("2026/05/14 09:00:22"), 0)).fileName(),
+                 QStringLiteral("inc_ident_2026-05-14_09-00-22-2.png"));
+        QCOMPARE(QFileInfo(Snapshot::fileName(dir.path(), QStringLiteral("a.mp4"), QString(), 3725.9)).fileName(),
+                 QStringLiteral("a_01-02-05.png"));
+    }
+
+    // Three recordings of one drive in the list with an unrelated one: the trip is found
+    // from any of its parts, extracting the neighbours through the service.
+    void tripOfRealRecordings()
+    {
+        QStringList list{kData + "/incident.mp4", kData + "/trip-1.mp4", kData + "/trip-2.mp4", kData + "/trip-3.mp4"};
+        TripController trip([list] { return list; }, extract, nullptr);
+        QSignalSpy changed(&trip, &TripController::tripChanged);
+        Track middle;
+        extract(list[2], [&](const QStringList &lines) {
+            std::vector<std::string> raw;
+            for (const QString &l : lines)
+                raw.push_back(l.toStdString());
+            middle = decodeGpsData(raw);
+        });
+        QTRY_VERIFY(middle);
+        trip.recordingLoaded(list[2], middle);
+        QTRY_VERIFY(!trip.searching());
+        QCOMPARE(trip.tripPaths(), list.mid(1));
+        QCOMPARE(trip.currentPart(), 1);
+        QCOMPARE(trip.tripSummary().durationSeconds, 29);
+        QVERIFY(trip.tripText().contains(QStringLiteral("00:00:29")));
+        // Choosing the next part keeps the trip; choosing another recording drops it.
+        trip.recordingSelected(list[3]);
+        QVERIFY(trip.isTrip());
+        trip.recordingSelected(list[0]);
+        QVERIFY(!trip.isTrip());
+        QVERIFY(trip.tripText().isEmpty());
+    }
+
+    // The player's export goes through trava-gps's writers; GPSBabel reads it back.
+    void exportReadBackByGpsBabel()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("gpsbabel")).isEmpty())
+            QSKIP("gpsbabel not installed");
+        QTemporaryDir dir;
+        QStringList notices;
+        TrackExporter exporter(extract, [&](const QString &n) { notices << n; });
+        const QStringList trip{kData + "/trip-1.mp4", kData + "/trip-2.mp4", kData + "/trip-3.mp4"};
+        for (const QString &format : {QStringLiteral("gpx"), QStringLiteral("kml"), QStringLiteral("csv"), QStringLiteral("geojson")}) {
+            const QString target = dir.filePath(TrackExporter::suggestedName(trip[0], true, format));
+            bool done = false, ok = false;
+            exporter.run(trip, format, QStringLiteral("wgs84"), true, target, [&](bool r) { done = true; ok = r; });
+            QTRY_VERIFY(done);
+            QVERIFY2(ok, qPrintable(notices.join('\n')));
+            QVERIFY(notices.last().endsWith(target));
+            if (format == QLatin1String("csv"))
+                continue; // our CSV has its own columns
+            if (format == QLatin1String("geojson")) {
+                // GPSBabel takes GeoJSON lines for routes, not tracks: read it as JSON.
+                QFile f(target);
+                QVERIFY(f.open(QIODevice::ReadOnly));
+                const QJsonArray coords = QJsonDocument::fromJson(f.readAll())["features"][0]["geometry"]["coordinates"].toArray();
+                QCOMPARE(coords.size(), 30);
+                continue;
+            }
+            const QString babel = format;
+            QProcess p;
+            p.start(QStringLiteral("gpsbabel"), {QStringLiteral("-t"), QStringLiteral("-i"), babel, QStringLiteral("-f"), target,
+                                                  QStringLiteral("-o"), QStringLiteral("unicsv"), QStringLiteral("-F"), QStringLiteral("-")});
+            QVERIFY(p.waitForFinished(30000));
+            const QStringList rows = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+            // A header and the 30 samples of the whole trip, the first at trip-1's start.
+            QCOMPARE(rows.size(), 31);
+            QVERIFY2(rows[1].contains(QStringLiteral("48.16196")), qPrintable(rows[1]));
+        }
+        // A recording without telemetry is said so, and nothing is written.
+        bool done = false, ok = true;
+        const QString none = dir.filePath(QStringLiteral("none.gpx"));
+        exporter.run({kData + "/playback/clip2s.mp4"}, QStringLiteral("gpx"), QStringLiteral("wgs84"), false, none,
+                     [&](bool r) { done = true; ok = r; });
+        QTRY_VERIFY(done);
+        QVERIFY(!ok);
+        QVERIFY(!QFile::exists(none));
+    }
+
+    // The main view carries the tools: window shortcuts, the File-menu action, and the
+    // settings that the snapshot and the detector read.
+    void mainViewCarriesTheTools()
+    {
+        OvraPlayVC vc;
+        vc.resize(1080, 660);
+        auto *tools = vc.findChild<IncidentTools *>();
+        QVERIFY(tools);
+        QCOMPARE(tools->snapshot()->saveAction()->shortcut(), QKeySequence(Qt::Key_S));
+        QCOMPARE(tools->snapshot()->copyAction()->shortcut(), QKeySequence::Copy);
+        QVERIFY(tools->exportAction()->property("fileMenu").toBool());
+        QVERIFY(vc.findChild<QAction *>(QStringLiteral("nextEventAction")));
+        QVERIFY(IncidentPreferences::snapshotStamp());
+        tools->stampBox()->setChecked(false);
+        QVERIFY(!IncidentPreferences::snapshotStamp());
+        QCOMPARE(tools->sensitivityBox()->count(), 3);
+        QCOMPARE(tools->sensitivityBox()->currentIndex(), 1);
+        // Nothing plays: a snapshot saves nothing and says so.
+        QVERIFY(tools->snapshot()->save().isEmpty());
+        QVERIFY(!tools->snapshot()->lastNotice().isEmpty());
+        QVERIFY(!tools->tripLabel()->isVisible());
+    }
+};
+
+QTEST_MAIN(TestIncidentTools)
+#include "tst_incidenttools.moc"
