@@ -45,12 +45,13 @@ public:
     // One step up or down (keys, wheel), through the slider.
     void stepVolume(int delta);
 
-signals:
-    void volumeChanged(int volume);
     // The speed slider's tooltip names the rate ("Speed 1.50×" in the chosen language).
     void setPlaySpeedRate(double rate);
     // Every tooltip again from the string table of the chosen language.
     void setStringValue();
+
+signals:
+    void volumeChanged(int volume);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
