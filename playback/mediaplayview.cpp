@@ -15,6 +15,8 @@
 #include <QToolButton>
 #include <QWheelEvent>
 
+#include <QtMath>
+
 #include <cmath>
 
 Q_LOGGING_CATEGORY(lcPlayback, "trava.playback")
@@ -120,6 +122,7 @@ void MediaPlayView::startFile(const QString &path)
     m_controlView->raise();
     setupSampleBufferDisplayLayer();
     VlcEngine *engine = player();
+    engine->setDisplaySize(videoDeviceSize());
     m_playState = MediaPlayStatePlaying;
     if (!engine->open(path)) {
         // No player, or no media: the player would have reported an error.
@@ -515,6 +518,13 @@ void MediaPlayView::setPlayImage(const QString &name)
     PlayControlView::setButtonImage(m_controlView->playControlBtn, name);
 }
 
+QSize MediaPlayView::videoDeviceSize() const
+{
+    // Pictures need no more pixels than the screen gives the video.
+    const qreal dpr = devicePixelRatioF();
+    return QSize(qCeil(m_playView->width() * dpr), qCeil(m_playView->height() * dpr));
+}
+
 void MediaPlayView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
@@ -527,6 +537,8 @@ void MediaPlayView::layoutChildren()
     m_playView->setGeometry(all);
     if (m_surface)
         m_surface->setGeometry(m_playView->rect());
+    if (m_player)
+        m_player->setDisplaySize(videoDeviceSize());
     m_mediaImageView->setGeometry(all);
     const int barHeight = qMax(36, m_controlView->sizeHint().height());
     m_controlView->setGeometry(0, all.height() - barHeight, all.width(), barHeight);

@@ -94,6 +94,7 @@ protected:
 private:
     void setupBasicUI();
     void layoutChildren();
+    QSize videoDeviceSize() const;
     // Every entry into a play state goes through here: the full stop first where the state
     // tables ask for it, then the state and the play/pause button's picture.
     enum StateEntry { Direct, StopFirst };

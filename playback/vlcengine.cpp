@@ -10,6 +10,8 @@
 #include <QMetaObject>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -51,6 +53,47 @@ constexpr libvlc_event_type_t kEvents[] = {
 };
 
 using PictureRef = std::shared_ptr<VlcEngine::RawFrame>;
+
+quint64 packSize(const QSize &s) { return (quint64(quint32(qMax(0, s.width()))) << 32) | quint32(qMax(0, s.height())); }
+QSize unpackSize(quint64 v) { return QSize(int(v >> 32), int(v & 0xffffffffu)); }
+
+// The first picture is waited for anyway while the file is opened; the probe only reads the
+// container's header. Transport streams often do not tell the size before decoding: 0 then.
+QSize probePictureSize(libvlc_media_t *media)
+{
+    struct Wait {
+        std::mutex mutex;
+        std::condition_variable cv;
+        bool done = false;
+    } wait;
+    libvlc_event_manager_t *em = libvlc_media_event_manager(media);
+    const libvlc_callback_t parsed = [](const libvlc_event_t *, void *opaque) {
+        auto *w = static_cast<Wait *>(opaque);
+        std::lock_guard lock(w->mutex);
+        w->done = true;
+        w->cv.notify_all();
+    };
+    libvlc_event_attach(em, libvlc_MediaParsedChanged, parsed, &wait);
+    if (libvlc_media_parse_with_options(media, libvlc_media_parse_local, 500) == 0) {
+        std::unique_lock lock(wait.mutex);
+        if (!wait.cv.wait_for(lock, std::chrono::milliseconds(600), [&] { return wait.done; })) {
+            lock.unlock();
+            libvlc_media_parse_stop(media);
+        }
+    }
+    libvlc_event_detach(em, libvlc_MediaParsedChanged, parsed, &wait);
+    QSize size;
+    libvlc_media_track_t **tracks = nullptr;
+    const unsigned count = libvlc_media_tracks_get(media, &tracks);
+    for (unsigned i = 0; i < count; ++i) {
+        const libvlc_media_track_t *t = tracks[i];
+        if (t->i_type == libvlc_track_video && t->video && t->video->i_width <= 16384 && t->video->i_height <= 16384
+            && int(t->video->i_height) > size.height())
+            size = QSize(int(t->video->i_width), int(t->video->i_height));
+    }
+    libvlc_media_tracks_release(tracks, count);
+    return size;
+}
 } // namespace
 
 void VlcEngine::setInstanceArguments(const QStringList &arguments)
@@ -65,13 +108,8 @@ QStringList VlcEngine::instanceArguments()
         return storedArguments();
     // The title would be drawn into our frames; the OSD likewise.
     QStringList args{QStringLiteral("--no-xlib"), QStringLiteral("--quiet"), QStringLiteral("--no-video-title-show"),
-                     QStringLiteral("--no-osd"), QStringLiteral("--no-snapshot-preview"),
-                     // Pictures end up in our memory anyway; probing VA-API/VDPAU first only
-                     // delays the first picture.
-                     QStringLiteral("--avcodec-hw=none"),
-                     // Frame threading holds back the first picture by ~150 ms per extra thread;
-                     // one decoding thread still plays 1080p30 H.264 at under half a core.
-                     QStringLiteral("--avcodec-threads=1")};
+                     QStringLiteral("--no-osd"), QStringLiteral("--no-snapshot-preview")};
+    // Decoder threads and hardware decoding are chosen per recording (mediaOptions).
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         args << QStringLiteral("--aout=adummy");
     return args;
@@ -110,6 +148,10 @@ VlcEngine::VlcEngine(QObject *parent)
         libvlc_event_attach(em, t, &VlcEngine::onEvent, this);
     libvlc_video_set_callbacks(m_player, &VlcEngine::lockCallback, nullptr, &VlcEngine::displayCallback, this);
     libvlc_video_set_format_callbacks(m_player, &VlcEngine::formatCallback, &VlcEngine::cleanupCallback);
+    // Resizing comes in bursts (a window dragged, full screen entered): restart once it settles.
+    m_restartTimer.setSingleShot(true);
+    m_restartTimer.setInterval(400);
+    connect(&m_restartTimer, &QTimer::timeout, this, &VlcEngine::considerOutputRestart);
 }
 
 VlcEngine::~VlcEngine()
@@ -128,10 +170,116 @@ VlcEngine::~VlcEngine()
         delete static_cast<PictureRef *>(p);
 }
 
+QStringList VlcEngine::mediaOptions(int pictureHeight)
+{
+    // Recordings are local files: the default input cache (300 ms) only delays the first picture.
+    QStringList options{QStringLiteral(":file-caching=100")};
+    // Frame threading holds the first picture back by ~150 ms per extra thread, and one thread
+    // plays 1080p30 H.264 at under half a core; a 4K HEVC picture needs more than one core.
+    options << (pictureHeight > 1080 ? QStringLiteral(":avcodec-threads=0") : QStringLiteral(":avcodec-threads=1"));
+    // Hardware decoding where the machine has it (libVLC falls back to software by itself),
+    // unless the instance was told otherwise (tests force software) or the user turned it off.
+    bool hardware = qEnvironmentVariable("TRAVA_HW_DECODING") != QLatin1String("0");
+    for (const QString &a : instanceArguments()) {
+        if (a.startsWith(QLatin1String("--avcodec-hw")))
+            hardware = false;
+    }
+    if (hardware)
+        options << QStringLiteral(":avcodec-hw=any");
+    return options;
+}
+
+QSize VlcEngine::fittedFrameSize(const QSize &sourceSize, const QSize &areaSize)
+{
+    if (sourceSize.isEmpty() || areaSize.isEmpty())
+        return sourceSize;
+    if (sourceSize.width() <= areaSize.width() && sourceSize.height() <= areaSize.height())
+        return sourceSize;
+    const QSize fitted = sourceSize.scaled(areaSize, Qt::KeepAspectRatio);
+    // Even sizes: the converter works on 2x2 blocks of 4:2:0 pictures.
+    return QSize(qMax(2, fitted.width() & ~1), qMax(2, fitted.height() & ~1));
+}
+
+void VlcEngine::setDisplaySize(const QSize &devicePixels)
+{
+    const quint64 packed = packSize(devicePixels.isValid() ? devicePixels : QSize());
+    if (m_displaySize.exchange(packed) == packed)
+        return;
+    if (m_player && !frameSize().isEmpty())
+        m_restartTimer.start();
+}
+
+QSize VlcEngine::displaySize() const { return unpackSize(m_displaySize.load()); }
+QSize VlcEngine::frameSize() const { return unpackSize(m_formatSize.load()); }
+QSize VlcEngine::sourceSize() const { return unpackSize(m_formatSource.load()); }
+
+bool VlcEngine::takeSnapshot(const QString &pngPath)
+{
+    return m_player && libvlc_video_take_snapshot(m_player, 0, QFile::encodeName(pngPath).constData(), 0, 0) == 0;
+}
+
+void VlcEngine::considerOutputRestart()
+{
+    const QSize current = frameSize();
+    const QSize wanted = fittedFrameSize(sourceSize(), displaySize());
+    if (current.isEmpty() || wanted.isEmpty())
+        return;
+    // A picture blown up by a quarter or more is visibly soft; one more than twice the size
+    // shown wastes most of its conversion. In between, painting scales it.
+    const bool soft = wanted.width() * 4 > current.width() * 5 || wanted.height() * 4 > current.height() * 5;
+    const bool wasteful = wanted.width() * 2 < current.width() && wanted.height() * 2 < current.height();
+    if (soft || wasteful)
+        restartOutput();
+}
+
+void VlcEngine::restartOutput()
+{
+    // libVLC negotiates the picture size only when its video output starts, and keeps the
+    // output across track changes of the same format: the media is restarted where it is.
+    // Only while playing: a paused picture stays as it is until play resumes (which looks again).
+    const bool playing = m_lastState == Playing || m_lastState == Buffering || m_lastState == EsAdded;
+    if (!m_player || !playing || m_path.isEmpty() || lengthMs() <= 0)
+        return;
+    const qint64 at = timeMs();
+    m_restarting = true;
+    ++m_generation;
+    libvlc_media_player_stop(m_player);
+    ++m_outputRestarts;
+    m_requestedMs = at;
+    m_requestedAge.start();
+    m_clock.seekRequested(double(at), libvlc_clock());
+    if (!startMedia(double(at) / 1000.0)) {
+        m_restarting = false;
+        m_lastState = Error;
+        emit stateChanged(Error);
+    }
+}
+
+bool VlcEngine::startMedia(double startSeconds)
+{
+    libvlc_media_t *media = libvlc_media_new_path(instance(), QFile::encodeName(m_path).constData());
+    if (!media)
+        return false;
+    if (!m_probed) {
+        m_probed = true;
+        m_pictureSize = packSize(probePictureSize(media));
+    }
+    for (const QString &option : mediaOptions(unpackSize(m_pictureSize.load()).height()))
+        libvlc_media_add_option(media, option.toLatin1().constData());
+    if (startSeconds > 0)
+        libvlc_media_add_option(media, (":start-time=" + QByteArray::number(startSeconds, 'f', 3)).constData());
+    libvlc_media_player_set_media(m_player, media);
+    libvlc_media_release(media);
+    libvlc_media_player_set_rate(m_player, float(m_rate));
+    return libvlc_media_player_play(m_player) == 0;
+}
+
 bool VlcEngine::open(const QString &path)
 {
     if (!m_player)
         return false;
+    m_restartTimer.stop();
+    m_restarting = false;
     libvlc_media_player_stop(m_player);
     ++m_generation; // whatever the old media still had queued is now stale
     m_timeMs = 0;
@@ -141,14 +289,11 @@ bool VlcEngine::open(const QString &path)
     m_frameRateKnown = false;
     m_lastState = Stopped;
     m_cropFormatGeneration = -1;
+    m_formatSize = 0;
+    m_formatSource = 0;
+    m_probed = false;
+    m_pictureSize = 0;
     m_path = path;
-    libvlc_media_t *media = libvlc_media_new_path(instance(), QFile::encodeName(path).constData());
-    if (!media)
-        return false;
-    // Recordings are local files: the default input cache (300 ms) only delays the first picture.
-    libvlc_media_add_option(media, ":file-caching=100");
-    libvlc_media_player_set_media(m_player, media);
-    libvlc_media_release(media);
     m_timeOffsetMs = TsTimeOffset::forFile(path);
     if (m_timeOffsetMs)
         qCDebug(lcPlayback) << "transport stream clock leads its pictures by" << m_timeOffsetMs << "ms";
@@ -157,14 +302,16 @@ bool VlcEngine::open(const QString &path)
     m_clock.reset(double(m_timeOffsetMs));
     m_clock.setFrameRate(0);
     m_clock.setLengthMs(0);
-    libvlc_media_player_set_rate(m_player, float(m_rate));
-    return libvlc_media_player_play(m_player) == 0;
+    return startMedia(0.0);
 }
 
 void VlcEngine::play()
 {
-    if (m_player)
-        libvlc_media_player_set_pause(m_player, 0);
+    if (!m_player)
+        return;
+    libvlc_media_player_set_pause(m_player, 0);
+    if (!frameSize().isEmpty())
+        m_restartTimer.start();
 }
 
 
@@ -179,6 +326,8 @@ void VlcEngine::stop()
     if (!m_player)
         return;
     ++m_generation;
+    m_restartTimer.stop();
+    m_restarting = false;
     m_requestedMs = -1;
     m_clock.reset(double(m_timeOffsetMs));
     libvlc_media_player_stop(m_player);
@@ -297,6 +446,19 @@ unsigned VlcEngine::formatCallback(void **opaque, char *chroma, unsigned *width,
     if (*width == 0 || *height == 0 || *width > 16384 || *height > 16384)
         return 0;
     std::memcpy(chroma, "RV32", 4);
+    // libVLC offers the decoder's buffer, padded beyond the picture (180 lines become 194).
+    // Asked for another size, it scales the visible picture onto the whole buffer: so the
+    // size asked for comes from the visible picture, when the container told it.
+    const QSize buffer{int(*width), int(*height)};
+    const QSize visible = unpackSize(self->m_pictureSize.load());
+    const bool known = !visible.isEmpty() && visible.width() <= buffer.width() && visible.height() <= buffer.height();
+    const QSize source = known ? visible : buffer;
+    const QSize size = known ? fittedFrameSize(visible, unpackSize(self->m_displaySize.load())) : buffer;
+    self->m_wholeBuffer = known;
+    *width = unsigned(size.width());
+    *height = unsigned(size.height());
+    self->m_formatSource = packSize(source);
+    self->m_formatSize = packSize(size);
     const unsigned pitch = (*width * 4 + 63) / 64 * 64;
     pitches[0] = pitch;
     lines[0] = *height;
@@ -368,6 +530,24 @@ void VlcEngine::handleEvent(quint64 generation, int type, qint64 value, qint64 c
         m_clock.setLengthMs(double(value));
         emit lengthChanged(value);
         return;
+    default: break;
+    }
+    if (m_restarting) {
+        // The restart of the video output goes on playing as far as anyone outside can tell.
+        switch (type) {
+        case libvlc_MediaPlayerPlaying:
+            m_restarting = false;
+            m_clock.resumed(clockUs);
+            return;
+        case libvlc_MediaPlayerOpening:
+        case libvlc_MediaPlayerBuffering:
+        case libvlc_MediaPlayerStopped:
+        case libvlc_MediaPlayerESAdded:
+        case libvlc_MediaPlayerPaused: return;
+        default: m_restarting = false; break;
+        }
+    }
+    switch (type) {
     case libvlc_MediaPlayerOpening: m_lastState = Opening; break;
     case libvlc_MediaPlayerBuffering: m_lastState = Buffering; break;
     case libvlc_MediaPlayerPlaying:
@@ -406,7 +586,7 @@ QSize VlcEngine::visibleSize(int bufferWidth, int bufferHeight)
             m_cropSize = QSize();
         }
     }
-    if (!m_cropSize.isValid())
+    if (!m_cropSize.isValid() || m_wholeBuffer)
         return QSize(bufferWidth, bufferHeight);
     return QSize(qMin(bufferWidth, m_cropSize.width()), qMin(bufferHeight, m_cropSize.height()));
 }

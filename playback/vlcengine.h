@@ -9,6 +9,7 @@
 // and the buffer returns to the pool when the last QImage referring to it goes away.
 #include <QImage>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <QObject>
 #include <QSize>
 #include <QString>
@@ -86,6 +87,29 @@ public:
     void setRate(double rate);
     double rate() const;
 
+    // Pictures are converted at most to this size (device pixels, aspect kept, never larger
+    // than the recording): converting and painting a 4K picture for a 960-pixel view costs
+    // more than decoding it. Empty = the recording's size. libVLC fixes the size when its
+    // video output starts; a view grown well past the pictures restarts the output at the
+    // current place (after a short pause in resizing) so the picture is sharp again.
+    void setDisplaySize(const QSize &devicePixels);
+    QSize displaySize() const;
+    // The size libVLC converts to for a picture of sourceSize shown in an area of areaSize.
+    static QSize fittedFrameSize(const QSize &sourceSize, const QSize &areaSize);
+    // Size of the pictures being delivered (before cropping the decoder's padding), and of the
+    // recording's pictures; empty before the first format negotiation.
+    QSize frameSize() const;
+    QSize sourceSize() const;
+    // The picture on screen at the recording's own size (not the converted one), as a PNG.
+    bool takeSnapshot(const QString &pngPath);
+    // Times the video output was restarted for a larger picture (for tests and benchmarks).
+    int outputRestarts() const { return m_outputRestarts; }
+
+    // Per-media decoder options for a picture of the given height (0 = unknown): several
+    // decoding threads above 1080 lines, one up to it (extra threads delay the first picture);
+    // hardware decoding unless the instance arguments or TRAVA_HW_DECODING=0 forbid it.
+    static QStringList mediaOptions(int pictureHeight);
+
     QString currentPath() const { return m_path; }
     // Pictures of the current media handed to the GUI so far, and the decoder's own counts.
     int framesDelivered() const { return m_framesDelivered; }
@@ -113,6 +137,9 @@ private:
     static void displayCallback(void *opaque, void *picture);
 
     void handleEvent(quint64 generation, int type, qint64 value, qint64 clockUs);
+    bool startMedia(double startSeconds);
+    void considerOutputRestart();
+    void restartOutput();
     void learnFrameRate();
     void handleFrame(const std::shared_ptr<RawFrame> &frame);
     QSize visibleSize(int bufferWidth, int bufferHeight);
@@ -123,6 +150,15 @@ private:
     std::deque<void *> m_lockedPictures; // PictureRef*s handed to libVLC, not yet displayed
     std::atomic<quint64> m_generation{1};
     std::atomic<int> m_formatGeneration{0};
+    std::atomic<quint64> m_displaySize{0};  // width << 32 | height, device pixels
+    std::atomic<quint64> m_formatSize{0};   // what libVLC converts to
+    std::atomic<quint64> m_formatSource{0}; // what it converts from
+    QTimer m_restartTimer;
+    bool m_restarting = false; // state reports of a restart are not the user's business
+    int m_outputRestarts = 0;
+    bool m_probed = false;
+    std::atomic<quint64> m_pictureSize{0}; // the recording's visible size, from the probe; 0 unknown
+    std::atomic<bool> m_wholeBuffer{false}; // pictures fill their buffers (no padding to crop)
     int m_cropFormatGeneration = -1;
     QSize m_cropSize;
     QString m_path;

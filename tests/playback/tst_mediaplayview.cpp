@@ -37,7 +37,8 @@ private slots:
     void initTestCase()
     {
         isolateSettings();
-        VlcEngine::setInstanceArguments({"--no-xlib", "--quiet", "--aout=adummy", "--no-video-title-show", "--no-osd"});
+        VlcEngine::setInstanceArguments({"--no-xlib", "--quiet", "--aout=adummy", "--no-video-title-show", "--no-osd",
+                                       "--avcodec-hw=none"});
         QVERIFY(VlcEngine::instance());
     }
     void init()
@@ -377,6 +378,45 @@ private slots:
         QCOMPARE(quiet.controlView()->soundSlider->value(), 0);
         QCOMPARE(PlayControlView::buttonImage(quiet.controlView()->soundBtn), QStringLiteral("audioOff"));
         QCOMPARE(quiet.player()->volume(), -1);
+    }
+
+    // A small view gets small pictures; a snapshot still has the recording's size; growing the
+    // view well past the pictures restarts the output at the same place, unseen by the delegate.
+    void picturesFollowTheDisplayedSize()
+    {
+        MediaPlayView view;
+        view.resize(160, 90);
+        view.show();
+        RecordingDelegate d;
+        view.setDelegate(&d);
+        view.playFile(clip("sync4s-25fps.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(!view.previousPixelBuffer().isNull(), kTimeout);
+        VlcEngine *engine = view.playerIfCreated();
+        const QSize source = engine->sourceSize();
+        QVERIFY(source.width() > 160);
+        QCOMPARE(view.previousPixelBuffer().width(), 160);
+        QCOMPARE(engine->frameSize(), VlcEngine::fittedFrameSize(source, QSize(160, 90)));
+
+        QTemporaryDir dir;
+        const QString shot = dir.filePath("shot.png");
+        QVERIFY(engine->takeSnapshot(shot));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(shot), kTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(QImage(shot).width(), source.width(), kTimeout);
+
+        QTRY_VERIFY_WITH_TIMEOUT(!d.times.isEmpty() && d.times.last() > 1.0, kTimeout);
+        const double before = d.times.last();
+        const int timesBefore = int(d.times.size());
+        const int statesBefore = int(d.states.size());
+        view.resize(source.width() * 2, source.height() * 2);
+        QTRY_COMPARE_WITH_TIMEOUT(view.previousPixelBuffer().width(), source.width(), kTimeout);
+        QCOMPARE(engine->outputRestarts(), 1);
+        QCOMPARE(view.playState(), quint64(MediaPlayStatePlaying));
+        for (int i = statesBefore; i < d.states.size(); ++i)
+            QCOMPARE(d.states.at(i), quint64(MediaPlayStatePlaying));
+        // Played on from where it was, not from the start.
+        for (int i = timesBefore; i < d.times.size(); ++i)
+            QVERIFY2(d.times.at(i) > before - 0.3, qPrintable(QString::number(d.times.at(i))));
+        QTRY_VERIFY_WITH_TIMEOUT(d.states.contains(MediaPlayStateFinished), kTimeout);
     }
 
     void brokenFilesEndInTheErrorState_data()

@@ -28,6 +28,7 @@
 #include "playback/tstimeoffset.h"
 #include "widgets/vcustomslider.h"
 #include "playback/videosurface.h"
+#include "playback/vlcengine.h"
 
 #include "support/testsettings.h"
 #include "recordingdelegate.h"
@@ -407,6 +408,38 @@ private slots:
         QVERIFY2(ts > 500 && ts < 1000, qPrintable(QString::number(ts)));
         QCOMPARE(TsTimeOffset::forFile(dir + "clip2s.mp4"), qint64(0));
         QCOMPARE(TsTimeOffset::forFile(dir + "does-not-exist.ts"), qint64(0));
+    }
+
+    // Pictures are converted to the size they are shown at, never above the recording's.
+    void frameSizeFollowsTheDisplayedSize()
+    {
+        QCOMPARE(VlcEngine::fittedFrameSize(QSize(3840, 2160), QSize(960, 540)), QSize(960, 540));
+        QCOMPARE(VlcEngine::fittedFrameSize(QSize(3840, 2160), QSize(1000, 1000)), QSize(1000, 562));
+        QCOMPARE(VlcEngine::fittedFrameSize(QSize(1920, 1080), QSize(1001, 2000)), QSize(1000, 562));
+        QCOMPARE(VlcEngine::fittedFrameSize(QSize(1920, 1080), QSize(2560, 1440)), QSize(1920, 1080));
+        QCOMPARE(VlcEngine::fittedFrameSize(QSize(1920, 1080), QSize(1920, 1080)), QSize(1920, 1080));
+        QCOMPARE(VlcEngine::fittedFrameSize(QSize(1920, 1080), QSize()), QSize(1920, 1080));
+        QCOMPARE(VlcEngine::fittedFrameSize(QSize(1920, 1080), QSize(1, 1)), QSize(2, 2));
+    }
+
+    // One decoding thread up to 1080 lines (first picture sooner), automatic above; hardware
+    // decoding unless switched off.
+    void decoderOptionsFollowThePictureHeight()
+    {
+        const QByteArray saved = qgetenv("TRAVA_HW_DECODING");
+        qputenv("TRAVA_HW_DECODING", "0");
+        QVERIFY(VlcEngine::mediaOptions(1080).contains(":avcodec-threads=1"));
+        QVERIFY(VlcEngine::mediaOptions(0).contains(":avcodec-threads=1"));
+        QVERIFY(VlcEngine::mediaOptions(1088).contains(":avcodec-threads=0"));
+        QVERIFY(VlcEngine::mediaOptions(2160).contains(":avcodec-threads=0"));
+        QVERIFY(!VlcEngine::mediaOptions(2160).join(' ').contains("avcodec-hw"));
+        QVERIFY(VlcEngine::mediaOptions(2160).contains(":file-caching=100"));
+        qputenv("TRAVA_HW_DECODING", "1");
+        QVERIFY(VlcEngine::mediaOptions(2160).contains(":avcodec-hw=any"));
+        if (saved.isNull())
+            qunsetenv("TRAVA_HW_DECODING");
+        else
+            qputenv("TRAVA_HW_DECODING", saved);
     }
 
     // The picture clock: libVLC's reports re-anchor it, the display moment of a picture reads it.
