@@ -60,10 +60,15 @@ struct Forwarder : MediaPlayerDelegate {
     std::vector<double> times;
     int backwards = 0;
     bool continuous = false; // false across a seek or a new file
+    // Ticks a seek makes: its target at once, then where the stream really landed, which for
+    // a transport stream is the nearest key picture and may lie before the target.
+    int seekTicks = 0;
     quint64 state = MediaPlayStateStopped;
     void mediaPlayerCurrentTime(QObject *, double seconds) override
     {
-        if (continuous && !times.empty() && seconds < times.back())
+        if (seekTicks > 0)
+            --seekTicks;
+        else if (continuous && !times.empty() && seconds < times.back())
             ++backwards;
         continuous = true;
         times.push_back(seconds);
@@ -245,6 +250,7 @@ int main(int argc, char **argv)
         meter.open = false;
         meter.seekTarget = -1;
         forward.continuous = false;
+        forward.seekTicks = 0;
         forward.backwards = 0;
         setRate(1.0);
 
@@ -267,6 +273,7 @@ int main(int argc, char **argv)
         auto seekTo = [&](double fraction, const char *phase) {
             meter.phase = QString::fromLatin1(phase);
             forward.continuous = false;
+            forward.seekTicks = 2;
             meter.seek(fraction * view.duration());
             view.performClick(fraction);
         };

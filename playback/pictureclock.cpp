@@ -21,6 +21,7 @@ void PictureClock::reset(double originMs)
     m_anchored = false;
     m_paused = false;
     m_seekTarget = -1.0;
+    m_seekLanded = false;
 }
 
 void PictureClock::anchor(double timeMs, qint64 clockUs)
@@ -32,7 +33,7 @@ void PictureClock::anchor(double timeMs, qint64 clockUs)
 
 double PictureClock::timeAt(qint64 clockUs) const
 {
-    if (m_seekTarget >= 0)
+    if (seekUnplaced())
         return m_seekTarget;
     if (!m_anchored)
         return -1.0;
@@ -47,6 +48,7 @@ void PictureClock::timeReported(double timeMs, qint64 clockUs)
         if (std::fabs(timeMs - m_seekTarget) > kSeekNearMs && clockUs - m_seekAtUs < kSeekGiveUpUs)
             return;
         m_seekTarget = -1.0;
+        m_seekLanded = false;
     } else if (m_anchored && !m_paused && m_length > 0 && timeMs > m_length - kEndMs) {
         const double now = timeAt(clockUs);
         if (timeMs < now - (m_fps > 0 ? 1000.0 / m_fps : 40.0))
@@ -60,7 +62,7 @@ void PictureClock::paused(qint64 clockUs)
 {
     if (m_paused)
         return;
-    if (m_anchored && m_seekTarget < 0)
+    if (m_anchored && !seekUnplaced())
         anchor(timeAt(clockUs), clockUs);
     m_paused = true;
 }
@@ -72,7 +74,7 @@ void PictureClock::resumed(qint64 clockUs)
     m_paused = false;
     // The clock starts again from where it stood; pictures of a seek made while paused start
     // at its target.
-    if (m_seekTarget >= 0)
+    if (seekUnplaced())
         return;
     if (m_anchored)
         m_anchorUs = clockUs;
@@ -82,7 +84,7 @@ void PictureClock::rateChanged(double rate, qint64 clockUs)
 {
     if (!(rate > 0) || rate == m_rate)
         return;
-    if (m_anchored && !m_paused && m_seekTarget < 0)
+    if (m_anchored && !m_paused && !seekUnplaced())
         anchor(timeAt(clockUs), clockUs);
     m_rate = rate;
 }
@@ -91,6 +93,7 @@ void PictureClock::seekRequested(double targetMs, qint64 clockUs)
 {
     m_seekTarget = std::max(0.0, targetMs);
     m_seekAtUs = clockUs;
+    m_seekLanded = false;
     // Paused, the clock stays at the target until playing resumes from it.
     if (m_paused)
         anchor(m_seekTarget, clockUs);
@@ -104,9 +107,17 @@ double PictureClock::snapped(double timeMs) const
     return m_origin + std::round((timeMs - m_origin) / frame) * frame;
 }
 
+void PictureClock::seekLanded(qint64 clockUs)
+{
+    if (!seekUnplaced() || m_paused)
+        return;
+    anchor(m_seekTarget, clockUs);
+    m_seekLanded = true;
+}
+
 double PictureClock::pictureTimeMs(qint64 clockUs)
 {
-    if (m_seekTarget >= 0)
+    if (seekUnplaced())
         return m_seekTarget;
     // The first picture of a media is where its pictures start.
     if (!m_anchored)

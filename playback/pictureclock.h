@@ -29,6 +29,11 @@ public:
     // Pictures of the new place carry targetMs until the player reports time near it.
     void seekRequested(double targetMs, qint64 clockUs);
     bool seekPending() const { return m_seekTarget >= 0; }
+    // No report has placed the seek's pictures yet, nor has seekLanded() assumed a place.
+    bool seekUnplaced() const { return m_seekTarget >= 0 && !m_seekLanded; }
+    // Without a report in time: the seek is taken to have landed on its target with the picture
+    // shown at clockUs (as exact seeks do), and later pictures count on from there.
+    void seekLanded(qint64 clockUs);
 
     // The media time of the picture displayed at clockUs.
     double pictureTimeMs(qint64 clockUs);
@@ -52,4 +57,5 @@ private:
     bool m_paused = false;
     double m_seekTarget = -1.0;
     qint64 m_seekAtUs = 0;
+    bool m_seekLanded = false;
 };

@@ -14,22 +14,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <utility>
 
 #include <vlc/vlc.h>
 
-// One decoded picture. libVLC holds one reference from lock to unlock, the GUI one for as
-// long as the picture is queued or shown; the buffer goes back when the last one is gone.
-struct VlcEngine::RawFrame {
-    std::shared_ptr<VlcFramePool> pool;
-    VlcFramePool::Slot slot;
-    int formatGeneration = 0;
-    qint64 displayClock = 0; // libvlc_clock() when libVLC displayed it: its presentation moment
-    ~RawFrame()
-    {
-        if (slot.data)
-            pool->give(slot);
-    }
-};
 
 namespace {
 
@@ -41,9 +29,9 @@ constexpr libvlc_event_type_t kEvents[] = {
 };
 
 using PictureRef = std::shared_ptr<VlcEngine::RawFrame>;
+using VlcMedia::packSize;
+using VlcMedia::unpackSize;
 
-quint64 packSize(const QSize &s) { return (quint64(quint32(qMax(0, s.width()))) << 32) | quint32(qMax(0, s.height())); }
-QSize unpackSize(quint64 v) { return QSize(int(v >> 32), int(v & 0xffffffffu)); }
 
 } // namespace
 
@@ -66,6 +54,14 @@ VlcEngine::VlcEngine(QObject *parent)
     m_restartTimer.setSingleShot(true);
     m_restartTimer.setInterval(400);
     connect(&m_restartTimer, &QTimer::timeout, this, &VlcEngine::considerOutputRestart);
+    // Reports come every quarter to half second; without one in time, the seek is taken to
+    // have landed where asked with its first picture, as seeks in MP4 and MOV do.
+    m_holdTimer.setSingleShot(true);
+    m_holdTimer.setInterval(700);
+    connect(&m_holdTimer, &QTimer::timeout, this, [this] {
+        m_clock.seekLanded(m_firstHeldClock);
+        releaseHeldFrame();
+    });
 }
 
 VlcEngine::~VlcEngine()
@@ -165,6 +161,7 @@ bool VlcEngine::open(const QString &path)
         return false;
     m_restartTimer.stop();
     m_restarting = false;
+    dropHeldFrame();
     libvlc_media_player_stop(m_player);
     ++m_generation; // whatever the old media still had queued is now stale
     m_timeMs = 0;
@@ -212,6 +209,7 @@ void VlcEngine::stop()
     ++m_generation;
     m_restartTimer.stop();
     m_restarting = false;
+    dropHeldFrame();
     m_requestedMs = -1;
     m_clock.reset(double(m_timeOffsetMs));
     libvlc_media_player_stop(m_player);
@@ -222,6 +220,8 @@ void VlcEngine::setPosition(double fraction)
     if (!m_player)
         return;
     fraction = qBound(0.0, fraction, 1.0);
+    // While the knob is dragged, each seek's picture shows when the next seek comes.
+    releaseHeldFrame();
     libvlc_media_player_set_position(m_player, float(fraction));
     const qint64 length = lengthMs();
     if (length > 0) {
@@ -237,6 +237,7 @@ void VlcEngine::setTimeMs(qint64 ms)
         return;
     const qint64 length = lengthMs();
     ms = qMax<qint64>(0, length > 0 ? qMin(ms, length) : ms);
+    releaseHeldFrame();
     libvlc_media_player_set_time(m_player, ms);
     m_requestedMs = ms;
     m_requestedAge.start();
@@ -286,110 +287,11 @@ double VlcEngine::rate() const { return m_rate; }
 
 VlcEngine::Stats VlcEngine::stats() const
 {
-    Stats s;
-    if (!m_player)
-        return s;
-    libvlc_media_t *media = libvlc_media_player_get_media(m_player);
-    if (!media)
-        return s;
-    libvlc_media_stats_t st;
-    if (libvlc_media_get_stats(media, &st)) {
-        s.decodedVideo = st.i_decoded_video;
-        s.displayedPictures = st.i_displayed_pictures;
-        s.lostPictures = st.i_lost_pictures;
-    }
-    libvlc_media_release(media);
+    libvlc_media_t *media = m_player ? libvlc_media_player_get_media(m_player) : nullptr;
+    const Stats s = VlcMedia::stats(media);
+    if (media)
+        libvlc_media_release(media);
     return s;
-}
-
-// ---- libVLC threads ----------------------------------------------------------------------
-
-void VlcEngine::onEvent(const libvlc_event_t *event, void *opaque)
-{
-    auto *self = static_cast<VlcEngine *>(opaque);
-    qint64 value = 0;
-    if (event->type == libvlc_MediaPlayerTimeChanged)
-        value = event->u.media_player_time_changed.new_time;
-    else if (event->type == libvlc_MediaPlayerLengthChanged)
-        value = event->u.media_player_length_changed.new_length;
-    const quint64 generation = self->m_generation.load();
-    const int type = event->type;
-    // The moment it was raised: a time report is the player's clock at this moment, a pause
-    // or a resume stops or starts the clock at this moment.
-    const qint64 clockUs = libvlc_clock();
-    // Never block here (the GUI may be waiting for libVLC): a queued call keeps the order.
-    QMetaObject::invokeMethod(
-        self, [self, generation, type, value, clockUs] { self->handleEvent(generation, type, value, clockUs); },
-        Qt::QueuedConnection);
-}
-
-unsigned VlcEngine::formatCallback(void **opaque, char *chroma, unsigned *width, unsigned *height, unsigned *pitches,
-                                   unsigned *lines)
-{
-    auto *self = static_cast<VlcEngine *>(*opaque);
-    if (*width == 0 || *height == 0 || *width > 16384 || *height > 16384)
-        return 0;
-    std::memcpy(chroma, "RV32", 4);
-    // libVLC offers the decoder's buffer, padded beyond the picture (180 lines become 194).
-    // Asked for another size, it scales the visible picture onto the whole buffer: so the
-    // size asked for comes from the visible picture, when the container told it.
-    const QSize buffer{int(*width), int(*height)};
-    const QSize visible = unpackSize(self->m_pictureSize.load());
-    const bool known = !visible.isEmpty() && visible.width() <= buffer.width() && visible.height() <= buffer.height();
-    const QSize source = known ? visible : buffer;
-    const QSize size = known ? VlcMedia::fittedFrameSize(visible, unpackSize(self->m_displaySize.load())) : buffer;
-    self->m_wholeBuffer = known;
-    *width = unsigned(size.width());
-    *height = unsigned(size.height());
-    self->m_formatSource = packSize(source);
-    self->m_formatSize = packSize(size);
-    const unsigned pitch = (*width * 4 + 63) / 64 * 64;
-    pitches[0] = pitch;
-    lines[0] = *height;
-    self->m_pool->configure(int(*width), int(*height), int(pitch));
-    ++self->m_formatGeneration;
-    return 3;
-}
-
-void VlcEngine::cleanupCallback(void *) {}
-
-void *VlcEngine::lockCallback(void *opaque, void **planes)
-{
-    auto *self = static_cast<VlcEngine *>(opaque);
-    auto frame = std::make_shared<RawFrame>();
-    frame->pool = self->m_pool;
-    frame->slot = self->m_pool->take();
-    frame->formatGeneration = self->m_formatGeneration.load();
-    planes[0] = frame->slot.data;
-    auto *ref = new PictureRef(std::move(frame));
-    // libVLC unlocks a picture before it displays it, and may drop a late picture without
-    // displaying it at all; so the reference is kept here until it is displayed, or until
-    // libVLC has evidently recycled the picture (its pool is a few pictures deep).
-    std::lock_guard lock(self->m_lockedMutex);
-    self->m_lockedPictures.push_back(ref);
-    while (self->m_lockedPictures.size() > 8) {
-        delete static_cast<PictureRef *>(self->m_lockedPictures.front());
-        self->m_lockedPictures.pop_front();
-    }
-    return ref;
-}
-
-void VlcEngine::displayCallback(void *opaque, void *picture)
-{
-    auto *self = static_cast<VlcEngine *>(opaque);
-    PictureRef frame;
-    {
-        std::lock_guard lock(self->m_lockedMutex);
-        auto it = std::find(self->m_lockedPictures.begin(), self->m_lockedPictures.end(), picture);
-        if (it == self->m_lockedPictures.end())
-            return;
-        frame = std::move(*static_cast<PictureRef *>(picture));
-        frame->displayClock = libvlc_clock();
-        delete static_cast<PictureRef *>(picture);
-        self->m_lockedPictures.erase(it);
-    }
-    QMetaObject::invokeMethod(
-        self, [self, frame] { self->handleFrame(frame); }, Qt::QueuedConnection);
 }
 
 // ---- GUI thread ---------------------------------------------------------------------------
@@ -402,6 +304,8 @@ void VlcEngine::handleEvent(quint64 generation, int type, qint64 value, qint64 c
     case libvlc_MediaPlayerTimeChanged:
         m_timeMs = value;
         m_clock.timeReported(double(value), clockUs);
+        if (m_heldFrame && !m_clock.seekUnplaced())
+            releaseHeldFrame();
         // Reports raised before the seek took effect still carry the old time: the requested
         // time stands until playback is seen near it (or the seek evidently went elsewhere).
         if (m_requestedMs >= 0 && m_lastState != Paused
@@ -480,6 +384,18 @@ void VlcEngine::handleFrame(const std::shared_ptr<RawFrame> &frame)
     const VlcFramePool::Slot &s = frame->slot;
     if (!s.data || s.width <= 0 || s.height <= 0)
         return;
+    // Where a seek lands is known only from the player's next report: a transport stream lands
+    // on a key picture near the target, not on it, and any picture after the first is past
+    // it. So the pictures of a seek wait (the newest kept) until that report places them, and
+    // none is shown with another second's read-outs. Paused, the one picture shows at once.
+    if (m_clock.seekUnplaced() && m_lastState != Paused && !m_releasing) {
+        if (!m_heldFrame)
+            m_firstHeldClock = frame->displayClock;
+        m_heldFrame = frame;
+        if (!m_holdTimer.isActive())
+            m_holdTimer.start();
+        return;
+    }
     const QSize size = visibleSize(s.width, s.height);
     // The QImage shares the buffer; it keeps its own reference to the frame until the last
     // copy of the image is gone.
@@ -490,6 +406,23 @@ void VlcEngine::handleFrame(const std::shared_ptr<RawFrame> &frame)
     if (!m_frameRateKnown)
         learnFrameRate();
     emit frameReady(image, m_clock.pictureTimeMs(frame->displayClock));
+}
+
+void VlcEngine::releaseHeldFrame()
+{
+    m_holdTimer.stop();
+    // Its time is taken now, from the clock the report re-anchored: the moment it was shown
+    // lies a little before the report, and the clock runs back to it.
+    m_releasing = true;
+    if (std::shared_ptr<RawFrame> frame = std::exchange(m_heldFrame, nullptr))
+        handleFrame(frame);
+    m_releasing = false;
+}
+
+void VlcEngine::dropHeldFrame()
+{
+    m_holdTimer.stop();
+    m_heldFrame.reset();
 }
 
 void VlcEngine::learnFrameRate()

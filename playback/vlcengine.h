@@ -16,6 +16,8 @@
 #include <QStringList>
 
 #include "playback/pictureclock.h"
+#include "playback/vlcframepool.h"
+#include "playback/vlcmedia.h"
 
 #include <atomic>
 #include <deque>
@@ -24,8 +26,6 @@
 
 struct libvlc_media_player_t;
 struct libvlc_event_t;
-
-class VlcFramePool;
 
 class VlcEngine : public QObject {
     Q_OBJECT
@@ -43,8 +43,19 @@ public:
     };
 
     // The shared libVLC instance and the options a recording is opened with: see VlcMedia.
-
-    struct RawFrame; // one decoded picture in a pooled buffer (defined in the .cpp)
+    // One decoded picture. libVLC holds one reference from lock to unlock, the GUI one for as
+    // long as the picture is queued or shown; the buffer goes back when the last one is gone.
+    struct RawFrame {
+        std::shared_ptr<VlcFramePool> pool;
+        VlcFramePool::Slot slot;
+        int formatGeneration = 0;
+        qint64 displayClock = 0; // libvlc_clock() when libVLC displayed it: its presentation moment
+        ~RawFrame()
+        {
+            if (slot.data)
+                pool->give(slot);
+        }
+    };
 
     explicit VlcEngine(QObject *parent = nullptr);
     ~VlcEngine() override;
@@ -100,11 +111,7 @@ public:
     QString currentPath() const { return m_path; }
     // Pictures of the current media handed to the GUI so far, and the decoder's own counts.
     int framesDelivered() const { return m_framesDelivered; }
-    struct Stats {
-        int decodedVideo = 0;
-        int displayedPictures = 0;
-        int lostPictures = 0;
-    };
+    using Stats = VlcMedia::Stats;
     Stats stats() const;
 
 signals:
@@ -129,6 +136,8 @@ private:
     void restartOutput();
     void learnFrameRate();
     void handleFrame(const std::shared_ptr<RawFrame> &frame);
+    void releaseHeldFrame();
+    void dropHeldFrame();
     QSize visibleSize(int bufferWidth, int bufferHeight);
 
     libvlc_media_player_t *m_player = nullptr;
@@ -141,6 +150,10 @@ private:
     std::atomic<quint64> m_formatSize{0};   // what libVLC converts to
     std::atomic<quint64> m_formatSource{0}; // what it converts from
     QTimer m_restartTimer;
+    bool m_releasing = false;
+    std::shared_ptr<RawFrame> m_heldFrame; // the newest picture of a seek not yet placed
+    qint64 m_firstHeldClock = 0;           // when the first of them was shown
+    QTimer m_holdTimer;
     bool m_restarting = false; // state reports of a restart are not the user's business
     int m_outputRestarts = 0;
     bool m_probed = false;

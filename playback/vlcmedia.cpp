@@ -157,4 +157,16 @@ double frameRate(libvlc_media_t *media)
     return rate;
 }
 
+Stats stats(libvlc_media_t *media)
+{
+    Stats s;
+    libvlc_media_stats_t st;
+    if (media && libvlc_media_get_stats(media, &st)) {
+        s.decodedVideo = st.i_decoded_video;
+        s.displayedPictures = st.i_displayed_pictures;
+        s.lostPictures = st.i_lost_pictures;
+    }
+    return s;
+}
+
 } // namespace VlcMedia

@@ -10,6 +10,13 @@ struct libvlc_media_t;
 
 namespace VlcMedia {
 
+// A size as one word, for the sizes libVLC's threads and the GUI thread share atomically.
+inline quint64 packSize(const QSize &s)
+{
+    return (quint64(quint32(qMax(0, s.width()))) << 32) | quint32(qMax(0, s.height()));
+}
+inline QSize unpackSize(quint64 v) { return QSize(int(v >> 32), int(v & 0xffffffffu)); }
+
 // Arguments for the shared instance; only effective before its first use. Without a call,
 // "--no-xlib --quiet" and friends are used, plus a silent audio output when the GUI runs on
 // the offscreen platform (no sound device to retry on every audio block).
@@ -37,5 +44,13 @@ QSize probePictureSize(libvlc_media_t *media);
 
 // Frames per second of the media's video track once it plays; 0 while unknown.
 double frameRate(libvlc_media_t *media);
+
+// The decoder's own counts for the media (zeros without a media).
+struct Stats {
+    int decodedVideo = 0;
+    int displayedPictures = 0;
+    int lostPictures = 0;
+};
+Stats stats(libvlc_media_t *media);
 
 } // namespace VlcMedia

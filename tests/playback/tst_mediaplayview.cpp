@@ -102,20 +102,21 @@ private slots:
     }
 
     // Every picture brings its own time: when a frame is painted, the time last reported is
-    // that frame's, through playing, a pause, a seek and the end of the file. (Not yet a seek
-    // in a TS: libVLC's reports run ahead of its pictures for a while after one.)
+    // that frame's, through playing, a pause, a seek and the end of the file. A seek in a TS
+    // lands on a key picture rather than its target: its first picture reports where it landed.
     void reportedTimeIsThePictureOnScreen_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("seek");
         QTest::newRow("mp4") << "sync4s-25fps.mp4" << true;
-        QTest::newRow("ts") << "sync4s-25fps.ts" << false;
+        QTest::newRow("ts") << "sync4s-25fps.ts" << true;
     }
     void reportedTimeIsThePictureOnScreen()
     {
         QFETCH(QString, name);
         QFETCH(bool, seek);
         constexpr double fps = 25.0;
+        const bool transport = name.endsWith(".ts");
         MediaPlayView view;
         view.resize(480, 270);
         view.show();
@@ -127,7 +128,9 @@ private slots:
         bool settling = false; // after a seek, until a picture of the new place is painted
         connect(&view, &MediaPlayView::framePainted, this, [&](const QImage &frame) {
             const int n = syncFrameNumber(frame);
-            if (n < 0 || d.times.isEmpty())
+            // A transport stream's first pictures come in a burst while libVLC fills its
+            // buffers, all within the first second: the rule is about later ones.
+            if (n < 0 || d.times.isEmpty() || (transport && n < 5))
                 return;
             if (settling && std::abs(n - lastFrame) < 10)
                 return;
@@ -146,24 +149,23 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(painted > 40, kTimeout);
         // The seek reports its target at once.
         qsizetype seekAt = -1;
+        const int paintedBeforeSeek = painted;
         if (seek) {
             settling = true;
             seekAt = d.times.size();
-            view.performClick(0.25);
+            // Between two key pictures (one a second), where a TS seek cannot land.
+            view.performClick(0.1);
             QCOMPARE(d.times.size(), seekAt + 1);
-            QVERIFY(qAbs(d.times.last() - 0.25 * view.duration()) < 0.05);
+            QVERIFY(qAbs(d.times.last() - 0.1 * view.duration()) < 0.05);
         }
         QTRY_VERIFY_WITH_TIMEOUT(d.states.contains(MediaPlayStateFinished), kTimeout);
-        QVERIFY(painted > 60);
-        // On a busy machine libVLC may display a picture late; one frame is the allowance. A
-        // transport stream's clock reports can still run a few frames ahead of its pictures
-        // (the time of each picture is not handed to us): there the allowance is the gap
-        // measured by bench/sync_bench, so that a regression beyond it still fails.
-        const int allowance = QByteArray(QTest::currentDataTag()).startsWith("ts") ? 8 : 1;
-        QVERIFY2(worst <= allowance, qPrintable(QStringLiteral("%1 frames apart").arg(worst)));
-        // Within each stretch of playing the time never goes back.
+        QVERIFY(painted > paintedBeforeSeek + 10);
+        // On a busy machine libVLC may display a picture late; one frame is the allowance.
+        QVERIFY2(worst <= 1, qPrintable(QStringLiteral("%1 frames apart").arg(worst)));
+        // Within each stretch of playing the time never goes back; a seek goes to its target,
+        // then to where the stream landed.
         for (qsizetype i = 1; i < d.times.size(); ++i)
-            if (i != seekAt)
+            if (i != seekAt && i != seekAt + 1)
                 QVERIFY2(d.times.at(i) >= d.times.at(i - 1), qPrintable(QString::number(i)));
     }
 
@@ -289,7 +291,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!d.times.isEmpty() && view.duration() > 1.5, kTimeout);
         VlcEngine *engine = view.playerIfCreated();
         QVERIFY(engine->playerTimeMs() < 900);
-        view.performClick(0.6);
+        view.performClick(0.1);
         // libVLC's own clock jumps to about 1.2 s rather than running there.
         QTRY_VERIFY_WITH_TIMEOUT(engine->playerTimeMs() >= 1000, kTimeout);
         const qint64 landed = engine->playerTimeMs();

@@ -497,6 +497,20 @@ private slots:
         c.timeReported(14500.0, 32 * s);
         QVERIFY(!c.seekPending());
         QCOMPARE(c.pictureTimeMs(32 * s + 500000), 15000.0);
+        // Without a report in time the seek is taken to have landed on its target with the
+        // picture shown then: later pictures count on from it, stale reports stay ignored, and
+        // a report near the target still places it.
+        c.seekRequested(20000.0, 33 * s);
+        QVERIFY(c.seekUnplaced());
+        c.seekLanded(33 * s + 100000);
+        QVERIFY(!c.seekUnplaced());
+        QVERIFY(c.seekPending());
+        QCOMPARE(c.pictureTimeMs(33 * s + 300000), 20200.0);
+        c.timeReported(15600.0, 33 * s + 350000);
+        QCOMPARE(c.pictureTimeMs(33 * s + 420000), 20320.0);
+        c.timeReported(20400.0, 33 * s + 500000);
+        QVERIFY(!c.seekPending());
+        QCOMPARE(c.pictureTimeMs(33 * s + 540000), 20440.0);
 
         // A seek while paused: the clock waits at the target and starts from it.
         c.paused(40 * s);
