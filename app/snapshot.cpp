@@ -16,6 +16,7 @@
 #include "core/preferences.h"
 #include "playback/mediaplayview.h"
 #include "playback/playcontrolview.h"
+#include "playback/vlcengine.h"
 #include "track/numbertext.h"
 #include "track/tripstatistics.h"
 #include "widgets/vcustomslider.h"
@@ -156,9 +157,16 @@ QImage Snapshot::picture() const
 {
     if (!m_player)
         return QImage();
-    const QImage frame = m_player->previousPixelBuffer();
+    QImage frame = m_player->previousPixelBuffer();
     if (frame.isNull() || m_player->playState() == MediaPlayStateStopped || m_player->playState() == MediaPlayStateError)
         return QImage();
+    // The view may get pictures smaller than the recording's; a snapshot is the real thing.
+    VlcEngine *engine = m_player->playerIfCreated();
+    if (engine && engine->frameSize() != engine->sourceSize()) {
+        const QImage full = engine->fullSizePicture();
+        if (!full.isNull())
+            frame = full;
+    }
     const std::optional<GPSItem> sample = m_sample ? m_sample() : std::nullopt;
     if (!IncidentPreferences::snapshotStamp() || !sample)
         return frame.convertToFormat(QImage::Format_RGB32);

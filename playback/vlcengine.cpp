@@ -2,20 +2,18 @@
 #include "core/logging.h"
 
 #include "playback/tstimeoffset.h"
+#include "playback/vlcmedia.h"
 #include "playback/vlcframepool.h"
 
 #include <QDebug>
 #include <QFile>
-#include <QGuiApplication>
 #include <QMetaObject>
+#include <QTemporaryDir>
 
 #include <algorithm>
-#include <chrono>
-#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
-#include <vector>
 
 #include <vlc/vlc.h>
 
@@ -34,16 +32,6 @@ struct VlcEngine::RawFrame {
 };
 
 namespace {
-QStringList &storedArguments()
-{
-    static QStringList args;
-    return args;
-}
-bool &argumentsSet()
-{
-    static bool set = false;
-    return set;
-}
 
 constexpr libvlc_event_type_t kEvents[] = {
     libvlc_MediaPlayerOpening,  libvlc_MediaPlayerBuffering,        libvlc_MediaPlayerPlaying,
@@ -57,87 +45,13 @@ using PictureRef = std::shared_ptr<VlcEngine::RawFrame>;
 quint64 packSize(const QSize &s) { return (quint64(quint32(qMax(0, s.width()))) << 32) | quint32(qMax(0, s.height())); }
 QSize unpackSize(quint64 v) { return QSize(int(v >> 32), int(v & 0xffffffffu)); }
 
-// The first picture is waited for anyway while the file is opened; the probe only reads the
-// container's header. Transport streams often do not tell the size before decoding: 0 then.
-QSize probePictureSize(libvlc_media_t *media)
-{
-    struct Wait {
-        std::mutex mutex;
-        std::condition_variable cv;
-        bool done = false;
-    } wait;
-    libvlc_event_manager_t *em = libvlc_media_event_manager(media);
-    const libvlc_callback_t parsed = [](const libvlc_event_t *, void *opaque) {
-        auto *w = static_cast<Wait *>(opaque);
-        std::lock_guard lock(w->mutex);
-        w->done = true;
-        w->cv.notify_all();
-    };
-    libvlc_event_attach(em, libvlc_MediaParsedChanged, parsed, &wait);
-    if (libvlc_media_parse_with_options(media, libvlc_media_parse_local, 500) == 0) {
-        std::unique_lock lock(wait.mutex);
-        if (!wait.cv.wait_for(lock, std::chrono::milliseconds(600), [&] { return wait.done; })) {
-            lock.unlock();
-            libvlc_media_parse_stop(media);
-        }
-    }
-    libvlc_event_detach(em, libvlc_MediaParsedChanged, parsed, &wait);
-    QSize size;
-    libvlc_media_track_t **tracks = nullptr;
-    const unsigned count = libvlc_media_tracks_get(media, &tracks);
-    for (unsigned i = 0; i < count; ++i) {
-        const libvlc_media_track_t *t = tracks[i];
-        if (t->i_type == libvlc_track_video && t->video && t->video->i_width <= 16384 && t->video->i_height <= 16384
-            && int(t->video->i_height) > size.height())
-            size = QSize(int(t->video->i_width), int(t->video->i_height));
-    }
-    libvlc_media_tracks_release(tracks, count);
-    return size;
-}
 } // namespace
-
-void VlcEngine::setInstanceArguments(const QStringList &arguments)
-{
-    storedArguments() = arguments;
-    argumentsSet() = true;
-}
-
-QStringList VlcEngine::instanceArguments()
-{
-    if (argumentsSet())
-        return storedArguments();
-    // The title would be drawn into our frames; the OSD likewise.
-    QStringList args{QStringLiteral("--no-xlib"), QStringLiteral("--quiet"), QStringLiteral("--no-video-title-show"),
-                     QStringLiteral("--no-osd"), QStringLiteral("--no-snapshot-preview")};
-    // Decoder threads and hardware decoding are chosen per recording (mediaOptions).
-    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
-        args << QStringLiteral("--aout=adummy");
-    return args;
-}
-
-libvlc_instance_t *VlcEngine::instance()
-{
-    static libvlc_instance_t *shared = [] {
-        const QStringList args = instanceArguments();
-        std::vector<QByteArray> bytes;
-        std::vector<const char *> argv;
-        for (const QString &a : args)
-            bytes.push_back(a.toLocal8Bit());
-        for (const QByteArray &b : bytes)
-            argv.push_back(b.constData());
-        libvlc_instance_t *inst = libvlc_new(int(argv.size()), argv.data());
-        if (!inst)
-            qCWarning(lcPlayback) << "libVLC could not be initialised:" << libvlc_errmsg();
-        return inst;
-    }();
-    return shared;
-}
 
 VlcEngine::VlcEngine(QObject *parent)
     : QObject(parent)
     , m_pool(std::make_shared<VlcFramePool>())
 {
-    libvlc_instance_t *inst = instance();
+    libvlc_instance_t *inst = VlcMedia::instance();
     if (!inst)
         return;
     m_player = libvlc_media_player_new(inst);
@@ -170,35 +84,6 @@ VlcEngine::~VlcEngine()
         delete static_cast<PictureRef *>(p);
 }
 
-QStringList VlcEngine::mediaOptions(int pictureHeight)
-{
-    // Recordings are local files: the default input cache (300 ms) only delays the first picture.
-    QStringList options{QStringLiteral(":file-caching=100")};
-    // Frame threading holds the first picture back by ~150 ms per extra thread, and one thread
-    // plays 1080p30 H.264 at under half a core; a 4K HEVC picture needs more than one core.
-    options << (pictureHeight > 1080 ? QStringLiteral(":avcodec-threads=0") : QStringLiteral(":avcodec-threads=1"));
-    // Hardware decoding where the machine has it (libVLC falls back to software by itself),
-    // unless the instance was told otherwise (tests force software) or the user turned it off.
-    bool hardware = qEnvironmentVariable("TRAVA_HW_DECODING") != QLatin1String("0");
-    for (const QString &a : instanceArguments()) {
-        if (a.startsWith(QLatin1String("--avcodec-hw")))
-            hardware = false;
-    }
-    if (hardware)
-        options << QStringLiteral(":avcodec-hw=any");
-    return options;
-}
-
-QSize VlcEngine::fittedFrameSize(const QSize &sourceSize, const QSize &areaSize)
-{
-    if (sourceSize.isEmpty() || areaSize.isEmpty())
-        return sourceSize;
-    if (sourceSize.width() <= areaSize.width() && sourceSize.height() <= areaSize.height())
-        return sourceSize;
-    const QSize fitted = sourceSize.scaled(areaSize, Qt::KeepAspectRatio);
-    // Even sizes: the converter works on 2x2 blocks of 4:2:0 pictures.
-    return QSize(qMax(2, fitted.width() & ~1), qMax(2, fitted.height() & ~1));
-}
 
 void VlcEngine::setDisplaySize(const QSize &devicePixels)
 {
@@ -213,22 +98,22 @@ QSize VlcEngine::displaySize() const { return unpackSize(m_displaySize.load()); 
 QSize VlcEngine::frameSize() const { return unpackSize(m_formatSize.load()); }
 QSize VlcEngine::sourceSize() const { return unpackSize(m_formatSource.load()); }
 
-bool VlcEngine::takeSnapshot(const QString &pngPath)
+QImage VlcEngine::fullSizePicture()
 {
-    return m_player && libvlc_video_take_snapshot(m_player, 0, QFile::encodeName(pngPath).constData(), 0, 0) == 0;
+    // libVLC writes the next picture it shows at the recording's size (waiting for it, half a
+    // second at most); a paused player shows its picture again for it.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("picture.png"));
+    QImage picture;
+    if (m_player && dir.isValid()
+        && libvlc_video_take_snapshot(m_player, 0, QFile::encodeName(path).constData(), 0, 0) == 0)
+        picture.load(path, "PNG");
+    return picture;
 }
 
 void VlcEngine::considerOutputRestart()
 {
-    const QSize current = frameSize();
-    const QSize wanted = fittedFrameSize(sourceSize(), displaySize());
-    if (current.isEmpty() || wanted.isEmpty())
-        return;
-    // A picture blown up by a quarter or more is visibly soft; one more than twice the size
-    // shown wastes most of its conversion. In between, painting scales it.
-    const bool soft = wanted.width() * 4 > current.width() * 5 || wanted.height() * 4 > current.height() * 5;
-    const bool wasteful = wanted.width() * 2 < current.width() && wanted.height() * 2 < current.height();
-    if (soft || wasteful)
+    if (VlcMedia::outputWorthRestarting(frameSize(), VlcMedia::fittedFrameSize(sourceSize(), displaySize())))
         restartOutput();
 }
 
@@ -257,14 +142,14 @@ void VlcEngine::restartOutput()
 
 bool VlcEngine::startMedia(double startSeconds)
 {
-    libvlc_media_t *media = libvlc_media_new_path(instance(), QFile::encodeName(m_path).constData());
+    libvlc_media_t *media = libvlc_media_new_path(VlcMedia::instance(), QFile::encodeName(m_path).constData());
     if (!media)
         return false;
     if (!m_probed) {
         m_probed = true;
-        m_pictureSize = packSize(probePictureSize(media));
+        m_pictureSize = packSize(VlcMedia::probePictureSize(media));
     }
-    for (const QString &option : mediaOptions(unpackSize(m_pictureSize.load()).height()))
+    for (const QString &option : VlcMedia::options(unpackSize(m_pictureSize.load()).height()))
         libvlc_media_add_option(media, option.toLatin1().constData());
     if (startSeconds > 0)
         libvlc_media_add_option(media, (":start-time=" + QByteArray::number(startSeconds, 'f', 3)).constData());
@@ -313,7 +198,6 @@ void VlcEngine::play()
     if (!frameSize().isEmpty())
         m_restartTimer.start();
 }
-
 
 void VlcEngine::pause()
 {
@@ -453,7 +337,7 @@ unsigned VlcEngine::formatCallback(void **opaque, char *chroma, unsigned *width,
     const QSize visible = unpackSize(self->m_pictureSize.load());
     const bool known = !visible.isEmpty() && visible.width() <= buffer.width() && visible.height() <= buffer.height();
     const QSize source = known ? visible : buffer;
-    const QSize size = known ? fittedFrameSize(visible, unpackSize(self->m_displaySize.load())) : buffer;
+    const QSize size = known ? VlcMedia::fittedFrameSize(visible, unpackSize(self->m_displaySize.load())) : buffer;
     self->m_wholeBuffer = known;
     *width = unsigned(size.width());
     *height = unsigned(size.height());
@@ -612,19 +496,11 @@ void VlcEngine::learnFrameRate()
 {
     // Known once the video track is playing; until then pictures are not snapped to a grid.
     libvlc_media_t *media = m_player ? libvlc_media_player_get_media(m_player) : nullptr;
-    if (!media)
-        return;
-    libvlc_media_track_t **tracks = nullptr;
-    const unsigned count = libvlc_media_tracks_get(media, &tracks);
-    for (unsigned i = 0; i < count; ++i) {
-        const libvlc_media_track_t *t = tracks[i];
-        if (t->i_type == libvlc_track_video && t->video && t->video->i_frame_rate_den > 0
-            && t->video->i_frame_rate_num > 0) {
-            m_clock.setFrameRate(double(t->video->i_frame_rate_num) / double(t->video->i_frame_rate_den));
-            m_frameRateKnown = true;
-            break;
-        }
+    const double rate = VlcMedia::frameRate(media);
+    if (media)
+        libvlc_media_release(media);
+    if (rate > 0) {
+        m_clock.setFrameRate(rate);
+        m_frameRateKnown = true;
     }
-    libvlc_media_tracks_release(tracks, count);
-    libvlc_media_release(media);
 }

@@ -22,7 +22,6 @@
 #include <mutex>
 #include <memory>
 
-struct libvlc_instance_t;
 struct libvlc_media_player_t;
 struct libvlc_event_t;
 
@@ -43,13 +42,7 @@ public:
         EsAdded = 7,
     };
 
-    // Arguments for the shared instance; only effective before its first use. Without a call,
-    // "--no-xlib --quiet" and friends are used, plus a silent audio output when the GUI runs
-    // on the offscreen platform (no sound device to retry on every audio block).
-    static void setInstanceArguments(const QStringList &arguments);
-    static QStringList instanceArguments();
-    // Null when libVLC cannot be initialised (missing plugins).
-    static libvlc_instance_t *instance();
+    // The shared libVLC instance and the options a recording is opened with: see VlcMedia.
 
     struct RawFrame; // one decoded picture in a pooled buffer (defined in the .cpp)
 
@@ -94,21 +87,15 @@ public:
     // current place (after a short pause in resizing) so the picture is sharp again.
     void setDisplaySize(const QSize &devicePixels);
     QSize displaySize() const;
-    // The size libVLC converts to for a picture of sourceSize shown in an area of areaSize.
-    static QSize fittedFrameSize(const QSize &sourceSize, const QSize &areaSize);
     // Size of the pictures being delivered (before cropping the decoder's padding), and of the
     // recording's pictures; empty before the first format negotiation.
     QSize frameSize() const;
     QSize sourceSize() const;
-    // The picture on screen at the recording's own size (not the converted one), as a PNG.
-    bool takeSnapshot(const QString &pngPath);
+    // The picture on screen at the recording's own size (not the converted one); null when
+    // the player has none. Blocks until libVLC has written it.
+    QImage fullSizePicture();
     // Times the video output was restarted for a larger picture (for tests and benchmarks).
     int outputRestarts() const { return m_outputRestarts; }
-
-    // Per-media decoder options for a picture of the given height (0 = unknown): several
-    // decoding threads above 1080 lines, one up to it (extra threads delay the first picture);
-    // hardware decoding unless the instance arguments or TRAVA_HW_DECODING=0 forbid it.
-    static QStringList mediaOptions(int pictureHeight);
 
     QString currentPath() const { return m_path; }
     // Pictures of the current media handed to the GUI so far, and the decoder's own counts.

@@ -19,6 +19,7 @@
 #include "app/snapshot.h"
 #include "app/tripcontroller.h"
 #include "core/preferences.h"
+#include "playback/mediaplayview.h"
 #include "service/kalgpstool.h"
 #include "support/testsettings.h"
 #include "track/trackdecoder.h"
@@ -144,6 +145,25 @@ private slots:
         QTRY_VERIFY(done);
         QVERIFY(!ok);
         QVERIFY(!QFile::exists(none));
+    }
+
+    // A view smaller than the recording gets smaller pictures; the snapshot still has the
+    // recording's own size, stamped, playing or paused.
+    void snapshotHasTheRecordingsSize()
+    {
+        QWidget window;
+        MediaPlayView view(&window);
+        view.resize(160, 90);
+        window.show();
+        Snapshot shot(&window, &view, [] { return std::optional<GPSItem>(sample()); },
+                      [] { return kData + "/playback/clip2s.mp4"; });
+        view.playFile(kData + "/playback/clip2s.mp4");
+        QTRY_VERIFY_WITH_TIMEOUT(!view.previousPixelBuffer().isNull(), 10000);
+        QCOMPARE(view.previousPixelBuffer().width(), 160);
+        QCOMPARE(shot.picture().size(), QSize(320, 180));
+        view.resumOrPauseVideo();
+        QTRY_COMPARE_WITH_TIMEOUT(view.playState(), quint64(MediaPlayStatePaused), 10000);
+        QCOMPARE(shot.picture().size(), QSize(320, 180));
     }
 
     // The main view carries the tools: window shortcuts, the File-menu action, and the

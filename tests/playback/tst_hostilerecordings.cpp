@@ -18,6 +18,7 @@
 
 #include "playback/mediaplayview.h"
 #include "playback/vlcengine.h"
+#include "playback/vlcmedia.h"
 
 #include "support/testsettings.h"
 #include "recordingdelegate.h"
@@ -140,8 +141,8 @@ private slots:
         QVERIFY(m_home.isValid());
         qputenv("HOME", QFile::encodeName(m_home.path()));
         isolateSettings();
-        VlcEngine::setInstanceArguments({"--no-xlib", "--quiet", "--aout=adummy", "--no-video-title-show", "--no-osd"});
-        QVERIFY(VlcEngine::instance());
+        VlcMedia::setInstanceArguments({"--no-xlib", "--quiet", "--aout=adummy", "--no-video-title-show", "--no-osd"});
+        QVERIFY(VlcMedia::instance());
     }
 
     void mutatedCopiesNeitherCrashNorHang()

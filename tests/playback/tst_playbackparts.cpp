@@ -29,6 +29,7 @@
 #include "widgets/vcustomslider.h"
 #include "playback/videosurface.h"
 #include "playback/vlcengine.h"
+#include "playback/vlcmedia.h"
 
 #include "support/testsettings.h"
 #include "recordingdelegate.h"
@@ -413,13 +414,22 @@ private slots:
     // Pictures are converted to the size they are shown at, never above the recording's.
     void frameSizeFollowsTheDisplayedSize()
     {
-        QCOMPARE(VlcEngine::fittedFrameSize(QSize(3840, 2160), QSize(960, 540)), QSize(960, 540));
-        QCOMPARE(VlcEngine::fittedFrameSize(QSize(3840, 2160), QSize(1000, 1000)), QSize(1000, 562));
-        QCOMPARE(VlcEngine::fittedFrameSize(QSize(1920, 1080), QSize(1001, 2000)), QSize(1000, 562));
-        QCOMPARE(VlcEngine::fittedFrameSize(QSize(1920, 1080), QSize(2560, 1440)), QSize(1920, 1080));
-        QCOMPARE(VlcEngine::fittedFrameSize(QSize(1920, 1080), QSize(1920, 1080)), QSize(1920, 1080));
-        QCOMPARE(VlcEngine::fittedFrameSize(QSize(1920, 1080), QSize()), QSize(1920, 1080));
-        QCOMPARE(VlcEngine::fittedFrameSize(QSize(1920, 1080), QSize(1, 1)), QSize(2, 2));
+        QCOMPARE(VlcMedia::fittedFrameSize(QSize(3840, 2160), QSize(960, 540)), QSize(960, 540));
+        QCOMPARE(VlcMedia::fittedFrameSize(QSize(3840, 2160), QSize(1000, 1000)), QSize(1000, 562));
+        QCOMPARE(VlcMedia::fittedFrameSize(QSize(1920, 1080), QSize(1001, 2000)), QSize(1000, 562));
+        QCOMPARE(VlcMedia::fittedFrameSize(QSize(1920, 1080), QSize(2560, 1440)), QSize(1920, 1080));
+        QCOMPARE(VlcMedia::fittedFrameSize(QSize(1920, 1080), QSize(1920, 1080)), QSize(1920, 1080));
+        QCOMPARE(VlcMedia::fittedFrameSize(QSize(1920, 1080), QSize()), QSize(1920, 1080));
+        QCOMPARE(VlcMedia::fittedFrameSize(QSize(1920, 1080), QSize(1, 1)), QSize(2, 2));
+
+        // The output restarts only for pictures visibly soft (blown up by a quarter or more)
+        // or mostly wasted (over twice the size shown both ways); nothing before a format.
+        QVERIFY(!VlcMedia::outputWorthRestarting(QSize(960, 540), QSize(1190, 669)));
+        QVERIFY(VlcMedia::outputWorthRestarting(QSize(960, 540), QSize(1202, 676)));
+        QVERIFY(!VlcMedia::outputWorthRestarting(QSize(960, 540), QSize(480, 270)));
+        QVERIFY(VlcMedia::outputWorthRestarting(QSize(960, 540), QSize(478, 268)));
+        QVERIFY(!VlcMedia::outputWorthRestarting(QSize(960, 540), QSize(478, 540)));
+        QVERIFY(!VlcMedia::outputWorthRestarting(QSize(), QSize(1920, 1080)));
     }
 
     // One decoding thread up to 1080 lines (first picture sooner), automatic above; hardware
@@ -428,14 +438,14 @@ private slots:
     {
         const QByteArray saved = qgetenv("TRAVA_HW_DECODING");
         qputenv("TRAVA_HW_DECODING", "0");
-        QVERIFY(VlcEngine::mediaOptions(1080).contains(":avcodec-threads=1"));
-        QVERIFY(VlcEngine::mediaOptions(0).contains(":avcodec-threads=1"));
-        QVERIFY(VlcEngine::mediaOptions(1088).contains(":avcodec-threads=0"));
-        QVERIFY(VlcEngine::mediaOptions(2160).contains(":avcodec-threads=0"));
-        QVERIFY(!VlcEngine::mediaOptions(2160).join(' ').contains("avcodec-hw"));
-        QVERIFY(VlcEngine::mediaOptions(2160).contains(":file-caching=100"));
+        QVERIFY(VlcMedia::options(1080).contains(":avcodec-threads=1"));
+        QVERIFY(VlcMedia::options(0).contains(":avcodec-threads=1"));
+        QVERIFY(VlcMedia::options(1088).contains(":avcodec-threads=0"));
+        QVERIFY(VlcMedia::options(2160).contains(":avcodec-threads=0"));
+        QVERIFY(!VlcMedia::options(2160).join(' ').contains("avcodec-hw"));
+        QVERIFY(VlcMedia::options(2160).contains(":file-caching=100"));
         qputenv("TRAVA_HW_DECODING", "1");
-        QVERIFY(VlcEngine::mediaOptions(2160).contains(":avcodec-hw=any"));
+        QVERIFY(VlcMedia::options(2160).contains(":avcodec-hw=any"));
         if (saved.isNull())
             qunsetenv("TRAVA_HW_DECODING");
         else
