@@ -27,8 +27,9 @@
 #include "library/playbacksync.h"
 #include "service/kalgpstool.h"
 
+using L = MLanguageManager;
+
 namespace {
-QString loc(const char *key) { return MLanguageManager::localized(key); }
 
 void extract(const QString &path, std::function<void(const QStringList &)> done)
 {
@@ -172,7 +173,7 @@ void IncidentTools::buildSettings()
 
 void IncidentTools::chooseFolder()
 {
-    const QString folder = QFileDialog::getExistingDirectory(m_vc, loc("Snapshot.folder"),
+    const QString folder = QFileDialog::getExistingDirectory(m_vc, L::localized("Snapshot.folder"),
                                                              IncidentPreferences::snapshotFolder());
     if (folder.isEmpty())
         return;
@@ -182,19 +183,19 @@ void IncidentTools::chooseFolder()
 
 void IncidentTools::retitle()
 {
-    m_exportAction->setText(loc("Export.menu"));
+    m_exportAction->setText(L::localized("Export.menu"));
     m_snapshot->retitle();
     m_events->retitle();
-    m_settingsCaption->setText(loc("Incident.settings"));
-    m_stampLabel->setText(loc("Snapshot.stamp"));
-    m_folderLabel->setText(loc("Snapshot.folder"));
-    m_sensitivityLabel->setText(loc("Event.sensitivity"));
+    m_settingsCaption->setText(L::localized("Incident.settings"));
+    m_stampLabel->setText(L::localized("Snapshot.stamp"));
+    m_folderLabel->setText(L::localized("Snapshot.folder"));
+    m_sensitivityLabel->setText(L::localized("Event.sensitivity"));
     const QString folder = QDir::toNativeSeparators(IncidentPreferences::snapshotFolder());
     m_folderButton->setText(m_folderButton->fontMetrics().elidedText(folder, Qt::ElideMiddle, 120));
     m_folderButton->setToolTip(folder);
     const QString current = IncidentPreferences::harshSensitivity();
     m_sensitivityBox->clear();
-    m_sensitivityBox->addItems({loc("Event.low"), loc("Event.normal"), loc("Event.high")});
+    m_sensitivityBox->addItems({L::localized("Event.low"), L::localized("Event.normal"), L::localized("Event.high")});
     m_sensitivityBox->setCurrentIndex(current == QLatin1String("low") ? 0 : current == QLatin1String("high") ? 2 : 1);
     showTrip();
 }

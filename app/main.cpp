@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
-#include <QLoggingCategory>
 
 #include "app/appdelegate.h"
+#include "core/logging.h"
 #include "core/imagenamed.h"
 #include "app/singleinstance.h"
 #include "service/kalgpstool.h"
@@ -20,9 +20,7 @@
 
 int main(int argc, char *argv[])
 {
-    // Debug lines stay quiet unless the user asks for them (QT_LOGGING_RULES).
-    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
-        QLoggingCategory::setFilterRules(QStringLiteral("trava.*.debug=false"));
+    applyDefaultLogRules();
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Trava"));
     QCoreApplication::setApplicationName(QStringLiteral("Trava Player"));

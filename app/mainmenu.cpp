@@ -122,22 +122,22 @@ void MainMenu::setStringValue()
     const QString name = MTool::currentBundleName();
     m_fileMenu->setTitle(L::localized("File"));
     m_playerMenu->setTitle(name);
-    if (QAction *a = itemAt(m_playerMenu, 0))
-        a->setText(QStringLiteral("%1 %2").arg(L::localized("About"), name));
-    if (QAction *a = itemAt(m_playerMenu, 2))
-        a->setText(withName("Hide"));
-    if (QAction *a = itemAt(m_playerMenu, 3))
-        a->setText(L::localized("Hide.Others"));
-    if (QAction *a = itemAt(m_playerMenu, 4))
-        a->setText(L::localized("Show.All"));
-    if (QAction *a = itemAt(m_playerMenu, 6))
-        a->setText(withName("Quit"));
-    if (QAction *a = itemAt(m_fileMenu, 0))
-        a->setText(L::localized("Open"));
-    if (QAction *a = itemAt(m_fileMenu, 1))
-        a->setText(L::localized("Open.Folder"));
-    if (QAction *a = itemAt(m_fileMenu, 2))
-        a->setText(L::localized("Close"));
+    // Items by their place in the menu as made above; separators have no title.
+    const struct {
+        QMenu *menu;
+        int position;
+        QString text;
+    } titles[] = {
+        {m_playerMenu, 0, QStringLiteral("%1 %2").arg(L::localized("About"), name)},
+        {m_playerMenu, 2, withName("Hide")},  {m_playerMenu, 3, L::localized("Hide.Others")},
+        {m_playerMenu, 4, L::localized("Show.All")}, {m_playerMenu, 6, withName("Quit")},
+        {m_fileMenu, 0, L::localized("Open")}, {m_fileMenu, 1, L::localized("Open.Folder")},
+        {m_fileMenu, 2, L::localized("Close")},
+    };
+    for (const auto &item : titles) {
+        if (QAction *a = itemAt(item.menu, item.position))
+            a->setText(item.text);
+    }
     m_playbackMenu->setTitle(L::localized("Playback"));
     m_playback->retitle();
 }
@@ -152,30 +152,23 @@ QString MainMenu::openFileFilter()
 void MainMenu::openMenuItemAction()
 {
     qCDebug(lcApp) << "open --->";
-    auto *dialog = new QFileDialog(m_window, L::localized("Open"));
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setFileMode(QFileDialog::ExistingFiles);
-    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    QFileDialog *dialog = openDialog(L::localized("Open"), QFileDialog::ExistingFiles);
     dialog->setNameFilter(openFileFilter());
-    dialog->setLabelText(QFileDialog::Accept, L::localized("Open"));
-    dialog->setLabelText(QFileDialog::Reject, L::localized("Cancel"));
-    dialog->setWindowModality(Qt::WindowModal);
-    connect(dialog, &QFileDialog::finished, this, [dialog](int result) {
-        if (result != QDialog::Accepted)
-            return;
-        const QList<QUrl> urls = dialog->selectedUrls();
-        if (!urls.isEmpty())
-            NotificationHub::defaultCenter()->post(QString::fromLatin1(kPlayFile), QVariant::fromValue(urls));
-    });
     dialog->open();
 }
 
 void MainMenu::openFolderMenuItemAction()
 {
-    auto *dialog = new QFileDialog(m_window, L::localized("Open.Folder"));
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setFileMode(QFileDialog::Directory);
+    QFileDialog *dialog = openDialog(L::localized("Open.Folder"), QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);
+    dialog->open();
+}
+
+QFileDialog *MainMenu::openDialog(const QString &title, QFileDialog::FileMode mode)
+{
+    auto *dialog = new QFileDialog(m_window, title);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(mode);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setLabelText(QFileDialog::Accept, L::localized("Open"));
     dialog->setLabelText(QFileDialog::Reject, L::localized("Cancel"));
@@ -187,7 +180,7 @@ void MainMenu::openFolderMenuItemAction()
         if (!urls.isEmpty())
             NotificationHub::defaultCenter()->post(QString::fromLatin1(kPlayFile), QVariant::fromValue(urls));
     });
-    dialog->open();
+    return dialog;
 }
 
 void MainMenu::showAbout()

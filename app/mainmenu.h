@@ -3,6 +3,7 @@
 // 0, 2, 3, 4, 6 with separators between), the File menu (Open at 0, Open Folder at 1, Close
 // at 2) and the Playback menu, titled in the chosen language and re-titled on every
 // language change.
+#include <QFileDialog>
 #include <QObject>
 #include <QMenuBar>
 #include <QPointer>
@@ -43,6 +44,9 @@ public:
 
 private:
     QAction *itemAt(QMenu *menu, int position) const;
+    // A window-modal open dialog whose confirmation posts "kPlayFile" with the chosen URLs;
+    // the caller finishes setting it up and opens it.
+    QFileDialog *openDialog(const QString &title, QFileDialog::FileMode mode);
 
     QPointer<QWidget> m_window;
     QPointer<QMenuBar> m_menuBar; // may end up owned by the window it is shown in

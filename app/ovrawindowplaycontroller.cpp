@@ -174,20 +174,13 @@ void OvraWindowPlayController::windowDidExitFullScreen()
 
 void OvraWindowPlayController::toggleFullScreen()
 {
-    if (m_window->isFullScreen())
-        m_window->showNormal();
-    else
-        m_window->showFullScreen();
+    m_window->isFullScreen() ? m_window->showNormal() : m_window->showFullScreen();
 }
 
 void OvraWindowPlayController::toggleMaximized()
 {
-    if (m_window->isFullScreen())
-        return;
-    if (m_window->isMaximized())
-        m_window->showNormal();
-    else
-        m_window->showMaximized();
+    if (!m_window->isFullScreen())
+        m_window->isMaximized() ? m_window->showNormal() : m_window->showMaximized();
 }
 
 void OvraWindowPlayController::bringToFront()

@@ -6,27 +6,30 @@
 
 #include "core/mlanguagemanager.h"
 
+using L = MLanguageManager;
+
 namespace {
-QString localized(const char *key) { return MLanguageManager::DPLocalizedString(QString::fromLatin1(key)); }
+// The dynamic property that holds an action's title key, for re-titling in another language.
+constexpr char kTitleKey[] = "titleKey";
 } // namespace
 
 PlaybackActions::PlaybackActions(QObject *parent) : QObject(parent)
 {
-    m_playPause = make("playPauseAction", {Qt::Key_Space, Qt::Key_MediaTogglePlayPause, Qt::Key_MediaPlay});
-    m_stop = make("stopAction", {QKeySequence(Qt::CTRL | Qt::Key_Period), Qt::Key_MediaStop});
-    m_previous = make("previousAction", {Qt::Key_PageUp, Qt::Key_MediaPrevious});
-    m_next = make("nextAction", {Qt::Key_PageDown, Qt::Key_MediaNext});
-    m_back = make("backAction", {Qt::Key_Left});
-    m_forward = make("forwardAction", {Qt::Key_Right});
-    m_backLong = make("backLongAction", {QKeySequence(Qt::SHIFT | Qt::Key_Left)});
-    m_forwardLong = make("forwardLongAction", {QKeySequence(Qt::SHIFT | Qt::Key_Right)});
-    m_volumeUp = make("volumeUpAction", {Qt::Key_Up, Qt::Key_VolumeUp});
-    m_volumeDown = make("volumeDownAction", {Qt::Key_Down, Qt::Key_VolumeDown});
-    m_faster = make("fasterAction", {Qt::Key_BracketRight});
-    m_slower = make("slowerAction", {Qt::Key_BracketLeft});
-    m_normalSpeed = make("normalSpeedAction", {Qt::Key_Backspace});
-    m_fullScreen = make("fullScreenAction", {Qt::Key_F, Qt::Key_F11});
-    m_leaveFullScreen = make("leaveFullScreenAction", {Qt::Key_Escape});
+    m_playPause = make("playPauseAction", "Play.Pause", {Qt::Key_Space, Qt::Key_MediaTogglePlayPause, Qt::Key_MediaPlay});
+    m_stop = make("stopAction", "Stop", {QKeySequence(Qt::CTRL | Qt::Key_Period), Qt::Key_MediaStop});
+    m_previous = make("previousAction", "Previous", {Qt::Key_PageUp, Qt::Key_MediaPrevious});
+    m_next = make("nextAction", "Next", {Qt::Key_PageDown, Qt::Key_MediaNext});
+    m_back = make("backAction", "Back.5.s", {Qt::Key_Left});
+    m_forward = make("forwardAction", "Forward.5.s", {Qt::Key_Right});
+    m_backLong = make("backLongAction", "Back.30.s", {QKeySequence(Qt::SHIFT | Qt::Key_Left)});
+    m_forwardLong = make("forwardLongAction", "Forward.30.s", {QKeySequence(Qt::SHIFT | Qt::Key_Right)});
+    m_volumeUp = make("volumeUpAction", "Louder", {Qt::Key_Up, Qt::Key_VolumeUp});
+    m_volumeDown = make("volumeDownAction", "Quieter", {Qt::Key_Down, Qt::Key_VolumeDown});
+    m_faster = make("fasterAction", "Faster", {Qt::Key_BracketRight});
+    m_slower = make("slowerAction", "Slower", {Qt::Key_BracketLeft});
+    m_normalSpeed = make("normalSpeedAction", "Normal.speed", {Qt::Key_Backspace});
+    m_fullScreen = make("fullScreenAction", "Full.screen", {Qt::Key_F, Qt::Key_F11});
+    m_leaveFullScreen = make("leaveFullScreenAction", "Leave.full.screen", {Qt::Key_Escape});
 
     connect(m_playPause, &QAction::triggered, this, &PlaybackActions::playPauseRequested);
     connect(m_stop, &QAction::triggered, this, &PlaybackActions::stopRequested);
@@ -46,10 +49,11 @@ PlaybackActions::PlaybackActions(QObject *parent) : QObject(parent)
     retitle();
 }
 
-QAction *PlaybackActions::make(const char *name, const QList<QKeySequence> &keys)
+QAction *PlaybackActions::make(const char *name, const char *titleKey, const QList<QKeySequence> &keys)
 {
     auto *a = new QAction(this);
     a->setObjectName(QString::fromLatin1(name));
+    a->setProperty(kTitleKey, QByteArray(titleKey));
     a->setShortcuts(keys);
     a->setShortcutContext(Qt::WindowShortcut);
     // Held arrows seek on and on, as in every player.
@@ -89,19 +93,6 @@ void PlaybackActions::attachTo(QWidget *window) const
 
 void PlaybackActions::retitle()
 {
-    m_playPause->setText(localized("Play.Pause"));
-    m_stop->setText(localized("Stop"));
-    m_previous->setText(localized("Previous"));
-    m_next->setText(localized("Next"));
-    m_back->setText(localized("Back.5.s"));
-    m_forward->setText(localized("Forward.5.s"));
-    m_backLong->setText(localized("Back.30.s"));
-    m_forwardLong->setText(localized("Forward.30.s"));
-    m_volumeUp->setText(localized("Louder"));
-    m_volumeDown->setText(localized("Quieter"));
-    m_faster->setText(localized("Faster"));
-    m_slower->setText(localized("Slower"));
-    m_normalSpeed->setText(localized("Normal.speed"));
-    m_fullScreen->setText(localized("Full.screen"));
-    m_leaveFullScreen->setText(localized("Leave.full.screen"));
+    for (QAction *a : all())
+        a->setText(L::localized(a->property(kTitleKey).toByteArray().constData()));
 }

@@ -60,7 +60,7 @@ signals:
     void leaveFullScreenRequested();
 
 private:
-    QAction *make(const char *name, const QList<QKeySequence> &keys);
+    QAction *make(const char *name, const char *titleKey, const QList<QKeySequence> &keys);
 
     QAction *m_playPause = nullptr;
     QAction *m_stop = nullptr;

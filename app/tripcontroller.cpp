@@ -9,11 +9,11 @@
 #include "track/trackdecoder.h"
 #include "track/tripstatistics.h"
 
+using L = MLanguageManager;
+
 namespace {
 // How far the search goes either way: a day of one-minute files is still one trip.
 constexpr int kMaxParts = 1500;
-
-QString loc(const char *key) { return MLanguageManager::DPLocalizedString(QString::fromLatin1(key)); }
 
 QDateTime modified(const QString &path) { return QFileInfo(path).lastModified(); }
 } // namespace
@@ -138,7 +138,7 @@ QString TripController::summaryText(const TripSummary &s)
                               .arg(d / 60 % 60, 2, 10, QLatin1Char('0')).arg(d % 60, 2, 10, QLatin1Char('0'));
     const double distance = mph ? s.distanceMetres / 1609.344 : s.distanceMetres / 1000.0;
     return QString::number(distance, 'f', 2) + (mph ? QStringLiteral(" mi") : QStringLiteral(" km")) +
-           QStringLiteral(" · ") + clock + QLatin1Char('\n') + loc("Trip.top") + QStringLiteral(" ") +
+           QStringLiteral(" · ") + clock + QLatin1Char('\n') + L::localized("Trip.top") + QStringLiteral(" ") +
            QString::number(top, 'f', 0) + (mph ? QStringLiteral(" mph") : QStringLiteral(" km/h"));
 }
 
@@ -146,13 +146,13 @@ QString TripController::tripText() const
 {
     if (!isTrip())
         return QString();
-    return loc("Trip.whole").arg(m_paths.size()) + QLatin1Char('\n') + summaryText(tripSummary());
+    return L::localized("Trip.whole").arg(m_paths.size()) + QLatin1Char('\n') + summaryText(tripSummary());
 }
 
 QString TripController::recordingText() const
 {
     if (!isTrip())
         return QString();
-    return loc("Trip.part").arg(currentPart() + 1).arg(m_paths.size()) + QLatin1Char('\n') +
+    return L::localized("Trip.part").arg(currentPart() + 1).arg(m_paths.size()) + QLatin1Char('\n') +
            summaryText(recordingSummary());
 }

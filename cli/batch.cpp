@@ -28,11 +28,12 @@ struct Header {
     std::uint64_t lengths[3];
 };
 
-bool writeAll(int fd, const void *data, std::size_t size)
+// Moves all size bytes through io (::read or ::write), across interruptions and short counts.
+template <typename Byte, typename Io>
+bool transferAll(Io io, int fd, Byte *p, std::size_t size)
 {
-    const char *p = static_cast<const char *>(data);
     while (size > 0) {
-        const ssize_t n = ::write(fd, p, size);
+        const ssize_t n = io(fd, p, size);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -41,6 +42,11 @@ bool writeAll(int fd, const void *data, std::size_t size)
         size -= std::size_t(n);
     }
     return true;
+}
+
+bool writeAll(int fd, const void *data, std::size_t size)
+{
+    return transferAll(::write, fd, static_cast<const char *>(data), size);
 }
 
 std::string encode(const Extraction &e)
@@ -93,17 +99,7 @@ std::size_t messageLength(const std::string &bytes)
 
 bool readAll(int fd, void *data, std::size_t size)
 {
-    char *p = static_cast<char *>(data);
-    while (size > 0) {
-        const ssize_t n = ::read(fd, p, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        size -= std::size_t(n);
-    }
-    return true;
+    return transferAll(::read, fd, static_cast<char *>(data), size);
 }
 
 // A worker process reads the files whose numbers it is sent, one at a time, and answers each

@@ -11,22 +11,21 @@ if(TRAVA_GUI)
   list(APPEND TRAVA_MAN_PAGES trava-player.1)
 endif()
 set(TRAVA_COMPRESSED)
-foreach(page IN LISTS TRAVA_MAN_PAGES)
-  add_custom_command(OUTPUT "${TRAVA_PACKAGE_DIR}/${page}.gz"
+# source compressed to <package dir>/<name>.gz, which joins TRAVA_COMPRESSED.
+function(trava_compress source name)
+  add_custom_command(OUTPUT "${TRAVA_PACKAGE_DIR}/${name}.gz"
     COMMAND ${CMAKE_COMMAND} -E make_directory "${TRAVA_PACKAGE_DIR}"
-    COMMAND ${TRAVA_GZIP} -9nc "${PROJECT_SOURCE_DIR}/docs/man/${page}" > "${TRAVA_PACKAGE_DIR}/${page}.gz"
-    DEPENDS "${PROJECT_SOURCE_DIR}/docs/man/${page}"
-    COMMENT "Compressing ${page}" VERBATIM)
-  list(APPEND TRAVA_COMPRESSED "${TRAVA_PACKAGE_DIR}/${page}.gz")
+    COMMAND ${TRAVA_GZIP} -9nc "${source}" > "${TRAVA_PACKAGE_DIR}/${name}.gz"
+    DEPENDS "${source}"
+    COMMENT "Compressing ${name}" VERBATIM)
+  set(TRAVA_COMPRESSED ${TRAVA_COMPRESSED} "${TRAVA_PACKAGE_DIR}/${name}.gz" PARENT_SCOPE)
+endfunction()
+
+foreach(page IN LISTS TRAVA_MAN_PAGES)
+  trava_compress("${PROJECT_SOURCE_DIR}/docs/man/${page}" ${page})
   install(FILES "${TRAVA_PACKAGE_DIR}/${page}.gz" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
-
-add_custom_command(OUTPUT "${TRAVA_PACKAGE_DIR}/changelog.gz"
-  COMMAND ${CMAKE_COMMAND} -E make_directory "${TRAVA_PACKAGE_DIR}"
-  COMMAND ${TRAVA_GZIP} -9nc "${PROJECT_SOURCE_DIR}/packaging/changelog" > "${TRAVA_PACKAGE_DIR}/changelog.gz"
-  DEPENDS "${PROJECT_SOURCE_DIR}/packaging/changelog"
-  COMMENT "Compressing the changelog" VERBATIM)
-list(APPEND TRAVA_COMPRESSED "${TRAVA_PACKAGE_DIR}/changelog.gz")
+trava_compress("${PROJECT_SOURCE_DIR}/packaging/changelog" changelog)
 add_custom_target(trava_package_docs ALL DEPENDS ${TRAVA_COMPRESSED})
 
 install(FILES "${PROJECT_SOURCE_DIR}/packaging/copyright" "${TRAVA_PACKAGE_DIR}/changelog.gz"

@@ -9,8 +9,8 @@
 //   trava.net       HTTP downloads, update check      (net/)
 //   trava.service   telemetry extraction worker       (service/)
 //   trava.app       window, menus, main view          (app/)
-// Debug lines are off by default (main.cpp); QT_LOGGING_RULES="trava.*.debug=true" turns
-// them on.
+// Debug lines are off by default (applyDefaultLogRules); QT_LOGGING_RULES="trava.*.debug=true"
+// turns them on.
 #include <QLoggingCategory>
 
 Q_DECLARE_LOGGING_CATEGORY(lcPlayback)
@@ -20,3 +20,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcSync)
 Q_DECLARE_LOGGING_CATEGORY(lcNet)
 Q_DECLARE_LOGGING_CATEGORY(lcService)
 Q_DECLARE_LOGGING_CATEGORY(lcApp)
+
+// Turns the debug lines of every trava.* category off, unless the user set QT_LOGGING_RULES
+// (then those rules alone decide). The player calls it first thing in main().
+void applyDefaultLogRules();

@@ -78,6 +78,12 @@ QString MLanguageManager::DPLocalizedString(const QString &key)
     return text.isEmpty() ? key : text;
 }
 
+QString MLanguageManager::localized(const char *key, const char *fallback)
+{
+    const QString text = localized(key);
+    return text.isEmpty() || text == QLatin1String(key) ? QString::fromUtf8(fallback) : text;
+}
+
 void MLanguageManager::setNewLanguage(unsigned index)
 {
     if (index >= unsigned(languageCodes().size()))

@@ -13,6 +13,9 @@ public:
     static QString DPLocalizedString(const QString &key);
     // The same for a key written in the code (Latin-1), the one short form every view uses.
     static QString localized(const char *key) { return DPLocalizedString(QString::fromLatin1(key)); }
+    // The same with fallback (UTF-8) in place of the key or of no text, for texts painted
+    // into a picture, where a bare key or an empty box would be all the user sees.
+    static QString localized(const char *key, const char *fallback);
 
     // 0 en, 1 ja, 2 fr, 3 de; other indexes are ignored. Posts kChangeLanguageNocation
     // only when the stored language really changes.

@@ -23,7 +23,7 @@ float getAngle(float lat1, float lon1, float lat2, float lon2)
     return float(r);
 }
 
-CompassView::CompassView(QWidget *parent) : QWidget(parent)
+CompassView::CompassView(QWidget *parent) : DialInstrument(parent)
 {
     setupBasicUI();
 }
@@ -51,8 +51,6 @@ void CompassView::layoutChildren()
     // where the dial picture (scaled to fit, centred) has its centre.
     m_pointImgView->setGeometry(std::max(0, (width() - height()) / 2), 0, height(), height());
 }
-
-void CompassView::resizeEvent(QResizeEvent *) { layoutChildren(); }
 
 void CompassView::setGpsData(const Track &track)
 {

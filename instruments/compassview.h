@@ -2,9 +2,8 @@
 // The compass: a north-up dial with a pointer that turns, in a quarter of a second, to
 // the heading of the current second. Headings are computed once per track.
 #include <QVector>
-#include <QWidget>
 
-#include "track/instrument.h"
+#include "instruments/dialinstrument.h"
 
 class PictureView;
 class QVariantAnimation;
@@ -14,7 +13,7 @@ class QVariantAnimation;
 // Degrees of latitude and longitude count as equal units.
 float getAngle(float lat1, float lon1, float lat2, float lon2);
 
-class CompassView : public QWidget, public Instrument {
+class CompassView : public DialInstrument {
     Q_OBJECT
 public:
     explicit CompassView(QWidget *parent = nullptr);
@@ -32,17 +31,10 @@ public:
     PictureView *pointImgView() const { return m_pointImgView; }
     QVariantAnimation *animation() const { return m_animation; }
 
-    QSize sizeHint() const override { return QSize(200, 200); }
-    QSize minimumSizeHint() const override { return QSize(100, 100); }
-
-protected:
-    void resizeEvent(QResizeEvent *event) override;
-
 private:
     void setupBasicUI();
-    void layoutChildren();
+    void layoutChildren() override;
 
-    PictureView *m_dial = nullptr;
     PictureView *m_pointImgView = nullptr;
     QVariantAnimation *m_animation = nullptr;
     QVector<float> m_angles;

@@ -27,7 +27,7 @@ int truncatedSpeed(float v)
 }
 } // namespace
 
-SpeedView::SpeedView(QWidget *parent) : QWidget(parent)
+SpeedView::SpeedView(QWidget *parent) : DialInstrument(parent)
 {
     setupBasicUI();
     resetSpeedPoint();
@@ -75,8 +75,6 @@ void SpeedView::layoutChildren()
     m_unitLabel->setGeometry(unitLabelFrame(size()).toRect());
     m_speedLabel->setGeometry(speedLabelFrame(size()).toRect());
 }
-
-void SpeedView::resizeEvent(QResizeEvent *) { layoutChildren(); }
 
 void SpeedView::setGpsData(const Track &track)
 {

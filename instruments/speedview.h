@@ -6,15 +6,14 @@
 
 #include <QRectF>
 #include <QString>
-#include <QWidget>
 
-#include "track/instrument.h"
+#include "instruments/dialinstrument.h"
 #include "track/samplelookup.h"
 
 class QLabel;
 class PictureView;
 
-class SpeedView : public QWidget, public Instrument {
+class SpeedView : public DialInstrument {
     Q_OBJECT
 public:
     explicit SpeedView(QWidget *parent = nullptr);
@@ -37,18 +36,11 @@ public:
     QLabel *unitLabel() const { return m_unitLabel; }
     Track gpsArray() const { return m_gpsArray; }
 
-    QSize sizeHint() const override { return QSize(200, 200); }
-    QSize minimumSizeHint() const override { return QSize(100, 100); }
-
-protected:
-    void resizeEvent(QResizeEvent *event) override;
-
 private:
     void setupBasicUI();
-    void layoutChildren();
+    void layoutChildren() override;
     void showSample(std::size_t index);
 
-    PictureView *m_dial = nullptr;
     QLabel *m_unitLabel = nullptr;
     QLabel *m_speedLabel = nullptr;
     Track m_gpsArray;

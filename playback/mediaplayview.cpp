@@ -5,7 +5,7 @@
 #include "playback/mediaimageview.h"
 #include "playback/playcontrolview.h"
 #include "widgets/vcustomslider.h"
-#include "playback/videosurface.h"
+#include "playback/videooutput.h"
 #include "playback/vlcengine.h"
 
 #include <QDebug>
@@ -36,6 +36,8 @@ MediaPlayView::MediaPlayView(QWidget *parent)
 
     m_playView = new QWidget(this);
     m_playView->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_output = new VideoOutput(m_playView, this);
+    connect(m_output, &VideoOutput::framePainted, this, &MediaPlayView::framePainted);
     m_mediaImageView = new MediaImageView(this);
     m_controlView = new PlayControlView(this);
 
@@ -120,7 +122,7 @@ void MediaPlayView::startFile(const QString &path)
     m_mediaImageView->setImageName(QString());
     m_controlView->show();
     m_controlView->raise();
-    setupSampleBufferDisplayLayer();
+    m_output->setup();
     VlcEngine *engine = player();
     engine->setDisplaySize(videoDeviceSize());
     m_playState = MediaPlayStatePlaying;
@@ -143,7 +145,7 @@ void MediaPlayView::stopPlayVideo()
     setPlayImage(QStringLiteral("play"));
     m_mediaImageView->setImageName(QStringLiteral("timg"));
     m_controlView->hide();
-    teardownSampleBufferDisplayLayer();
+    m_output->teardown();
 }
 
 void MediaPlayView::resumOrPauseVideo()
@@ -400,7 +402,7 @@ void MediaPlayView::DecoderState(int code)
         label = QStringLiteral("playing");
         enterState(MediaPlayStatePlaying);
         // Pictures of the decoder need somewhere to go.
-        setupSampleBufferDisplayLayer();
+        m_output->setup();
         break;
     case 2:
         label = QStringLiteral("Pause");
@@ -432,75 +434,6 @@ void MediaPlayView::DecoderData(const QImage &pixelBuffer, int, int)
         this, [this, pixelBuffer] { dispatchPixelBuffer(pixelBuffer); }, Qt::QueuedConnection);
 }
 
-void MediaPlayView::dispatchPixelBuffer(const QImage &pixelBuffer)
-{
-    if (pixelBuffer.isNull())
-        return;
-    {
-        QMutexLocker locker(&m_lock);
-        // Replacing the held picture drops our reference to the previous one, exactly once.
-        m_previousPixelBuffer = pixelBuffer;
-    }
-    enqueueSampleBuffer(pixelBuffer, m_surface);
-}
-
-QImage MediaPlayView::previousPixelBuffer() const
-{
-    QMutexLocker locker(&m_lock);
-    return m_previousPixelBuffer;
-}
-
-void MediaPlayView::enqueueSampleBuffer(const QImage &frame, VideoSurface *surface)
-{
-    if (frame.isNull()) {
-        logLine(QStringLiteral("ignore null samplebuffer"));
-        return;
-    }
-    if (!surface)
-        return; // no surface (stopped): the picture is dropped
-    surface->enqueue(frame);
-    if (surface->status() == VideoSurface::Failed) {
-        logLine(QStringLiteral("ERROR: %1").arg(surface->errorString()));
-        if (surface->errorCode() == VideoSurface::kErrorInterrupted) {
-            rebuildSampleBufferDisplayLayer();
-            if (m_surface)
-                m_surface->enqueue(frame);
-        }
-    }
-}
-
-void MediaPlayView::setupSampleBufferDisplayLayer()
-{
-    if (m_surface) {
-        m_surface->setGeometry(m_playView->rect());
-        return;
-    }
-    m_surface = new VideoSurface(m_playView);
-    connect(m_surface, &VideoSurface::framePainted, this, &MediaPlayView::framePainted);
-    m_surface->setGeometry(m_playView->rect());
-    m_surface->show();
-}
-
-void MediaPlayView::teardownSampleBufferDisplayLayer()
-{
-    if (!m_surface)
-        return;
-    m_presentedBefore += m_surface->framesPresented();
-    delete m_surface.data();
-    m_surface = nullptr;
-}
-
-int MediaPlayView::framesPresented() const
-{
-    return m_presentedBefore + (m_surface ? m_surface->framesPresented() : 0);
-}
-
-void MediaPlayView::rebuildSampleBufferDisplayLayer()
-{
-    QMutexLocker locker(&m_lock);
-    teardownSampleBufferDisplayLayer();
-    setupSampleBufferDisplayLayer();
-}
 
 // ---- layout ------------------------------------------------------------------------------------
 
@@ -535,8 +468,7 @@ void MediaPlayView::layoutChildren()
 {
     const QRect all = rect();
     m_playView->setGeometry(all);
-    if (m_surface)
-        m_surface->setGeometry(m_playView->rect());
+    m_output->fitToArea();
     if (m_player)
         m_player->setDisplaySize(videoDeviceSize());
     m_mediaImageView->setGeometry(all);

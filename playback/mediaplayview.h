@@ -6,8 +6,6 @@
 // It also takes pictures, state and time from an external decoder (DecoderData,
 // DecoderState, DecoderCurrent); libVLC's own pictures arrive the same way.
 #include <QImage>
-#include <QPointer>
-#include <QRecursiveMutex>
 #include <QString>
 #include <QWidget>
 
@@ -15,7 +13,7 @@
 
 #include "widgets/customsliderdelegate.h"
 #include "core/mediaplayerdelegate.h"
-#include "playback/videosurface.h"
+#include "playback/videooutput.h"
 
 class MediaImageView;
 class PlayControlView;
@@ -33,9 +31,9 @@ public:
     MediaImageView *mediaImageView() const { return m_mediaImageView; }
     PlayControlView *controlView() const { return m_controlView; }
     QWidget *playView() const { return m_playView; }
-    VideoSurface *videoSurface() const { return m_surface; }
+    VideoSurface *videoSurface() const { return m_output->surface(); }
     // Pictures that reached the screen since the view was made, across surfaces.
-    int framesPresented() const;
+    int framesPresented() const { return m_output->framesPresented(); }
 
     quint64 playState() const { return m_playState; }
     double duration() const { return m_duration; }
@@ -71,12 +69,8 @@ public:
     void DecoderState(int code);
     void DecoderCurrent(double seconds);
     void DecoderData(const QImage &pixelBuffer, int width, int height);
-    void dispatchPixelBuffer(const QImage &pixelBuffer);
-    QImage previousPixelBuffer() const;
-
-    void setupSampleBufferDisplayLayer();
-    void teardownSampleBufferDisplayLayer();
-    void rebuildSampleBufferDisplayLayer();
+    void dispatchPixelBuffer(const QImage &pixelBuffer) { m_output->present(pixelBuffer); }
+    QImage previousPixelBuffer() const { return m_output->lastFrame(); }
 
     // The player's state and time reports (on the GUI thread).
     void mediaPlayerStateChanged(int playerState);
@@ -101,7 +95,6 @@ private:
     void enterState(quint64 state, StateEntry entry = Direct);
     void setPlayImage(const QString &name);
     void startFile(const QString &path);
-    void enqueueSampleBuffer(const QImage &frame, VideoSurface *surface);
     void reportState();
     void reportTime(double seconds);
     void presentFrame(const QImage &frame, double timeMs);
@@ -116,11 +109,7 @@ private:
     QWidget *m_playView = nullptr;
     quint64 m_playState = MediaPlayStateStopped;
     double m_duration = 0.0;
-    QPointer<VideoSurface> m_surface;
-    int m_presentedBefore = 0; // by surfaces already torn down
-    bool m_surfaceWanted = false;
-    QImage m_previousPixelBuffer;
-    mutable QRecursiveMutex m_lock;
+    VideoOutput *m_output = nullptr;
     std::unique_ptr<VlcEngine> m_player;
     quint64 m_pendingStart = 0;
     double m_lastTick = -1.0;   // seconds last reported; -1 before the first of a file

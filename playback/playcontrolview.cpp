@@ -14,24 +14,24 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include <utility>
+
+using L = MLanguageManager;
+
 namespace {
 // Without our pictures, the platform's own media icons stand in.
 QStyle::StandardPixmap fallbackIcon(const QString &name)
 {
-    if (name == QLatin1String("pause"))
-        return QStyle::SP_MediaPause;
-    if (name == QLatin1String("audioON"))
-        return QStyle::SP_MediaVolume;
-    if (name == QLatin1String("audioOff"))
-        return QStyle::SP_MediaVolumeMuted;
-    if (name == QLatin1String("stop"))
-        return QStyle::SP_MediaStop;
-    if (name == QLatin1String("previous"))
-        return QStyle::SP_MediaSkipBackward;
-    if (name == QLatin1String("next"))
-        return QStyle::SP_MediaSkipForward;
-    if (name == QLatin1String("snapshot"))
-        return QStyle::SP_DialogSaveButton;
+    static const std::pair<const char *, QStyle::StandardPixmap> icons[] = {
+        {"pause", QStyle::SP_MediaPause},        {"audioON", QStyle::SP_MediaVolume},
+        {"audioOff", QStyle::SP_MediaVolumeMuted}, {"stop", QStyle::SP_MediaStop},
+        {"previous", QStyle::SP_MediaSkipBackward}, {"next", QStyle::SP_MediaSkipForward},
+        {"snapshot", QStyle::SP_DialogSaveButton},
+    };
+    for (const auto &[picture, icon] : icons) {
+        if (name == QLatin1String(picture))
+            return icon;
+    }
     return QStyle::SP_MediaPlay;
 }
 
@@ -162,20 +162,19 @@ void PlayControlView::stepVolume(int delta)
 
 void PlayControlView::setStringValue()
 {
-    const auto loc = [](const char *key) { return MLanguageManager::DPLocalizedString(QLatin1String(key)); };
-    playControlBtn->setToolTip(loc("Play.Pause"));
-    stopBtn->setToolTip(loc("Stop"));
-    preBtn->setToolTip(loc("Previous"));
-    nextBtn->setToolTip(loc("Next"));
-    soundBtn->setToolTip(loc("Sound"));
-    soundSlider->setToolTip(loc("Volume"));
+    const std::pair<QWidget *, const char *> tips[] = {
+        {playControlBtn, "Play.Pause"}, {stopBtn, "Stop"},   {preBtn, "Previous"},
+        {nextBtn, "Next"},              {soundBtn, "Sound"}, {soundSlider, "Volume"},
+    };
+    for (const auto &[widget, key] : tips)
+        widget->setToolTip(L::localized(key));
     setPlaySpeedRate(m_rate);
 }
 
 void PlayControlView::setPlaySpeedRate(double rate)
 {
     m_rate = rate;
-    QString text = MLanguageManager::DPLocalizedString(QStringLiteral("Play.speed"));
+    QString text = L::localized("Play.speed");
     // The rate keeps its "." whatever the desktop's locale, like every figure of the player.
     playSpeedSlider->setToolTip(text.replace(QLatin1String("%@"), QString::number(rate, 'f', 2)));
 }

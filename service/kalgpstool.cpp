@@ -148,53 +148,56 @@ void KalGpsTool::getGpsInfo(const QString &path, GpsInfoBlock block)
             block(QStringList());
         return;
     }
-    const quint64 generation = m_generation.load();
-    m_worker->submit([this, path, block = std::move(block), generation]() mutable {
+    submitDecode(std::move(block), [this, path] {
         GpsLines lines;
-        if (m_generation.load() == generation) {
-            m_jobGeneration = generation;
-            QThread::msleep(100);
-            kalGpsInit();
-            m_decodingPath = path;
-            m_lastProgressMs = -1;
-            kalGpsProgressCallBack(&KalGpsTool::progressCallBack);
-            // A stop between the check above and kalGpsInit (which clears the library's
-            // cancel mark) is seen here, so that no decode runs in full after its stop.
-            if (!isCancel())
-                lines = startDecode(path, 0);
-            else
-                kalGpsExit();
-            kalGpsProgressCallBack(nullptr);
-            m_decodingPath.clear();
-        }
-        post(std::move(block), std::move(lines));
+        m_decodingPath = path;
+        m_lastProgressMs = -1;
+        kalGpsProgressCallBack(&KalGpsTool::progressCallBack);
+        // A stop between the generation check and kalGpsInit (which clears the library's
+        // cancel mark) is seen here, so that no decode runs in full after its stop.
+        if (!isCancel())
+            lines = startDecode(path, 0);
+        else
+            kalGpsExit();
+        kalGpsProgressCallBack(nullptr);
+        m_decodingPath.clear();
+        return lines;
     });
 }
 
 void KalGpsTool::getRemoteGpsInfo(const QUrl &url, GpsInfoBlock block)
 {
+    submitDecode(std::move(block), [this, url] {
+        GpsLines lines;
+        setRequest(url);
+        QString error;
+        m_fileLength = requestFileLength(&error);
+        if (m_fileLength <= 0 || isCancel()) {
+            if (!error.isEmpty())
+                qCInfo(lcService).noquote() << "remote telemetry: no length for" << url.toDisplayString() << error;
+            kalGpsExit();
+        } else {
+            m_cache->reset(m_fileLength);
+            kalGpsReadCallBack(&KalGpsTool::gpsCallBack);
+            // In callback mode the library needs the path only for its extension.
+            lines = startDecode(url.path(), 1);
+            kalGpsReadCallBack(nullptr);
+        }
+        setRequest(QUrl());
+        return lines;
+    });
+}
+
+void KalGpsTool::submitDecode(GpsInfoBlock block, std::function<GpsLines()> decode)
+{
     const quint64 generation = m_generation.load();
-    m_worker->submit([this, url, block = std::move(block), generation]() mutable {
+    m_worker->submit([this, block = std::move(block), decode = std::move(decode), generation]() mutable {
         GpsLines lines;
         if (m_generation.load() == generation) {
             m_jobGeneration = generation;
             QThread::msleep(100);
             kalGpsInit();
-            setRequest(url);
-            QString error;
-            m_fileLength = requestFileLength(&error);
-            if (m_fileLength <= 0 || isCancel()) {
-                if (!error.isEmpty())
-                    qCInfo(lcService).noquote() << "remote telemetry: no length for" << url.toDisplayString() << error;
-                kalGpsExit();
-            } else {
-                m_cache->reset(m_fileLength);
-                kalGpsReadCallBack(&KalGpsTool::gpsCallBack);
-                // In callback mode the library needs the path only for its extension.
-                lines = startDecode(url.path(), 1);
-                kalGpsReadCallBack(nullptr);
-            }
-            setRequest(QUrl());
+            lines = decode();
         }
         post(std::move(block), std::move(lines));
     });

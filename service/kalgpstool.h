@@ -84,6 +84,9 @@ private:
     KalGpsTool();
     bool isCancel() const;
     void post(GpsInfoBlock block, GpsLines lines);
+    // On the worker, unless a stop came since the request: marks the job current, starts the
+    // library and runs decode; block gets its lines (none when stopped) on the GUI thread.
+    void submitDecode(GpsInfoBlock block, std::function<GpsLines()> decode);
     qint64 requestFileLength(QString *error);
     int64_t readRemote(char *buffer, uint64_t offset, uint32_t length);
 

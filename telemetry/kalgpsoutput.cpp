@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -87,29 +88,27 @@ private:
     size_t len = 0;
 };
 
+// "YYYY/MM/DD hh:mm:ss", each field zero-padded.
 void dateTime(LineBuilder& b, const RmcInfo& r)
 {
+    const std::int32_t rest[] = {r.month, r.day, r.hour, r.minute, r.second};
+    const char separators[] = "// ::";
     b.signedInt(r.year, 4);
-    b.ch('/');
-    b.signedInt(r.month, 2);
-    b.ch('/');
-    b.signedInt(r.day, 2);
-    b.ch(' ');
-    b.signedInt(r.hour, 2);
-    b.ch(':');
-    b.signedInt(r.minute, 2);
-    b.ch(':');
-    b.signedInt(r.second, 2);
+    for (size_t i = 0; i < std::size(rest); ++i) {
+        b.ch(separators[i]);
+        b.signedInt(rest[i], 2);
+    }
 }
 
+// " x:0.01 y:-0.02 z:0.98"
 void gsensor(LineBuilder& b, const RmcInfo& r)
 {
-    b.text(" x:");
-    b.fixed(r.gsensorX, 2);
-    b.text(" y:");
-    b.fixed(r.gsensorY, 2);
-    b.text(" z:");
-    b.fixed(r.gsensorZ, 2);
+    const char* const labels[] = {" x:", " y:", " z:"};
+    const float values[] = {r.gsensorX, r.gsensorY, r.gsensorZ};
+    for (size_t i = 0; i < std::size(values); ++i) {
+        b.text(labels[i]);
+        b.fixed(values[i], 2);
+    }
 }
 
 } // namespace

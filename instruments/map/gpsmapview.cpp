@@ -26,12 +26,6 @@ const QColor kBackground(0xf2, 0xef, 0xe9);
 const QColor kGrid(0xd6, 0xd1, 0xc8);
 const QColor kGridFine(0xe6, 0xe2, 0xdb);
 
-QString localized(const char *key, const char *english)
-{
-    const QString text = MLanguageManager::DPLocalizedString(QString::fromLatin1(key));
-    return text.isEmpty() || text == QLatin1String(key) ? QString::fromUtf8(english) : text;
-}
-
 constexpr double kMinTilePixels = 48.0;
 
 // Draws the part of a (possibly hugely enlarged) tile that falls inside the widget,
@@ -416,8 +410,9 @@ void GpsMapView::paintOverlays(QPainter &p, bool notice) const
 
     if (notice) {
         const bool offline = qobject_cast<OsmTileSource *>(m_source.get()) != nullptr;
-        const QString text = offline ? localized("Map.offline", "Map offline: showing the route only")
-                                     : localized("Map.noTiles", "No offline map for this area");
+        using L = MLanguageManager;
+        const QString text = offline ? L::localized("Map.offline", "Map offline: showing the route only")
+                                     : L::localized("Map.noTiles", "No offline map for this area");
         const QString shown = fm.elidedText(text, Qt::ElideRight, width() - 20);
         const QRectF box(6, 6, fm.horizontalAdvance(shown) + 12, fm.height() + 6);
         p.setPen(QPen(QColor(0, 0, 0, 40), 1));

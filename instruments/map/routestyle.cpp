@@ -28,6 +28,17 @@ QColor faded(const QColor &c)
     return mix(c, QColor(255, 255, 255), 0.55);
 }
 
+// The round badge under the start and end symbols: white-rimmed, left ready to draw the
+// symbol in white.
+void paintBadge(QPainter &p, const QPointF &at, const QColor &fill)
+{
+    p.setPen(QPen(Qt::white, 2));
+    p.setBrush(fill);
+    p.drawEllipse(at, 6.0, 6.0);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+}
+
 } // namespace
 
 namespace RouteStyle {
@@ -80,11 +91,7 @@ void paintSpeedRoute(QPainter &p, const std::vector<QPointF> &points, const std:
 
 void paintStartMarker(QPainter &p, const QPointF &at)
 {
-    p.setPen(QPen(Qt::white, 2));
-    p.setBrush(QColor(0, 150, 60));
-    p.drawEllipse(at, 6.0, 6.0);
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::white);
+    paintBadge(p, at, QColor(0, 150, 60));
     QPolygonF play;
     play << at + QPointF(-2, -3.5) << at + QPointF(3.5, 0) << at + QPointF(-2, 3.5);
     p.drawPolygon(play);
@@ -92,11 +99,7 @@ void paintStartMarker(QPainter &p, const QPointF &at)
 
 void paintEndMarker(QPainter &p, const QPointF &at)
 {
-    p.setPen(QPen(Qt::white, 2));
-    p.setBrush(QColor(30, 30, 30));
-    p.drawEllipse(at, 6.0, 6.0);
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::white);
+    paintBadge(p, at, QColor(30, 30, 30));
     p.drawRect(QRectF(at.x() - 3, at.y() - 3, 3, 3));
     p.drawRect(QRectF(at.x(), at.y(), 3, 3));
 }

@@ -49,8 +49,7 @@ class TestMainMenu : public QObject {
 private slots:
     void init()
     {
-        TestSettings::clear();
-        QSettings().setValue(kSelectLanguage, QStringLiteral("en"));
+        TestSettings::clearInEnglish();
         QCoreApplication::setApplicationName(QStringLiteral("Trava Player"));
     }
 

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "app/colorpanel.h"
+#include "core/logging.h"
 #include "core/mfilemodel.h"
 #include "core/mlanguagemanager.h"
 #include "app/ovraplayvc.h"
@@ -25,10 +26,47 @@ class TestMainView : public QObject {
     }
 
 private slots:
+    void initTestCase() { applyDefaultLogRules(); } // quiet, as the player starts
+
+    // One category per subsystem, each under the name a user turns it on by.
+    void logCategoriesAreNamedBySubsystem_data()
+    {
+        QTest::addColumn<const void *>("category");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("playback") << static_cast<const void *>(&lcPlayback()) << "trava.playback";
+        QTest::newRow("map") << static_cast<const void *>(&lcMap()) << "trava.map";
+        QTest::newRow("list") << static_cast<const void *>(&lcList()) << "trava.list";
+        QTest::newRow("sync") << static_cast<const void *>(&lcSync()) << "trava.sync";
+        QTest::newRow("net") << static_cast<const void *>(&lcNet()) << "trava.net";
+        QTest::newRow("service") << static_cast<const void *>(&lcService()) << "trava.service";
+        QTest::newRow("app") << static_cast<const void *>(&lcApp()) << "trava.app";
+    }
+    void logCategoriesAreNamedBySubsystem()
+    {
+        QFETCH(const void *, category);
+        QFETCH(QString, name);
+        const auto *c = static_cast<const QLoggingCategory *>(category);
+        QCOMPARE(QString::fromLatin1(c->categoryName()), name);
+        // Whatever was on before (Qt's own default is debug on), the player's rule turns the
+        // debug lines off and leaves warnings on.
+        QLoggingCategory::setFilterRules(QStringLiteral("trava.*.debug=true"));
+        QVERIFY(c->isDebugEnabled());
+        applyDefaultLogRules();
+        QVERIFY(!c->isDebugEnabled());
+        QVERIFY(c->isWarningEnabled());
+        // A user who set QT_LOGGING_RULES keeps what was asked for.
+        QLoggingCategory::setFilterRules(QStringLiteral("trava.*.debug=true"));
+        qputenv("QT_LOGGING_RULES", "trava.*.debug=true");
+        applyDefaultLogRules();
+        qunsetenv("QT_LOGGING_RULES");
+        QVERIFY(c->isDebugEnabled());
+        applyDefaultLogRules();
+        QVERIFY(!c->isDebugEnabled());
+    }
+
     void init()
     {
-        TestSettings::clear();
-        QSettings().setValue(kSelectLanguage, QStringLiteral("en"));
+        TestSettings::clearInEnglish();
         QCoreApplication::setApplicationVersion(QStringLiteral("1.2.3"));
     }
 

@@ -74,6 +74,11 @@ private slots:
         QSettings().setValue(kSelectLanguage, QStringLiteral("zh-Hans"));
         QVERIFY(MLanguageManager::DPLocalizedString(QStringLiteral("OK")).isNull());
         QCOMPARE(MLanguageManager::languageDisplayName(), QString::fromUtf8("简体中文"));
+        // Painted texts fall back to the text the code gives, never to the key or nothing.
+        QCOMPARE(MLanguageManager::localized("OK", "Fine"), QStringLiteral("Fine"));
+        QSettings().setValue(kSelectLanguage, QStringLiteral("de"));
+        QCOMPARE(MLanguageManager::localized("No.such.key", "Grüße"), QString::fromUtf8("Grüße"));
+        QCOMPARE(MLanguageManager::localized("Map.offline", "unused"), QStringLiteral("Karte offline: nur die Route"));
     }
 
     void placeholdersSurviveInEveryLanguage()

@@ -54,7 +54,9 @@ void save(const QImage &img, const char *name)
 
 // Knobs are discs; bar pieces are rounded only at the bar's far end (squareRight: the
 // minimum piece, whose right end meets the knob).
-QImage barPicture(int w, int h, QColor fill, bool squareRight)
+// A transparent w x h picture with one antialiased shape in fill, drawn by draw.
+template <typename Draw>
+QImage filledPicture(int w, int h, QColor fill, Draw draw)
 {
     QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
@@ -62,23 +64,25 @@ QImage barPicture(int w, int h, QColor fill, bool squareRight)
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
     p.setBrush(fill);
-    p.drawRoundedRect(squareRight ? QRectF(0, 0, w + h, h) : QRectF(-h, 0, w + h, h), h / 2.0, h / 2.0);
+    draw(p);
     return img;
+}
+
+QImage barPicture(int w, int h, QColor fill, bool squareRight)
+{
+    return filledPicture(w, h, fill, [&](QPainter &p) {
+        p.drawRoundedRect(squareRight ? QRectF(0, 0, w + h, h) : QRectF(-h, 0, w + h, h), h / 2.0, h / 2.0);
+    });
 }
 
 QImage sliderPicture(int w, int h, QColor fill, bool round)
 {
-    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(fill);
-    if (round)
-        p.drawEllipse(QRectF(0.5, 0.5, w - 1, h - 1));
-    else
-        p.drawRoundedRect(QRectF(0, 0, w, h), h / 2.0, h / 2.0);
-    return img;
+    return filledPicture(w, h, fill, [&](QPainter &p) {
+        if (round)
+            p.drawEllipse(QRectF(0.5, 0.5, w - 1, h - 1));
+        else
+            p.drawRoundedRect(QRectF(0, 0, w, h), h / 2.0, h / 2.0);
+    });
 }
 } // namespace
 

@@ -19,6 +19,7 @@
 #include "core/mlanguagemanager.h"
 #include "core/notificationhub.h"
 #include "core/preferences.h"
+#include "support/testsettings.h"
 
 namespace {
 struct Recorder : MediaPlayerDelegate {
@@ -77,11 +78,22 @@ class TestMediaListView : public QObject {
         QTRY_COMPARE(m_rec.selected.size(), before + 1);
     }
 
+    // add(), then the list shown at a size for three rows; true once its window is up (and
+    // active, for keys that must reach it).
+    bool showList(const QStringList &reversed, bool active = false)
+    {
+        add(reversed);
+        if (QTest::currentTestFailed())
+            return false;
+        m_view->resize(300, 200);
+        m_view->show();
+        return active ? QTest::qWaitForWindowActive(m_view.get()) : QTest::qWaitForWindowExposed(m_view.get());
+    }
+
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings().clear();
+        isolateSettings();
         QSettings().setValue(kSelectLanguage, "en");
     }
 
@@ -331,10 +343,7 @@ private slots:
 
     void clicksNeverSelectAndRetitlingKeepsRows()
     {
-        add({"/v/B.mp4", "/v/A.mp4"});
-        m_view->resize(300, 200);
-        m_view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+        QVERIFY(showList({"/v/B.mp4", "/v/A.mp4"}));
         QTableView *table = m_view->tableView();
         const QRect r = table->visualRect(m_view->model()->index(1, 0));
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, r.center());
@@ -353,10 +362,7 @@ private slots:
 
     void rowsAreDarkWithLightTextAndAClearCurrentRow()
     {
-        add({"/v/C.mp4", "/v/B.mp4", "/v/A.mp4"});
-        m_view->resize(300, 200);
-        m_view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+        QVERIFY(showList({"/v/C.mp4", "/v/B.mp4", "/v/A.mp4"}));
         QTableView *table = m_view->tableView();
         QCOMPARE(m_view->highlightedRow(), 0);
         const QImage shot = table->viewport()->grab().toImage();
@@ -491,10 +497,7 @@ private slots:
 
     void deleteKeyRemovesTheClickedRowWhileTheListHasFocus()
     {
-        add({"/v/C.mp4", "/v/B.mp4", "/v/A.mp4"});
-        m_view->resize(300, 200);
-        m_view->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_view.get()));
+        QVERIFY(showList({"/v/C.mp4", "/v/B.mp4", "/v/A.mp4"}, true));
         QTableView *table = m_view->tableView();
         // Without the focus the key does nothing.
         QTest::keyClick(m_view.get(), Qt::Key_Delete);

@@ -7,6 +7,7 @@
 #include "core/mlanguagemanager.h"
 #include "library/playbacksync.h"
 #include "core/preferences.h"
+#include "support/testsettings.h"
 
 namespace {
 // Every call lands in one shared journal so the order across objects is visible.
@@ -55,8 +56,7 @@ class TestPlaybackSync : public QObject {
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        QSettings().clear();
+        isolateSettings();
         QSettings().setValue(kSelectLanguage, "en");
     }
 

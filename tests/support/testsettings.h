@@ -5,6 +5,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include "core/preferences.h"
+
 class TestSettings {
 public:
     TestSettings()
@@ -21,6 +23,12 @@ public:
         QSettings s;
         s.clear();
         s.sync();
+    }
+    // Cleared, with the texts in English: for tests that compare the words shown.
+    static void clearInEnglish()
+    {
+        clear();
+        QSettings().setValue(kSelectLanguage, QStringLiteral("en"));
     }
     QString path() const { return m_dir.path(); }
 

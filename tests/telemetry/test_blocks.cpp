@@ -9,6 +9,7 @@
 #include "telemetry/kalgpsblocks.h"
 #include "telemetry/kalgpsprotocol.h"
 #include "telemetry/kalgpsstate.h"
+#include "test_scanfixtures.h"
 
 namespace {
 
@@ -28,14 +29,6 @@ Bytes group(const std::vector<std::string>& texts, int type = 1, int firstIndex 
         out.insert(out.end(), block, block + 132);
     }
     KalSetEncType(0);
-    return out;
-}
-
-std::vector<RmcInfo> samples()
-{
-    std::vector<RmcInfo> out;
-    for (const RmcInfoNode* n = kalGpsState().gpsInfoHeadEx.head; n; n = n->next)
-        out.push_back(n->info);
     return out;
 }
 
@@ -60,20 +53,13 @@ struct Blocks : ::testing::Test {
 TEST_F(Blocks, PlainTextBlockYieldsOneSample)
 {
     decode(group({kText}, 2, 12));
-    const auto s = samples();
+    const auto s = fx::samples();
     ASSERT_EQ(s.size(), 1u);
     EXPECT_EQ(kalGpsState().nGpsInfoCount, 1);
     EXPECT_EQ(kalGpsVType(), 2);
     const RmcInfo& r = s[0];
     EXPECT_EQ(r.sampleIndex, 12);
-    EXPECT_EQ(r.year, 2019);
-    EXPECT_EQ(r.month, 11);
-    EXPECT_EQ(r.day, 28);
-    EXPECT_EQ(r.hour, 8);
-    EXPECT_EQ(r.minute, 15);
-    EXPECT_EQ(r.second, 42);
-    EXPECT_EQ(r.latHemisphere, 'N');
-    EXPECT_EQ(r.lonHemisphere, 'E');
+    EXPECT_EQ(fx::stampOf(r), "2019/11/28 8:15:42 NE");
     EXPECT_EQ(r.latitude, 22.5f);
     EXPECT_EQ(r.longitude, 113.9f); // read straight into a float
     EXPECT_EQ(r.speed, 36.5f);
@@ -87,7 +73,7 @@ TEST_F(Blocks, PlainTextBlockYieldsOneSample)
 TEST_F(Blocks, GluedUnitGivesTheSameSample)
 {
     decode(group({"2019/11/28 08:15:42 N:22.5 E:113.9 36.5km/h x:0.10 y:-0.20 z:9.80"}));
-    const auto s = samples();
+    const auto s = fx::samples();
     ASSERT_EQ(s.size(), 1u);
     EXPECT_EQ(s[0].speed, 36.5f);
     EXPECT_EQ(s[0].gsensorX, 0.10f);
@@ -98,7 +84,7 @@ TEST_F(Blocks, AxisLimitsAndSouthWest)
 {
     decode(group({"2019/11/28 08:15:42 S:33.8688 W:151.2 10 km/h x:25.0 y:-19.6 z:-20.0",
                   "2019/11/28 08:15:43 s:-33.8688 w:151.2 10 km/h x:1 y:19.7 z:-20.5"}));
-    const auto s = samples();
+    const auto s = fx::samples();
     ASSERT_EQ(s.size(), 2u);
     EXPECT_EQ(s[0].latitude, -33.8688f);
     EXPECT_EQ(s[0].latHemisphere, 'S');
@@ -115,7 +101,7 @@ TEST_F(Blocks, ItemsCarryOverFromTheLastBlockThatHadThem)
     decode(group({"2019/11/28 08:15:42 N:22.5 E:113.9 36.5 km/h x:0.10 y:-0.20 z:9.80 A:45.5 M:W2.5 H:12",
                   "2019/11/28 08:15:43 N:22.6 E:114.0 40 km/h",
                   "2019/11/28 08:15:44 N:22.7 E:114.1 41 km/h x:1.5"}));
-    const auto s = samples();
+    const auto s = fx::samples();
     ASSERT_EQ(s.size(), 3u);
     EXPECT_EQ(s[0].aPresent, 1);
     EXPECT_EQ(s[0].aValue, 45.5f);
@@ -132,23 +118,23 @@ TEST_F(Blocks, ItemsCarryOverFromTheLastBlockThatHadThem)
     EXPECT_EQ(s[2].gsensorY, -0.20f);
     // A later transport-stream payload of the same file still carries them.
     decode(group({"2019/11/28 08:15:45 N:22.8 E:114.2 42 km/h"}));
-    ASSERT_EQ(samples().size(), 4u);
-    EXPECT_EQ(samples()[3].gsensorX, 1.5f);
-    EXPECT_EQ(samples()[3].gsensorZ, 9.80f);
+    ASSERT_EQ(fx::samples().size(), 4u);
+    EXPECT_EQ(fx::samples()[3].gsensorX, 1.5f);
+    EXPECT_EQ(fx::samples()[3].gsensorZ, 9.80f);
     // The next file starts clean: no G-sensor or angle values of the recording before it.
     kalGpsResetDecodeState(0);
     decode(group({"2019/11/28 09:00:00 N:23 E:114 0 km/h"}));
-    ASSERT_EQ(samples().size(), 1u);
-    EXPECT_EQ(samples()[0].gsensorX, 0.0f);
-    EXPECT_EQ(samples()[0].gsensorZ, 0.0f);
-    EXPECT_EQ(samples()[0].aValue, 0.0f);
-    EXPECT_EQ(samples()[0].hValue, 0.0f);
+    ASSERT_EQ(fx::samples().size(), 1u);
+    EXPECT_EQ(fx::samples()[0].gsensorX, 0.0f);
+    EXPECT_EQ(fx::samples()[0].gsensorZ, 0.0f);
+    EXPECT_EQ(fx::samples()[0].aValue, 0.0f);
+    EXPECT_EQ(fx::samples()[0].hValue, 0.0f);
 }
 
 TEST_F(Blocks, AnyItemAfterZMarksAPresent)
 {
     decode(group({std::string(kText) + " Q:1", std::string(kText) + " A:", std::string(kText) + " A:1 M:e3 H:4"}));
-    const auto s = samples();
+    const auto s = fx::samples();
     ASSERT_EQ(s.size(), 3u);
     EXPECT_EQ(s[0].aPresent, 1);
     EXPECT_EQ(s[1].aPresent, 1);
@@ -160,7 +146,7 @@ TEST_F(Blocks, TextsThatStopBeforeTheSpeedYieldNothing)
 {
     decode(group({"2019/11/28 08:15:42 N:22.5 E:113.9", "2019/11/28 08:15:42 N:22.5 E:113.9 36.5",
                   "2019/11/28 08:15:42 N:22.5 E:113.9 36.5 km/h", "garbage"}));
-    const auto s = samples();
+    const auto s = fx::samples();
     // Only the text that reaches the unit item yields a record.
     ASSERT_EQ(s.size(), 1u);
     EXPECT_EQ(s[0].sampleIndex, 2);
@@ -170,7 +156,7 @@ TEST_F(Blocks, XFoundPastTheSpeedTokenIsReadAtOnce)
 {
     // The unit item is not "km": the x item within 20 characters is taken as the G-sensor.
     decode(group({"2019/11/28 08:15:42 N:22.5 E:113.9 36.5 mph x:0.30 y:0.40 z:0.50"}));
-    auto s = samples();
+    auto s = fx::samples();
     ASSERT_EQ(s.size(), 1u);
     EXPECT_EQ(s[0].gsensorX, 0.30f);
     EXPECT_EQ(s[0].gsensorZ, 0.50f);
@@ -182,27 +168,27 @@ TEST_F(Blocks, GroupRules)
     // Type 3 is refused and leaves mType alone.
     Bytes bad = group({kText}, 3);
     decode(bad);
-    EXPECT_TRUE(samples().empty());
+    EXPECT_TRUE(fx::samples().empty());
     EXPECT_EQ(kalGpsVType(), 0);
     // Zero count.
     Bytes zero = group({kText}, 5);
     std::memset(zero.data() + 16, 0, 4);
     decode(zero);
-    EXPECT_TRUE(samples().empty());
+    EXPECT_TRUE(fx::samples().empty());
     EXPECT_EQ(kalGpsVType(), 5);
     // The count limits the blocks read; garbage before the magic is skipped.
     Bytes two = group({kText, kText, kText});
     two[16] = 2;
     two.insert(two.begin(), 50, 'z');
     decode(two);
-    EXPECT_EQ(samples().size(), 2u);
+    EXPECT_EQ(fx::samples().size(), 2u);
     // A second group in the same buffer is ignored.
     ClearSegmentList();
     Bytes both = group({kText});
     const Bytes more = group({kText, kText});
     both.insert(both.end(), more.begin(), more.end());
     decode(both);
-    EXPECT_EQ(samples().size(), 1u);
+    EXPECT_EQ(fx::samples().size(), 1u);
 }
 
 TEST_F(Blocks, TruncatedAndOddBuffersStayInside)
@@ -214,7 +200,7 @@ TEST_F(Blocks, TruncatedAndOddBuffersStayInside)
         Bytes part(g.begin(), g.begin() + static_cast<long>(cut)); // exact size so ASan sees overreads
         kalGpsPaserInfo(part.data(), static_cast<int32_t>(part.size()));
         const size_t expected = cut >= 20 + 264 ? 2 : cut >= 20 + 132 ? 1 : 0;
-        ASSERT_EQ(samples().size(), expected) << "cut " << cut;
+        ASSERT_EQ(fx::samples().size(), expected) << "cut " << cut;
     }
     kalGpsPaserInfo(nullptr, 100);
     kalGpsPaserInfo(g.data(), -5);
@@ -230,7 +216,7 @@ TEST_F(Blocks, TransportPayloadHoldsAtMostOneBlock)
         std::copy(g.begin(), g.begin() + static_cast<long>(std::min(g.size(), payload.size() - at)),
                   payload.begin() + static_cast<long>(at));
         decode(payload);
-        EXPECT_EQ(samples().size(), at <= 26 ? 1u : 0u) << "magic at " << at;
+        EXPECT_EQ(fx::samples().size(), at <= 26 ? 1u : 0u) << "magic at " << at;
     }
 }
 
@@ -243,7 +229,7 @@ TEST_F(Blocks, BlocksAreFoundAfterGapsAndInvalidPackingIsParsedAsFarAsUnpacked)
     // so the text stops before the position and yields nothing.
     g[20 + 132 + 30 + 8 + 28] = 0x25;
     decode(g);
-    const auto s = samples();
+    const auto s = fx::samples();
     ASSERT_EQ(s.size(), 1u);
     EXPECT_EQ(s[0].sampleIndex, 7);
 }
@@ -259,7 +245,7 @@ TEST_F(Blocks, UnpackedBlocksAreStillRead)
     ASSERT_EQ(MakeEncryptDataBlock(0, kText, static_cast<int>(std::strlen(kText)), block), 0);
     out.insert(out.end(), block, block + 132);
     decode(out);
-    EXPECT_TRUE(samples().empty());
+    EXPECT_TRUE(fx::samples().empty());
 }
 
 TEST(RmcToInfo, DegreesMinutesAreConverted)
@@ -275,7 +261,7 @@ TEST(RmcToInfo, DegreesMinutesAreConverted)
     r.latitude = -3.4e38f;
     r.longitude = 3.4e38f; // absurd values convert without undefined behaviour
     kalGpsRmcToInfo(5, r);
-    const auto s = samples();
+    const auto s = fx::samples();
     ASSERT_EQ(s.size(), 3u);
     EXPECT_EQ(kalGpsState().nGpsInfoCount, 3);
     char text[64];

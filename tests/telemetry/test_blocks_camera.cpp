@@ -6,16 +6,9 @@
 
 #include "telemetry/kalgpsblocks.h"
 #include "telemetry/kalgpsstate.h"
+#include "test_scanfixtures.h"
 
 namespace {
-
-std::vector<RmcInfo> samples()
-{
-    std::vector<RmcInfo> out;
-    for (const RmcInfoNode* n = kalGpsState().gpsInfoHeadEx.head; n; n = n->next)
-        out.push_back(n->info);
-    return out;
-}
 
 // A 128-byte chunk of an AMBA track: the camera's lines, zero padded.
 std::vector<unsigned char> chunk(const std::string& text)
@@ -77,18 +70,11 @@ TEST_F(Camera, AmbaChunkYieldsOneSample)
 {
     amba(kLines);
     EXPECT_EQ(kalGpsVType(), 1);
-    const auto s = samples();
+    const auto s = fx::samples();
     ASSERT_EQ(s.size(), 1u);
     const RmcInfo& r = s[0];
     EXPECT_EQ(r.sampleIndex, 0);
-    EXPECT_EQ(r.year, 2019);
-    EXPECT_EQ(r.month, 11);
-    EXPECT_EQ(r.day, 28);
-    EXPECT_EQ(r.hour, 8);
-    EXPECT_EQ(r.minute, 15);
-    EXPECT_EQ(r.second, 42);
-    EXPECT_EQ(r.latHemisphere, 'N');
-    EXPECT_EQ(r.lonHemisphere, 'E');
+    EXPECT_EQ(fx::stampOf(r), "2019/11/28 8:15:42 NE");
     EXPECT_EQ(r.latitude, 22.543210f);
     EXPECT_EQ(r.longitude, 113.943210f);
     EXPECT_EQ(r.speed, static_cast<float>(60 / 1.852));
@@ -103,7 +89,7 @@ TEST_F(Camera, RepeatedTimeIsDroppedAndANewOneKept)
     amba(kLines);
     amba(kLines);
     amba("$GP2019-11-28 08:15:43-N22.5-E113.9-S000");
-    const auto s = samples();
+    const auto s = fx::samples();
     ASSERT_EQ(s.size(), 2u);
     EXPECT_EQ(s[1].second, 43);
     // No G-sensor line: zeros, not the last chunk's values.
@@ -115,13 +101,13 @@ TEST_F(Camera, ChunksWithoutAPositionLineYieldNothing)
     amba("$GS,1,2,3$");
     amba(std::string(108, ' ') + "$GP2019-11-28 08:15:42-N22.5-E113.9-S000"); // starts past 107
     amba("");
-    EXPECT_TRUE(samples().empty());
+    EXPECT_TRUE(fx::samples().empty());
     EXPECT_EQ(kalGpsVType(), 1);
     // Short and null chunks are read only as far as they go.
     const std::string text = "$GP2019-11-28 08:1";
     kalGpsAmbaInfo(reinterpret_cast<const unsigned char*>(text.data()), static_cast<int32_t>(text.size()));
     kalGpsAmbaInfo(nullptr, 128);
-    const auto s = samples();
+    const auto s = fx::samples();
     ASSERT_EQ(s.size(), 1u);
     EXPECT_EQ(s[0].minute, 1);
     EXPECT_EQ(s[0].latHemisphere, '\0');
@@ -132,7 +118,7 @@ TEST_F(Camera, ChunkWithoutZeroIsReadWithinItsBytes)
     std::vector<unsigned char> full(128, '7');
     std::memcpy(full.data(), "$GS,1,2,3", 9);
     kalGpsAmbaInfo(full.data(), 128); // no position line, no terminating zero anywhere
-    EXPECT_TRUE(samples().empty());
+    EXPECT_TRUE(fx::samples().empty());
 }
 
 TEST_F(Camera, BinaryRecordsNeedAValidStatusAndLetters)
@@ -172,7 +158,7 @@ TEST_F(Camera, AbsurdRecordValuesDoNotOverflow)
     RmcInfo r{};
     ASSERT_EQ(kalU8ToRmcinfo(b.data(), &r), 1);
     kalGpsRmcToInfo(0, r);
-    EXPECT_EQ(samples().size(), 1u);
+    EXPECT_EQ(fx::samples().size(), 1u);
 }
 
 TEST(CoordinateRoutine, ExchangesUnitsAndFractions)

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "telemetry/kalgpsoutput.h"
+#include "test_scanfixtures.h"
 #include "telemetry/kalgpsstate.h"
 
 namespace {
@@ -29,14 +30,6 @@ RmcInfo sample(int32_t index)
     return r;
 }
 
-std::string format(const RmcInfo& r, KalLineFormat f)
-{
-    char line[kGpsLineMax];
-    const size_t n = kalGpsFormatLine(line, sizeof line, r, f);
-    EXPECT_EQ(n, std::strlen(line));
-    return line;
-}
-
 struct ListFixture : ::testing::Test {
     KalList<RmcInfoNode> list;
     void add(const RmcInfo& r) { list_add_tail(kalGpsNewSampleNode(r), list); }
@@ -47,7 +40,7 @@ struct ListFixture : ::testing::Test {
 
 TEST(LineFormat, SampleLineHasExactCharacters)
 {
-    EXPECT_EQ(format(sample(7), KalLineFormat::Sample),
+    EXPECT_EQ(fx::formatted(sample(7), KalLineFormat::Sample),
               "7 2019/01/05 03:04:05 N:22.500000 E:113.250000 0.0 km/h x:0.00 y:0.00 z:1.00;");
 }
 
@@ -59,10 +52,10 @@ TEST(LineFormat, ExtendedAndGsensorLines)
     r.aPresent = 1;
     r.gsensorX = 0.12f;
     r.gsensorY = -0.4f;
-    EXPECT_EQ(format(r, KalLineFormat::Extended),
+    EXPECT_EQ(fx::formatted(r, KalLineFormat::Extended),
               "-1 2019/01/05 03:04:05 N:22.500000 E:113.250000 0.0 km/h x:0.12 y:-0.40 z:1.00 A:90.2 H:12.0 V:1;");
     // Unsigned in the G-sensor line.
-    EXPECT_EQ(format(r, KalLineFormat::Gsensor), "4294967295 2019/01/05 03:04:05 x:0.12 y:-0.40 z:1.00;");
+    EXPECT_EQ(fx::formatted(r, KalLineFormat::Gsensor), "4294967295 2019/01/05 03:04:05 x:0.12 y:-0.40 z:1.00;");
 }
 
 TEST(LineFormat, SouthernLatitudeKeepsItsSignAfterTheLetter)
@@ -70,14 +63,14 @@ TEST(LineFormat, SouthernLatitudeKeepsItsSignAfterTheLetter)
     RmcInfo r = sample(0);
     r.latHemisphere = 'S';
     r.latitude = -33.8688f;
-    EXPECT_NE(format(r, KalLineFormat::Sample).find(" S:-33.868801 "), std::string::npos);
+    EXPECT_NE(fx::formatted(r, KalLineFormat::Sample).find(" S:-33.868801 "), std::string::npos);
 }
 
 TEST(LineFormat, MissingLetterDoesNotCutTheText)
 {
     RmcInfo r = sample(0);
     r.latHemisphere = '\0';
-    const std::string line = format(r, KalLineFormat::Sample);
+    const std::string line = fx::formatted(r, KalLineFormat::Sample);
     EXPECT_NE(line.find(" -:22.500000 "), std::string::npos);
     EXPECT_EQ(line.back(), ';');
 }
@@ -89,7 +82,7 @@ TEST(LineFormat, LettersThatAreNotPlainAsciiAreWrittenAsMissing)
         RmcInfo r = sample(0);
         r.latHemisphere = bad;
         r.lonHemisphere = 'W';
-        const std::string line = format(r, KalLineFormat::Sample);
+        const std::string line = fx::formatted(r, KalLineFormat::Sample);
         EXPECT_NE(line.find(" -:22.500000 W:113.250000 "), std::string::npos) << int(bad) << ": " << line;
         EXPECT_TRUE(std::all_of(line.begin(), line.end(), [](char c) { return c >= ' ' && c < 0x7F; })) << line;
     }
@@ -103,8 +96,8 @@ TEST_F(ListFixture, ThreeSamplesAreJoinedWithOneTerminatingZero)
     char* text = kalGpsWriteLines(list, 3, KalLineFormat::Sample, &size);
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(size, 3 * kGpsLineRoom);
-    const std::string one = format(sample(0), KalLineFormat::Sample);
-    const std::string expected = one + format(sample(1), KalLineFormat::Sample) + format(sample(2), KalLineFormat::Sample);
+    const std::string one = fx::formatted(sample(0), KalLineFormat::Sample);
+    const std::string expected = one + fx::formatted(sample(1), KalLineFormat::Sample) + fx::formatted(sample(2), KalLineFormat::Sample);
     EXPECT_EQ(std::string(text), expected);
     EXPECT_TRUE(list_empty(list));
     EXPECT_EQ(list.tail, nullptr);
@@ -121,7 +114,7 @@ TEST_F(ListFixture, AbsurdValuesGetRoomForEveryLine)
     r.gsensorX = r.gsensorY = r.gsensorZ = -FLT_MAX;
     r.aValue = r.hValue = FLT_MAX;
     r.year = INT32_MIN;
-    const std::string one = format(r, KalLineFormat::Extended);
+    const std::string one = fx::formatted(r, KalLineFormat::Extended);
     ASSERT_GT(one.size(), kGpsLineRoom);
     ASSERT_LT(one.size(), kGpsLineMax);
     add(r);

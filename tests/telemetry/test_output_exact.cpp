@@ -12,6 +12,7 @@
 #include <string>
 
 #include "telemetry/kalgpsoutput.h"
+#include "test_scanfixtures.h"
 
 namespace {
 
@@ -48,18 +49,10 @@ std::string withPrintf(const RmcInfo& r, KalLineFormat f)
     return line;
 }
 
-std::string ours(const RmcInfo& r, KalLineFormat f)
-{
-    char line[kGpsLineMax];
-    const size_t n = kalGpsFormatLine(line, sizeof line, r, f);
-    EXPECT_EQ(n, std::strlen(line));
-    return line;
-}
-
 void expectSameEverywhere(const RmcInfo& r)
 {
     for (KalLineFormat f : {KalLineFormat::Sample, KalLineFormat::Extended, KalLineFormat::Gsensor})
-        ASSERT_EQ(ours(r, f), withPrintf(r, f)) << "format " << static_cast<int>(f);
+        ASSERT_EQ(fx::formatted(r, f), withPrintf(r, f)) << "format " << static_cast<int>(f);
 }
 
 } // namespace
@@ -123,7 +116,7 @@ TEST(LineFormatExactness, ShortRoomTruncatesLikeSnprintf)
     RmcInfo r{};
     r.year = 2019;
     r.latitude = FLT_MAX;
-    const std::string full = ours(r, KalLineFormat::Extended);
+    const std::string full = fx::formatted(r, KalLineFormat::Extended);
     for (size_t room : {size_t(0), size_t(1), size_t(2), size_t(40), full.size(), full.size() + 1}) {
         char buf[kGpsLineMax];
         std::memset(buf, '#', sizeof buf);

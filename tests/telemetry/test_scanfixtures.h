@@ -12,10 +12,39 @@
 #include <vector>
 
 #include "telemetry/kalgpsapi.h"
+#include "telemetry/kalgpsoutput.h"
+#include "telemetry/kalgpsstate.h"
 
 namespace fx {
 
 using Bytes = std::vector<unsigned char>;
+
+// The samples the library holds, first to last.
+inline std::vector<RmcInfo> samples()
+{
+    std::vector<RmcInfo> out;
+    for (const RmcInfoNode* n = kalGpsState().gpsInfoHeadEx.head; n; n = n->next)
+        out.push_back(n->info);
+    return out;
+}
+
+// One line written by the library, checked to be as long as the count it returns.
+inline std::string formatted(const RmcInfo& r, KalLineFormat f)
+{
+    char line[kGpsLineMax];
+    const size_t n = kalGpsFormatLine(line, sizeof line, r, f);
+    EXPECT_EQ(n, std::strlen(line));
+    return line;
+}
+
+// A sample's date, time and hemispheres as "2019/11/28 8:15:42 NE": one comparison that
+// shows every field when one is wrong.
+inline std::string stampOf(const RmcInfo& r)
+{
+    using std::to_string;
+    return to_string(r.year) + "/" + to_string(r.month) + "/" + to_string(r.day) + " " + to_string(r.hour) + ":" +
+           to_string(r.minute) + ":" + to_string(r.second) + " " + r.latHemisphere + r.lonHemisphere;
+}
 
 inline void append(Bytes& b, const Bytes& more)
 {

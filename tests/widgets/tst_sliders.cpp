@@ -32,33 +32,46 @@ struct Recorder : CustomSliderDelegate {
 class TestSliders : public QObject {
     Q_OBJECT
 private slots:
+    // The bar's pieces meet at the knob's centre. Vertical bars have their minimum at the
+    // bottom, so the minimum's piece runs from the knob down (up, when inverted).
+    void barPiecesSplitAtTheKnobCentre_data()
+    {
+        QTest::addColumn<bool>("vertical");
+        QTest::addColumn<bool>("inverted");
+        QTest::addColumn<QRectF>("knob");
+        QTest::addColumn<QRectF>("bar");
+        QTest::addColumn<QRectF>("before");
+        QTest::addColumn<QRectF>("after");
+        QTest::newRow("horizontal, knob centred at x = 60")
+            << false << false << QRectF(50, 0, 20, 20) << QRectF(10, 5, 200, 4) << QRectF(10, 5, 50, 4)
+            << QRectF(60, 6, 150, 2);
+        QTest::newRow("vertical, knob centred at y = 60")
+            << true << false << QRectF(0, 50, 20, 20) << QRectF(5, 10, 4, 200) << QRectF(5, 60, 4, 150)
+            << QRectF(6, 10, 2, 50);
+        QTest::newRow("vertical inverted") << true << true << QRectF(0, 50, 20, 20) << QRectF(5, 10, 4, 200)
+                                           << QRectF(5, 10, 4, 50) << QRectF(6, 60, 2, 150);
+    }
     void barPiecesSplitAtTheKnobCentre()
     {
+        QFETCH(bool, vertical);
+        QFETCH(bool, inverted);
+        QFETCH(QRectF, knob);
+        QFETCH(QRectF, bar);
         MSliderCell cell;
         cell.knobImage = solid(20, 20, Qt::white);
-        cell.minimumValueImage = solid(8, 4, Qt::red);
-        cell.maximumValueImage = solid(8, 2, Qt::blue);
-        cell.currentKnobRect = QRectF(50, 0, 20, 20); // centred at x = 60
-        const QRectF bar(10, 5, 200, 4);
-        QCOMPARE(cell.beforeKnobRect(bar), QRectF(10, 5, 50, 4));
-        QCOMPARE(cell.afterKnobRect(bar), QRectF(60, 6, 150, 2));
+        cell.minimumValueImage = vertical ? solid(4, 8, Qt::red) : solid(8, 4, Qt::red);
+        cell.maximumValueImage = vertical ? solid(2, 8, Qt::blue) : solid(8, 2, Qt::blue);
+        cell.orientation = vertical ? Qt::Vertical : Qt::Horizontal;
+        cell.invertedAppearance = inverted;
+        cell.currentKnobRect = knob;
+        QTEST(cell.beforeKnobRect(bar), "before");
+        QTEST(cell.afterKnobRect(bar), "after");
 
-        // Vertical: the minimum lies at the bottom, so its piece runs from the knob down.
-        cell.orientation = Qt::Vertical;
-        cell.minimumValueImage = solid(4, 8, Qt::red);
-        cell.maximumValueImage = solid(2, 8, Qt::blue);
-        cell.currentKnobRect = QRectF(0, 50, 20, 20); // centred at y = 60
-        const QRectF vbar(5, 10, 4, 200);
-        QCOMPARE(cell.beforeKnobRect(vbar), QRectF(5, 60, 4, 150));
-        QCOMPARE(cell.afterKnobRect(vbar), QRectF(6, 10, 2, 50));
-        cell.invertedAppearance = true;
-        QCOMPARE(cell.beforeKnobRect(vbar), QRectF(5, 10, 4, 50));
-        QCOMPARE(cell.afterKnobRect(vbar), QRectF(6, 60, 2, 150));
-
-        // A knob outside the bar never yields a piece of negative length.
-        cell.invertedAppearance = false;
-        cell.currentKnobRect = QRectF(0, 300, 20, 20);
-        QCOMPARE(cell.beforeKnobRect(vbar).height(), 0.0);
+        // A knob beyond the bar's end never yields a piece of negative length: the piece
+        // between the knob and that end is empty.
+        cell.currentKnobRect = vertical ? QRectF(0, 300, 20, 20) : QRectF(300, 0, 20, 20);
+        const QRectF beyond = vertical && !inverted ? cell.beforeKnobRect(bar) : cell.afterKnobRect(bar);
+        QCOMPARE(vertical ? beyond.height() : beyond.width(), 0.0);
     }
 
     void knobDrawingCentresThePictureAndRemembersIt()

@@ -1,0 +1,7 @@
+#include "core/logging.h"
+
+void applyDefaultLogRules()
+{
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        QLoggingCategory::setFilterRules(QStringLiteral("trava.*.debug=false"));
+}
