@@ -280,7 +280,14 @@ void VlcEngine::setRate(double rate)
     m_rate = qBound(0.25, rate, 4.0);
     if (m_player)
         libvlc_media_player_set_rate(m_player, float(m_rate));
-    m_clock.rateChanged(m_rate, libvlc_clock());
+    // libVLC times a picture when it decodes it: pictures decoded before the change still
+    // come at the old pace. The clock changes pace with the first picture decoded after it;
+    // without pictures, at once.
+    m_clockRateGeneration = ++m_rateGeneration;
+    if (m_framesDelivered == 0)
+        m_clock.rateChanged(m_rate, libvlc_clock());
+    else
+        m_clockRateGeneration = m_rateGeneration - 1;
 }
 
 double VlcEngine::rate() const { return m_rate; }
@@ -395,6 +402,10 @@ void VlcEngine::handleFrame(const std::shared_ptr<RawFrame> &frame)
         if (!m_holdTimer.isActive())
             m_holdTimer.start();
         return;
+    }
+    if (frame->rateGeneration != m_clockRateGeneration && frame->rateGeneration == m_rateGeneration.load()) {
+        m_clock.rateChanged(m_rate, frame->displayClock);
+        m_clockRateGeneration = frame->rateGeneration;
     }
     const QSize size = visibleSize(s.width, s.height);
     // The QImage shares the buffer; it keeps its own reference to the frame until the last

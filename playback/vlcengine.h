@@ -49,6 +49,7 @@ public:
         std::shared_ptr<VlcFramePool> pool;
         VlcFramePool::Slot slot;
         int formatGeneration = 0;
+        int rateGeneration = 0; // the rate in force when libVLC began decoding it
         qint64 displayClock = 0; // libvlc_clock() when libVLC displayed it: its presentation moment
         ~RawFrame()
         {
@@ -146,6 +147,8 @@ private:
     std::deque<void *> m_lockedPictures; // PictureRef*s handed to libVLC, not yet displayed
     std::atomic<quint64> m_generation{1};
     std::atomic<int> m_formatGeneration{0};
+    std::atomic<int> m_rateGeneration{0};
+    int m_clockRateGeneration = 0; // the rate the picture clock runs at
     std::atomic<quint64> m_displaySize{0};  // width << 32 | height, device pixels
     std::atomic<quint64> m_formatSize{0};   // what libVLC converts to
     std::atomic<quint64> m_formatSource{0}; // what it converts from
