@@ -36,7 +36,11 @@ QStringList instanceArguments()
         return storedArguments();
     // The title would be drawn into our frames; the OSD likewise.
     QStringList args{QStringLiteral("--no-xlib"), QStringLiteral("--quiet"), QStringLiteral("--no-video-title-show"),
-                     QStringLiteral("--no-osd"), QStringLiteral("--no-snapshot-preview")};
+                     QStringLiteral("--no-osd"), QStringLiteral("--no-snapshot-preview"),
+                     // Pictures are converted to the size shown, mostly smaller: bilinear
+                     // scaling looks the same there and costs a sixth of the player's CPU less
+                     // than the default bicubic.
+                     QStringLiteral("--swscale-mode=1")};
     // Decoder threads and hardware decoding are chosen per recording (options()).
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         args << QStringLiteral("--aout=adummy");
