@@ -29,6 +29,7 @@ public:
     // per read. Regions are sorted into file order and neighbours closer than a read-ahead
     // window are merged. Turns the kernel's own read-ahead off for the file: the scattered
     // reads that follow would otherwise each pull in a window of bytes nobody asked for.
+    // Nothing is announced when the regions are found in the page cache already.
     struct Region {
         int64_t offset;
         int64_t length;
@@ -46,6 +47,7 @@ private:
     bool fill(int64_t offset, size_t length);
     bool fromKept(unsigned char* dst, int64_t offset, uint32_t length);
     bool covered(int64_t offset, int64_t length) const;
+    bool inPageCache(int64_t offset) const;
 
     int fd_ = -1;
     int64_t size_ = -1;
