@@ -13,6 +13,9 @@ constexpr qint64 kSeekGiveUpUs = 1500000;
 // are still being shown (a transport stream's last half second): reports this close to the end
 // do not take the clock back.
 constexpr double kEndMs = 3000.0;
+// When the rate drops, libVLC's reports lag its pictures for a moment: for this long after the
+// request the pictures' pace (the new rate from the first picture decoded at it) is believed.
+constexpr qint64 kSlowdownUs = 600000;
 } // namespace
 
 void PictureClock::reset(double originMs)
@@ -22,6 +25,7 @@ void PictureClock::reset(double originMs)
     m_paused = false;
     m_seekTarget = -1.0;
     m_seekLanded = false;
+    m_slowdownUntilUs = 0;
 }
 
 void PictureClock::anchor(double timeMs, qint64 clockUs)
@@ -49,6 +53,8 @@ void PictureClock::timeReported(double timeMs, qint64 clockUs)
             return;
         m_seekTarget = -1.0;
         m_seekLanded = false;
+    } else if (m_anchored && !m_paused && clockUs < m_slowdownUntilUs) {
+        return;
     } else if (m_anchored && !m_paused && m_length > 0 && timeMs > m_length - kEndMs) {
         const double now = timeAt(clockUs);
         if (timeMs < now - (m_fps > 0 ? 1000.0 / m_fps : 40.0))
@@ -89,11 +95,17 @@ void PictureClock::rateChanged(double rate, qint64 clockUs)
     m_rate = rate;
 }
 
+void PictureClock::rateRequested(double rate, qint64 clockUs)
+{
+    m_slowdownUntilUs = rate > 0 && rate < m_rate ? clockUs + kSlowdownUs : 0;
+}
+
 void PictureClock::seekRequested(double targetMs, qint64 clockUs)
 {
     m_seekTarget = std::max(0.0, targetMs);
     m_seekAtUs = clockUs;
     m_seekLanded = false;
+    m_slowdownUntilUs = 0;
     // Paused, the clock stays at the target until playing resumes from it.
     if (m_paused)
         anchor(m_seekTarget, clockUs);

@@ -25,7 +25,10 @@ public:
     void timeReported(double timeMs, qint64 clockUs);
     void paused(qint64 clockUs);
     void resumed(qint64 clockUs);
+    // The pictures' pace changed (from the first picture libVLC decoded at the new rate).
     void rateChanged(double rate, qint64 clockUs);
+    // The user asked for another rate; the pictures follow later (see rateChanged).
+    void rateRequested(double rate, qint64 clockUs);
     // Pictures of the new place carry targetMs until the player reports time near it.
     void seekRequested(double targetMs, qint64 clockUs);
     bool seekPending() const { return m_seekTarget >= 0; }
@@ -58,4 +61,5 @@ private:
     double m_seekTarget = -1.0;
     qint64 m_seekAtUs = 0;
     bool m_seekLanded = false;
+    qint64 m_slowdownUntilUs = 0; // reports are not believed before this after the rate drops
 };

@@ -283,6 +283,7 @@ void VlcEngine::setRate(double rate)
     // libVLC times a picture when it decodes it: pictures decoded before the change still
     // come at the old pace. The clock changes pace with the first picture decoded after it;
     // without pictures, at once.
+    m_clock.rateRequested(m_rate, libvlc_clock());
     m_clockRateGeneration = ++m_rateGeneration;
     if (m_framesDelivered == 0)
         m_clock.rateChanged(m_rate, libvlc_clock());

@@ -479,6 +479,13 @@ private slots:
         c.rateChanged(0.5, 22 * s);
         QCOMPARE(c.pictureTimeMs(24 * s), 6000.0);
         c.rateChanged(1.0, 24 * s);
+        // Right after the rate drops libVLC's reports lag its pictures: believed again later.
+        c.rateRequested(0.5, 24 * s + 100000);
+        c.timeReported(6000.0, 24 * s + 200000);
+        QCOMPARE(c.pictureTimeMs(24 * s + 200000), 6200.0);
+        c.timeReported(6000.0, 24 * s + 800000);
+        QCOMPARE(c.pictureTimeMs(24 * s + 800000), 6000.0);
+        c.rateRequested(1.0, 24 * s + 900000);
 
         // A seek: pictures carry its target until the player reports time near it; reports
         // raised before the seek took effect still carry the old place and are ignored.
