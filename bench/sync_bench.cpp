@@ -280,16 +280,23 @@ int main(int argc, char **argv)
         seekTo(0.6, "seek forward");
         wait(3000 / scale);
         seekTo(0.25, "seek back");
-        wait(3000 / scale);
+        wait(3500 / scale);
 
+        // Rate changes away from whole seconds, so that second boundaries fall among the
+        // pictures libVLC had decoded before the change.
         meter.phase = QStringLiteral("0.5x");
         setRate(0.5);
         wait(4000 / scale);
         meter.phase = QStringLiteral("2x");
         setRate(2.0);
         wait(5000 / scale);
-        meter.close();
+        meter.phase = QStringLiteral("0.5x");
+        setRate(0.5);
+        wait(3000 / scale);
+        meter.phase = QStringLiteral("back to 1x");
         setRate(1.0);
+        wait(2500 / scale);
+        meter.close();
         view.stopPlayVideo();
         wait(200);
 

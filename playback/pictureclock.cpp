@@ -13,9 +13,11 @@ constexpr qint64 kSeekGiveUpUs = 1500000;
 // are still being shown (a transport stream's last half second): reports this close to the end
 // do not take the clock back.
 constexpr double kEndMs = 3000.0;
-// When the rate drops, libVLC's reports lag its pictures for a moment: for this long after the
-// request the pictures' pace (the new rate from the first picture decoded at it) is believed.
-constexpr qint64 kSlowdownUs = 600000;
+// A picture counts as the first at the new pace when the clock of the new pace has reached
+// its place (reports carry whole milliseconds).
+constexpr double kNewPaceToleranceMs = 2.0;
+// While the queue is unknown and nothing shows the new pace, it is believed after this.
+constexpr qint64 kChangeGiveUpUs = 4000000;
 } // namespace
 
 void PictureClock::reset(double originMs)
@@ -25,7 +27,9 @@ void PictureClock::reset(double originMs)
     m_paused = false;
     m_seekTarget = -1.0;
     m_seekLanded = false;
-    m_slowdownUntilUs = 0;
+    if (m_change.active)
+        m_rate = m_change.rate;
+    m_change.active = false;
 }
 
 void PictureClock::anchor(double timeMs, qint64 clockUs)
@@ -53,7 +57,10 @@ void PictureClock::timeReported(double timeMs, qint64 clockUs)
             return;
         m_seekTarget = -1.0;
         m_seekLanded = false;
-    } else if (m_anchored && !m_paused && clockUs < m_slowdownUntilUs) {
+    } else if (m_change.active) {
+        // The reports follow the new pace already; the pictures on screen do not yet.
+        m_change.newMs = timeMs;
+        m_change.newUs = clockUs;
         return;
     } else if (m_anchored && !m_paused && m_length > 0 && timeMs > m_length - kEndMs) {
         const double now = timeAt(clockUs);
@@ -70,6 +77,10 @@ void PictureClock::paused(qint64 clockUs)
         return;
     if (m_anchored && !seekUnplaced())
         anchor(timeAt(clockUs), clockUs);
+    if (m_change.active) {
+        m_change.newMs = newPaceAt(clockUs);
+        m_change.newUs = clockUs;
+    }
     m_paused = true;
 }
 
@@ -84,11 +95,19 @@ void PictureClock::resumed(qint64 clockUs)
         return;
     if (m_anchored)
         m_anchorUs = clockUs;
+    // libVLC moves the queued pictures on by the pause as well.
+    m_change.newUs = clockUs;
+    m_change.lastUs = clockUs;
 }
 
 void PictureClock::rateChanged(double rate, qint64 clockUs)
 {
-    if (!(rate > 0) || rate == m_rate)
+    if (!(rate > 0))
+        return;
+    if (m_change.active)
+        m_rate = m_change.rate;
+    m_change.active = false;
+    if (rate == m_rate)
         return;
     if (m_anchored && !m_paused && !seekUnplaced())
         anchor(timeAt(clockUs), clockUs);
@@ -97,7 +116,105 @@ void PictureClock::rateChanged(double rate, qint64 clockUs)
 
 void PictureClock::rateRequested(double rate, qint64 clockUs)
 {
-    m_slowdownUntilUs = rate > 0 && rate < m_rate ? clockUs + kSlowdownUs : 0;
+    if (!(rate > 0))
+        return;
+    // Nothing on screen to go on: the new pace at once.
+    if (!m_anchored || seekUnplaced() || m_fps <= 0) {
+        rateChanged(rate, clockUs);
+        return;
+    }
+    if (!m_change.active && rate == m_rate)
+        return;
+    // Another change before the last one arrived: the old pictures are still on screen, and
+    // the new pace starts from where the last one's stood.
+    const double from = m_change.active ? newPaceAt(clockUs) : timeAt(clockUs);
+    m_change = RateChange{};
+    m_change.active = true;
+    m_change.rate = rate;
+    m_change.newMs = from;
+    m_change.newUs = clockUs;
+    m_change.requestedUs = clockUs;
+}
+
+double PictureClock::newPaceAt(qint64 clockUs) const
+{
+    if (m_paused)
+        return m_change.newMs;
+    return m_change.newMs + double(clockUs - m_change.newUs) / 1000.0 * m_change.rate;
+}
+
+void PictureClock::finishRateChange(double timeMs, qint64 clockUs)
+{
+    m_change.active = false;
+    m_rate = m_change.rate;
+    anchor(timeMs, clockUs);
+}
+
+double PictureClock::changingPictureTimeMs(qint64 clockUs, bool repeat)
+{
+    if (m_paused)
+        return m_change.shown > 0 ? m_change.lastMs : snapped(timeAt(clockUs));
+    const double frame = 1000.0 / m_fps;
+    const double oldPace = snapped(timeAt(clockUs));
+    if (m_change.shown == 0) {
+        m_change.shown = 1;
+        m_change.firstMs = m_change.lastMs = oldPace;
+        m_change.lastUs = clockUs;
+        m_change.lastNewPace = newPaceAt(clockUs);
+        return oldPace;
+    }
+    const double newPace = newPaceAt(clockUs);
+    const double oldIntervalUs = frame / m_rate * 1000.0;
+    const qint64 gap = clockUs - m_change.lastUs; // since the last distinct picture
+    const bool slower = m_change.rate < m_rate;
+    if (!repeat) {
+        ++m_change.shown;
+    } else if (slower && m_change.shown >= 2) {
+        // The old pictures ran out: libVLC shows the last one again (about every 80 ms) until
+        // the new ones are due. It also shows a picture again at once when the rate changes,
+        // and a still scene can look the same: only a late repeat counts.
+        const bool late = oldIntervalUs <= 50000.0 ? gap >= oldIntervalUs * 1.5 : gap >= oldIntervalUs * 0.5;
+        if (late && newPace < m_change.firstMs + m_change.shown * frame)
+            setQueueDepth(m_change.shown);
+    }
+    // Still an old picture past the queue thought to be ahead: the queue is deeper.
+    if (!repeat && m_queue > 0 && m_change.shown > m_queue && slower
+        && newPace < m_change.firstMs + (m_change.shown - 1) * frame - kNewPaceToleranceMs)
+        setQueueDepth(m_change.shown);
+    // Rising, the first new picture shows itself by its moment: the old ones come exactly one
+    // old interval apart (unless the one before came late), the first new one when its time
+    // has come at the new pace, which is sooner. Failing that, the pictures after it come
+    // faster than the old ones did (one picture late).
+    const bool onTime = m_change.lastGapUs <= 0 || m_change.lastGapUs <= oldIntervalUs + 2000.0;
+    const bool ahead = !repeat && !slower && newPace > oldPace + frame / 2;
+    const bool early = ahead && onTime && gap < oldIntervalUs - std::max(3000.0, oldIntervalUs * 0.1);
+    const bool faster = ahead && gap < oldIntervalUs * 0.75;
+    if (early || faster) {
+        const double firstNew = early ? newPace : m_change.lastNewPace;
+        setQueueDepth(int(std::lround((firstNew - m_change.firstMs) / frame)));
+        finishRateChange(newPace, clockUs);
+        return snapped(newPace);
+    }
+    double t = oldPace;
+    if (m_queue > 0) {
+        const double firstNew = m_change.firstMs + m_queue * frame;
+        if (newPace >= firstNew - kNewPaceToleranceMs) {
+            finishRateChange(newPace, clockUs);
+            return snapped(newPace);
+        }
+        t = std::min(oldPace, firstNew - frame);
+    } else if (clockUs - m_change.requestedUs > kChangeGiveUpUs) {
+        finishRateChange(newPace, clockUs);
+        return snapped(newPace);
+    }
+    t = std::max(t, m_change.lastMs);
+    m_change.lastMs = t;
+    if (!repeat) {
+        m_change.lastGapUs = gap;
+        m_change.lastUs = clockUs;
+        m_change.lastNewPace = newPace;
+    }
+    return t;
 }
 
 void PictureClock::seekRequested(double targetMs, qint64 clockUs)
@@ -105,7 +222,9 @@ void PictureClock::seekRequested(double targetMs, qint64 clockUs)
     m_seekTarget = std::max(0.0, targetMs);
     m_seekAtUs = clockUs;
     m_seekLanded = false;
-    m_slowdownUntilUs = 0;
+    if (m_change.active)
+        m_rate = m_change.rate;
+    m_change.active = false;
     // Paused, the clock stays at the target until playing resumes from it.
     if (m_paused)
         anchor(m_seekTarget, clockUs);
@@ -127,7 +246,7 @@ void PictureClock::seekLanded(qint64 clockUs)
     m_seekLanded = true;
 }
 
-double PictureClock::pictureTimeMs(qint64 clockUs)
+double PictureClock::pictureTimeMs(qint64 clockUs, bool repeat)
 {
     if (seekUnplaced())
         return m_seekTarget;
@@ -135,7 +254,7 @@ double PictureClock::pictureTimeMs(qint64 clockUs)
     if (!m_anchored)
         anchor(m_origin, clockUs);
     // libVLC shows the last picture again while the stream runs out: no picture is past the end.
-    double t = std::max(0.0, snapped(timeAt(clockUs)));
+    double t = std::max(0.0, m_change.active ? changingPictureTimeMs(clockUs, repeat) : snapped(timeAt(clockUs)));
     if (m_length > 0)
         t = std::min(t, m_length);
     return t;

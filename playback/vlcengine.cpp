@@ -32,6 +32,20 @@ using PictureRef = std::shared_ptr<VlcEngine::RawFrame>;
 using VlcMedia::packSize;
 using VlcMedia::unpackSize;
 
+// A thousand pixels spread over the picture tell a picture shown again from the next one.
+quint64 fingerprint(const uchar *data, int width, int height, int pitch)
+{
+    quint64 hash = 14695981039346656037ull;
+    for (int y = 0; y < 32; ++y) {
+        const uchar *row = data + qsizetype(pitch) * ((2 * y + 1) * height / 64);
+        for (int x = 0; x < 32; ++x) {
+            quint32 pixel;
+            std::memcpy(&pixel, row + 4 * ((2 * x + 1) * width / 64), sizeof pixel);
+            hash = (hash ^ pixel) * 1099511628211ull;
+        }
+    }
+    return hash;
+}
 
 } // namespace
 
@@ -184,7 +198,9 @@ bool VlcEngine::open(const QString &path)
     m_clock.reset(double(m_timeOffsetMs));
     m_clock.setFrameRate(0);
     m_clock.setLengthMs(0);
-    return startMedia(0.0);
+    const bool started = startMedia(0.0);
+    m_clock.setQueueDepth(m_queueDepths.value(decoderKey()));
+    return started;
 }
 
 void VlcEngine::play()
@@ -280,18 +296,22 @@ void VlcEngine::setRate(double rate)
     m_rate = qBound(0.25, rate, 4.0);
     if (m_player)
         libvlc_media_player_set_rate(m_player, float(m_rate));
-    // libVLC times a picture when it decodes it: pictures decoded before the change still
-    // come at the old pace. The clock changes pace with the first picture decoded after it;
-    // without pictures, at once.
-    m_clock.rateRequested(m_rate, libvlc_clock());
-    m_clockRateGeneration = ++m_rateGeneration;
+    // Pictures already decoded keep the old pace (see PictureClock); without pictures the
+    // new pace holds at once.
     if (m_framesDelivered == 0)
         m_clock.rateChanged(m_rate, libvlc_clock());
     else
-        m_clockRateGeneration = m_rateGeneration - 1;
+        m_clock.rateRequested(m_rate, libvlc_clock());
 }
 
 double VlcEngine::rate() const { return m_rate; }
+
+// How deep libVLC's queue of decoded pictures is depends on the decoder: recordings alike (one
+// camera's, say) share it.
+quint64 VlcEngine::decoderKey() const
+{
+    return (quint64(m_timeOffsetMs > 0) << 63) | m_pictureSize.load();
+}
 
 VlcEngine::Stats VlcEngine::stats() const
 {
@@ -404,10 +424,6 @@ void VlcEngine::handleFrame(const std::shared_ptr<RawFrame> &frame)
             m_holdTimer.start();
         return;
     }
-    if (frame->rateGeneration != m_clockRateGeneration && frame->rateGeneration == m_rateGeneration.load()) {
-        m_clock.rateChanged(m_rate, frame->displayClock);
-        m_clockRateGeneration = frame->rateGeneration;
-    }
     const QSize size = visibleSize(s.width, s.height);
     // The QImage shares the buffer; it keeps its own reference to the frame until the last
     // copy of the image is gone.
@@ -417,7 +433,17 @@ void VlcEngine::handleFrame(const std::shared_ptr<RawFrame> &frame)
     ++m_framesDelivered;
     if (!m_frameRateKnown)
         learnFrameRate();
-    emit frameReady(image, m_clock.pictureTimeMs(frame->displayClock));
+    // While the rate changes, a picture shown again (libVLC waits for the next) must not count.
+    bool repeat = false;
+    if (m_clock.rateChanging()) {
+        const quint64 print = fingerprint(s.data, size.width(), size.height(), s.pitch);
+        repeat = print == m_lastPrint;
+        m_lastPrint = print;
+    }
+    const double time = m_clock.pictureTimeMs(frame->displayClock, repeat);
+    if (m_clock.queueDepth() > 0)
+        m_queueDepths.insert(decoderKey(), m_clock.queueDepth());
+    emit frameReady(image, time);
 }
 
 void VlcEngine::releaseHeldFrame()

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <QHash>
 #include <QObject>
 #include <QSize>
 #include <QString>
@@ -49,7 +50,6 @@ public:
         std::shared_ptr<VlcFramePool> pool;
         VlcFramePool::Slot slot;
         int formatGeneration = 0;
-        int rateGeneration = 0; // the rate in force when libVLC began decoding it
         qint64 displayClock = 0; // libvlc_clock() when libVLC displayed it: its presentation moment
         ~RawFrame()
         {
@@ -137,6 +137,7 @@ private:
     void restartOutput();
     void learnFrameRate();
     void handleFrame(const std::shared_ptr<RawFrame> &frame);
+    quint64 decoderKey() const;
     void releaseHeldFrame();
     void dropHeldFrame();
     QSize visibleSize(int bufferWidth, int bufferHeight);
@@ -147,8 +148,6 @@ private:
     std::deque<void *> m_lockedPictures; // PictureRef*s handed to libVLC, not yet displayed
     std::atomic<quint64> m_generation{1};
     std::atomic<int> m_formatGeneration{0};
-    std::atomic<int> m_rateGeneration{0};
-    int m_clockRateGeneration = 0; // the rate the picture clock runs at
     std::atomic<quint64> m_displaySize{0};  // width << 32 | height, device pixels
     std::atomic<quint64> m_formatSize{0};   // what libVLC converts to
     std::atomic<quint64> m_formatSource{0}; // what it converts from
@@ -171,6 +170,8 @@ private:
     QElapsedTimer m_requestedAge;
     qint64 m_timeOffsetMs = 0;
     PictureClock m_clock;
+    quint64 m_lastPrint = 0; // of the last picture shown while the rate changes
+    QHash<quint64, int> m_queueDepths; // learnt, by decoderKey()
     bool m_frameRateKnown = false;
     int m_volume = 100;
     bool m_muted = false;

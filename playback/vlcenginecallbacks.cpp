@@ -74,7 +74,6 @@ void *VlcEngine::lockCallback(void *opaque, void **planes)
     frame->pool = self->m_pool;
     frame->slot = self->m_pool->take();
     frame->formatGeneration = self->m_formatGeneration.load();
-    frame->rateGeneration = self->m_rateGeneration.load();
     planes[0] = frame->slot.data;
     auto *ref = new PictureRef(std::move(frame));
     // libVLC unlocks a picture before it displays it, and may drop a late picture without

@@ -108,13 +108,18 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("seek");
-        QTest::newRow("mp4") << "sync4s-25fps.mp4" << true;
-        QTest::newRow("ts") << "sync4s-25fps.ts" << true;
+        QTest::addColumn<double>("speed"); // the speed slider's value: 0.25 is 1/2x
+        QTest::newRow("mp4") << "sync4s-25fps.mp4" << true << 0.5;
+        QTest::newRow("ts") << "sync4s-25fps.ts" << true << 0.5;
+        // Slowed down: the pictures libVLC had decoded before keep the old pace for a while.
+        QTest::newRow("mp4 1/2x") << "sync4s-25fps.mp4" << false << 0.25;
+        QTest::newRow("ts 1/2x") << "sync4s-25fps.ts" << false << 0.25;
     }
     void reportedTimeIsThePictureOnScreen()
     {
         QFETCH(QString, name);
         QFETCH(bool, seek);
+        QFETCH(double, speed);
         constexpr double fps = 25.0;
         const bool transport = name.endsWith(".ts");
         MediaPlayView view;
@@ -147,6 +152,7 @@ private slots:
         QTest::qWait(300);
         view.resumOrPauseVideo();
         QTRY_VERIFY_WITH_TIMEOUT(painted > 40, kTimeout);
+        view.controlView()->playSpeedSlider->setFloatValue(speed);
         // The seek reports its target at once.
         qsizetype seekAt = -1;
         const int paintedBeforeSeek = painted;

@@ -479,13 +479,13 @@ private slots:
         c.rateChanged(0.5, 22 * s);
         QCOMPARE(c.pictureTimeMs(24 * s), 6000.0);
         c.rateChanged(1.0, 24 * s);
-        // Right after the rate drops libVLC's reports lag its pictures: believed again later.
+        // A seek under way while the rate changes: the new rate holds at once.
         c.rateRequested(0.5, 24 * s + 100000);
-        c.timeReported(6000.0, 24 * s + 200000);
-        QCOMPARE(c.pictureTimeMs(24 * s + 200000), 6200.0);
-        c.timeReported(6000.0, 24 * s + 800000);
-        QCOMPARE(c.pictureTimeMs(24 * s + 800000), 6000.0);
-        c.rateRequested(1.0, 24 * s + 900000);
+        QVERIFY(c.rateChanging());
+        c.seekRequested(6000.0, 24 * s + 200000);
+        QVERIFY(!c.rateChanging());
+        QCOMPARE(c.rate(), 0.5);
+        c.rateChanged(1.0, 24 * s + 300000);
 
         // A seek: pictures carry its target until the player reports time near it; reports
         // raised before the seek took effect still carry the old place and are ignored.
@@ -557,6 +557,65 @@ private slots:
         end.timeReported(2000.0, 4 * s);
         end.timeReported(2100.0, 4 * s + 500000);
         QCOMPARE(end.pictureTimeMs(4 * s + 500000), 2120.0);
+    }
+
+    // After a rate change the pictures libVLC had decoded still come at the old pace; the
+    // first one decoded at the new rate comes a queue's depth after the first shown, when the
+    // new pace (which the reports follow at once) reaches it.
+    void pictureClockFollowsTheQueueThroughRateChanges()
+    {
+        constexpr qint64 ms = 1000; // microseconds of libvlc_clock()
+        const qint64 t0 = 1000 * ms;
+        PictureClock c;
+        c.reset(0.0);
+        c.setFrameRate(25);
+        c.timeReported(10000.0, t0);
+        // Slower: five old pictures at 1x, then the last is shown again until the new ones are due.
+        c.rateRequested(0.5, t0 + 10 * ms);
+        QCOMPARE(c.queueDepth(), 0);
+        for (int k = 0; k < 5; ++k)
+            QCOMPARE(c.pictureTimeMs(t0 + (15 + 40 * k) * ms), 10000.0 + 40 * k);
+        c.timeReported(10100.0, t0 + 300 * ms); // the new pace: not the picture on screen
+        QCOMPARE(c.pictureTimeMs(t0 + 175 * ms, true), 10160.0); // shown again at once: not a sign
+        QCOMPARE(c.queueDepth(), 0);
+        QCOMPARE(c.pictureTimeMs(t0 + 251 * ms, true), 10160.0); // late: the old ones ran out
+        QCOMPARE(c.queueDepth(), 5);
+        QCOMPARE(c.pictureTimeMs(t0 + 420 * ms, true), 10160.0);
+        QVERIFY(c.rateChanging());
+        QCOMPARE(c.pictureTimeMs(t0 + 500 * ms), 10200.0); // 10100 + 200 ms at 1/2x
+        QVERIFY(!c.rateChanging());
+        QCOMPARE(c.pictureTimeMs(t0 + 580 * ms), 10240.0);
+
+        // Faster, from 1/2x: the first new picture comes before the next old one would have, at
+        // the new pace's time; the old ones due after it are dropped by libVLC.
+        const qint64 t1 = t0 + 1000 * ms; // the clock stands at 10450
+        c.rateRequested(2.0, t1);
+        c.timeReported(10500.0, t1 + 1 * ms);
+        QCOMPARE(c.pictureTimeMs(t1 + 15 * ms), 10440.0);
+        QCOMPARE(c.pictureTimeMs(t1 + 71 * ms), 10640.0); // 10500 + 70 ms at 2x
+        QVERIFY(!c.rateChanging());
+        QCOMPARE(c.queueDepth(), 5);
+        QCOMPARE(c.pictureTimeMs(t1 + 91 * ms), 10680.0);
+
+        // Slower again, with a deeper queue than learnt: old pictures past it show it.
+        const qint64 t2 = t1 + 1000 * ms; // the clock stands at 10640 + 929 ms * 2 = 12498
+        c.rateRequested(1.0, t2);
+        c.timeReported(12498.0, t2);
+        for (int k = 0; k <= 5; ++k) // 20 ms apart at 2x: six old ones
+            QCOMPARE(c.pictureTimeMs(t2 + (10 + 20 * k) * ms), 12520.0 + 40 * k);
+        QCOMPARE(c.queueDepth(), 6);
+        QCOMPARE(c.pictureTimeMs(t2 + 200 * ms, true), 12720.0);
+        QCOMPARE(c.pictureTimeMs(t2 + 262 * ms), 12760.0); // the first new one, six after the first
+        QVERIFY(!c.rateChanging());
+
+        // Paused in the middle: both paces stand still, and go on from there.
+        c.rateRequested(0.5, t2 + 300 * ms);
+        QCOMPARE(c.pictureTimeMs(t2 + 310 * ms), 12800.0);
+        c.paused(t2 + 320 * ms);
+        QCOMPARE(c.pictureTimeMs(t2 + 900 * ms, true), 12800.0);
+        c.resumed(t2 + 2000 * ms);
+        QCOMPARE(c.pictureTimeMs(t2 + 2030 * ms), 12840.0);
+        QVERIFY(c.rateChanging());
     }
 };
 
