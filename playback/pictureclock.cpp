@@ -27,9 +27,7 @@ void PictureClock::reset(double originMs)
     m_paused = false;
     m_seekTarget = -1.0;
     m_seekLanded = false;
-    if (m_change.active)
-        m_rate = m_change.rate;
-    m_change.active = false;
+    cutRateChangeShort();
 }
 
 void PictureClock::anchor(double timeMs, qint64 clockUs)
@@ -104,9 +102,7 @@ void PictureClock::rateChanged(double rate, qint64 clockUs)
 {
     if (!(rate > 0))
         return;
-    if (m_change.active)
-        m_rate = m_change.rate;
-    m_change.active = false;
+    cutRateChangeShort();
     if (rate == m_rate)
         return;
     if (m_anchored && !m_paused && !seekUnplaced())
@@ -141,6 +137,15 @@ double PictureClock::newPaceAt(qint64 clockUs) const
     if (m_paused)
         return m_change.newMs;
     return m_change.newMs + double(clockUs - m_change.newUs) / 1000.0 * m_change.rate;
+}
+
+// A seek or a new media empties libVLC's queue, and a rate set at once replaces the change:
+// the change's rate holds from now.
+void PictureClock::cutRateChangeShort()
+{
+    if (m_change.active)
+        m_rate = m_change.rate;
+    m_change.active = false;
 }
 
 void PictureClock::finishRateChange(double timeMs, qint64 clockUs)
@@ -222,9 +227,7 @@ void PictureClock::seekRequested(double targetMs, qint64 clockUs)
     m_seekTarget = std::max(0.0, targetMs);
     m_seekAtUs = clockUs;
     m_seekLanded = false;
-    if (m_change.active)
-        m_rate = m_change.rate;
-    m_change.active = false;
+    cutRateChangeShort();
     // Paused, the clock stays at the target until playing resumes from it.
     if (m_paused)
         anchor(m_seekTarget, clockUs);

@@ -65,6 +65,7 @@ private:
     double newPaceAt(qint64 clockUs) const;
     double changingPictureTimeMs(qint64 clockUs, bool repeat);
     void finishRateChange(double timeMs, qint64 clockUs);
+    void cutRateChangeShort();
 
     double m_origin = 0.0;
     double m_fps = 0.0;
