@@ -24,21 +24,20 @@
 #include "playback/extractionprogressview.h"
 #include "playback/mediaimageview.h"
 #include "playback/mediaplayview.h"
+#include "playback/playbackcontroller.h"
 #include "playback/playcontrolview.h"
 #include "service/kalgpstool.h"
 
 namespace {
 
 // A route point of the map was clicked: the recording plays on from that sample's second.
-void seekToSample(MediaPlayView *player, int index)
+void seekToSample(PlaybackController *player, int index)
 {
-    const quint64 state = player->playState();
-    const double duration = player->duration();
-    if (index < 0 || duration <= 0 || (state != MediaPlayStatePlaying && state != MediaPlayStatePaused))
+    const double length = player->length();
+    if (index < 0 || length <= 0 || !player->isActive())
         return;
     // A little past the start of the second, so that rounding cannot land in the one before.
-    const double seconds = qMin(double(index) + 0.05, duration);
-    player->performClick(qBound(0.0, seconds / duration, 1.0));
+    player->seekTo(qMin(double(index) + 0.05, length));
 }
 
 void wireControls(OvraPlayVC *vc, PlayControlView *bar)
@@ -112,7 +111,7 @@ MainViewParts wireMainView(OvraPlayVC *vc)
     p.map = vc->installPanelWidget(vc->mapPanel(), new GpsMapView);
     MapSourcePreference::apply(p.map);
     QObject::connect(p.map, &GpsMapView::routePointClicked, vc,
-                     [player = p.player](int index) { seekToSample(player, index); });
+                     [player = p.player->controller()](int index) { seekToSample(player, index); });
 
     p.speed = vc->installPanelWidget(vc->speedPanel(), new SpeedView);
     p.compass = vc->installPanelWidget(vc->compassPanel(), new CompassView);

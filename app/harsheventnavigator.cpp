@@ -10,6 +10,7 @@
 #include "instruments/gsensorstateview.h"
 #include "instruments/harsheventmarks.h"
 #include "playback/mediaplayview.h"
+#include "playback/playbackcontroller.h"
 #include "playback/playcontrolview.h"
 #include "widgets/vcustomslider.h"
 
@@ -61,7 +62,7 @@ double HarshEventNavigator::currentSeconds() const
 {
     if (m_now)
         return m_now();
-    return m_player ? m_player->controlView()->progressSlider->floatValue() * m_player->duration() : 0.0;
+    return m_player ? m_player->controller()->time() : 0.0;
 }
 
 bool HarshEventNavigator::jumpNext()
@@ -80,12 +81,11 @@ bool HarshEventNavigator::jumpTo(long index)
 {
     if (index < 0 || !m_player)
         return false;
-    const quint64 state = m_player->playState();
-    const double duration = m_player->duration();
-    if (duration <= 0 || (state != MediaPlayStatePlaying && state != MediaPlayStatePaused))
+    PlaybackController *player = m_player->controller();
+    const double length = player->length();
+    if (length <= 0 || !player->isActive())
         return false;
     // A little past the start of the second, so that rounding cannot land in the one before.
-    const double seconds = std::min(double(index) + 0.05, duration);
-    m_player->performClick(std::clamp(seconds / duration, 0.0, 1.0));
+    player->seekTo(std::min(double(index) + 0.05, length));
     return true;
 }

@@ -9,6 +9,7 @@
 #include "core/mediaplayerdelegate.h"
 #include "library/medialistview.h"
 #include "playback/mediaplayview.h"
+#include "playback/playbackcontroller.h"
 #include "playback/playcontrolview.h"
 #include "widgets/mcustomslider.h"
 #include "widgets/vcustomslider.h"
@@ -66,7 +67,7 @@ void PlaybackCommands::stop()
 void PlaybackCommands::seekBy(double seconds)
 {
     if (m_player)
-        m_player->seekBy(seconds);
+        m_player->controller()->seekBy(seconds);
 }
 
 void PlaybackCommands::stepVolume(int delta)
@@ -112,7 +113,7 @@ QString PlaybackCommands::readoutText() const
     if (!m_player)
         return QString();
     QString text = m_player->controlView()->timeLabel->text();
-    const double rate = MediaPlayView::rateForSpeedValue(m_player->controlView()->playSpeedSlider->floatValue());
+    const double rate = m_player->controller()->rate();
     if (qAbs(rate - 1.0) > 0.01)
         text += QStringLiteral("   %1\u00D7").arg(rate, 0, 'f', 2);
     const QString speed = m_speedText ? m_speedText() : QString();

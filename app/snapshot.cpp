@@ -15,11 +15,11 @@
 #include "core/mlanguagemanager.h"
 #include "core/preferences.h"
 #include "playback/mediaplayview.h"
+#include "playback/playbackcontroller.h"
 #include "playback/playcontrolview.h"
 #include "playback/vlcengine.h"
 #include "track/numbertext.h"
 #include "track/tripstatistics.h"
-#include "widgets/vcustomslider.h"
 
 namespace {
 constexpr int kNoticeMs = 4000;
@@ -82,7 +82,7 @@ double Snapshot::currentSeconds() const
 {
     if (!m_player)
         return 0;
-    return m_player->controlView()->progressSlider->floatValue() * m_player->duration();
+    return m_player->controller()->time();
 }
 
 Snapshot::Stamp Snapshot::stampFor(const GPSItem &sample, const QString &unit)

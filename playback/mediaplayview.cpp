@@ -3,6 +3,7 @@
 
 #include "widgets/mcustomslider.h"
 #include "playback/mediaimageview.h"
+#include "playback/playbackcontroller.h"
 #include "playback/playcontrolview.h"
 #include "widgets/vcustomslider.h"
 #include "playback/videooutput.h"
@@ -29,7 +30,7 @@ void logLine(const QString &line) { qCDebug(lcPlayback).noquote() << line; }
 } // namespace
 
 MediaPlayView::MediaPlayView(QWidget *parent)
-    : QWidget(parent)
+    : QWidget(parent), m_controller(std::make_unique<PlaybackController>())
 {
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(160, 90);
@@ -44,28 +45,31 @@ MediaPlayView::MediaPlayView(QWidget *parent)
     // What the window layout would set up: the placeholder, a hidden bar, nothing playing.
     m_mediaImageView->setImageName(QStringLiteral("timg"));
     m_controlView->hide();
-    m_playState = MediaPlayStateStopped;
     setupBasicUI();
 
-    connect(m_controlView, &PlayControlView::volumeChanged, this, [this](int volume) {
-        if (m_player)
-            m_player->setVolume(volume);
+    PlaybackController *c = m_controller.get();
+    connect(c, &PlaybackController::stateChanged, this, [this](PlaybackController::State s) { showState(quint64(s)); });
+    connect(c, &PlaybackController::stopped, this, &MediaPlayView::showStopped);
+    connect(c, &PlaybackController::timeChanged, this, [this](double seconds, double) { showTime(seconds); });
+    connect(c, &PlaybackController::rateChanged, this, &MediaPlayView::showRate);
+    connect(c, &PlaybackController::pictureShown, this, [this](const QImage &picture, double) {
+        dispatchPixelBuffer(picture);
     });
+    c->setVolume(m_controlView->volume());
+    connect(m_controlView, &PlayControlView::volumeChanged, c, &PlaybackController::setVolume);
     m_controlView->progressSlider->setDelegate(this);
     connect(m_controlView->playSpeedSlider, &QAbstractSlider::valueChanged, this, [this] {
-        const double rate = rateForSpeedValue(m_controlView->playSpeedSlider->floatValue());
-        m_controlView->setPlaySpeedRate(rate);
-        if (m_player)
-            m_player->setRate(rate);
+        if (!m_showingRate)
+            m_controller->setRate(rateForSpeedValue(m_controlView->playSpeedSlider->floatValue()));
     });
     layoutChildren();
 }
 
 MediaPlayView::~MediaPlayView()
 {
-    // The player first: releasing it joins libVLC's threads, so nothing reaches a
+    // The controller first: releasing its player joins libVLC's threads, so nothing reaches a
     // half-destroyed view.
-    m_player.reset();
+    m_controller.reset();
 }
 
 void MediaPlayView::setupBasicUI()
@@ -82,30 +86,20 @@ void MediaPlayView::setupBasicUI()
     PlayControlView::setButtonImage(m_controlView->playControlBtn, QStringLiteral("play"));
 }
 
-VlcEngine *MediaPlayView::player()
-{
-    if (m_player)
-        return m_player.get();
-    m_player = std::make_unique<VlcEngine>();
-    connect(m_player.get(), &VlcEngine::stateChanged, this, &MediaPlayView::mediaPlayerStateChanged);
-    connect(m_player.get(), &VlcEngine::timeChanged, this, [this] { mediaPlayerTimeChanged(); });
-    connect(m_player.get(), &VlcEngine::frameReady, this, &MediaPlayView::presentFrame);
-    m_player->setRate(rateForSpeedValue(m_controlView->playSpeedSlider->floatValue()));
-    applyVolume();
-    return m_player.get();
-}
+quint64 MediaPlayView::playState() const { return quint64(m_controller->state()); }
 
-void MediaPlayView::applyVolume()
-{
-    if (m_player)
-        m_player->setVolume(m_controlView->volume());
-}
+double MediaPlayView::duration() const { return m_controller->length(); }
+
+VlcEngine *MediaPlayView::playerIfCreated() const { return m_controller->engineIfCreated(); }
+
+VlcEngine *MediaPlayView::player() { return m_controller->engine(); }
 
 // ---- starting and stopping -----------------------------------------------------------------
 
 void MediaPlayView::playFile(const QString &path)
 {
-    const bool idle = m_playState == MediaPlayStateStopped || m_playState == MediaPlayStateError;
+    const quint64 state = playState();
+    const bool idle = state == MediaPlayStateStopped || state == MediaPlayStateError;
     if (!idle)
         stopPlayVideo();
     const quint64 token = ++m_pendingStart;
@@ -117,31 +111,19 @@ void MediaPlayView::playFile(const QString &path)
 
 void MediaPlayView::startFile(const QString &path)
 {
-    m_lastTick = -1.0;
-    m_tickFree = true;
     m_mediaImageView->setImageName(QString());
     m_controlView->show();
     m_controlView->raise();
     m_output->setup();
-    VlcEngine *engine = player();
-    engine->setDisplaySize(videoDeviceSize());
-    m_playState = MediaPlayStatePlaying;
-    if (!engine->open(path)) {
-        // No player, or no media: the player would have reported an error.
-        mediaPlayerStateChanged(VlcEngine::Error);
-    }
+    player()->setDisplaySize(videoDeviceSize());
+    m_controller->open(path);
 }
 
-void MediaPlayView::stopPlayVideo()
+void MediaPlayView::stopPlayVideo() { m_controller->stop(); }
+
+void MediaPlayView::showStopped()
 {
-    logLine(QStringLiteral("Stop Video"));
-    if (m_playState == MediaPlayStateStopped || m_playState == MediaPlayStateError
-        || m_playState == MediaPlayStateFinished)
-        return;
-    m_playState = MediaPlayStateStopped;
     m_controlView->progressSlider->setFloatValue(0.0);
-    if (m_player)
-        m_player->stop();
     setPlayImage(QStringLiteral("play"));
     m_mediaImageView->setImageName(QStringLiteral("timg"));
     m_controlView->hide();
@@ -150,127 +132,40 @@ void MediaPlayView::stopPlayVideo()
 
 void MediaPlayView::resumOrPauseVideo()
 {
-    if (m_playState == MediaPlayStatePaused) {
-        if (m_player)
-            m_player->play();
-        enterState(MediaPlayStatePlaying);
-        reportState();
-    } else if (m_playState == MediaPlayStatePlaying) {
-        if (m_player)
-            m_player->pause();
-        enterState(MediaPlayStatePaused);
-        reportState();
-    }
+    if (m_controller->state() == PlaybackController::State::Paused)
+        m_controller->play();
+    else if (m_controller->state() == PlaybackController::State::Playing)
+        m_controller->pause();
 }
 
-// ---- player reports --------------------------------------------------------------------------
+// ---- reports -------------------------------------------------------------------------------------
 
-void MediaPlayView::mediaPlayerStateChanged(int playerState)
-{
-    QString label;
-    switch (playerState) {
-    case VlcEngine::Stopped:
-        label = QStringLiteral("stop");
-        enterState(MediaPlayStateStopped, StopFirst);
-        break;
-    case VlcEngine::Opening:
-        label = QStringLiteral("opening");
-        break;
-    case VlcEngine::Buffering:
-        label = QStringLiteral("buffering");
-        // A seek while paused buffers too; the button must keep offering "play" then.
-        setPlayImage(m_playState == MediaPlayStatePaused ? QStringLiteral("play") : QStringLiteral("pause"));
-        break;
-    case VlcEngine::Ended:
-        label = QStringLiteral("stop");
-        enterState(MediaPlayStateFinished, StopFirst);
-        break;
-    case VlcEngine::Error:
-        label = QStringLiteral("error");
-        enterState(MediaPlayStateError, StopFirst);
-        break;
-    case VlcEngine::Playing:
-        label = QStringLiteral("playing");
-        enterState(MediaPlayStatePlaying);
-        break;
-    case VlcEngine::Paused: {
-        enterState(MediaPlayStatePaused);
-        // A pause within half a second of the end is the end of the file. With no known
-        // length there is no end to be near: that is an ordinary pause.
-        const qint64 length = m_player ? m_player->lengthMs() : 0;
-        const qint64 remaining = m_player ? m_player->timeMs() - length : 0;
-        if (length <= 0 || remaining < -499) {
-            label = QStringLiteral("pause");
-        } else {
-            label = QStringLiteral("stop");
-            enterState(MediaPlayStateFinished, StopFirst);
-        }
-        break;
-    }
-    case VlcEngine::EsAdded:
-        label = QStringLiteral("EsAdded");
-        enterState(MediaPlayStatePlaying);
-        break;
-    default:
-        break;
-    }
-    logLine(QStringLiteral("--->%1").arg(label.isNull() ? QStringLiteral("(null)") : label));
-    reportState();
-}
+void MediaPlayView::mediaPlayerStateChanged(int playerState) { m_controller->applyPlayerState(playerState); }
 
-void MediaPlayView::mediaPlayerTimeChanged()
-{
-    if (!m_player)
-        return;
-    const qint64 time = m_player->timeMs();
-    const qint64 remaining = time - m_player->lengthMs();
-    logLine(QStringLiteral("---> %1  ---  %2").arg(time).arg(remaining));
-    // Once pictures come, each picture brings its own time when it is shown; the player's
-    // reports, which run ahead of the picture and come a few times a second, only stand in
-    // for a recording without pictures (or before its first one).
-    if (m_player->framesDelivered() > 0)
-        return;
-    showTime(double(time));
-}
+void MediaPlayView::mediaPlayerTimeChanged() { m_controller->applyPlayerTime(); }
 
-void MediaPlayView::presentFrame(const QImage &frame, double timeMs)
+void MediaPlayView::showState(quint64 state)
 {
-    dispatchPixelBuffer(frame);
-    if (!m_player || (m_playState != MediaPlayStatePlaying && m_playState != MediaPlayStatePaused))
-        return;
-    // The picture is painted in the repaint this schedules; the read-outs and instruments
-    // changed by the tick are painted in the same one.
-    const bool pending = m_player->seekPending();
-    showTime(timeMs, m_tickFree || pending);
-    m_tickFree = pending;
-}
-
-void MediaPlayView::showTime(double playerMs, bool anyDirection)
-{
-    // Transport streams report time on a clock that leads their pictures; the telemetry
-    // belongs to the picture, so both the time and the length are taken on the picture's clock.
-    const qint64 offset = m_player->timeOffsetMs();
-    m_duration = double(float(qMax<qint64>(0, m_player->lengthMs() - offset)) / 1000.0f);
-    const double t = double(float(qMax(0.0, playerMs - double(offset))) / 1000.0f);
-    // Within a stretch of playing, time only moves on: a report that re-anchors the clock a
-    // little behind the picture last shown must not take the instruments back.
-    if (m_lastTick >= 0 && (t == m_lastTick || (t < m_lastTick && !anyDirection)))
-        return;
-    m_lastTick = t;
-    updateTimeLabel(t);
-    reportTime(t);
-}
-
-void MediaPlayView::reportState()
-{
+    // The button offers what can be done next: pause while playing, play otherwise.
+    setPlayImage(state == MediaPlayStatePlaying ? QStringLiteral("pause") : QStringLiteral("play"));
     if (m_delegate)
-        m_delegate->mediaPlayerCurrentState(this, m_playState);
+        m_delegate->mediaPlayerCurrentState(this, state);
 }
 
-void MediaPlayView::reportTime(double seconds)
+void MediaPlayView::showTime(double seconds)
 {
+    updateTimeLabel(seconds);
     if (m_delegate)
         m_delegate->mediaPlayerCurrentTime(this, seconds);
+}
+
+void MediaPlayView::showRate(double rate)
+{
+    m_controlView->setPlaySpeedRate(rate);
+    // Set elsewhere (keys, a leader): the knob shows it without setting it again, rounded.
+    m_showingRate = true;
+    m_controlView->playSpeedSlider->setFloatValue(speedValueForRate(rate));
+    m_showingRate = false;
 }
 
 // ---- time label ------------------------------------------------------------------------------
@@ -285,70 +180,51 @@ QString MediaPlayView::getMMSSFromSS(double seconds)
 
 void MediaPlayView::updateTimeLabel(double seconds)
 {
+    const double duration = m_controller->length();
     m_controlView->timeLabel->setText(
-        QStringLiteral("%1|%2").arg(getMMSSFromSS(seconds), getMMSSFromSS(m_duration)));
+        QStringLiteral("%1|%2").arg(getMMSSFromSS(seconds), getMMSSFromSS(duration)));
     // Without a length (not known yet, or a stream) there is no fraction to show: 0, not NaN.
     float fraction = 0.0f;
-    if (m_duration > 0.0 && std::isfinite(seconds))
-        fraction = qBound(0.0f, float(seconds) / float(m_duration), 1.0f);
+    if (duration > 0.0 && std::isfinite(seconds))
+        fraction = qBound(0.0f, float(seconds) / float(duration), 1.0f);
     if (!m_controlView->progressSlider->seeking())
         m_controlView->progressSlider->setFloatValue(fraction);
 }
 
-// ---- seeking -----------------------------------------------------------------------------------
+// ---- seeking: the slider's fraction becomes seconds here and nowhere else -------------------
 
 void MediaPlayView::performClick(double fraction)
 {
-    if (!m_player || !std::isfinite(fraction))
+    if (!std::isfinite(fraction))
         return;
-    fraction = qBound(0.0, fraction, 1.0);
-    const qint64 length = m_player->lengthMs();
-    const qint64 offset = m_player->timeOffsetMs();
-    if (offset > 0 && length > offset)
-        m_player->setPosition((double(offset) + fraction * double(length - offset)) / double(length));
-    else
-        m_player->setPosition(fraction);
-    // The instruments follow the knob at once, playing or paused; pictures of the new place
-    // take over when they come.
-    m_tickFree = true;
-    if (m_playState == MediaPlayStatePlaying || m_playState == MediaPlayStatePaused)
-        showTime(double(m_player->timeMs()), true);
+    m_controller->seekTo(qBound(0.0, fraction, 1.0) * m_controller->length());
 }
 
 void MediaPlayView::customSliderFloatValue(VCustomSlider *slider, double)
 {
     const double fraction = slider ? slider->floatValue() : 0.0;
-    logLine(QStringLiteral("===========> seek time %1").arg(fraction * m_duration, 0, 'f', 6));
-    jumpedToTime(fraction * m_duration);
+    const double seconds = fraction * m_controller->length();
+    logLine(QStringLiteral("===========> seek time %1").arg(seconds, 0, 'f', 6));
+    jumpedToTime(seconds);
     // The knob is followed live while dragged.
-    if (m_playState == MediaPlayStatePlaying || m_playState == MediaPlayStatePaused)
+    if (m_controller->isActive())
         performClick(fraction);
 }
 
 void MediaPlayView::jumpedToTime(double) {}
-
-double MediaPlayView::currentSeconds() const
-{
-    if (!m_player)
-        return 0.0;
-    return double(qMax<qint64>(0, m_player->timeMs() - m_player->timeOffsetMs())) / 1000.0;
-}
-
-void MediaPlayView::seekBy(double seconds)
-{
-    if (!m_player || (m_playState != MediaPlayStatePlaying && m_playState != MediaPlayStatePaused))
-        return;
-    if (m_duration <= 0.0)
-        return;
-    const double target = qBound(0.0, currentSeconds() + seconds, m_duration);
-    performClick(target / m_duration);
-}
 
 double MediaPlayView::rateForSpeedValue(double value)
 {
     if (!std::isfinite(value))
         return 1.0;
     return std::pow(4.0, 2.0 * qBound(0.0, value, 1.0) - 1.0);
+}
+
+double MediaPlayView::speedValueForRate(double rate)
+{
+    if (!std::isfinite(rate) || rate <= 0)
+        return 0.5;
+    return qBound(0.0, (std::log(rate) / std::log(4.0) + 1.0) / 2.0, 1.0);
 }
 
 // ---- sound -------------------------------------------------------------------------------------
@@ -363,7 +239,8 @@ void MediaPlayView::stepVolume(int delta) { m_controlView->stepVolume(delta); }
 
 void MediaPlayView::mouseUp()
 {
-    if (m_playState == MediaPlayStateStopped || m_playState == MediaPlayStateError)
+    const quint64 state = playState();
+    if (state == MediaPlayStateStopped || state == MediaPlayStateError)
         return;
     m_controlView->setVisible(m_controlView->isHidden());
     if (m_controlView->isVisible())
@@ -392,39 +269,14 @@ void MediaPlayView::wheelEvent(QWheelEvent *event)
 
 void MediaPlayView::DecoderState(int code)
 {
-    QString label;
-    switch (code) {
-    case 0:
-        label = QStringLiteral("Finish");
-        enterState(MediaPlayStateStopped, StopFirst);
-        break;
-    case 1:
-        label = QStringLiteral("playing");
-        enterState(MediaPlayStatePlaying);
-        // Pictures of the decoder need somewhere to go.
+    const QString label = m_controller->applyDecoderState(code);
+    // Pictures of the decoder need somewhere to go.
+    if (code == 1)
         m_output->setup();
-        break;
-    case 2:
-        label = QStringLiteral("Pause");
-        enterState(MediaPlayStatePaused);
-        break;
-    case 3:
-        label = QStringLiteral("Error");
-        enterState(MediaPlayStateError, StopFirst);
-        break;
-    default:
-        label = QStringLiteral("");
-        break;
-    }
-    reportState();
     logLine(QStringLiteral("=====> Play status: %1").arg(label));
 }
 
-void MediaPlayView::DecoderCurrent(double seconds)
-{
-    updateTimeLabel(seconds);
-    reportTime(seconds);
-}
+void MediaPlayView::DecoderCurrent(double seconds) { m_controller->applyDecoderTime(seconds); }
 
 void MediaPlayView::DecoderData(const QImage &pixelBuffer, int, int)
 {
@@ -436,15 +288,6 @@ void MediaPlayView::DecoderData(const QImage &pixelBuffer, int, int)
 
 
 // ---- layout ------------------------------------------------------------------------------------
-
-void MediaPlayView::enterState(quint64 state, StateEntry entry)
-{
-    if (entry == StopFirst)
-        stopPlayVideo(); // with its guard: a full stop only from an active state
-    m_playState = state;
-    // The button offers what can be done next: pause while playing, play otherwise.
-    setPlayImage(state == MediaPlayStatePlaying ? QStringLiteral("pause") : QStringLiteral("play"));
-}
 
 void MediaPlayView::setPlayImage(const QString &name)
 {
@@ -469,8 +312,8 @@ void MediaPlayView::layoutChildren()
     const QRect all = rect();
     m_playView->setGeometry(all);
     m_output->fitToArea();
-    if (m_player)
-        m_player->setDisplaySize(videoDeviceSize());
+    if (VlcEngine *engine = playerIfCreated())
+        engine->setDisplaySize(videoDeviceSize());
     m_mediaImageView->setGeometry(all);
     const int barHeight = qMax(36, m_controlView->sizeHint().height());
     m_controlView->setGeometry(0, all.height() - barHeight, all.width(), barHeight);

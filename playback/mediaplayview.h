@@ -16,6 +16,7 @@
 #include "playback/videooutput.h"
 
 class MediaImageView;
+class PlaybackController;
 class PlayControlView;
 class VlcEngine;
 
@@ -35,10 +36,12 @@ public:
     // Pictures that reached the screen since the view was made, across surfaces.
     int framesPresented() const { return m_output->framesPresented(); }
 
-    quint64 playState() const { return m_playState; }
-    double duration() const { return m_duration; }
+    // What plays: state, time, rate and seeking in seconds. The view only shows it.
+    PlaybackController *controller() const { return m_controller.get(); }
+    quint64 playState() const;
+    double duration() const;
     // The player, created on first use (also by playFile). Null until then.
-    VlcEngine *playerIfCreated() const { return m_player.get(); }
+    VlcEngine *playerIfCreated() const;
     VlcEngine *player();
 
     // Starts the file: on the next turn of the event loop, or 0.1 s after stopping a
@@ -54,15 +57,14 @@ public:
     void mouseUp();
     void customSliderFloatValue(VCustomSlider *slider, double value) override;
     void jumpedToTime(double seconds);
-    // The window's keys: seconds to move from the current time (while a file is active),
-    // and a volume step up or down.
-    void seekBy(double seconds);
+    // The window's volume keys and the wheel: a step up or down.
     void stepVolume(int delta);
 
     void updateTimeLabel(double seconds);
     static QString getMMSSFromSS(double seconds);
     // The speed slider's 0..1 onto 1/4x..4x, logarithmically; 0.5 is normal speed.
     static double rateForSpeedValue(double value);
+    static double speedValueForRate(double rate);
 
     // External decoder: state code 0 finished, 1 playing, 2 paused, 3 error; time in seconds;
     // a picture, callable from any thread (the QImage is the reference handed over).
@@ -89,29 +91,19 @@ private:
     void setupBasicUI();
     void layoutChildren();
     QSize videoDeviceSize() const;
-    // Every entry into a play state goes through here: the full stop first where the state
-    // tables ask for it, then the state and the play/pause button's picture.
-    enum StateEntry { Direct, StopFirst };
-    void enterState(quint64 state, StateEntry entry = Direct);
-    void setPlayImage(const QString &name);
     void startFile(const QString &path);
-    void reportState();
-    void reportTime(double seconds);
-    void presentFrame(const QImage &frame, double timeMs);
-    // One tick: the time label, the progress and the delegate, from a time on the player's clock.
-    void showTime(double playerMs, bool anyDirection = true);
-    void applyVolume();
-    double currentSeconds() const;
+    void showState(quint64 state);
+    void showStopped();
+    void showTime(double seconds);
+    void showRate(double rate);
+    void setPlayImage(const QString &name);
 
     MediaImageView *m_mediaImageView = nullptr;
     MediaPlayerDelegate *m_delegate = nullptr;
     PlayControlView *m_controlView = nullptr;
     QWidget *m_playView = nullptr;
-    quint64 m_playState = MediaPlayStateStopped;
-    double m_duration = 0.0;
     VideoOutput *m_output = nullptr;
-    std::unique_ptr<VlcEngine> m_player;
+    std::unique_ptr<PlaybackController> m_controller;
     quint64 m_pendingStart = 0;
-    double m_lastTick = -1.0;   // seconds last reported; -1 before the first of a file
-    bool m_tickFree = true;     // the next tick may go back (a new file, or a seek)
+    bool m_showingRate = false; // the speed slider is being set to the controller's rate
 };
