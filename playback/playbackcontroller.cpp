@@ -16,7 +16,7 @@ void logLine(const QString &line) { qCDebug(lcPlayback).noquote() << line; }
 // slower pace closes the gap, and how much faster or slower the pace gets.
 constexpr double kSeekBeyondSeconds = 0.35;
 constexpr int kSamples = 5;       // drift measurements taken together
-constexpr int kSettleMs = 400;    // after a correction, before the next is judged
+constexpr int kSettleMs = 500;    // after a command or a correction, before the next is judged
 constexpr int kStepIntervalMs = 100;
 
 } // namespace
@@ -25,6 +25,8 @@ PlaybackController::PlaybackController(QObject *parent) : QObject(parent)
 {
     m_stepTimer.setInterval(kStepIntervalMs);
     connect(&m_stepTimer, &QTimer::timeout, this, [this] { keepStep(); });
+    m_nudgeTimer.setSingleShot(true);
+    connect(&m_nudgeTimer, &QTimer::timeout, this, &PlaybackController::endNudge);
     m_sinceCorrection.start();
 }
 
@@ -61,6 +63,8 @@ bool PlaybackController::open(const QString &path)
     m_pictureTime = -1.0;
     m_drifts.clear();
     m_nudge = 0.0;
+    m_nudgeTimer.stop();
+    m_sinceCorrection.start(); // the first pictures come in a burst
     VlcEngine *e = engine();
     applyEngineRate();
     m_state = State::Playing;
@@ -76,6 +80,8 @@ void PlaybackController::play()
 {
     if (m_state != State::Paused)
         return;
+    m_holding = false;
+    m_sinceCorrection.start();
     if (m_engine)
         m_engine->play();
     enterState(State::Playing);
@@ -89,6 +95,8 @@ void PlaybackController::pause()
 {
     if (m_state != State::Playing)
         return;
+    m_holding = false;
+    m_sinceCorrection.start();
     if (m_engine)
         m_engine->pause();
     enterState(State::Paused);
@@ -104,6 +112,7 @@ void PlaybackController::stop()
     if (m_state == State::Stopped || m_state == State::Error || m_state == State::Finished)
         return;
     m_state = State::Stopped;
+    m_holding = false;
     if (m_engine)
         m_engine->stop();
     m_pictureTime = -1.0;
@@ -124,6 +133,11 @@ void PlaybackController::seekTo(double seconds)
     // the first picture.
     const double offset = double(qBound<qint64>(0, m_engine->timeOffsetMs(), length));
     const double ms = qBound(offset, offset + seconds * 1000.0, double(length));
+    if (m_holding) {
+        m_holding = false;
+        if (m_state == State::Playing)
+            m_engine->play();
+    }
     m_engine->setPosition(ms / double(length));
     m_drifts.clear();
     m_sinceCorrection.start();
@@ -155,6 +169,7 @@ void PlaybackController::setRate(double rate)
     if (rate != m_rate) {
         m_rate = rate;
         m_nudge = 0.0;
+        m_nudgeTimer.stop();
         m_drifts.clear();
         m_sinceCorrection.start();
         applyEngineRate();
@@ -170,6 +185,15 @@ void PlaybackController::setVolume(int volume)
     m_volume = volume;
     if (m_engine)
         m_engine->setVolume(m_leader ? -1 : m_volume);
+}
+
+void PlaybackController::endNudge()
+{
+    qCDebug(lcPlayback) << "follower: rate x 1";
+    m_nudge = 0.0;
+    applyEngineRate();
+    m_drifts.clear();
+    m_sinceCorrection.start();
 }
 
 void PlaybackController::applyEngineRate()
@@ -190,6 +214,8 @@ void PlaybackController::enterState(State state, StateEntry entry)
 
 void PlaybackController::applyPlayerState(int playerState)
 {
+    if (m_holding && (playerState == VlcEngine::Paused || playerState == VlcEngine::Playing))
+        return; // a follower's own hold, not the user's pause
     QString label;
     switch (playerState) {
     case VlcEngine::Stopped:
@@ -366,6 +392,7 @@ void PlaybackController::unfollow()
         m_leader->m_followers.removeAll(QPointer<PlaybackController>(this));
     m_leader = nullptr;
     m_nudge = 0.0;
+    m_nudgeTimer.stop();
     m_drift = 0.0;
     applyEngineRate();
     setVolume(m_volume);
@@ -398,24 +425,46 @@ double PlaybackController::timeNow() const
     return t;
 }
 
+void PlaybackController::hold(double seconds)
+{
+    m_holding = true;
+    m_engine->pause();
+    m_drifts.clear();
+    m_sinceCorrection.start();
+    QTimer::singleShot(qBound(1, int(seconds * 1000.0), 5000), this, [this] {
+        if (!m_holding)
+            return;
+        m_holding = false;
+        if (m_engine && m_state == State::Playing)
+            m_engine->play();
+        m_drifts.clear();
+        m_sinceCorrection.start();
+    });
+}
+
 void PlaybackController::keepStep()
 {
     PlaybackController *lead = m_leader;
     if (!lead) {
         if (m_nudge != 0.0) {
-            m_nudge = 0.0;
-            applyEngineRate();
+            m_nudgeTimer.stop();
+            endNudge();
         }
         return;
     }
-    if (!m_engine || !isActive() || !lead->m_engine || !lead->isActive())
+    if (!m_engine || !isActive() || !lead->m_engine || !lead->isActive() || m_holding)
         return;
     // A follower started (or left alone) in another state takes the leader's.
     if (lead->m_state == State::Paused && m_state == State::Playing)
         pause();
     else if (lead->m_state == State::Playing && m_state == State::Paused)
         play();
-    if (m_engine->seekPending() || lead->m_engine->seekPending() || m_pictureTime < 0 || lead->m_pictureTime < 0) {
+    // Only pictures of a place and a pace both clocks know are compared: not while a seek is
+    // under way, nor soon after a command or a correction (pictures decoded before a rate
+    // change keep the old pace for a while).
+    if (m_state != State::Playing || m_engine->seekPending() || lead->m_engine->seekPending()
+        || m_pictureTime < 0 || lead->m_pictureTime < 0 || m_nudge != 0.0
+        || m_sinceCorrection.elapsed() < kSettleMs || lead->m_sinceCorrection.elapsed() < kSettleMs) {
         m_drifts.clear();
         return;
     }
@@ -427,56 +476,39 @@ void PlaybackController::keepStep()
     m_drifts.append(timeNow() - target);
     if (m_drifts.size() > kSamples)
         m_drifts.removeFirst();
+    if (m_drifts.size() < kSamples)
+        return;
     QList<double> sorted = m_drifts;
     std::sort(sorted.begin(), sorted.end());
     m_drift = sorted.at(sorted.size() / 2);
-    const bool settled = m_sinceCorrection.elapsed() >= kSettleMs;
-
-    if (m_state == State::Paused) {
-        // Paused, the one picture must match: an exact seek shows the leader's.
-        if (settled && std::abs(m_drift) >= frame / 2) {
-            m_engine->setPosition(qBound(0.0, (double(m_engine->timeOffsetMs()) + target * 1000.0)
-                                                  / double(qMax<qint64>(1, m_engine->lengthMs())), 1.0));
-            m_tickFree = true;
-            m_drifts.clear();
-            m_sinceCorrection.start();
-        }
-        return;
-    }
-    if (m_drifts.size() < kSamples && std::abs(m_drift) < kSeekBeyondSeconds)
-        return;
-    // Past the target the other way: the nudge is done.
-    if (m_nudge != 0.0 && (m_drift * m_nudge >= 0.0 || std::abs(m_drift) < frame / 5)) {
-        m_nudge = 0.0;
-        applyEngineRate();
-        m_drifts.clear();
-        m_sinceCorrection.start();
-        return;
-    }
-    if (!settled)
+    if (std::abs(m_drift) < frame / 2)
         return;
     if (std::abs(m_drift) >= kSeekBeyondSeconds) {
-        // Far apart (a follower started late, or a seek landed elsewhere): go there, a little
-        // ahead of the leader by the time the seek takes.
         m_nudge = 0.0;
         applyEngineRate();
-        const double ms = double(m_engine->timeOffsetMs()) + (target + 0.1 * m_rate) * 1000.0;
+        if (m_drift > 0) {
+            qCDebug(lcPlayback) << "follower" << m_drift * 1000 << "ms ahead: hold";
+            hold(m_drift / m_rate);
+            return;
+        }
+        // Far behind (started late, or a seek landed elsewhere): a seek lands on a key picture
+        // at or after the target, and the hold above takes up what remains.
+        qCDebug(lcPlayback) << "follower" << m_drift * 1000 << "ms behind: seek";
+        const double ms = double(m_engine->timeOffsetMs()) + target * 1000.0;
         m_engine->setPosition(qBound(0.0, ms / double(qMax<qint64>(1, m_engine->lengthMs())), 1.0));
         m_tickFree = true;
         m_drifts.clear();
         m_sinceCorrection.start();
         return;
     }
-    if (std::abs(m_drift) < frame / 2)
-        return;
-    // Behind: faster; ahead: slower; the more so the further apart.
+    // Behind: faster; ahead: slower; the more so the further apart, for as long as it takes
+    // to make up the drift. Pictures already decoded keep the old pace for a while, at the
+    // start of the nudge as at its end, so the two delays cancel.
     const double frames = std::abs(m_drift) / frame;
-    const double size = frames > 4 ? 0.3 : frames > 1.5 ? 0.15 : 0.05;
-    const double nudge = m_drift < 0 ? size : -size;
-    if (nudge != m_nudge) {
-        m_nudge = nudge;
-        applyEngineRate();
-        m_drifts.clear();
-        m_sinceCorrection.start();
-    }
+    const double size = frames > 4 ? 0.3 : frames > 1.5 ? 0.15 : 0.08;
+    qCDebug(lcPlayback) << "follower" << m_drift * 1000 << "ms apart: rate x" << (m_drift < 0 ? 1 + size : 1 - size);
+    m_nudge = m_drift < 0 ? size : -size;
+    applyEngineRate();
+    m_drifts.clear();
+    m_nudgeTimer.start(qBound(1, int(std::abs(m_drift) / (size * m_rate) * 1000.0), 10000));
 }

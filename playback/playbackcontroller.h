@@ -114,7 +114,10 @@ private:
     // The leader's picture time now, between its pictures.
     double timeNow() const;
     void keepStep();
+    // Ahead of the leader: stand still for a moment, without it counting as a pause.
+    void hold(double seconds);
     void applyEngineRate();
+    void endNudge();
     bool leads(const PlaybackController *other) const;
 
     std::unique_ptr<VlcEngine> m_engine;
@@ -132,7 +135,9 @@ private:
     double m_offset = 0.0;
     double m_nudge = 0.0;  // the rate factor's deviation from 1 while catching up
     double m_drift = 0.0;
+    bool m_holding = false;
     QList<double> m_drifts; // recent measurements
     QElapsedTimer m_sinceCorrection;
     QTimer m_stepTimer;
+    QTimer m_nudgeTimer; // ends a nudge once it has made up the drift
 };

@@ -9,11 +9,14 @@
 #include <QTest>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 #include <cmath>
 
 #include "widgets/mcustomslider.h"
 #include "playback/mediaimageview.h"
 #include "playback/mediaplayview.h"
+#include "playback/playbackcontroller.h"
 #include "playback/playcontrolview.h"
 #include "core/preferences.h"
 #include "widgets/vcustomslider.h"
@@ -173,6 +176,120 @@ private slots:
         for (qsizetype i = 1; i < d.times.size(); ++i)
             if (i != seekAt && i != seekAt + 1)
                 QVERIFY2(d.times.at(i) >= d.times.at(i - 1), qPrintable(QString::number(i)));
+    }
+
+    // A second player following the first shows the same picture, within a frame, through a
+    // pause, seeks back and forth and half and double speed: the painted frame numbers of the
+    // two are compared whenever the leader paints, away from the moments just after a command.
+    void followerShowsTheLeadersPicture()
+    {
+        constexpr qint64 kSettleNs = 300'000'000;
+        MediaPlayView leader;
+        MediaPlayView follower;
+        for (MediaPlayView *v : {&leader, &follower}) {
+            v->resize(320, 180);
+            v->show();
+        }
+        PlaybackController *lead = leader.controller();
+        PlaybackController *follow = follower.controller();
+        QVERIFY(!lead->follow(*lead));
+        QVERIFY(follow->follow(*lead));
+        QVERIFY(!lead->follow(*follow)); // no circles
+        QCOMPARE(follow->leader(), lead);
+        QVERIFY(follower.player()->isMuted());
+        QVERIFY(!leader.player()->isMuted());
+
+        QElapsedTimer clock;
+        clock.start();
+        struct Paint {
+            qint64 ns;
+            int n;
+        };
+        QList<Paint> leaderPaints;
+        QList<Paint> followerPaints;
+        QList<qint64> commands; // when the leader was told something
+        connect(&leader, &MediaPlayView::framePainted, this, [&](const QImage &f) {
+            if (const int n = syncFrameNumber(f); n >= 0)
+                leaderPaints << Paint{clock.nsecsElapsed(), n};
+        });
+        connect(&follower, &MediaPlayView::framePainted, this, [&](const QImage &f) {
+            if (const int n = syncFrameNumber(f); n >= 0)
+                followerPaints << Paint{clock.nsecsElapsed(), n};
+        });
+        const auto command = [&](const std::function<void()> &what) {
+            commands << clock.nsecsElapsed();
+            if (qEnvironmentVariableIsSet("TRAVA_DUMP"))
+                qInfo("%8.1f command at %.3f / %.3f", clock.nsecsElapsed() / 1e6, lead->time(), follow->time());
+            what();
+        };
+        const auto playUntil = [&](double seconds) {
+            QTRY_VERIFY_WITH_TIMEOUT(lead->time() >= seconds, kTimeout);
+        };
+        leader.playFile(clip("sync4s-25fps.mp4"));
+        follower.playFile(clip("sync4s-25fps.mp4"));
+        QTRY_VERIFY_WITH_TIMEOUT(!leaderPaints.isEmpty() && !followerPaints.isEmpty(), kTimeout);
+        commands << clock.nsecsElapsed(); // the two started apart
+        playUntil(0.9);
+
+        command([&] { leader.resumOrPauseVideo(); });
+        QCOMPARE(follow->state(), PlaybackController::State::Paused);
+        QTest::qWait(700);
+        // Paused, the pictures left on screen are the same one.
+        const int pausedApart = followerPaints.last().n - leaderPaints.last().n;
+        command([&] { leader.resumOrPauseVideo(); });
+        QCOMPARE(follow->state(), PlaybackController::State::Playing);
+        playUntil(1.5);
+
+        command([&] { lead->seekTo(0.4); });
+        QTest::qWait(300);
+        playUntil(1.3);
+        command([&] { leader.performClick(0.5); });
+        QTest::qWait(300);
+        playUntil(2.1);
+        command([&] { lead->setRate(2.0); });
+        QCOMPARE(follow->rate(), 2.0);
+        playUntil(2.8);
+        command([&] { leader.controlView()->playSpeedSlider->setFloatValue(0.25); });
+        QCOMPARE(follow->rate(), 0.5);
+        QTRY_VERIFY_WITH_TIMEOUT(lead->state() != PlaybackController::State::Playing, kTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(follow->state(), PlaybackController::State::Stopped, kTimeout);
+
+        // Where the follower's picture was whenever the leader painted one.
+        int compared = 0;
+        int within = 0;
+        int worst = 0;
+        qsizetype f = 0;
+        qint64 previous = 0;
+        for (const Paint &p : std::as_const(leaderPaints)) {
+            // After a stall of the GUI thread (the machine is busy) the leader may paint first;
+            // the follower's picture of that moment is painted right after.
+            const bool stalled = p.ns - std::exchange(previous, p.ns) > 100'000'000;
+            while (f + 1 < followerPaints.size() && followerPaints.at(f + 1).ns <= p.ns)
+                ++f;
+            if (followerPaints.isEmpty() || followerPaints.at(f).ns > p.ns)
+                continue;
+            const bool settling = std::any_of(commands.begin(), commands.end(), [&](qint64 c) {
+                return p.ns >= c && p.ns < c + kSettleNs;
+            });
+            if (qEnvironmentVariableIsSet("TRAVA_DUMP"))
+                qInfo("%8.1f L %3d F %3d %s", p.ns / 1e6, p.n, followerPaints.at(f).n, settling ? "settling" : "");
+            if (settling || stalled)
+                continue;
+            const int apart = std::abs(followerPaints.at(f).n - p.n);
+            ++compared;
+            within += apart <= 1;
+            worst = std::max(worst, apart);
+        }
+        qInfo("follower: %d comparisons, %d within a frame, worst %d frames apart, last drift %.1f ms", compared,
+              within, worst, follow->drift() * 1000);
+        QVERIFY2(std::abs(pausedApart) <= 1, qPrintable(QString::number(pausedApart)));
+        QVERIFY(compared > 40);
+        QVERIFY2(within * 100 >= compared * 95, qPrintable(QStringLiteral("%1 of %2").arg(within).arg(compared)));
+        QVERIFY2(worst <= 2, qPrintable(QString::number(worst)));
+
+        follow->unfollow();
+        QVERIFY(!follow->leader());
+        QVERIFY(!follower.player()->isMuted());
     }
 
     void movPlaysToo()
