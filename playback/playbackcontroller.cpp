@@ -18,6 +18,7 @@ constexpr double kSeekBeyondSeconds = 0.35;
 constexpr int kSamples = 5;       // drift measurements taken together
 constexpr int kSettleMs = 500;    // after a command or a correction, before the next is judged
 constexpr int kStepIntervalMs = 100;
+constexpr int kRateChangeMs = 2000; // longest a rate change's old pictures are waited for
 
 } // namespace
 
@@ -318,7 +319,6 @@ void PlaybackController::presentPicture(const QImage &picture, double timeMs)
     if (!m_engine || !isActive())
         return;
     m_pictureTime = seconds;
-    m_pictureAt.start();
     const bool pending = m_engine->seekPending();
     tick(timeMs, m_tickFree || pending);
     m_tickFree = pending;
@@ -415,14 +415,12 @@ double PlaybackController::frameSeconds() const
 
 double PlaybackController::timeNow() const
 {
-    if (m_pictureTime < 0)
+    // The clock the pictures are shown by, read at this moment: two players read one after
+    // the other are compared at (nearly) the same instant, whenever their pictures came.
+    const double ms = m_engine ? m_engine->clockNowMs() : -1.0;
+    if (ms < 0)
         return time();
-    double t = m_pictureTime;
-    // Between pictures the one on screen is the last one; counting on at the pace (up to a
-    // frame) makes two players comparable whenever they are looked at.
-    if (m_state == State::Playing && m_engine && !m_engine->seekPending())
-        t += qMin(double(m_pictureAt.nsecsElapsed()) / 1e9 * m_engine->rate(), frameSeconds());
-    return t;
+    return qMax(0.0, ms - double(m_engine->timeOffsetMs())) / 1000.0;
 }
 
 void PlaybackController::hold(double seconds)
@@ -460,11 +458,13 @@ void PlaybackController::keepStep()
     else if (lead->m_state == State::Playing && m_state == State::Paused)
         play();
     // Only pictures of a place and a pace both clocks know are compared: not while a seek is
-    // under way, nor soon after a command or a correction (pictures decoded before a rate
-    // change keep the old pace for a while).
+    // under way, nor soon after a command or a correction, nor while pictures decoded before
+    // a rate change still keep the old pace.
+    const qint64 since = qMin(m_sinceCorrection.elapsed(), lead->m_sinceCorrection.elapsed());
+    const bool rateChanging = m_engine->rateChanging() || lead->m_engine->rateChanging();
     if (m_state != State::Playing || m_engine->seekPending() || lead->m_engine->seekPending()
-        || m_pictureTime < 0 || lead->m_pictureTime < 0 || m_nudge != 0.0
-        || m_sinceCorrection.elapsed() < kSettleMs || lead->m_sinceCorrection.elapsed() < kSettleMs) {
+        || m_pictureTime < 0 || lead->m_pictureTime < 0 || m_nudge != 0.0 || since < kSettleMs
+        || (rateChanging && since < kRateChangeMs)) {
         m_drifts.clear();
         return;
     }

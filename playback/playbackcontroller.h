@@ -111,7 +111,7 @@ private:
     double pictureSeconds(double playerMs) const;
     double pictureLength() const;
     double frameSeconds() const;
-    // The leader's picture time now, between its pictures.
+    // The picture clock now, between pictures.
     double timeNow() const;
     void keepStep();
     // Ahead of the leader: stand still for a moment, without it counting as a pause.
@@ -128,7 +128,6 @@ private:
     double m_lastTick = -1.0; // seconds last reported; -1 before the first of a file
     bool m_tickFree = true;   // the next tick may go back (a new file, or a seek)
     double m_pictureTime = -1.0;
-    QElapsedTimer m_pictureAt;
 
     QPointer<PlaybackController> m_leader;
     QList<QPointer<PlaybackController>> m_followers;

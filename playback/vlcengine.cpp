@@ -306,6 +306,8 @@ void VlcEngine::setRate(double rate)
 
 double VlcEngine::rate() const { return m_rate; }
 
+double VlcEngine::clockNowMs() const { return m_clock.timeAt(libvlc_clock()); }
+
 // How deep libVLC's queue of decoded pictures is depends on the decoder: recordings alike (one
 // camera's, say) share it.
 quint64 VlcEngine::decoderKey() const

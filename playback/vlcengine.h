@@ -84,6 +84,10 @@ public:
     // A seek not yet seen to take effect: pictures carry its target meanwhile.
     bool seekPending() const { return m_clock.seekPending(); }
     double frameRate() const { return m_clock.frameRate(); }
+    // Pictures decoded before a rate change are still being shown at the old pace.
+    bool rateChanging() const { return m_clock.rateChanging(); }
+    // The picture clock now, between pictures (player's milliseconds); -1 before it is known.
+    double clockNowMs() const;
 
     // 0..200 (100 = unchanged level); negative = silence.
     void setVolume(int volume);

@@ -218,8 +218,6 @@ private slots:
         });
         const auto command = [&](const std::function<void()> &what) {
             commands << clock.nsecsElapsed();
-            if (qEnvironmentVariableIsSet("TRAVA_DUMP"))
-                qInfo("%8.1f command at %.3f / %.3f", clock.nsecsElapsed() / 1e6, lead->time(), follow->time());
             what();
         };
         const auto playUntil = [&](double seconds) {
@@ -271,8 +269,6 @@ private slots:
             const bool settling = std::any_of(commands.begin(), commands.end(), [&](qint64 c) {
                 return p.ns >= c && p.ns < c + kSettleNs;
             });
-            if (qEnvironmentVariableIsSet("TRAVA_DUMP"))
-                qInfo("%8.1f L %3d F %3d %s", p.ns / 1e6, p.n, followerPaints.at(f).n, settling ? "settling" : "");
             if (settling || stalled)
                 continue;
             const int apart = std::abs(followerPaints.at(f).n - p.n);
