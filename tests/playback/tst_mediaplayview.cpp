@@ -272,6 +272,9 @@ private slots:
             if (settling || stalled)
                 continue;
             const int apart = std::abs(followerPaints.at(f).n - p.n);
+            if (apart > 1)
+                qInfo("leader at frame %d, follower at %d, %.0f ms after the last command", p.n,
+                      followerPaints.at(f).n, (p.ns - *std::prev(std::upper_bound(commands.begin(), commands.end(), p.ns))) / 1e6);
             ++compared;
             within += apart <= 1;
             worst = std::max(worst, apart);
