@@ -20,7 +20,16 @@ public:
         KalGpsTool *tool = KalGpsTool::shareTool();
         m_connection = QObject::connect(tool, &KalGpsTool::decodeProgress, tool,
                                         [this, fromByte](const QString &p, qint64 done, qint64 total) {
-            if (p != m_path || done < fromByte || done >= total || m_reached.exchange(true))
+            if (p != m_path || done >= total)
+                return;
+            if (done < fromByte) {
+                // The service passes on at most one report per 100 ms: a pause at the
+                // first lets the next one through, however fast the scan.
+                if (!m_paced.exchange(true))
+                    QThread::msleep(150);
+                return;
+            }
+            if (m_reached.exchange(true))
                 return;
             const QDeadlineTimer deadline(10000);
             while (!m_released && !deadline.hasExpired())
@@ -48,6 +57,7 @@ public:
 private:
     QString m_path;
     QMetaObject::Connection m_connection;
+    std::atomic<bool> m_paced{false};
     std::atomic<bool> m_reached{false};
     std::atomic<bool> m_released{false};
 };
