@@ -10,7 +10,7 @@
 #include "app/ovraplayvc.h"
 #include "app/playbackcommands.h"
 #include "library/medialistview.h"
-#include "library/playbacksync.h"
+#include "app/playbacksync.h"
 #include "core/notificationhub.h"
 #include "app/ovrawindowplaycontroller.h"
 #include "core/preferences.h"

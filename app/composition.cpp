@@ -9,6 +9,7 @@
 
 #include "app/incidenttools.h"
 #include "app/ovraplayvc.h"
+#include "app/playerextraction.h"
 #include "app/settingspanel.h"
 #include "core/mtool.h"
 #include "instruments/compassview.h"
@@ -17,7 +18,7 @@
 #include "instruments/map/mapsourcepreference.h"
 #include "instruments/speedview.h"
 #include "library/medialistview.h"
-#include "library/playbacksync.h"
+#include "app/playbacksync.h"
 #include "net/updatechecker.h"
 #include "core/mlanguagemanager.h"
 #include "core/notificationhub.h"
@@ -60,9 +61,11 @@ void wireSync(OvraPlayVC *vc, const MainViewParts &p)
                        {p.speed, [speed = p.speed] { speed->resetSpeedPoint(); }},
                        {p.compass, [compass = p.compass] { compass->resetCompass(); }},
                        {p.gsensor, [gsensor = p.gsensor] { gsensor->resetGsensor(); }}});
-    // One serial worker in the service: extractions never overlap in the library. A new
-    // selection cancels the one still being read (a large transport stream takes seconds),
-    // and the video area shows how far the reading has got until the track arrives.
+    // One serial worker in the service: extractions never overlap in the library. The
+    // player's request goes before the trip search's and the export's; a new selection
+    // calls off only the player's own request still being read (a large transport stream
+    // takes seconds), and the video area shows how far the reading has got until the
+    // track arrives.
     auto *overlay = new ExtractionProgressView(vc->mediaPanel());
     overlay->setCaption(MLanguageManager::DPLocalizedString(QStringLiteral("Reading.telemetry")));
     NotificationHub::defaultCenter()->observe(QString::fromLatin1(kChangeLanguageNocation), overlay,
@@ -70,22 +73,10 @@ void wireSync(OvraPlayVC *vc, const MainViewParts &p)
         overlay->setCaption(MLanguageManager::DPLocalizedString(QStringLiteral("Reading.telemetry")));
     });
     QObject::connect(KalGpsTool::shareTool(), &KalGpsTool::decodeProgress, overlay, &ExtractionProgressView::setProgress);
-    p.sync->setExtractor([overlay = QPointer<ExtractionProgressView>(overlay)](
-                             const QString &path, std::function<void(const QStringList &)> done) {
-        KalGpsTool *tool = KalGpsTool::shareTool();
-        tool->stopGetInfo();
-        const int token = overlay ? overlay->start(path) : 0;
-        tool->getGpsInfo(path, [done, overlay, token](KalGpsTool::GpsLines lines) {
-            if (overlay)
-                overlay->finish(token);
-            done(lines ? *lines : QStringList());
-        });
-    });
-    // A newer selection or a removal cancels the extraction under way.
-    p.sync->setCanceller([] { KalGpsTool::shareTool()->stopGetInfo(); });
-    p.sync->setPlayer([player = p.player] { player->stopPlayVideo(); },
-                      [player = p.player](const QString &path) { player->playFile(path); });
-    p.sync->setAutoplayNext([list = p.list] { list->autoplayNext(); });
+    connectPlayerExtraction(p.sync, overlay);
+    QObject::connect(p.sync, &PlaybackSync::stopRequested, p.player, &MediaPlayView::stopPlayVideo);
+    QObject::connect(p.sync, &PlaybackSync::playRequested, p.player, &MediaPlayView::playFile);
+    QObject::connect(p.sync, &PlaybackSync::nextRequested, p.list, &MediaListView::autoplayNext);
     QObject::connect(p.sync, &PlaybackSync::labelsChanged, vc, &OvraPlayVC::showReadouts);
     QObject::connect(p.sync, &PlaybackSync::titleChanged, vc->titleLabel, &QLabel::setText);
 }

@@ -16,6 +16,7 @@
 #include "app/incidentpreferences.h"
 #include "cli/trackexport.h"
 #include "core/mlanguagemanager.h"
+#include "service/kalgpstool.h"
 
 namespace {
 QString loc(const char *key) { return MLanguageManager::DPLocalizedString(QString::fromLatin1(key)); }
@@ -63,9 +64,15 @@ QString ExportDialog::datum() const
     return m_datum->currentIndex() == 1 ? QStringLiteral("gcj02") : QStringLiteral("wgs84");
 }
 
-TrackExporter::TrackExporter(Extractor extract, std::function<void(const QString &)> notify, QObject *parent)
-    : QObject(parent), m_extract(std::move(extract)), m_notify(std::move(notify))
+TrackExporter::TrackExporter(std::function<void(const QString &)> notify, QObject *parent)
+    : QObject(parent), m_notify(std::move(notify))
 {
+}
+
+TrackExporter::~TrackExporter()
+{
+    for (const quint64 handle : std::as_const(m_requests))
+        KalGpsTool::shareTool()->cancel(handle);
 }
 
 QString TrackExporter::suggestedName(const QString &recording, bool wholeTrip, const QString &format)
@@ -81,6 +88,7 @@ void TrackExporter::run(const QStringList &paths, const QString &format, const Q
     struct Job {
         QStringList paths;
         std::vector<RecordingLines> recordings;
+        bool unread = false; // a reading failed or was called off
         std::function<void()> next;
     };
     auto job = std::make_shared<Job>();
@@ -93,8 +101,10 @@ void TrackExporter::run(const QStringList &paths, const QString &format, const Q
         if (!self || !job)
             return;
         std::ostringstream out, err;
-        const int status = exportRecordingLines(format.toStdString(), datum.toStdString(), wholeTrip, job->recordings,
-                                                out, err);
+        // Part of a recording is not its track: an export missing samples is a failure.
+        const int status = job->unread ? -1
+                                       : exportRecordingLines(format.toStdString(), datum.toStdString(), wholeTrip,
+                                                              job->recordings, out, err);
         bool ok = false;
         const std::string text = out.str();
         QSaveFile file(target);
@@ -106,7 +116,7 @@ void TrackExporter::run(const QStringList &paths, const QString &format, const Q
             qInfo().noquote() << "export:" << QString::fromStdString(err.str()).trimmed();
         if (self->m_notify)
             self->m_notify(ok ? loc("Export.saved") + QLatin1Char(' ') + QDir::toNativeSeparators(target)
-                              : status != 0 ? loc("Export.noTelemetry") : loc("Export.failed") + QLatin1Char(' ') + target);
+                              : status > 0 ? loc("Export.noTelemetry") : loc("Export.failed") + QLatin1Char(' ') + target);
         if (done)
             done(ok);
     };
@@ -115,21 +125,27 @@ void TrackExporter::run(const QStringList &paths, const QString &format, const Q
         if (!self || !job)
             return;
         const int i = int(job->recordings.size());
-        if (i >= job->paths.size() || !self->m_extract) {
+        if (i >= job->paths.size() || job->unread) {
             finish();
             return;
         }
         const QString path = job->paths.at(i);
-        self->m_extract(path, [job](const QStringList &lines) {
-            RecordingLines r;
-            r.name = QFileInfo(job->paths.at(int(job->recordings.size()))).fileName().toStdString();
-            r.label = job->paths.at(int(job->recordings.size())).toStdString();
-            for (const QString &line : lines)
-                r.lines.push_back(line.toStdString());
-            job->recordings.push_back(std::move(r));
-            if (job->next)
-                job->next();
-        });
+        auto handle = std::make_shared<quint64>(0);
+        *handle = KalGpsTool::shareTool()->request(
+            path, ExtractionPriority::Background, [self, job, handle](const Extraction &result) {
+                if (self)
+                    self->m_requests.removeOne(*handle);
+                RecordingLines r;
+                r.name = QFileInfo(job->paths.at(int(job->recordings.size()))).fileName().toStdString();
+                r.label = job->paths.at(int(job->recordings.size())).toStdString();
+                for (const QString &line : result.lines)
+                    r.lines.push_back(line.toStdString());
+                job->unread = result.status != ExtractionStatus::Complete;
+                job->recordings.push_back(std::move(r));
+                if (job->next)
+                    job->next();
+            });
+        self->m_requests.append(*handle);
     };
     job->next();
 }

@@ -4,6 +4,7 @@
 // (trava_export): the same lines, the same decoding, the same writers.
 #include <QDialog>
 #include <QObject>
+#include <QList>
 #include <QStringList>
 #include <functional>
 
@@ -31,11 +32,12 @@ private:
 class TrackExporter : public QObject {
     Q_OBJECT
 public:
-    using Extractor = std::function<void(const QString &path, std::function<void(const QStringList &lines)>)>;
-    TrackExporter(Extractor extract, std::function<void(const QString &notice)> notify, QObject *parent = nullptr);
+    explicit TrackExporter(std::function<void(const QString &notice)> notify, QObject *parent = nullptr);
+    ~TrackExporter() override;
 
-    // Extracts each path's lines (in order, through the extractor), writes them in the
-    // format to target, then calls done with success and tells the user.
+    // Extracts each path's lines (in order, behind the player's own extraction), writes
+    // them in the format to target, then calls done with success and tells the user. A
+    // reading that fails or is called off fails the export: nothing is written.
     void run(const QStringList &paths, const QString &format, const QString &datum, bool wholeTrip,
              const QString &target, std::function<void(bool ok)> done = {});
     // The whole interaction: dialog, save-file dialog, export.
@@ -44,6 +46,6 @@ public:
     static QString suggestedName(const QString &recording, bool wholeTrip, const QString &format);
 
 private:
-    Extractor m_extract;
     std::function<void(const QString &)> m_notify;
+    QList<quint64> m_requests; // the service's handles of the readings under way
 };

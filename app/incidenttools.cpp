@@ -24,21 +24,10 @@
 #include "core/mlanguagemanager.h"
 #include "core/notificationhub.h"
 #include "library/medialistview.h"
-#include "library/playbacksync.h"
-#include "service/kalgpstool.h"
+#include "app/playbacksync.h"
 
 using L = MLanguageManager;
 
-namespace {
-
-void extract(const QString &path, std::function<void(const QStringList &)> done)
-{
-    // The service's one serial worker: never beside the player's own extraction.
-    KalGpsTool::shareTool()->getGpsInfo(path, [done](KalGpsTool::GpsLines lines) {
-        done(lines ? *lines : QStringList());
-    });
-}
-} // namespace
 
 IncidentTools::IncidentTools(OvraPlayVC *vc, const MainViewParts &parts) : QObject(vc), m_vc(vc)
 {
@@ -59,8 +48,8 @@ IncidentTools::IncidentTools(OvraPlayVC *vc, const MainViewParts &parts) : QObje
                 paths << m.fLocalPath;
             return paths;
         },
-        extract, parts.map, this);
-    m_exporter = new TrackExporter(extract, [this](const QString &text) { m_snapshot->notify(text); }, this);
+        parts.map, this);
+    m_exporter = new TrackExporter([this](const QString &text) { m_snapshot->notify(text); }, this);
 
     m_exportAction = new QAction(window);
     m_exportAction->setObjectName(QStringLiteral("exportTrackAction"));
@@ -79,8 +68,10 @@ IncidentTools::IncidentTools(OvraPlayVC *vc, const MainViewParts &parts) : QObje
     connect(sync, &PlaybackSync::trackLoaded, this, [this, sync](const QString &path, int) {
         m_current = path;
         m_events->setTrack(sync->stats().track());
-        m_trip->recordingLoaded(path, sync->stats().track());
+        m_trip->recordingLoaded(path, sync->stats().track(), sync->trackComplete());
     });
+    connect(sync, &PlaybackSync::halted, m_trip,
+            [this](quint64 state) { m_trip->playbackHalted(state); });
     connect(m_trip, &TripController::tripChanged, this, &IncidentTools::showTrip);
     connect(sync, &PlaybackSync::labelsChanged, this, [this] {
         if (m_trip->isTrip())

@@ -25,7 +25,7 @@
 #include "instruments/map/mapsourcepreference.h"
 #include "instruments/speedview.h"
 #include "library/medialistview.h"
-#include "library/playbacksync.h"
+#include "app/playbacksync.h"
 #include "playback/mediaplayview.h"
 #include "net/updatechecker.h"
 

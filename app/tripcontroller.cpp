@@ -1,12 +1,14 @@
 #include "app/tripcontroller.h"
 
 #include <QFileInfo>
+#include <utility>
 
+#include "core/mediaplayerdelegate.h"
 #include "core/mlanguagemanager.h"
 #include "core/preferences.h"
 #include "instruments/map/gpsmapview.h"
-#include "library/playbacksync.h"
-#include "track/trackdecoder.h"
+#include "app/playbacksync.h"
+#include "service/kalgpstool.h"
 #include "track/tripstatistics.h"
 
 using L = MLanguageManager;
@@ -18,9 +20,19 @@ constexpr int kMaxParts = 1500;
 QDateTime modified(const QString &path) { return QFileInfo(path).lastModified(); }
 } // namespace
 
-TripController::TripController(ListPaths list, Extractor extract, GpsMapView *map, QObject *parent)
-    : QObject(parent), m_list(std::move(list)), m_extract(std::move(extract)), m_map(map)
+TripController::TripController(ListPaths list, GpsMapView *map, QObject *parent)
+    : QObject(parent), m_list(std::move(list)), m_map(map)
 {
+}
+
+TripController::~TripController() { abandon(); }
+
+// The search under way is not wanted any more: neither is the reading it waits for.
+void TripController::abandon()
+{
+    ++m_generation;
+    if (m_request != 0)
+        KalGpsTool::shareTool()->cancel(std::exchange(m_request, 0));
 }
 
 bool TripController::haveTrack(const QString &path) const
@@ -36,9 +48,13 @@ Track TripController::cached(const QString &path) const
 
 void TripController::recordingSelected(const QString &path)
 {
-    if (m_paths.contains(path))
-        return; // the next part of the trip: the map keeps the trip meanwhile
-    ++m_generation;
+    if (m_paths.contains(path)) {
+        // Another part of the trip: the map keeps the trip meanwhile.
+        m_movingOn = isTrip();
+        return;
+    }
+    m_movingOn = false;
+    abandon();
     m_searching = false;
     m_current = path;
     m_paths = QStringList{path};
@@ -48,10 +64,32 @@ void TripController::recordingSelected(const QString &path)
     emit tripChanged();
 }
 
-void TripController::recordingLoaded(const QString &path, const Track &track)
+void TripController::playbackHalted(quint64 state)
 {
-    m_cache.insert(path, Entry{modified(path), track});
+    const int part = currentPart();
+    const bool nextFollows = state == MediaPlayStateFinished && isTrip() && part >= 0 && part + 1 < m_paths.size();
+    const bool chosen = state == MediaPlayStateStopped && m_movingOn;
+    if (m_map && (nextFollows || chosen))
+        m_map->setTripContext(m_tracks);
+}
+
+void TripController::recordingLoaded(const QString &path, const Track &track, bool complete)
+{
+    m_movingOn = false;
+    abandon();
     m_current = path;
+    if (!complete) {
+        // Nothing known about it: no trip, and nothing remembered.
+        m_cache.remove(path);
+        m_searching = false;
+        m_paths = QStringList{path};
+        m_tracks.clear();
+        if (m_map)
+            m_map->setTripContext({});
+        emit tripChanged();
+        return;
+    }
+    m_cache.insert(path, Entry{modified(path), track});
     m_order = m_list ? m_list() : QStringList();
     const int at = int(m_order.indexOf(path));
     if (at < 0) {
@@ -62,7 +100,7 @@ void TripController::recordingLoaded(const QString &path, const Track &track)
     }
     m_backwardDone = m_forwardDone = !trackTimeSpan(track);
     m_searching = true;
-    step(++m_generation);
+    step(m_generation);
 }
 
 // One step of the search: extend the trip one file backward, then forward, extracting a
@@ -82,19 +120,20 @@ void TripController::step(quint64 generation)
         }
         const QString path = m_order.at(next);
         if (!haveTrack(path)) {
-            if (!m_extract) {
-                (backward ? m_backwardDone : m_forwardDone) = true;
-                continue;
-            }
-            m_extract(path, [this, generation, path, self = QPointer<TripController>(this)](const QStringList &lines) {
-                if (!self)
-                    return;
-                std::vector<std::string> raw;
-                for (const QString &line : PlaybackSync::removeRepeatedLines(lines))
-                    raw.push_back(line.toStdString());
-                m_cache.insert(path, Entry{modified(path), decodeGpsData(raw)});
-                step(generation);
-            });
+            QPointer<TripController> self(this);
+            m_request = KalGpsTool::shareTool()->request(
+                path, ExtractionPriority::Background, [self, generation, backward, path](const Extraction &result) {
+                    if (!self)
+                        return;
+                    if (generation == self->m_generation)
+                        self->m_request = 0;
+                    if (result.status == ExtractionStatus::Complete)
+                        self->m_cache.insert(path, Entry{modified(path), result.track});
+                    else if (generation == self->m_generation)
+                        // Unknown, not "no telemetry": the trip ends here this time only.
+                        (backward ? self->m_backwardDone : self->m_forwardDone) = true;
+                    self->step(generation);
+                });
             return;
         }
         const auto here = trackTimeSpan(cached(m_order.at(backward ? m_low : m_high)));

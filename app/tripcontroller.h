@@ -1,9 +1,10 @@
 #pragma once
 // The trip of the recording on display: its neighbours in the list whose telemetry runs
 // on from one file to the next. Their tracks are extracted one after another (through
-// the same serial extraction as the player's own), the map shows the whole trip under
-// the recording's part, and the read-outs get the trip's distance, duration and top
-// speed beside the recording's.
+// the same serial extraction as the player's own, behind it), the map shows the whole
+// trip under the recording's part, and the read-outs get the trip's distance, duration
+// and top speed beside the recording's. Only a complete reading is remembered: one that
+// failed or was called off says nothing about a recording's telemetry.
 #include <QDateTime>
 #include <QString>
 #include <QHash>
@@ -20,16 +21,21 @@ class GpsMapView;
 class TripController : public QObject {
     Q_OBJECT
 public:
-    using Extractor = std::function<void(const QString &path, std::function<void(const QStringList &lines)>)>;
     // Paths of the list in display order.
     using ListPaths = std::function<QStringList()>;
 
-    TripController(ListPaths list, Extractor extract, GpsMapView *map, QObject *parent = nullptr);
+    TripController(ListPaths list, GpsMapView *map, QObject *parent = nullptr);
+    ~TripController() override;
 
-    // A recording's track reached the instruments: look for its trip.
-    void recordingLoaded(const QString &path, const Track &track);
+    // A recording's track reached the instruments: look for its trip. complete is false
+    // when the track came from a reading that failed or was called off.
+    void recordingLoaded(const QString &path, const Track &track, bool complete = true);
     // Another recording was chosen: a trip it does not belong to leaves the map at once.
     void recordingSelected(const QString &path);
+    // Playback stopped, finished or failed, and the map was cleared of everything. Moving
+    // on within the trip (a part finished and the next follows, or the next part was
+    // chosen) puts the trip back at once; anything else leaves the map empty.
+    void playbackHalted(quint64 state);
 
     QStringList tripPaths() const { return m_paths; }       // one path when alone
     std::vector<Track> tripTracks() const { return m_tracks; }
@@ -48,13 +54,14 @@ signals:
 
 private:
     void step(quint64 generation);
+    void abandon();
     bool haveTrack(const QString &path) const;
     Track cached(const QString &path) const;
     void finish();
     static QString summaryText(const TripSummary &summary);
 
     ListPaths m_list;
-    Extractor m_extract;
+    quint64 m_request = 0; // the service's handle of the neighbour being read, if any
     QPointer<GpsMapView> m_map;
     struct Entry {
         QDateTime modified;
@@ -66,6 +73,7 @@ private:
     int m_low = 0, m_high = 0; // the trip found so far: m_order[m_low..m_high]
     bool m_backwardDone = false, m_forwardDone = false;
     bool m_searching = false;
+    bool m_movingOn = false; // another part of the trip was chosen and is being loaded
     quint64 m_generation = 0;
     QStringList m_paths;
     std::vector<Track> m_tracks;

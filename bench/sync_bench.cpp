@@ -31,7 +31,7 @@
 
 #include "core/mediaplayerdelegate.h"
 #include "core/preferences.h"
-#include "library/playbacksync.h"
+#include "app/playbacksync.h"
 #include "playback/mediaplayview.h"
 #include "playback/playcontrolview.h"
 #include "playback/vlcengine.h"
@@ -220,10 +220,12 @@ int main(int argc, char **argv)
     PlaybackSync sync;
     TrackProbe probe;
     sync.setGauges({PlaybackSync::Gauge{&probe, {}, false}});
-    sync.setExtractor([](const QString &path, std::function<void(const QStringList &)> done) {
-        KalGpsTool::shareTool()->getGpsInfo(path, [done](KalGpsTool::GpsLines lines) { done(lines ? *lines : QStringList()); });
+    QObject::connect(&sync, &PlaybackSync::telemetryRequested, &sync, [&sync](quint64 ticket, const QString &path) {
+        KalGpsTool::shareTool()->request(path, ExtractionPriority::Player,
+                                         [&sync, ticket](const Extraction &e) { sync.telemetryArrived(ticket, e.lines); });
     });
-    sync.setPlayer([&view] { view.stopPlayVideo(); }, [&view](const QString &path) { view.playFile(path); });
+    QObject::connect(&sync, &PlaybackSync::stopRequested, &view, &MediaPlayView::stopPlayVideo);
+    QObject::connect(&sync, &PlaybackSync::playRequested, &view, &MediaPlayView::playFile);
     Forwarder forward;
     forward.sync = &sync;
     view.setDelegate(&forward);

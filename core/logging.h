@@ -5,7 +5,7 @@
 //   trava.playback  engine, frame path, play states   (playback/)
 //   trava.map       tiles and offline maps            (instruments/map/)
 //   trava.list      media list and its store          (library/)
-//   trava.sync      telemetry hand-over to the gauges (library/playbacksync)
+//   trava.sync      telemetry hand-over to the gauges (app/playbacksync)
 //   trava.net       HTTP downloads, update check      (net/)
 //   trava.service   telemetry extraction worker       (service/)
 //   trava.app       window, menus, main view          (app/)

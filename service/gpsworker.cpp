@@ -7,13 +7,13 @@ GpsWorker::GpsWorker(QObject *parent) : QThread(parent) { setObjectName("com.gps
 
 GpsWorker::~GpsWorker() { shutDown(); }
 
-void GpsWorker::submit(std::function<void()> job)
+void GpsWorker::submit(std::function<void()> job, bool urgent)
 {
     {
         std::lock_guard lock(m_mutex);
         if (m_quit)
             return;
-        m_jobs.push_back(std::move(job));
+        (urgent ? m_urgent : m_jobs).push_back(std::move(job));
     }
     m_wake.notify_one();
 }
@@ -23,6 +23,7 @@ bool GpsWorker::shutDown(int waitMs)
     {
         std::lock_guard lock(m_mutex);
         m_quit = true;
+        m_urgent.clear();
         m_jobs.clear();
     }
     m_wake.notify_one();
@@ -39,13 +40,14 @@ void GpsWorker::run()
         std::function<void()> job;
         {
             std::unique_lock lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_quit || !m_jobs.empty(); });
+            m_wake.wait(lock, [this] { return m_quit || !m_urgent.empty() || !m_jobs.empty(); });
             if (m_quit) {
                 m_network = nullptr;
                 return;
             }
-            job = std::move(m_jobs.front());
-            m_jobs.pop_front();
+            auto &queue = m_urgent.empty() ? m_jobs : m_urgent;
+            job = std::move(queue.front());
+            queue.pop_front();
         }
         job();
     }

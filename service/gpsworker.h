@@ -19,7 +19,9 @@ public:
     explicit GpsWorker(QObject *parent = nullptr);
     ~GpsWorker() override;
 
-    void submit(std::function<void()> job);
+    // Jobs run in submission order, except that an urgent job (the player's own) goes
+    // before every job that is not urgent and still waits.
+    void submit(std::function<void()> job, bool urgent = false);
     // Drops the queued jobs and ends the thread once the running job is done, waiting
     // for that at most waitMs (-1: as long as it takes). True when the thread has ended.
     bool shutDown(int waitMs = -1);
@@ -32,6 +34,7 @@ protected:
 private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
+    std::deque<std::function<void()>> m_urgent;
     std::deque<std::function<void()>> m_jobs;
     bool m_quit = false;
     QNetworkAccessManager *m_network = nullptr;

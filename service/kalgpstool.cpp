@@ -5,10 +5,11 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
+#include <QSet>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QStringDecoder>
 #include <QTimer>
 #include <QtDebug>
 
@@ -20,6 +21,8 @@
 #include "service/gpsworker.h"
 #include "telemetry/kalgpsapi.h"
 #include "service/readaheadcache.h"
+#include "service/samplelines.h"
+#include "track/trackdecoder.h"
 
 Q_LOGGING_CATEGORY(lcService, "trava.service")
 
@@ -50,49 +53,6 @@ void waitFor(QNetworkReply *reply, const std::function<bool()> &cancelled)
     });
     poll.start(kCancelPollMs);
     loop.exec();
-}
-
-// Sample lines end at ';'. A ';' right before a ':' is a hemisphere letter, not an end.
-QStringList splitLines(const QString &text)
-{
-    QStringList lines;
-    QString line;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u';' && (i + 1 >= text.size() || text[i + 1] != u':')) {
-            lines.append(line);
-            line.clear();
-        } else {
-            line.append(text[i]);
-        }
-    }
-    // The text after the last ';' is normally empty; a cut-off last line is still kept.
-    if (!line.isEmpty())
-        lines.append(line);
-    return lines;
-}
-
-// The library's text as lines. One line that is not valid UTF-8 (a glitched byte from the
-// camera) costs only that line: the track keeps every other sample.
-QStringList utf8Lines(QByteArrayView bytes)
-{
-    // Latin-1 maps each byte to one character, so the split sees the bytes themselves.
-    const QStringList raw = splitLines(QString::fromLatin1(bytes));
-    QStringList lines;
-    lines.reserve(raw.size());
-    qsizetype dropped = 0;
-    for (const QString &line : raw) {
-        const QByteArray bytesOfLine = line.toLatin1();
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        QString decoded = utf8(bytesOfLine);
-        if (utf8.hasError()) {
-            ++dropped;
-            continue;
-        }
-        lines.append(std::move(decoded));
-    }
-    if (dropped)
-        qCInfo(lcService) << "telemetry lines that are not UTF-8 dropped:" << dropped;
-    return lines;
 }
 
 } // namespace
@@ -131,15 +91,52 @@ KalGpsTool::~KalGpsTool()
     globalSelf.compare_exchange_strong(self, nullptr);
 }
 
-bool KalGpsTool::isCancel() const { return m_jobGeneration.load() != m_generation.load(); }
+bool KalGpsTool::isCancel() const { return m_requests.runningCancelled(); }
 
-void KalGpsTool::post(GpsInfoBlock block, GpsLines lines)
+KalGpsTool::Handle KalGpsTool::request(const QString &path, ExtractionPriority priority, ExtractionBlock done)
 {
-    if (!block)
-        return;
-    QMetaObject::invokeMethod(
-        this, [block = std::move(block), lines = std::move(lines)] { block(lines); }, Qt::QueuedConnection);
+    const bool urgent = priority == ExtractionPriority::Player;
+    if (path.startsWith(QLatin1String("http://")) || path.startsWith(QLatin1String("https://"))) {
+        const QUrl url(path);
+        return submit(urgent, std::move(done), [this, url] { return decodeRemote(url); });
+    }
+    return submit(urgent, std::move(done), [this, path] { return decodeLocal(path); });
 }
+
+void KalGpsTool::cancel(Handle handle)
+{
+    // A local decode under way stops reading and ends at once.
+    m_requests.cancel(handle, [] { kalGpsCancel(); });
+}
+
+namespace {
+// The old surface's answer: the lines of a complete extraction, no list otherwise.
+KalGpsTool::ExtractionBlock linesOf(KalGpsTool::GpsInfoBlock block)
+{
+    return [block = std::move(block)](const Extraction &e) {
+        if (!block)
+            return;
+        if (e.status == ExtractionStatus::Complete && !e.lines.isEmpty())
+            block(e.lines);
+        else
+            block(std::nullopt);
+    };
+}
+
+Track trackOf(const QStringList &lines)
+{
+    std::vector<std::string> raw;
+    raw.reserve(size_t(lines.size()));
+    QSet<QString> seen;
+    for (const QString &line : lines) {
+        if (seen.contains(line))
+            continue;
+        seen.insert(line);
+        raw.push_back(line.toStdString());
+    }
+    return decodeGpsData(raw);
+}
+} // namespace
 
 void KalGpsTool::getGpsInfo(const QString &path, GpsInfoBlock block)
 {
@@ -148,67 +145,98 @@ void KalGpsTool::getGpsInfo(const QString &path, GpsInfoBlock block)
             block(QStringList());
         return;
     }
-    submitDecode(std::move(block), [this, path] {
-        GpsLines lines;
-        m_decodingPath = path;
-        m_lastProgressMs = -1;
-        kalGpsProgressCallBack(&KalGpsTool::progressCallBack);
-        // A stop between the generation check and kalGpsInit (which clears the library's
-        // cancel mark) is seen here, so that no decode runs in full after its stop.
-        if (!isCancel())
-            lines = startDecode(path, 0);
-        else
-            kalGpsExit();
-        kalGpsProgressCallBack(nullptr);
-        m_decodingPath.clear();
-        return lines;
-    });
+    submit(false, linesOf(std::move(block)), [this, path] { return decodeLocal(path); });
 }
 
 void KalGpsTool::getRemoteGpsInfo(const QUrl &url, GpsInfoBlock block)
 {
-    submitDecode(std::move(block), [this, url] {
-        GpsLines lines;
-        setRequest(url);
-        QString error;
-        m_fileLength = requestFileLength(&error);
-        if (m_fileLength <= 0 || isCancel()) {
-            if (!error.isEmpty())
-                qCInfo(lcService).noquote() << "remote telemetry: no length for" << url.toDisplayString() << error;
-            kalGpsExit();
-        } else {
-            m_cache->reset(m_fileLength);
-            kalGpsReadCallBack(&KalGpsTool::gpsCallBack);
-            // In callback mode the library needs the path only for its extension.
-            lines = startDecode(url.path(), 1);
-            kalGpsReadCallBack(nullptr);
-        }
-        setRequest(QUrl());
-        return lines;
-    });
+    submit(false, linesOf(std::move(block)), [this, url] { return decodeRemote(url); });
 }
 
-void KalGpsTool::submitDecode(GpsInfoBlock block, std::function<GpsLines()> decode)
+Extraction KalGpsTool::decodeLocal(const QString &path)
 {
-    const quint64 generation = m_generation.load();
-    m_worker->submit([this, block = std::move(block), decode = std::move(decode), generation]() mutable {
-        GpsLines lines;
-        if (m_generation.load() == generation) {
-            m_jobGeneration = generation;
+    Extraction result;
+    const QFileInfo info(path);
+    if (!info.isFile() || !info.isReadable()) {
+        kalGpsExit();
+        return result; // failed: there is nothing to say about its telemetry
+    }
+    m_decodingPath = path;
+    m_lastProgressMs = -1;
+    kalGpsProgressCallBack(&KalGpsTool::progressCallBack);
+    // A cancel between the start of the job and kalGpsInit (which clears the library's
+    // cancel mark) is seen here, so that no decode runs in full after it.
+    if (!isCancel()) {
+        const GpsLines lines = startDecode(path, 0);
+        result.status = ExtractionStatus::Complete;
+        result.lines = lines.value_or(QStringList());
+    } else {
+        kalGpsExit();
+    }
+    kalGpsProgressCallBack(nullptr);
+    m_decodingPath.clear();
+    return result;
+}
+
+Extraction KalGpsTool::decodeRemote(const QUrl &url)
+{
+    Extraction result;
+    setRequest(url);
+    QString error;
+    m_fileLength = requestFileLength(&error);
+    if (m_fileLength <= 0 || isCancel()) {
+        if (!error.isEmpty())
+            qCInfo(lcService).noquote() << "remote telemetry: no length for" << url.toDisplayString() << error;
+        kalGpsExit();
+    } else {
+        m_cache->reset(m_fileLength);
+        kalGpsReadCallBack(&KalGpsTool::gpsCallBack);
+        // In callback mode the library needs the path only for its extension.
+        const GpsLines lines = startDecode(url.path(), 1);
+        kalGpsReadCallBack(nullptr);
+        result.status = ExtractionStatus::Complete;
+        result.lines = lines.value_or(QStringList());
+    }
+    setRequest(QUrl());
+    return result;
+}
+
+KalGpsTool::Handle KalGpsTool::submit(bool urgent, ExtractionBlock done, std::function<Extraction()> decode)
+{
+    const Handle handle = m_requests.issue();
+    m_worker->submit([this, handle, done = std::move(done), decode = std::move(decode)]() mutable {
+        Extraction result;
+        result.status = ExtractionStatus::Cancelled;
+        if (m_requests.begin(handle)) {
             QThread::msleep(100);
             kalGpsInit();
-            lines = decode();
+            result = decode();
         }
-        post(std::move(block), std::move(lines));
-    });
+        // Whatever a cut-short decode found is only part of the recording.
+        if (m_requests.end(handle))
+            result = Extraction{ExtractionStatus::Cancelled, {}, {}};
+        else if (result.status == ExtractionStatus::Complete)
+            result.track = trackOf(result.lines);
+        QMetaObject::invokeMethod(
+            this,
+            [this, handle, done = std::move(done), result = std::move(result)]() mutable {
+                // Called off after the decode ended but before this ran: still off.
+                if (m_requests.isCancelled(handle))
+                    result = Extraction{ExtractionStatus::Cancelled, {}, {}};
+                m_requests.forget(handle);
+                if (done)
+                    done(result);
+            },
+            Qt::QueuedConnection);
+    }, urgent);
+    return handle;
 }
 
 void KalGpsTool::stopGetInfo()
 {
-    ++m_generation;
     // A local decode under way stops reading and ends at once: the request that follows
     // must not wait for a large recording that nobody wants any more.
-    kalGpsCancel();
+    m_requests.cancelIssued([] { kalGpsCancel(); });
 }
 
 int KalGpsTool::getKalGpsDataVersion() const { return kalGpsDataVersion(); }
@@ -247,11 +275,12 @@ QUrl KalGpsTool::requestUrl() const
 
 void KalGpsTool::getFileLength(LengthBlock block)
 {
-    const quint64 generation = m_generation.load();
-    m_worker->submit([this, block = std::move(block), generation]() mutable {
-        m_jobGeneration = generation;
+    const Handle handle = m_requests.issue();
+    m_worker->submit([this, block = std::move(block), handle]() mutable {
         QString error;
-        const qint64 length = requestFileLength(&error);
+        const qint64 length = m_requests.begin(handle) ? requestFileLength(&error) : 0;
+        m_requests.end(handle);
+        m_requests.forget(handle);
         if (block)
             QMetaObject::invokeMethod(
                 this, [block = std::move(block), length, error] { block(length, error); }, Qt::QueuedConnection);

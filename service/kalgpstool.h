@@ -13,10 +13,28 @@
 #include <mutex>
 #include <optional>
 
+#include "service/extractionrequests.h"
 #include "track/datum.h"
+#include "track/gpsitem.h"
 
 class GpsWorker;
 class ReadAheadCache;
+
+// How an extraction ended. Only a complete one says anything about the recording's
+// telemetry: a cancelled or failed one must not be taken for "none".
+enum class ExtractionStatus { Complete, Cancelled, Failed };
+
+// The player's request goes before the others still waiting (trip search, export).
+enum class ExtractionPriority { Player, Background };
+
+struct Extraction {
+    ExtractionStatus status = ExtractionStatus::Failed;
+    // The sample lines in decoding order, each without its ';' (empty unless complete).
+    QStringList lines;
+    // The lines decoded (repeated lines dropped; positions inside the region in GCJ-02);
+    // null unless complete with samples.
+    Track track;
+};
 
 class KalGpsTool : public QObject {
     Q_OBJECT
@@ -27,8 +45,19 @@ public:
     using GpsInfoBlock = std::function<void(GpsLines)>;
     using LengthBlock = std::function<void(qint64 length, QString error)>;
 
+    using Handle = quint64;
+    using ExtractionBlock = std::function<void(const Extraction &)>;
+
     static KalGpsTool *shareTool();
     ~KalGpsTool() override;
+
+    // Extracts a recording (a local path, or an http(s) URL read through ranged requests)
+    // on the serial worker; done runs once on the GUI thread. The handle calls this
+    // request off, and only this one.
+    Handle request(const QString &path, ExtractionPriority priority, ExtractionBlock done);
+    // The request's decode, if under way, ends early; queued, it never starts. Its
+    // completion reports Cancelled, whatever it had read. Other requests are untouched.
+    void cancel(Handle handle);
 
     // Decodes a local recording; block runs on the GUI thread. A path beginning with
     // "http" is answered at once, before this returns, with an empty list.
@@ -36,8 +65,8 @@ public:
     // Decodes a recording over HTTP through ranged reads; block runs on the GUI thread.
     void getRemoteGpsInfo(const QUrl &url, GpsInfoBlock block);
     // Cancels every request made before it: a pending length request is aborted, a decode
-    // under way (local or remote) ends with what it has, queued requests end without
-    // decoding. Each completion still runs once.
+    // under way (local or remote) ends early, queued requests end without decoding. Each
+    // completion still runs once, with no list (never with the part read so far).
     void stopGetInfo();
     int getKalGpsDataVersion() const;
     // True while a decode still runs after the application began to quit: the library
@@ -83,10 +112,11 @@ public:
 private:
     KalGpsTool();
     bool isCancel() const;
-    void post(GpsInfoBlock block, GpsLines lines);
-    // On the worker, unless a stop came since the request: marks the job current, starts the
-    // library and runs decode; block gets its lines (none when stopped) on the GUI thread.
-    void submitDecode(GpsInfoBlock block, std::function<GpsLines()> decode);
+    // On the worker, unless the request was called off first: marks it running, starts
+    // the library and runs decode; done gets the outcome on the GUI thread.
+    Handle submit(bool urgent, ExtractionBlock done, std::function<Extraction()> decode);
+    Extraction decodeLocal(const QString &path);
+    Extraction decodeRemote(const QUrl &url);
     qint64 requestFileLength(QString *error);
     int64_t readRemote(char *buffer, uint64_t offset, uint32_t length);
 
@@ -96,9 +126,7 @@ private:
     QUrl m_request; // the recording of the current remote decode
     QUrl requestUrl() const;
     std::atomic<qint64> m_fileLength{0};
-    // stopGetInfo moves the generation on; a job made in an older one is cancelled.
-    std::atomic<quint64> m_generation{0};
-    std::atomic<quint64> m_jobGeneration{0};
+    ExtractionRequests m_requests;
     std::atomic<bool> m_readAhead{true};
     std::atomic<int> m_rangedRequests{0};
     // The local decode under way and when it last reported (worker thread only).

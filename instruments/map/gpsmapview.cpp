@@ -120,6 +120,8 @@ void GpsMapView::clearMapAnotation()
     m_track.reset();
     m_route.clear();
     m_speeds.clear();
+    m_tripRoute.clear();
+    m_tripSpeeds.clear();
     m_markerIndex.reset();
     m_lookup.invalidate();
     update();

@@ -34,8 +34,8 @@ public:
 
     void setGpsData(const Track &track) override;
     void setCurrentPlayerTime(double seconds) override;
-    // Drops route and marker; the map stays where it is. The trip stays: a recording of
-    // the same trip follows at once, and the map must not flicker or jump meanwhile.
+    // Drops route, marker and trip (and with them the end markers and the legend); the
+    // map stays where it is. Whoever moves on within a trip puts the trip back.
     void clearMapAnotation();
     // The whole trip the recording belongs to (its tracks in order, the recording's own
     // among them), drawn pale beneath the recording's part; no tracks, no trip.

@@ -16,12 +16,19 @@
 #include "app/incidentpreferences.h"
 #include "app/incidenttools.h"
 #include "app/ovraplayvc.h"
+#include "app/playbacksync.h"
+#include "app/playerextraction.h"
 #include "app/snapshot.h"
 #include "app/tripcontroller.h"
+#include "core/mediaplayerdelegate.h"
+#include "core/mlanguagemanager.h"
+#include "instruments/map/gpsmapview.h"
 #include "core/preferences.h"
 #include "playback/mediaplayview.h"
 #include "service/kalgpstool.h"
+#include "support/stalleddecode.h"
 #include "support/testsettings.h"
+#include "support/tsrecording.h"
 #include "track/trackdecoder.h"
 
 namespace {
@@ -30,6 +37,18 @@ const QString kData = QStringLiteral(TRAVA_TEST_DATA);
 void extract(const QString &path, std::function<void(const QStringList &)> done)
 {
     KalGpsTool::shareTool()->getGpsInfo(path, [done](KalGpsTool::GpsLines lines) { done(lines ? *lines : QStringList()); });
+}
+
+// Three recordings of one generated drive, 12 samples each (35 s, 36 samples in all).
+QStringList driveOfThree(const QTemporaryDir &dir)
+{
+    QStringList parts;
+    for (int i = 0; i < 3; ++i) {
+        parts << dir.filePath(QStringLiteral("drive-%1.ts").arg(i + 1));
+        if (!writeTsRecording(parts.last(), 12 * i, 12))
+            return {};
+    }
+    return parts;
 }
 
 GPSItem sample() { return GPSItem("2026/05/14 09:00:22", "11.585906", "48.160351", "100.0", 0, 0, 1); }
@@ -77,7 +96,7 @@ private slots:
     void tripOfRealRecordings()
     {
         QStringList list{kData + "/incident.mp4", kData + "/trip-1.mp4", kData + "/trip-2.mp4", kData + "/trip-3.mp4"};
-        TripController trip([list] { return list; }, extract, nullptr);
+        TripController trip([list] { return list; }, nullptr);
         QSignalSpy changed(&trip, &TripController::tripChanged);
         Track middle;
         extract(list[2], [&](const QStringList &lines) {
@@ -101,6 +120,126 @@ private slots:
         QVERIFY(trip.tripText().isEmpty());
     }
 
+    // The trip search reads a neighbour while the user picks another recording: the
+    // player's selection calls off only the player's own reading, and whatever part of a
+    // neighbour had been read is never remembered as its telemetry.
+    void tripSearchSurvivesAnotherSelection()
+    {
+        QTemporaryDir dir;
+        const QStringList parts = driveOfThree(dir);
+        QVERIFY(!parts.isEmpty());
+        PlaybackSync sync;
+        connectPlayerExtraction(&sync, nullptr);
+        GpsMapView map;
+        TripController trip([parts] { return parts; }, &map);
+        QString loaded;
+        // As the main view does it: the trip hears of a choice first, of its track after.
+        connect(&sync, &PlaybackSync::trackLoaded, &trip, [&](const QString &path, int) {
+            loaded = path;
+            trip.recordingLoaded(path, sync.stats().track(), sync.trackComplete());
+        });
+        auto select = [&](const QString &path) {
+            trip.recordingSelected(path);
+            sync.mediaPlayerDidSelectModel(MFileModel::fromPath(path));
+        };
+        StalledDecode held(parts[1], 1 << 20);
+        select(parts[0]);
+        QVERIFY(held.waitUntilHeld()); // the search is half-way through drive-2
+        QVERIFY(trip.searching());
+        select(parts[2]);
+        held.release();
+        QTRY_COMPARE_WITH_TIMEOUT(loaded, parts[2], 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!trip.searching(), 20000);
+        QCOMPARE(trip.tripPaths(), parts);
+        QCOMPARE(trip.currentPart(), 2);
+        const TripSummary whole = trip.tripSummary();
+        QCOMPARE(whole.samples, size_t(36));
+        QCOMPARE(whole.durationSeconds, 35);
+        QVERIFY(whole.topSpeedKmh > 39.9 && whole.topSpeedKmh < 40.1);
+        QVERIFY(trip.tripText().contains(QStringLiteral("00:00:35")));
+        QVERIFY(map.hasTrip());
+        // The last part finished: the end of the trip leaves the map empty.
+        map.clearMapAnotation();
+        trip.playbackHalted(MediaPlayStateFinished);
+        QVERIFY(!map.hasTrip());
+        // Choosing drive-2 now finds the same trip from the middle.
+        select(parts[1]);
+        QTRY_COMPARE_WITH_TIMEOUT(loaded, parts[1], 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!trip.searching(), 20000);
+        QCOMPARE(trip.tripPaths(), parts);
+        QCOMPARE(trip.recordingSummary().samples, size_t(12));
+        // Stopped, failed or finished with its next part to come: only moving on within the
+        // trip keeps it on the map (the reset has just cleared the map of everything).
+        map.clearMapAnotation();
+        trip.playbackHalted(MediaPlayStateFinished);
+        QVERIFY(map.hasTrip());
+        for (quint64 state : {quint64(MediaPlayStateStopped), quint64(MediaPlayStateError)}) {
+            map.clearMapAnotation();
+            trip.playbackHalted(state);
+            QVERIFY(!map.hasTrip());
+        }
+        trip.recordingSelected(parts[2]); // the next part was chosen: the player stops first
+        map.clearMapAnotation();
+        trip.playbackHalted(MediaPlayStateStopped);
+        QVERIFY(map.hasTrip());
+        map.clearMapAnotation();
+        trip.playbackHalted(MediaPlayStateError);
+        QVERIFY(!map.hasTrip());
+    }
+
+    // A whole-trip export runs while playback moves on to the next recording: the file has
+    // every sample of the trip. Called off from outside (the application quitting), the
+    // export says it failed and leaves no file.
+    void wholeTripExportSurvivesPlaybackMovingOn()
+    {
+        QTemporaryDir dir;
+        const QStringList parts = driveOfThree(dir);
+        QVERIFY(!parts.isEmpty());
+        PlaybackSync sync;
+        connectPlayerExtraction(&sync, nullptr);
+        QStringList notices;
+        TrackExporter exporter([&](const QString &n) { notices << n; });
+        bool done = false, ok = false;
+        const QString target = dir.filePath(QStringLiteral("drive-trip.gpx"));
+        {
+            StalledDecode held(parts[1], 1 << 20);
+            exporter.run(parts, QStringLiteral("gpx"), QStringLiteral("wgs84"), true, target,
+                         [&](bool r) { done = true; ok = r; });
+            QVERIFY(held.waitUntilHeld());
+            // Playback moves on, and on again before the first one's track is read.
+            sync.mediaPlayerDidSelectModel(MFileModel::fromPath(parts[2]));
+            sync.mediaPlayerDidSelectModel(MFileModel::fromPath(parts[0]));
+            held.release();
+            QTRY_VERIFY_WITH_TIMEOUT(done, 20000);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(trackSize(sync.stats().track()), size_t(12), 10000);
+        QCOMPARE(sync.stats().track()->front().time, std::string("2026/05/14 08:15:00"));
+        QVERIFY2(ok, qPrintable(notices.join('\n')));
+        QVERIFY(notices.last().endsWith(QDir::toNativeSeparators(target)));
+        QFile gpx(target);
+        QVERIFY(gpx.open(QIODevice::ReadOnly));
+        const QByteArray text = gpx.readAll();
+        QCOMPARE(text.count("<trkpt "), 36);
+        QVERIFY(text.contains("2026-05-14T08:15:35"));
+
+        done = false;
+        ok = true;
+        const QString cut = dir.filePath(QStringLiteral("cut.gpx"));
+        {
+            StalledDecode held(parts[1], 1 << 20);
+            exporter.run(parts, QStringLiteral("gpx"), QStringLiteral("wgs84"), true, cut,
+                         [&](bool r) { done = true; ok = r; });
+            QVERIFY(held.waitUntilHeld());
+            KalGpsTool::shareTool()->stopGetInfo();
+            held.release();
+            QTRY_VERIFY_WITH_TIMEOUT(done, 20000);
+        }
+        QVERIFY(!ok);
+        QVERIFY(!QFile::exists(cut));
+        QVERIFY2(notices.last().startsWith(MLanguageManager::DPLocalizedString(QStringLiteral("Export.failed"))),
+                 qPrintable(notices.last()));
+    }
+
     // The player's export goes through trava-gps's writers; GPSBabel reads it back.
     void exportReadBackByGpsBabel()
     {
@@ -108,7 +247,7 @@ private slots:
             QSKIP("gpsbabel not installed");
         QTemporaryDir dir;
         QStringList notices;
-        TrackExporter exporter(extract, [&](const QString &n) { notices << n; });
+        TrackExporter exporter([&](const QString &n) { notices << n; });
         const QStringList trip{kData + "/trip-1.mp4", kData + "/trip-2.mp4", kData + "/trip-3.mp4"};
         for (const QString &format : {QStringLiteral("gpx"), QStringLiteral("kml"), QStringLiteral("csv"), QStringLiteral("geojson")}) {
             const QString target = dir.filePath(TrackExporter::suggestedName(trip[0], true, format));

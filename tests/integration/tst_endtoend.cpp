@@ -24,7 +24,7 @@
 #include "core/mlanguagemanager.h"
 #include "core/notificationhub.h"
 #include "app/ovraplayvc.h"
-#include "library/playbacksync.h"
+#include "app/playbacksync.h"
 #include "core/preferences.h"
 #include "instruments/speedview.h"
 

@@ -8,6 +8,7 @@
 #include "httpfileserver.h"
 #include "service/gpsworker.h"
 #include "service/kalgpstool.h"
+#include "support/stalleddecode.h"
 #include "telemetry/kalgpsapi.h"
 
 namespace {
@@ -69,6 +70,45 @@ bool writeBlockFile(const QString &path, const QList<QByteArray> &texts)
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(out) == out.size();
 }
+
+// A transport stream with padding packets before the telemetry clip: the scan has a way
+// to go (and reports progress) before it finds anything.
+QString paddedStream(const QTemporaryDir &dir, const QString &name, int mebibytes)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return QString();
+    QByteArray pad(188, char(0xFF));
+    pad[0] = 0x47;
+    pad[1] = 0x1F;
+    for (int i = 0; i < (mebibytes << 20) / 188; ++i)
+        f.write(pad);
+    f.write(fileBytes("clip.ts"));
+    return path;
+}
+
+// The outcomes of requests made through request(), in the order they arrive.
+struct Outcomes {
+    QList<Extraction> results;
+    QStringList tags;
+    KalGpsTool::ExtractionBlock block(const QString &tag)
+    {
+        return [this, tag](const Extraction &e) {
+            results.append(e);
+            tags.append(tag);
+        };
+    }
+    bool waitFor(int count, int ms = 20000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (results.size() < count && clock.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return results.size() >= count;
+    }
+    const Extraction &of(const QString &tag) const { return results.at(tags.indexOf(tag)); }
+};
 
 } // namespace
 
@@ -389,6 +429,100 @@ private slots:
         disconnect(conn);
         QCOMPARE(reports, 1);
         QVERIFY(!cancelled.results[0].has_value());
+    }
+
+    // Cancelling one handle stops that request alone: its decode under way ends early and
+    // says so, with nothing of what it had read; the requests queued behind it run as usual.
+    void cancellingOneRequestLeavesTheOthers()
+    {
+        QTemporaryDir dir;
+        const QString longTs = paddedStream(dir, "long.ts", 4);
+        QVERIFY(!longTs.isEmpty());
+        KalGpsTool *tool = KalGpsTool::shareTool();
+        StalledDecode held(longTs);
+        Outcomes done;
+        const KalGpsTool::Handle running = tool->request(longTs, ExtractionPriority::Background, done.block("running"));
+        QVERIFY(held.waitUntilHeld());
+        const KalGpsTool::Handle queued = tool->request(kData + "/clip.mov", ExtractionPriority::Background, done.block("queued"));
+        tool->request(kData + "/clip-mp4-voka.mp4", ExtractionPriority::Background, done.block("other"));
+        tool->request(longTs, ExtractionPriority::Background, done.block("again"));
+        QVERIFY(running != queued && running != 0 && queued != 0);
+        tool->cancel(running);
+        tool->cancel(queued);
+        held.release();
+        QVERIFY(done.waitFor(4));
+        QCOMPARE(done.tags, QStringList({"running", "queued", "other", "again"}));
+        QCOMPARE(done.of("running").status, ExtractionStatus::Cancelled);
+        QVERIFY(done.of("running").lines.isEmpty() && !done.of("running").track);
+        QCOMPARE(done.of("queued").status, ExtractionStatus::Cancelled);
+        QCOMPARE(done.of("other").status, ExtractionStatus::Complete);
+        QCOMPARE(done.of("other").lines, kVokaLines);
+        QCOMPARE(trackSize(done.of("other").track), size_t(4));
+        // The same recording asked for again is read in full: the cancel was that handle's.
+        QCOMPARE(done.of("again").status, ExtractionStatus::Complete);
+        QCOMPARE(done.of("again").lines.size(), 3);
+        // Cancelling a handle that has answered, or one never given, touches nothing.
+        tool->cancel(running);
+        tool->cancel(0);
+        Outcomes after;
+        tool->request(kData + "/clip-mp4-voka.mp4", ExtractionPriority::Background, after.block("after"));
+        QVERIFY(after.waitFor(1));
+        QCOMPARE(after.of("after").status, ExtractionStatus::Complete);
+    }
+
+    // The player's request goes before every other one still waiting; a file that cannot
+    // be read fails, which is not the same as having no telemetry.
+    void playerRequestGoesFirstAndFailureIsNotEmpty()
+    {
+        QTemporaryDir dir;
+        const QString longTs = paddedStream(dir, "long.ts", 2);
+        QFile junk(dir.filePath("junk.mp4"));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write(QByteArray(4096, 'x'));
+        junk.close();
+        KalGpsTool *tool = KalGpsTool::shareTool();
+        StalledDecode held(longTs);
+        Outcomes done;
+        tool->request(longTs, ExtractionPriority::Background, done.block("held"));
+        QVERIFY(held.waitUntilHeld());
+        tool->request(kData + "/clip.mov", ExtractionPriority::Background, done.block("trip"));
+        tool->request(dir.filePath("missing.mp4"), ExtractionPriority::Background, done.block("missing"));
+        tool->request(junk.fileName(), ExtractionPriority::Player, done.block("player1"));
+        tool->request(kData + "/clip-mp4-voka.mp4", ExtractionPriority::Player, done.block("player2"));
+        held.release();
+        QVERIFY(done.waitFor(5));
+        QCOMPARE(done.tags, QStringList({"held", "player1", "player2", "trip", "missing"}));
+        QCOMPARE(done.of("held").status, ExtractionStatus::Complete);
+        QCOMPARE(done.of("held").lines.size(), 3);
+        QCOMPARE(done.of("missing").status, ExtractionStatus::Failed);
+        QCOMPARE(done.of("player1").status, ExtractionStatus::Complete); // read: no telemetry
+        QVERIFY(done.of("player1").lines.isEmpty());
+        QCOMPARE(done.of("player2").lines, kVokaLines);
+    }
+
+    // The old surface keeps its meaning on top of the handles: stopGetInfo calls off every
+    // request made before it (whoever made it), and a cut-short decode gives no list -
+    // never the part it had read.
+    void stopGetInfoCallsOffEveryEarlierRequest()
+    {
+        QTemporaryDir dir;
+        const QString longTs = paddedStream(dir, "long.ts", 2);
+        KalGpsTool *tool = KalGpsTool::shareTool();
+        StalledDecode held(longTs);
+        Completions old;
+        Outcomes done;
+        tool->getGpsInfo(longTs, old.block("old"));
+        QVERIFY(held.waitUntilHeld());
+        tool->request(kData + "/clip.mov", ExtractionPriority::Player, done.block("before"));
+        tool->stopGetInfo();
+        tool->request(kData + "/clip-mp4-voka.mp4", ExtractionPriority::Background, done.block("after"));
+        held.release();
+        QVERIFY(old.waitFor(1));
+        QVERIFY(done.waitFor(2));
+        QVERIFY(!old.results[0].has_value());
+        QCOMPARE(done.of("before").status, ExtractionStatus::Cancelled);
+        QCOMPARE(done.of("after").status, ExtractionStatus::Complete);
+        QCOMPARE(done.of("after").lines, kVokaLines);
     }
 
     void cancellingThePendingLengthRequestStillCompletes()

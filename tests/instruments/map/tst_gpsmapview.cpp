@@ -339,8 +339,8 @@ private slots:
                              [](const QColor &c) { return c.red() > 240 && c.green() > 200 && c.blue() < 40; }), 0);
     }
 
-    // A trip: every recording's route pale, the current one bold; clearing between two
-    // recordings of the trip keeps the trip on the map.
+    // A trip: every recording's route pale, the current one bold; clearing leaves nothing
+    // of it: no pale route, no end markers, no legend.
     void tripShowsEveryPartAndHighlightsTheCurrent()
     {
         const Track a = straightTrack(10), b = straightTrack(10, 48.1394, 11.5785);
@@ -355,10 +355,25 @@ private slots:
         const QColor bold = img.pixelColor(view.screenPosition(QGeoCoordinate(lat(b, 5), lon(b, 5))).toPoint());
         QVERIFY2(isRouteGreen(bold), qPrintable(bold.name()));
         QVERIFY2(!isRouteGreen(pale) && pale.green() > 200 && pale.red() > 100, qPrintable(pale.name()));
+        const QImage before = view.grab().toImage();
         view.clearMapAnotation();
+        QVERIFY(!view.hasTrip());
+        const QImage after = view.grab().toImage();
+        const QColor gone = after.pixelColor(view.screenPosition(QGeoCoordinate(lat(a, 5), lon(a, 5))).toPoint());
+        QVERIFY2(gone != pale && !isRouteGreen(gone), qPrintable(gone.name()));
+        // The trip's start disc, its end disc and the legend's yellow are gone with it.
+        const QPoint start = view.screenPosition(QGeoCoordinate(lat(a, 0), lon(a, 0))).toPoint();
+        const QPoint end = view.screenPosition(QGeoCoordinate(lat(b, 9), lon(b, 9))).toPoint();
+        QVERIFY(before.pixelColor(start) != after.pixelColor(start));
+        QVERIFY(before.pixelColor(end) != after.pixelColor(end));
+        auto legend = [](const QImage &img) {
+            return countPixels(img.copy(0, img.height() - 60, 200, 60),
+                               [](const QColor &c) { return c.red() > 240 && c.green() > 200 && c.blue() < 40; });
+        };
+        QVERIFY(legend(before) > 5);
+        QCOMPARE(legend(after), 0);
+        view.setTripContext({a, b});
         QVERIFY(view.hasTrip());
-        const QColor kept = view.grab().toImage().pixelColor(view.screenPosition(QGeoCoordinate(lat(a, 5), lon(a, 5))).toPoint());
-        QCOMPARE(kept, pale);
         view.setTripContext({});
         QVERIFY(!view.hasTrip());
         view.setTripContext({a}); // one recording alone is no trip

@@ -5,7 +5,7 @@
 
 #include "core/mediaplayerdelegate.h"
 #include "core/mlanguagemanager.h"
-#include "library/playbacksync.h"
+#include "app/playbacksync.h"
 #include "core/preferences.h"
 #include "support/testsettings.h"
 
@@ -49,6 +49,7 @@ class TestPlaybackSync : public QObject {
     std::unique_ptr<PlaybackSync> m_sync;
     QList<std::function<void(const QStringList &)>> m_pending;
     QStringList m_requested;
+    QList<quint64> m_tickets, m_cancelled;
     int m_next = 0;
 
     QString L(const char *k) { return MLanguageManager::DPLocalizedString(k); }
@@ -66,6 +67,8 @@ private slots:
         m_journal = Journal();
         m_pending.clear();
         m_requested.clear();
+        m_tickets.clear();
+        m_cancelled.clear();
         m_next = 0;
         m_map = std::make_unique<FakeInstrument>("map", &m_journal);
         m_speed = std::make_unique<FakeInstrument>("speed", &m_journal);
@@ -75,15 +78,21 @@ private slots:
         auto reset = [this](const char *n) { return [this, n] { m_journal.calls << QString(n) + ".reset"; }; };
         m_sync->setGauges({{m_map.get(), reset("map")}, {m_speed.get(), reset("speed")},
                            {m_compass.get(), reset("compass")}, {m_state.get(), reset("state")}});
-        m_sync->setPlayer([this] { m_journal.calls << "player.stop"; },
-                          [this](const QString &p) { m_journal.calls << "player.play(" + p + ")"; });
-        m_sync->setExtractor([this](const QString &path, std::function<void(const QStringList &)> done) {
+        PlaybackSync *sync = m_sync.get();
+        connect(sync, &PlaybackSync::stopRequested, sync, [this] { m_journal.calls << "player.stop"; });
+        connect(sync, &PlaybackSync::playRequested, sync,
+                [this](const QString &p) { m_journal.calls << "player.play(" + p + ")"; });
+        connect(sync, &PlaybackSync::telemetryRequested, sync, [this, sync](quint64 ticket, const QString &path) {
             m_journal.calls << "extract(" + path + ")";
             m_requested << path;
-            m_pending << done;
+            m_tickets << ticket;
+            m_pending << [sync, ticket](const QStringList &lines) { sync->telemetryArrived(ticket, lines); };
         });
-        m_sync->setAutoplayNext([this] { ++m_next; });
-        m_sync->setCanceller([this] { m_journal.calls << "cancel"; });
+        connect(sync, &PlaybackSync::nextRequested, sync, [this] { ++m_next; });
+        connect(sync, &PlaybackSync::telemetryCancelled, sync, [this](quint64 ticket) {
+            m_journal.calls << "cancel";
+            m_cancelled << ticket;
+        });
     }
 
     void selectionRoadRunsInOrder()
@@ -99,6 +108,7 @@ private slots:
         QCOMPARE(m_journal.calls, (QStringList{"map.setGpsData(3)", "speed.setGpsData(3)", "compass.setGpsData(3)",
                                                "state.setGpsData(3)", "player.play(/v/a.mp4)"}));
         QCOMPARE(m_sync->topSpeedText(), L("TopSpeed") + ":100.0KMH");
+        QVERIFY(m_sync->trackComplete());
         QCOMPARE(m_sync->aveSpeedText(), L("AveSpeed") + QString(":%1KMH").arg((51.4 + 51.2 + 100.0) / 3, 0, 'f', 1));
     }
 
@@ -109,6 +119,9 @@ private slots:
         // The superseded extraction is cancelled before the new one is asked for.
         QCOMPARE(m_journal.calls, (QStringList{"player.stop", "extract(/v/a.mp4)", "player.stop", "cancel",
                                                "extract(/v/b.mp4)"}));
+        // Only the superseded request is called off.
+        QCOMPARE(m_cancelled, QList<quint64>{m_tickets[0]});
+        QVERIFY(m_tickets[1] != m_tickets[0]);
         m_journal.calls.clear();
         m_pending.takeFirst()(kLines);  // the older answer arrives: ignored
         QVERIFY(m_journal.calls.isEmpty());
@@ -185,7 +198,13 @@ private slots:
         }
         for (quint64 s : {quint64(MediaPlayStateError), quint64(MediaPlayStateStopped)}) {
             m_journal.calls.clear();
+            QSignalSpy halted(m_sync.get(), &PlaybackSync::halted);
+            connect(m_sync.get(), &PlaybackSync::halted, this, [this] { m_journal.calls << "halted"; });
             m_sync->mediaPlayerCurrentState(s);
+            disconnect(m_sync.get(), &PlaybackSync::halted, this, nullptr);
+            QCOMPARE(halted.size(), 1);
+            QCOMPARE(halted[0][0].value<quint64>(), s);
+            QCOMPARE(m_journal.calls.takeLast(), QString("halted")); // after every reset
             QCOMPARE(m_journal.calls, (QStringList{"map.reset", "speed.reset", "compass.reset", "state.reset"}));
             QCOMPARE(m_sync->speedText(), QString("---KMH"));
             QCOMPARE(m_sync->latText(), L("Lat") + ":---");

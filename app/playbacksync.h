@@ -1,8 +1,9 @@
 #pragma once
 // The telemetry side of the main view: a selected recording has its telemetry extracted
 // and decoded, the track goes to every instrument before playback starts, each tick
-// updates the read-outs and the instruments, and stop/finish/error reset them. The
-// widget that owns this wires it to its labels, instruments and player.
+// updates the read-outs and the instruments, and stop/finish/error reset them. What it
+// wants from the extraction service, the player and the list it asks for with signals;
+// the main view's wiring connects them.
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -15,8 +16,6 @@
 class PlaybackSync : public QObject {
     Q_OBJECT
 public:
-    // Extraction: path -> (later, on the GUI thread) the telemetry text lines.
-    using Extractor = std::function<void(const QString &path, std::function<void(const QStringList &lines)>)>;
     using Decoder = std::function<Track(const QStringList &lines)>;
 
     // One dashboard instrument: its contract and its own reset operation.
@@ -28,20 +27,9 @@ public:
 
     explicit PlaybackSync(QObject *parent = nullptr);
 
-    void setExtractor(Extractor extractor) { m_extract = std::move(extractor); }
-    // Cancels the extractions asked for so far (their answers still arrive, and are dropped).
-    void setCanceller(std::function<void()> cancel) { m_cancel = std::move(cancel); }
     void setDecoder(Decoder decoder) { m_decode = std::move(decoder); }
     // In the order of the hand-over: map, speed gauge, compass, G-sensor panel.
     void setGauges(QList<Gauge> gauges) { m_gauges = std::move(gauges); }
-    void setPlayer(std::function<void()> stop, std::function<void(const QString &)> play)
-    {
-        m_stop = std::move(stop);
-        m_play = std::move(play);
-    }
-    // Called 100 ms after a recording finished.
-    void setAutoplayNext(std::function<void()> next) { m_next = std::move(next); }
-
     void mediaPlayerDidSelectModel(const MFileModel &model);
     // A recording left the list: its pending extraction is cancelled and it never starts;
     // the player stops when it was the current one.
@@ -56,6 +44,8 @@ public:
     void refreshLanguage();
 
     const TripStatistics &stats() const { return m_stats; }
+    // False when the track on display came from a reading that failed or was called off.
+    bool trackComplete() const { return m_trackComplete; }
     QString title() const { return m_title; }
     QString speedText() const { return q(m_stats.labels().speed); }
     QString latText() const { return q(m_stats.labels().lat); }
@@ -71,27 +61,40 @@ public:
     // Metres along the Earth's surface between two positions in degrees.
     static double distanceByStartLatStartLonEndLatEndLon(double lat1, double lon1, double lat2, double lon2);
 
+public slots:
+    // The answer to telemetryRequested(ticket, ...): the recording's sample lines (none when
+    // it has no telemetry). complete is false when the reading failed or was called off:
+    // the recording still plays, but its lines say nothing about its telemetry. Answers
+    // to tickets no longer wanted are dropped.
+    void telemetryArrived(quint64 ticket, const QStringList &lines, bool complete = true);
+
 signals:
+    // The telemetry of path is wanted; answer with telemetryArrived(ticket, lines).
+    void telemetryRequested(quint64 ticket, const QString &path);
+    // The request of ticket is no longer wanted (a newer selection, or its recording left
+    // the list); only that request is to be called off.
+    void telemetryCancelled(quint64 ticket);
+    void stopRequested();
+    void playRequested(const QString &path);
+    // 100 ms after a recording finished.
+    void nextRequested();
     void titleChanged(const QString &title);
     void labelsChanged();
+    // Stopped, finished or failed: the instruments and read-outs were just reset.
+    void halted(quint64 state);
     // The new track reached every instrument and playback was asked for.
     void trackLoaded(const QString &path, int samples);
 
 private:
     static QString q(const std::string &s) { return QString::fromStdString(s); }
-    void trackArrived(quint64 generation, const QString &path, const QStringList &lines);
     void cancelPendingExtraction();
 
     TripStatistics m_stats;
-    Extractor m_extract;
-    std::function<void()> m_cancel;
     QString m_extractingPath;  // the recording whose telemetry is being extracted, if any
     bool m_extracting = false;
+    bool m_trackComplete = false;
     Decoder m_decode;
     QList<Gauge> m_gauges;
-    std::function<void()> m_stop;
-    std::function<void(const QString &)> m_play;
-    std::function<void()> m_next;
     QString m_title;
     quint64 m_generation = 0;
     bool m_halted = false;  // stopped, finished or failed, and not playing again yet

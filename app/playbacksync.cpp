@@ -1,9 +1,9 @@
-#include "library/playbacksync.h"
+#include "app/playbacksync.h"
 #include "core/logging.h"
 
 #include <QDebug>
 #include <QGeoCoordinate>
-#include <QPointer>
+#include <QMetaMethod>
 #include <QSet>
 #include <QTimer>
 
@@ -67,34 +67,29 @@ void PlaybackSync::mediaPlayerDidSelectModel(const MFileModel &model)
 {
     m_title = model.fName;
     emit titleChanged(m_title);
-    if (m_stop)
-        m_stop();
+    emit stopRequested();
     // Only the latest selection may start playback: the extraction of an earlier one is
     // cancelled, so that the new one need not wait for it, and should its answer still
     // arrive it is dropped instead of briefly playing the older file.
     cancelPendingExtraction();
-    const quint64 generation = ++m_generation;
-    const QString path = model.fLocalPath;
-    QPointer<PlaybackSync> self(this);
-    auto done = [self, generation, path](const QStringList &lines) {
-        if (self)
-            self->trackArrived(generation, path, lines);
-    };
+    const quint64 ticket = ++m_generation;
     m_extracting = true;
-    m_extractingPath = path;
-    if (m_extract)
-        m_extract(path, done);
+    m_extractingPath = model.fLocalPath;
+    if (isSignalConnected(QMetaMethod::fromSignal(&PlaybackSync::telemetryRequested)))
+        emit telemetryRequested(ticket, m_extractingPath);
     else
-        done({});
+        telemetryArrived(ticket, {});
 }
 
-void PlaybackSync::trackArrived(quint64 generation, const QString &path, const QStringList &lines)
+void PlaybackSync::telemetryArrived(quint64 ticket, const QStringList &lines, bool complete)
 {
-    if (generation != m_generation) {
-        qCInfo(lcSync) << "telemetry of superseded selection dropped:" << path;
+    if (!m_extracting || ticket != m_generation) {
+        qCInfo(lcSync) << "telemetry of superseded selection dropped";
         return;
     }
     m_extracting = false;
+    m_trackComplete = complete;
+    const QString path = m_extractingPath;
     const QStringList unique = removeRepeatedLines(lines);
     qCDebug(lcSync).noquote() << unique.join(QLatin1Char('\n'));
     const Track track = m_decode ? m_decode(unique) : Track();
@@ -103,8 +98,7 @@ void PlaybackSync::trackArrived(quint64 generation, const QString &path, const Q
     for (const Gauge &g : std::as_const(m_gauges))
         if (g.instrument)
             g.instrument->setGpsData(track);
-    if (m_play)
-        m_play(path);
+    emit playRequested(path);
     emit trackLoaded(path, int(trackSize(track)));
 }
 
@@ -113,9 +107,8 @@ void PlaybackSync::cancelPendingExtraction()
     if (!m_extracting)
         return;
     m_extracting = false;
-    ++m_generation;  // whatever it still delivers is dropped
-    if (m_cancel)
-        m_cancel();
+    // Whatever it still delivers is dropped.
+    emit telemetryCancelled(m_generation++);
 }
 
 void PlaybackSync::mediaPlayerDidDeleteModel(const MFileModel &model, bool isSelect)
@@ -125,8 +118,8 @@ void PlaybackSync::mediaPlayerDidDeleteModel(const MFileModel &model, bool isSel
         qCInfo(lcSync) << "extraction of removed recording cancelled:" << model.fLocalPath;
         cancelPendingExtraction();
     }
-    if (isSelect && m_stop)
-        m_stop();
+    if (isSelect)
+        emit stopRequested();
 }
 
 void PlaybackSync::mediaPlayerCurrentTime(double seconds)
@@ -155,12 +148,9 @@ void PlaybackSync::mediaPlayerCurrentState(quint64 state)
         if (g.reset)
             g.reset();
     clearGpsInfo();
+    emit halted(state);
     if (state == MediaPlayStateFinished) {
-        QPointer<PlaybackSync> self(this);
-        QTimer::singleShot(kAutoplayDelayMs, this, [self] {
-            if (self && self->m_next)
-                self->m_next();
-        });
+        QTimer::singleShot(kAutoplayDelayMs, this, &PlaybackSync::nextRequested);
     }
 }
 
