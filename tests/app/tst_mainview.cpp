@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
+#include <QToolButton>
 #include <QtTest>
 
 #include "app/colorpanel.h"
@@ -157,6 +158,27 @@ private slots:
         QCOMPARE(sceneView<QComboBox>(vc, "speedUnitBox")->currentText(), QStringLiteral("MPH"));
         QCOMPARE(sceneView<QLabel>(vc, "speedLabel")->text(), QStringLiteral("---MPH"));
         QCOMPARE(sceneView<QLabel>(vc, "distanceLabel")->text(), QStringLiteral("Distance:---"));
+    }
+
+    // The window's controls reach the view's actions through the one wiring place.
+    void controlsSendTheirActions()
+    {
+        OvraPlayVC vc;
+        vc.resize(1080, 660);
+        vc.show();
+        auto *unit = sceneView<QComboBox>(vc, "speedUnitBox");
+        unit->setCurrentIndex(1);
+        emit unit->activated(1);
+        QCOMPARE(Preferences::speedUnitType(), QStringLiteral("MPH"));
+        QCOMPARE(sceneView<QLabel>(vc, "speedLabel")->text(), QStringLiteral("---MPH"));
+        QVERIFY(!vc.isSetShow());
+        sceneView<QToolButton>(vc, "settingButton")->click();
+        QVERIFY(vc.isSetShow());
+        sceneView<QToolButton>(vc, "settingButton")->click();
+        QVERIFY(!vc.isSetShow());
+        // Choosing French posts the language change, and the captions follow.
+        emit sceneView<QComboBox>(vc, "languageBox")->activated(2);
+        QCOMPARE(sceneView<QLabel>(vc, "baseSettingLabel")->text(), QString::fromUtf8("Réglages de base"));
     }
 
     void settingPanelStartsHiddenOverTheDashboard()
