@@ -6,15 +6,13 @@
 #include <QUrl>
 #include <QWidget>
 
+#include "app/composition.h"
 #include "app/mainmenu.h"
 #include "app/ovraplayvc.h"
-#include "app/playbackcommands.h"
-#include "library/medialistview.h"
-#include "app/playbacksync.h"
-#include "core/notificationhub.h"
 #include "app/ovrawindowplaycontroller.h"
+#include "core/notificationhub.h"
 #include "core/preferences.h"
-#include "app/titlestrip.h"
+#include "library/medialistview.h"
 
 Q_LOGGING_CATEGORY(lcApp, "trava.app")
 
@@ -22,8 +20,6 @@ AppDelegate::AppDelegate(QObject *parent) : QObject(parent) {}
 
 AppDelegate::~AppDelegate()
 {
-    delete m_commands;
-    m_commands = nullptr;
     // The window holds the menu bar; the menus go first so the bar is not deleted twice.
     m_mainMenu.reset();
     m_windowVC.reset();
@@ -36,14 +32,9 @@ void AppDelegate::applicationDidFinishLaunching(const QStringList &files)
 
     m_mainMenu = std::make_unique<MainMenu>();
     m_windowVC = std::make_unique<OvraWindowPlayController>(OvraWindowPlayController::createWindow());
-    m_mainMenu->setMainWindow(m_windowVC->window());
-    m_windowVC->titleStrip()->setMenuBar(m_mainMenu->menuBar());
+    m_commands = wireWindow(m_mainMenu.get(), m_windowVC.get());
 
     OvraPlayVC *vc = m_windowVC->playerVC();
-    m_commands = new PlaybackCommands(m_mainMenu->playbackActions(), vc->player(), vc->mediaList(),
-                                      m_windowVC.get(), this);
-    if (PlaybackSync *sync = vc->playbackSync())
-        m_commands->setSpeedText([sync] { return sync->speedText(); });
     // The list as the last run left it: its current row highlighted, nothing playing.
     if (MediaListView *list = vc->mediaList())
         list->restoreCurrent(Preferences::lastRecording());

@@ -30,5 +30,5 @@ public:
 private:
     std::unique_ptr<MainMenu> m_mainMenu;
     std::unique_ptr<OvraWindowPlayController> m_windowVC;
-    PlaybackCommands *m_commands = nullptr;
+    PlaybackCommands *m_commands = nullptr; // the window controller's
 };

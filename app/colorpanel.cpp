@@ -9,12 +9,6 @@ ColorPanel::ColorPanel(const QString &name, const QColor &background, QWidget *p
     setAttribute(Qt::WA_StyledBackground, false);
 }
 
-void ColorPanel::setBackgroundColor(const QColor &c)
-{
-    m_background = c;
-    update();
-}
-
 void ColorPanel::setBorder(const QColor &c, int width)
 {
     m_border = c;

@@ -9,7 +9,6 @@ class ColorPanel : public QWidget {
 public:
     explicit ColorPanel(const QString &name, const QColor &background, QWidget *parent = nullptr);
 
-    void setBackgroundColor(const QColor &c);
     QColor backgroundColor() const { return m_background; }
     void setBorder(const QColor &c, int width);
     QColor borderColor() const { return m_border; }

@@ -1,16 +1,21 @@
 #include "app/composition.h"
 
-#include <QComboBox>
-#include <QDebug>
-#include <QLabel>
+#include <QAction>
+#include <QMenu>
 #include <QPointer>
-#include <QPushButton>
 #include <QToolButton>
 
 #include "app/incidenttools.h"
+#include "app/mainmenu.h"
 #include "app/ovraplayvc.h"
 #include "app/playerextraction.h"
+#include "app/ovrawindowplaycontroller.h"
+#include "app/playbackactions.h"
+#include "app/playbackcommands.h"
 #include "app/settingspanel.h"
+#include "app/snapshot.h"
+#include "app/titlestrip.h"
+#include "app/videoonlymode.h"
 #include "core/mtool.h"
 #include "instruments/compassview.h"
 #include "instruments/gsensorstateview.h"
@@ -48,11 +53,12 @@ void wireControls(OvraPlayVC *vc, PlayControlView *bar)
     QObject::connect(bar->playControlBtn, &QToolButton::clicked, vc, &OvraPlayVC::resumOrPauseClick);
     QObject::connect(bar->stopBtn, &QToolButton::clicked, vc, &OvraPlayVC::stopBtnClick);
 
-    QObject::connect(vc->settingButton, &QToolButton::clicked, vc, &OvraPlayVC::showSetting);
-    QObject::connect(vc->languageBox, &QComboBox::activated, vc, &OvraPlayVC::languageChange);
-    QObject::connect(vc->speedUnitBox, &QComboBox::activated, vc, &OvraPlayVC::speedUnitChange);
-    QObject::connect(vc->mapBox, &QComboBox::activated, vc, &OvraPlayVC::mapChange);
-    QObject::connect(vc->viewUpgradeButton, &QPushButton::clicked, vc, &OvraPlayVC::checkUpgrade);
+    SettingsPanel *settings = vc->settingsPanel();
+    QObject::connect(vc, &OvraPlayVC::settingButtonClicked, vc, &OvraPlayVC::showSetting);
+    QObject::connect(settings, &SettingsPanel::languageChosen, vc, &OvraPlayVC::languageChange);
+    QObject::connect(settings, &SettingsPanel::speedUnitChosen, vc, &OvraPlayVC::speedUnitChange);
+    QObject::connect(settings, &SettingsPanel::mapChosen, vc, &OvraPlayVC::mapChange);
+    QObject::connect(settings, &SettingsPanel::upgradeRequested, vc, &OvraPlayVC::checkUpgrade);
 }
 
 void wireSync(OvraPlayVC *vc, const MainViewParts &p)
@@ -78,7 +84,57 @@ void wireSync(OvraPlayVC *vc, const MainViewParts &p)
     QObject::connect(p.sync, &PlaybackSync::playRequested, p.player, &MediaPlayView::playFile);
     QObject::connect(p.sync, &PlaybackSync::nextRequested, p.list, &MediaListView::autoplayNext);
     QObject::connect(p.sync, &PlaybackSync::labelsChanged, vc, &OvraPlayVC::showReadouts);
-    QObject::connect(p.sync, &PlaybackSync::titleChanged, vc->titleLabel, &QLabel::setText);
+    QObject::connect(p.sync, &PlaybackSync::titleChanged, vc, &OvraPlayVC::showTitle);
+}
+
+QStringList listPaths(const MediaListView *list)
+{
+    QStringList paths;
+    for (const MFileModel &m : list->dataArray())
+        paths << m.fLocalPath;
+    return paths;
+}
+
+// Snapshots, harsh events, trips and the track export: a card in the read-outs, a section in
+// the settings, a camera button on the control bar, and what the sync and the list tell them.
+IncidentTools *wireIncidentTools(OvraPlayVC *vc, const MainViewParts &p)
+{
+    IncidentTools::Places places;
+    places.window = vc->window();
+    places.player = p.player;
+    places.gsensor = p.gsensor;
+    places.map = p.map;
+    places.tripCard = vc->addReadoutCard(QStringLiteral("tripBgView"), 4);
+    places.settings = vc->settingsPanel()->addSettingsSection(QStringLiteral("incidentSettingsLabel"),
+                                                              QStringLiteral("incidentSetView"));
+    auto *tools = new IncidentTools(places, vc);
+
+    QAction *save = tools->snapshot()->saveAction();
+    QToolButton *camera = p.player->controlView()->addControlBarButton(QStringLiteral("snapshotBtn"),
+                                                                       QStringLiteral("snapshot"));
+    QObject::connect(camera, &QToolButton::clicked, save, &QAction::trigger);
+    auto titleCamera = [camera, save] { camera->setToolTip(save->toolTip()); };
+    QObject::connect(save, &QAction::changed, camera, titleCamera);
+    titleCamera();
+
+    PlaybackSync *sync = p.sync;
+    MediaListView *list = p.list;
+    QObject::connect(sync, &PlaybackSync::titleChanged, tools, [tools, list] {
+        const int i = list->curIndex();
+        if (i >= 0 && i < list->dataArray().size())
+            tools->recordingSelected(list->dataArray().at(i).fLocalPath);
+    });
+    QObject::connect(sync, &PlaybackSync::trackLoaded, tools, [tools, sync, list](const QString &path, int) {
+        tools->recordingLoaded(path, sync->stats().track(), listPaths(list), sync->trackComplete());
+    });
+    QObject::connect(sync, &PlaybackSync::halted, tools, &IncidentTools::playbackHalted);
+    QObject::connect(sync, &PlaybackSync::labelsChanged, tools, [tools, sync] {
+        const TripStatistics &stats = sync->stats();
+        tools->setSampleOnDisplay(stats.showsSample() ? stats.curItem() : std::nullopt,
+                                  double(std::max<std::int64_t>(0, stats.curTime())));
+        tools->showTrip(); // the unit may have changed
+    });
+    return tools;
 }
 
 } // namespace
@@ -116,6 +172,39 @@ MainViewParts wireMainView(OvraPlayVC *vc)
     p.updateChecker->setAlertHandler(alert);
 
     wireControls(vc, p.player->controlView());
-    new IncidentTools(vc, p); // snapshots, harsh events, trips, track export
+    p.incidents = wireIncidentTools(vc, p);
     return p;
+}
+
+PlaybackCommands *wireWindow(MainMenu *menu, OvraWindowPlayController *windowVC)
+{
+    QWidget *window = windowVC->window();
+    OvraPlayVC *vc = windowVC->playerVC();
+    menu->setMainWindow(window);
+    windowVC->titleStrip()->setMenuBar(menu->menuBar());
+
+    auto *videoOnly = new VideoOnlyMode(window, vc->player(), windowVC);
+    auto *commands = new PlaybackCommands(vc->player(), vc->mediaList(), windowVC, videoOnly, windowVC);
+    QObject::connect(videoOnly, &VideoOnlyMode::readoutWanted, videoOnly,
+                     [videoOnly, commands] { videoOnly->setReadoutText(commands->readoutText()); });
+    PlaybackSync *sync = vc->playbackSync();
+    QObject::connect(sync, &PlaybackSync::labelsChanged, commands,
+                     [commands, sync] { commands->setVehicleSpeed(sync->speedText()); });
+    commands->setVehicleSpeed(sync->speedText());
+
+    PlaybackActions *actions = menu->playbackActions();
+    QObject::connect(actions, &PlaybackActions::playPauseRequested, commands, &PlaybackCommands::playPause);
+    QObject::connect(actions, &PlaybackActions::stopRequested, commands, &PlaybackCommands::stop);
+    QObject::connect(actions, &PlaybackActions::previousRequested, commands, &PlaybackCommands::previous);
+    QObject::connect(actions, &PlaybackActions::nextRequested, commands, &PlaybackCommands::next);
+    QObject::connect(actions, &PlaybackActions::seekRequested, commands, &PlaybackCommands::seekBy);
+    QObject::connect(actions, &PlaybackActions::volumeStepRequested, commands, &PlaybackCommands::stepVolume);
+    QObject::connect(actions, &PlaybackActions::speedStepRequested, commands, &PlaybackCommands::stepSpeed);
+    QObject::connect(actions, &PlaybackActions::fullScreenRequested, commands, &PlaybackCommands::toggleFullScreen);
+    QObject::connect(actions, &PlaybackActions::leaveFullScreenRequested, commands, &PlaybackCommands::leaveFullScreen);
+
+    // Export Track... follows Close in the File menu.
+    menu->fileMenu()->addSeparator();
+    menu->fileMenu()->addAction(vc->incidentTools()->exportAction());
+    return commands;
 }

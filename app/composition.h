@@ -1,15 +1,21 @@
 #pragma once
-// How the parts of the main view talk, in one place. The view lays out empty panels; this
+// How the parts of the window talk, in one place. The view lays out empty panels; this
 // puts the real list, player and instruments into them and connects them: the list and the
 // player report to the view (MediaPlayerDelegate), the view hands those reports to the
 // playback sync, the sync drives the instruments, the read-outs, the title and the player,
-// a click on the route seeks the player, and the window's controls send the view's actions.
+// a click on the route seeks the player, the window's controls send the view's actions, the
+// incident tools fill their places, and the menus' commands reach the player, the list and
+// the window. Every other class only says what happened (signals) or does what it is asked.
 class CompassView;
 class GpsMapView;
 class GsensorStateView;
+class IncidentTools;
+class MainMenu;
 class MediaListView;
 class MediaPlayView;
 class OvraPlayVC;
+class OvraWindowPlayController;
+class PlaybackCommands;
 class PlaybackSync;
 class SpeedView;
 class UpdateChecker;
@@ -23,8 +29,14 @@ struct MainViewParts {
     GsensorStateView *gsensor = nullptr;
     PlaybackSync *sync = nullptr;
     UpdateChecker *updateChecker = nullptr;
+    IncidentTools *incidents = nullptr;
 };
 
 // Builds the parts into vc's panels (vc owns them all) and wires them. Runs once, from the
 // view's constructor, after its layout and settings panel exist.
 MainViewParts wireMainView(OvraPlayVC *vc);
+
+// The window around the main view: the menu bar in the title strip, the Playback actions to
+// the commands that answer them (made here, owned by the window controller), and the tools'
+// items in the File menu.
+PlaybackCommands *wireWindow(MainMenu *menu, OvraWindowPlayController *windowVC);

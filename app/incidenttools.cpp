@@ -6,98 +6,86 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <cmath>
 
-#include "app/composition.h"
 #include "app/exportdialog.h"
 #include "app/harsheventnavigator.h"
 #include "app/incidentpreferences.h"
-#include "app/ovraplayvc.h"
-#include "app/settingspanel.h"
 #include "app/snapshot.h"
 #include "app/tripcontroller.h"
 #include "app/viewstyle.h"
 #include "core/mlanguagemanager.h"
 #include "core/notificationhub.h"
-#include "library/medialistview.h"
-#include "app/playbacksync.h"
 
 using L = MLanguageManager;
 
 
-IncidentTools::IncidentTools(OvraPlayVC *vc, const MainViewParts &parts) : QObject(vc), m_vc(vc)
+IncidentTools::IncidentTools(const Places &places, QObject *parent) : QObject(parent), m_window(places.window)
 {
     setObjectName(QStringLiteral("incidentTools"));
-    QWidget *window = vc->window();
-    PlaybackSync *sync = parts.sync;
+    QWidget *window = places.window;
     m_snapshot = new Snapshot(
-        window, parts.player,
-        [sync]() -> std::optional<GPSItem> { return sync->stats().showsSample() ? sync->stats().curItem() : std::nullopt; },
-        [this] { return m_current; }, this);
-    m_events = new HarshEventNavigator(window, parts.player, parts.gsensor,
-                                       [sync] { return double(std::max<std::int64_t>(0, sync->stats().curTime())); }, this);
-    MediaListView *list = parts.list;
-    m_trip = new TripController(
-        [list] {
-            QStringList paths;
-            for (const MFileModel &m : list->dataArray())
-                paths << m.fLocalPath;
-            return paths;
-        },
-        parts.map, this);
-    m_exporter = new TrackExporter([this](const QString &text) { m_snapshot->notify(text); }, this);
+        window, places.player, [this] { return m_sample; }, [this] { return m_current; }, this);
+    m_events = new HarshEventNavigator(window, places.player, places.gsensor, [this] { return m_second; }, this);
+    m_trip = new TripController([this] { return m_listPaths; }, places.map, this);
+    m_exporter = new TrackExporter([this](const QString &text) { m_snapshot->showNotice(text); }, this);
+    connect(m_trip, &TripController::tripChanged, this, &IncidentTools::showTrip);
 
     m_exportAction = new QAction(window);
     m_exportAction->setObjectName(QStringLiteral("exportTrackAction"));
-    m_exportAction->setProperty("fileMenu", true);
     m_exportAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-    connect(m_exportAction, &QAction::triggered, this, [this] {
-        m_exporter->exportInteractively(m_vc, m_current, m_trip->tripPaths());
-    });
+    connect(m_exportAction, &QAction::triggered, this, &IncidentTools::exportTrack);
     window->addAction(m_exportAction);
 
-    connect(sync, &PlaybackSync::titleChanged, this, [this, list] {
-        const int i = list->curIndex();
-        if (i >= 0 && i < list->dataArray().size())
-            m_trip->recordingSelected(list->dataArray().at(i).fLocalPath);
-    });
-    connect(sync, &PlaybackSync::trackLoaded, this, [this, sync](const QString &path, int) {
-        m_current = path;
-        m_events->setTrack(sync->stats().track());
-        m_trip->recordingLoaded(path, sync->stats().track(), sync->trackComplete());
-    });
-    connect(sync, &PlaybackSync::halted, m_trip,
-            [this](quint64 state) { m_trip->playbackHalted(state); });
-    connect(m_trip, &TripController::tripChanged, this, &IncidentTools::showTrip);
-    connect(sync, &PlaybackSync::labelsChanged, this, [this] {
-        if (m_trip->isTrip())
-            showTrip(); // the unit may have changed
-    });
-
-    buildTripReadout();
-    buildSettings();
+    buildTripReadout(places.tripCard);
+    buildSettings(places.settings);
     NotificationHub::defaultCenter()->observe(QString::fromLatin1(kChangeLanguageNocation), this,
                                               [this](const QVariant &) { retitle(); });
     retitle();
 }
 
-void IncidentTools::buildTripReadout()
+void IncidentTools::setSampleOnDisplay(const std::optional<GPSItem> &sample, double second)
 {
-    // A fourth card in the read-outs, shown while the recording belongs to a trip.
-    auto *row = qobject_cast<QHBoxLayout *>(m_vc->gpsInfoBgView->layout());
-    m_tripCard = ViewStyle::card(QStringLiteral("tripBgView"), m_vc->gpsInfoBgView, ViewStyle::kDark, 5);
+    m_sample = sample;
+    m_second = second;
+}
+
+void IncidentTools::recordingSelected(const QString &path)
+{
+    m_trip->recordingSelected(path);
+}
+
+void IncidentTools::recordingLoaded(const QString &path, const Track &track, const QStringList &listPaths,
+                                    bool complete)
+{
+    m_current = path;
+    m_listPaths = listPaths;
+    m_events->setTrack(track);
+    m_trip->recordingLoaded(path, track, complete);
+}
+
+void IncidentTools::playbackHalted(quint64 state)
+{
+    m_trip->playbackHalted(state);
+}
+
+void IncidentTools::exportTrack()
+{
+    m_exporter->exportInteractively(m_window, m_current, m_trip->tripPaths());
+}
+
+void IncidentTools::buildTripReadout(ColorPanel *card)
+{
+    // Shown while the recording belongs to a trip.
+    m_tripCard = card;
     auto *v = new QVBoxLayout(m_tripCard);
     v->setContentsMargins(12, 4, 12, 4);
     m_tripLabel = ViewStyle::makeLabel(QStringLiteral("tripLabel"), m_tripCard, 9, QColor(240, 242, 244));
     m_tripLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_tripLabel->setWordWrap(true);
     v->addWidget(m_tripLabel);
-    if (row)
-        row->addWidget(m_tripCard, 4);
     m_tripCard->hide();
 }
 
@@ -115,14 +103,10 @@ void IncidentTools::showTrip()
     m_tripCard->show();
 }
 
-void IncidentTools::buildSettings()
+void IncidentTools::buildSettings(const SettingsPanel::Section &section)
 {
-    // A section of its own in the settings panel, after the basic settings.
-    SettingsPanel *panel = m_vc->settingView;
-    auto *outer = qobject_cast<QVBoxLayout *>(panel->layout());
-    m_settingsCaption = ViewStyle::makeLabel(QStringLiteral("incidentSettingsLabel"), panel, 10, QColor(80, 84, 90), true);
-    auto *bg = new ColorPanel(QStringLiteral("incidentSetView"), Qt::white, panel);
-    bg->setCornerRadius(6);
+    m_settingsCaption = section.caption;
+    ColorPanel *bg = section.card;
     auto *g = new QGridLayout(bg);
     g->setContentsMargins(14, 10, 14, 10);
     g->setHorizontalSpacing(12);
@@ -154,17 +138,11 @@ void IncidentTools::buildSettings()
     g->addWidget(m_sensitivityLabel, 2, 0);
     g->addWidget(m_sensitivityBox, 2, 1, Qt::AlignRight);
     g->setColumnStretch(0, 1);
-    if (outer) {
-        // Basic settings are caption, card and spacing: ours follow them.
-        outer->insertWidget(3, m_settingsCaption);
-        outer->insertWidget(4, bg);
-        outer->insertSpacing(5, 6);
-    }
 }
 
 void IncidentTools::chooseFolder()
 {
-    const QString folder = QFileDialog::getExistingDirectory(m_vc, L::localized("Snapshot.folder"),
+    const QString folder = QFileDialog::getExistingDirectory(m_window, L::localized("Snapshot.folder"),
                                                              IncidentPreferences::snapshotFolder());
     if (folder.isEmpty())
         return;

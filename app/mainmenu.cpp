@@ -101,13 +101,6 @@ void MainMenu::setMainWindow(QWidget *window)
     if (window) {
         window->addActions(m_playerMenu->actions() + m_fileMenu->actions());
         m_playback->attachTo(window);
-        // Window actions that belong in the File menu (Export Track...) follow Close.
-        for (QAction *a : window->findChildren<QAction *>()) {
-            if (a->property("fileMenu").toBool() && !m_fileMenu->actions().contains(a)) {
-                m_fileMenu->addSeparator();
-                m_fileMenu->addAction(a);
-            }
-        }
     }
 }
 

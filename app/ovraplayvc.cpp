@@ -1,10 +1,8 @@
 #include "app/ovraplayvc.h"
 #include "core/logging.h"
 
-#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QResizeEvent>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -62,7 +60,6 @@ OvraPlayVC::OvraPlayVC(QWidget *parent) : QWidget(parent)
 
     // Left: the media list.
     auto *listContent = new RestingPanel(RestingPanel::List);
-    listTableView = listContent;
     QWidget *listCard = makePanel(QStringLiteral("listPanel"), QStringLiteral("Media.list"), listContent, &m_listPanel);
     listCard->setMinimumWidth(210);
     listCard->setMaximumWidth(300);
@@ -77,9 +74,9 @@ OvraPlayVC::OvraPlayVC(QWidget *parent) : QWidget(parent)
     m_mediaPanel->setObjectName(QStringLiteral("mediaPanel"));
     auto *mediaLayout = new QVBoxLayout(m_mediaPanel);
     mediaLayout->setContentsMargins(0, 0, 0, 0);
-    mediaView = new RestingPanel(RestingPanel::Video);
-    mediaView->setObjectName(QStringLiteral("mediaView"));
-    mediaLayout->addWidget(mediaView);
+    auto *videoContent = new RestingPanel(RestingPanel::Video);
+    videoContent->setObjectName(QStringLiteral("mediaView"));
+    mediaLayout->addWidget(videoContent);
     m_mediaPanel->setMinimumSize(400, 240);
     centre->addWidget(m_mediaPanel, 16);
 
@@ -88,7 +85,7 @@ OvraPlayVC::OvraPlayVC(QWidget *parent) : QWidget(parent)
     centre->addWidget(buildStatePanel(), 7);
     body->addWidget(buildInstrumentColumn(), 4);
 
-    buildSettingPanel();
+    settingView = new SettingsPanel(this);
     m_parts = wireMainView(this);
     settingView->fillMapBox();
 
@@ -113,8 +110,8 @@ int OvraPlayVC::showAlert(const QString &title, const QString &content, const QS
 
 void OvraPlayVC::setupBasicUI()
 {
+    // The speed-unit box shows the stored unit from the captions that follow.
     Preferences::registerSpeedUnitDefault();
-    speedUnitBox->setCurrentText(Preferences::speedUnitType());
     Preferences::registerSoundDefaults();
     clearGpsInfo();
 }
@@ -188,13 +185,13 @@ void OvraPlayVC::stopBtnClick()
 
 void OvraPlayVC::showSetting()
 {
-    const bool shown = !isSetShow;
+    const bool shown = !m_isSetShow;
     // Nobody sees a fade before the window is shown (the one at set-up): end there at once.
     if (isVisible())
         settingView->fadeTo(shown, settingPanelGeometry());
     else
         settingView->setShown(shown, settingPanelGeometry());
-    isSetShow = shown;
+    m_isSetShow = shown;
 }
 
 void OvraPlayVC::languageChange(int index)
@@ -208,14 +205,14 @@ void OvraPlayVC::languageChange(int index)
 void OvraPlayVC::speedUnitChange(int index)
 {
     m_parts.sync->speedUnitChange(index);
-    speedUnitBox->setCurrentText(Preferences::speedUnitType());
+    settingView->setValueForLabel(); // the box shows what was stored
     // The dial follows at once too, also while paused.
     m_parts.speed->refreshSpeedUnit();
 }
 
 void OvraPlayVC::mapChange(int index)
 {
-    const QString choice = mapBox->itemData(index).toString();
+    const QString choice = settingView->mapChoice(index);
     QString path;
     if (choice == QLatin1String("osm")) {
         m_parts.map->useOpenStreetMap();
@@ -247,7 +244,7 @@ void OvraPlayVC::mapChange(int index)
 
 void OvraPlayVC::checkUpgrade()
 {
-    m_parts.updateChecker->checkUpgrade(viewUpgradeButton);
+    m_parts.updateChecker->checkUpgrade(settingView->upgradeButton());
 }
 
 OvraPlayVC::~OvraPlayVC() = default;
@@ -281,6 +278,7 @@ void OvraPlayVC::buildTitleBar()
         "QToolButton{border:none;border-radius:17px;background:transparent;}"
         "QToolButton:hover{background:rgba(255,255,255,30);}"
         "QToolButton:pressed,QToolButton:checked{background:rgba(255,255,255,55);}"));
+    connect(settingButton, &QToolButton::clicked, this, &OvraPlayVC::settingButtonClicked);
     l->addWidget(settingButton);
     m_rightReserve = new QWidget(titleBarView);
     m_rightReserve->setFixedWidth(0);
@@ -308,7 +306,7 @@ QWidget *OvraPlayVC::buildReadouts()
     // the strip never widens for them.
     auto block = [&](ColorPanel *&bg, const char *name, int stretch, qreal pointSize, bool bold, int vMargin,
                      std::initializer_list<std::pair<QLabel **, const char *>> labels) {
-        bg = card(QString::fromLatin1(name), gpsInfoBgView, kDark, 5);
+        bg = addReadoutCard(QString::fromLatin1(name), stretch);
         auto *v = new QVBoxLayout(bg);
         v->setContentsMargins(12, vMargin, 12, vMargin);
         v->setSpacing(labels.size() > 2 ? 0 : 2);
@@ -320,7 +318,6 @@ QWidget *OvraPlayVC::buildReadouts()
             v->addWidget(*label);
         }
         v->addStretch(1);
-        l->addWidget(bg, stretch);
     };
     block(speedBgView, "speedBgView", 3, 24, true, 4, {{&speedLabel, "speedLabel"}});
     speedLabel->setAlignment(Qt::AlignCenter);
@@ -330,6 +327,18 @@ QWidget *OvraPlayVC::buildReadouts()
     block(distanceBgView, "distanceBgView", 4, 9.5, false, 4,
           {{&topSpeedLabel, "topSpeedLabel"}, {&aveSpeedLabel, "aveSpeedLabel"}, {&distanceLabel, "distanceLabel"}});
     return gpsInfoBgView;
+}
+
+ColorPanel *OvraPlayVC::addReadoutCard(const QString &name, int stretch)
+{
+    auto *card = ViewStyle::card(name, gpsInfoBgView, kDark, 5);
+    static_cast<QHBoxLayout *>(gpsInfoBgView->layout())->addWidget(card, stretch);
+    return card;
+}
+
+void OvraPlayVC::showTitle(const QString &title)
+{
+    titleLabel->setText(title);
 }
 
 QWidget *OvraPlayVC::buildStatePanel()
@@ -364,40 +373,15 @@ QWidget *OvraPlayVC::buildInstrumentColumn()
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(kGap);
     auto *speedContent = new RestingPanel(RestingPanel::Speed);
-    speedView = speedContent;
     row->addWidget(makePanel(QStringLiteral("speedCard"), QStringLiteral("Speed"), speedContent, &m_speedPanel));
     auto *compassContent = new RestingPanel(RestingPanel::Compass);
-    compassView = compassContent;
     row->addWidget(makePanel(QStringLiteral("compassCard"), QStringLiteral("Compass"), compassContent, &m_compassPanel));
     right->addWidget(m_instrumentRow);
     auto *mapContent = new RestingPanel(RestingPanel::Map);
-    mapView = mapContent;
     right->addWidget(makePanel(QStringLiteral("mapCard"), QStringLiteral("Map"), mapContent, &m_mapPanel), 1);
     m_rightColumn->setMinimumWidth(300);
     m_rightColumn->setMaximumWidth(480);
     return m_rightColumn;
-}
-
-void OvraPlayVC::buildSettingPanel()
-{
-    settingView = new SettingsPanel(this);
-    baseSettingLabel = settingView->baseSettingLabel;
-    softServerLabel = settingView->softServerLabel;
-    aboutLabel = settingView->aboutLabel;
-    languageLabel = settingView->languageLabel;
-    speedUnitLabel = settingView->speedUnitLabel;
-    viewUpgradeButton = settingView->viewUpgradeButton;
-    companyNameLabel = settingView->companyNameLabel;
-    companyUrlLabel = settingView->companyUrlLabel;
-    supportUrlLabel = settingView->supportUrlLabel;
-    abouBackgroundView = settingView->abouBackgroundView;
-    basicSetView = settingView->basicSetView;
-    softServerBackgroundView = settingView->softServerBackgroundView;
-    languageBox = settingView->languageBox;
-    mapBox = settingView->mapBox;
-    speedUnitBox = settingView->speedUnitBox;
-    versionLabel = settingView->versionLabel;
-    mapLabel = settingView->mapLabel;
 }
 
 QWidget *OvraPlayVC::makePanel(const QString &name, const QString &captionKey, QWidget *content,
@@ -417,7 +401,23 @@ QWidget *OvraPlayVC::makePanel(const QString &name, const QString &captionKey, Q
     hl->addWidget(content);
     l->addWidget(holder, 1);
     *container = holder;
+    content->setObjectName(sceneNameOf(holder));
     return c;
+}
+
+QString OvraPlayVC::sceneNameOf(const QWidget *panel) const
+{
+    if (panel == m_speedPanel)
+        return QStringLiteral("speedView");
+    if (panel == m_compassPanel)
+        return QStringLiteral("compassView");
+    if (panel == m_mapPanel)
+        return QStringLiteral("mapView");
+    if (panel == m_mediaPanel)
+        return QStringLiteral("mediaView");
+    if (panel == m_listPanel)
+        return QStringLiteral("listTableView");
+    return QString();
 }
 
 void OvraPlayVC::installPanelWidgetImpl(QWidget *panel, QWidget *widget)
@@ -433,17 +433,9 @@ void OvraPlayVC::installPanelWidgetImpl(QWidget *panel, QWidget *widget)
     widget->setParent(panel);
     l->addWidget(widget);
     widget->show();
-    // Keep the scene's names pointing at what is on screen.
-    if (panel == m_speedPanel)
-        speedView = widget;
-    else if (panel == m_compassPanel)
-        compassView = widget;
-    else if (panel == m_mapPanel)
-        mapView = widget;
-    else if (panel == m_mediaPanel)
-        mediaView = widget;
-    else if (panel == m_listPanel)
-        listTableView = widget;
+    // What is on screen carries the scene's name for it.
+    if (widget->objectName().isEmpty())
+        widget->setObjectName(sceneNameOf(panel));
     settingView->raise();
 }
 
@@ -462,7 +454,7 @@ void OvraPlayVC::setValueForLabel()
 
 void OvraPlayVC::setSettingPanelVisible(bool visible)
 {
-    isSetShow = visible;
+    m_isSetShow = visible;
     settingView->setShown(visible, settingPanelGeometry());
 }
 

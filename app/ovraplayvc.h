@@ -1,9 +1,10 @@
 #pragma once
 // The one main view: title strip background, video area, media list, speed dial, compass,
 // G-sensor chart, route map, read-outs and the settings panel. This file lays the scene
-// out and answers the window's controls; every instrument sits in a named panel so the
-// real widget is put in with installPanelWidget(panel, widget), which replaces the panel's
-// resting look. How the parts are wired to each other is in app/composition.cpp.
+// out and answers the window's controls. Other parts never reach into its views: they use
+// its named places (the panels that installPanelWidget() fills, addReadoutCard(), the
+// settings panel's addSettingsSection()). How the parts are wired to each other is in
+// app/composition.cpp.
 #include <functional>
 #include <QWidget>
 
@@ -13,9 +14,7 @@
 #include "core/mtool.h"
 
 class ColorPanel;
-class QComboBox;
 class QLabel;
-class QPushButton;
 class QToolButton;
 
 class OvraPlayVC : public QWidget, public MediaPlayerDelegate {
@@ -55,6 +54,7 @@ public:
     GsensorStateView *gsensor() const { return m_parts.gsensor; }
     PlaybackSync *playbackSync() const { return m_parts.sync; }
     UpdateChecker *updateChecker() const { return m_parts.updateChecker; }
+    IncidentTools *incidentTools() const { return m_parts.incidents; }
     // Every modal alert of the main view (list, update check, map box) goes through
     // showAlert(): MTool::showAlert over this window unless a handler is set (tests answer
     // it); answers 1000 for the first button.
@@ -66,8 +66,9 @@ public:
     // The file dialog of the offline map entry; tests answer it.
     void setMbtilesChooser(std::function<QString()> chooser) { m_chooseMbtiles = std::move(chooser); }
 
-    // Containers of the panels that other views fill. Each has a layout whose content is
-    // a resting-look placeholder until installPanelWidget() puts the real view in.
+    // Named places of the dashboard that the parts are put into (app/composition.cpp).
+    // Panels whose layout shows a resting-look placeholder until installPanelWidget() puts
+    // the real view in:
     QWidget *mediaPanel() const { return m_mediaPanel; }    // video area with its control bar
     QWidget *listPanel() const { return m_listPanel; }      // media list
     QWidget *speedPanel() const { return m_speedPanel; }    // speed dial
@@ -76,69 +77,39 @@ public:
     QWidget *mapPanel() const { return m_mapPanel; }
 
     // Replaces whatever the panel shows with widget (which the panel then owns) and
-    // returns widget, so `speedView = vc->installPanelWidget(vc->speedPanel(), new SpeedView)`.
+    // returns widget, so `speed = vc->installPanelWidget(vc->speedPanel(), new SpeedView)`.
     template <typename W>
     W *installPanelWidget(QWidget *panel, W *widget)
     {
         installPanelWidgetImpl(panel, widget);
         return widget;
     }
+    // A dark card of the given name at the end of the read-out strip, for the caller to
+    // fill; a hidden card leaves its room to the others.
+    ColorPanel *addReadoutCard(const QString &name, int stretch);
+    // The settings panel, where tools add their sections (SettingsPanel::addSettingsSection).
+    SettingsPanel *settingsPanel() const { return settingView; }
 
+    // The name of the recording on display, in the title strip.
+    void showTitle(const QString &title);
     // Writes every caption of the settings panel and the panel titles in the stored
     // language; run at start and on every language change.
     void setValueForLabel();
+    // The settings panel is shown (it fades out once at start, so the window opens without it).
+    bool isSetShow() const { return m_isSetShow; }
     // Shows or hides the settings panel at once (the toggle with its fade is the
     // controller's showSetting()).
     void setSettingPanelVisible(bool visible);
     // Where the settings panel sits for the current size (top right, under the strip).
     QRect settingPanelGeometry() const;
 
-    // The scene, under the names the rest of the program knows them by. View fields point
-    // at the panels' current content (a placeholder until the real view is installed).
-    bool isSetShow = false;
-    QLabel *titleLabel = nullptr;
-    QWidget *speedView = nullptr;
-    QWidget *compassView = nullptr;
-    QLabel *baseSettingLabel = nullptr;
-    QLabel *softServerLabel = nullptr;
-    QLabel *aboutLabel = nullptr;
-    QLabel *languageLabel = nullptr;
-    QLabel *speedUnitLabel = nullptr;
-    QPushButton *viewUpgradeButton = nullptr;
-    QLabel *companyNameLabel = nullptr;
-    QLabel *companyUrlLabel = nullptr;
-    QLabel *supportUrlLabel = nullptr;
-    ColorPanel *titleBarView = nullptr;
-    ColorPanel *stateView = nullptr;
-    QWidget *mapView = nullptr;
-    QWidget *mediaView = nullptr;
-    SettingsPanel *settingView = nullptr;
-    ColorPanel *abouBackgroundView = nullptr;
-    ColorPanel *basicSetView = nullptr;
-    ColorPanel *softServerBackgroundView = nullptr;
-    ColorPanel *gpsInfoBgView = nullptr;
-    ColorPanel *speedBgView = nullptr;
-    QLabel *speedLabel = nullptr;
-    ColorPanel *gpsBgView = nullptr;
-    QLabel *latLabel = nullptr;
-    QLabel *lonLabel = nullptr;
-    ColorPanel *distanceBgView = nullptr;
-    QLabel *topSpeedLabel = nullptr;
-    QLabel *aveSpeedLabel = nullptr;
-    QLabel *distanceLabel = nullptr;
-    QComboBox *languageBox = nullptr;
-    QComboBox *mapBox = nullptr;
-    QComboBox *speedUnitBox = nullptr;
-    QLabel *versionLabel = nullptr;
-    QWidget *listTableView = nullptr;
-
-    // Controls without a field of their own in the scene description.
-    QToolButton *settingButton = nullptr; // sends showSetting
-    QLabel *mapLabel = nullptr;           // caption of mapBox
-
     // Width the window controller keeps free at each end of titleBarView for the menus and
     // the window buttons that its title strip lays over it.
     void setTitleStripReserve(int left, int right);
+
+signals:
+    // The gear in the title bar was clicked (showSetting() answers it).
+    void settingButtonClicked();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -150,10 +121,30 @@ private:
     QWidget *buildReadouts();
     QWidget *buildStatePanel();
     QWidget *buildInstrumentColumn();
-    void buildSettingPanel();
     QWidget *makePanel(const QString &name, const QString &captionKey, QWidget *content, QWidget **container);
     void installPanelWidgetImpl(QWidget *panel, QWidget *widget);
+    QString sceneNameOf(const QWidget *panel) const;
     void updateInstrumentRow();
+
+    // The scene's views under their own names; each is also its widget's object name. The
+    // settings panel's own captions and boxes live in SettingsPanel; speedView, compassView,
+    // mapView, mediaView and listTableView are the names of what the panels show.
+    bool m_isSetShow = false;
+    QLabel *titleLabel = nullptr;
+    ColorPanel *titleBarView = nullptr;
+    ColorPanel *stateView = nullptr;
+    SettingsPanel *settingView = nullptr;
+    ColorPanel *gpsInfoBgView = nullptr;
+    ColorPanel *speedBgView = nullptr;
+    QLabel *speedLabel = nullptr;
+    ColorPanel *gpsBgView = nullptr;
+    QLabel *latLabel = nullptr;
+    QLabel *lonLabel = nullptr;
+    ColorPanel *distanceBgView = nullptr;
+    QLabel *topSpeedLabel = nullptr;
+    QLabel *aveSpeedLabel = nullptr;
+    QLabel *distanceLabel = nullptr;
+    QToolButton *settingButton = nullptr; // sends settingButtonClicked
 
     QWidget *m_mediaPanel = nullptr;
     QWidget *m_listPanel = nullptr;

@@ -8,11 +8,6 @@
 
 using L = MLanguageManager;
 
-namespace {
-// The dynamic property that holds an action's title key, for re-titling in another language.
-constexpr char kTitleKey[] = "titleKey";
-} // namespace
-
 PlaybackActions::PlaybackActions(QObject *parent) : QObject(parent)
 {
     m_playPause = make("playPauseAction", "Play.Pause", {Qt::Key_Space, Qt::Key_MediaTogglePlayPause, Qt::Key_MediaPlay});
@@ -53,7 +48,7 @@ QAction *PlaybackActions::make(const char *name, const char *titleKey, const QLi
 {
     auto *a = new QAction(this);
     a->setObjectName(QString::fromLatin1(name));
-    a->setProperty(kTitleKey, QByteArray(titleKey));
+    m_titleKeys.append({a, titleKey});
     a->setShortcuts(keys);
     a->setShortcutContext(Qt::WindowShortcut);
     // Held arrows seek on and on, as in every player.
@@ -93,6 +88,6 @@ void PlaybackActions::attachTo(QWidget *window) const
 
 void PlaybackActions::retitle()
 {
-    for (QAction *a : all())
-        a->setText(L::localized(a->property(kTitleKey).toByteArray().constData()));
+    for (const auto &[action, key] : std::as_const(m_titleKeys))
+        action->setText(L::localized(key));
 }

@@ -8,6 +8,7 @@
 // signals to the player, the list and the window.
 #include <QList>
 #include <QObject>
+#include <QPair>
 
 class QAction;
 class QMenu;
@@ -34,10 +35,7 @@ public:
     QAction *next() const { return m_next; }
     QAction *back() const { return m_back; }
     QAction *forward() const { return m_forward; }
-    QAction *backLong() const { return m_backLong; }
     QAction *forwardLong() const { return m_forwardLong; }
-    QAction *volumeUp() const { return m_volumeUp; }
-    QAction *volumeDown() const { return m_volumeDown; }
     QAction *faster() const { return m_faster; }
     QAction *slower() const { return m_slower; }
     QAction *normalSpeed() const { return m_normalSpeed; }
@@ -77,4 +75,5 @@ private:
     QAction *m_normalSpeed = nullptr;
     QAction *m_fullScreen = nullptr;
     QAction *m_leaveFullScreen = nullptr;
+    QList<QPair<QAction *, const char *>> m_titleKeys; // for re-titling in another language
 };

@@ -4,7 +4,6 @@
 #include <QWidget>
 
 #include "app/ovrawindowplaycontroller.h"
-#include "app/playbackactions.h"
 #include "app/videoonlymode.h"
 #include "core/mediaplayerdelegate.h"
 #include "library/medialistview.h"
@@ -14,32 +13,25 @@
 #include "widgets/mcustomslider.h"
 #include "widgets/vcustomslider.h"
 
-PlaybackCommands::PlaybackCommands(PlaybackActions *actions, MediaPlayView *player, MediaListView *list,
-                                   OvraWindowPlayController *windowVC, QObject *parent)
-    : QObject(parent), m_player(player), m_list(list), m_windowVC(windowVC)
+PlaybackCommands::PlaybackCommands(MediaPlayView *player, MediaListView *list, OvraWindowPlayController *windowVC,
+                                   VideoOnlyMode *videoOnly, QObject *parent)
+    : QObject(parent), m_player(player), m_list(list), m_windowVC(windowVC), m_videoOnly(videoOnly)
 {
-    if (windowVC && player) {
-        m_videoOnly = new VideoOnlyMode(windowVC->window(), player, this);
-        m_videoOnly->setReadout([this] { return readoutText(); });
-    }
-    connect(actions, &PlaybackActions::playPauseRequested, this, &PlaybackCommands::playPause);
-    connect(actions, &PlaybackActions::stopRequested, this, &PlaybackCommands::stop);
-    connect(actions, &PlaybackActions::previousRequested, this, [this] {
-        if (m_list)
-            m_list->preVideoAction();
-    });
-    connect(actions, &PlaybackActions::nextRequested, this, [this] {
-        if (m_list)
-            m_list->nextVideoAction();
-    });
-    connect(actions, &PlaybackActions::seekRequested, this, &PlaybackCommands::seekBy);
-    connect(actions, &PlaybackActions::volumeStepRequested, this, &PlaybackCommands::stepVolume);
-    connect(actions, &PlaybackActions::speedStepRequested, this, &PlaybackCommands::stepSpeed);
-    connect(actions, &PlaybackActions::fullScreenRequested, this, &PlaybackCommands::toggleFullScreen);
-    connect(actions, &PlaybackActions::leaveFullScreenRequested, this, &PlaybackCommands::leaveFullScreen);
 }
 
 PlaybackCommands::~PlaybackCommands() = default;
+
+void PlaybackCommands::previous()
+{
+    if (m_list)
+        m_list->preVideoAction();
+}
+
+void PlaybackCommands::next()
+{
+    if (m_list)
+        m_list->nextVideoAction();
+}
 
 void PlaybackCommands::playPause()
 {
@@ -116,8 +108,7 @@ QString PlaybackCommands::readoutText() const
     const double rate = m_player->controller()->rate();
     if (qAbs(rate - 1.0) > 0.01)
         text += QStringLiteral("   %1\u00D7").arg(rate, 0, 'f', 2);
-    const QString speed = m_speedText ? m_speedText() : QString();
-    if (!speed.isEmpty())
-        text += QStringLiteral("   ") + speed;
+    if (!m_speedText.isEmpty())
+        text += QStringLiteral("   ") + m_speedText;
     return text;
 }

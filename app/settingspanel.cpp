@@ -51,6 +51,7 @@ SettingsPanel::SettingsPanel(QWidget *parent)
     basicSetView = addSection(outer, this, baseSettingLabel, QStringLiteral("baseSettingLabel"),
                               QStringLiteral("basicSetView"));
     buildBasicSettings();
+    m_nextSectionIndex = outer->count();
     softServerBackgroundView = addSection(outer, this, softServerLabel, QStringLiteral("softServerLabel"),
                                           QStringLiteral("softServerBackgroundView"));
     buildSoftwareService();
@@ -62,6 +63,34 @@ SettingsPanel::SettingsPanel(QWidget *parent)
     m_fade = new QGraphicsOpacityEffect(this);
     setGraphicsEffect(m_fade);
     raise();
+
+    connect(languageBox, &QComboBox::activated, this, &SettingsPanel::languageChosen);
+    connect(speedUnitBox, &QComboBox::activated, this, &SettingsPanel::speedUnitChosen);
+    connect(mapBox, &QComboBox::activated, this, &SettingsPanel::mapChosen);
+    connect(viewUpgradeButton, &QPushButton::clicked, this, &SettingsPanel::upgradeRequested);
+}
+
+SettingsPanel::Section SettingsPanel::addSettingsSection(const QString &captionName, const QString &cardName)
+{
+    auto *outer = static_cast<QVBoxLayout *>(layout());
+    Section section;
+    section.caption = makeLabel(captionName, this, 10, kCaptionColor, true);
+    section.card = new ColorPanel(cardName, Qt::white, this);
+    section.card->setCornerRadius(6);
+    outer->insertWidget(m_nextSectionIndex++, section.caption);
+    outer->insertWidget(m_nextSectionIndex++, section.card);
+    outer->insertSpacing(m_nextSectionIndex++, 6);
+    return section;
+}
+
+QString SettingsPanel::mapChoice(int index) const
+{
+    return mapBox->itemData(index).toString();
+}
+
+QAbstractButton *SettingsPanel::upgradeButton() const
+{
+    return viewUpgradeButton;
 }
 
 void SettingsPanel::buildBasicSettings()

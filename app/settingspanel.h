@@ -1,12 +1,14 @@
 #pragma once
 // The settings panel that fades in over the top right of the main view: basic settings
 // (language, speed unit, map), the software service (version, update check) and the about
-// section. It builds and captions its own controls; the main view answers what they send
-// and decides where the panel sits.
+// section. It builds and captions its own controls and says what the user chose; the main
+// view answers (app/composition.cpp connects them) and decides where the panel sits. Tools
+// of our own add their sections with addSettingsSection().
 #include <QPointer>
 
 #include "app/colorpanel.h"
 
+class QAbstractButton;
 class QComboBox;
 class QGraphicsOpacityEffect;
 class QLabel;
@@ -33,7 +35,28 @@ public:
     // as high as its content needs.
     QRect placementIn(const QRect &area) const;
 
-    // Basic settings.
+    // A section of its own after the basic settings (and after the sections added before):
+    // its caption label and the white card to fill, both named for tests and style sheets.
+    struct Section {
+        QLabel *caption = nullptr;
+        ColorPanel *card = nullptr;
+    };
+    Section addSettingsSection(const QString &captionName, const QString &cardName);
+
+    // What a map box entry stands for: "osm", "mbtiles:<path>" or "choose".
+    QString mapChoice(int index) const;
+    // The update check's button, which its answers are shown next to.
+    QAbstractButton *upgradeButton() const;
+
+signals:
+    // The index chosen in the language, speed-unit and map boxes.
+    void languageChosen(int index);
+    void speedUnitChosen(int index);
+    void mapChosen(int index);
+    void upgradeRequested();
+
+private:
+    // The scene's names. Basic settings.
     QLabel *baseSettingLabel = nullptr;
     ColorPanel *basicSetView = nullptr;
     QLabel *languageLabel = nullptr;
@@ -54,11 +77,11 @@ public:
     QLabel *companyUrlLabel = nullptr;
     QLabel *supportUrlLabel = nullptr;
 
-private:
     void buildBasicSettings();
     void buildSoftwareService();
     void buildAbout();
 
     QGraphicsOpacityEffect *m_fade = nullptr;
     QPointer<QPropertyAnimation> m_animation;
+    int m_nextSectionIndex = 0; // where addSettingsSection() puts the next one
 };

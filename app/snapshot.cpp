@@ -55,7 +55,6 @@ Snapshot::Snapshot(QWidget *window, MediaPlayView *player, std::function<std::op
     window->addAction(m_copyAction);
 
     if (m_player) {
-        connect(m_player->controlView()->snapshotBtn, &QToolButton::clicked, this, [this] { save(); });
         m_notice = new QLabel(m_player);
         m_notice->setObjectName(QStringLiteral("snapshotNotice"));
         m_notice->setStyleSheet(QStringLiteral(
@@ -74,8 +73,7 @@ void Snapshot::retitle()
 {
     m_saveAction->setText(loc("Snapshot.save"));
     m_copyAction->setText(loc("Snapshot.copy"));
-    if (m_player)
-        m_player->controlView()->snapshotBtn->setToolTip(loc("Snapshot.save") + QStringLiteral(" (S)"));
+    m_saveAction->setToolTip(loc("Snapshot.save") + QStringLiteral(" (S)"));
 }
 
 double Snapshot::currentSeconds() const

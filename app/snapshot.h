@@ -28,7 +28,7 @@ public:
         QString position; // "48.161472, 11.586209"
     };
 
-    // The window gets the actions S and Ctrl+C; the player's camera button saves too.
+    // The window gets the actions S and Ctrl+C (a camera button may trigger saveAction()).
     // sample() answers the sample on display (none without telemetry); recording() the
     // current recording's path.
     Snapshot(QWidget *window, MediaPlayView *player, std::function<std::optional<GPSItem>()> sample,
@@ -45,7 +45,7 @@ public:
     QAction *copyAction() const { return m_copyAction; }
     QString lastNotice() const { return m_lastNotice; }
     // The small notice over the video (also used by the track export).
-    void notify(const QString &text) { showNotice(text); }
+    void showNotice(const QString &text);
     void retitle();
 
     static Stamp stampFor(const GPSItem &sample, const QString &unit);
@@ -55,7 +55,6 @@ public:
     static QString fileName(const QString &folder, const QString &recording, const QString &sampleTime, double seconds);
 
 private:
-    void showNotice(const QString &text);
     double currentSeconds() const;
 
     QPointer<MediaPlayView> m_player;

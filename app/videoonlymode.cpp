@@ -22,7 +22,7 @@ VideoOnlyMode::VideoOnlyMode(QWidget *window, QWidget *video, QObject *parent)
         " font-size: 15pt; font-weight: bold; }"));
     m_label->hide();
     m_tick.setInterval(kReadoutIntervalMs);
-    connect(&m_tick, &QTimer::timeout, this, &VideoOnlyMode::refresh);
+    connect(&m_tick, &QTimer::timeout, this, &VideoOnlyMode::readoutWanted);
     if (video)
         video->installEventFilter(this);
     if (window)
@@ -63,7 +63,7 @@ void VideoOnlyMode::enter()
     place();
     m_video->show();
     m_video->raise();
-    refresh();
+    emit readoutWanted();
     m_label->show();
     m_label->raise();
     m_tick.start();
@@ -104,9 +104,8 @@ void VideoOnlyMode::place()
     m_label->move(m_window->width() - m_label->width() - kMargin, kMargin);
 }
 
-void VideoOnlyMode::refresh()
+void VideoOnlyMode::setReadoutText(const QString &text)
 {
-    const QString text = m_readout ? m_readout() : QString();
     if (text != m_label->text()) {
         m_label->setText(text);
         place();

@@ -5,7 +5,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
-#include <functional>
 
 class QLabel;
 class QWidget;
@@ -17,8 +16,9 @@ public:
     VideoOnlyMode(QWidget *window, QWidget *video, QObject *parent = nullptr);
     ~VideoOnlyMode() override;
 
-    // The corner read-out's text (time and speed), asked for four times a second.
-    void setReadout(std::function<QString()> readout) { m_readout = std::move(readout); }
+    // The corner read-out's text (time and speed); readoutWanted() asks for it four times a
+    // second while the video is alone.
+    void setReadoutText(const QString &text);
 
     bool isActive() const { return m_active; }
     void enter();
@@ -30,12 +30,12 @@ public:
 
 signals:
     void activeChanged(bool active);
+    void readoutWanted();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void refresh();
     void place();
 
     QPointer<QWidget> m_window;
@@ -45,7 +45,6 @@ private:
     int m_homeStretch = 0;
     QLabel *m_label = nullptr;
     QTimer m_tick;
-    std::function<QString()> m_readout;
     bool m_active = false;
     bool m_wasFullScreen = false;
 };

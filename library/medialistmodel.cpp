@@ -68,16 +68,6 @@ void MediaListModel::setRecords(const QList<MFileModel> &records)
     endResetModel();
 }
 
-void MediaListModel::insertRecord(int row, const MFileModel &record)
-{
-    row = qBound(0, row, int(m_records.size()));
-    beginInsertRows({}, row, row);
-    m_records.insert(row, record);
-    if (m_highlighted >= row)
-        ++m_highlighted;
-    endInsertRows();
-}
-
 void MediaListModel::prependRecords(const QList<MFileModel> &records)
 {
     if (records.isEmpty())

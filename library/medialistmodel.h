@@ -20,7 +20,6 @@ public:
 
     const QList<MFileModel> &records() const { return m_records; }
     void setRecords(const QList<MFileModel> &records);
-    void insertRecord(int row, const MFileModel &record);
     // Puts records above the current rows in one step (the highlight follows its row).
     void prependRecords(const QList<MFileModel> &records);
     void removeRecord(int row);

@@ -59,15 +59,12 @@ PlayControlView::PlayControlView(QWidget *parent)
     preBtn = makeButton(this, QStyle::SP_MediaSkipBackward, QString());
     nextBtn = makeButton(this, QStyle::SP_MediaSkipForward, QString());
     soundBtn = makeButton(this, QStyle::SP_MediaVolume, QString());
-    snapshotBtn = makeButton(this, QStyle::SP_DialogSaveButton, QString());
-    snapshotBtn->setObjectName(QStringLiteral("snapshotBtn"));
     setButtonImage(playControlBtn, QStringLiteral("play"));
     setButtonImage(soundBtn, QStringLiteral("audioON"));
     // Our own white pictures: the platform's media icons all but vanish on the dark bar.
     setButtonImage(stopBtn, QStringLiteral("stop"));
     setButtonImage(preBtn, QStringLiteral("previous"));
     setButtonImage(nextBtn, QStringLiteral("next"));
-    setButtonImage(snapshotBtn, QStringLiteral("snapshot"));
 
     timeLabel = new QLabel(QStringLiteral("00:00:00|00:00:00"), this);
     timeLabel->setStyleSheet(QStringLiteral("color: white;"));
@@ -95,7 +92,6 @@ PlayControlView::PlayControlView(QWidget *parent)
     row->addWidget(nextBtn);
     row->addWidget(progressSlider, 1);
     row->addWidget(timeLabel);
-    row->addWidget(snapshotBtn);
     row->addWidget(soundBtn);
     row->addWidget(soundSlider);
     row->addWidget(playSpeedSlider);
@@ -177,6 +173,16 @@ void PlayControlView::setPlaySpeedRate(double rate)
     QString text = L::localized("Play.speed");
     // The rate keeps its "." whatever the desktop's locale, like every figure of the player.
     playSpeedSlider->setToolTip(text.replace(QLatin1String("%@"), QString::number(rate, 'f', 2)));
+}
+
+QToolButton *PlayControlView::addControlBarButton(const QString &name, const QString &imageName)
+{
+    QToolButton *button = makeButton(this, QStyle::SP_DialogSaveButton, QString());
+    button->setObjectName(name);
+    setButtonImage(button, imageName);
+    auto *row = static_cast<QHBoxLayout *>(layout());
+    row->insertWidget(row->indexOf(soundBtn), button);
+    return button;
 }
 
 void PlayControlView::setButtonImage(QAbstractButton *button, const QString &name)

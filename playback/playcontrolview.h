@@ -19,11 +19,14 @@ public:
     QToolButton *preBtn = nullptr;
     QToolButton *nextBtn = nullptr;
     QToolButton *soundBtn = nullptr;
-    QToolButton *snapshotBtn = nullptr; // saves the picture on screen (the window acts on it)
     QLabel *timeLabel = nullptr;
     VCustomSlider *progressSlider = nullptr; // fraction 0..1 of the recording
     MCustomSlider *soundSlider = nullptr;    // volume step 0..kMaxSoundStep
     MCustomSlider *playSpeedSlider = nullptr; // 0..1, 0.5 = normal speed
+
+    // A button of the bar's look for a tool of the window, put before the sound controls:
+    // named name, showing the picture imageName. The caller connects and titles it.
+    QToolButton *addControlBarButton(const QString &name, const QString &imageName);
 
     // The volume handed to the player is step x 10, and libVLC goes up to 200 %.
     static constexpr int kMaxSoundStep = 20;

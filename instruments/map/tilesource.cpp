@@ -78,12 +78,6 @@ void TileSource::requestTiles(const QList<TileKey> &keys)
     QMetaObject::invokeMethod(m_worker, "setWanted", Qt::QueuedConnection, Q_ARG(QList<TileKey>, missing));
 }
 
-void TileSource::clearMemoryCache()
-{
-    m_memory.clear();
-    m_lastSent.clear();
-}
-
 void TileSource::onLoaded(const TileKey &key, const QImage &image)
 {
     auto *pixmap = new QPixmap(QPixmap::fromImage(image));

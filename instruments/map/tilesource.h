@@ -35,8 +35,6 @@ public:
     // The tiles on screen now, most important first. The missing ones are fetched;
     // earlier requests not started yet are dropped.
     void requestTiles(const QList<TileKey> &keys);
-    // Forgets the pixmaps in memory (the disk cache, if any, stays).
-    void clearMemoryCache();
 
     static constexpr int kRetryAfterMs = 30000;
     void setRetryDelay(int ms) { m_retryAfterMs = ms; }

@@ -7,11 +7,14 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
+#include <QLayout>
+#include <QToolButton>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "app/colorpanel.h"
 #include "app/exportdialog.h"
 #include "app/incidentpreferences.h"
 #include "app/incidenttools.h"
@@ -25,8 +28,10 @@
 #include "instruments/map/gpsmapview.h"
 #include "core/preferences.h"
 #include "playback/mediaplayview.h"
+#include "playback/playcontrolview.h"
 #include "service/kalgpstool.h"
 #include "support/stalleddecode.h"
+#include "support/sceneview.h"
 #include "support/testsettings.h"
 #include "support/tsrecording.h"
 #include "track/trackdecoder.h"
@@ -315,7 +320,7 @@ private slots:
         QVERIFY(tools);
         QCOMPARE(tools->snapshot()->saveAction()->shortcut(), QKeySequence(Qt::Key_S));
         QCOMPARE(tools->snapshot()->copyAction()->shortcut(), QKeySequence::Copy);
-        QVERIFY(tools->exportAction()->property("fileMenu").toBool());
+        QCOMPARE(tools, vc.incidentTools());
         QVERIFY(vc.findChild<QAction *>(QStringLiteral("nextEventAction")));
         QVERIFY(IncidentPreferences::snapshotStamp());
         tools->stampBox()->setChecked(false);
@@ -326,6 +331,28 @@ private slots:
         QVERIFY(tools->snapshot()->save().isEmpty());
         QVERIFY(!tools->snapshot()->lastNotice().isEmpty());
         QVERIFY(!tools->tripLabel()->isVisible());
+
+        // Their places: a card at the end of the read-outs, a section between the basic
+        // settings and the software service, a camera button before the sound controls.
+        auto *readouts = sceneView<ColorPanel>(vc, "gpsInfoBgView");
+        auto *tripCard = sceneView<ColorPanel>(vc, "tripBgView");
+        QVERIFY(tripCard && tripCard->parentWidget() == readouts && tripCard->isAncestorOf(tools->tripLabel()));
+        QCOMPARE(readouts->layout()->indexOf(tripCard), readouts->layout()->count() - 1);
+        QLayout *settings = sceneView<QWidget>(vc, "settingView")->layout();
+        const int basic = settings->indexOf(sceneView<QWidget>(vc, "basicSetView"));
+        const int ours = settings->indexOf(sceneView<QWidget>(vc, "incidentSetView"));
+        const int service = settings->indexOf(sceneView<QWidget>(vc, "softServerLabel"));
+        QVERIFY(basic >= 0 && basic < ours && ours < service);
+        QVERIFY(sceneView<QWidget>(vc, "incidentSetView")->isAncestorOf(tools->stampBox()));
+        QWidget *bar = vc.player()->controlView();
+        auto *camera = sceneView<QToolButton>(bar, "snapshotBtn");
+        QVERIFY(camera);
+        QCOMPARE(bar->layout()->indexOf(camera) + 1, bar->layout()->indexOf(vc.player()->controlView()->soundBtn));
+        QCOMPARE(camera->toolTip(), tools->snapshot()->saveAction()->toolTip());
+        QVERIFY(camera->toolTip().endsWith(QStringLiteral(" (S)")));
+        QSignalSpy saved(tools->snapshot()->saveAction(), &QAction::triggered);
+        camera->click();
+        QCOMPARE(saved.count(), 1);
     }
 };
 

@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
+#include <QToolButton>
 #include <QtTest>
 
 #include "app/colorpanel.h"
@@ -11,6 +12,8 @@
 #include "app/ovraplayvc.h"
 #include "core/preferences.h"
 #include "app/restingpanel.h"
+#include "app/settingspanel.h"
+#include "support/sceneview.h"
 #include "support/testsettings.h"
 
 class TestMainView : public QObject {
@@ -74,30 +77,30 @@ private slots:
     {
         OvraPlayVC vc;
         const QList<QPair<QWidget *, const char *>> views{
-            {vc.titleLabel, "titleLabel"}, {vc.baseSettingLabel, "baseSettingLabel"},
-            {vc.softServerLabel, "softServerLabel"}, {vc.aboutLabel, "aboutLabel"},
-            {vc.languageLabel, "languageLabel"}, {vc.speedUnitLabel, "speedUnitLabel"},
-            {vc.viewUpgradeButton, "viewUpgradeButton"}, {vc.companyNameLabel, "companyNameLabel"},
-            {vc.companyUrlLabel, "companyUrlLabel"}, {vc.supportUrlLabel, "supportUrlLabel"},
-            {vc.titleBarView, "titleBarView"}, {vc.stateView, "stateView"}, {vc.settingView, "settingView"},
-            {vc.abouBackgroundView, "abouBackgroundView"}, {vc.basicSetView, "basicSetView"},
-            {vc.softServerBackgroundView, "softServerBackgroundView"}, {vc.gpsInfoBgView, "gpsInfoBgView"},
-            {vc.speedBgView, "speedBgView"}, {vc.speedLabel, "speedLabel"}, {vc.gpsBgView, "gpsBgView"},
-            {vc.latLabel, "latLabel"}, {vc.lonLabel, "lonLabel"}, {vc.distanceBgView, "distanceBgView"},
-            {vc.topSpeedLabel, "topSpeedLabel"}, {vc.aveSpeedLabel, "aveSpeedLabel"},
-            {vc.distanceLabel, "distanceLabel"}, {vc.languageBox, "languageBox"}, {vc.mapBox, "mapBox"},
-            {vc.speedUnitBox, "speedUnitBox"}, {vc.versionLabel, "versionLabel"}};
+            {sceneView<QLabel>(vc, "titleLabel"), "titleLabel"}, {sceneView<QLabel>(vc, "baseSettingLabel"), "baseSettingLabel"},
+            {sceneView<QLabel>(vc, "softServerLabel"), "softServerLabel"}, {sceneView<QLabel>(vc, "aboutLabel"), "aboutLabel"},
+            {sceneView<QLabel>(vc, "languageLabel"), "languageLabel"}, {sceneView<QLabel>(vc, "speedUnitLabel"), "speedUnitLabel"},
+            {sceneView<QPushButton>(vc, "viewUpgradeButton"), "viewUpgradeButton"}, {sceneView<QLabel>(vc, "companyNameLabel"), "companyNameLabel"},
+            {sceneView<QLabel>(vc, "companyUrlLabel"), "companyUrlLabel"}, {sceneView<QLabel>(vc, "supportUrlLabel"), "supportUrlLabel"},
+            {sceneView<ColorPanel>(vc, "titleBarView"), "titleBarView"}, {sceneView<ColorPanel>(vc, "stateView"), "stateView"}, {sceneView<SettingsPanel>(vc, "settingView"), "settingView"},
+            {sceneView<ColorPanel>(vc, "abouBackgroundView"), "abouBackgroundView"}, {sceneView<ColorPanel>(vc, "basicSetView"), "basicSetView"},
+            {sceneView<ColorPanel>(vc, "softServerBackgroundView"), "softServerBackgroundView"}, {sceneView<ColorPanel>(vc, "gpsInfoBgView"), "gpsInfoBgView"},
+            {sceneView<ColorPanel>(vc, "speedBgView"), "speedBgView"}, {sceneView<QLabel>(vc, "speedLabel"), "speedLabel"}, {sceneView<ColorPanel>(vc, "gpsBgView"), "gpsBgView"},
+            {sceneView<QLabel>(vc, "latLabel"), "latLabel"}, {sceneView<QLabel>(vc, "lonLabel"), "lonLabel"}, {sceneView<ColorPanel>(vc, "distanceBgView"), "distanceBgView"},
+            {sceneView<QLabel>(vc, "topSpeedLabel"), "topSpeedLabel"}, {sceneView<QLabel>(vc, "aveSpeedLabel"), "aveSpeedLabel"},
+            {sceneView<QLabel>(vc, "distanceLabel"), "distanceLabel"}, {sceneView<QComboBox>(vc, "languageBox"), "languageBox"}, {sceneView<QComboBox>(vc, "mapBox"), "mapBox"},
+            {sceneView<QComboBox>(vc, "speedUnitBox"), "speedUnitBox"}, {sceneView<QLabel>(vc, "versionLabel"), "versionLabel"}};
         for (const auto &[w, name] : views) {
             QVERIFY2(w, name);
             QCOMPARE(w->objectName(), QString::fromLatin1(name));
             QVERIFY2(vc.isAncestorOf(w), name);
         }
-        for (QWidget *w : {vc.speedView, vc.compassView, vc.mapView, vc.mediaView, vc.listTableView})
+        for (QWidget *w : {sceneView<QWidget>(vc, "speedView"), sceneView<QWidget>(vc, "compassView"), sceneView<QWidget>(vc, "mapView"), sceneView<QWidget>(vc, "mediaView"), sceneView<QWidget>(vc, "listTableView")})
             QVERIFY(w && vc.isAncestorOf(w));
         for (QWidget *p : {vc.mediaPanel(), vc.listPanel(), vc.speedPanel(), vc.compassPanel(),
                            vc.gsensorPanel(), vc.mapPanel()})
             QVERIFY(p && p->layout() && vc.isAncestorOf(p));
-        QVERIFY(vc.stateView->isAncestorOf(vc.gsensorPanel()));
+        QVERIFY(sceneView<ColorPanel>(vc, "stateView")->isAncestorOf(vc.gsensorPanel()));
     }
 
     // A recording named with markup is shown by its name: the title is plain text (a
@@ -108,9 +111,9 @@ private slots:
         vc.resize(1080, 610);
         const QString name = QStringLiteral("<img src=\"&#47;dev&#47;zero\"><b>drive</b>.mp4");
         vc.mediaPlayerDidSelectModel(nullptr, MFileModel{name, QStringLiteral("/nonexistent/") + name});
-        QCOMPARE(vc.titleLabel->text(), name);
-        QCOMPARE(vc.titleLabel->textFormat(), Qt::PlainText);
-        for (QLabel *label : {vc.versionLabel, vc.companyUrlLabel, vc.latLabel, vc.distanceLabel})
+        QCOMPARE(sceneView<QLabel>(vc, "titleLabel")->text(), name);
+        QCOMPARE(sceneView<QLabel>(vc, "titleLabel")->textFormat(), Qt::PlainText);
+        for (QLabel *label : {sceneView<QLabel>(vc, "versionLabel"), sceneView<QLabel>(vc, "companyUrlLabel"), sceneView<QLabel>(vc, "latLabel"), sceneView<QLabel>(vc, "distanceLabel")})
             QCOMPARE(label->textFormat(), Qt::PlainText);
         QVERIFY(!vc.grab().isNull());
     }
@@ -118,43 +121,64 @@ private slots:
     void viewsCarryTheirColours()
     {
         OvraPlayVC vc;
-        for (ColorPanel *p : {vc.titleBarView, vc.stateView, vc.speedBgView, vc.gpsBgView, vc.distanceBgView})
+        for (ColorPanel *p : {sceneView<ColorPanel>(vc, "titleBarView"), sceneView<ColorPanel>(vc, "stateView"), sceneView<ColorPanel>(vc, "speedBgView"), sceneView<ColorPanel>(vc, "gpsBgView"), sceneView<ColorPanel>(vc, "distanceBgView")})
             QCOMPARE(p->backgroundColor(), QColor(49, 49, 49));
-        QCOMPARE(vc.gpsInfoBgView->backgroundColor(), QColor(94, 94, 94));
-        QCOMPARE(vc.settingView->backgroundColor(), QColor(240, 240, 240));
-        QCOMPARE(vc.settingView->borderColor(), QColor(197, 197, 197));
-        QCOMPARE(vc.settingView->borderWidth(), 1);
-        for (ColorPanel *p : {vc.abouBackgroundView, vc.basicSetView, vc.softServerBackgroundView})
+        QCOMPARE(sceneView<ColorPanel>(vc, "gpsInfoBgView")->backgroundColor(), QColor(94, 94, 94));
+        QCOMPARE(sceneView<SettingsPanel>(vc, "settingView")->backgroundColor(), QColor(240, 240, 240));
+        QCOMPARE(sceneView<SettingsPanel>(vc, "settingView")->borderColor(), QColor(197, 197, 197));
+        QCOMPARE(sceneView<SettingsPanel>(vc, "settingView")->borderWidth(), 1);
+        for (ColorPanel *p : {sceneView<ColorPanel>(vc, "abouBackgroundView"), sceneView<ColorPanel>(vc, "basicSetView"), sceneView<ColorPanel>(vc, "softServerBackgroundView")})
             QCOMPARE(p->backgroundColor(), QColor(Qt::white));
     }
 
     void boxesListTheirItemsInIndexOrder()
     {
         OvraPlayVC vc;
-        QCOMPARE(items(vc.languageBox), (QStringList{"English", QString::fromUtf8("日本語"),
+        QCOMPARE(items(sceneView<QComboBox>(vc, "languageBox")), (QStringList{"English", QString::fromUtf8("日本語"),
                                                      QString::fromUtf8("Français"), "Deutsch"}));
-        QCOMPARE(items(vc.speedUnitBox), (QStringList{"KMH", "MPH"}));
-        QVERIFY(vc.mapBox->count() >= 1);
+        QCOMPARE(items(sceneView<QComboBox>(vc, "speedUnitBox")), (QStringList{"KMH", "MPH"}));
+        QVERIFY(sceneView<QComboBox>(vc, "mapBox")->count() >= 1);
     }
 
     void captionsFollowTheLanguage()
     {
         OvraPlayVC vc;
-        QCOMPARE(vc.baseSettingLabel->text(), QStringLiteral("Basic settings"));
-        QCOMPARE(vc.versionLabel->text(), QStringLiteral("Version v1.2.3"));
-        QCOMPARE(vc.languageBox->currentText(), QStringLiteral("English"));
-        QCOMPARE(vc.latLabel->text(), QStringLiteral("Lat:---"));
-        QCOMPARE(vc.speedLabel->text(), QStringLiteral("---KMH"));
+        QCOMPARE(sceneView<QLabel>(vc, "baseSettingLabel")->text(), QStringLiteral("Basic settings"));
+        QCOMPARE(sceneView<QLabel>(vc, "versionLabel")->text(), QStringLiteral("Version v1.2.3"));
+        QCOMPARE(sceneView<QComboBox>(vc, "languageBox")->currentText(), QStringLiteral("English"));
+        QCOMPARE(sceneView<QLabel>(vc, "latLabel")->text(), QStringLiteral("Lat:---"));
+        QCOMPARE(sceneView<QLabel>(vc, "speedLabel")->text(), QStringLiteral("---KMH"));
         QSettings().setValue(kSelectLanguage, QStringLiteral("fr"));
         Preferences::setSpeedUnitType(QStringLiteral("MPH"));
         vc.setValueForLabel();
-        QCOMPARE(vc.baseSettingLabel->text(), QString::fromUtf8("Réglages de base"));
-        QCOMPARE(vc.versionLabel->text(), QStringLiteral("Version v1.2.3"));
-        QCOMPARE(vc.viewUpgradeButton->text(), QString::fromUtf8("Rechercher les mises à jour"));
-        QCOMPARE(vc.languageBox->currentIndex(), 2);
-        QCOMPARE(vc.speedUnitBox->currentText(), QStringLiteral("MPH"));
-        QCOMPARE(vc.speedLabel->text(), QStringLiteral("---MPH"));
-        QCOMPARE(vc.distanceLabel->text(), QStringLiteral("Distance:---"));
+        QCOMPARE(sceneView<QLabel>(vc, "baseSettingLabel")->text(), QString::fromUtf8("Réglages de base"));
+        QCOMPARE(sceneView<QLabel>(vc, "versionLabel")->text(), QStringLiteral("Version v1.2.3"));
+        QCOMPARE(sceneView<QPushButton>(vc, "viewUpgradeButton")->text(), QString::fromUtf8("Rechercher les mises à jour"));
+        QCOMPARE(sceneView<QComboBox>(vc, "languageBox")->currentIndex(), 2);
+        QCOMPARE(sceneView<QComboBox>(vc, "speedUnitBox")->currentText(), QStringLiteral("MPH"));
+        QCOMPARE(sceneView<QLabel>(vc, "speedLabel")->text(), QStringLiteral("---MPH"));
+        QCOMPARE(sceneView<QLabel>(vc, "distanceLabel")->text(), QStringLiteral("Distance:---"));
+    }
+
+    // The window's controls reach the view's actions through the one wiring place.
+    void controlsSendTheirActions()
+    {
+        OvraPlayVC vc;
+        vc.resize(1080, 660);
+        vc.show();
+        auto *unit = sceneView<QComboBox>(vc, "speedUnitBox");
+        unit->setCurrentIndex(1);
+        emit unit->activated(1);
+        QCOMPARE(Preferences::speedUnitType(), QStringLiteral("MPH"));
+        QCOMPARE(sceneView<QLabel>(vc, "speedLabel")->text(), QStringLiteral("---MPH"));
+        QVERIFY(!vc.isSetShow());
+        sceneView<QToolButton>(vc, "settingButton")->click();
+        QVERIFY(vc.isSetShow());
+        sceneView<QToolButton>(vc, "settingButton")->click();
+        QVERIFY(!vc.isSetShow());
+        // Choosing French posts the language change, and the captions follow.
+        emit sceneView<QComboBox>(vc, "languageBox")->activated(2);
+        QCOMPARE(sceneView<QLabel>(vc, "baseSettingLabel")->text(), QString::fromUtf8("Réglages de base"));
     }
 
     void settingPanelStartsHiddenOverTheDashboard()
@@ -162,14 +186,14 @@ private slots:
         OvraPlayVC vc;
         vc.resize(1080, 660);
         vc.show();
-        QVERIFY(!vc.isSetShow);
-        QVERIFY(!vc.settingView->isVisible());
+        QVERIFY(!vc.isSetShow());
+        QVERIFY(!sceneView<SettingsPanel>(vc, "settingView")->isVisible());
         vc.setSettingPanelVisible(true);
-        QVERIFY(vc.settingView->isVisible());
-        const QRect g = vc.settingView->geometry();
+        QVERIFY(sceneView<SettingsPanel>(vc, "settingView")->isVisible());
+        const QRect g = sceneView<SettingsPanel>(vc, "settingView")->geometry();
         QVERIFY(vc.rect().contains(g));
         QVERIFY(g.top() >= 50); // under the title strip
-        QVERIFY(g.height() >= vc.settingView->minimumSizeHint().height());
+        QVERIFY(g.height() >= sceneView<SettingsPanel>(vc, "settingView")->minimumSizeHint().height());
     }
 
     void layoutFitsAtMinimumAndFullScreenSizes_data()
@@ -187,9 +211,9 @@ private slots:
         vc.show();
         QCoreApplication::processEvents();
         const QRect all = vc.rect();
-        QCOMPARE(vc.titleBarView->geometry(), QRect(0, 0, size.width(), 50));
+        QCOMPARE(sceneView<ColorPanel>(vc, "titleBarView")->geometry(), QRect(0, 0, size.width(), 50));
         QList<QWidget *> panels{vc.mediaPanel(), vc.listPanel(), vc.speedPanel(), vc.compassPanel(),
-                                vc.gsensorPanel(), vc.mapPanel(), vc.gpsInfoBgView};
+                                vc.gsensorPanel(), vc.mapPanel(), sceneView<ColorPanel>(vc, "gpsInfoBgView")};
         QList<QRect> rects;
         for (QWidget *p : panels) {
             const QRect r(p->mapTo(&vc, QPoint(0, 0)), p->size());
@@ -213,10 +237,10 @@ private slots:
         OvraPlayVC vc;
         vc.resize(1080, 660);
         vc.show();
-        QPointer<QWidget> placeholder = vc.speedView;
+        QPointer<QWidget> placeholder = sceneView<QWidget>(vc, "speedView");
         QVERIFY(placeholder);
         auto *dial = vc.installPanelWidget(vc.speedPanel(), new QLabel(QStringLiteral("dial")));
-        QCOMPARE(vc.speedView, dial);
+        QCOMPARE(dial->objectName(), QStringLiteral("speedView")); // the scene's name goes with it
         QCOMPARE(dial->parentWidget(), vc.speedPanel());
         QTRY_VERIFY(placeholder.isNull());
         QCOMPARE(vc.speedPanel()->layout()->count(), 1);
@@ -225,7 +249,7 @@ private slots:
         auto *graph = vc.installPanelWidget(vc.gsensorPanel(), new QWidget);
         QCOMPARE(graph->parentWidget(), vc.gsensorPanel());
         QCOMPARE(vc.gsensorPanel()->layout()->count(), 1);
-        QVERIFY(vc.settingView->parentWidget() == &vc);
+        QVERIFY(sceneView<SettingsPanel>(vc, "settingView")->parentWidget() == &vc);
     }
 };
 

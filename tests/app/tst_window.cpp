@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QToolButton>
 #include <QSignalSpy>
@@ -8,6 +9,7 @@
 #include <QtTest>
 
 #include "app/appdelegate.h"
+#include "app/incidenttools.h"
 #include "core/extension.h"
 #include "app/mainmenu.h"
 #include "app/playbackactions.h"
@@ -18,6 +20,7 @@
 #include "app/ovraplayvc.h"
 #include "app/ovrawindowplaycontroller.h"
 #include "core/preferences.h"
+#include "support/sceneview.h"
 #include "support/testsettings.h"
 #include "app/titlestrip.h"
 #include "app/windowbutton.h"
@@ -102,7 +105,7 @@ private slots:
         const QRegion mask = strip->mask();
         QVERIFY(mask.contains(strip->closeButton()->geometry().center()));
         // The settings button of the main view lies under the strip and stays clickable.
-        QWidget *gear = c.playerVC()->settingButton;
+        QWidget *gear = sceneView<QToolButton>(c.playerVC(), "settingButton");
         const QPoint gearInStrip = strip->mapFrom(c.window(), gear->mapTo(c.window(), gear->rect().center()));
         QVERIFY(!mask.contains(gearInStrip));
         QVERIFY(!gear->geometry().isEmpty());
@@ -145,6 +148,11 @@ private slots:
         QCOMPARE(QSettings().value(kSpeedUnitType).toString(), QStringLiteral("KMH"));
         QVERIFY(d.windowVC());
         QCOMPARE(d.windowVC()->titleStrip()->menuBar(), d.mainMenu()->menuBar());
+        // The tools' items are handed to the File menu: Export Track... after Close.
+        const QList<QAction *> file = d.mainMenu()->fileMenu()->actions();
+        QCOMPARE(file.size(), 5);
+        QVERIFY(file.at(3)->isSeparator());
+        QCOMPARE(file.at(4), d.windowVC()->playerVC()->incidentTools()->exportAction());
         // Posted once the event loop runs, not during start-up.
         QVERIFY(posted.isEmpty());
         QTRY_COMPARE(posted.size(), 2);
@@ -194,13 +202,13 @@ private slots:
         QSignalSpy speed(keys, &PlaybackActions::speedStepRequested);
 
         // Whatever has the focus: the gear button, the language box, nothing in particular.
-        for (QWidget *focus : {static_cast<QWidget *>(vc->settingButton), static_cast<QWidget *>(vc->languageBox), w}) {
+        for (QWidget *focus : {static_cast<QWidget *>(sceneView<QToolButton>(vc, "settingButton")), static_cast<QWidget *>(sceneView<QComboBox>(vc, "languageBox")), w}) {
             focus->setFocus();
             QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : w;
             const qsizetype before = playPause.size();
             QTest::keyClick(target, Qt::Key_Space);
             QCOMPARE(playPause.size(), before + 1);
-            QVERIFY2(!vc->isSetShow, "Space opened the settings panel");
+            QVERIFY2(!vc->isSetShow(), "Space opened the settings panel");
             QTest::keyClick(target, Qt::Key_Left);
             QTest::keyClick(target, Qt::Key_Right);
             QTest::keyClick(target, Qt::Key_Right, Qt::ShiftModifier);
@@ -229,18 +237,18 @@ private slots:
             speed.clear();
         }
         // The language box kept its choice: the arrows never reached it.
-        QCOMPARE(vc->languageBox->currentIndex(), 0);
+        QCOMPARE(sceneView<QComboBox>(vc, "languageBox")->currentIndex(), 0);
 
         // Inside an open combo box list the keys are the list's.
-        vc->languageBox->setFocus();
-        vc->languageBox->showPopup();
+        sceneView<QComboBox>(vc, "languageBox")->setFocus();
+        sceneView<QComboBox>(vc, "languageBox")->showPopup();
         QWidget *popup = QApplication::activePopupWidget();
         QVERIFY(popup);
         QTest::keyClick(popup->focusWidget() ? popup->focusWidget() : popup, Qt::Key_Down);
         QTest::keyClick(popup->focusWidget() ? popup->focusWidget() : popup, Qt::Key_Right);
         QCOMPARE(volume.size(), 0);
         QCOMPARE(seek.size(), 0);
-        vc->languageBox->hidePopup();
+        sceneView<QComboBox>(vc, "languageBox")->hidePopup();
 
         // F and F11 toggle the dashboard's full screen, Escape leaves it.
         QTest::keyClick(w, Qt::Key_F);
@@ -304,7 +312,7 @@ private slots:
         AppDelegate again;
         again.applicationDidFinishLaunching();
         QCOMPARE(again.windowVC()->window()->geometry(), QRect(40, 30, 1150, 700));
-        QVERIFY(!again.windowVC()->playerVC()->isSetShow);
+        QVERIFY(!again.windowVC()->playerVC()->isSetShow());
 
         // A place on no screen any more is not used: the window is centred instead.
         Preferences::setWindowGeometry(QRect(-5000, -5000, 1100, 700));

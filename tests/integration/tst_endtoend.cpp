@@ -27,6 +27,7 @@
 #include "app/playbacksync.h"
 #include "core/preferences.h"
 #include "instruments/speedview.h"
+#include "support/sceneview.h"
 
 namespace {
 const QString kFirst = QStringLiteral(TRAVA_TEST_DATA "/clip-mp4-voka.mp4");  // 4 s, 4 samples
@@ -63,10 +64,10 @@ private slots:
         QCOMPARE(QSettings().value(kSpeedUnitType).toString(), QString("KMH"));
         QCOMPARE(QSettings().value(kVideoSound).toString(), QString("16"));
         QCOMPARE(QSettings().value(kAudioSwitch).toBool(), true);
-        QCOMPARE(vc.speedLabel->text(), QString("---KMH"));
-        QCOMPARE(vc.topSpeedLabel->text(), L("TopSpeed") + ":---");
-        QVERIFY(!vc.isSetShow);
-        QTRY_VERIFY(!vc.settingView->isVisible());
+        QCOMPARE(sceneView<QLabel>(vc, "speedLabel")->text(), QString("---KMH"));
+        QCOMPARE(sceneView<QLabel>(vc, "topSpeedLabel")->text(), L("TopSpeed") + ":---");
+        QVERIFY(!vc.isSetShow());
+        QTRY_VERIFY(!sceneView<SettingsPanel>(vc, "settingView")->isVisible());
 
         NotificationHub::defaultCenter()->post(
             kPlayFile, QVariant::fromValue(QList<QUrl>{QUrl::fromLocalFile(kFirst), QUrl::fromLocalFile(kSecond)}));
@@ -75,15 +76,15 @@ private slots:
         QCOMPARE(list->dataArray().at(0).fLocalPath, kFirst);
 
         // The first plays, with its track in every instrument before the first tick.
-        QTRY_COMPARE_WITH_TIMEOUT(vc.titleLabel->text(), QString("clip-mp4-voka.mp4"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(sceneView<QLabel>(vc, "titleLabel")->text(), QString("clip-mp4-voka.mp4"), 5000);
         QTRY_COMPARE_WITH_TIMEOUT(vc.player()->playState(), quint64(MediaPlayStatePlaying), 10000);
         QCOMPARE(list->highlightedRow(), 0);
         QCOMPARE(vc.gpsMap()->routePointCount(), std::size_t(4));
         QCOMPARE(trackSize(vc.speedGauge()->gpsArray()), std::size_t(4));
         QCOMPARE(trackSize(vc.gsensor()->gpsArray()), std::size_t(4));
         QCOMPARE(vc.compass()->angles().size(), 4);
-        QCOMPARE(vc.topSpeedLabel->text(), L("TopSpeed") + ":51.4KMH");
-        QCOMPARE(vc.aveSpeedLabel->text(), L("AveSpeed") + ":51.0KMH");
+        QCOMPARE(sceneView<QLabel>(vc, "topSpeedLabel")->text(), L("TopSpeed") + ":51.4KMH");
+        QCOMPARE(sceneView<QLabel>(vc, "aveSpeedLabel")->text(), L("AveSpeed") + ":51.0KMH");
 
         // Ticks move every view once per whole second.
         QList<int> markers;
@@ -94,10 +95,10 @@ private slots:
             const auto m = vc.gpsMap()->markerIndex();
             if (m && (markers.isEmpty() || markers.last() != int(*m))) {
                 markers << int(*m);
-                speeds << vc.speedLabel->text();
-                lats << vc.latLabel->text();
+                speeds << sceneView<QLabel>(vc, "speedLabel")->text();
+                lats << sceneView<QLabel>(vc, "latLabel")->text();
                 gx << vc.gsensor()->gSensorX()->text();
-                distances << vc.distanceLabel->text();
+                distances << sceneView<QLabel>(vc, "distanceLabel")->text();
             }
             QTest::qWait(20);
         }
@@ -117,29 +118,29 @@ private slots:
         QVERIFY(vc.playbackSync()->stats().totalDistance() > 10.0);
 
         // The end of the first starts the second: reset, then the next record plays.
-        QTRY_COMPARE_WITH_TIMEOUT(vc.titleLabel->text(), QString("clip.ts"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(sceneView<QLabel>(vc, "titleLabel")->text(), QString("clip.ts"), 10000);
         QCOMPARE(list->curIndex(), 1);
         QTRY_COMPARE_WITH_TIMEOUT(vc.player()->playState(), quint64(MediaPlayStatePlaying), 10000);
         QCOMPARE(list->highlightedRow(), 1);
         QCOMPARE(vc.gpsMap()->routePointCount(), std::size_t(3));
-        QCOMPARE(vc.topSpeedLabel->text().left(L("TopSpeed").size() + 1), L("TopSpeed") + ":");
+        QCOMPARE(sceneView<QLabel>(vc, "topSpeedLabel")->text().left(L("TopSpeed").size() + 1), L("TopSpeed") + ":");
         QTRY_VERIFY_WITH_TIMEOUT(vc.gpsMap()->markerIndex().has_value(), 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(speedText.match(vc.speedLabel->text()).hasMatch(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(speedText.match(sceneView<QLabel>(vc, "speedLabel")->text()).hasMatch(), 5000);
 
         // The unit box switches the read-out at once and the next second shows mph.
         vc.speedUnitChange(1);
-        QCOMPARE(vc.speedLabel->text(), QString("---MPH"));
-        QCOMPARE(vc.speedUnitBox->currentText(), QString("MPH"));
+        QCOMPARE(sceneView<QLabel>(vc, "speedLabel")->text(), QString("---MPH"));
+        QCOMPARE(sceneView<QComboBox>(vc, "speedUnitBox")->currentText(), QString("MPH"));
         vc.speedUnitChange(0);
 
         // Stop clears every read-out and instrument.
         vc.stopBtnClick();
         QTRY_COMPARE_WITH_TIMEOUT(vc.player()->playState(), quint64(MediaPlayStateStopped), 5000);
         // The player's own stopped report is what clears them.
-        QTRY_COMPARE_WITH_TIMEOUT(vc.latLabel->text(), L("Lat") + ":---", 5000);
-        QCOMPARE(vc.speedLabel->text(), QString("---KMH"));
-        QCOMPARE(vc.topSpeedLabel->text(), L("TopSpeed") + ":---");
-        QCOMPARE(vc.distanceLabel->text(), L("Distance") + ":---");
+        QTRY_COMPARE_WITH_TIMEOUT(sceneView<QLabel>(vc, "latLabel")->text(), L("Lat") + ":---", 5000);
+        QCOMPARE(sceneView<QLabel>(vc, "speedLabel")->text(), QString("---KMH"));
+        QCOMPARE(sceneView<QLabel>(vc, "topSpeedLabel")->text(), L("TopSpeed") + ":---");
+        QCOMPARE(sceneView<QLabel>(vc, "distanceLabel")->text(), L("Distance") + ":---");
         QVERIFY(!vc.gpsMap()->hasRoute());
         QVERIFY(!vc.gpsMap()->markerIndex().has_value());
         QVERIFY(!vc.speedGauge()->gpsArray());
@@ -172,7 +173,7 @@ private slots:
         list->menuWillOpen(nullptr, 0);
         list->deleteMedia();
         QTRY_COMPARE_WITH_TIMEOUT(vc.player()->playState(), quint64(MediaPlayStateStopped), 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(vc.topSpeedLabel->text(), L("TopSpeed") + ":---", 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(sceneView<QLabel>(vc, "topSpeedLabel")->text(), L("TopSpeed") + ":---", 5000);
         QVERIFY(list->dataArray().isEmpty());
     }
 
@@ -198,9 +199,9 @@ private slots:
         emit vc.gpsMap()->routePointClicked(50);
         QTRY_VERIFY_WITH_TIMEOUT(vc.gpsMap()->markerIndex().value_or(0) >= 50, 5000);
         QVERIFY(*vc.gpsMap()->markerIndex() <= 52);
-        QTRY_VERIFY_WITH_TIMEOUT(vc.latLabel->text().startsWith(L("Lat") + ":"), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(sceneView<QLabel>(vc, "latLabel")->text().startsWith(L("Lat") + ":"), 2000);
         const int shown = int(*vc.gpsMap()->markerIndex());
-        QTRY_VERIFY_WITH_TIMEOUT(vc.latLabel->text() == L("Lat") + ":" + QString::fromStdString((*track)[shown].latitude)
+        QTRY_VERIFY_WITH_TIMEOUT(sceneView<QLabel>(vc, "latLabel")->text() == L("Lat") + ":" + QString::fromStdString((*track)[shown].latitude)
                                      || vc.gpsMap()->markerIndex() != std::size_t(shown), 3000);
         // Seeking back adds the step back to the distance, never subtracts.
         const double before = vc.playbackSync()->stats().totalDistance();
@@ -240,33 +241,33 @@ private slots:
                 alerts << text;
                 return 1000;
             });
-            QCOMPARE(vc.mapBox->currentIndex(), 0);
+            QCOMPARE(sceneView<QComboBox>(vc, "mapBox")->currentIndex(), 0);
             QString pick = bogus;
             vc.setMbtilesChooser([&pick] { return pick; });
-            vc.mapChange(vc.mapBox->count() - 1);
+            vc.mapChange(sceneView<QComboBox>(vc, "mapBox")->count() - 1);
             // The file is checked off the GUI thread; the answer follows.
             QTRY_COMPARE(alerts, QStringList{L("Map.cannotOpen")});
-            QCOMPARE(vc.mapBox->currentIndex(), 0);
+            QCOMPARE(sceneView<QComboBox>(vc, "mapBox")->currentIndex(), 0);
             QVERIFY(!MapSourcePreference::storedIsMbtiles());
 
             pick = QString();  // the dialog cancelled
-            vc.mapChange(vc.mapBox->count() - 1);
-            QCOMPARE(vc.mapBox->currentIndex(), 0);
+            vc.mapChange(sceneView<QComboBox>(vc, "mapBox")->count() - 1);
+            QCOMPARE(sceneView<QComboBox>(vc, "mapBox")->currentIndex(), 0);
 
             pick = good;
-            vc.mapChange(vc.mapBox->count() - 1);
+            vc.mapChange(sceneView<QComboBox>(vc, "mapBox")->count() - 1);
             QTRY_COMPARE(MapSourcePreference::storedMbtilesPath(), good);
-            QTRY_COMPARE(vc.mapBox->currentText(), QString("city.mbtiles"));
+            QTRY_COMPARE(sceneView<QComboBox>(vc, "mapBox")->currentText(), QString("city.mbtiles"));
             QCOMPARE(alerts.size(), 1);
         }
         {
             OvraPlayVC again;
-            QCOMPARE(again.mapBox->currentText(), QString("city.mbtiles"));
+            QCOMPARE(sceneView<QComboBox>(again, "mapBox")->currentText(), QString("city.mbtiles"));
             QTRY_VERIFY(qobject_cast<MbtilesTileSource *>(again.gpsMap()->tileSource()));
             again.mapChange(0);
             QVERIFY(!MapSourcePreference::storedIsMbtiles());
-            QCOMPARE(again.mapBox->currentIndex(), 0);
-            QCOMPARE(again.mapBox->count(), 2);  // OpenStreetMap and "choose a file"
+            QCOMPARE(sceneView<QComboBox>(again, "mapBox")->currentIndex(), 0);
+            QCOMPARE(sceneView<QComboBox>(again, "mapBox")->count(), 2);  // OpenStreetMap and "choose a file"
         }
     }
 
@@ -275,24 +276,24 @@ private slots:
         OvraPlayVC vc;
         vc.resize(1080, 660);
         vc.show();
-        QTRY_VERIFY(!vc.settingView->isVisible());
+        QTRY_VERIFY(!sceneView<SettingsPanel>(vc, "settingView")->isVisible());
         vc.showSetting();
-        QVERIFY(vc.isSetShow);
-        QVERIFY(vc.settingView->isVisible());
+        QVERIFY(vc.isSetShow());
+        QVERIFY(sceneView<SettingsPanel>(vc, "settingView")->isVisible());
         vc.showSetting();
-        QVERIFY(!vc.isSetShow);
-        QTRY_VERIFY(!vc.settingView->isVisible());
+        QVERIFY(!vc.isSetShow());
+        QTRY_VERIFY(!sceneView<SettingsPanel>(vc, "settingView")->isVisible());
 
         vc.languageChange(-1);
         QCOMPARE(MLanguageManager::currentLanguage(), QString("en"));
         vc.languageChange(3);
         QCOMPARE(MLanguageManager::currentLanguage(), QString("de"));
-        QCOMPARE(vc.languageBox->currentText(), QString("Deutsch"));
-        QCOMPARE(vc.baseSettingLabel->text(), L("Basic.settings"));
-        QCOMPARE(vc.latLabel->text(), L("Lat") + ":---");
+        QCOMPARE(sceneView<QComboBox>(vc, "languageBox")->currentText(), QString("Deutsch"));
+        QCOMPARE(sceneView<QLabel>(vc, "baseSettingLabel")->text(), L("Basic.settings"));
+        QCOMPARE(sceneView<QLabel>(vc, "latLabel")->text(), L("Lat") + ":---");
         QCOMPARE(vc.mediaList()->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), L("File.name"));
         vc.languageChange(0);
-        QCOMPARE(vc.baseSettingLabel->text(), L("Basic.settings"));
+        QCOMPARE(sceneView<QLabel>(vc, "baseSettingLabel")->text(), L("Basic.settings"));
     }
 
     void cleanupTestCase()
