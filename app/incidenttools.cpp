@@ -22,6 +22,8 @@
 #include "app/tripcontroller.h"
 #include "app/viewstyle.h"
 #include "core/mlanguagemanager.h"
+#include "core/preferences.h"
+#include "instruments/dashboardstate.h"
 #include "core/notificationhub.h"
 #include "library/medialistview.h"
 #include "library/playbacksync.h"
@@ -49,6 +51,13 @@ IncidentTools::IncidentTools(OvraPlayVC *vc, const MainViewParts &parts) : QObje
         window, parts.player,
         [sync]() -> std::optional<GPSItem> { return sync->stats().showsSample() ? sync->stats().curItem() : std::nullopt; },
         [this] { return m_current; }, this);
+    m_snapshot->setDashboardState([this, sync] {
+        // The second whose sample the window's instruments show.
+        DashboardState s = dashboardStateAt(sync->stats().track(), double(sync->stats().curTime()),
+                                            Preferences::speedUnitType());
+        s.events = m_events->events();
+        return s;
+    });
     m_events = new HarshEventNavigator(window, parts.player, parts.gsensor,
                                        [sync] { return double(std::max<std::int64_t>(0, sync->stats().curTime())); }, this);
     MediaListView *list = parts.list;
@@ -162,6 +171,7 @@ void IncidentTools::buildSettings()
     g->addWidget(m_folderButton, 1, 1, Qt::AlignRight);
     g->addWidget(m_sensitivityLabel, 2, 0);
     g->addWidget(m_sensitivityBox, 2, 1, Qt::AlignRight);
+    buildDashboardSetting(g, 3);
     g->setColumnStretch(0, 1);
     if (outer) {
         // Basic settings are caption, card and spacing: ours follow them.
@@ -169,6 +179,21 @@ void IncidentTools::buildSettings()
         outer->insertWidget(4, bg);
         outer->insertSpacing(5, 6);
     }
+}
+
+// Snapshots with the dashboard band: off, under the picture or over it.
+void IncidentTools::buildDashboardSetting(QGridLayout *grid, int row)
+{
+    QWidget *bg = grid->parentWidget();
+    m_dashboardLabel = ViewStyle::makeLabel(QStringLiteral("snapshotDashboardLabel"), bg, 10, QColor(30, 30, 30));
+    m_dashboardBox = new QComboBox(bg);
+    m_dashboardBox->setObjectName(QStringLiteral("snapshotDashboardBox"));
+    m_dashboardBox->setMinimumWidth(120);
+    connect(m_dashboardBox, &QComboBox::activated, this, [](int index) {
+        Snapshot::setDashboardBand(Snapshot::DashboardBand(std::clamp(index, 0, 2)));
+    });
+    grid->addWidget(m_dashboardLabel, row, 0);
+    grid->addWidget(m_dashboardBox, row, 1, Qt::AlignRight);
 }
 
 void IncidentTools::chooseFolder()
@@ -197,5 +222,10 @@ void IncidentTools::retitle()
     m_sensitivityBox->clear();
     m_sensitivityBox->addItems({L::localized("Event.low"), L::localized("Event.normal"), L::localized("Event.high")});
     m_sensitivityBox->setCurrentIndex(current == QLatin1String("low") ? 0 : current == QLatin1String("high") ? 2 : 1);
+    m_dashboardLabel->setText(L::localized("Snapshot.dashboard"));
+    m_dashboardBox->clear();
+    m_dashboardBox->addItems({L::localized("Snapshot.dashboard.off"), L::localized("Snapshot.dashboard.under"),
+                              L::localized("Snapshot.dashboard.over")});
+    m_dashboardBox->setCurrentIndex(int(Snapshot::dashboardBand()));
     showTrip();
 }

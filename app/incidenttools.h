@@ -34,6 +34,7 @@ public:
     QCheckBox *stampBox() const { return m_stampBox; }
     QPushButton *folderButton() const { return m_folderButton; }
     QComboBox *sensitivityBox() const { return m_sensitivityBox; }
+    QComboBox *dashboardBox() const { return m_dashboardBox; }
     QString currentRecording() const { return m_current; }
 
 private:
@@ -42,6 +43,7 @@ private:
     void showTrip();
     void retitle();
     void chooseFolder();
+    void buildDashboardSetting(class QGridLayout *grid, int row);
 
     QPointer<OvraPlayVC> m_vc;
     Snapshot *m_snapshot = nullptr;
@@ -56,5 +58,7 @@ private:
     QCheckBox *m_stampBox = nullptr;
     QPushButton *m_folderButton = nullptr;
     QComboBox *m_sensitivityBox = nullptr;
+    QLabel *m_dashboardLabel = nullptr;
+    QComboBox *m_dashboardBox = nullptr;
     QString m_current;
 };

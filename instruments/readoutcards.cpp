@@ -24,13 +24,24 @@ void ReadoutCards::paintCard(QPainter &p, const QRectF &card, const QStringList 
     p.setPen(Qt::NoPen);
     p.setBrush(kCard);
     p.drawRoundedRect(card, 5, 5);
+    const QRectF text = card.adjusted(12, 2, -12, -2);
     QFont f;
     f.setPixelSize(std::max(1, pixelSize));
     f.setBold(bold);
+    // Larger than the window's, a text shrinks to its card rather than being cut short.
+    if (pixelSize > 14) {
+        double widest = 0, tallest = 0;
+        const QFontMetricsF probe(f);
+        for (const QString &line : lines)
+            widest = std::max(widest, probe.horizontalAdvance(line));
+        tallest = probe.height() * lines.size();
+        const double fit = std::min(widest > 0 ? text.width() / widest : 1.0, tallest > 0 ? text.height() / tallest : 1.0);
+        if (fit < 1.0)
+            f.setPixelSize(std::max(14, int(pixelSize * fit)));
+    }
     p.setFont(f);
     p.setPen(kText);
     const QFontMetricsF fm(f);
-    const QRectF text = card.adjusted(12, 2, -12, -2);
     const double spacing = lines.size() > 2 ? 0 : 2;
     const double block = lines.size() * fm.height() + (lines.size() - 1) * spacing;
     double y = text.top() + (text.height() - block) / 2;

@@ -66,5 +66,16 @@ void SpeedDialPainter::paint(QPainter &p, const QRectF &box, const QString &numb
 void SpeedDialPainter::paint(QPainter &p, const QRectF &box, const DashboardState &state)
 {
     const int speed = state.hasSample() ? displayedSpeed(state.sample.speed, state.speedUnit) : 0;
-    paint(p, box, QString::number(speed), state.speedUnit);
+    // The text bands are laid out in pixels for a dial 200 high; any other dial is that
+    // one scaled, so that its read-out keeps its proportions.
+    const double k = box.height() / 200.0;
+    if (!(k > 0) || !std::isfinite(k) || k == 1.0) {
+        paint(p, box, QString::number(speed), state.speedUnit);
+        return;
+    }
+    p.save();
+    p.translate(box.topLeft());
+    p.scale(k, k);
+    paint(p, QRectF(0, 0, box.width() / k, 200), QString::number(speed), state.speedUnit);
+    p.restore();
 }
