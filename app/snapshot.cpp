@@ -170,11 +170,16 @@ QImage Snapshot::picture() const
             frame = full;
     }
     const std::optional<GPSItem> sample = m_sample ? m_sample() : std::nullopt;
-    QImage out = IncidentPreferences::snapshotStamp() && sample
-                     ? stamped(frame, stampFor(*sample, Preferences::speedUnitType()))
-                     : frame.convertToFormat(QImage::Format_RGB32);
-    const DashboardBand band = dashboardBand();
-    if (band != DashboardBand::Off && m_dashboard)
+    const DashboardBand band = m_dashboard ? dashboardBand() : DashboardBand::Off;
+    QImage out = frame.convertToFormat(QImage::Format_RGB32);
+    if (IncidentPreferences::snapshotStamp() && sample) {
+        // Over the picture, the band would hide the stamp: it goes in the corner above it.
+        const int free = band == DashboardBand::Over ? out.height() - DashboardRenderer().bandRect(out.size()).height()
+                                                      : out.height();
+        const QImage part = stamped(out.copy(0, 0, out.width(), free), stampFor(*sample, Preferences::speedUnitType()));
+        QPainter(&out).drawImage(0, 0, part);
+    }
+    if (band != DashboardBand::Off)
         out = withDashboard(out, m_dashboard(), band);
     return out;
 }

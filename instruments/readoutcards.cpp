@@ -29,7 +29,7 @@ void ReadoutCards::paintCard(QPainter &p, const QRectF &card, const QStringList 
     f.setPixelSize(std::max(1, pixelSize));
     f.setBold(bold);
     // Larger than the window's, a text shrinks to its card rather than being cut short.
-    if (pixelSize > 14) {
+    if (pixelSize > 9) {
         double widest = 0, tallest = 0;
         const QFontMetricsF probe(f);
         for (const QString &line : lines)
@@ -37,7 +37,7 @@ void ReadoutCards::paintCard(QPainter &p, const QRectF &card, const QStringList 
         tallest = probe.height() * lines.size();
         const double fit = std::min(widest > 0 ? text.width() / widest : 1.0, tallest > 0 ? text.height() / tallest : 1.0);
         if (fit < 1.0)
-            f.setPixelSize(std::max(14, int(pixelSize * fit)));
+            f.setPixelSize(std::max(9, int(pixelSize * fit)));
     }
     p.setFont(f);
     p.setPen(kText);
