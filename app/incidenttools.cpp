@@ -17,6 +17,8 @@
 #include "app/tripcontroller.h"
 #include "app/viewstyle.h"
 #include "core/mlanguagemanager.h"
+#include "core/preferences.h"
+#include "instruments/dashboardstate.h"
 #include "core/notificationhub.h"
 
 using L = MLanguageManager;
@@ -28,6 +30,12 @@ IncidentTools::IncidentTools(const Places &places, QObject *parent) : QObject(pa
     QWidget *window = places.window;
     m_snapshot = new Snapshot(
         window, places.player, [this] { return m_sample; }, [this] { return m_current; }, this);
+    m_snapshot->setDashboardState([this] {
+        // The second whose sample the window's instruments show.
+        DashboardState s = dashboardStateAt(m_track, m_second, Preferences::speedUnitType());
+        s.events = m_events->events();
+        return s;
+    });
     m_events = new HarshEventNavigator(window, places.player, places.gsensor, [this] { return m_second; }, this);
     m_trip = new TripController([this] { return m_listPaths; }, places.map, this);
     m_exporter = new TrackExporter([this](const QString &text) { m_snapshot->showNotice(text); }, this);
@@ -62,6 +70,7 @@ void IncidentTools::recordingLoaded(const QString &path, const Track &track, con
 {
     m_current = path;
     m_listPaths = listPaths;
+    m_track = track;
     m_events->setTrack(track);
     m_trip->recordingLoaded(path, track, complete);
 }
@@ -137,7 +146,23 @@ void IncidentTools::buildSettings(const SettingsPanel::Section &section)
     g->addWidget(m_folderButton, 1, 1, Qt::AlignRight);
     g->addWidget(m_sensitivityLabel, 2, 0);
     g->addWidget(m_sensitivityBox, 2, 1, Qt::AlignRight);
+    buildDashboardSetting(g, 3);
     g->setColumnStretch(0, 1);
+}
+
+// Snapshots with the dashboard band: off, under the picture or over it.
+void IncidentTools::buildDashboardSetting(QGridLayout *grid, int row)
+{
+    QWidget *bg = grid->parentWidget();
+    m_dashboardLabel = ViewStyle::makeLabel(QStringLiteral("snapshotDashboardLabel"), bg, 10, QColor(30, 30, 30));
+    m_dashboardBox = new QComboBox(bg);
+    m_dashboardBox->setObjectName(QStringLiteral("snapshotDashboardBox"));
+    m_dashboardBox->setMinimumWidth(120);
+    connect(m_dashboardBox, &QComboBox::activated, this, [](int index) {
+        Snapshot::setDashboardBand(Snapshot::DashboardBand(std::clamp(index, 0, 2)));
+    });
+    grid->addWidget(m_dashboardLabel, row, 0);
+    grid->addWidget(m_dashboardBox, row, 1, Qt::AlignRight);
 }
 
 void IncidentTools::chooseFolder()
@@ -166,5 +191,10 @@ void IncidentTools::retitle()
     m_sensitivityBox->clear();
     m_sensitivityBox->addItems({L::localized("Event.low"), L::localized("Event.normal"), L::localized("Event.high")});
     m_sensitivityBox->setCurrentIndex(current == QLatin1String("low") ? 0 : current == QLatin1String("high") ? 2 : 1);
+    m_dashboardLabel->setText(L::localized("Snapshot.dashboard"));
+    m_dashboardBox->clear();
+    m_dashboardBox->addItems({L::localized("Snapshot.dashboard.off"), L::localized("Snapshot.dashboard.under"),
+                              L::localized("Snapshot.dashboard.over")});
+    m_dashboardBox->setCurrentIndex(int(Snapshot::dashboardBand()));
     showTrip();
 }

@@ -66,12 +66,14 @@ public:
     void showTrip();
     // The export dialog for the recording on display and its trip.
     void exportTrack();
+    QComboBox *dashboardBox() const { return m_dashboardBox; }
 
 private:
     void buildTripReadout(ColorPanel *card);
     void buildSettings(const SettingsPanel::Section &section);
     void retitle();
     void chooseFolder();
+    void buildDashboardSetting(class QGridLayout *grid, int row);
 
     QPointer<QWidget> m_window;
     Snapshot *m_snapshot = nullptr;
@@ -86,8 +88,11 @@ private:
     QCheckBox *m_stampBox = nullptr;
     QPushButton *m_folderButton = nullptr;
     QComboBox *m_sensitivityBox = nullptr;
+    QLabel *m_dashboardLabel = nullptr;
+    QComboBox *m_dashboardBox = nullptr;
     QString m_current;
     QStringList m_listPaths;
+    Track m_track; // of the recording on display, for the snapshot's dashboard
     std::optional<GPSItem> m_sample;
     double m_second = 0;
 };

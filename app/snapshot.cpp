@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
+#include <QSettings>
 #include <QTimer>
 #include <QWidget>
 #include <cmath>
@@ -14,6 +15,7 @@
 #include "app/incidentpreferences.h"
 #include "core/mlanguagemanager.h"
 #include "core/preferences.h"
+#include "instruments/dashboardrenderer.h"
 #include "playback/mediaplayview.h"
 #include "playback/playbackcontroller.h"
 #include "playback/playcontrolview.h"
@@ -166,9 +168,66 @@ QImage Snapshot::picture() const
             frame = full;
     }
     const std::optional<GPSItem> sample = m_sample ? m_sample() : std::nullopt;
-    if (!IncidentPreferences::snapshotStamp() || !sample)
-        return frame.convertToFormat(QImage::Format_RGB32);
-    return stamped(frame, stampFor(*sample, Preferences::speedUnitType()));
+    const DashboardBand band = m_dashboard ? dashboardBand() : DashboardBand::Off;
+    QImage out = frame.convertToFormat(QImage::Format_RGB32);
+    if (IncidentPreferences::snapshotStamp() && sample) {
+        // Over the picture, the band would hide the stamp: it goes in the corner above it.
+        const int free = band == DashboardBand::Over ? out.height() - DashboardRenderer().bandRect(out.size()).height()
+                                                      : out.height();
+        const QImage part = stamped(out.copy(0, 0, out.width(), free), stampFor(*sample, Preferences::speedUnitType()));
+        QPainter(&out).drawImage(0, 0, part);
+    }
+    if (band != DashboardBand::Off)
+        out = withDashboard(out, m_dashboard(), band);
+    return out;
+}
+
+Snapshot::DashboardBand Snapshot::dashboardBand()
+{
+    const QString v = QSettings().value(QLatin1String(kSnapshotWithDashboard)).toString();
+    return v == QLatin1String("under") ? DashboardBand::Under
+           : v == QLatin1String("over") ? DashboardBand::Over
+                                        : DashboardBand::Off;
+}
+
+void Snapshot::setDashboardBand(DashboardBand band)
+{
+    QSettings().setValue(QLatin1String(kSnapshotWithDashboard),
+                         band == DashboardBand::Under  ? QStringLiteral("under")
+                         : band == DashboardBand::Over ? QStringLiteral("over")
+                                                       : QStringLiteral("off"));
+}
+
+QImage Snapshot::withDashboard(const QImage &picture, const DashboardState &state, DashboardBand band)
+{
+    if (picture.isNull() || band == DashboardBand::Off)
+        return picture;
+    // A narrow picture leaves the read-out strip out: its texts would not fit.
+    DashboardRenderer::Widgets widgets = DashboardRenderer::Dial | DashboardRenderer::Compass |
+                                         DashboardRenderer::GSensor | DashboardRenderer::Route;
+    if (picture.width() >= 1200)
+        widgets |= DashboardRenderer::ReadoutCards;
+    else
+        widgets |= DashboardRenderer::SpeedReadout;
+    const DashboardRenderer renderer(widgets);
+    if (band == DashboardBand::Over) {
+        QImage out = picture.convertToFormat(QImage::Format_RGB32);
+        renderer.compose(out, state);
+        return out;
+    }
+    // Under: the picture untouched, the band as tall as it would be over a 16:9 frame.
+    const int w = picture.width();
+    const int bandHeight = std::max(120, int(std::lround(w * 9.0 / 16.0 * renderer.extent())));
+    if (picture.height() > 16384 - bandHeight)
+        return picture.convertToFormat(QImage::Format_RGB32);
+    QImage out(w, picture.height() + bandHeight, QImage::Format_RGB32);
+    out.fill(QColor(30, 30, 30));
+    QPainter p(&out);
+    p.drawImage(0, 0, picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    renderer.paint(p, QRectF(0, picture.height(), w, bandHeight), state);
+    return out;
 }
 
 QString Snapshot::save()

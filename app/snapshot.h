@@ -10,7 +10,11 @@
 #include <functional>
 #include <optional>
 
+#include "instruments/dashboardstate.h"
 #include "track/gpsitem.h"
+
+// Where snapshots carry the dashboard: "off" (default), "under" or "over" the picture.
+inline constexpr char kSnapshotWithDashboard[] = "kSnapshotWithDashboard";
 
 class MediaPlayView;
 class QAction;
@@ -48,6 +52,15 @@ public:
     void showNotice(const QString &text);
     void retitle();
 
+    // The "with dashboard" choice: the instruments of the second on display drawn in a
+    // band under the picture or over its lower part.
+    enum class DashboardBand { Off, Under, Over };
+    static DashboardBand dashboardBand();
+    static void setDashboardBand(DashboardBand band);
+    // What the window's instruments show now; without it, snapshots carry no dashboard.
+    void setDashboardState(std::function<DashboardState()> state) { m_dashboard = std::move(state); }
+    static QImage withDashboard(const QImage &picture, const DashboardState &state, DashboardBand band);
+
     static Stamp stampFor(const GPSItem &sample, const QString &unit);
     static QImage stamped(const QImage &frame, const Stamp &stamp);
     // "incident_2026-05-14_09-00-08.png" from the sample's time, or "incident_00-00-12.png"
@@ -60,6 +73,7 @@ private:
     QPointer<MediaPlayView> m_player;
     std::function<std::optional<GPSItem>()> m_sample;
     std::function<QString()> m_recording;
+    std::function<DashboardState()> m_dashboard;
     QAction *m_saveAction = nullptr;
     QAction *m_copyAction = nullptr;
     QLabel *m_notice = nullptr;

@@ -1,5 +1,6 @@
 // The instruments against a one-hour track: a playback tick through the speed dial, the
-// compass and the G-sensor panel, a full repaint of the waveform, and taking a new track.
+// compass and the G-sensor panel, a full repaint of the waveform, taking a new track, and
+// the dashboard as a clip would burn it in: one 1920 x 200 band per second of content.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 #include <QPainter>
 
 #include "instruments/compassview.h"
+#include "instruments/dashboardrenderer.h"
 #include "drivetrack.h"
 #include "instruments/gsensorstateview.h"
 #include "instruments/hearbitview.h"
@@ -96,6 +98,33 @@ static void BM_InstrumentsSetGpsData(benchmark::State &state)
     }
 }
 BENCHMARK(BM_InstrumentsSetGpsData)->Unit(benchmark::kMicrosecond);
+
+// The state of one second and the band drawn from it: dials, compass, waveform, route
+// map (grid, no tiles) and read-out cards, at pixel ratio 1. Seconds step through the hour.
+static void BM_DashboardBand(benchmark::State &state)
+{
+    const DashboardRenderer renderer;
+    int second = 1;
+    for (auto _ : state) {
+        const DashboardState s = dashboardStateAt(hourTrack(), second + 0.5, QStringLiteral("KMH"));
+        const QImage band = renderer.render(s, QSize(1920, 200), 1.0);
+        benchmark::DoNotOptimize(band.constBits());
+        second = (second + 97) % 3600;
+    }
+}
+BENCHMARK(BM_DashboardBand)->Unit(benchmark::kMillisecond);
+
+// The state alone (sample lookup, compass heading, read-out texts and the distance added
+// up along the samples so far).
+static void BM_DashboardState(benchmark::State &state)
+{
+    int second = 1;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(dashboardStateAt(hourTrack(), second + 0.5, QStringLiteral("KMH")));
+        second = (second + 97) % 3600;
+    }
+}
+BENCHMARK(BM_DashboardState)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {

@@ -5,13 +5,9 @@
 
 #include "instruments/dialinstrument.h"
 
-class PictureView;
-class QVariantAnimation;
+#include "instruments/compasspainter.h"
 
-// Heading from the earlier to the later position, in this instrument's own angle
-// convention: 270 minus the compass heading (north 270, south 90, west 0, east -180).
-// Degrees of latitude and longitude count as equal units.
-float getAngle(float lat1, float lon1, float lat2, float lon2);
+class QVariantAnimation;
 
 class CompassView : public DialInstrument {
     Q_OBJECT
@@ -28,14 +24,18 @@ public:
     const QVector<float> &angles() const { return m_angles; }
     float curPosition() const { return m_curPosition; }
     qint64 curTime() const { return m_curTime; }
-    PictureView *pointImgView() const { return m_pointImgView; }
+    // The pointer's rotation on screen now, radians clockwise (animated).
+    double pointerRotation() const { return m_rotation; }
     QVariantAnimation *animation() const { return m_animation; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void setupBasicUI();
-    void layoutChildren() override;
+    void setRotation(double radians);
 
-    PictureView *m_pointImgView = nullptr;
+    double m_rotation = 0.0;
     QVariantAnimation *m_animation = nullptr;
     QVector<float> m_angles;
     float m_curPosition = 0.0f;

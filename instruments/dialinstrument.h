@@ -1,11 +1,9 @@
 #pragma once
 // The round instruments (speed, compass): a dial picture under whatever each one draws,
-// square by preference, their parts laid out again on every resize.
+// square by preference. Each paints itself through its painter.
 #include <QWidget>
 
 #include "track/instrument.h"
-
-class PictureView;
 
 class DialInstrument : public QWidget, public Instrument {
 public:
@@ -13,9 +11,8 @@ public:
     QSize minimumSizeHint() const override { return QSize(100, 100); }
 
 protected:
-    explicit DialInstrument(QWidget *parent) : QWidget(parent) {}
-    void resizeEvent(QResizeEvent *) override { layoutChildren(); }
-    virtual void layoutChildren() = 0;
-
-    PictureView *m_dial = nullptr;
+    explicit DialInstrument(QWidget *parent) : QWidget(parent)
+    {
+        setAttribute(Qt::WA_TranslucentBackground);
+    }
 };

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPainter>
 
+#include "instruments/gsensorpainter.h"
 #include "instruments/hearbitview.h"
 
 GsensorStateView::GsensorStateView(QWidget *parent) : QWidget(parent)
@@ -15,9 +16,7 @@ GsensorStateView::GsensorStateView(QWidget *parent) : QWidget(parent)
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         // The label wears its curve's colour, so the three read-outs double as the legend.
         label->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(color.name()));
-        QFont f = label->font();
-        f.setPixelSize(11);
-        label->setFont(f);
+        label->setFont(GsensorPainter::labelFont());
         return label;
     };
     m_labelX = makeLabel(HearBitView::colorX());
@@ -29,18 +28,16 @@ GsensorStateView::GsensorStateView(QWidget *parent) : QWidget(parent)
 
 QRect GsensorStateView::waveformFrame(const QSize &panel)
 {
-    return QRect(30, 22, std::max(0, panel.width() - 30), std::max(0, panel.height() - 44));
+    return GsensorPainter::waveformFrame(QSizeF(panel)).toRect();
 }
 
 void GsensorStateView::layoutChildren()
 {
     m_heartBitView->setGeometry(waveformFrame(size()));
     // The readings share the strip above the waveform.
-    const int left = 30;
-    const int w = std::max(0, (width() - left) / 3);
-    m_labelX->setGeometry(left, 3, w, 18);
-    m_labelY->setGeometry(left + w, 3, w, 18);
-    m_labelZ->setGeometry(left + 2 * w, 3, w, 18);
+    m_labelX->setGeometry(GsensorPainter::labelFrame(QSizeF(size()), 0).toRect());
+    m_labelY->setGeometry(GsensorPainter::labelFrame(QSizeF(size()), 1).toRect());
+    m_labelZ->setGeometry(GsensorPainter::labelFrame(QSizeF(size()), 2).toRect());
 }
 
 void GsensorStateView::resizeEvent(QResizeEvent *) { layoutChildren(); }
@@ -48,18 +45,14 @@ void GsensorStateView::resizeEvent(QResizeEvent *) { layoutChildren(); }
 void GsensorStateView::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    QPen pen(QColor::fromRgbF(0.7f, 0.7f, 0.7f, 0.5f), 0.5);
-    p.setPen(pen);
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(QRectF(rect()).adjusted(0.25, 0.25, -0.25, -0.25));
+    GsensorPainter::paintFrame(p, QRectF(rect()));
 }
 
 void GsensorStateView::setLabels(double x, double y, double z)
 {
-    m_labelX->setText(QStringLiteral("X:") + QString::number(x, 'f', 4));
-    m_labelY->setText(QStringLiteral("Y:") + QString::number(y, 'f', 4));
-    m_labelZ->setText(QStringLiteral("Z:") + QString::number(z, 'f', 4));
+    m_labelX->setText(GsensorPainter::labelText('X', x));
+    m_labelY->setText(GsensorPainter::labelText('Y', y));
+    m_labelZ->setText(GsensorPainter::labelText('Z', z));
 }
 
 void GsensorStateView::setGpsData(const Track &track)

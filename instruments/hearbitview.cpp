@@ -1,9 +1,10 @@
 #include "instruments/hearbitview.h"
 
+#include "instruments/gsensorpainter.h"
+
 #include <QHelpEvent>
 #include <QPainter>
 #include <QToolTip>
-#include <QPolygonF>
 #include <QResizeEvent>
 #include <algorithm>
 #include <cmath>
@@ -23,7 +24,7 @@ HearBitView::HearBitView(QWidget *parent) : QWidget(parent)
 
 float HearBitView::convertGsensorToCoor(double reading) const
 {
-    return float(height() * 0.25 * (reading + 2.0));
+    return GsensorPainter::heightOf(reading, height());
 }
 
 void HearBitView::clearAllPoints()
@@ -130,27 +131,7 @@ void HearBitView::renderCurves()
     if (m_pointsX.isEmpty())
         return;
     QPainter p(&m_curves);
-    p.setRenderHint(QPainter::Antialiasing);
-    const double h = height();
-    const struct {
-        const QVector<float> *points;
-        QColor color;
-    } axes[] = {{&m_pointsX, colorX()}, {&m_pointsY, colorY()}, {&m_pointsZ, colorZ()}};
-    for (const auto &axis : axes) { // Z last, so it lies on top
-        const QVector<float> &pts = *axis.points;
-        QPen pen(axis.color, 1.0);
-        p.setPen(pen);
-        if (pts.size() == 1) {
-            // A lone reading still shows: a short stroke from the left edge, beside the cursor.
-            p.drawLine(QPointF(0, h - pts[0]), QPointF(6, h - pts[0]));
-            continue;
-        }
-        QPolygonF line;
-        line.reserve(pts.size());
-        for (qsizetype i = 0; i < pts.size(); ++i)
-            line.append(QPointF(double(i) * m_marginX, h - pts[i])); // heights are y-up
-        p.drawPolyline(line);
-    }
+    GsensorPainter::paintCurves(p, QRectF(QPointF(0, 0), QSizeF(size())), m_pointsX, m_pointsY, m_pointsZ, m_marginX);
 }
 
 void HearBitView::paintEvent(QPaintEvent *)
@@ -160,12 +141,5 @@ void HearBitView::paintEvent(QPaintEvent *)
         renderCurves();
     QPainter p(this);
     p.drawPixmap(0, 0, m_curves);
-    // Event ticks: a bar at the top edge and a faint line down through the curves.
-    for (const TimelineMark &mark : std::as_const(m_marks)) {
-        const double x = std::clamp(mark.fraction, 0.0, 1.0) * (width() - 1);
-        QColor faint = mark.colour;
-        faint.setAlpha(110);
-        p.fillRect(QRectF(x - 0.5, 0, 1.5, height()), faint);
-        p.fillRect(QRectF(x - 2, 0, 5, 6), mark.colour);
-    }
+    GsensorPainter::paintMarks(p, QRectF(rect()), m_marks);
 }

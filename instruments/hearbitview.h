@@ -7,6 +7,7 @@
 #include <QVector>
 #include <QWidget>
 
+#include "instruments/gsensorpainter.h"
 #include "track/gpsitem.h"
 #include "widgets/timelinemark.h"
 
@@ -33,9 +34,9 @@ public:
     const QVector<float> &pointsZArray() const { return m_pointsZ; }
     QWidget *asignView() const { return m_asignView; }
 
-    static QColor colorX() { return QColor(215, 240, 241); }
-    static QColor colorY() { return QColor(221, 32, 43); }
-    static QColor colorZ() { return QColor(33, 219, 56); }
+    static QColor colorX() { return GsensorPainter::colorX(); }
+    static QColor colorY() { return GsensorPainter::colorY(); }
+    static QColor colorZ() { return GsensorPainter::colorZ(); }
 
 protected:
     bool event(QEvent *event) override;

@@ -10,9 +10,6 @@
 #include "instruments/dialinstrument.h"
 #include "track/samplelookup.h"
 
-class QLabel;
-class PictureView;
-
 class SpeedView : public DialInstrument {
     Q_OBJECT
 public:
@@ -28,21 +25,23 @@ public:
     void refreshSpeedUnit();
 
     static float kmhToMph(float kmh);
-    // The label frames for a view of the given size, in widget coordinates (y down).
+    // The text frames for a view of the given size, in widget coordinates (y down).
     static QRectF unitLabelFrame(const QSizeF &size);
     static QRectF speedLabelFrame(const QSizeF &size);
 
-    QLabel *speedLabel() const { return m_speedLabel; }
-    QLabel *unitLabel() const { return m_unitLabel; }
+    // What the read-out shows: the number and the unit text.
+    QString speedText() const { return m_speedText; }
+    QString unitText() const { return m_unitText; }
     Track gpsArray() const { return m_gpsArray; }
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
-    void setupBasicUI();
-    void layoutChildren() override;
     void showSample(std::size_t index);
 
-    QLabel *m_unitLabel = nullptr;
-    QLabel *m_speedLabel = nullptr;
+    QString m_speedText;
+    QString m_unitText;
     Track m_gpsArray;
     SampleLookup m_lookup;
     std::optional<std::size_t> m_shown; // index of the sample on display

@@ -18,15 +18,16 @@
 
 #include "track/instrument.h"
 #include "track/samplelookup.h"
+#include "instruments/map/mappainter.h"
 #include "instruments/map/tilesource.h"
 
 class GpsMapView : public QWidget, public Instrument {
     Q_OBJECT
 public:
-    static constexpr double kSpanDegrees = 0.01;
-    static constexpr double kRouteWidth = 3.0;
-    static constexpr double kMinZoom = 1.0;
-    static constexpr double kMaxZoom = 19.0;
+    static constexpr double kSpanDegrees = MapPainter::kSpanDegrees;
+    static constexpr double kRouteWidth = MapPainter::kRouteWidth;
+    static constexpr double kMinZoom = MapPainter::kMinZoom;
+    static constexpr double kMaxZoom = MapPainter::kMaxZoom;
     static constexpr int kClickRadius = 6; // pixels around a route point that count as on it
 
     explicit GpsMapView(QWidget *parent = nullptr);
@@ -40,7 +41,7 @@ public:
     // The whole trip the recording belongs to (its tracks in order, the recording's own
     // among them), drawn pale beneath the recording's part; no tracks, no trip.
     void setTripContext(const std::vector<Track> &parts);
-    bool hasTrip() const { return !m_tripRoute.empty(); }
+    bool hasTrip() const { return !m_trip.points.empty(); }
 
     // The view owns its source; null shows the grid only.
     void setTileSource(std::unique_ptr<TileSource> source);
@@ -61,8 +62,8 @@ public:
     void setCenter(const QGeoCoordinate &center, double zoom);
     QGeoCoordinate markerCoordinate() const; // invalid when there is no marker
     std::optional<std::size_t> markerIndex() const { return m_markerIndex; }
-    bool hasRoute() const { return !m_route.empty(); }
-    std::size_t routePointCount() const { return m_route.size(); }
+    bool hasRoute() const { return !m_route.points.empty(); }
+    std::size_t routePointCount() const { return m_route.points.size(); }
     QPointF screenPosition(const QGeoCoordinate &coordinate) const;
     // The index of the route point at (or within kClickRadius of) a widget position.
     std::optional<std::size_t> routePointAt(const QPointF &pos) const;
@@ -80,21 +81,13 @@ protected:
     void wheelEvent(QWheelEvent *event) override;
 
 private:
+    MapFrame frame() const;
     QPointF toScreen(const QPointF &world) const;
     QPointF toWorld(const QPointF &screen) const;
-    void paintTiles(class QPainter &p, bool *missingForFailure);
-    void paintRoute(QPainter &p) const;
-    std::vector<QPointF> onScreen(const std::vector<QPointF> &world) const;
-    void paintMarker(QPainter &p, const QPointF &at) const;
-    void paintOverlays(QPainter &p, bool notice) const;
-    void paintGridCell(QPainter &p, const QRectF &cell) const;
-    bool drawFallback(QPainter &p, const TileKey &key, const QRectF &target) const;
 
     Track m_track;
-    std::vector<QPointF> m_route; // world units; NaN for samples without a number
-    std::vector<double> m_speeds; // km/h per route point
-    std::vector<QPointF> m_tripRoute;
-    std::vector<double> m_tripSpeeds;
+    MapPainter::Route m_route; // world units; NaN for samples without a number
+    MapPainter::Route m_trip;
     SampleLookup m_lookup;
     std::optional<std::size_t> m_markerIndex;
     QPointF m_markerWorld;

@@ -64,11 +64,40 @@ QColor speedColour(double kmh, bool mph)
     return kColours[kStopCount - 1];
 }
 
+// Liang-Barsky.
+bool clipSegment(QPointF &a, QPointF &b, const QRectF &r)
+{
+    const double dx = b.x() - a.x(), dy = b.y() - a.y();
+    double t0 = 0, t1 = 1;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x() - r.left(), r.right() - a.x(), a.y() - r.top(), r.bottom() - a.y()};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1)
+            return false;
+    }
+    const QPointF from = a;
+    a = from + QPointF(dx, dy) * t0;
+    b = from + QPointF(dx, dy) * t1;
+    return true;
+}
+
 void paintSpeedRoute(QPainter &p, const std::vector<QPointF> &points, const std::vector<double> &speedsKmh,
                      const QRectF &visible, double width, bool fade, bool mph)
 {
     auto speedAt = [&](std::size_t i) { return i < speedsKmh.size() ? speedsKmh[i] : 0.0; };
-    const QRectF area = visible.adjusted(-width, -width, width, width);
+    // Beyond the caps' reach, so that a cut end never shows.
+    const double margin = 2 * width + 2;
+    const QRectF area = visible.adjusted(-margin, -margin, margin, margin);
     p.setBrush(Qt::NoBrush);
     if (points.size() == 1) {
         const QColor c = speedColour(speedAt(0), mph);
@@ -78,10 +107,10 @@ void paintSpeedRoute(QPainter &p, const std::vector<QPointF> &points, const std:
         return;
     }
     for (std::size_t i = 1; i < points.size(); ++i) {
-        const QPointF a = points[i - 1], b = points[i];
+        QPointF a = points[i - 1], b = points[i];
         if (!std::isfinite(a.x()) || !std::isfinite(a.y()) || !std::isfinite(b.x()) || !std::isfinite(b.y()))
             continue;
-        if (!QRectF(a, b).normalized().adjusted(-1, -1, 1, 1).intersects(area))
+        if (!clipSegment(a, b, area))
             continue;
         const QColor c = speedColour((speedAt(i - 1) + speedAt(i)) / 2, mph);
         p.setPen(QPen(fade ? faded(c) : c, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));

@@ -24,6 +24,9 @@ std::vector<double> stops(bool mph);
 // `mph` places the colour bands at the mph stops, as the legend shows them.
 void paintSpeedRoute(QPainter &p, const std::vector<QPointF> &points, const std::vector<double> &speedsKmh,
                      const QRectF &visible, double width, bool faded, bool mph);
+// Cuts the segment a-b to the rectangle; false when it misses it. Long strokes towards
+// an absurd sample are cut before they reach the stroker, which would fill them for minutes.
+bool clipSegment(QPointF &a, QPointF &b, const QRectF &r);
 // A white-ringed disc: green for the start, chequered black for the end.
 void paintStartMarker(QPainter &p, const QPointF &at);
 void paintEndMarker(QPainter &p, const QPointF &at);

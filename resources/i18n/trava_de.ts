@@ -332,6 +332,22 @@
         <translation>Daten einblenden</translation>
     </message>
     <message>
+        <source>Snapshot.dashboard</source>
+        <translation>Mit Armaturen</translation>
+    </message>
+    <message>
+        <source>Snapshot.dashboard.off</source>
+        <translation>Nein</translation>
+    </message>
+    <message>
+        <source>Snapshot.dashboard.under</source>
+        <translation>Unter dem Bild</translation>
+    </message>
+    <message>
+        <source>Snapshot.dashboard.over</source>
+        <translation>Über dem Bild</translation>
+    </message>
+    <message>
         <source>Snapshot.folder</source>
         <translation>Ordner für Schnappschüsse</translation>
     </message>

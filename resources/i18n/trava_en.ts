@@ -332,6 +332,22 @@
         <translation>Stamp on snapshots</translation>
     </message>
     <message>
+        <source>Snapshot.dashboard</source>
+        <translation>With dashboard</translation>
+    </message>
+    <message>
+        <source>Snapshot.dashboard.off</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>Snapshot.dashboard.under</source>
+        <translation>Under the picture</translation>
+    </message>
+    <message>
+        <source>Snapshot.dashboard.over</source>
+        <translation>Over the picture</translation>
+    </message>
+    <message>
         <source>Snapshot.folder</source>
         <translation>Snapshot folder</translation>
     </message>

@@ -332,6 +332,22 @@
         <translation>Incruster les infos</translation>
     </message>
     <message>
+        <source>Snapshot.dashboard</source>
+        <translation>Avec tableau de bord</translation>
+    </message>
+    <message>
+        <source>Snapshot.dashboard.off</source>
+        <translation>Non</translation>
+    </message>
+    <message>
+        <source>Snapshot.dashboard.under</source>
+        <translation>Sous l’image</translation>
+    </message>
+    <message>
+        <source>Snapshot.dashboard.over</source>
+        <translation>Sur l’image</translation>
+    </message>
+    <message>
         <source>Snapshot.folder</source>
         <translation>Dossier des captures</translation>
     </message>

@@ -332,6 +332,22 @@
         <translation>スナップショットに刻印</translation>
     </message>
     <message>
+        <source>Snapshot.dashboard</source>
+        <translation>ダッシュボード付き</translation>
+    </message>
+    <message>
+        <source>Snapshot.dashboard.off</source>
+        <translation>なし</translation>
+    </message>
+    <message>
+        <source>Snapshot.dashboard.under</source>
+        <translation>画像の下</translation>
+    </message>
+    <message>
+        <source>Snapshot.dashboard.over</source>
+        <translation>画像の上</translation>
+    </message>
+    <message>
         <source>Snapshot.folder</source>
         <translation>スナップショットの保存先</translation>
     </message>

@@ -10,6 +10,7 @@
 #include <QLayout>
 #include <QToolButton>
 #include <QProcess>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -27,6 +28,7 @@
 #include "core/mlanguagemanager.h"
 #include "instruments/map/gpsmapview.h"
 #include "core/preferences.h"
+#include "instruments/dashboardstate.h"
 #include "playback/mediaplayview.h"
 #include "playback/playcontrolview.h"
 #include "service/kalgpstool.h"
@@ -57,6 +59,11 @@ QStringList driveOfThree(const QTemporaryDir &dir)
 }
 
 GPSItem sample() { return GPSItem("2026/05/14 09:00:22", "11.585906", "48.160351", "100.0", 0, 0, 1); }
+Track twoSamples()
+{
+    return std::make_shared<const std::vector<GPSItem>>(std::vector<GPSItem>{
+        sample(), GPSItem("2026/05/14 09:00:23", "11.586206", "48.160551", "90.0", 0.1, 0, 1)});
+}
 } // namespace
 
 class TestIncidentTools : public QObject {
@@ -94,6 +101,36 @@ private slots:
                  QStringLiteral("inc_ident_2026-05-14_09-00-22-2.png"));
         QCOMPARE(QFileInfo(Snapshot::fileName(dir.path(), QStringLiteral("a.mp4"), QString(), 3725.9)).fileName(),
                  QStringLiteral("a_01-02-05.png"));
+    }
+
+    // "With dashboard": the band under the picture (which stays as it was) or over its
+    // lower part, drawn from the state of the second on display.
+    void snapshotWithDashboard()
+    {
+        QImage frame(640, 360, QImage::Format_RGB32);
+        frame.fill(QColor(0, 90, 200));
+        const Track track = twoSamples();
+        const DashboardState state = dashboardStateAt(track, 1.5, QStringLiteral("KMH"));
+        QVERIFY(state.hasSample());
+        const QImage under = Snapshot::withDashboard(frame, state, Snapshot::DashboardBand::Under);
+        QCOMPARE(under.size(), QSize(640, 360 + 120));
+        QCOMPARE(under.copy(0, 0, 640, 360), frame);
+        QImage plainBand(640, 120, QImage::Format_RGB32);
+        plainBand.fill(QColor(30, 30, 30));
+        QVERIFY(under.copy(0, 360, 640, 120) != plainBand); // the instruments are drawn on it
+        const QImage over = Snapshot::withDashboard(frame, state, Snapshot::DashboardBand::Over);
+        QCOMPARE(over.size(), frame.size());
+        QCOMPARE(over.copy(0, 0, 640, 290), frame.copy(0, 0, 640, 290)); // above the band (67 high)
+        QVERIFY(over.copy(0, 293, 640, 67) != frame.copy(0, 293, 640, 67));
+        QCOMPARE(Snapshot::withDashboard(frame, state, Snapshot::DashboardBand::Off), frame);
+        QVERIFY(Snapshot::withDashboard(QImage(), state, Snapshot::DashboardBand::Under).isNull());
+
+        QCOMPARE(Snapshot::dashboardBand(), Snapshot::DashboardBand::Off);
+        Snapshot::setDashboardBand(Snapshot::DashboardBand::Over);
+        QCOMPARE(QSettings().value(QLatin1String(kSnapshotWithDashboard)).toString(), QStringLiteral("over"));
+        QCOMPARE(Snapshot::dashboardBand(), Snapshot::DashboardBand::Over);
+        QSettings().setValue(QLatin1String(kSnapshotWithDashboard), QStringLiteral("junk"));
+        QCOMPARE(Snapshot::dashboardBand(), Snapshot::DashboardBand::Off);
     }
 
     // Three recordings of one drive in the list with an unrelated one: the trip is found
@@ -308,6 +345,12 @@ private slots:
         view.resumOrPauseVideo();
         QTRY_COMPARE_WITH_TIMEOUT(view.playState(), quint64(MediaPlayStatePaused), 10000);
         QCOMPARE(shot.picture().size(), QSize(320, 180));
+        // With the dashboard under it, the picture grows by the band.
+        const Track track = twoSamples();
+        shot.setDashboardState([track] { return dashboardStateAt(track, 1.0, QStringLiteral("KMH")); });
+        Snapshot::setDashboardBand(Snapshot::DashboardBand::Under);
+        QCOMPARE(shot.picture().size(), QSize(320, 180 + 120));
+        Snapshot::setDashboardBand(Snapshot::DashboardBand::Off);
     }
 
     // The main view carries the tools: window shortcuts, the File-menu action, and the
@@ -327,6 +370,11 @@ private slots:
         QVERIFY(!IncidentPreferences::snapshotStamp());
         QCOMPARE(tools->sensitivityBox()->count(), 3);
         QCOMPARE(tools->sensitivityBox()->currentIndex(), 1);
+        QCOMPARE(tools->dashboardBox()->count(), 3);
+        QCOMPARE(tools->dashboardBox()->currentIndex(), 0);
+        tools->dashboardBox()->setCurrentIndex(1);
+        emit tools->dashboardBox()->activated(1);
+        QCOMPARE(Snapshot::dashboardBand(), Snapshot::DashboardBand::Under);
         // Nothing plays: a snapshot saves nothing and says so.
         QVERIFY(tools->snapshot()->save().isEmpty());
         QVERIFY(!tools->snapshot()->lastNotice().isEmpty());

@@ -1,7 +1,10 @@
 // The G-sensor panel and its waveform: scale, sample spacing, cursor and labels.
 #include <QLabel>
+#include <QPainter>
 #include <QtTest>
 
+#include "instruments/dashboardstate.h"
+#include "instruments/gsensorpainter.h"
 #include "instruments/gsensorstateview.h"
 #include "instruments/harsheventmarks.h"
 #include "instruments/hearbitview.h"
@@ -177,6 +180,69 @@ private slots:
         QVERIFY(curveAt(img, 4, 37, HearBitView::colorY()));
         QVERIFY(curveAt(img, 4, 31, HearBitView::colorZ()));
         QVERIFY(!curveAt(img, 20, 37, HearBitView::colorY()));
+    }
+
+    // A picture of second t: the cursor on sample t's column, the curves where the window
+    // draws them, and the readings of sample t as the labels show them.
+    void thePainterShowsTheSecond()
+    {
+        const Track track = readings(5, 0.0, 1.0, -1.0); // Y at 1.0, Z at -1.0
+        const QRectF panel(0, 0, 330, 190); // waveform (30, 22) 300 x 146: 75 per sample
+        const auto paint = [&](const DashboardState &state) {
+            QImage img(330, 190, QImage::Format_ARGB32_Premultiplied);
+            img.fill(Qt::transparent);
+            QPainter p(&img);
+            GsensorPainter::paint(p, panel, state);
+            p.end();
+            return img.convertToFormat(QImage::Format_ARGB32);
+        };
+        const DashboardState state = dashboardStateAt(track, 2.5, QStringLiteral("KMH"));
+        const QImage img = paint(state);
+        const auto whiteRows = [&img](int x) {
+            int n = 0;
+            for (int y = 22; y < 168; ++y)
+                n += img.pixel(x, y) == qRgb(255, 255, 255);
+            return n;
+        };
+        QVERIFY(whiteRows(30 + 150) > 130); // the cursor at 2 x 75
+        QCOMPARE(whiteRows(30 + 75), 0);
+        QCOMPARE(whiteRows(30 + 225), 0);
+        // Y = 1.0 lies at 3/4 of the height (y up), Z = -1.0 at 1/4.
+        QVERIFY(curveAt(img, 60, 22 + int(146 * 0.25), HearBitView::colorY()));
+        QVERIFY(curveAt(img, 60, 22 + int(146 * 0.75), HearBitView::colorZ()));
+
+        // The readings: the same pixels as the labels' texts of sample 2 drawn alone.
+        QImage labels(330, 190, QImage::Format_ARGB32_Premultiplied);
+        labels.fill(Qt::transparent);
+        QPainter lp(&labels);
+        GsensorPainter::paintLabels(lp, panel, 0.002, 1.0, -1.0);
+        lp.end();
+        const QRect strip(30, 3, 290, 18); // short of the frame line on the right
+        QCOMPARE(img.copy(strip), labels.convertToFormat(QImage::Format_ARGB32).copy(strip));
+        QCOMPARE(GsensorPainter::labelText('X', 0.002), QStringLiteral("X:0.0020"));
+
+        // Before the first sample: no cursor, zero readings.
+        const QImage rest = paint(dashboardStateAt(track, 0.0, QStringLiteral("KMH")));
+        QVERIFY(rest != img);
+    }
+
+    void absurdReadingsPaintWithoutHarm()
+    {
+        std::vector<GPSItem> items;
+        for (double v : {std::nan(""), 1e308, -1e308, HUGE_VAL, 0.5, -HUGE_VAL})
+            items.push_back(makeSample({.x = v, .y = -v, .z = v}));
+        const Track track = makeTrack(std::move(items));
+        for (double t : {std::nan(""), -3.0, 0.5, 2.5, 1e300}) {
+            QImage img(330, 190, QImage::Format_ARGB32_Premultiplied);
+            img.fill(Qt::transparent);
+            QPainter p(&img);
+            GsensorPainter::paint(p, QRectF(0, 0, 330, 190), dashboardStateAt(track, t, QStringLiteral("MPH")));
+        }
+        GsensorStateView view;
+        view.resize(330, 190);
+        view.setGpsData(track);
+        view.setCurrentPlayerTime(1.5);
+        QVERIFY(!grabbed(&view).isNull());
     }
 };
 

@@ -8,11 +8,15 @@
 #include <QtTest>
 
 #include "instruments/compassview.h"
+#include "instruments/dashboardrenderer.h"
+#include "core/mlanguagemanager.h"
+#include "track/tripstatistics.h"
 #include "drivetrack.h"
 #include "instruments/gsensorstateview.h"
 #include "widgets/imagerotated.h"
 #include "widgets/mcustomslider.h"
 #include "core/preferences.h"
+#include "instruments/speeddialpainter.h"
 #include "instruments/speedview.h"
 #include "widgets/vcustomslider.h"
 
@@ -84,6 +88,24 @@ QImage sliderPicture(int w, int h, QColor fill, bool round)
             p.drawRoundedRect(QRectF(0, 0, w, h), h / 2.0, h / 2.0);
     });
 }
+// Pixels that differ from the frame's fill, and whether any of them lies outside `inside`.
+struct Changed {
+    int within = 0, outside = 0;
+};
+Changed changedPixels(const QImage &img, QRgb fill, const QRect &inside)
+{
+    Changed c;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (img.pixel(x, y) != fill)
+                (inside.contains(x, y) ? c.within : c.outside)++;
+    return c;
+}
+
+std::string localized(const std::string &key)
+{
+    return MLanguageManager::DPLocalizedString(QString::fromStdString(key)).toStdString();
+}
 } // namespace
 
 class TestRender : public QObject {
@@ -104,7 +126,7 @@ private slots:
         std::unique_ptr<QWidget> host(panelFor(speed, QSize(232, 212)));
         speed->setGpsData(m_drive);
         speed->setCurrentPlayerTime(70.4); // on the faster stretch
-        QVERIFY(speed->speedLabel()->text().toInt() > 60);
+        QVERIFY(speed->speedText().toInt() > 60);
         const QImage img = host->grab().toImage();
         QVERIFY(distinctColours(img) > 50); // the dial picture is there
         save(img, "speedview.png");
@@ -178,6 +200,104 @@ private slots:
         QVERIFY(qBlue(before) > 200 && qRed(before) < 100);
         const QRgb after = img.pixel(int(knob.x()) + 25, int(knob.y()));
         QVERIFY(qAbs(qRed(after) - qBlue(after)) < 30 && qRed(after) > 40);
+    }
+
+    // The band goes where it is asked, at pixel ratios 1 and 2, and nothing is drawn
+    // beside it.
+    void dashboardBandsGoWhereAsked()
+    {
+        using P = DashboardRenderer::Placement;
+        const DashboardState state = dashboardStateAt(m_drive, 70.4, QStringLiteral("KMH"));
+        const QRgb fill = qRgb(0, 0, 255);
+        for (qreal dpr : {1.0, 2.0}) {
+            for (P where : {P::BottomBand, P::TopBand, P::TopLeft, P::BottomRight, P::LeftPanel, P::RightPanel}) {
+                const DashboardRenderer renderer(DashboardRenderer::AllWidgets, where);
+                QImage frame(QSize(960, 540) * dpr, QImage::Format_RGB32);
+                frame.setDevicePixelRatio(dpr);
+                frame.fill(fill);
+                renderer.compose(frame, state);
+                const QRect band = renderer.bandRect(QSize(960, 540));
+                const QRect pixels(band.topLeft() * dpr, band.size() * dpr);
+                const Changed c = changedPixels(frame, fill, pixels);
+                QCOMPARE(c.outside, 0);
+                QVERIFY2(c.within > pixels.width() * pixels.height() / 4, qPrintable(QString::number(int(where))));
+                if (where == P::BottomBand && dpr == 2.0)
+                    save(frame, "dashboard-frame.png");
+            }
+        }
+        const DashboardRenderer bottom;
+        QCOMPARE(bottom.bandRect(QSize(1920, 1080)), QRect(0, 880, 1920, 200));
+        QCOMPARE(DashboardRenderer(DashboardRenderer::AllWidgets, DashboardRenderer::Placement::TopBand)
+                     .bandRect(QSize(1920, 1080)), QRect(0, 0, 1920, 200));
+    }
+
+    // A band is transparent where nothing is drawn and has the asked pixel size.
+    void dashboardBandIsTransparentAroundItsWidgets()
+    {
+        const DashboardState state = dashboardStateAt(m_drive, 30.5, QStringLiteral("MPH"));
+        const DashboardRenderer dialOnly(DashboardRenderer::Dial);
+        for (qreal dpr : {1.0, 2.0}) {
+            const QImage band = dialOnly.render(state, QSize(600, 200), dpr);
+            QCOMPARE(band.format(), QImage::Format_ARGB32_Premultiplied);
+            QCOMPARE(band.size(), QSize(600, 200) * dpr);
+            QCOMPARE(band.devicePixelRatio(), dpr);
+            QCOMPARE(qAlpha(band.pixel(QPoint(500, 100) * dpr)), 0); // right of the dial
+            QVERIFY(qAlpha(band.pixel(QPoint(100, 100) * dpr)) > 0); // the dial
+        }
+        const QImage all = DashboardRenderer(DashboardRenderer::AllWidgets).render(state, QSize(1920, 200), 1.0);
+        QVERIFY(distinctColours(all) > 100);
+        save(all, "dashboard-band.png");
+        save(DashboardRenderer().render(state, QSize(420, 1000), 1.0), "dashboard-panel.png");
+        // Nonsense sizes give no picture rather than a huge one.
+        QVERIFY(dialOnly.render(state, QSize(0, 200), 1.0).isNull());
+        QVERIFY(dialOnly.render(state, QSize(100000, 200), 1.0).isNull());
+        QVERIFY(!dialOnly.render(state, QSize(100, 100), std::nan("")).isNull());
+    }
+
+    // Absurd samples and times render without a crash or a hang.
+    void dashboardOfAbsurdTrackRenders()
+    {
+        std::vector<GPSItem> items;
+        const char *texts[] = {"nan", "inf", "-1e308", "1e308", "junk", "", "91", "-181", "48.1"};
+        for (const char *t : texts)
+            items.emplace_back(t, t, t, t, std::nan(""), 1e308, -HUGE_VAL);
+        const Track track = std::make_shared<const std::vector<GPSItem>>(std::move(items));
+        const DashboardRenderer renderer(DashboardRenderer::AllWidgets);
+        for (double t : {std::nan(""), -5.0, 0.0, 1.5, 4.5, 8.9, 1e300}) {
+            QVERIFY(!renderer.render(dashboardStateAt(track, t, QStringLiteral("KMH")), QSize(1920, 200), 1.0).isNull());
+            QVERIFY(!renderer.render(dashboardStateAt(track, t, QStringLiteral("MPH")), QSize(300, 700), 2.0).isNull());
+        }
+        QVERIFY(!renderer.render(dashboardStateAt(nullptr, 3.0, QStringLiteral("KMH")), QSize(800, 120), 1.0).isNull());
+    }
+
+    // Straight through a recording (the one before ended in another second), the live
+    // read-outs at each second are those the state for that second computes.
+    void stateForASecondIsWhatPlaybackShows()
+    {
+        TripStatistics live(&dashboardDistance, localized);
+        live.clearGpsInfo("KMH"); // as the view's set-up does
+        live.handleGpsInfoWithArray(m_drive);
+        live.setCurrentPlayerTime(37.0, "KMH"); // where the previous recording ended
+        live.handleGpsInfoWithArray(m_drive);
+        SpeedView speed;
+        speed.setGpsData(m_drive);
+        for (int tick = 1; tick <= 130 * 4; ++tick) { // the first report lies inside second 0
+            const double t = tick * 0.25;
+            live.setCurrentPlayerTime(t, "KMH");
+            speed.setCurrentPlayerTime(t);
+            if (tick % 4 != 3)
+                continue; // compare within the second, after its ticks
+            const DashboardState s = dashboardStateAt(m_drive, t, QStringLiteral("KMH"));
+            const auto &l = live.labels();
+            QCOMPARE(s.readouts.speed, QString::fromStdString(l.speed));
+            QCOMPARE(s.readouts.lat, QString::fromStdString(l.lat));
+            QCOMPARE(s.readouts.lon, QString::fromStdString(l.lon));
+            QCOMPARE(s.readouts.distance, QString::fromStdString(l.distance));
+            QCOMPARE(s.readouts.topSpeed, QString::fromStdString(l.topSpeed));
+            QCOMPARE(s.readouts.aveSpeed, QString::fromStdString(l.aveSpeed));
+            QCOMPARE(QString::number(SpeedDialPainter::displayedSpeed(s.sample.speed, s.speedUnit)), speed.speedText());
+        }
+        QVERIFY(live.totalDistance() > 100);
     }
 };
 

@@ -9,7 +9,9 @@
 #include <QtTest>
 #include <cmath>
 
+#include "instruments/dashboardstate.h"
 #include "instruments/map/gpsmapview.h"
+#include "instruments/map/mappainter.h"
 #include "instruments/map/mercator.h"
 #include "munichdrive.h"
 #include "support/trackbuilder.h"
@@ -189,6 +191,55 @@ private slots:
         QVERIFY(countPixels(withoutLegend(view.grab().toImage()), isRouteGreen) >= 180);
         view.setCenter(QGeoCoordinate(48.25, 11.6), 15); // nowhere near
         QCOMPARE(countPixels(withoutLegend(view.grab().toImage()), isRouteGreen), 0);
+    }
+
+    // A stretch towards an absurd sample is cut to the view: painting stays quick and the
+    // visible part is still drawn.
+    void stretchToAnAbsurdSampleIsCut()
+    {
+        QPointF a(150, 100), b(1e12, -3e11);
+        QVERIFY(RouteStyle::clipSegment(a, b, QRectF(0, 0, 300, 200)));
+        QCOMPARE(a, QPointF(150, 100));
+        QVERIFY(b.x() <= 300.0001 && b.y() >= -0.0001);
+        QPointF c(-10, -10), d(-5, 500);
+        QVERIFY(!RouteStyle::clipSegment(c, d, QRectF(0, 0, 300, 200)));
+
+        auto v = std::make_shared<std::vector<GPSItem>>();
+        v->emplace_back("t", "11.5755", "48.1374", "40.0", 0, 0, 1);
+        v->emplace_back("t", "11.5760", "-89.9999", "40.0", 0, 0, 1);
+        v->emplace_back("t", "11.5765", "48.1376", "40.0", 0, 0, 1);
+        GpsMapView view;
+        view.resize(300, 200);
+        view.setGpsData(v);
+        view.setCenter(QGeoCoordinate(48.1374, 11.5755), 19);
+        QVERIFY(countPixels(withoutLegend(view.grab().toImage()), isRouteGreen) > 20);
+    }
+
+    // The painter draws the state's second: the pin at the centre on its sample, the
+    // whole route in view before the first sample.
+    void painterShowsTheStatesSecond()
+    {
+        const Track track = straightTrack(20);
+        DashboardState state;
+        state.track = track;
+        state.speedUnit = QStringLiteral("KMH");
+        const auto paint = [&state] {
+            QImage img(300, 200, QImage::Format_ARGB32_Premultiplied);
+            img.fill(Qt::transparent);
+            QPainter p(&img);
+            MapPainter::paint(p, QRectF(0, 0, 300, 200), state);
+            p.end();
+            return img;
+        };
+        QCOMPARE(countPixels(withoutLegend(paint()), isMarkerRed), 0);
+        QVERIFY(countPixels(withoutLegend(paint()), isRouteGreen) > 40); // all of it in view
+        state.index = 7;
+        state.sample = (*track)[7];
+        const QImage img = paint();
+        QVERIFY(countPixels(img, isMarkerRed) > 40);
+        // The pin's head sits right above its tip at the centre.
+        QVERIFY(isMarkerRed(img.pixelColor(150, 100 - 22 + 6)));
+        QVERIFY(!isMarkerRed(img.pixelColor(150, 100 + 30)));
     }
 
     void clearingDropsRouteAndMarker()
