@@ -4,7 +4,9 @@
 // expression (replace() of replace() of a printf()) can build gigabytes in one step. So
 // the size of any one string or blob, the depth of expressions and the length of LIKE
 // patterns are capped on the connection, and SQLite's heap as a whole is capped for the
-// process, which makes every step short and every allocation small.
+// process: no step can allocate more than a few MiB. (Some built-in functions can still
+// spend seconds of processor time within the caps; the only expressions a file can make
+// us evaluate are in its schema, which MbtilesTileSource refuses before reading rows.)
 #include <QSqlDatabase>
 #include <QtGlobal>
 
