@@ -82,6 +82,7 @@ void buildMbtiles(const QString &path, const QString &format = QStringLiteral("p
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("build"));
         db.setDatabaseName(path);
         QVERIFY(db.open());
+        QVERIFY(db.transaction()); // one write to disk rather than one per row
         QSqlQuery q(db);
         QVERIFY(q.exec("CREATE TABLE metadata (name TEXT, value TEXT)"));
         QVERIFY(q.exec("CREATE TABLE tiles (zoom_level INTEGER, tile_column INTEGER, tile_row INTEGER,"
@@ -107,6 +108,7 @@ void buildMbtiles(const QString &path, const QString &format = QStringLiteral("p
                     q.addBindValue(png(colourOfTms(z, x, row)));
                     QVERIFY(q.exec());
                 }
+        QVERIFY(db.commit());
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("build"));
@@ -677,6 +679,43 @@ private slots:
         auto source = MbtilesTileSource::fromInspected(path, info);
         source->requestTiles({{0, 0, 0}, {1, 0, 1}});
         QTRY_VERIFY_WITH_TIMEOUT(source->hasFailed({0, 0, 0}) && source->hasFailed({1, 0, 1}), 5000);
+    }
+
+    // Quitting ends a check under way at its next steps instead of waiting for it (the
+    // application waits for the pool the checks run on).
+    void quittingCancelsChecksUnderWay()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("many.mbtiles");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("many"));
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            // No zoom metadata: the check reads the range from every row.
+            QVERIFY(QSqlQuery(db).exec("CREATE TABLE tiles (zoom_level INTEGER, tile_column INTEGER,"
+                                       " tile_row INTEGER, tile_data BLOB)"));
+            QVERIFY(QSqlQuery(db).exec("WITH RECURSIVE c(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM c"
+                                       " WHERE i < 300000) INSERT INTO tiles SELECT 3, i, 0, x'00' FROM c"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("many"));
+        QString error;
+        QVERIFY2(MbtilesTileSource::inspect(path, nullptr, &error), qPrintable(error));
+
+        std::atomic<bool> quitting{true};
+        QThread *quit = QThread::create([&] {
+            while (quitting) {
+                MbtilesTileSource::cancelRunningChecks();
+                QThread::usleep(200);
+            }
+        });
+        quit->start();
+        const bool accepted = MbtilesTileSource::inspect(path, nullptr, &error);
+        quitting = false;
+        QVERIFY(quit->wait(5000));
+        delete quit;
+        QVERIFY(!accepted);
+        QCOMPARE(error, QStringLiteral("the file could not be read in time"));
     }
 
     // The time limit interrupts a statement that would never end, and so does the stop
