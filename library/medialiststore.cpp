@@ -13,12 +13,17 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include "core/xmllimits.h"
+
 // Defined with the store, which the fuzz build links without the view.
 Q_LOGGING_CATEGORY(lcList, "trava.list")
 
 namespace {
 // A list of recordings is a few kilobytes; anything far larger is not ours.
 constexpr qint64 kMaxListFileSize = 16 * 1024 * 1024;
+// Our own lists use one attribute (the plist version) and four levels; the caps leave
+// room for lists written by other tools while keeping the XML reader's work linear.
+constexpr XmlLimits::Caps kListCaps{kMaxListFileSize, 16, 2 * 1000 * 1000, 64};
 
 // Reads one <dict> whose start tag is current; unknown value types are skipped.
 bool readDict(QXmlStreamReader &xml, QVariantMap *dict)
@@ -79,6 +84,11 @@ QByteArray MediaListStore::serialize(const QList<MFileModel> &records)
 
 bool MediaListStore::parse(const QByteArray &data, QList<MFileModel> *records)
 {
+    QString refused;
+    if (!XmlLimits::check(data, kListCaps, &refused)) {
+        qCWarning(lcList) << "media list refused:" << refused;
+        return false;
+    }
     QXmlStreamReader xml(data);
     // The DOCTYPE names a remote DTD; it is never fetched (the stream reader resolves
     // no external entities), and undeclared entities are an error, not an expansion.

@@ -4,6 +4,8 @@
 #include <QAbstractButton>
 #include <QDebug>
 #include <QDesktopServices>
+#include <QHostAddress>
+#include <QTimer>
 #include <QSettings>
 #include <QThreadPool>
 
@@ -18,6 +20,9 @@ Q_LOGGING_CATEGORY(lcNet, "trava.net")
 
 namespace {
 using L = MLanguageManager;
+// The download ends by the deadline and the parse stops there too; this is the margin
+// for their answers to come through the event queue before the check gives up on them.
+constexpr int kLateAnswerMs = 500;
 } // namespace
 
 UpdateChecker::UpdateChecker(QObject *parent)
@@ -46,11 +51,29 @@ bool UpdateChecker::isOpenableDownloadUrl(const QUrl &url)
            && !url.host().isEmpty();
 }
 
-UpdateChecker::Feed UpdateChecker::parseFeed(const QByteArray &bytes)
+bool UpdateChecker::isAcceptableFeedUrl(const QUrl &url)
+{
+    if (!url.isValid() || url.host().isEmpty())
+        return false;
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("https"))
+        return true;
+    if (scheme != QLatin1String("http"))
+        return false;
+    // Plain http can be read and rewritten by anyone on the way, except on this machine.
+    const QHostAddress address(url.host());
+    return url.host().compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0
+           || (!address.isNull() && address.isLoopback());
+}
+
+UpdateChecker::Feed UpdateChecker::parseFeed(const QByteArray &bytes, QDeadlineTimer deadline)
 {
     Feed feed;
     QString error;
-    const QVariantMap doc = XMLReader::dictionaryForXMLData(bytes, &error);
+    if (bytes.size() > kMaxFeedBytes)
+        error = QStringLiteral("feed too large");
+    const QVariantMap doc = error.isEmpty() ? XMLReader::dictionaryForXMLData(bytes, 0, &error, deadline)
+                                            : QVariantMap();
     if (!error.isEmpty()) {
         qCInfo(lcNet) << "update feed unreadable:" << error;
         return feed;
@@ -61,12 +84,11 @@ UpdateChecker::Feed UpdateChecker::parseFeed(const QByteArray &bytes)
     feed.version = text("softVersion");
     feed.downloadUrl = text("downloadUrl");
     feed.notes = text("versionInfo");
-    // An HTML page sent with status 200, a feed without (or with two) versions, or one
-    // whose page we would refuse to open offers nothing the user could act on.
-    feed.readable = !feed.version.isEmpty()
-                    && isOpenableDownloadUrl(QUrl(feed.downloadUrl, QUrl::StrictMode));
+    // An HTML page sent with status 200 or a feed without (or with two) versions says
+    // nothing; whether its page can be opened matters only for an offer.
+    feed.readable = !feed.version.isEmpty();
     if (!feed.readable)
-        qCInfo(lcNet) << "update feed lacks a version or a web download page";
+        qCInfo(lcNet) << "update feed lacks a version";
     return feed;
 }
 
@@ -76,24 +98,37 @@ void UpdateChecker::checkUpgrade(QAbstractButton *sender)
     if (button)
         button->setEnabled(false);
     QPointer<UpdateChecker> self(this);
-    auto finish = [self, button](const Feed &feed) {
+    // Answered once: by the feed, or by the deadline if the parse has not ended by then.
+    auto answered = std::make_shared<bool>(false);
+    auto finish = [self, button, answered](const Feed &feed) {
+        if (*answered)
+            return;
+        *answered = true;
         if (button)
             button->setEnabled(true);
         if (self)
             self->handleFeed(feed);
     };
-    HttpManager::fetch(m_feedUrl, [finish](int, const QByteArray &body, const QString &error) {
+    const QUrl url(m_feedUrl, QUrl::StrictMode);
+    if (!isAcceptableFeedUrl(url)) {
+        qCWarning(lcNet) << "update feed must be https (or http on this machine):" << m_feedUrl;
+        QMetaObject::invokeMethod(this, [finish] { finish(Feed{}); }, Qt::QueuedConnection);
+        return;
+    }
+    const QDeadlineTimer deadline(m_deadlineMs);
+    QTimer::singleShot(m_deadlineMs + kLateAnswerMs, QCoreApplication::instance(), [finish] { finish(Feed{}); });
+    HttpManager::fetch(m_feedUrl, [finish, deadline](int, const QByteArray &body, const QString &error) {
         if (!error.isEmpty()) {
             finish(Feed{});
             return;
         }
         // Even a capped feed is parsed away from the window, which stays responsive.
-        QThreadPool::globalInstance()->start([finish, body] {
-            const Feed feed = parseFeed(body);
+        QThreadPool::globalInstance()->start([finish, body, deadline] {
+            const Feed feed = parseFeed(body, deadline);
             QMetaObject::invokeMethod(QCoreApplication::instance(), [finish, feed] { finish(feed); },
                                       Qt::QueuedConnection);
         });
-    }, XMLReader::kMaxDocumentSize, m_deadlineMs);
+    }, kMaxFeedBytes, m_deadlineMs);
 }
 
 void UpdateChecker::failed()
@@ -111,6 +146,12 @@ void UpdateChecker::handleFeed(const Feed &feed)
     if (feed.version == m_currentVersion) {
         m_alert(L::localized("Prompt"), L::localized("The.latest.version"), {L::localized("OK")});
         emit finished();
+        return;
+    }
+    // An offer the user could not act on is no offer.
+    if (!isOpenableDownloadUrl(QUrl(feed.downloadUrl, QUrl::StrictMode))) {
+        qCInfo(lcNet) << "update feed offers no web download page";
+        failed();
         return;
     }
     m_downloadUrl = feed.downloadUrl;

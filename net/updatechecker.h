@@ -1,9 +1,11 @@
 #pragma once
 // The user's "is there a newer version?" request: fetch the feed, compare its
 // softVersion with ours by exact text, and either say we are current or offer the
-// download page. Only http and https pages are ever opened. The feed is read in memory
-// and parsed off the GUI thread; one that cannot be read is reported as such, never
-// as an update.
+// download page. Only http and https pages are ever opened. The feed is fetched over
+// https only (plain http is accepted for a server on this machine), read in memory up to
+// kMaxFeedBytes and parsed off the GUI thread within the check's deadline; one that
+// cannot be read is reported as such, never as an update.
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -44,15 +46,21 @@ public:
 
     QString downloadUrl() const { return m_downloadUrl; }
     static bool isOpenableDownloadUrl(const QUrl &url);
+    // https with a host, or http to this machine (127.0.0.0/8, ::1, localhost).
+    static bool isAcceptableFeedUrl(const QUrl &url);
+    // The feed is a few hundred bytes; what is larger is not read.
+    static constexpr qint64 kMaxFeedBytes = 64 * 1024;
     // The whole check, answer included, ends within this time (10 s unless a test says).
     void setDeadlineMs(int ms) { m_deadlineMs = ms; }
 
     struct Feed {
-        bool readable = false; // a single version and an http(s) download page
+        bool readable = false; // a single version; only an offer needs a download page too
         QString version, downloadUrl, notes;
     };
-    // What a downloaded feed says; safe to call on any thread.
-    static Feed parseFeed(const QByteArray &bytes);
+    // What a downloaded feed says; safe to call on any thread. Past the deadline the
+    // feed counts as unreadable.
+    static Feed parseFeed(const QByteArray &bytes,
+                          QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever));
 
 signals:
     // After every check, once its alert has been answered.

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QXmlStreamReader>
 
+#include "core/xmllimits.h"
+
 namespace {
 struct Frame {
     QString name;
@@ -47,15 +49,19 @@ QVariantMap XMLReader::dictionaryForXMLString(const QString &string, int options
     return dictionaryForXMLData(string.toUtf8(), options, error);
 }
 
-QVariantMap XMLReader::dictionaryForXMLData(const QByteArray &data, int options, QString *error)
+QVariantMap XMLReader::dictionaryForXMLData(const QByteArray &data, int options, QString *error,
+                                            QDeadlineTimer deadline)
 {
     auto fail = [error](const QString &why) {
         if (error)
             *error = why;
         return QVariantMap();
     };
-    if (data.size() > kMaxDocumentSize)
-        return fail(QStringLiteral("document too large"));
+    if (deadline.hasExpired())
+        return fail(QStringLiteral("took too long"));
+    QString refused;
+    if (!XmlLimits::check(data, {kMaxDocumentSize, kMaxAttributes, kMaxElements, kMaxDepth}, &refused))
+        return fail(refused);
 
     QXmlStreamReader xml(data);
     xml.setNamespaceProcessing(options & ProcessNamespaces);
@@ -64,7 +70,10 @@ QVariantMap XMLReader::dictionaryForXMLData(const QByteArray &data, int options,
     QList<Frame> stack{Frame{}};
     int depth = 0;
     int elements = 0;
+    int tokens = 0;
     while (!xml.atEnd()) {
+        if ((++tokens & 255) == 0 && deadline.hasExpired())
+            return fail(QStringLiteral("took too long"));
         switch (xml.readNext()) {
         case QXmlStreamReader::DTD:
             // Entity declarations could expand into huge texts; a feed has no use for them.

@@ -1,6 +1,8 @@
 #include "instruments/map/mbtilessource.h"
 
 #include <QAtomicInt>
+#include <QMutex>
+#include <QSet>
 #include <QCoreApplication>
 #include <QPointer>
 #include <QSqlError>
@@ -13,7 +15,10 @@
 #include <QSqlRecord>
 #include <QTextDocumentFragment>
 
+#include <mutex>
+
 #include "instruments/map/mbtilesworker.h"
+#include "instruments/map/sqlitelimits.h"
 #include "instruments/map/sqlitetimelimit.h"
 
 namespace {
@@ -41,6 +46,59 @@ bool isTableWith(const QSqlDatabase &db, const QString &table, const QStringList
     return true;
 }
 
+// The tables a tile file's data is read from, lower case as SQLite compares names.
+const QStringList kReadTables{QStringLiteral("metadata"), QStringLiteral("tiles"), QStringLiteral("map"),
+                              QStringLiteral("images")};
+
+// A table is read only as stored. A generated column is an expression the file's author
+// wrote, evaluated inside one step of a row where no time limit reaches (like a view),
+// a hidden column belongs to a virtual table, and a default that calls a function is
+// evaluated when a short row is read; a virtual table runs a module's code over the
+// author's data, and triggers have no place in a file opened read-only.
+} // namespace
+
+bool MbtilesTileSource::readsOnlyStoredData(const QSqlDatabase &db, QString *error)
+{
+    for (const QString &table : kReadTables) {
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("SELECT type, sql FROM sqlite_master WHERE lower(name) = ?"));
+        q.addBindValue(table);
+        if (!q.exec()) {
+            *error = reason("the file could not be read");
+            return false;
+        }
+        if (!q.next() || q.value(0).toString() != QLatin1String("table"))
+            continue; // absent, or a view: views are never read
+        if (q.value(1).toString().simplified().startsWith(QLatin1String("CREATE VIRTUAL"), Qt::CaseInsensitive)) {
+            *error = reason("the file's tables are virtual");
+            return false;
+        }
+        QSqlQuery columns(db);
+        if (!columns.exec(QStringLiteral("SELECT hidden, dflt_value FROM pragma_table_xinfo('%1')").arg(table))) {
+            *error = reason("the file could not be read");
+            return false;
+        }
+        while (columns.next()) {
+            if (columns.value(0).toInt() != 0) {
+                *error = reason("the file's tables have generated or hidden columns");
+                return false;
+            }
+            if (columns.value(1).toString().contains(QLatin1Char('('))) {
+                *error = reason("the file's tables have computed defaults");
+                return false;
+            }
+        }
+    }
+    QSqlQuery triggers(db);
+    triggers.prepare(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'trigger'"));
+    if (!triggers.exec() || !triggers.next() || triggers.value(0).toInt() != 0) {
+        *error = reason("the file has triggers");
+        return false;
+    }
+    return true;
+}
+
+namespace {
 // Only tables are read: a view is a query the file's author wrote, and can be made to
 // run for ever or to yield endless rows. Files that deduplicate their images keep a
 // "tiles" view over the tables "map" and "images"; those tables are read directly.
@@ -66,6 +124,8 @@ QString tileQueryFor(const QSqlDatabase &db, QString *error)
 
 bool inspectOpen(const QSqlDatabase &db, MbtilesTileSource::Info *info, QString *error)
 {
+    if (!MbtilesTileSource::readsOnlyStoredData(db, error))
+        return false;
     info->tileQuery = tileQueryFor(db, error);
     if (info->tileQuery.isEmpty())
         return false;
@@ -83,9 +143,14 @@ bool inspectOpen(const QSqlDatabase &db, MbtilesTileSource::Info *info, QString 
         *error = reason("vector tiles are not supported");
         return false;
     }
-    const QByteArray imageFormat = format == QLatin1String("jpg") ? QByteArray("jpeg") : format.toLatin1();
-    if (!QImageReader::supportedImageFormats().contains(imageFormat)) {
-        *error = reason("unsupported tile format: ") + format;
+    // PNG and JPEG are told apart by their bytes (files mislabel them); WebP is read only
+    // from a file that says so, and only where Qt can read it.
+    if (format == QLatin1String("png") || format == QLatin1String("jpg") || format == QLatin1String("jpeg")) {
+        info->tileFormats = TileWorker::kWebFormats;
+    } else if (format == QLatin1String("webp") && QImageReader::supportedImageFormats().contains("webp")) {
+        info->tileFormats = TileWorker::kWebFormats | TileWorker::WebP;
+    } else {
+        *error = reason("unsupported tile format: ") + format.left(20);
         return false;
     }
 
@@ -122,6 +187,29 @@ bool inspectOpen(const QSqlDatabase &db, MbtilesTileSource::Info *info, QString 
 }
 } // namespace
 
+namespace {
+QMutex &checksMutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+QSet<std::atomic<bool> *> &runningChecks()
+{
+    static QSet<std::atomic<bool> *> checks;
+    return checks;
+}
+
+void registerCheck(std::atomic<bool> *flag, bool running)
+{
+    const QMutexLocker lock(&checksMutex());
+    if (running)
+        runningChecks().insert(flag);
+    else
+        runningChecks().remove(flag);
+}
+} // namespace
+
 bool MbtilesTileSource::inspect(const QString &path, Info *info, QString *error, int timeoutMs)
 {
     QString dummy;
@@ -142,15 +230,21 @@ bool MbtilesTileSource::inspect(const QString &path, Info *info, QString *error,
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         db.setDatabaseName(path);
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        if (!db.open()) {
+        if (!db.open() || !SqliteLimits::apply(db)) {
             *error = reason("not an SQLite database");
         } else {
-            // Every statement of the check stops when the time is up: a crafted file
-            // cannot keep the map (or the start of the player) waiting.
-            SqliteTimeLimit limit(db, QDeadlineTimer(timeoutMs));
-            ok = inspectOpen(db, info, error);
-            if (!ok && limit.expired())
-                *error = reason("the file could not be read in time");
+            // Every statement of the check stops when the time is up, or when the player
+            // quits: a crafted file cannot keep the map (or the start or end of the
+            // player) waiting.
+            std::atomic<bool> cancelled{false};
+            registerCheck(&cancelled, true);
+            {
+                SqliteTimeLimit limit(db, QDeadlineTimer(timeoutMs), &cancelled);
+                ok = inspectOpen(db, info, error);
+                if (!ok && limit.expired())
+                    *error = reason("the file could not be read in time");
+            }
+            registerCheck(&cancelled, false);
         }
         if (info->name.isEmpty())
             info->name = file.completeBaseName();
@@ -160,9 +254,21 @@ bool MbtilesTileSource::inspect(const QString &path, Info *info, QString *error,
     return ok;
 }
 
+void MbtilesTileSource::cancelRunningChecks()
+{
+    const QMutexLocker lock(&checksMutex());
+    for (std::atomic<bool> *flag : runningChecks())
+        flag->store(true);
+}
+
 void MbtilesTileSource::inspectInBackground(const QString &path, QObject *context,
                                             std::function<void(bool, const Info &, const QString &)> done)
 {
+    // Checks run on the global pool, which the application waits for as it ends.
+    static std::once_flag hooked;
+    std::call_once(hooked, [] {
+        QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, &cancelRunningChecks);
+    });
     QPointer<QObject> guard(context);
     QThreadPool::globalInstance()->start([path, guard, done = std::move(done)] {
         Info info;
@@ -190,7 +296,7 @@ std::unique_ptr<MbtilesTileSource> MbtilesTileSource::open(const QString &path, 
 }
 
 MbtilesTileSource::MbtilesTileSource(const QString &path, const Info &info, QObject *parent)
-    : TileSource(new MbtilesWorker(path, info.tileQuery), parent), m_path(path), m_info(info)
+    : TileSource(new MbtilesWorker(path, info.tileQuery, info.tileFormats), parent), m_path(path), m_info(info)
 {
     setAttribution(info.attribution);
     setZoomRange(info.minZoom, info.maxZoom);

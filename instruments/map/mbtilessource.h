@@ -2,9 +2,12 @@
 // Raster tiles from an offline .mbtiles file: an SQLite database with a "tiles" table
 // (zoom_level, tile_column, tile_row, tile_data; rows counted from the south, TMS)
 // and an optional "metadata" table. The file is opened read-only and checked before
-// it is accepted; a file that is not such a database is refused with a reason.
+// it is accepted; a file that is not such a database is refused with a reason. Every
+// connection to it is capped in time (SqliteTimeLimit) and in size (SqliteLimits).
 #include <functional>
 #include <memory>
+
+#include <QSqlDatabase>
 
 #include "instruments/map/tilesource.h"
 
@@ -18,6 +21,7 @@ public:
         int minZoom = 0;
         int maxZoom = 0;
         QString tileQuery;   // the statement that reads one tile (tables only)
+        int tileFormats = 0; // TileWorker::Format flags the tiles may be in
     };
 
     // How long the check of a file may take before it is refused.
@@ -32,6 +36,12 @@ public:
     // Checks a file on a pool thread; done runs on the GUI thread unless context is gone.
     static void inspectInBackground(const QString &path, QObject *context,
                                     std::function<void(bool ok, const Info &info, const QString &error)> done);
+    // True when the file's tables hold only stored data (no generated or hidden columns,
+    // computed defaults, virtual tables or triggers); false with *error set otherwise.
+    static bool readsOnlyStoredData(const QSqlDatabase &db, QString *error);
+    // Ends every check under way now (they fail); called as the application quits, so
+    // that quitting never waits for one.
+    static void cancelRunningChecks();
     // The source for a file that inspect() accepted.
     static std::unique_ptr<MbtilesTileSource> fromInspected(const QString &path, const Info &info,
                                                             QObject *parent = nullptr);

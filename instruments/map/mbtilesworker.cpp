@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 
 #include "instruments/map/mbtilessource.h"
+#include "instruments/map/sqlitelimits.h"
 #include "instruments/map/sqlitetimelimit.h"
 
 namespace {
@@ -18,9 +19,9 @@ QString uniqueConnectionName()
 }
 } // namespace
 
-MbtilesWorker::MbtilesWorker(QString path, QString tileQuery)
+MbtilesWorker::MbtilesWorker(QString path, QString tileQuery, int formats)
     : TileWorker(1), m_path(std::move(path)), m_tileQuery(std::move(tileQuery)),
-      m_connection(uniqueConnectionName())
+      m_connection(uniqueConnectionName()), m_formats(formats)
 {
 }
 
@@ -38,11 +39,18 @@ void MbtilesWorker::setUp()
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     db.setDatabaseName(m_path);
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-    m_open = db.open() && !m_tileQuery.isEmpty();
-    if (!m_open)
+    // The file may have changed since its check: the caps hold for every read all the same.
+    m_open = db.open() && SqliteLimits::apply(db) && !m_tileQuery.isEmpty();
+    if (!m_open) {
         qCDebug(lcMap) << "mbtiles: cannot open" << m_path << db.lastError().text();
-    else
-        m_limit = std::make_unique<SqliteTimeLimit>(db, QDeadlineTimer(kQueryTimeoutMs), &m_stop);
+        return;
+    }
+    m_limit = std::make_unique<SqliteTimeLimit>(db, QDeadlineTimer(kQueryTimeoutMs), &m_stop);
+    // The file may have been replaced since its check.
+    QString error;
+    m_open = MbtilesTileSource::readsOnlyStoredData(db, &error);
+    if (!m_open)
+        qCWarning(lcMap) << "mbtiles: refused" << m_path << error;
 }
 
 void MbtilesWorker::fetch(const TileKey &key)
@@ -62,5 +70,5 @@ void MbtilesWorker::fetch(const TileKey &key)
         done(key, {});
         return;
     }
-    done(key, decode(query.value(0).toByteArray()));
+    done(key, decode(query.value(0).toByteArray(), m_formats));
 }

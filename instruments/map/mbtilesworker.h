@@ -15,7 +15,8 @@ class MbtilesWorker : public TileWorker {
 public:
     static constexpr int kQueryTimeoutMs = 2000;
 
-    MbtilesWorker(QString path, QString tileQuery);
+    // formats: the TileWorker::Format flags the file's tiles may be in.
+    MbtilesWorker(QString path, QString tileQuery, int formats);
     ~MbtilesWorker() override;
 
     void stop() override { m_stop = true; }
@@ -28,6 +29,7 @@ private:
     QString m_path;
     QString m_tileQuery;
     QString m_connection;
+    int m_formats;
     bool m_open = false;
     std::atomic<bool> m_stop{false};
     std::unique_ptr<SqliteTimeLimit> m_limit;

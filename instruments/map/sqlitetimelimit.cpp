@@ -1,21 +1,20 @@
 #include "instruments/map/sqlitetimelimit.h"
 
-#include <QSqlDriver>
-#include <QVariant>
 #include <sqlite3.h>
+
+#include "instruments/map/sqlitelimits.h"
 
 namespace {
 // SQLite calls the handler every this many virtual machine steps: often enough to stop
-// within milliseconds, rarely enough to cost nothing measurable.
-constexpr int kStepsBetweenChecks = 1000;
+// within milliseconds (no step builds more than SqliteLimits::kMaxValueBytes), rarely
+// enough to cost nothing measurable.
+constexpr int kStepsBetweenChecks = 100;
 } // namespace
 
 SqliteTimeLimit::SqliteTimeLimit(const QSqlDatabase &db, QDeadlineTimer deadline, const std::atomic<bool> *stop)
     : m_deadline(deadline), m_stop(stop)
 {
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
-        m_handle = *static_cast<sqlite3 *const *>(handle.constData());
+    m_handle = SqliteLimits::handle(db);
     if (m_handle)
         sqlite3_progress_handler(m_handle, kStepsBetweenChecks, &SqliteTimeLimit::progress, this);
 }

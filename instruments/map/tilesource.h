@@ -21,7 +21,7 @@ public:
 
     virtual QString name() const = 0;
     // How long a source's going waits for its worker before leaving it to end alone.
-    static constexpr int kStopWaitMs = 3000;
+    static constexpr int kStopWaitMs = 1000;
     // Shown on the map whenever this source's tiles are.
     QString attribution() const { return m_attribution; }
     int minZoom() const { return m_minZoom; }

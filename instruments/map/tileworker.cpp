@@ -30,14 +30,31 @@ void TileWorker::done(const TileKey &key, const QImage &image)
     schedulePump();
 }
 
-QImage TileWorker::decode(const QByteArray &bytes)
+TileWorker::Format TileWorker::sniff(const QByteArray &bytes)
+{
+    if (bytes.startsWith("\x89PNG\r\n\x1a\n"))
+        return Png;
+    if (bytes.startsWith("\xff\xd8\xff"))
+        return Jpeg;
+    if (bytes.size() >= 12 && bytes.startsWith("RIFF") && bytes.mid(8, 4) == "WEBP")
+        return WebP;
+    return Format(0);
+}
+
+QImage TileWorker::decode(const QByteArray &bytes, int formats)
 {
     if (bytes.isEmpty() || bytes.size() > kMaxTileBytes)
+        return {};
+    const Format format = sniff(bytes);
+    if (!(format & formats))
         return {};
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
+    // The format is named and never guessed again: no other reader sees the bytes.
+    QImageReader reader(&buffer, format == Png ? "png" : format == Jpeg ? "jpeg" : "webp");
+    reader.setAutoDetectImageFormat(false);
+    reader.setDecideFormatFromContent(false);
     // The header tells the size; a picture far larger than a tile (a few kilobytes of
     // PNG can claim 4000 x 4000 pixels) is refused before a pixel is decoded.
     const QSize size = reader.size();

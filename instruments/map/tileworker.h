@@ -17,6 +17,20 @@ public:
     static constexpr int kMaxTilePixels = 512;
     static constexpr qint64 kMaxTileBytes = 2 * 1024 * 1024;
 
+    // The picture formats a tile may be in. Web tiles and .mbtiles files hold PNG or JPEG
+    // (WebP where the file says so); nothing else is ever decoded: an SVG "tile" can
+    // embed pictures of any size or name local files (a FIFO blocks the reader for good),
+    // and other formats' readers are attack surface a tile has no need of.
+    enum Format { Png = 1, Jpeg = 2, WebP = 4 };
+    static constexpr int kWebFormats = Png | Jpeg;
+
+    // The format bytes are in, by their magic number; 0 when none of the above.
+    static Format sniff(const QByteArray &bytes);
+    // Decodes a tile's bytes into a picture ready for fast drawing, with the reader of the
+    // sniffed format only; null when not one of formats, undecodable, larger than
+    // kMaxTileBytes or claiming more than kMaxTilePixels on a side.
+    static QImage decode(const QByteArray &bytes, int formats = kWebFormats);
+
     explicit TileWorker(int maxParallel) : m_maxParallel(maxParallel < 1 ? 1 : maxParallel) {}
 
     // Runs on the worker thread once it has started, before the first fetch.
@@ -38,9 +52,6 @@ protected:
     virtual void fetch(const TileKey &key) = 0;
     // Reports a fetch as ended: a null image means the tile could not be had.
     void done(const TileKey &key, const QImage &image);
-    // Decodes a tile's bytes into a picture ready for fast drawing; null when undecodable,
-    // larger than kMaxTileBytes or claiming more than kMaxTilePixels on a side.
-    static QImage decode(const QByteArray &bytes);
 
 private:
     void pump();

@@ -142,6 +142,35 @@ private slots:
         QCOMPARE(records.last().fLocalPath, QString("/v/19999.mp4"));
     }
 
+    // A list whose elements carry thousands of attributes would keep the XML reader busy
+    // for a quadratic time at start-up; it is refused from its bytes and set aside.
+    void attributeFloodIsRefusedNotParsed()
+    {
+        QByteArray flood = "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><dict";
+        for (int i = 0; i < 20000; ++i)
+            flood += " a" + QByteArray::number(i) + "=\"\"";
+        flood += "><key>fLocalPath</key><string>/a.mp4</string></dict></array></plist>";
+        QList<MFileModel> records;
+        QVERIFY(!MediaListStore::parse(flood, &records));
+        QVERIFY(records.isEmpty());
+        // The same list in another encoding could hide its markup from the byte scan.
+        QVERIFY(!MediaListStore::parse("<?xml version=\"1.0\" encoding=\"UTF-16\"?><plist><array/></plist>",
+                                       &records));
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath("mediaList");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(flood);
+        f.close();
+        MediaListStore store(path);
+        QVERIFY(store.load().isEmpty());
+        QVERIFY(!store.lastSetAside().isEmpty());
+        // Our own lists, with their DOCTYPE, pass the same scan.
+        QVERIFY(MediaListStore::parse(MediaListStore::serialize({{"a.mp4", "/a.mp4"}}), &records));
+        QCOMPARE(records.size(), 1);
+    }
+
     void unwritablePlaceIsReportedNotFatal()
     {
         QTemporaryDir dir;

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QNetworkInterface>
 #include <QtTest>
 
 #include "net/httpmanager.h"
@@ -25,9 +26,9 @@ public:
     int requests = 0;
     QByteArray lastRequest;
 
-    FeedServer()
+    explicit FeedServer(const QHostAddress &address = QHostAddress::LocalHost)
     {
-        m_server.listen(QHostAddress::LocalHost);
+        m_server.listen(address);
         connect(&m_server, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket *s = m_server.nextPendingConnection()) {
                 auto buffer = std::make_shared<QByteArray>();
@@ -63,7 +64,10 @@ public:
             }
         });
     }
-    QString url() const { return QString("http://127.0.0.1:%1/soft/gpsUpdate.xml").arg(m_server.serverPort()); }
+    QString url(const QString &host = "127.0.0.1") const
+    {
+        return QString("http://%1:%2/soft/gpsUpdate.xml").arg(host).arg(m_server.serverPort());
+    }
 
 private:
     QTcpServer m_server;
@@ -214,6 +218,87 @@ private slots:
         QVERIFY(done.wait(5000));
         QCOMPARE(m_alerts.last().buttons.size(), 2);
         QCOMPARE(m_alerts.last().text, QString("v2"));
+    }
+
+    // Only an offer needs a download page: a feed naming our version says so without one.
+    void sameVersionNeedsNoDownloadPage()
+    {
+        FeedServer server;
+        server.body = "<root><softVersion>v1.0.0</softVersion></root>";
+        UpdateChecker c;
+        wire(c, server);
+        QSignalSpy done(&c, &UpdateChecker::finished);
+        c.checkUpgrade(nullptr);
+        QVERIFY(done.wait(5000));
+        QCOMPARE(m_alerts.size(), 1);
+        QCOMPARE(m_alerts[0].text, MLanguageManager::DPLocalizedString("The.latest.version"));
+        QVERIFY(m_opened.isEmpty());
+        // Another version without a page is no offer.
+        server.body = "<root><softVersion>v2.0.0</softVersion></root>";
+        c.checkUpgrade(nullptr);
+        QVERIFY(done.wait(5000));
+        QVERIFY(saidFailedToDetect(1));
+    }
+
+    // A feed over 64 KiB, or whose tags carry thousands of attributes (Qt's reader
+    // compares them pairwise: half a minute for a 1 MiB feed), is not parsed.
+    void oversizedOrAttributeFloodFeedSaysFailedToDetect()
+    {
+        FeedServer server;
+        UpdateChecker c;
+        wire(c, server);
+        QSignalSpy done(&c, &UpdateChecker::finished);
+        const QByteArray page = "<downloadUrl>https://example.org/new</downloadUrl>";
+        server.body = "<root><softVersion>v1.0.0</softVersion>" + page + "<!-- "
+                      + QByteArray(UpdateChecker::kMaxFeedBytes, 'x') + " --></root>";
+        c.checkUpgrade(nullptr);
+        QVERIFY(done.wait(5000));
+        QVERIFY(saidFailedToDetect(0));
+
+        QByteArray flood = "<root><softVersion";
+        for (int i = 0; i < 4000; ++i)
+            flood += " a" + QByteArray::number(i) + "=''";
+        flood += ">v2</softVersion>" + page + "</root>";
+        QVERIFY(flood.size() < UpdateChecker::kMaxFeedBytes);
+        server.body = flood;
+        c.checkUpgrade(nullptr);
+        QVERIFY(done.wait(5000));
+        QVERIFY(saidFailedToDetect(1));
+        QVERIFY(m_opened.isEmpty());
+        QCOMPARE(server.requests, 2);
+    }
+
+    // The feed comes over https; plain http, which anyone on the way can rewrite, only
+    // from this machine (as in these tests).
+    void feedMustBeHttpsUnlessLocal()
+    {
+        QVERIFY(UpdateChecker::isAcceptableFeedUrl(QUrl("https://example.org/gpsUpdate.xml")));
+        QVERIFY(UpdateChecker::isAcceptableFeedUrl(QUrl("http://127.0.0.1:8080/gpsUpdate.xml")));
+        QVERIFY(UpdateChecker::isAcceptableFeedUrl(QUrl("http://127.1.2.3/gpsUpdate.xml")));
+        QVERIFY(UpdateChecker::isAcceptableFeedUrl(QUrl("http://[::1]/gpsUpdate.xml")));
+        QVERIFY(UpdateChecker::isAcceptableFeedUrl(QUrl("http://localhost/gpsUpdate.xml")));
+        for (const char *refused : {"http://example.org/gpsUpdate.xml", "http://10.0.0.1/gpsUpdate.xml",
+                                    "http://127.0.0.1.example.org/gpsUpdate.xml", "ftp://example.org/gpsUpdate.xml",
+                                    "file:///tmp/gpsUpdate.xml", "https:///gpsUpdate.xml"})
+            QVERIFY2(!UpdateChecker::isAcceptableFeedUrl(QUrl(refused)), refused);
+
+        // A plain-http feed on another address of this machine is not asked for at all.
+        QHostAddress outside;
+        for (const QHostAddress &a : QNetworkInterface::allAddresses())
+            if (a.protocol() == QAbstractSocket::IPv4Protocol && !a.isLoopback())
+                outside = a;
+        if (outside.isNull())
+            QSKIP("no non-loopback address to serve from");
+        FeedServer server(outside);
+        server.body = feed("v1.0.0", "https://example.org/page");
+        UpdateChecker c;
+        wire(c, server);
+        c.setFeedUrl(server.url(outside.toString()));
+        QSignalSpy done(&c, &UpdateChecker::finished);
+        c.checkUpgrade(nullptr);
+        QVERIFY(done.wait(5000));
+        QVERIFY(saidFailedToDetect(0));
+        QCOMPARE(server.requests, 0);
     }
 
     // The address comes from the environment, else the settings, else the built-in one.

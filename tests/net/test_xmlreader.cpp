@@ -1,3 +1,4 @@
+#include <QStringEncoder>
 #include <QtTest>
 
 #include "net/xmlreader.h"
@@ -85,6 +86,66 @@ private slots:
         const QVariantList v = mixed.value("root").toMap().value("v").toList();
         QCOMPARE(v.size(), 2);
         QCOMPARE(v.at(0).toString(), QString("a"));
+    }
+
+    // Qt's reader compares each attribute with the element's earlier ones: a feed of three
+    // elements with 105 000 attributes kept it busy for half a minute. Such documents are
+    // refused from their bytes, before the reader sees them.
+    void attributeFloodIsRefusedBeforeParsing()
+    {
+        QByteArray flood = "<root>";
+        for (int e = 0; e < 3; ++e) {
+            flood += "<softVersion";
+            for (int i = 0; i < 30000; ++i)
+                flood += " a" + QByteArray::number(i, 36) + "=''";
+            flood += ">v9</softVersion>";
+        }
+        flood += "</root>";
+        QVERIFY(flood.size() < XMLReader::kMaxDocumentSize);
+        QString error;
+        QVERIFY(XMLReader::dictionaryForXMLData(flood, &error).isEmpty());
+        QCOMPARE(error, QString("too many attributes in one element"));
+
+        // Up to the cap they are read; quotes of the other kind and '>' inside a value
+        // do not upset the count.
+        QByteArray atCap = "<root b='x\">' c=\"y'>\"";
+        for (int i = 2; i < XMLReader::kMaxAttributes; ++i)
+            atCap += " a" + QByteArray::number(i) + "='v'";
+        atCap += "/>";
+        QVariantMap root = XMLReader::dictionaryForXMLData(atCap, &error).value("root").toMap();
+        QCOMPARE(root.size(), XMLReader::kMaxAttributes);
+        QCOMPARE(root.value("b").toString(), QString("x\">"));
+        QCOMPARE(root.value("c").toString(), QString("y'>"));
+        const QByteArray overCap = atCap.chopped(2) + " z='1'/>";
+        QVERIFY(XMLReader::dictionaryForXMLData(overCap, &error).isEmpty());
+        // Attributes hidden from the count: defaults of an internal DTD subset, or markup
+        // in an encoding the byte scan would not see (UTF-16, UTF-7).
+        const char *hidden[] = {
+            "<!DOCTYPE root [<!ATTLIST root a CDATA 'x'>]><root/>",
+            "<?xml version='1.0' encoding='UTF-7'?><root/>",
+            "<?xml version=\"1.0\" encoding=\"UTF-16\"?><root/>",
+        };
+        for (const char *text : hidden) {
+            QVERIFY2(XMLReader::dictionaryForXMLData(text, &error).isEmpty(), text);
+            QVERIFY(!error.isEmpty());
+        }
+        QStringEncoder utf16(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+        const QByteArray wide = utf16.encode(QStringLiteral("<root a='1'/>"));
+        QVERIFY(XMLReader::dictionaryForXMLData(wide, &error).isEmpty());
+        // The usual declarations still pass.
+        QCOMPARE(XMLReader::textAt(XMLReader::dictionaryForXMLData(
+                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?><root><v>1</v></root>", &error), {"root", "v"}),
+                 QString("1"));
+    }
+
+    // A parse runs within the deadline it is given.
+    void parseEndsAtItsDeadline()
+    {
+        QString error;
+        const QByteArray feed = "<root><softVersion>v1</softVersion></root>";
+        QVERIFY(XMLReader::dictionaryForXMLData(feed, 0, &error, QDeadlineTimer(0)).isEmpty());
+        QCOMPARE(error, QString("took too long"));
+        QVERIFY(!XMLReader::dictionaryForXMLData(feed, 0, &error, QDeadlineTimer(5000)).isEmpty());
     }
 };
 

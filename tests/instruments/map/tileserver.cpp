@@ -72,7 +72,9 @@ void TileServer::answer(QTcpSocket *socket, const QString &path)
         return;
     }
     if (status == 200) {
-        if (sendHugePicture) {
+        if (!fixedBody.isEmpty()) {
+            body = fixedBody;
+        } else if (sendHugePicture) {
             static const QByteArray huge = [] {
                 QImage image(4000, 4000, QImage::Format_Mono);
                 image.fill(0);

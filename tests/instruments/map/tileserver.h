@@ -22,6 +22,7 @@ public:
     bool sendGarbage = false;   // 200 with bytes that are no picture
     bool sendHugePicture = false; // 200 with a small PNG of 4000 x 4000 pixels
     bool flood = false;         // 200 claiming 600 MB and sending without end
+    QByteArray fixedBody;       // when set, 200 answers send exactly these bytes
 
     int requestCount = 0;
     int maxConcurrent = 0;

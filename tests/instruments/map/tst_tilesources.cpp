@@ -8,19 +8,24 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QBuffer>
 #include <QtTest>
+#include <sqlite3.h>
+#include <sys/stat.h>
 
 #include "instruments/map/gpsmapview.h"
 #include "instruments/map/mapsourcepreference.h"
 #include "instruments/map/mbtilessource.h"
 #include "instruments/map/mercator.h"
 #include "instruments/map/osmtilesource.h"
+#include "instruments/map/sqlitelimits.h"
 #include "instruments/map/sqlitetimelimit.h"
 #include "instruments/map/tilediskcache.h"
+#include "instruments/map/tileworker.h"
 #include "support/trackbuilder.h"
 #include "tileserver.h"
 
@@ -36,6 +41,38 @@ QByteArray png(const QColor &colour)
     return bytes;
 }
 
+QByteArray encoded(const QColor &colour, const char *format, int side = 256)
+{
+    QImage image(side, side, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer b(&bytes);
+    b.open(QIODevice::WriteOnly);
+    image.save(&b, format);
+    return bytes;
+}
+
+// A "tile" in SVG that claims 256 x 256 and draws a picture named by path (a FIFO there
+// would block its reader for good).
+QByteArray svgTile(const QString &path = QString())
+{
+    QByteArray svg = "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink'"
+                     " width='256' height='256'><rect width='256' height='256' fill='green'/>";
+    if (!path.isEmpty())
+        svg += "<image width='256' height='256' xlink:href='file://" + path.toUtf8() + "'/>";
+    return svg + "</svg>";
+}
+
+// An expression that SQLite would evaluate inside one step of a row, out of reach of any
+// time limit. The tests never let it run: they make no rows it would be computed for.
+QString heavyExpression()
+{
+    QString e = QStringLiteral("printf('%.*c', 25000000, 'x')");
+    for (int i = 0; i < 8; ++i)
+        e = QStringLiteral("replace(%1, 'x', 'y')").arg(e);
+    return QStringLiteral("length(%1)").arg(e);
+}
+
 QColor colourOfTms(int z, int x, int tmsRow) { return QColor(40 * x + 20, 40 * tmsRow + 20, 30 * z + 50); }
 
 // A small .mbtiles file: zoom 0 to 2, every tile a colour of its TMS address.
@@ -45,6 +82,7 @@ void buildMbtiles(const QString &path, const QString &format = QStringLiteral("p
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("build"));
         db.setDatabaseName(path);
         QVERIFY(db.open());
+        QVERIFY(db.transaction()); // one write to disk rather than one per row
         QSqlQuery q(db);
         QVERIFY(q.exec("CREATE TABLE metadata (name TEXT, value TEXT)"));
         QVERIFY(q.exec("CREATE TABLE tiles (zoom_level INTEGER, tile_column INTEGER, tile_row INTEGER,"
@@ -70,6 +108,7 @@ void buildMbtiles(const QString &path, const QString &format = QStringLiteral("p
                     q.addBindValue(png(colourOfTms(z, x, row)));
                     QVERIFY(q.exec());
                 }
+        QVERIFY(db.commit());
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("build"));
@@ -478,6 +517,205 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(answered, 10000);
         QVERIFY(accepted);
         QVERIFY(qobject_cast<MbtilesTileSource *>(view.tileSource()));
+    }
+
+    // Tiles are PNG or JPEG, told by their bytes and decoded by that reader alone: an SVG
+    // (which decodes embedded pictures at any size and reads files it names) or any other
+    // format is refused, whatever it claims.
+    void onlyPngAndJpegTilesAreDecoded()
+    {
+        QCOMPARE(TileWorker::decode(encoded(Qt::red, "PNG")).pixelColor(3, 3), QColor(Qt::red));
+        QVERIFY(!TileWorker::decode(encoded(Qt::red, "JPEG")).isNull());
+        QCOMPARE(TileWorker::sniff(encoded(Qt::red, "JPEG")), TileWorker::Jpeg);
+        QVERIFY(TileWorker::decode(svgTile()).isNull());
+        QVERIFY(TileWorker::decode(encoded(Qt::red, "BMP")).isNull());
+        QVERIFY(TileWorker::decode(encoded(Qt::red, "XPM")).isNull());
+        QVERIFY(TileWorker::decode(encoded(Qt::red, "GIF")).isNull());
+        // A PNG is not read as WebP where only WebP is allowed, nor the other way round.
+        QVERIFY(TileWorker::decode(encoded(Qt::red, "PNG"), TileWorker::WebP).isNull());
+        const QByteArray webp = QByteArrayLiteral("RIFF\x10\0\0\0WEBPVP8 garbage");
+        QCOMPARE(TileWorker::sniff(webp), TileWorker::WebP);
+        QVERIFY(TileWorker::decode(webp).isNull()); // not where the file does not say so
+        QVERIFY(TileWorker::decode(webp, TileWorker::WebP).isNull());
+        // The size limits hold for JPEG as for PNG.
+        QVERIFY(TileWorker::decode(encoded(Qt::red, "JPEG", 600)).isNull());
+
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath("fifo");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        TileServer server;
+        QTemporaryDir cache;
+        OsmTileSource source(server.urlTemplate(), cache.path());
+        server.fixedBody = svgTile(fifo);
+        source.requestTiles({{3, 1, 1}});
+        QTRY_VERIFY_WITH_TIMEOUT(source.hasFailed({3, 1, 1}), 5000);
+        server.fixedBody = encoded(Qt::green, "BMP");
+        source.requestTiles({{3, 2, 1}});
+        QTRY_VERIFY_WITH_TIMEOUT(source.hasFailed({3, 2, 1}), 5000);
+        server.fixedBody = encoded(Qt::green, "JPEG");
+        source.requestTiles({{3, 3, 1}});
+        QTRY_VERIFY_WITH_TIMEOUT(!source.cachedTile({3, 3, 1}).isNull(), 5000);
+
+        // In an offline file too, whatever format its metadata names.
+        const QString path = dir.filePath("svg.mbtiles");
+        buildMbtiles(path);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("svg"));
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            q.prepare("UPDATE tiles SET tile_data = ? WHERE zoom_level = 1");
+            q.addBindValue(svgTile(fifo));
+            QVERIFY(q.exec());
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("svg"));
+        QString error;
+        auto offline = MbtilesTileSource::open(path, &error);
+        QVERIFY2(offline, qPrintable(error));
+        offline->requestTiles({{1, 0, 0}, {0, 0, 0}});
+        QTRY_VERIFY_WITH_TIMEOUT(offline->hasFailed({1, 0, 0}) && !offline->cachedTile({0, 0, 0}).isNull(), 5000);
+        for (const QString &format : {QStringLiteral("svg"), QStringLiteral("bmp"), QStringLiteral("gif")}) {
+            const QString other = dir.filePath("format-" + format + ".mbtiles");
+            buildMbtiles(other, format);
+            QVERIFY2(!MbtilesTileSource::open(other, &error), qPrintable(format));
+        }
+    }
+
+    // A table column computed by the file's author (a generated column, a default that
+    // calls a function), a virtual table or a trigger: the file is refused before any of
+    // its rows is read. Read anyway, such a column once took 54 s and 17.6 GB.
+    void computedColumnsAreRefused()
+    {
+        QTemporaryDir dir;
+        const auto build = [&](const QString &name, const QStringList &statements) {
+            const QString path = dir.filePath(name + ".mbtiles");
+            buildMbtiles(path);
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(path);
+            bool ok = db.open();
+            for (const QString &sql : statements) {
+                QSqlQuery q(db);
+                if (ok && !q.exec(sql)) {
+                    qWarning() << sql.left(120) << q.lastError().text();
+                    ok = false;
+                }
+            }
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name);
+            return ok ? path : QString();
+        };
+        const QString heavy = heavyExpression();
+        const QStringList paths{
+            build("virtualmeta", {"DROP TABLE metadata",
+                                  "CREATE TABLE metadata (name TEXT, v TEXT, value TEXT GENERATED ALWAYS AS ("
+                                      + heavy + ") VIRTUAL)"}),
+            build("storedtiles", {"ALTER TABLE tiles RENAME TO old",
+                                  "CREATE TABLE tiles (zoom_level INTEGER, tile_column INTEGER, tile_row INTEGER,"
+                                  " raw BLOB, tile_data BLOB GENERATED ALWAYS AS (raw) STORED)",
+                                  "INSERT INTO tiles (zoom_level, tile_column, tile_row, raw) SELECT * FROM old"}),
+            build("defaults", {"DROP TABLE metadata",
+                               "CREATE TABLE metadata (name TEXT, value TEXT DEFAULT (" + heavy + "))"}),
+            build("trigger", {"CREATE TABLE log (t TEXT)",
+                              "CREATE TRIGGER t AFTER INSERT ON tiles BEGIN INSERT INTO log VALUES ('x'); END"}),
+            build("fts", {"DROP TABLE tiles",
+                          "CREATE VIRTUAL TABLE tiles USING fts4(zoom_level, tile_column, tile_row, tile_data)",
+                          "INSERT INTO tiles VALUES (0, 0, 0, 'x')"}),
+        };
+        for (const QString &path : paths) {
+            QVERIFY(!path.isEmpty());
+            QString error;
+            QVERIFY2(!MbtilesTileSource::open(path, &error), qPrintable(path));
+            QVERIFY(!error.isEmpty());
+        }
+    }
+
+    // No value SQLite builds for a map file may grow past a few MiB, and its heap as a
+    // whole is capped, so that no single step (where no time limit reaches) runs long.
+    void sqliteSizesAreCapped()
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("caps"));
+            db.setDatabaseName(QStringLiteral(":memory:"));
+            QVERIFY(db.open());
+            QVERIFY(SqliteLimits::apply(db));
+            QSqlQuery q(db);
+            QVERIFY(q.exec("SELECT length(printf('%.*c', 1048576, 'x'))") && q.next());
+            QCOMPARE(q.value(0).toInt(), 1048576);
+            // printf() stops building at the cap (its result is cut), the others fail.
+            QVERIFY(q.exec(QStringLiteral("SELECT length(printf('%.*c', %1, 'x'))")
+                               .arg(SqliteLimits::kMaxValueBytes + 1)) && q.next());
+            QVERIFY(q.value(0).toLongLong() <= SqliteLimits::kMaxValueBytes);
+            QVERIFY(!q.exec("SELECT length(replace(printf('%.*c', 3000000, 'x'), 'x', 'xx'))"));
+            QVERIFY(!q.exec(QStringLiteral("SELECT length(zeroblob(%1))").arg(SqliteLimits::kMaxValueBytes + 1)));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("caps"));
+        const sqlite3_int64 heap = sqlite3_hard_heap_limit64(-1);
+        QVERIFY(heap > 0 && heap <= SqliteLimits::kProcessHeapLimit);
+
+        // A file that changed after its check (or was never checked) is checked again by
+        // the tile reader, whose reads have the same caps: a tile computed from a value
+        // larger than the cap never shows (uncapped, this one is a picture).
+        QTemporaryDir dir;
+        const QString path = dir.filePath("late.mbtiles");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("late"));
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec("CREATE TABLE tiles (zoom_level INTEGER, tile_column INTEGER,"
+                                       " tile_row INTEGER, tile_data BLOB GENERATED ALWAYS AS ("
+                                       " CASE WHEN length(printf('%.*c', 6000000, 'x')) > 5000000 THEN x'"
+                                       + png(Qt::red).toHex() + "' END) VIRTUAL)"));
+            QVERIFY(QSqlQuery(db).exec("INSERT INTO tiles VALUES (0, 0, 0), (1, 0, 0)"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("late"));
+        MbtilesTileSource::Info info;
+        info.maxZoom = 1;
+        info.tileFormats = TileWorker::kWebFormats;
+        info.tileQuery = "SELECT tile_data FROM tiles WHERE zoom_level = ? AND tile_column = ? AND tile_row = ?";
+        auto source = MbtilesTileSource::fromInspected(path, info);
+        source->requestTiles({{0, 0, 0}, {1, 0, 1}});
+        QTRY_VERIFY_WITH_TIMEOUT(source->hasFailed({0, 0, 0}) && source->hasFailed({1, 0, 1}), 5000);
+    }
+
+    // Quitting ends a check under way at its next steps instead of waiting for it (the
+    // application waits for the pool the checks run on).
+    void quittingCancelsChecksUnderWay()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("many.mbtiles");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("many"));
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            // No zoom metadata: the check reads the range from every row.
+            QVERIFY(QSqlQuery(db).exec("CREATE TABLE tiles (zoom_level INTEGER, tile_column INTEGER,"
+                                       " tile_row INTEGER, tile_data BLOB)"));
+            QVERIFY(QSqlQuery(db).exec("WITH RECURSIVE c(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM c"
+                                       " WHERE i < 300000) INSERT INTO tiles SELECT 3, i, 0, x'00' FROM c"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("many"));
+        QString error;
+        QVERIFY2(MbtilesTileSource::inspect(path, nullptr, &error), qPrintable(error));
+
+        std::atomic<bool> quitting{true};
+        QThread *quit = QThread::create([&] {
+            while (quitting) {
+                MbtilesTileSource::cancelRunningChecks();
+                QThread::usleep(200);
+            }
+        });
+        quit->start();
+        const bool accepted = MbtilesTileSource::inspect(path, nullptr, &error);
+        quitting = false;
+        QVERIFY(quit->wait(5000));
+        delete quit;
+        QVERIFY(!accepted);
+        QCOMPARE(error, QStringLiteral("the file could not be read in time"));
     }
 
     // The time limit interrupts a statement that would never end, and so does the stop
