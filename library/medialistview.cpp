@@ -252,11 +252,18 @@ void MediaListView::loadMoreVideoInfo(const QVariant &object)
 
 void MediaListView::addRecordings(const QStringList &paths)
 {
-    // Files named one by one are taken as offered; only folders need the walk.
+    // Files named on the command line or typed into the dialog follow the rule of a drop
+    // and of a folder walk (accepted endings only); only folders need the walk on a thread.
+    // A FIFO or device named like a recording is refused as unreadable.
+    const bool special = std::any_of(paths.begin(), paths.end(), [](const QString &p) {
+        return MediaListView::isAcceptedMediaPath(p) && FolderScanner::isNotAFile(p);
+    });
     if (FolderScanner::containsFolder(paths))
         m_scanner->scan(paths);
     else
-        addInOfferedOrder(paths);
+        addInOfferedOrder(FolderScanner::collect(paths));
+    if (special)
+        alert(QStringLiteral("Cannot.find.the.file.under.the.path"));
 }
 
 bool MediaListView::isScanning() const { return m_scanner->isScanning(); }

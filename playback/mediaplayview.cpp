@@ -134,7 +134,7 @@ void MediaPlayView::startFile(const QString &path)
 
 void MediaPlayView::stopPlayVideo()
 {
-    logLine(QStringLiteral("Stop Video"));
+    qCInfo(lcPlayback, "Stop Video"); // on by default, unlike the rest of the chatter
     if (m_playState == MediaPlayStateStopped || m_playState == MediaPlayStateError
         || m_playState == MediaPlayStateFinished)
         return;
