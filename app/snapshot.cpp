@@ -195,7 +195,9 @@ QString Snapshot::save()
     }
     const QString folder = IncidentPreferences::snapshotFolder();
     std::string why;
-    const SafeFolder dir = SafeFolder::open(QFile::encodeName(folder).toStdString(), true, &why);
+    // No folder (no home to find Pictures in) is no place, not the working folder.
+    const SafeFolder dir = folder.isEmpty() ? SafeFolder()
+                                            : SafeFolder::open(QFile::encodeName(folder).toStdString(), true, &why);
     QByteArray png;
     QBuffer buffer(&png);
     if (!dir.isOpen() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
