@@ -18,7 +18,6 @@
 #include <QTableView>
 #include <QTimer>
 #include <QHash>
-#include <algorithm>
 #include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -252,12 +251,10 @@ void MediaListView::loadMoreVideoInfo(const QVariant &object)
 
 void MediaListView::addRecordings(const QStringList &paths)
 {
-    // Files named on the command line or typed into the dialog follow the rule of a drop
-    // and of a folder walk (accepted endings only); only folders need the walk on a thread.
-    // A FIFO or device named like a recording is refused as unreadable.
-    const bool special = std::any_of(paths.begin(), paths.end(), [](const QString &p) {
-        return MediaListView::isAcceptedMediaPath(p) && FolderScanner::isNotAFile(p);
-    });
+    // Named files follow the rule of a drop (accepted endings only; a FIFO named like a
+    // recording is unreadable); only folders need the walk on a thread.
+    const bool special = std::any_of(paths.begin(), paths.end(),
+                                     [](const QString &p) { return isAcceptedMediaPath(p) && FolderScanner::isNotAFile(p); });
     if (FolderScanner::containsFolder(paths))
         m_scanner->scan(paths);
     else
