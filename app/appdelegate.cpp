@@ -27,7 +27,7 @@ AppDelegate::~AppDelegate()
 
 void AppDelegate::applicationDidFinishLaunching(const QStringList &files)
 {
-    qCDebug(lcApp) << "applicationDidFinishLaunching";
+    qCInfo(lcApp, "applicationDidFinishLaunching");
     Preferences::registerSpeedUnitDefault();
 
     m_mainMenu = std::make_unique<MainMenu>();

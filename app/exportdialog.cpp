@@ -6,14 +6,15 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFile>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QPointer>
-#include <QSaveFile>
 #include <memory>
 #include <sstream>
 
 #include "app/incidentpreferences.h"
+#include "cli/safefile.h"
 #include "cli/trackexport.h"
 #include "core/mlanguagemanager.h"
 #include "service/kalgpstool.h"
@@ -106,11 +107,16 @@ void TrackExporter::run(const QStringList &paths, const QString &format, const Q
                                        : exportRecordingLines(format.toStdString(), datum.toStdString(), wholeTrip,
                                                               job->recordings, out, err);
         bool ok = false;
-        const std::string text = out.str();
-        QSaveFile file(target);
-        if (status == 0 && file.open(QIODevice::WriteOnly)) {
-            file.write(text.data(), qint64(text.size()));
-            ok = file.commit();
+        if (status == 0) {
+            // A link planted under the target's name is replaced, never written through, and
+            // the folder is reached without following links others could have put there.
+            const QFileInfo info(target);
+            std::string why;
+            const SafeFolder folder = SafeFolder::open(QFile::encodeName(info.absolutePath()).toStdString(), false, &why);
+            ok = folder.isOpen() && folder.write(QFile::encodeName(info.fileName()).toStdString(), out.view(),
+                                                 SafeFolder::Existing::Replace, &why) == SafeFolder::Result::Written;
+            if (!ok)
+                qInfo().noquote() << "export:" << QString::fromStdString(why);
         }
         if (!err.str().empty())
             qInfo().noquote() << "export:" << QString::fromStdString(err.str()).trimmed();

@@ -26,7 +26,7 @@ QWidget *OvraWindowPlayController::createWindow()
 OvraWindowPlayController::OvraWindowPlayController(QWidget *window, QObject *parent)
     : QObject(parent), m_window(window)
 {
-    qCDebug(lcApp) << "mmp";
+    qCInfo(lcApp, "mmp");
     loadBaisc();
 }
 

@@ -66,14 +66,32 @@ QString SingleInstance::privateFolder(const QString &parent, const QString &name
 
 QString SingleInstance::defaultFolder()
 {
-    QString parent = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (parent.isEmpty() || !QFileInfo(parent).isDir())
-        parent = QDir::tempPath();
+    QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!QFileInfo(runtime).isDir())
+        runtime.clear();
+    return defaultFolder(runtime, QDir::tempPath(),
+                         QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation));
+}
+
+QString SingleInstance::defaultFolder(const QString &runtime, const QString &temp, const QString &cache)
+{
+    const QString name = QStringLiteral("trava-player-%1").arg(::getuid());
     QString why;
-    const QString folder = privateFolder(parent, QStringLiteral("trava-player-%1").arg(::getuid()), &why);
-    if (folder.isEmpty())
-        qCWarning(lcApp) << "single instance disabled:" << why;
-    return folder;
+    // The shared temporary folder is everybody's: another user may have taken the name
+    // first. Then a folder in the user's own home serves, so that such a user cannot make
+    // two players run side by side.
+    for (const QString &parent : {runtime.isEmpty() ? temp : runtime, cache}) {
+        if (parent.isEmpty())
+            continue;
+        if (parent == cache)
+            QDir().mkpath(cache);
+        const QString folder = privateFolder(parent, name, &why);
+        if (!folder.isEmpty())
+            return folder;
+        qCWarning(lcApp) << "single instance:" << why;
+    }
+    qCWarning(lcApp) << "single instance disabled: no private folder";
+    return {};
 }
 
 QString SingleInstance::serverName() const

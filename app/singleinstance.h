@@ -5,7 +5,8 @@
 //
 // The socket and the lock that decides who is first live in a folder the player
 // creates for itself (mode 0700, owned by the user, not a link) in the user's runtime
-// directory; a folder failing those checks is never used. Both ends check that the
+// directory (or, failing that, the cache folder in the user's home); a folder failing
+// those checks is never used. Both ends check that the
 // other runs under the same user before a path is sent or taken.
 #include <QObject>
 #include <QStringList>
@@ -24,8 +25,11 @@ public:
     ~SingleInstance() override;
 
     // <runtime directory, else the temporary directory>/trava-player-<uid>, created and
-    // checked; empty when it cannot be had safely.
+    // checked; when that is refused, the same name in the user's cache folder; empty when
+    // neither can be had safely.
     static QString defaultFolder();
+    // The same choice from the given folders (runtime may be empty: none).
+    static QString defaultFolder(const QString &runtime, const QString &temp, const QString &cache);
     // Creates parent/name with mode 0700 if missing, then answers its path if it is a
     // real folder (no link) owned by this user and closed to everybody else, else empty.
     static QString privateFolder(const QString &parent, const QString &name, QString *why = nullptr);

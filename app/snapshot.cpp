@@ -1,8 +1,10 @@
 #include "app/snapshot.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QClipboard>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -13,6 +15,8 @@
 #include <cmath>
 
 #include "app/incidentpreferences.h"
+#include "cli/safefile.h"
+#include "core/logging.h"
 #include "core/mlanguagemanager.h"
 #include "core/preferences.h"
 #include "instruments/dashboardrenderer.h"
@@ -25,6 +29,8 @@
 
 namespace {
 constexpr int kNoticeMs = 4000;
+// Names tried for one snapshot before giving up: "NAME.png", then "NAME-2.png" and on.
+constexpr int kMaxNames = 10000;
 
 QString loc(const char *key) { return MLanguageManager::DPLocalizedString(QString::fromLatin1(key)); }
 
@@ -147,10 +153,17 @@ QString Snapshot::fileName(const QString &folder, const QString &recording, cons
                    .arg(s % 60, 2, 10, QLatin1Char('0'));
     }
     const QDir dir(folder);
-    QString name = base + QLatin1Char('_') + when + QStringLiteral(".png");
-    for (int n = 2; dir.exists(name) && n < 10000; ++n)
-        name = base + QLatin1Char('_') + when + QLatin1Char('-') + QString::number(n) + QStringLiteral(".png");
-    return dir.filePath(name);
+    // A name is taken by anything there, a dangling link too (exists() follows links, and
+    // writing through a planted link would create its target). Once every name is taken
+    // there is none: nothing is ever written over.
+    for (int n = 1; n < kMaxNames; ++n) {
+        const QString name = base + QLatin1Char('_') + when +
+                             (n == 1 ? QString() : QLatin1Char('-') + QString::number(n)) + QStringLiteral(".png");
+        const QFileInfo info(dir.filePath(name));
+        if (!info.exists() && !info.isSymLink())
+            return dir.filePath(name);
+    }
+    return QString();
 }
 
 QImage Snapshot::picture() const
@@ -238,19 +251,40 @@ QString Snapshot::save()
         return QString();
     }
     const QString folder = IncidentPreferences::snapshotFolder();
-    if (!QDir().mkpath(folder)) {
+    std::string why;
+    // No folder (no home to find Pictures in) is no place, not the working folder.
+    const SafeFolder dir = folder.isEmpty() ? SafeFolder()
+                                            : SafeFolder::open(QFile::encodeName(folder).toStdString(), true, &why);
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!dir.isOpen() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+        qCWarning(lcApp).noquote() << "snapshot:" << QString::fromStdString(why);
         showNotice(loc("Snapshot.failed") + QStringLiteral(" ") + folder);
         return QString();
     }
     const std::optional<GPSItem> sample = m_sample ? m_sample() : std::nullopt;
-    const QString path = fileName(folder, m_recording ? m_recording() : QString(),
-                                  sample ? QString::fromStdString(sample->time) : QString(), currentSeconds());
-    if (!image.save(path, "PNG")) {
-        showNotice(loc("Snapshot.failed") + QStringLiteral(" ") + path);
-        return QString();
+    // Written only under a name nobody has taken: one that appears between choosing and
+    // writing (even as a dangling link) sends us to the next name.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString path = fileName(folder, m_recording ? m_recording() : QString(),
+                                      sample ? QString::fromStdString(sample->time) : QString(), currentSeconds());
+        if (path.isEmpty())
+            break;
+        const SafeFolder::Result result = dir.write(QFile::encodeName(QFileInfo(path).fileName()).toStdString(),
+                                                    std::string_view(png.constData(), std::size_t(png.size())),
+                                                    SafeFolder::Existing::Keep, &why);
+        if (result == SafeFolder::Result::Written) {
+            showNotice(loc("Snapshot.saved") + QStringLiteral(" ") + QDir::toNativeSeparators(path));
+            return path;
+        }
+        if (result == SafeFolder::Result::Failed) {
+            qCWarning(lcApp).noquote() << "snapshot:" << QString::fromStdString(why);
+            showNotice(loc("Snapshot.failed") + QStringLiteral(" ") + path);
+            return QString();
+        }
     }
-    showNotice(loc("Snapshot.saved") + QStringLiteral(" ") + QDir::toNativeSeparators(path));
-    return path;
+    showNotice(loc("Snapshot.failed") + QStringLiteral(" ") + folder);
+    return QString();
 }
 
 bool Snapshot::copy()

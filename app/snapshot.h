@@ -64,7 +64,8 @@ public:
     static Stamp stampFor(const GPSItem &sample, const QString &unit);
     static QImage stamped(const QImage &frame, const Stamp &stamp);
     // "incident_2026-05-14_09-00-08.png" from the sample's time, or "incident_00-00-12.png"
-    // from the playback time without one; unique within folder.
+    // from the playback time without one; unique within folder ("-2", "-3", ... appended;
+    // a dangling link takes a name too); empty when 9999 names are taken.
     static QString fileName(const QString &folder, const QString &recording, const QString &sampleTime, double seconds);
 
 private:

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -120,19 +121,43 @@ std::vector<Input> listInputs(const std::vector<std::string> &args, bool recurse
 
 std::vector<std::string> outputNames(const std::vector<Input> &inputs, const std::string &extension)
 {
+    // Names are compared without regard to case: an output folder on a camera's card or
+    // another FAT disk holds "A.csv" and "a.csv" as one file.
+    auto key = [](std::string name) {
+        std::transform(name.begin(), name.end(), name.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
+        return name;
+    };
     std::vector<std::string> stems;
     std::map<std::string, int> uses;
     for (const Input &in : inputs) {
         stems.push_back(stemOf(in.relative));
-        ++uses[stems.back()];
+        ++uses[key(stems.back())];
     }
-    std::vector<std::string> names;
-    std::map<std::string, int> seen;
+    // First the name each input would have; names that only one input wants are its own.
+    std::vector<std::string> wanted;
+    std::map<std::string, int> wants;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
-        std::string stem = uses[stems[i]] > 1 ? inputs[i].relative : stems[i];
-        if (int n = ++seen[stem]; n > 1)
-            stem += "~" + std::to_string(n);
-        names.push_back(stem + "." + extension);
+        wanted.push_back(uses[key(stems[i])] > 1 ? inputs[i].relative : stems[i]);
+        ++wants[key(wanted.back() + "." + extension)];
+    }
+    std::set<std::string> taken;
+    for (const auto &[name, count] : wants)
+        taken.insert(name);
+    // Of the inputs wanting one name, the first keeps it and the others, in input order,
+    // get "~2", "~3", ... (the first number no other output has).
+    std::vector<std::string> names;
+    std::set<std::string> given;
+    for (const std::string &stem : wanted) {
+        std::string name = stem + "." + extension;
+        if (!given.insert(key(name)).second) {
+            for (int n = 2;; ++n) {
+                name = stem + "~" + std::to_string(n) + "." + extension;
+                if (!taken.count(key(name)) && given.insert(key(name)).second)
+                    break;
+            }
+        }
+        taken.insert(key(name));
+        names.push_back(name);
     }
     return names;
 }

@@ -21,7 +21,10 @@ bool isRecordingName(const std::string &name);
 // and otherwise reported unreadable.
 std::vector<Input> listInputs(const std::vector<std::string> &args, bool recurse);
 
-// One output name per input for -o: its relative path with the ending replaced by
-// extension ("DCIM/a.mp4" -> "DCIM/a.csv"). Inputs that would share a name keep their
-// own ending ("a.mp4.csv", "a.ts.csv"); inputs given twice get "~2", "~3" appended.
+// One output name per input for -o, unique over the run (compared without regard to case):
+// its relative path with the ending replaced by extension ("DCIM/a.mp4" -> "DCIM/a.csv").
+// Inputs that would share a name keep their own ending ("a.mp4.csv", "a.ts.csv"); when
+// names still meet (the same file twice, "x/a.mp4" beside "y/a.mp4"), the first input in
+// order keeps the name and the others get "~2", "~3", ... before the extension, skipping
+// numbers another output already has.
 std::vector<std::string> outputNames(const std::vector<Input> &inputs, const std::string &extension);

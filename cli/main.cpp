@@ -8,11 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -21,6 +20,7 @@
 #include "cli/batch.h"
 #include "cli/inputs.h"
 #include "cli/progressline.h"
+#include "cli/safefile.h"
 #include "cli/trackexport.h"
 
 namespace {
@@ -89,7 +89,8 @@ const char kUsage[] =
     "  -j, --jobs N      read N files at once (default: the processors available);\n"
     "                    output stays in input order\n"
     "  -o, --output DIR  write one file per input under DIR (name.txt, name.csv, name.gpx,\n"
-    "                    ...; with --merge one file DIR/merged.EXT) instead of standard output\n"
+    "                    ...; with --merge one file DIR/merged.EXT) instead of standard output;\n"
+    "                    names are unique over the run (a.mp4~2.txt), never an input's\n"
     "On a terminal a progress line is shown on standard error. With more than one input\n"
     "a summary line (files with telemetry, without, unreadable) ends standard error.\n"
     "Times: cameras record local time without a zone; every export writes it as\n"
@@ -196,35 +197,26 @@ int writeOne(const Options& o, const Input& input, const Extraction& e, std::ost
 }
 
 // Writes a file under the output folder whole or not at all: a reader of the folder never
-// sees half a track. write returns the input's code; nothing is kept unless it is 0.
-int writeOutputFile(const std::string& path, const std::function<int(std::ostream&)>& write, bool* writeFailed)
+// sees half a track, a link planted in the folder is replaced rather than written through,
+// and an input of the run is never written over. write returns the input's code; nothing is
+// kept unless it is 0.
+int writeOutputFile(const SafeFolder& out, const std::string& outDir, const std::string& relative,
+                    const std::vector<FileIdentity>& inputs, const std::function<int(std::ostream&)>& write,
+                    bool* writeFailed)
 {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::create_directories(fs::path(path).parent_path(), ec);
-    const std::string part = path + ".part";
-    std::ofstream file(part, std::ios::binary | std::ios::trunc);
-    if (!file) {
-        std::cerr << "trava-gps: cannot write " << path << ": " << std::strerror(errno) << "\n";
-        *writeFailed = true;
-        std::ostream nowhere(nullptr); // still tells the input's own code for the summary
-        return write(nowhere);
-    }
-    const int code = write(file);
-    file.close();
-    if (code != 0 || !file) {
-        if (code == 0) {
-            std::cerr << "trava-gps: cannot write " << path << "\n";
-            *writeFailed = true;
-        }
-        fs::remove(part, ec);
+    std::ostringstream buffer;
+    const int code = write(buffer);
+    if (code != 0)
         return code;
-    }
-    fs::rename(part, path, ec);
-    if (ec) {
-        std::cerr << "trava-gps: cannot write " << path << ": " << ec.message() << "\n";
+    const auto slash = relative.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string() : relative.substr(0, slash);
+    const std::string name = slash == std::string::npos ? relative : relative.substr(slash + 1);
+    std::string why;
+    const SafeFolder dir = out.openBelow(folder, true, &why);
+    if (!dir.isOpen() || dir.write(name, buffer.view(), SafeFolder::Existing::Replace, &why, inputs) !=
+                             SafeFolder::Result::Written) {
+        std::cerr << "trava-gps: cannot write " << outDir << "/" << relative << ": " << why << "\n";
         *writeFailed = true;
-        fs::remove(part, ec);
     }
     return code;
 }
@@ -236,11 +228,20 @@ int run(const Options& o)
         std::cerr << "trava-gps: no recordings found\n";
         return 1;
     }
+    SafeFolder out;
+    std::vector<FileIdentity> identities;
     if (!o.outDir.empty()) {
-        std::error_code ec;
-        std::filesystem::create_directories(o.outDir, ec);
-        if (ec)
-            return usageError("cannot create " + o.outDir + ": " + ec.message());
+        std::string why;
+        out = SafeFolder::open(o.outDir, true, &why);
+        if (!out.isOpen()) {
+            std::cerr << "trava-gps: cannot create " << o.outDir << ": " << why << "\n";
+            return 2;
+        }
+        for (const Input& in : inputs) {
+            FileIdentity id;
+            if (fileIdentity(in.path, &id))
+                identities.push_back(id);
+        }
     }
     std::unique_ptr<ProgressLine> progress;
     if (inputs.size() > 1 && isatty(STDERR_FILENO)) {
@@ -262,10 +263,9 @@ int run(const Options& o)
                        // One document over every file: written once all are read.
                        decoded.push_back(toDecoded(inputs[i], e));
                    } else if (!o.outDir.empty()) {
-                       const std::string path = o.outDir + "/" + names[i];
                        codes[i] = writeOutputFile(
-                           path, [&](std::ostream& out) { return writeOne(o, inputs[i], e, out, std::cerr); },
-                           &writeFailed);
+                           out, o.outDir, names[i], identities,
+                           [&](std::ostream& to) { return writeOne(o, inputs[i], e, to, std::cerr); }, &writeFailed);
                    } else {
                        if (inputs.size() > 1)
                            std::cout << "# " << inputs[i].path << "\n";
@@ -282,7 +282,8 @@ int run(const Options& o)
         if (o.outDir.empty())
             exportAll(std::cout);
         else
-            writeOutputFile(o.outDir + "/merged." + o.format->extension, exportAll, &writeFailed);
+            writeOutputFile(out, o.outDir, std::string("merged.") + o.format->extension, identities, exportAll,
+                            &writeFailed);
     }
 
     std::cout.flush();

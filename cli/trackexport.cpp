@@ -1,6 +1,8 @@
 #include "cli/trackexport.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
@@ -68,15 +70,21 @@ DecodedFile decodeFile(const std::string &path)
 
 const char *unreadable(const std::string &path, std::uint64_t *size)
 {
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0)
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come. Only
+    // regular files are recordings; a block device may hold a card's image.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return std::strerror(errno);
+    struct stat st {};
+    const int statted = fstat(fd, &st);
+    const int error = errno;
+    close(fd);
+    if (statted != 0)
+        return std::strerror(error);
     if (S_ISDIR(st.st_mode))
         return "is a directory";
-    FILE *f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return std::strerror(errno);
-    std::fclose(f);
+    if (!S_ISREG(st.st_mode) && !S_ISBLK(st.st_mode))
+        return "not a regular file";
     if (size)
         *size = std::uint64_t(st.st_size);
     return nullptr;

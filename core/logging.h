@@ -10,7 +10,9 @@
 //   trava.service   telemetry extraction worker       (service/)
 //   trava.app       window, menus, main view          (app/)
 // Debug lines are off by default (applyDefaultLogRules); QT_LOGGING_RULES="trava.*.debug=true"
-// turns them on.
+// turns them on. The few milestone lines an operator greps the system log for ("Stop Video",
+// "------------->kalGps start decode" and "------------->kalGps exit", "-----cancel",
+// "applicationDidFinishLaunching", "mmp") are info lines and so are written by default.
 #include <QLoggingCategory>
 
 Q_DECLARE_LOGGING_CATEGORY(lcPlayback)

@@ -62,8 +62,10 @@ QString MLanguageManager::currentLanguage()
     QSettings s;
     QString code = s.value(kSelectLanguage).toString();
     if (code.isEmpty()) {
-        const QString first = systemFirstLanguage();
-        code = languageCodes().contains(first) ? first : QStringLiteral("en");
+        // By the primary language subtag: a German desktop says "de-DE", a Canadian French
+        // one "fr-CA"; either starts in its language, not in English.
+        const QString primary = systemFirstLanguage().section(QLatin1Char('-'), 0, 0).section(QLatin1Char('_'), 0, 0).toLower();
+        code = languageCodes().contains(primary) ? primary : QStringLiteral("en");
         s.setValue(kSelectLanguage, code);
     }
     return code;

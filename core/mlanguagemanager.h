@@ -9,7 +9,8 @@ class MLanguageManager {
 public:
     // The text for key in the stored language; the key itself when the table lacks it;
     // a null string when the language has no table. Chooses and stores a language on
-    // first use (exact match of the system's first preferred language, else "en").
+    // first use (the primary subtag of the system's first preferred language, "de-DE" ->
+    // "de", when it is one of the four, else "en").
     static QString DPLocalizedString(const QString &key);
     // The same for a key written in the code (Latin-1), the one short form every view uses.
     static QString localized(const char *key) { return DPLocalizedString(QString::fromLatin1(key)); }

@@ -2,11 +2,14 @@
 
 #include <QDebug>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QThread>
 
 #include <algorithm>
+
+#include <sys/stat.h>
 
 #include "library/medialistview.h"
 
@@ -94,6 +97,15 @@ FolderScanner::~FolderScanner()
     }
 }
 
+bool FolderScanner::isNotAFile(const QString &path)
+{
+    // stat, not open: opening a FIFO would wait for a writer.
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return false; // missing: the player says so when it is chosen
+    return !S_ISREG(st.st_mode) && !S_ISBLK(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
 bool FolderScanner::containsFolder(const QStringList &paths)
 {
     return std::any_of(paths.begin(), paths.end(), [](const QString &p) { return QFileInfo(p).isDir(); });
@@ -108,7 +120,7 @@ QStringList FolderScanner::collect(const QStringList &paths, const std::atomic<b
         const QFileInfo info(path);
         if (info.isDir())
             collectFolder(info.absoluteFilePath(), cancel, &out);
-        else if (MediaListView::isAcceptedMediaPath(path))
+        else if (MediaListView::isAcceptedMediaPath(path) && !isNotAFile(path))
             out.append(path);
     }
     return out;

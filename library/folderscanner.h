@@ -18,11 +18,14 @@ public:
     ~FolderScanner() override;
 
     // The walk itself, on the calling thread: files in the order given (kept when their name
-    // has an accepted ending), each folder replaced by its recordings sorted by path with
+    // has an accepted ending and they are not a FIFO, socket or device), each folder replaced by its recordings sorted by path with
     // numbers compared as numbers. Hidden files and folders (".Trash", "._clip.MP4") are
     // left out, symbolic links to folders are not followed, unreadable folders are skipped.
     // Stops early, with what it has, once *cancel turns true.
     static QStringList collect(const QStringList &paths, const std::atomic<bool> *cancel = nullptr);
+    // True when path exists and is neither a regular file, a block device (a card's image)
+    // nor a folder: a FIFO, socket or character device, which would block whoever reads it.
+    static bool isNotAFile(const QString &path);
     // True when some path is a folder (the caller then wants scan() rather than the paths).
     static bool containsFolder(const QStringList &paths);
 

@@ -18,7 +18,6 @@
 #include <QTableView>
 #include <QTimer>
 #include <QHash>
-#include <algorithm>
 #include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -252,11 +251,16 @@ void MediaListView::loadMoreVideoInfo(const QVariant &object)
 
 void MediaListView::addRecordings(const QStringList &paths)
 {
-    // Files named one by one are taken as offered; only folders need the walk.
+    // Named files follow the rule of a drop (accepted endings only; a FIFO named like a
+    // recording is unreadable); only folders need the walk on a thread.
+    const bool special = std::any_of(paths.begin(), paths.end(),
+                                     [](const QString &p) { return isAcceptedMediaPath(p) && FolderScanner::isNotAFile(p); });
     if (FolderScanner::containsFolder(paths))
         m_scanner->scan(paths);
     else
-        addInOfferedOrder(paths);
+        addInOfferedOrder(FolderScanner::collect(paths));
+    if (special)
+        alert(QStringLiteral("Cannot.find.the.file.under.the.path"));
 }
 
 bool MediaListView::isScanning() const { return m_scanner->isScanning(); }

@@ -46,7 +46,8 @@ public:
     void loadMediaData(const QList<QVariantMap> &items);
     // Handler of "kPlayFile": the object is a list of file URLs (or of paths).
     void loadMoreVideoInfo(const QVariant &object);
-    // Adds recordings in the order offered; a folder stands for the recordings inside it,
+    // Adds recordings in the order offered (names with an accepted ending that are not a
+    // FIFO or device; the others are left out); a folder stands for the recordings inside it,
     // found off the GUI thread (they are added once found; isScanning() says until when).
     void addRecordings(const QStringList &paths);
     bool isScanning() const;

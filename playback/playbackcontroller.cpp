@@ -104,7 +104,7 @@ void PlaybackController::pause()
 
 void PlaybackController::stop()
 {
-    logLine(QStringLiteral("Stop Video"));
+    qCInfo(lcPlayback, "Stop Video"); // on by default, unlike the rest of the chatter
     if (m_state == State::Stopped || m_state == State::Error || m_state == State::Finished)
         return;
     m_state = State::Stopped;

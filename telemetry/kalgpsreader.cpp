@@ -95,11 +95,19 @@ bool KalGpsFile::open(const char* path)
     close();
     if (!path)
         return false;
-    fd_ = ::open(path, O_RDONLY | O_CLOEXEC);
+    // Non-blocking first: opening a FIFO named like a recording would otherwise wait for a
+    // writer forever, and with it every decode queued behind this one. Only regular files
+    // are read (a block device may hold a card's image); then reads may block again.
+    fd_ = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0)
         return false;
     struct stat st {};
-    if (fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (fstat(fd_, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISBLK(st.st_mode))) {
+        close();
+        return false;
+    }
+    const int flags = fcntl(fd_, F_GETFL);
+    if (flags < 0 || fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0) {
         close();
         return false;
     }

@@ -14,7 +14,8 @@ public:
     KalGpsFile(const KalGpsFile&) = delete;
     KalGpsFile& operator=(const KalGpsFile&) = delete;
 
-    // Opens a local file for reading; false when it cannot be opened.
+    // Opens a local file for reading; false when it cannot be opened or is not a regular
+    // file or block device (a FIFO, socket or terminal is refused without waiting).
     bool open(const char* path);
     void close();
     bool isOpen() const { return fd_ >= 0; }

@@ -101,6 +101,70 @@ private slots:
                  QStringLiteral("inc_ident_2026-05-14_09-00-22-2.png"));
         QCOMPARE(QFileInfo(Snapshot::fileName(dir.path(), QStringLiteral("a.mp4"), QString(), 3725.9)).fileName(),
                  QStringLiteral("a_01-02-05.png"));
+        // A dangling link takes its name: saving through it would create its target.
+        QVERIFY(QFile::link(dir.filePath("elsewhere/victim"), dir.filePath("a_01-02-05.png")));
+        QCOMPARE(QFileInfo(Snapshot::fileName(dir.path(), QStringLiteral("a.mp4"), QString(), 3725.9)).fileName(),
+                 QStringLiteral("a_01-02-05-2.png"));
+        // With every name taken there is none, rather than the last one written over.
+        for (int n = 2; n < 10000; ++n)
+            QFile(dir.filePath(QStringLiteral("a_01-02-05-%1.png").arg(n))).open(QIODevice::WriteOnly);
+        QVERIFY(Snapshot::fileName(dir.path(), QStringLiteral("a.mp4"), QString(), 3725.9).isEmpty());
+    }
+
+    // Another user who can write the folder plants links where the player writes: a dangling
+    // link under the snapshot's name, a link under the export's name. Neither is followed.
+    void plantedLinksAreNeverWrittenThrough()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("shared"));
+        QVERIFY(QDir(dir.path()).mkpath("home"));
+        QFile::setPermissions(dir.filePath("shared"), QFileDevice::Permissions(0x7777));
+        QFile mine(dir.filePath("home/profile"));
+        QVERIFY(mine.open(QIODevice::WriteOnly));
+        mine.write("mine");
+        mine.close();
+
+        QStringList notices;
+        TrackExporter exporter([&](const QString &n) { notices << n; });
+        const QString target = dir.filePath("shared/track.gpx");
+        QVERIFY(QFile::link(mine.fileName(), target));
+        bool done = false, ok = false;
+        exporter.run({kData + "/trip-1.mp4"}, QStringLiteral("gpx"), QStringLiteral("wgs84"), false, target,
+                     [&](bool r) { done = true; ok = r; });
+        QTRY_VERIFY(done);
+        QVERIFY2(ok, qPrintable(notices.join('\n')));
+        QVERIFY(!QFileInfo(target).isSymLink());
+        QFile written(target);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.readAll().contains("<gpx"));
+        QVERIFY(mine.open(QIODevice::ReadOnly));
+        QCOMPARE(mine.readAll(), QByteArray("mine"));
+        mine.close();
+        // A folder link in a folder everybody writes is not followed: nothing lands at home.
+        QVERIFY(QFile::link(dir.filePath("home"), dir.filePath("shared/tracks")));
+        done = false;
+        exporter.run({kData + "/trip-1.mp4"}, QStringLiteral("gpx"), QStringLiteral("wgs84"), false,
+                     dir.filePath("shared/tracks/track.gpx"), [&](bool r) { done = true; ok = r; });
+        QTRY_VERIFY(done);
+        QVERIFY(!ok);
+        QVERIFY(!QFile::exists(dir.filePath("home/track.gpx")));
+
+        // The snapshot folder with a dangling link under the first name: the picture takes the
+        // next name and the link's target is never created.
+        QWidget window;
+        MediaPlayView view(&window);
+        window.show();
+        Snapshot shot(&window, &view, [] { return std::optional<GPSItem>(sample()); },
+                      [] { return kData + "/playback/clip2s.mp4"; });
+        IncidentPreferences::setSnapshotFolder(dir.filePath("shared"));
+        QVERIFY(QFile::link(dir.filePath("home/planted.png"), dir.filePath("shared/clip2s_2026-05-14_09-00-22.png")));
+        view.playFile(kData + "/playback/clip2s.mp4");
+        QTRY_VERIFY_WITH_TIMEOUT(!view.previousPixelBuffer().isNull(), 10000);
+        const QString saved = shot.save();
+        QCOMPARE(QFileInfo(saved).fileName(), QStringLiteral("clip2s_2026-05-14_09-00-22-2.png"));
+        QVERIFY(!QFile::exists(dir.filePath("home/planted.png")));
+        QCOMPARE(QImage(saved).size(), QSize(320, 180));
+        view.stopPlayVideo();
     }
 
     // "With dashboard": the band under the picture (which stays as it was) or over its

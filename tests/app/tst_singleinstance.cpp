@@ -98,6 +98,32 @@ private slots:
         QCOMPARE(int(st.st_mode & 0777), 0700);
     }
 
+    // Without a runtime folder, another user who took the name in the shared temporary
+    // folder first does not switch single instance off: a folder in the user's own cache
+    // folder serves instead, checked the same way.
+    void takenTemporaryFolderFallsBackToTheCache()
+    {
+        QTemporaryDir shared, home;
+        const QString name = QStringLiteral("trava-player-%1").arg(::getuid());
+        QVERIFY(QDir(shared.path()).mkdir(name));
+        QVERIFY(::chmod(QFile::encodeName(QDir(shared.path()).filePath(name)).constData(), 0777) == 0);
+        const QString cache = home.filePath(QStringLiteral(".cache"));
+        const QString folder = SingleInstance::defaultFolder(QString(), shared.path(), cache);
+        QCOMPARE(folder, QDir(cache).filePath(name));
+        struct stat st {};
+        QCOMPARE(::lstat(QFile::encodeName(folder).constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 0777), 0700);
+        SingleInstance first(folder);
+        QVERIFY(first.listen());
+        SingleInstance second(SingleInstance::defaultFolder(QString(), shared.path(), cache));
+        QVERIFY(second.isAvailable());
+        QVERIFY(!second.listen());
+        // A cache folder somebody else prepared is refused too.
+        QTemporaryDir other;
+        QVERIFY(QFile::link(shared.filePath(name), QDir(other.path()).filePath(name)));
+        QVERIFY(SingleInstance::defaultFolder(QString(), shared.path(), other.path()).isEmpty());
+    }
+
     // A folder somebody else prepared is never used: open to others, a link, or (when
     // the test may change owners) another user's.
     void foreignFoldersAreRefused()

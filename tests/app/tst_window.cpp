@@ -6,6 +6,7 @@
 #include <QToolButton>
 #include <QSignalSpy>
 #include <QUrl>
+#include <QLoggingCategory>
 #include <QtTest>
 
 #include "app/appdelegate.h"
@@ -144,6 +145,10 @@ private slots:
         NotificationHub::defaultCenter()->observe(QString::fromLatin1(kPlayFile), &receiver,
                                                   [&posted](const QVariant &o) { posted = o.value<QList<QUrl>>(); });
         AppDelegate d;
+        // The start-up lines reach the log under the default rules (debug chatter off).
+        QLoggingCategory::setFilterRules(QStringLiteral("trava.*.debug=false"));
+        QTest::ignoreMessage(QtInfoMsg, "applicationDidFinishLaunching");
+        QTest::ignoreMessage(QtInfoMsg, "mmp");
         d.applicationDidFinishLaunching({QStringLiteral("/x/a.mp4"), QStringLiteral("/x/b c.MOV")});
         QCOMPARE(QSettings().value(kSpeedUnitType).toString(), QStringLiteral("KMH"));
         QVERIFY(d.windowVC());

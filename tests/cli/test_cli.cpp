@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +20,7 @@
 
 #include "support/processrunner.h"
 #include "telemetry/kalgpsapi.h"
+#include "telemetry/kalgpsprotocol.h"
 
 namespace {
 
@@ -120,6 +122,22 @@ void makeCard(const TempDir& dir)
     std::ofstream(dir / "card/DCIM/101/empty.mp4") << "no telemetry";
     std::ofstream(dir / "card/DCIM/notes.jpg") << "not a recording";
     std::ofstream(dir / "card/.hidden.mp4") << "hidden";
+}
+
+// A TXT file of telemetry blocks with two samples: a recording whose lines go to a .txt.
+void writeTextRecording(const std::string& path)
+{
+    KalSetEncType(1);
+    std::string bytes(20, '\0');
+    MakeHeader(reinterpret_cast<unsigned char*>(bytes.data()), 2);
+    for (int i = 0; i < 2; ++i) {
+        const std::string text =
+            "2019/11/28 10:00:0" + std::to_string(i) + " N:22.5000 E:113.9000 36.5 km/h x:0.10 y:-0.20 z:9.80";
+        unsigned char block[132];
+        MakeEncryptDataBlock(i, text.c_str(), int(text.size()), block);
+        bytes.append(reinterpret_cast<const char*>(block), sizeof block);
+    }
+    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 } // namespace
@@ -404,4 +422,93 @@ TEST(Cli, ManualAndHelpListTheSameOptions)
     // Every exit code the help names is explained in the manual.
     for (const char* code : {".B 0", ".B 1", ".B 2"})
         EXPECT_NE(page.find(code), std::string::npos) << code;
+}
+
+// Another user who can write the output folder plants links where trava-gps writes: the
+// old fixed "NAME.part", the output's own name, a folder of the outputs. None is followed.
+TEST(CliBatch, OutputsNeverFollowPlantedLinks)
+{
+    namespace fs = std::filesystem;
+    TempDir dir("tscan-cli-links");
+    fs::create_directories(dir / "home");
+    std::ofstream(dir / "home/profile") << "mine";
+    std::ofstream(dir / "home/bashrc") << "mine too";
+    fs::create_directories(dir / "shared");
+    fs::permissions(dir / "shared", fs::perms::all); // as /tmp: everybody writes here
+    fs::create_symlink(dir / "home/profile", dir / "shared/clip.txt.part");
+    fs::create_symlink(dir / "home/bashrc", dir / "shared/clip.txt");
+    Outcome r = run("-o " + dir / "shared" + " " + kData + "/clip.ts");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(readFile(dir / "home/profile"), "mine");
+    EXPECT_EQ(readFile(dir / "home/bashrc"), "mine too");
+    EXPECT_FALSE(fs::is_symlink(dir / "shared/clip.txt"));
+    EXPECT_EQ(readFile(dir / "shared/clip.txt"), run(kData + "/clip.ts").out);
+
+    // A link to a folder in a folder others can write leads nowhere: refused, nothing written.
+    fs::create_directories(dir / "card");
+    fs::copy_file(kData + "/clip.ts", dir / "card/F001.TS");
+    fs::create_symlink(dir / "home", dir / "shared/card");
+    Outcome planted = run("-r -o " + dir / "shared" + " " + dir / "card");
+    EXPECT_EQ(planted.code, 2);
+    EXPECT_NE(planted.err.find("not followed"), std::string::npos) << planted.err;
+    EXPECT_FALSE(fs::exists(dir / "home/F001.txt"));
+    Outcome plantedOut = run("-o " + dir / "shared/card/deeper" + " " + kData + "/clip.ts");
+    EXPECT_EQ(plantedOut.code, 2);
+    EXPECT_FALSE(fs::exists(dir / "home/deeper"));
+
+    // The user's own link, in a folder only the user writes, is the user's choice.
+    fs::create_symlink(dir / "home", dir / "mine");
+    EXPECT_EQ(run("-o " + dir / "mine/tracks" + " " + kData + "/clip.ts").code, 0);
+    EXPECT_TRUE(fs::is_regular_file(dir / "home/tracks/clip.txt"));
+    // No temporary file is left behind anywhere.
+    for (const auto& e : fs::recursive_directory_iterator(dir.path))
+        EXPECT_TRUE(e.is_symlink() || e.path().string().find(".part") == std::string::npos) << e.path();
+}
+
+// An output never takes the place of an input, and no two inputs share an output.
+TEST(CliBatch, OutputsNeverReplaceInputsOrEachOther)
+{
+    namespace fs = std::filesystem;
+    TempDir dir("tscan-cli-self");
+    fs::create_directories(dir / "in");
+    writeTextRecording(dir / "in/rec.txt");
+    const std::string before = readFile(dir / "in/rec.txt");
+    ASSERT_EQ(run(dir / "in/rec.txt").code, 0);
+    Outcome self = run("-o " + dir / "in" + " " + dir / "in/rec.txt");
+    EXPECT_EQ(self.code, 2);
+    EXPECT_NE(self.err.find("cannot write " + dir / "in" + "/rec.txt: it is an input"), std::string::npos) << self.err;
+    EXPECT_EQ(readFile(dir / "in/rec.txt"), before);
+
+    for (const char* sub : {"x", "y", "z"})
+        fs::create_directories(dir / sub);
+    fs::copy_file(kData + "/clip-mp4-voka.mp4", dir / "x/a.mp4");
+    fs::copy_file(kData + "/clip.mov", dir / "y/a.mp4");
+    fs::copy_file(kData + "/clip.avi", dir / "z/a.mp4~2.mov");
+    Outcome three = run("-o " + dir / "out" + " " + dir / "x/a.mp4" + " " + dir / "y/a.mp4" + " " + dir / "z/a.mp4~2.mov");
+    EXPECT_EQ(three.code, 0) << three.err;
+    EXPECT_EQ(readFile(dir / "out/a.mp4.txt"), run(dir / "x/a.mp4").out);
+    EXPECT_EQ(readFile(dir / "out/a.mp4~3.txt"), run(dir / "y/a.mp4").out);
+    EXPECT_EQ(readFile(dir / "out/a.mp4~2.txt"), run(dir / "z/a.mp4~2.mov").out);
+    // Names that differ only in case are one file on a card's file system.
+    fs::copy_file(kData + "/clip.ts", dir / "x/B.ts");
+    fs::copy_file(kData + "/clip.ts", dir / "y/b.ts");
+    Outcome cased = run("-o " + dir / "cased" + " " + dir / "x/B.ts" + " " + dir / "y/b.ts");
+    EXPECT_EQ(cased.code, 0);
+    EXPECT_TRUE(fs::exists(dir / "cased/B.ts.txt"));
+    EXPECT_TRUE(fs::exists(dir / "cased/b.ts~2.txt"));
+}
+
+// A FIFO named like a recording has no writer: reading it would wait forever.
+TEST(CliBatch, ThingsThatAreNotFilesAreUnreadable)
+{
+    TempDir dir("tscan-cli-fifo");
+    ASSERT_EQ(mkfifo((dir / "f.mp4").c_str(), 0600), 0);
+    for (const char* jobs : {"", "-j 2 "}) {
+        // timeout ends an old build's endless wait, so that the test fails instead of hanging.
+        Outcome r = runProcess("timeout 10 " + tool() + " " + jobs + dir / "f.mp4" + " " + kData + "/clip.ts", true);
+        EXPECT_EQ(r.code, 2) << jobs;
+        EXPECT_NE(r.err.find("trava-gps: cannot read " + dir / "f.mp4" + ": not a regular file"), std::string::npos)
+            << jobs << r.err;
+        EXPECT_NE(r.out.find("# " + kData + "/clip.ts\n0 "), std::string::npos) << jobs;
+    }
 }

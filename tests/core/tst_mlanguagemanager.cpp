@@ -28,18 +28,23 @@ private slots:
         MLanguageManager::setPreferredLanguagesForTesting({});
     }
 
-    void firstLookupChoosesExactSystemLanguageOnly_data()
+    void firstLookupChoosesBySystemPrimaryLanguage_data()
     {
         QTest::addColumn<QStringList>("system");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("openText");
-        QTest::newRow("fr-CA is not fr") << QStringList{"fr-CA", "fr"} << "en" << QString::fromUtf8("Open…");
+        QTest::newRow("fr-CA") << QStringList{"fr-CA", "en"} << "fr" << QString::fromUtf8("Ouvrir…");
+        QTest::newRow("de-DE") << QStringList{"de-DE"} << "de" << QString::fromUtf8("Öffnen…");
+        QTest::newRow("ja-JP") << QStringList{"ja-JP", "en-US"} << "ja" << QString::fromUtf8("開く…");
+        QTest::newRow("de_AT") << QStringList{"de_AT"} << "de" << QString::fromUtf8("Öffnen…");
+        QTest::newRow("en-GB") << QStringList{"en-GB", "fr"} << "en" << QString::fromUtf8("Open…");
+        QTest::newRow("dsb-DE is not de") << QStringList{"dsb-DE"} << "en" << QString::fromUtf8("Open…");
         QTest::newRow("de") << QStringList{"de"} << "de" << QString::fromUtf8("Öffnen…");
         QTest::newRow("ja") << QStringList{"ja", "en"} << "ja" << QString::fromUtf8("開く…");
         QTest::newRow("zh-Hans-CN") << QStringList{"zh-Hans-CN"} << "en" << QString::fromUtf8("Open…");
         QTest::newRow("none") << QStringList{} << "en" << QString::fromUtf8("Open…");
     }
-    void firstLookupChoosesExactSystemLanguageOnly()
+    void firstLookupChoosesBySystemPrimaryLanguage()
     {
         QFETCH(QStringList, system);
         QFETCH(QString, stored);

@@ -21,6 +21,8 @@
 #include "core/preferences.h"
 #include "support/testsettings.h"
 
+#include <sys/stat.h>
+
 namespace {
 struct Recorder : MediaPlayerDelegate {
     QStringList selected;
@@ -339,6 +341,27 @@ private slots:
         QCOMPARE(paths(*m_view), (QStringList{"/v/1.mp4", "/v/2.ts"}));
         QTRY_COMPARE(m_rec.selected, QStringList{"/v/1.mp4"});
         QCOMPARE(m_view->dataArray().first().fName, QString("1.mp4"));
+    }
+
+    // The command line and the Open dialog follow the rule of a drop: "notes.avi" and
+    // "x.Mp4" are not listed. A FIFO named like a recording is refused as unreadable: its
+    // reader would wait for a writer forever.
+    void offeredFilesFollowTheDropRule()
+    {
+        const QString fifo = m_dir.filePath("pipe.mp4");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        NotificationHub::defaultCenter()->post(
+            kPlayFile, QVariant::fromValue(QList<QUrl>{QUrl::fromLocalFile("/v/notes.avi"), QUrl::fromLocalFile("/v/x.Mp4"),
+                                                       QUrl::fromLocalFile(fifo), QUrl::fromLocalFile("/v/3.MOV")}));
+        QCOMPARE(paths(*m_view), QStringList{"/v/3.MOV"});
+        QCOMPARE(m_alerts, QStringList{MLanguageManager::DPLocalizedString("Cannot.find.the.file.under.the.path")});
+        QTRY_COMPARE(m_rec.selected, QStringList{"/v/3.MOV"});
+        m_view->addRecordings({"/v/only.avi"});
+        QCOMPARE(paths(*m_view), QStringList{"/v/3.MOV"});
+        QVERIFY(FolderScanner::isNotAFile(fifo));
+        QVERIFY(!FolderScanner::isNotAFile(m_dir.filePath("missing.mp4")));
+        QVERIFY(!FolderScanner::isNotAFile(m_dir.path()));
+        QFile::remove(fifo);
     }
 
     void clicksNeverSelectAndRetitlingKeepsRows()

@@ -5,6 +5,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "httpfileserver.h"
 #include "service/gpsworker.h"
 #include "service/kalgpstool.h"
@@ -182,6 +186,28 @@ private slots:
         QVERIFY2(done.results[0]->at(1).endsWith("x:0.10 y:-0.20 z:9.80"), qPrintable(done.results[0]->at(1)));
         // ... but the next recording starts from none.
         QVERIFY2(done.results[1]->at(0).endsWith("x:0.00 y:0.00 z:0.00"), qPrintable(done.results[1]->at(0)));
+    }
+
+    // A FIFO named like a recording has no writer: the one telemetry thread must not wait on
+    // it, and the recording asked for next still gets its telemetry.
+    void fifoDoesNotBlockTheTelemetryThread()
+    {
+        QTemporaryDir dir;
+        const QByteArray fifo = QFile::encodeName(dir.filePath("pipe.mp4"));
+        QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+        // Should a reader wait in open() after all, a writer that comes and goes frees it.
+        const auto release = qScopeGuard([&] {
+            const int fd = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        });
+        Completions done;
+        KalGpsTool::shareTool()->getGpsInfo(dir.filePath("pipe.mp4"), done.block());
+        KalGpsTool::shareTool()->getGpsInfo(kData + "/clip-mp4-voka.mp4", done.block());
+        QVERIFY(done.waitFor(2, 5000));
+        QVERIFY(!done.results[0].has_value());
+        QVERIFY(done.results[1].has_value());
+        QCOMPARE(*done.results[1], kVokaLines);
     }
 
     void httpPathIsAnsweredAtOnceWithAnEmptyList()

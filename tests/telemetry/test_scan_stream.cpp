@@ -3,6 +3,13 @@
 
 #include "telemetry/kalgpsreader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 using namespace fx;
 
 namespace {
@@ -201,6 +208,42 @@ TEST(ScanCallback, MisbehavingCallbacksStayInsideTheBuffers)
         EXPECT_EQ(buf, nullptr);
     }
     kalGpsExit();
+}
+
+// A FIFO named like a recording has no writer: opening it for reading the usual way waits
+// forever, and with it every decode queued behind. It is refused at once, as is a socket.
+TEST(ScanStream, FifoNamedLikeARecordingIsRefusedWithoutWaiting)
+{
+    char dir[] = "/tmp/tscan-fifo-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string path = std::string(dir) + "/x.ts";
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    std::atomic<bool> finished{false};
+    int32_t found = -1;
+    std::thread reader([&] {
+        kalGpsInit();
+        char* buf = nullptr;
+        found = kalGpsDecode(&buf, path.c_str(), 0);
+        std::free(buf);
+        kalGpsExit();
+        finished = true;
+    });
+    for (int i = 0; i < 300 && !finished; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(finished.load()) << "the decode waits for a writer";
+    if (!finished) {
+        // A writer that comes and goes ends the wait, so the failure does not hang the run.
+        const int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            close(fd);
+    }
+    reader.join();
+    EXPECT_EQ(found, 0);
+    KalGpsFile file;
+    EXPECT_FALSE(file.open(path.c_str()));
+    EXPECT_FALSE(file.open(dir));
+    unlink(path.c_str());
+    rmdir(dir);
 }
 
 TEST(ScanRealClips, EveryContainerOfTheCommittedClipsDecodes)
