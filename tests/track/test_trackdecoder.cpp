@@ -139,6 +139,11 @@ TEST(NumberText, ReadsTheLeadingDecimalNumberOnly)
     EXPECT_EQ(leadingDouble("-1e999"), -std::numeric_limits<double>::infinity());
     EXPECT_EQ(leadingDouble("1e-999"), 0.0);
     EXPECT_EQ(leadingFloat("0.1"), 0.1f);
+    // Printed back as printf would, the sign of a NaN included.
+    EXPECT_EQ(fixedDecimals(1.5, 2), "1.50");
+    EXPECT_EQ(fixedDecimals(std::numeric_limits<double>::quiet_NaN(), 1), "nan");
+    EXPECT_EQ(fixedDecimals(-std::numeric_limits<double>::quiet_NaN(), 1), "-nan");
+    EXPECT_EQ(fixedDecimals(-std::numeric_limits<double>::infinity(), 1), "-inf");
 }
 
 TEST(DecodeGpsData, GarbageNeverBreaksTheOrderOrTheCount)
