@@ -107,23 +107,19 @@ def binaries_for(path):
     return TEST_BINARIES[best] if best else None
 
 
-def known_labels(build):
-    out = subprocess.run(["ctest", "--test-dir", str(build), "--print-labels"], capture_output=True, text=True)
-    labels = []
-    seen_header = False
-    for line in out.stdout.splitlines():
-        if line.startswith("All Labels:"):
-            seen_header = True
-        elif seen_header and line.strip():
-            labels.append(line.strip())
-    return labels
+def build_targets(build):
+    """Every target name the build knows (test binaries included, built or not)."""
+    out = subprocess.run(["cmake", "--build", str(build), "--target", "help"], capture_output=True, text=True)
+    names = [line.split(":")[0].strip() for line in out.stdout.splitlines() if line.endswith(": phony")]
+    return [n for n in names if "/" not in n and not re.search(r"_autogen(_timestamp_deps)?$", n)]
 
 
-def selection_for(path, labels):
+def selection_for(path, targets):
+    """The test binaries (which are also the labels of their tests) covering path."""
     patterns = binaries_for(path)
     if patterns is None:
         return None
-    picked = sorted({l for l in labels for p in patterns if fnmatch.fnmatchcase(l, p)})
+    picked = sorted({t for t in targets for p in patterns if fnmatch.fnmatchcase(t, p)})
     return tuple(picked)
 
 
@@ -233,10 +229,9 @@ def main():
     signal.signal(signal.SIGTERM, on_signal)
     signal.signal(signal.SIGHUP, on_signal)
 
-    labels = [] if args.all or args.dry_run else known_labels(args.build)
+    labels = [] if args.all or args.dry_run else build_targets(args.build)
     if not args.all and not args.dry_run and not labels:
-        print("the build has no labelled tests: reconfigure it (tests/CMakeLists.txt labels each test)",
-              file=sys.stderr)
+        print(f"cannot list the targets of {args.build}", file=sys.stderr)
         return 2
 
     baseline = {}  # selection -> None when green, else why not
