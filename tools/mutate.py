@@ -281,7 +281,8 @@ def main():
                     code, out = test(args, selection)
                     m.status = "killed" if code not in (0, None) else ("timeout" if code is None else "survived")
                     if m.status == "killed":
-                        failed = re.findall(r"^\s*\d+ - (\S+)", out, re.M)
+                        tail = out[out.rfind("The following tests FAILED:"):] if "tests FAILED" in out else ""
+                        failed = re.findall(r"^\s*\d+ - (\S+)", tail, re.M)
                         m.detail = ", ".join(failed[:3])
             finally:
                 restorer.restore()
