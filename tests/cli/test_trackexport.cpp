@@ -260,7 +260,22 @@ TEST_F(ExportTest, HostileTextsStayWellFormed)
     writeGeoJson(tracks, geo);
     EXPECT_NE(geo.str().find("\"times\":[\"2019-05-04T10:11:12\",null]"), std::string::npos) << geo.str();
 
+    // Tab, line feed and carriage return are XML's own and stay in a name; other controls go.
+    std::ostringstream gpx;
+    writeGpx({{"a\tb\x01" "c\r\n.mp4", samples}}, gpx);
+    EXPECT_NE(gpx.str().find("<name>a\tbc\r\n.mp4</name>"), std::string::npos) << gpx.str();
+
     EXPECT_EQ(isoTime("2019/05/04 10:11:12"), "2019-05-04T10:11:12");
     EXPECT_EQ(isoTime("2019/05/04 10:11:1x"), "");
     EXPECT_EQ(isoTime("2019/05/04 10:11:123"), "");
+}
+
+// The library ends each sample line with ';'. A ';' before a ':' is a position's letter (any
+// printable byte may stand there), not the end of the line.
+TEST(SampleLines, SplitAtSemicolonsButNotAtALetter)
+{
+    EXPECT_EQ(splitSampleLines("1 2019/05/04 10:11:12 N:48.25;2 2019/05/04 10:11:13 ;:48.25 E:11.5;"),
+              (std::vector<std::string>{"1 2019/05/04 10:11:12 N:48.25", "2 2019/05/04 10:11:13 ;:48.25 E:11.5"}));
+    EXPECT_TRUE(splitSampleLines("").empty());
+    EXPECT_TRUE(splitSampleLines(nullptr).empty());
 }

@@ -437,19 +437,25 @@ private slots:
 
     void foldersAreWalkedInNameOrder()
     {
-        // A camera card: front and rear folders, numbers that only sort right as numbers,
-        // and what must be left out (hidden files, other endings, a loop of links).
-        QTemporaryDir card;
+        // A camera card: front and rear folders, numbers that only sort right as numbers, case
+        // that does not count, a folder name that begins another one, and what must be left
+        // out (hidden files, other endings, a loop of links, a link to a folder off the card).
+        QTemporaryDir card, elsewhere;
         const QDir root(card.path());
-        for (const char *f : {"Movie/clip10.MP4", "Movie/clip2.MP4", "Event/a.ts", "Parking/.hidden.mp4",
-                              "Parking/._b.MP4", "Parking/notes.txt", "Parking/c.Mp4", ".Trash/d.mp4", "z.mov"}) {
+        for (const char *f : {"Movie/clip10.MP4", "Movie/clip2.MP4", "MovieRO/e.mp4", "Event/B.ts", "Event/a.ts",
+                              "Parking/.hidden.mp4", "Parking/._b.MP4", "Parking/notes.txt", "Parking/c.Mp4",
+                              ".Trash/d.mp4", "z.mov"}) {
             QVERIFY(root.mkpath(QFileInfo(root.filePath(f)).path()));
             QFile file(root.filePath(f));
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
+        QFile far(QDir(elsewhere.path()).filePath("far.mp4"));
+        QVERIFY(far.open(QIODevice::WriteOnly));
         QVERIFY(QFile::link(card.path(), root.filePath("Movie/loop")));
-        const QStringList expected{root.filePath("Event/a.ts"), root.filePath("Movie/clip2.MP4"),
-                                   root.filePath("Movie/clip10.MP4"), root.filePath("z.mov")};
+        QVERIFY(QFile::link(elsewhere.path(), root.filePath("Event/elsewhere")));
+        const QStringList expected{root.filePath("Event/a.ts"), root.filePath("Event/B.ts"),
+                                   root.filePath("Movie/clip2.MP4"), root.filePath("Movie/clip10.MP4"),
+                                   root.filePath("MovieRO/e.mp4"), root.filePath("z.mov")};
 
         // A real drop of the folder on the list: accepted, handed on as the folder itself.
         QWidget *target = m_view->tableView()->viewport();
@@ -474,7 +480,7 @@ private slots:
         // send it) adds nothing twice; a file given beside it keeps its place.
         NotificationHub::defaultCenter()->post(
             kPlayFile, QVariant::fromValue(QList<QUrl>{QUrl::fromLocalFile("/v/z.mp4"), QUrl::fromLocalFile(card.path())}));
-        QTRY_COMPARE(paths(*m_view).size(), 5);
+        QTRY_COMPARE(paths(*m_view).size(), expected.size() + 1);
         QCOMPARE(paths(*m_view).first(), QString("/v/z.mp4"));
         QCOMPARE(FolderScanner::collect({card.path() + "/Parking", card.path() + "/missing"}), QStringList());
     }

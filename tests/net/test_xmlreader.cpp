@@ -58,6 +58,13 @@ private slots:
         for (int i = 0; i < 1000; ++i)
             deep += "<a>";
         QVERIFY(XMLReader::dictionaryForXMLData(deep, &error).isEmpty());
+        // The limit itself is read, one level more is refused.
+        const QByteArray atLimit = QByteArray("<a>").repeated(XMLReader::kMaxDepth)
+                                   + QByteArray("</a>").repeated(XMLReader::kMaxDepth);
+        error.clear();
+        QVERIFY2(!XMLReader::dictionaryForXMLData(atLimit, &error).isEmpty(), qPrintable(error));
+        QVERIFY(XMLReader::dictionaryForXMLData("<a>" + atLimit + "</a>", &error).isEmpty());
+        QCOMPARE(error, QString("document nested too deeply"));
     }
 
     // A hostile feed of many repeated elements: read whole up to the cap, in document

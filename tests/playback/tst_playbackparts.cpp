@@ -616,6 +616,22 @@ private slots:
         c.resumed(t2 + 2000 * ms);
         QCOMPARE(c.pictureTimeMs(t2 + 2030 * ms), 12840.0);
         QVERIFY(c.rateChanging());
+
+        // A second request before any report: 1x -> 1/2x, then 2x 50 ms later. The 2x pace
+        // starts where the 1/2x one stood (10010 + 25 = 10035), not where the 1x pictures
+        // on screen stand (10060), so its first picture is due later.
+        PictureClock twice;
+        twice.reset(0.0);
+        twice.setFrameRate(25);
+        twice.timeReported(10000.0, t0);
+        twice.rateRequested(0.5, t0 + 10 * ms);
+        twice.rateRequested(2.0, t0 + 60 * ms);
+        QCOMPARE(twice.pictureTimeMs(t0 + 75 * ms), 10080.0);
+        QCOMPARE(twice.pictureTimeMs(t0 + 105 * ms), 10120.0); // the 2x clock (10125) is not ahead yet
+        QVERIFY(twice.rateChanging());
+        QCOMPARE(twice.pictureTimeMs(t0 + 115 * ms), 10160.0); // 10035 + 55 ms at 2x = 10145
+        QVERIFY(!twice.rateChanging());
+        QCOMPARE(twice.rate(), 2.0);
     }
 };
 

@@ -110,17 +110,32 @@ TEST_F(Pretreat, ImplausiblePositionsAndRepeatedSecondsAreDropped)
     add(3, at(1, 2, 22.3f, 113.3f));   // other minute, same second as its predecessor would be
     add(4, at(0, 4, 22.4f, 113.4f));
     add(5, at(1, 4, 22.5f, 113.5f));   // same hour and second as its predecessor: minute not compared
+    add(6, at(0, 6, 9100.0f, 11340.0f)); // ddmm.mm of 91 degrees north: one past the pole
     kalGpsPretreatInfo();
     auto s = samples();
     for (const RmcInfo& r : s) {
         EXPECT_FALSE(r.minute == 1 && r.second == 4);
         EXPECT_GE(r.latitude, 1.0f);
+        EXPECT_LT(r.latitude, 91.0f);
         EXPECT_LT(r.longitude, 181.0f);
     }
     // kept: 0, 3 (its predecessor is sample 0 with second 0), 4; 1 and 2 filled again.
     EXPECT_EQ(indices(s), (std::vector<int>{0, 1, 2, 3, 4}));
     EXPECT_EQ(s[3].minute, 1);
     EXPECT_NEAR(s[1].latitude, 22.1f, 1e-5);
+}
+
+// A fix needs both coordinates. When the indices are rebuilt from the times, a record with a
+// latitude but no longitude is no fix: it keeps the index it came with and the next fix counts
+// on from there (it is dropped itself, and the gap it leaves filled).
+TEST_F(Pretreat, HalfAPositionIsNoFix)
+{
+    add(0, at(0, 0, 22.0f, 113.0f));
+    add(0, at(0, 0, 22.0f, 113.0f)); // a repeated index: the indices are rebuilt
+    add(5, at(0, 1, 22.1f, 0.0f));
+    add(5, at(0, 2, 22.2f, 113.2f));
+    kalGpsPretreatInfo();
+    EXPECT_EQ(indices(samples()), (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
 }
 
 TEST_F(Pretreat, BearingPointsToTheNextSampleAndRepeatsOnOneAxisMoves)

@@ -80,6 +80,10 @@ TEST(HarshEvents, UnitIsReadFromTheRestingZ)
     EXPECT_EQ(flipped.unit, GScale::Unit::G);
     EXPECT_NEAR(flipped.restZ, -1.0, 0.001);
     EXPECT_EQ(detectGScale({}).perG, 1.0);
+    // The unit's bounds belong to the larger unit: a resting z of 3 is m/s², one of 30 counts.
+    EXPECT_EQ(detectGScale({reading(0, 0, 2.99), reading(0, 0, 2.99)}).unit, GScale::Unit::G);
+    EXPECT_EQ(detectGScale({reading(0, 0, 3.0), reading(0, 0, 3.0)}).unit, GScale::Unit::MetresPerSecondSquared);
+    EXPECT_EQ(detectGScale({reading(0, 0, 30.0), reading(0, 0, 30.0)}).unit, GScale::Unit::Counts);
 }
 
 TEST(HarshEvents, SensitivityMovesTheThresholds)
@@ -96,6 +100,27 @@ TEST(HarshEvents, SensitivityMovesTheThresholds)
     EXPECT_EQ(describe(detectHarshEvents(soft, HarshSensitivity::Low)), "");
     EXPECT_EQ(describe(detectHarshEvents(soft, HarshSensitivity::Normal)), "1:brake ");
     EXPECT_EQ(describe(detectHarshEvents(soft, HarshSensitivity::High)), "1:brake 3:accel 6:impact ");
+}
+
+// A sample exactly at a threshold counts, one just short of it does not; an impact hides
+// the lesser events up to two samples (seconds) either side of it, not three.
+TEST(HarshEvents, ThresholdsAndTheImpactShadowIncludeTheirEdges)
+{
+    const HarshThresholds normal = harshThresholds(HarshSensitivity::Normal);
+    const Track edges = makeTrack({reading(0, 0, 1, 0), reading(-normal.brake, 0, 1, 1), reading(0, 0, 1, 2),
+                                   reading(normal.accel, 0, 1, 3), reading(0, 0, 1, 4),
+                                   reading(0, -normal.turn, 1, 5), reading(0, 0, 1, 6),
+                                   reading(0, 0, 1, 7), reading(0, 0, 1, 8), reading(0, 0, 1 + normal.impact, 9),
+                                   reading(0, 0, 1, 10), reading(0, 0, 1, 11), reading(-0.39, 0.39, 1, 12),
+                                   reading(0.34, 0, 1, 13), reading(0, 0, 1, 14)});
+    EXPECT_EQ(describe(detectHarshEvents(edges, HarshSensitivity::Normal)), "1:brake 3:accel 5:turn 9:impact ");
+    EXPECT_EQ(describe(detectHarshEvents(edges, HarshSensitivity::Low)), "");
+
+    const Track shadow = makeTrack({reading(0, 0, 1, 0), reading(0, 0, 1, 1), reading(0.5, 0, 1, 2),
+                                    reading(-0.5, 0, 1, 3), reading(0, 0, 1, 4), reading(0, 0, 3, 5),
+                                    reading(0, 0, 1, 6), reading(0, 0.5, 1, 7), reading(-0.5, 0, 1, 8),
+                                    reading(0, 0, 1, 9)});
+    EXPECT_EQ(describe(detectHarshEvents(shadow)), "2:accel 5:impact 8:brake ");
 }
 
 TEST(HarshEvents, RunsBecomeOneEventAtTheirPeak)

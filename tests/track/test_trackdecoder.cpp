@@ -46,6 +46,10 @@ TEST(DecodeGpsData, NoLinesIsNoTrackAndNoAcceptedLineIsAnEmptyOne)
     const Track gsensorOnly = decodeGpsData({"0 2019/05/04 10:11:12 x:0.01 y:-0.02 z:0.98;", "", "   "});
     ASSERT_TRUE(gsensorOnly);
     EXPECT_TRUE(gsensorOnly->empty());
+    // One item short of the shortest sample line (unit joined, no z): not a sample either.
+    const Track shortLine = decodeGpsData({"1 2019/05/04 10:11:12 N:48.25 E:11.5 36.5km/h x:0.01 y:-0.02"});
+    ASSERT_TRUE(shortLine);
+    EXPECT_TRUE(shortLine->empty());
 }
 
 TEST(DecodeGpsData, FirstTokenGoesEvenWhenEmpty)
@@ -96,6 +100,13 @@ TEST(DecodeGpsData, SouthAndWestBecomeNegativeOnce)
     s = only(decodeGpsData({"1 2020/01/01 00:00:00 s:-33.868800 e:151.209300 0.0 km/h x:0 y:0 z:0"}));
     EXPECT_EQ(s.latitude, "-33.868800");
     EXPECT_EQ(s.longitude, "151.209300");
+    // Lower-case letters and an explicit plus sign count the same.
+    s = only(decodeGpsData({"1 2020/01/01 00:00:00 s:33.868800 w:151.209300 0.0 km/h x:0 y:0 z:0"}));
+    EXPECT_EQ(s.latitude, "-33.868800");
+    EXPECT_EQ(s.longitude, "-151.209300");
+    s = only(decodeGpsData({"1 2020/01/01 00:00:00 S:+33.868800 W:+151.209300 0.0 km/h x:0 y:0 z:0"}));
+    EXPECT_EQ(s.latitude, "-33.868800");
+    EXPECT_EQ(s.longitude, "-151.209300");
     // A southern latitude with China's longitudes must not be taken for a Chinese position.
     s = only(decodeGpsData({"1 2020/01/01 00:00:00 S:39.908692 E:116.397477 0.0 km/h x:0 y:0 z:0"}));
     EXPECT_EQ(s.latitude, "-39.908692");
@@ -139,6 +150,11 @@ TEST(NumberText, ReadsTheLeadingDecimalNumberOnly)
     EXPECT_EQ(leadingDouble("-1e999"), -std::numeric_limits<double>::infinity());
     EXPECT_EQ(leadingDouble("1e-999"), 0.0);
     EXPECT_EQ(leadingFloat("0.1"), 0.1f);
+    // Printed back as printf would, the sign of a NaN included.
+    EXPECT_EQ(fixedDecimals(1.5, 2), "1.50");
+    EXPECT_EQ(fixedDecimals(std::numeric_limits<double>::quiet_NaN(), 1), "nan");
+    EXPECT_EQ(fixedDecimals(-std::numeric_limits<double>::quiet_NaN(), 1), "-nan");
+    EXPECT_EQ(fixedDecimals(-std::numeric_limits<double>::infinity(), 1), "-inf");
 }
 
 TEST(DecodeGpsData, GarbageNeverBreaksTheOrderOrTheCount)

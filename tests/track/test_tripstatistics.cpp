@@ -236,6 +236,15 @@ TEST(Trips, GapsOrderAndMissingTelemetryBreakATrip)
                                    std::nullopt, span(201, 260), span(100, 262)});
     const std::vector<TripRange> expected{{0, 3}, {0, 3}, {0, 3}, {3, 4}, {4, 5}, {5, 6}, {6, 7}};
     EXPECT_EQ(trips, expected);
+    // The limit itself still continues, either way; one second past it breaks.
+    EXPECT_TRUE(continuesTrip(span(0, 60), span(65, 90)));
+    EXPECT_FALSE(continuesTrip(span(0, 60), span(66, 90)));
+    EXPECT_TRUE(continuesTrip(span(0, 60), span(55, 90)));
+    EXPECT_FALSE(continuesTrip(span(0, 60), span(54, 90)));
+    // A file that overlaps the previous one by far, or starts with or before it, is another drive.
+    EXPECT_FALSE(continuesTrip(span(0, 60), span(50, 120)));
+    EXPECT_FALSE(continuesTrip(span(10, 12), span(10, 20)));
+    EXPECT_FALSE(continuesTrip(span(10, 12), span(8, 20)));
     EXPECT_TRUE(groupTrips({}).empty());
     EXPECT_EQ(groupTrips({std::nullopt}), (std::vector<TripRange>{{0, 1}}));
     EXPECT_FALSE(trackTimeSpan(nullptr));
