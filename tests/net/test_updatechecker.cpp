@@ -4,7 +4,6 @@
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QNetworkInterface>
 #include <QtTest>
 
 #include "net/httpmanager.h"
@@ -282,18 +281,13 @@ private slots:
                                     "file:///tmp/gpsUpdate.xml", "https:///gpsUpdate.xml"})
             QVERIFY2(!UpdateChecker::isAcceptableFeedUrl(QUrl(refused)), refused);
 
-        // A plain-http feed on another address of this machine is not asked for at all.
-        QHostAddress outside;
-        for (const QHostAddress &a : QNetworkInterface::allAddresses())
-            if (a.protocol() == QAbstractSocket::IPv4Protocol && !a.isLoopback())
-                outside = a;
-        if (outside.isNull())
-            QSKIP("no non-loopback address to serve from");
-        FeedServer server(outside);
-        server.body = feed("v1.0.0", "https://example.org/page");
+        // A refused feed is never asked for: the check ends on the refusal, not on a failed
+        // request (no server beyond this machine is ever contacted by the tests).
+        FeedServer server;
         UpdateChecker c;
         wire(c, server);
-        c.setFeedUrl(server.url(outside.toString()));
+        c.setFeedUrl("http://example.org/gpsUpdate.xml");
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("update feed must be https"));
         QSignalSpy done(&c, &UpdateChecker::finished);
         c.checkUpgrade(nullptr);
         QVERIFY(done.wait(5000));
