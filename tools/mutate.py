@@ -49,6 +49,7 @@ TEST_BINARIES = {
     "library/folderscanner": ["test_medialistview"],
     "library/": ["test_medialistview", "test_medialiststore", "test_playbacksync"],
     "net/": ["test_xmlreader", "test_updatechecker"],
+    "core/xmllimits": ["test_xmlreader", "test_medialiststore", "test_updatechecker"],
 }
 
 ARROW = " → "

@@ -90,6 +90,7 @@ private slots:
     void aboutNamesTheProgram()
     {
         QCoreApplication::setApplicationName(QStringLiteral("Player X"));
+        TestSettings::clearInEnglish(); // another name, other settings: English again
         MainMenu m;
         QCOMPARE(m.playerMenu()->actions().at(0)->text(), QStringLiteral("About Player X"));
         QCOMPARE(m.playerMenu()->actions().at(6)->text(), QStringLiteral("Quit Player X"));

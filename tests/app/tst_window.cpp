@@ -205,6 +205,8 @@ private slots:
         QSignalSpy previous(keys, &PlaybackActions::previousRequested);
         QSignalSpy next(keys, &PlaybackActions::nextRequested);
         QSignalSpy speed(keys, &PlaybackActions::speedStepRequested);
+        // The desktop's language picks the first one (a German desktop starts in German).
+        const int language = sceneView<QComboBox>(vc, "languageBox")->currentIndex();
 
         // Whatever has the focus: the gear button, the language box, nothing in particular.
         for (QWidget *focus : {static_cast<QWidget *>(sceneView<QToolButton>(vc, "settingButton")), static_cast<QWidget *>(sceneView<QComboBox>(vc, "languageBox")), w}) {
@@ -242,7 +244,7 @@ private slots:
             speed.clear();
         }
         // The language box kept its choice: the arrows never reached it.
-        QCOMPARE(sceneView<QComboBox>(vc, "languageBox")->currentIndex(), 0);
+        QCOMPARE(sceneView<QComboBox>(vc, "languageBox")->currentIndex(), language);
 
         // Inside an open combo box list the keys are the list's.
         sceneView<QComboBox>(vc, "languageBox")->setFocus();

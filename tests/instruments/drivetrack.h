@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "track/gpsitem.h"
+#include "track/numbertext.h"
 
 inline Track makeDriveTrack(int seconds, unsigned seed = 7)
 {
@@ -48,12 +49,10 @@ inline Track makeDriveTrack(int seconds, unsigned seed = 7)
         const double accel = (speed - prevSpeed) / 3.6 / 9.81; // in g
         const double lateral = (speed / 3.6) * (turn * M_PI / 180.0) / 9.81;
         prevSpeed = speed;
-        char t[32], la[32], lo[32], sp[32];
+        char t[32];
         std::snprintf(t, sizeof t, "2024/05/17 %02d:%02d:%02d", 8 + (i / 3600) % 24, (i / 60) % 60, i % 60);
-        std::snprintf(la, sizeof la, "%.6f", lat);
-        std::snprintf(lo, sizeof lo, "%.6f", lon);
-        std::snprintf(sp, sizeof sp, "%.1f", speed);
-        items->emplace_back(t, lo, la, sp, lateral + 0.04 * noise(), -accel + 0.04 * noise(),
+        // As a camera writes them, whatever the locale the test runs under ("48.137154").
+        items->emplace_back(t, fixedDecimals(lon, 6), fixedDecimals(lat, 6), fixedDecimals(speed, 1), lateral + 0.04 * noise(), -accel + 0.04 * noise(),
                             -1.0 + 0.10 * noise() * (speed > 0 ? 1 : 0.2));
     }
     return items;
