@@ -1,11 +1,25 @@
 #pragma once
 // One recording of the media list. Its path is its identity (exact, case-sensitive).
 #include <QString>
+#include <QList>
 #include <QVariantMap>
+
+// Another channel (rear, interior, ...) the camera recorded for the same moment.
+struct MChannelFile {
+    QString channel;     // "front", "rear", "interior", "telephoto", "left", "right", "left_pillar",
+                         // "right_pillar" or "other"
+    QString fLocalPath;  // absolute local path (or the file's URL for a camera read over the network)
+};
 
 struct MFileModel {
     QString fName;       // last path component, for display
     QString fLocalPath;  // absolute local path
+
+    // Filled when the recording was read as part of a camera's card; a lone file leaves them empty
+    // (played as one front channel, kind unknown).
+    QString channel;                    // this file's channel, same words as MChannelFile::channel
+    QString kind;                       // "normal", "event", "parking", "locked", "manual" or "unknown"
+    QList<MChannelFile> otherChannels;  // the moment's other channels, main channel first excluded
 
     MFileModel() = default;
     MFileModel(QString name, QString path) : fName(std::move(name)), fLocalPath(std::move(path)) {}

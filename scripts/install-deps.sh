@@ -15,6 +15,8 @@ PACKAGES=(
   libsqlite3-dev
   # video playback
   libvlc-dev libvlc-bin vlc-plugin-base
+  # clip export: cutting, decoding and encoding (x264 comes with libavcodec)
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   # fixtures, screenshots, headless GUI runs
   ffmpeg xvfb xauth xdotool imagemagick fonts-noto-cjk
   # export checks and peers measured by the benchmarks
