@@ -1,0 +1,341 @@
+// The clip library on real recordings: what a lossless cut holds, where it starts, how
+// recordings join, a burned-in re-encode's pictures, and every way an export can fail
+// without leaving a file behind.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "clip/clipexport.h"
+#include "support/mediaprobe.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+const std::string kClips = std::string(TRAVA_TEST_DATA) + "/clip";
+const std::string kA = kClips + "/trip-a.mp4", kB = kClips + "/trip-b.mp4", kOther = kClips + "/other-size.mp4";
+constexpr double kFrame = 1.0 / 30;
+
+struct TempDir {
+    fs::path path;
+    explicit TempDir(const std::string &name)
+        : path(fs::temp_directory_path() / (name + "-" + std::to_string(getpid())))
+    {
+        fs::remove_all(path);
+        fs::create_directories(path);
+    }
+    ~TempDir() { fs::remove_all(path); }
+    std::string operator/(const std::string &name) const { return (path / name).string(); }
+    std::size_t entries() const { return std::size_t(std::distance(fs::directory_iterator(path), fs::directory_iterator())); }
+};
+
+clip::ClipResult cut(const std::vector<std::string> &recordings, double from, double to, const std::string &out,
+                     bool burnIn = false, clip::ClipControl *control = nullptr)
+{
+    clip::ClipRequest r;
+    r.recordings = recordings;
+    r.from = from;
+    r.to = to;
+    r.output = out;
+    r.burnIn = burnIn;
+    r.preset = "ultrafast";
+    return clip::exportClip(r, control);
+}
+
+// The source's video packets whose pictures a cut from key (a key frame's time) through the
+// first picture at or after `end` must hold, in file order, recording after recording.
+std::vector<std::string> sourcePackets(const std::vector<std::string> &files, double key, double end)
+{
+    std::vector<std::string> out;
+    double offset = 0;
+    for (const std::string &f : files) {
+        const ProbedFile p = probeMedia(f);
+        for (const ProbedPacket &k : p.video)
+            if (k.pts + offset >= key - 1e-6 && k.pts + offset <= end + 1e-6)
+                out.push_back(k.bytes);
+        offset += p.videoDuration;
+    }
+    return out;
+}
+
+TEST(ClipLossless, PacketsAreTheRecordingsOwnFromTheKeyFrameBeforeTheMark)
+{
+    TempDir dir("clip-lossless");
+    const clip::ClipResult r = cut({kA}, 2.5, 3.4, dir / "a.mp4");
+    ASSERT_TRUE(r.ok) << r.error;
+    // Key frames every second: the one at 2.0 s is at or before 2.5 s.
+    EXPECT_NEAR(r.start, 2.0, 1e-6);
+    const ProbedFile out = probeMedia(dir / "a.mp4");
+    ASSERT_TRUE(out.ok);
+    ASSERT_FALSE(out.video.empty());
+    EXPECT_TRUE(out.video.front().key);
+    // Up to the picture at 3.4 s (frame 102), the first at or after the end, and no further.
+    const std::vector<std::string> expected = sourcePackets({kA}, 2.0, 3.4);
+    ASSERT_EQ(out.video.size(), expected.size());
+    EXPECT_EQ(out.video.size(), std::size_t(102 - 60 + 1));
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        ASSERT_EQ(out.video[i].bytes, expected[i]) << "packet " << i;
+    EXPECT_TRUE(out.hasAudio);
+    EXPECT_FALSE(out.audio.empty());
+    EXPECT_EQ(dir.entries(), 1u);
+
+    // A mark on a key frame starts there; one just before it starts a second earlier.
+    const clip::ClipResult on = cut({kA}, 1.0, 1.5, dir / "b.mp4");
+    ASSERT_TRUE(on.ok) << on.error;
+    EXPECT_NEAR(on.start, 1.0, 1e-6);
+    const clip::ClipResult before = cut({kA}, 0.99, 1.5, dir / "c.mp4");
+    ASSERT_TRUE(before.ok) << before.error;
+    EXPECT_NEAR(before.start, 0.0, 1e-6);
+}
+
+TEST(ClipLossless, RecordingsJoinSeamlessly)
+{
+    TempDir dir("clip-join");
+    const clip::ClipResult r = cut({kA, kB}, 2.5, 6.2, dir / "j.mp4");
+    ASSERT_TRUE(r.ok) << r.error;
+    const ProbedFile out = probeMedia(dir / "j.mp4");
+    const std::vector<std::string> expected = sourcePackets({kA, kB}, 2.0, 6.2);
+    ASSERT_EQ(out.video.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        ASSERT_EQ(out.video[i].bytes, expected[i]) << "packet " << i;
+    // One picture every 1/30 s straight across the join at 2.0 s of the clip, no gap, no overlap.
+    std::vector<double> pts;
+    for (const ProbedPacket &p : out.video)
+        pts.push_back(p.pts);
+    std::sort(pts.begin(), pts.end());
+    for (std::size_t i = 1; i < pts.size(); ++i)
+        ASSERT_NEAR(pts[i] - pts[i - 1], kFrame, 1e-4) << "at " << pts[i];
+    EXPECT_NEAR(pts.front(), 0.0, 1e-6);
+    EXPECT_NEAR(pts.back(), 6.2 - 2.0, 1e-4);
+    // Sound never goes back in time.
+    for (std::size_t i = 1; i < out.audio.size(); ++i)
+        ASSERT_GT(out.audio[i].dts, out.audio[i - 1].dts);
+    EXPECT_NEAR(r.end, 6.2 + kFrame, 1e-4);
+}
+
+TEST(ClipLossless, WholeRecordingsByDefault)
+{
+    TempDir dir("clip-whole");
+    const clip::ClipResult r = cut({kA, kB}, 0, -1, dir / "w.mp4");
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(probeMedia(dir / "w.mp4").video.size(), 240u);
+    const std::vector<double> d = clip::recordingDurations({kA, kB}, nullptr);
+    ASSERT_EQ(d.size(), 2u);
+    EXPECT_NEAR(d[0], 4.0, 1e-6);
+}
+
+TEST(ClipLossless, RecordingsThatDoNotJoinAreRefusedWithTheReason)
+{
+    TempDir dir("clip-nojoin");
+    const clip::ClipResult r = cut({kA, kOther}, 3, 5, dir / "x.mp4");
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.cannotJoin);
+    EXPECT_NE(r.error.find("other-size.mp4 does not join trip-a.mp4"), std::string::npos) << r.error;
+    EXPECT_NE(r.error.find("320x180"), std::string::npos) << r.error;
+    EXPECT_EQ(dir.entries(), 0u);
+    // A range inside the first recording alone needs no join.
+    EXPECT_TRUE(cut({kA, kOther}, 1, 2, dir / "y.mp4").ok);
+}
+
+TEST(ClipBurnIn, PicturesCoverTheRangeWithTheOverlayOfTheirTime)
+{
+    TempDir dir("clip-burn");
+    clip::ClipRequest r;
+    r.recordings = {kA, kB};
+    r.from = 2.5;
+    r.to = 6.2;
+    r.output = dir / "b.mp4";
+    r.burnIn = true;
+    r.preset = "ultrafast";
+    r.crf = 18;
+    std::vector<clip::FrameTime> asked;
+    int lastSecond = -1;
+    // A white square whose place follows the second of the frame: repainted once a second.
+    r.overlay = [&](const clip::FrameTime &t, int w, int h, clip::Overlay &o) {
+        asked.push_back(t);
+        EXPECT_EQ(w, 640);
+        EXPECT_EQ(h, 360);
+        const int second = int(t.seconds);
+        if (second == lastSecond)
+            return false;
+        lastSecond = second;
+        o.x = 40 * second;
+        o.y = 300;
+        o.width = o.height = 20;
+        o.stride = 80;
+        o.pixels.assign(std::size_t(o.stride) * 20, 0xff);
+        return true;
+    };
+    const clip::ClipResult res = clip::exportClip(r);
+    ASSERT_TRUE(res.ok) << res.error;
+    EXPECT_EQ(res.videoFrames, 111);
+    EXPECT_EQ(res.timings.repaints, 5); // seconds 2, 3, 4, 5, 6
+    ASSERT_EQ(asked.size(), 111u);
+    EXPECT_NEAR(asked.front().seconds, 2.5, 1e-6);
+    EXPECT_NEAR(asked.back().seconds, 6.2 - kFrame, 1e-6);
+    EXPECT_EQ(asked.back().recording, 1u);
+    EXPECT_NEAR(asked.back().inRecording, 2.2 - kFrame, 1e-6);
+
+    const ProbedFile out = probeMedia(dir / "b.mp4");
+    EXPECT_EQ(out.video.size(), 111u);
+    EXPECT_NEAR(out.videoDuration, 3.7, 1e-3);
+    EXPECT_TRUE(out.hasAudio);
+    const std::vector<DecodedPicture> pics = decodePictures(dir / "b.mp4");
+    ASSERT_EQ(pics.size(), 111u);
+    auto grey = [](const DecodedPicture &p, int x, int y) {
+        const std::uint8_t *q = p.bgra.data() + (std::size_t(y) * std::size_t(p.width) + std::size_t(x)) * 4;
+        return (q[0] + q[1] + q[2]) / 3;
+    };
+    // Frame 45 of the clip is at 4.0 s: the square is at x 160; at 2.5 s (frame 0) at x 80.
+    EXPECT_GT(grey(pics[45], 170, 310), 235);
+    EXPECT_LT(grey(pics[45], 90, 310), 200);
+    EXPECT_GT(grey(pics[0], 90, 310), 235);
+}
+
+TEST(ClipErrors, BadRangesAndRecordingsLeaveNothing)
+{
+    TempDir dir("clip-errors");
+    const std::string out = dir / "o.mp4";
+    struct Case {
+        std::vector<std::string> files;
+        double from, to;
+        const char *says;
+    } cases[] = {
+        {{kA}, 4.5, -1, "lies after the end of the recordings"},
+        {{kA}, 1, 9, "lies after the end of the recordings"},
+        {{kA}, 3, 2, "is not after the start"},
+        {{kA}, -1, 2, "from 0 on"},
+        {{kA, dir / "missing.mp4"}, 0, -1, "cannot read"},
+        {{kA}, 0, 1, nullptr},
+    };
+    for (const Case &c : cases) {
+        const clip::ClipResult r = cut(c.files, c.from, c.to, c.says ? out : dir / "fine.mp4");
+        if (!c.says) {
+            EXPECT_TRUE(r.ok) << r.error;
+            fs::remove(dir / "fine.mp4");
+            continue;
+        }
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.error.find(c.says), std::string::npos) << r.error;
+        EXPECT_EQ(r.error.find('\n'), std::string::npos);
+        EXPECT_EQ(dir.entries(), 0u) << c.says;
+    }
+    // An output named like a recording is refused before anything is read.
+    fs::copy_file(kA, dir / "rec.mp4");
+    const clip::ClipResult self = cut({dir / "rec.mp4"}, 0, 1, dir / "rec.mp4");
+    EXPECT_FALSE(self.ok);
+    EXPECT_NE(self.error.find("never written over"), std::string::npos) << self.error;
+    EXPECT_EQ(fs::file_size(dir / "rec.mp4"), fs::file_size(kA));
+}
+
+TEST(ClipErrors, TruncatedRecordingsAreNamed)
+{
+    TempDir dir("clip-truncated");
+    std::ifstream in(kA, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // The index stands first; half the pictures are gone.
+    std::ofstream(dir / "half.mp4", std::ios::binary).write(bytes.data(), std::streamsize(bytes.size() / 2));
+    std::ofstream(dir / "stub.mp4", std::ios::binary).write(bytes.data(), 600);
+    for (bool burn : {false, true}) {
+        const clip::ClipResult r = cut({dir / "half.mp4"}, 0.5, 3.5, dir / "o.mp4", burn);
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.error.find("half.mp4 ends early"), std::string::npos) << r.error;
+    }
+    const clip::ClipResult stub = cut({dir / "stub.mp4"}, 0, 1, dir / "o.mp4");
+    EXPECT_FALSE(stub.ok);
+    EXPECT_NE(stub.error.find("stub.mp4"), std::string::npos) << stub.error;
+    EXPECT_EQ(dir.entries(), 2u);
+}
+
+TEST(ClipErrors, UnwritableTargetsAndAFullDiskLeaveNothing)
+{
+    TempDir dir("clip-unwritable");
+    const clip::ClipResult noFolder = cut({kA}, 0, 1, dir / "none/o.mp4");
+    EXPECT_FALSE(noFolder.ok);
+    EXPECT_NE(noFolder.error.find("cannot write"), std::string::npos) << noFolder.error;
+    std::ofstream(dir / "file") << "x";
+    const clip::ClipResult notFolder = cut({kA}, 0, 1, dir / "file/o.mp4");
+    EXPECT_FALSE(notFolder.ok);
+    const clip::ClipResult badEnding = cut({kA}, 0, 1, dir / "o.unknown-ending");
+    EXPECT_FALSE(badEnding.ok);
+    EXPECT_NE(badEnding.error.find("no container"), std::string::npos) << badEnding.error;
+
+    // A disk that fills up: the file size limit makes every write past 20 kB fail as a full
+    // disk's would.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 20000;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const clip::ClipResult lossless = cut({kA, kB}, 0, -1, dir / "full.mp4");
+    const clip::ClipResult burned = cut({kA}, 0, 3, dir / "full.mp4", true);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, SIG_DFL);
+    for (const clip::ClipResult &r : {lossless, burned}) {
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.error.find("cannot write"), std::string::npos) << r.error;
+        EXPECT_NE(r.error.find("too large"), std::string::npos) << r.error;
+    }
+    EXPECT_EQ(dir.entries(), 1u); // the plain file made above
+}
+
+TEST(ClipControl, ProgressAndACancelFromAnotherThread)
+{
+    TempDir dir("clip-cancel");
+    for (bool burn : {false, true}) {
+        clip::ClipControl control;
+        std::vector<double> seen;
+        control.onProgress = [&](double done, double total) {
+            seen.push_back(done);
+            EXPECT_NEAR(total, 6.0, 1e-9);
+        };
+        const clip::ClipResult whole = cut({kA, kB}, 1.0, 7.0, dir / "p.mp4", burn, &control);
+        ASSERT_TRUE(whole.ok) << whole.error;
+        ASSERT_GT(seen.size(), 10u);
+        EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+        EXPECT_NEAR(seen.back(), 6.0, 1e-9);
+        fs::remove(dir / "p.mp4");
+
+        // Another thread cancels once half is done.
+        clip::ClipControl stop;
+        std::atomic<bool> half{false};
+        stop.onProgress = [&](double done, double total) {
+            if (done > total / 2)
+                half = true;
+            while (half && !stop.isCancelled())
+                std::this_thread::yield();
+        };
+        std::thread canceller([&] {
+            while (!half)
+                std::this_thread::yield();
+            stop.cancel();
+        });
+        const clip::ClipResult r = cut({kA, kB}, 1.0, 7.0, dir / "c.mp4", burn, &stop);
+        canceller.join();
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.cancelled);
+        EXPECT_EQ(r.error, "cancelled");
+        EXPECT_EQ(dir.entries(), 0u);
+    }
+}
+
+TEST(ClipTime, SecondsAndClockTimes)
+{
+    double t = -1;
+    EXPECT_TRUE(clip::parseClipTime("12.5", &t));
+    EXPECT_DOUBLE_EQ(t, 12.5);
+    EXPECT_TRUE(clip::parseClipTime("01:02:03.250", &t));
+    EXPECT_DOUBLE_EQ(t, 3723.25);
+    EXPECT_TRUE(clip::parseClipTime("00:00:07", &t));
+    EXPECT_DOUBLE_EQ(t, 7);
+    for (const char *bad : {"", "-1", "+3", "1:2", "00:60:00", "00:00:60", "00:0:05", "1e3", "12,5", "ab", "00:00:.5",
+                            "nan", "inf"})
+        EXPECT_FALSE(clip::parseClipTime(bad, &t)) << bad;
+}
+
+} // namespace
