@@ -10,6 +10,9 @@ set(TRAVA_MAN_PAGES trava-gps.1)
 if(TRAVA_GUI)
   list(APPEND TRAVA_MAN_PAGES trava-player.1)
 endif()
+if(TARGET trava-clip)
+  list(APPEND TRAVA_MAN_PAGES trava-clip.1)
+endif()
 set(TRAVA_COMPRESSED)
 # source compressed to <package dir>/<name>.gz, which joins TRAVA_COMPRESSED.
 function(trava_compress source name)
@@ -52,8 +55,11 @@ speed on a dial, position, heading on a compass, the three G-sensor axes, the
 route on a map and the trip statistics.
 .
 The package also holds trava-gps, which prints the telemetry of recordings, or
-whole folders of them, as text lines, CSV, GPX, KML or GeoJSON.")
-# Libraries the programs link come from dpkg-shlibdeps; what is loaded at run time as a
+whole folders of them, as text lines, CSV, GPX, KML or GeoJSON, and trava-clip,
+which cuts the moment of an incident out of consecutive recordings, losslessly or
+with the dashboard burned into the picture.")
+# Libraries the programs link come from dpkg-shlibdeps (the FFmpeg libraries of trava-clip:
+# libavformat, libavcodec, libavutil, libswscale); what is loaded at run time as a
 # plugin (video decoders and output, the SQLite driver of the offline map, the Qt platform
 # and SVG plugins) must be named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

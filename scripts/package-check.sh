@@ -34,7 +34,7 @@ lintian --fail-on error --tag-display-limit 0 "$DEB" || fail "lintian reports er
 echo "== contents"
 ROOTFS="$WORK/root"
 dpkg-deb -x "$DEB" "$ROOTFS"
-for f in usr/bin/trava-player usr/bin/trava-gps \
+for f in usr/bin/trava-player usr/bin/trava-gps usr/bin/trava-clip usr/share/man/man1/trava-clip.1.gz \
          usr/share/applications/trava-player.desktop \
          usr/share/metainfo/org.trava.TravaPlayer.metainfo.xml \
          usr/share/icons/hicolor/scalable/apps/trava-player.svg \
@@ -43,7 +43,7 @@ for f in usr/bin/trava-player usr/bin/trava-gps \
   [ -f "$ROOTFS/$f" ] || fail "missing /$f"
 done
 # The manual pages must format without complaint.
-for page in trava-gps trava-player; do
+for page in trava-gps trava-player trava-clip; do
   warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$ROOTFS/usr/share/man/man1/$page.1.gz" 2>&1 >/dev/null)
   [ -z "$warnings" ] || fail "man $page: $warnings"
 done
@@ -57,6 +57,14 @@ out=$("$ROOTFS/usr/bin/trava-gps" "$ROOT/tests/data/clip.ts")
   fail "unexpected output: $out"
 "$ROOTFS/usr/bin/trava-gps" --format gpx -r -j 2 -o "$WORK/tracks" "$ROOT/tests/data" 2>/dev/null || true
 [ -s "$WORK/tracks/data/clip-mp4-voka.gpx" ] || fail "no GPX written under -o"
+
+echo "== packaged trava-clip"
+"$ROOTFS/usr/bin/trava-clip" --from 1 --to 3 -o "$WORK/clip.mp4" "$ROOT/tests/data/clip/trip-a.mp4" ||
+  fail "the packaged trava-clip could not cut a clip"
+[ -s "$WORK/clip.mp4" ] || fail "no clip written"
+"$ROOTFS/usr/bin/trava-clip" --burn-in --preset ultrafast --from 1 --to 3 -o "$WORK/burned.mp4" \
+  "$ROOT/tests/data/clip/trip-a.mp4" || fail "the packaged trava-clip could not burn in the dashboard"
+dpkg-deb -f "$DEB" Depends | grep -q "libavformat" || fail "Depends lacks the FFmpeg libraries"
 
 echo "== packaged player under Xvfb"
 # A home and runtime folder of its own: no settings of the user's, and no other player on

@@ -1,0 +1,221 @@
+// trava-clip as users run it, and the dashboard it burns in compared with DashboardRenderer's
+// own picture of the same second.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "cli/dashboardoverlay.h"
+#include "support/framenumber.h"
+#include "support/mediaprobe.h"
+#include "support/processrunner.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+const std::string kClips = std::string(TRAVA_TEST_DATA) + "/clip";
+const std::string kA = kClips + "/trip-a.mp4", kB = kClips + "/trip-b.mp4", kOther = kClips + "/other-size.mp4";
+
+ProcessOutcome run(const std::string &args) { return runProcess(std::string(TRAVA_CLIP_TOOL) + " " + args, true); }
+
+int countLines(const std::string &s) { return int(std::count(s.begin(), s.end(), '\n')); }
+
+struct TempDir {
+    fs::path path;
+    explicit TempDir(const std::string &name) : path(fs::temp_directory_path() / (name + "-" + std::to_string(getpid())))
+    {
+        fs::remove_all(path);
+        fs::create_directories(path);
+    }
+    ~TempDir() { fs::remove_all(path); }
+    std::string operator/(const std::string &name) const { return (path / name).string(); }
+    std::size_t entries() const { return std::size_t(std::distance(fs::directory_iterator(path), fs::directory_iterator())); }
+};
+
+QGuiApplication &app()
+{
+    static int argc = 1;
+    static char name[] = "test_clipcli";
+    static char *argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication a(argc, argv);
+    return a;
+}
+
+TEST(ClipCli, UsageErrorsExitWithTwoAndOneLine)
+{
+    TempDir dir("clipcli-usage");
+    const std::string out = " -o " + dir / "o.mp4 ";
+    const std::vector<std::string> bad{std::string(""), out, "--from 3 --to 2" + out + kA, "--from 00:00:05 --to 4" + out + kA, "--from x" + out + kA,
+          "--widgets speed,clock --burn-in" + out + kA, "--place middle" + out + kA, "--unit knots" + out + kA,
+          "--crf 60 --burn-in" + out + kA, "--preset quick --burn-in" + out + kA, "--layout pip" + out + kA,
+          "--bogus" + out + kA, std::string("-o"), "--from 9" + out + kA, "--from 1 --to 9" + out + kA,
+          out + kA + " " + dir / "missing.mp4", out + kA + " " + kOther,
+          "-o " + dir / "no/such/folder.mp4 " + kA};
+    for (const std::string &args : bad) {
+        const ProcessOutcome r = run(args);
+        EXPECT_EQ(r.code, 2) << args;
+        EXPECT_EQ(countLines(r.err), 1) << args << ": " << r.err;
+        EXPECT_EQ(r.err.rfind("trava-clip: ", 0), 0u) << r.err;
+        EXPECT_EQ(dir.entries(), 0u) << args;
+    }
+    EXPECT_NE(run("--from 3 --to 2" + out + kA).err.find("--from must come before --to"), std::string::npos);
+    EXPECT_NE(run(out + kA + " " + kOther).err.find("does not join"), std::string::npos);
+    // Until the evidence writers are part of the build the package is refused before any cut.
+    const ProcessOutcome evidence = run("--evidence" + out + kA);
+    EXPECT_EQ(evidence.code, 2);
+    EXPECT_NE(evidence.err.find("evidence package not available in this build"), std::string::npos);
+    EXPECT_EQ(dir.entries(), 0u);
+}
+
+TEST(ClipCli, WritesTheClipQuietlyAndTakesClockTimes)
+{
+    TempDir dir("clipcli-write");
+    const ProcessOutcome r = run("--from 00:00:02.500 --to 6.2 -o " + dir / "o.mp4 " + kA + " " + kB);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(probeMedia(dir / "o.mp4").video.size(), 127u); // 2.0 s (key frame) to 6.2 s
+    EXPECT_EQ(dir.entries(), 1u);
+}
+
+// stderr on a pseudo-terminal: the progress line is drawn and wiped.
+TEST(ClipCli, ProgressLineOnlyOnATerminal)
+{
+    TempDir dir("clipcli-tty");
+    const std::string out = dir / "t.mp4";
+    int master = -1, slave = -1;
+    ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(master);
+        dup2(slave, STDERR_FILENO);
+        execl(TRAVA_CLIP_TOOL, TRAVA_CLIP_TOOL, "--burn-in", "--preset", "ultrafast", "-o", out.c_str(), kA.c_str(),
+              kB.c_str(), nullptr);
+        _exit(127);
+    }
+    close(slave);
+    std::string seen;
+    char buf[4096];
+    for (;;) {
+        const ssize_t n = read(master, buf, sizeof buf);
+        if (n <= 0)
+            break;
+        seen.append(buf, std::size_t(n));
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    close(master);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << seen;
+    EXPECT_NE(seen.find(" s of 8.0 s "), std::string::npos) << seen;
+    EXPECT_EQ(seen.substr(seen.size() - 4), "\r\033[K") << seen;
+    const ProcessOutcome piped = run("--burn-in --preset ultrafast -o " + dir / "p.mp4 " + kA);
+    EXPECT_EQ(piped.err, "");
+}
+
+TEST(ClipCli, ManualAndHelpListTheSameOptions)
+{
+    auto options = [](std::string text) {
+        text = std::regex_replace(text, std::regex(R"(\\-)"), "-");
+        text = std::regex_replace(text, std::regex(R"(\\f[BIRP])"), "");
+        std::set<std::string> found;
+        std::regex option(R"((^|[\s\[,|(])(--?[a-z][a-z-]*))");
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), option); it != std::sregex_iterator(); ++it)
+            found.insert((*it)[2]);
+        return found;
+    };
+    std::ifstream f(TRAVA_MAN_DIR "/trava-clip.1");
+    std::stringstream page;
+    page << f.rdbuf();
+    ASSERT_FALSE(page.str().empty());
+    const ProcessOutcome help = run("--help");
+    EXPECT_EQ(help.code, 0);
+    const std::set<std::string> listed = options(help.out);
+    for (const char *o : {"--from", "--to", "--burn-in", "--widgets", "--place", "--unit", "--layout", "--evidence",
+                          "--crf", "--preset", "-o"})
+        EXPECT_TRUE(listed.count(o)) << o;
+    EXPECT_EQ(options(page.str()), listed);
+    for (const char *code : {".B 0", ".B 2"})
+        EXPECT_NE(page.str().find(code), std::string::npos) << code;
+}
+
+// The speed painted into the clip is DashboardRenderer's picture of the second the frame
+// belongs to: where the pictures of neighbouring seconds differ, the clip's pixels are those
+// of the right second.
+TEST(ClipCli, BurnedInSpeedIsTheRenderersPictureOfThatSecond)
+{
+    app();
+    TempDir dir("clipcli-burn");
+    const std::string out = dir / "b.mp4";
+    const ProcessOutcome r =
+        run("--burn-in --widgets speed,time --crf 12 --preset ultrafast --from 2.5 --to 6.2 -o " + out + " " + kA + " " + kB);
+    ASSERT_EQ(r.code, 0) << r.err;
+    const std::vector<DecodedPicture> pics = decodePictures(out);
+    ASSERT_EQ(pics.size(), 111u);
+    EXPECT_NEAR(pics.back().seconds - pics.front().seconds, 110.0 / 30, 1e-3);
+
+    DashboardOverlay overlay({recordingTrack(kA), recordingTrack(kB)},
+                             dashboardWidgets({"speed", "time"}), DashboardRenderer::Placement::BottomBand,
+                             QStringLiteral("KMH"));
+    const QSize size(640, 360);
+    const QRect band = overlay.bandRect(size);
+    // The speed read-out's own box in the band.
+    QRectF speedBox;
+    for (const auto &[w, rect] : overlay.renderer().layout(QRectF(QPointF(0, 0), QSizeF(band.size()))))
+        if (w == DashboardRenderer::SpeedReadout)
+            speedBox = rect.translated(band.topLeft());
+    ASSERT_FALSE(speedBox.isEmpty());
+    EXPECT_EQ(overlay.stateAt(1, 1.5).readouts.speed, QStringLiteral("15 km/h"));
+
+    int checked = 0;
+    for (int i : {1, 20, 44, 50, 80, 105}) {
+        const DecodedPicture &p = pics[std::size_t(i)];
+        const QImage frame(p.bgra.data(), p.width, p.height, p.width * 4, QImage::Format_RGB32);
+        const int number = syncFrameNumber(frame);
+        ASSERT_GE(number, 0) << "frame " << i;
+        const std::size_t rec = number < 120 ? 0 : 1;
+        const double inRec = number / 30.0 - 4.0 * double(rec);
+        // The picture under the band is the fixture's checkerboard of that frame number.
+        auto expected = [&](double at) {
+            QImage img(size, QImage::Format_RGB32);
+            for (int y = 0; y < size.height(); ++y)
+                for (int x = 0; x < size.width(); ++x) {
+                    const int g = 96 + 40 * (((x / 40) + (y / 40) + number) % 2);
+                    img.setPixel(x, y, qRgb(g, g, g));
+                }
+            QPainter painter(&img);
+            painter.drawImage(band.topLeft(), overlay.render(rec, at, size));
+            return img;
+        };
+        const QImage right = expected(inRec), wrong = expected(inRec >= 1.0 ? inRec - 1.0 : inRec + 1.0);
+        double toRight = 0, toWrong = 0;
+        int differing = 0;
+        for (int y = int(speedBox.top()); y < int(speedBox.bottom()); ++y)
+            for (int x = int(speedBox.left()); x < int(speedBox.right()); ++x) {
+                const int a = qGray(right.pixel(x, y)), b = qGray(wrong.pixel(x, y));
+                if (std::abs(a - b) < 60)
+                    continue;
+                const int o = qGray(frame.pixel(x, y));
+                toRight += std::abs(o - a);
+                toWrong += std::abs(o - b);
+                ++differing;
+            }
+        ASSERT_GT(differing, 8) << "frame " << i;
+        EXPECT_LT(toRight / differing, 25) << "frame " << i << " (" << number << ")";
+        EXPECT_GT(toWrong / differing, 50) << "frame " << i;
+        ++checked;
+    }
+    EXPECT_EQ(checked, 6);
+}
+
+} // namespace
