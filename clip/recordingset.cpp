@@ -40,10 +40,24 @@ bool openRecording(const std::string &path, Recording *r, std::string *why)
     }
     r->path = path;
     r->format.reset(raw);
-    rc = avformat_find_stream_info(raw, nullptr);
-    if (rc < 0) {
-        *why = "cannot read " + path + ": " + avError(rc);
-        return false;
+    // An MP4 or MOV index already names every stream's coding, size and rate; only other
+    // containers (a transport stream) need pictures decoded to learn them, which costs more
+    // than a whole lossless cut.
+    bool described = raw->nb_streams > 0;
+    for (unsigned i = 0; i < raw->nb_streams; ++i) {
+        const AVCodecParameters *p = raw->streams[i]->codecpar;
+        if (p->codec_type == AVMEDIA_TYPE_VIDEO && (p->width <= 0 || p->height <= 0 ||
+                                                    raw->streams[i]->avg_frame_rate.num <= 0))
+            described = false;
+        if (p->codec_type == AVMEDIA_TYPE_AUDIO && (p->sample_rate <= 0 || p->ch_layout.nb_channels <= 0))
+            described = false;
+    }
+    if (!described || std::strstr(raw->iformat->name, "mp4") == nullptr) {
+        rc = avformat_find_stream_info(raw, nullptr);
+        if (rc < 0) {
+            *why = "cannot read " + path + ": " + avError(rc);
+            return false;
+        }
     }
     r->video = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (r->video < 0) {
