@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <thread>
 
 #include "clip/cutjob.h"
 #include "clip/packetsource.h"
@@ -32,6 +33,8 @@ struct ScaleFree {
 };
 
 using Clock = std::chrono::steady_clock;
+
+int cores() { return int(std::clamp(std::thread::hardware_concurrency(), 1u, 16u)); }
 double since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
 
 CodecPtr openDecoder(const AVStream *st, std::string *why)
@@ -43,7 +46,9 @@ CodecPtr openDecoder(const AVStream *st, std::string *why)
         return nullptr;
     }
     ctx->pkt_timebase = st->time_base;
-    ctx->thread_count = 0;
+    // One thread a core: each further frame thread holds its own pictures (memory) and
+    // buys nothing on a machine whose cores the encoder keeps busy anyway.
+    ctx->thread_count = cores();
     ctx->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
     const int rc = avcodec_open2(ctx.get(), codec, nullptr);
     if (rc < 0) {
@@ -105,12 +110,15 @@ bool BurnIn::setUp()
     m_enc->colorspace = in->codecpar->color_space;
     m_enc->color_primaries = in->codecpar->color_primaries;
     m_enc->color_trc = in->codecpar->color_trc;
-    m_enc->thread_count = 0;
+    m_enc->thread_count = cores(); // x264's own choice (1.5 a core) holds more frames in flight
     if (m_job.out->oformat->flags & AVFMT_GLOBALHEADER)
         m_enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if (av_opt_set(m_enc->priv_data, "preset", m_job.request.preset.c_str(), 0) < 0)
         return m_job.fail("unknown x264 preset '" + m_job.request.preset + "'");
     av_opt_set_double(m_enc->priv_data, "crf", m_job.request.crf, 0);
+    // No extra frames queued between the lookahead and the encoding threads: about 30 MiB
+    // less at 1080p, at no cost in pictures.
+    av_opt_set(m_enc->priv_data, "x264-params", "sync-lookahead=0", 0);
     int rc = avcodec_open2(m_enc.get(), codec, nullptr);
     if (rc < 0)
         return m_job.fail("cannot start the H.264 encoder (preset '" + m_job.request.preset + "'): " + avError(rc));
