@@ -50,6 +50,7 @@ TEST_BINARIES = {
     "library/": ["test_medialistview", "test_medialiststore", "test_playbacksync"],
     "net/": ["test_xmlreader", "test_updatechecker"],
     "core/xmllimits": ["test_xmlreader", "test_medialiststore", "test_updatechecker"],
+    "clip/": ["test_clip"],
 }
 
 ARROW = " → "
