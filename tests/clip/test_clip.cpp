@@ -117,6 +117,31 @@ TEST(ClipLossless, RecordingsJoinSeamlessly)
     EXPECT_NEAR(r.end, 6.2 + kFrame, 1e-4);
 }
 
+// A third recording starts where the first two end; a transport stream's clock starts
+// wherever the camera's did, and the clip's starts at 0.
+TEST(ClipLossless, TimelineRunsOnOverEveryRecordingWhateverItsClock)
+{
+    TempDir dir("clip-timeline");
+    const clip::ClipResult r = cut({kA, kB, kA}, 9.5, 10.0, dir / "t.mp4");
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_NEAR(r.start, 9.0, 1e-6);
+    const ProbedFile out = probeMedia(dir / "t.mp4");
+    EXPECT_EQ(out.video.size(), 31u); // 9.0 s to 10.0 s of the trip: frames 30 to 60 of the third
+    EXPECT_EQ(out.video.front().bytes, probeMedia(kA).video[30].bytes);
+
+    const std::string ts = std::string(TRAVA_TEST_DATA) + "/clip.ts";
+    const clip::ClipResult t = cut({ts}, 0.5, 2.0, dir / "ts.mp4");
+    ASSERT_TRUE(t.ok) << t.error;
+    EXPECT_NEAR(t.start, 0.0, 1e-6);
+    const ProbedFile fromTs = probeMedia(dir / "ts.mp4");
+    ASSERT_FALSE(fromTs.video.empty());
+    double first = 1e9;
+    for (const ProbedPacket &p : fromTs.video)
+        first = std::min(first, p.pts);
+    EXPECT_NEAR(first, 0.0, 1e-3);
+    EXPECT_EQ(fromTs.video.size(), 21u); // 10 fps: 0.0 s to 2.0 s
+}
+
 TEST(ClipLossless, WholeRecordingsByDefault)
 {
     TempDir dir("clip-whole");
