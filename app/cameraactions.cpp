@@ -58,10 +58,8 @@ void wireCameraMenu(MainMenu *menu, OvraPlayVC *vc)
 {
     auto *action = new QAction(loc("Camera.menu"), menu);
     action->setObjectName(QStringLiteral("connectCameraAction"));
-    QMenu *file = menu->fileMenu();
-    const QList<QAction *> actions = file->actions();
-    // After Open Folder (position 1), before Close.
-    file->insertAction(actions.size() > 2 ? actions.at(2) : nullptr, action);
+    // At the end of the File menu: the menu re-titles its own items by position.
+    menu->fileMenu()->addAction(action);
     QObject::connect(action, &QAction::triggered, vc, [vc] {
         QWidget *window = vc->window();
         bool ok = false;

@@ -15,7 +15,7 @@ inline constexpr char kCameraAddress[] = "kCameraAddress"; // the last camera ad
 QStringList cameraAddressChoices();
 void rememberCameraAddress(const QString &address);
 
-// Adds the menu item after Open Folder and wires the panel to vc's list.
+// Adds the menu item (last in the File menu) and wires the panel to vc's list.
 void wireCameraMenu(MainMenu *menu, OvraPlayVC *vc);
 // The panel of window (created on first use), for the menu and for tests.
 CameraPanel *cameraPanel(QWidget *window, OvraPlayVC *vc);

@@ -259,7 +259,10 @@ void CameraDownloader::request(int index)
             settle(index, *fatal);
             return;
         }
-        if (reply->error() != QNetworkReply::NoError) {
+        // A connection closed before the promised length is a drop like any other.
+        const qint64 expected = j.file.size > 0 ? j.file.size : j.total;
+        const bool cut = reply->error() == QNetworkReply::NoError && expected > 0 && j.done < expected;
+        if (reply->error() != QNetworkReply::NoError || cut) {
             // A drop or a silence: resume from where the part ends, a few times.
             if (++j.attempts <= retries && !m_cancelled) {
                 QTimer::singleShot(retryDelayMs, this, [this, index] {
@@ -268,7 +271,7 @@ void CameraDownloader::request(int index)
                 });
                 return;
             }
-            settle(index, reply->error() == QNetworkReply::OperationCanceledError
+            settle(index, reply->error() == QNetworkReply::OperationCanceledError || cut
                               ? QStringLiteral("the camera stopped answering")
                               : reply->errorString());
             return;

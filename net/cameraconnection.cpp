@@ -111,7 +111,7 @@ void CameraConnection::next()
             return;
         m_reply = nullptr;
         reply->deleteLater();
-        if (abortReason->isEmpty())
+        if (abortReason->isEmpty() && reply->isOpen())
             *body += reply->read(cap + 1 - body->size());
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         QString error = *abortReason;

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -308,7 +309,9 @@ private:
         for (std::size_t at = head.find("\r\n"); at != std::string::npos;) {
             const std::size_t next = head.find("\r\n", at + 2);
             const std::string line = head.substr(at + 2, next == std::string::npos ? std::string::npos : next - at - 2);
-            if (line.size() > 6 && (line.compare(0, 6, "Range:") == 0 || line.compare(0, 6, "range:") == 0))
+            std::string name = line.substr(0, 6);
+            std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+            if (line.size() > 6 && name == "range:")
                 range = line.substr(line.find('=') + 1);
             at = next;
         }
