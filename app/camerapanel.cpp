@@ -156,6 +156,7 @@ void CameraPanel::connectTo(const QUrl &address)
     if (m_reading)
         KalGpsTool::shareTool()->cancel(m_reading);
     m_reading = 0;
+    ++m_generation;
     m_telemetryQueue.clear();
     m_tree->clear();
     m_address = address;
@@ -208,9 +209,9 @@ void CameraPanel::readNextTelemetry()
     const QString url = row->data(NameColumn, UrlRole).toString();
     QPointer<CameraPanel> self(this);
     m_reading = KalGpsTool::shareTool()->request(url, ExtractionPriority::Background,
-                                                 [self, row](const Extraction &result) {
-        if (!self)
-            return;
+                                                 [self, row, generation = m_generation](const Extraction &result) {
+        if (!self || generation != self->m_generation)
+            return; // the row went with an earlier listing
         self->m_reading = 0;
         if (result.status == ExtractionStatus::Complete && result.track && !result.track->empty())
             row->setText(TelemetryColumn, summary(result.track));

@@ -75,6 +75,7 @@ private:
     QPushButton *m_cancel = nullptr;
     QList<QTreeWidgetItem *> m_telemetryQueue;
     quint64 m_reading = 0; // the service's handle of the telemetry read under way
+    quint64 m_generation = 0; // one per connectTo: answers of an earlier listing are dropped
     QList<QTreeWidgetItem *> m_downloading;
     std::function<QString(const CameraEntry &)> m_kindOf;
 };
