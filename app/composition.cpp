@@ -1,4 +1,5 @@
 #include "app/composition.h"
+#include "app/cameraactions.h"
 
 #include <QAction>
 #include <QMenu>
@@ -206,5 +207,6 @@ PlaybackCommands *wireWindow(MainMenu *menu, OvraWindowPlayController *windowVC)
     // Export Track... follows Close in the File menu.
     menu->fileMenu()->addSeparator();
     menu->fileMenu()->addAction(vc->incidentTools()->exportAction());
+    wireCameraMenu(menu, vc);
     return commands;
 }

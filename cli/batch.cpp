@@ -169,7 +169,18 @@ Extraction lost(int status)
     return e;
 }
 
+RemoteExtractor &remoteExtractor()
+{
+    static RemoteExtractor extractor;
+    return extractor;
+}
+
 } // namespace
+
+void setRemoteExtractor(RemoteExtractor extractor)
+{
+    remoteExtractor() = std::move(extractor);
+}
 
 Extraction extractFile(const Input &input, bool extended)
 {
@@ -179,6 +190,8 @@ Extraction extractFile(const Input &input, bool extended)
         e.reason = input.unreadable;
         return e;
     }
+    if (input.path.rfind("http://", 0) == 0 && remoteExtractor())
+        return remoteExtractor()(input, extended);
     kalGpsInit();
     if (!extended) {
         char *text = nullptr;

@@ -17,6 +17,11 @@ struct Extraction {
     std::string gsensor; // extended only: the G-sensor lines
 };
 
+// Reads inputs whose path is an http:// URL (trava-gps --camera); without one they are
+// unreadable. Set before extractAll: forked readers inherit it.
+using RemoteExtractor = std::function<Extraction(const Input &, bool extended)>;
+void setRemoteExtractor(RemoteExtractor extractor);
+
 // Reads one file in this process. extended: the cleaned track and its G-sensor lines.
 Extraction extractFile(const Input &input, bool extended);
 

@@ -18,6 +18,7 @@
 
 #include "telemetry/kalgpsapi.h"
 #include "cli/batch.h"
+#include "cli/cameracard.h"
 #include "cli/inputs.h"
 #include "cli/progressline.h"
 #include "cli/safefile.h"
@@ -60,11 +61,14 @@ struct Options {
     int jobs = 0; // 0: the processors available
     std::string outDir;
     std::vector<std::string> files;
+    std::string camera; // --camera URL: the inputs are the camera's recordings
+    bool groups = false;
 };
 
 const char kUsage[] =
     "Usage: trava-gps [--format FORMAT] [--datum wgs84|gcj02] [--merge] [-r] [-j N] [-o DIR]\n"
     "                 [--sensitivity low|normal|high] FILE...\n"
+    "       trava-gps --camera URL [--format FORMAT] [-j N] [-o DIR]\n"
     "       trava-gps --sun YYYY-MM-DD LAT LON TZ\n"
     "       trava-gps --help | --version\n"
     "\n"
@@ -96,6 +100,11 @@ const char kUsage[] =
     "Times: cameras record local time without a zone; every export writes it as\n"
     "YYYY-MM-DDThh:mm:ss (ISO 8601, no offset), not converted to UTC. Longitude 180\n"
     "is written as -180.\n"
+    "\n"
+    "--camera URL reads every recording on a dash camera's card over its Wi-Fi\n"
+    "        (http only, e.g. http://192.168.1.254) as -r reads a folder: only the\n"
+    "        parts that hold telemetry are fetched (transport streams in full, last);\n"
+    "        -o DIR mirrors the camera's folders. Names that would leave DIR are refused.\n"
     "\n"
     "--sun prints sunrise and sunset (HH:MM) for a date, a position in degrees\n"
     "(north and east positive) and a time zone in whole hours.\n"
@@ -221,9 +230,8 @@ int writeOutputFile(const SafeFolder& out, const std::string& outDir, const std:
     return code;
 }
 
-int run(const Options& o)
+int run(const Options& o, const std::vector<Input>& inputs)
 {
-    const std::vector<Input> inputs = listInputs(o.files, o.recurse);
     if (inputs.empty()) {
         std::cerr << "trava-gps: no recordings found\n";
         return 1;
@@ -365,6 +373,12 @@ int main(int argc, char** argv)
             if (v != "low" && v != "normal" && v != "high")
                 return usageError("unknown sensitivity '" + v + "'");
             o.sensitivity = harshSensitivityFromName(v);
+        } else if (takes("--camera")) {
+            if (!value("--camera", &v) || v.empty())
+                return usageError(arg + " needs an address");
+            o.camera = v;
+        } else if (arg == "--groups") {
+            o.groups = true;
         } else if (arg == "--merge") {
             o.merge = true;
         } else if (arg == "-r" || arg == "--recursive") {
@@ -389,7 +403,17 @@ int main(int argc, char** argv)
         return usageError("unknown format '" + format + "'");
     if (o.datum != "wgs84" && o.datum != "gcj02")
         return usageError("unknown datum '" + o.datum + "'");
+    if (!o.camera.empty()) {
+        if (!o.files.empty() || o.recurse)
+            return usageError("--camera takes no files");
+        if (o.groups)
+            return printCameraGroups(o.camera);
+        std::vector<Input> inputs;
+        if (const int code = cameraRunInputs(o.camera, &inputs))
+            return code;
+        return run(o, inputs);
+    }
     if (o.files.empty())
         return usageError("no input file");
-    return run(o);
+    return run(o, listInputs(o.files, o.recurse));
 }

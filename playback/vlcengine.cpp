@@ -152,7 +152,10 @@ void VlcEngine::restartOutput()
 
 bool VlcEngine::startMedia(double startSeconds)
 {
-    libvlc_media_t *media = libvlc_media_new_path(VlcMedia::instance(), QFile::encodeName(m_path).constData());
+    // A recording on a camera plays straight over HTTP; everything else is a local path.
+    const bool remote = m_path.startsWith(QLatin1String("http://")) || m_path.startsWith(QLatin1String("https://"));
+    libvlc_media_t *media = remote ? libvlc_media_new_location(VlcMedia::instance(), m_path.toUtf8().constData())
+                                   : libvlc_media_new_path(VlcMedia::instance(), QFile::encodeName(m_path).constData());
     if (!media)
         return false;
     if (!m_probed) {

@@ -293,6 +293,8 @@ qint64 KalGpsTool::requestFileLength(QString *error)
     QNetworkAccessManager local;
     QNetworkAccessManager *network = QThread::currentThread() == m_worker ? m_worker->network() : &local;
     QNetworkRequest request(url);
+    // A camera on a network nobody controls: a redirect may not lead to another host.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
     request.setTransferTimeout(kLengthTimeoutMs);
     std::unique_ptr<QNetworkReply> reply(network->get(request));
 
@@ -335,6 +337,7 @@ std::optional<QByteArray> KalGpsTool::getData(qint64 offset, qint32 length)
     request.setRawHeader("RANGE", "bytes=" + QByteArray::number(offset) + '-' +
                                       QByteArray::number(offset + qint64(length) - 1));
     request.setTransferTimeout(kRangeTimeoutMs);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
     ++m_rangedRequests;
     std::unique_ptr<QNetworkReply> reply(network->get(request));
     // Qt stops taking data from the connection while this much waits unread: a flood

@@ -423,5 +423,89 @@
         <source>Export.nothing</source>
         <translation>Zuerst eine Aufnahme abspielen</translation>
     </message>
+    <message>
+        <source>Camera.menu</source>
+        <translation>Mit Kamera verbinden…</translation>
+    </message>
+    <message>
+        <source>Camera.address.title</source>
+        <translation>Mit Kamera verbinden</translation>
+    </message>
+    <message>
+        <source>Camera.address.label</source>
+        <translation>Adresse der Kamera (zuerst mit ihrem WLAN verbinden):</translation>
+    </message>
+    <message>
+        <source>Camera.header</source>
+        <translation>Kamera %1</translation>
+    </message>
+    <message>
+        <source>Camera.listing</source>
+        <translation>Liste der Kamera wird gelesen…</translation>
+    </message>
+    <message>
+        <source>Camera.failed</source>
+        <translation>Die Kamera kann nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>Camera.refused</source>
+        <translation>%1 Namen abgewiesen</translation>
+    </message>
+    <message>
+        <source>Camera.reading</source>
+        <translation>Telemetrie wird gelesen…</translation>
+    </message>
+    <message>
+        <source>Camera.waiting</source>
+        <translation>wartet</translation>
+    </message>
+    <message>
+        <source>Camera.stream</source>
+        <translation>Transportstrom: muss ganz gelesen werden, zuletzt</translation>
+    </message>
+    <message>
+        <source>Camera.none</source>
+        <translation>keine Telemetrie</translation>
+    </message>
+    <message>
+        <source>Camera.unreadable</source>
+        <translation>Kamera antwortet nicht mehr</translation>
+    </message>
+    <message>
+        <source>Camera.summary</source>
+        <translation>%1 s · max. %2 km/h · %3 km · %4 heftige Ereignisse</translation>
+    </message>
+    <message>
+        <source>Camera.download</source>
+        <translation>Auswahl herunterladen…</translation>
+    </message>
+    <message>
+        <source>Camera.events</source>
+        <translation>Alle Ereignisse herunterladen…</translation>
+    </message>
+    <message>
+        <source>Camera.locked</source>
+        <translation>Alle geschützten herunterladen…</translation>
+    </message>
+    <message>
+        <source>Camera.cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Camera.folder</source>
+        <translation>Herunterladen nach</translation>
+    </message>
+    <message>
+        <source>Camera.noneOfKind</source>
+        <translation>Keine Aufnahmen dieser Art aufgeführt</translation>
+    </message>
+    <message>
+        <source>Camera.downloaded</source>
+        <translation>heruntergeladen</translation>
+    </message>
+    <message>
+        <source>Camera.done</source>
+        <translation>%1 heruntergeladen, %2 fehlgeschlagen</translation>
+    </message>
 </context>
 </TS>

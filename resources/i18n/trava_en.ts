@@ -423,5 +423,89 @@
         <source>Export.nothing</source>
         <translation>Play a recording first</translation>
     </message>
+    <message>
+        <source>Camera.menu</source>
+        <translation>Connect to Camera…</translation>
+    </message>
+    <message>
+        <source>Camera.address.title</source>
+        <translation>Connect to Camera</translation>
+    </message>
+    <message>
+        <source>Camera.address.label</source>
+        <translation>Camera address (join the camera's Wi-Fi first):</translation>
+    </message>
+    <message>
+        <source>Camera.header</source>
+        <translation>Camera %1</translation>
+    </message>
+    <message>
+        <source>Camera.listing</source>
+        <translation>Reading the camera's list…</translation>
+    </message>
+    <message>
+        <source>Camera.failed</source>
+        <translation>The camera cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>Camera.refused</source>
+        <translation>%1 names refused</translation>
+    </message>
+    <message>
+        <source>Camera.reading</source>
+        <translation>reading telemetry…</translation>
+    </message>
+    <message>
+        <source>Camera.waiting</source>
+        <translation>waiting</translation>
+    </message>
+    <message>
+        <source>Camera.stream</source>
+        <translation>transport stream: needs a full read, read last</translation>
+    </message>
+    <message>
+        <source>Camera.none</source>
+        <translation>no telemetry</translation>
+    </message>
+    <message>
+        <source>Camera.unreadable</source>
+        <translation>camera stopped answering</translation>
+    </message>
+    <message>
+        <source>Camera.summary</source>
+        <translation>%1 s · top %2 km/h · %3 km · %4 harsh events</translation>
+    </message>
+    <message>
+        <source>Camera.download</source>
+        <translation>Download Selected…</translation>
+    </message>
+    <message>
+        <source>Camera.events</source>
+        <translation>Download All Events…</translation>
+    </message>
+    <message>
+        <source>Camera.locked</source>
+        <translation>Download All Locked…</translation>
+    </message>
+    <message>
+        <source>Camera.cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Camera.folder</source>
+        <translation>Download into</translation>
+    </message>
+    <message>
+        <source>Camera.noneOfKind</source>
+        <translation>No recordings of that kind are listed</translation>
+    </message>
+    <message>
+        <source>Camera.downloaded</source>
+        <translation>downloaded</translation>
+    </message>
+    <message>
+        <source>Camera.done</source>
+        <translation>%1 downloaded, %2 failed</translation>
+    </message>
 </context>
 </TS>

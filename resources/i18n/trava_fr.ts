@@ -423,5 +423,89 @@
         <source>Export.nothing</source>
         <translation>Lisez d'abord un enregistrement</translation>
     </message>
+    <message>
+        <source>Camera.menu</source>
+        <translation>Se connecter à la caméra…</translation>
+    </message>
+    <message>
+        <source>Camera.address.title</source>
+        <translation>Se connecter à la caméra</translation>
+    </message>
+    <message>
+        <source>Camera.address.label</source>
+        <translation>Adresse de la caméra (rejoindre d'abord son Wi-Fi) :</translation>
+    </message>
+    <message>
+        <source>Camera.header</source>
+        <translation>Caméra %1</translation>
+    </message>
+    <message>
+        <source>Camera.listing</source>
+        <translation>Lecture de la liste de la caméra…</translation>
+    </message>
+    <message>
+        <source>Camera.failed</source>
+        <translation>Impossible de lire la caméra : %1</translation>
+    </message>
+    <message>
+        <source>Camera.refused</source>
+        <translation>%1 noms refusés</translation>
+    </message>
+    <message>
+        <source>Camera.reading</source>
+        <translation>lecture de la télémétrie…</translation>
+    </message>
+    <message>
+        <source>Camera.waiting</source>
+        <translation>en attente</translation>
+    </message>
+    <message>
+        <source>Camera.stream</source>
+        <translation>flux de transport : lecture complète, en dernier</translation>
+    </message>
+    <message>
+        <source>Camera.none</source>
+        <translation>pas de télémétrie</translation>
+    </message>
+    <message>
+        <source>Camera.unreadable</source>
+        <translation>la caméra ne répond plus</translation>
+    </message>
+    <message>
+        <source>Camera.summary</source>
+        <translation>%1 s · max %2 km/h · %3 km · %4 événements brusques</translation>
+    </message>
+    <message>
+        <source>Camera.download</source>
+        <translation>Télécharger la sélection…</translation>
+    </message>
+    <message>
+        <source>Camera.events</source>
+        <translation>Télécharger tous les événements…</translation>
+    </message>
+    <message>
+        <source>Camera.locked</source>
+        <translation>Télécharger tous les verrouillés…</translation>
+    </message>
+    <message>
+        <source>Camera.cancel</source>
+        <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>Camera.folder</source>
+        <translation>Télécharger dans</translation>
+    </message>
+    <message>
+        <source>Camera.noneOfKind</source>
+        <translation>Aucun enregistrement de ce type</translation>
+    </message>
+    <message>
+        <source>Camera.downloaded</source>
+        <translation>téléchargé</translation>
+    </message>
+    <message>
+        <source>Camera.done</source>
+        <translation>%1 téléchargés, %2 échoués</translation>
+    </message>
 </context>
 </TS>

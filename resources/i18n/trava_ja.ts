@@ -423,5 +423,89 @@
         <source>Export.nothing</source>
         <translation>先に録画を再生してください</translation>
     </message>
+    <message>
+        <source>Camera.menu</source>
+        <translation>カメラに接続…</translation>
+    </message>
+    <message>
+        <source>Camera.address.title</source>
+        <translation>カメラに接続</translation>
+    </message>
+    <message>
+        <source>Camera.address.label</source>
+        <translation>カメラのアドレス（先にカメラのWi-Fiに接続）：</translation>
+    </message>
+    <message>
+        <source>Camera.header</source>
+        <translation>カメラ %1</translation>
+    </message>
+    <message>
+        <source>Camera.listing</source>
+        <translation>カメラの一覧を読み込み中…</translation>
+    </message>
+    <message>
+        <source>Camera.failed</source>
+        <translation>カメラを読み込めません: %1</translation>
+    </message>
+    <message>
+        <source>Camera.refused</source>
+        <translation>%1 件の名前を拒否</translation>
+    </message>
+    <message>
+        <source>Camera.reading</source>
+        <translation>テレメトリを読み込み中…</translation>
+    </message>
+    <message>
+        <source>Camera.waiting</source>
+        <translation>待機中</translation>
+    </message>
+    <message>
+        <source>Camera.stream</source>
+        <translation>トランスポートストリーム: 全体の読み込みが必要、最後に読み込み</translation>
+    </message>
+    <message>
+        <source>Camera.none</source>
+        <translation>テレメトリなし</translation>
+    </message>
+    <message>
+        <source>Camera.unreadable</source>
+        <translation>カメラが応答しません</translation>
+    </message>
+    <message>
+        <source>Camera.summary</source>
+        <translation>%1 秒 · 最高 %2 km/h · %3 km · 急操作 %4 件</translation>
+    </message>
+    <message>
+        <source>Camera.download</source>
+        <translation>選択をダウンロード…</translation>
+    </message>
+    <message>
+        <source>Camera.events</source>
+        <translation>すべてのイベントをダウンロード…</translation>
+    </message>
+    <message>
+        <source>Camera.locked</source>
+        <translation>すべての保護済みをダウンロード…</translation>
+    </message>
+    <message>
+        <source>Camera.cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>Camera.folder</source>
+        <translation>ダウンロード先</translation>
+    </message>
+    <message>
+        <source>Camera.noneOfKind</source>
+        <translation>その種類の録画はありません</translation>
+    </message>
+    <message>
+        <source>Camera.downloaded</source>
+        <translation>ダウンロード済み</translation>
+    </message>
+    <message>
+        <source>Camera.done</source>
+        <translation>%1 件ダウンロード、%2 件失敗</translation>
+    </message>
 </context>
 </TS>

@@ -153,11 +153,14 @@ private slots:
         QCOMPARE(QSettings().value(kSpeedUnitType).toString(), QStringLiteral("KMH"));
         QVERIFY(d.windowVC());
         QCOMPARE(d.windowVC()->titleStrip()->menuBar(), d.mainMenu()->menuBar());
-        // The tools' items are handed to the File menu: Export Track... after Close.
+        // The tools' items are handed to the File menu: Export Track... after Close, then
+        // Connect to Camera....
         const QList<QAction *> file = d.mainMenu()->fileMenu()->actions();
-        QCOMPARE(file.size(), 5);
+        QCOMPARE(file.size(), 6);
         QVERIFY(file.at(3)->isSeparator());
         QCOMPARE(file.at(4), d.windowVC()->playerVC()->incidentTools()->exportAction());
+        QCOMPARE(file.at(5)->objectName(), QStringLiteral("connectCameraAction"));
+        QCOMPARE(file.at(5)->text(), QString::fromUtf8("Connect to Camera…"));
         // Posted once the event loop runs, not during start-up.
         QVERIFY(posted.isEmpty());
         QTRY_COMPARE(posted.size(), 2);
