@@ -171,7 +171,14 @@ double PictureClock::changingPictureTimeMs(qint64 clockUs, bool repeat)
     const double newPace = newPaceAt(clockUs);
     const double oldIntervalUs = frame / m_rate * 1000.0;
     const qint64 gap = clockUs - m_change.lastUs; // since the last distinct picture
-    const bool slower = m_change.rate < m_rate;
+    // Which way the change goes is where the new pace stands against the clock the pictures on
+    // screen follow, not how the rates compare: a second request back to the old rate before
+    // the first change landed (1x, 1/2x, 1x) leaves the new pace behind the old pictures, as a
+    // fall does, and 1x, 2x, 1x leaves it ahead, as a rise does. Within the reports' jitter of
+    // each other (as just after a first request) the rates decide.
+    const double lead = newPace - timeAt(clockUs);
+    const bool slower = lead < -kNewPaceToleranceMs
+        || (lead <= kNewPaceToleranceMs && m_change.rate < m_rate);
     if (!repeat) {
         ++m_change.shown;
     } else if (slower && m_change.shown >= 2) {

@@ -32,7 +32,8 @@ public:
     // those keep the old pace. The first picture decoded at the new rate comes queueDepth()
     // pictures after the first one shown after the request, and libVLC's reports follow the
     // new rate from the request on. Until that picture is due the old ones are shown: when
-    // the rate rises libVLC drops those due later, when it falls the last of them stays up.
+    // the new pace runs ahead of them libVLC drops those due later, when it trails them the
+    // last of them stays up.
     void rateRequested(double rate, qint64 clockUs);
     // Pictures libVLC keeps decoded ahead of the one on screen: a property of the decoder,
     // learnt where a slowdown's old pictures run out or a rise's new ones begin; 0 unknown.

@@ -632,6 +632,49 @@ private slots:
         QCOMPARE(twice.pictureTimeMs(t0 + 115 * ms), 10160.0); // 10035 + 55 ms at 2x = 10145
         QVERIFY(!twice.rateChanging());
         QCOMPARE(twice.rate(), 2.0);
+
+        // Back to the rate in force before the first change landed: which way it goes is where
+        // the new pace stands against the pictures on screen. 1x -> 1/2x -> 1x leaves the new
+        // pace 60 ms behind the old clock (10010 + 120 ms at 1/2x = 10070 at t0 + 130): the
+        // old pictures run out and the last one stays up until the new pace reaches the first
+        // new one, five after the first shown.
+        PictureClock back;
+        back.reset(0.0);
+        back.setFrameRate(25);
+        back.timeReported(10000.0, t0);
+        back.rateRequested(0.5, t0 + 10 * ms);
+        QCOMPARE(back.pictureTimeMs(t0 + 15 * ms), 10000.0);
+        QCOMPARE(back.pictureTimeMs(t0 + 55 * ms), 10040.0);
+        back.rateRequested(1.0, t0 + 130 * ms);
+        for (int k = 0; k < 5; ++k)
+            QCOMPARE(back.pictureTimeMs(t0 + (135 + 40 * k) * ms), 10120.0 + 40 * k);
+        QCOMPARE(back.pictureTimeMs(t0 + 360 * ms, true), 10280.0); // late: the old ones ran out
+        QCOMPARE(back.queueDepth(), 5);
+        QVERIFY(back.rateChanging());
+        QCOMPARE(back.pictureTimeMs(t0 + 382 * ms), 10320.0); // 10070 + 252 ms at 1x
+        QVERIFY(!back.rateChanging());
+        QCOMPARE(back.rate(), 1.0);
+        QCOMPARE(back.pictureTimeMs(t0 + 422 * ms), 10360.0);
+
+        // 1x -> 2x -> 1x leaves it 100 ms ahead (10010 + 100 ms at 2x = 10210 at t0 + 110):
+        // the first new picture comes before the next old one would have, at the new pace's
+        // time, and libVLC drops the old ones due after it.
+        PictureClock there;
+        there.reset(0.0);
+        there.setFrameRate(25);
+        there.timeReported(10000.0, t0);
+        there.rateRequested(2.0, t0 + 10 * ms);
+        QCOMPARE(there.pictureTimeMs(t0 + 42 * ms), 10040.0);
+        QCOMPARE(there.pictureTimeMs(t0 + 82 * ms), 10080.0);
+        there.rateRequested(1.0, t0 + 110 * ms);
+        QCOMPARE(there.pictureTimeMs(t0 + 122 * ms), 10120.0);
+        QCOMPARE(there.pictureTimeMs(t0 + 162 * ms), 10160.0);
+        QCOMPARE(there.pictureTimeMs(t0 + 202 * ms), 10200.0);
+        QVERIFY(there.rateChanging());
+        QCOMPARE(there.pictureTimeMs(t0 + 222 * ms), 10320.0); // 10210 + 112 ms at 1x
+        QVERIFY(!there.rateChanging());
+        QCOMPARE(there.queueDepth(), 5);
+        QCOMPARE(there.pictureTimeMs(t0 + 262 * ms), 10360.0);
     }
 };
 
