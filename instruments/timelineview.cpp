@@ -148,6 +148,7 @@ QString TimelineView::hoverText(double x) const
     if (m_model.parts().size() > 1)
         fields << MLanguageManager::localized("Trip.part").arg(part + 1).arg(m_model.parts().size());
     fields << TimelinePainter::clockText(std::floor(local));
+    QString readings;
     if (const std::optional<TimelineModel::Reading> r = m_model.readingAt(part, local)) {
         // The sample's own clock: "hh:mm:ss" of "YYYY/MM/DD hh:mm:ss".
         const QString clock = QString::fromStdString(r->time);
@@ -155,10 +156,13 @@ QString TimelineView::hoverText(double x) const
             fields << clock.right(8);
         const bool mph = Preferences::speedUnitType() == QLatin1String("MPH");
         const float v = mph ? TripStatistics::kmhToMph(r->speed) : r->speed;
-        fields << QString::number(double(v), 'f', 0) + (mph ? QStringLiteral(" mph") : QStringLiteral(" km/h"));
-        fields << QString::number(double(r->g), 'f', 2) + QStringLiteral(" g");
+        readings = QString::number(double(v), 'f', 0) + (mph ? QStringLiteral(" mph") : QStringLiteral(" km/h")) +
+                   QStringLiteral(" · ") + QString::number(double(r->g), 'f', 2) + QStringLiteral(" g");
     }
+    // When on the first line, what was measured on the second.
     QString text = fields.join(QStringLiteral(" · "));
+    if (!readings.isEmpty())
+        text += QLatin1Char('\n') + readings;
     // An event under the pointer is named too.
     const TimelineModel::Part &p = m_model.parts()[std::size_t(part)];
     for (const HarshEvent &e : p.events) {
