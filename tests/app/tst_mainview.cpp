@@ -13,6 +13,11 @@
 #include "app/ovrawindowplaycontroller.h"
 #include "core/preferences.h"
 #include "app/restingpanel.h"
+#include "instruments/timelineview.h"
+#include "playback/mediaplayview.h"
+#include "playback/playcontrolview.h"
+#include "widgets/mcustomslider.h"
+#include "widgets/vcustomslider.h"
 #include "app/settingspanel.h"
 #include "support/sceneview.h"
 #include "support/testsettings.h"
@@ -231,6 +236,17 @@ private slots:
         QVERIFY(vc.mediaPanel()->width() * vc.mediaPanel()->height() > vc.mapPanel()->width() * vc.mapPanel()->height());
         QVERIFY(qAbs(vc.speedPanel()->width() - vc.speedPanel()->height()) <= 12);
         QVERIFY(vc.mediaPanel()->width() >= size.width() / 2 - 40);
+        // The timeline lies under the picture across the video column.
+        TimelineView *timeline = vc.timeline();
+        QVERIFY(timeline && vc.mediaPanel()->isAncestorOf(timeline) && timeline->isVisible());
+        QCOMPARE(timeline->width(), vc.mediaPanel()->width());
+        QVERIFY(timeline->y() > vc.player()->geometry().bottom());
+        // The progress slider takes the bar's spare width; volume and speed stay small.
+        PlayControlView *bar = vc.player()->controlView();
+        bar->show();
+        bar->layout()->activate();
+        QVERIFY2(bar->progressSlider->width() >= bar->width() * 2 / 3, qPrintable(QString::number(bar->progressSlider->width())));
+        QVERIFY(bar->soundSlider->width() <= 80 && bar->playSpeedSlider->width() <= 80);
     }
 
     // Every read-out shows its whole text at the window's default and minimum sizes, with
