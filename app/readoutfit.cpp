@@ -17,7 +17,7 @@ double basePointSize(QLabel *label)
         v = label->font().pointSizeF();
         label->setProperty(kBaseSize, v);
     }
-    return v.toDouble();
+    return v.value<double>();
 }
 
 // Width and height of the label's text in its base font.

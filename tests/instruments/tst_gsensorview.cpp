@@ -389,6 +389,34 @@ private slots:
         QVERIFY2(qBlue(parked) > qRed(parked) + 15, qPrintable(QString::number(parked, 16)));
         QVERIFY(std::abs(qRed(trip.pixel(int(view.xOf(5, 0)), y)) - qBlue(trip.pixel(int(view.xOf(5, 0)), y))) < 12);
     }
+    // Broken readings, absurd times and no track at all: drawn and answered without harm.
+    void timelineTakesBrokenData()
+    {
+        TimelineView view;
+        view.resize(300, 64);
+        view.show();
+        QSignalSpy seek(&view, &TimelineView::seekRequested);
+        QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(100, 40)); // nothing on show: no seek
+        QVERIFY(seek.isEmpty());
+        QVERIFY(view.hoverText(100).isEmpty());
+        std::vector<GPSItem> items;
+        for (const char *speed : {"nan", "1e308", "-5", "abc", "5000"})
+            items.push_back(makeSample({.speed = speed, .x = std::nan(""), .y = 1e308, .z = -HUGE_VAL}));
+        view.setTrack(makeTrack(std::move(items)));
+        QCOMPARE(view.model().maxSpeed(), 1000.0f);
+        for (double t : {std::nan(""), -3.0, HUGE_VAL, 1e300, 2.5})
+            view.setTime(t, t);
+        view.setClipMarks(std::nan(""), HUGE_VAL);
+        view.setKindSpans({{5, 1, QStringLiteral("event")}, {-1e308, 1e308, QStringLiteral("<b>x</b>"), 7}});
+        QVERIFY(!grabbed(&view).isNull());
+        // A recording without telemetry still has its length to seek in.
+        view.setTrack(Track());
+        view.setTime(1.0, 120.0);
+        QCOMPARE(view.model().total(), 120.0);
+        QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(int(view.xOf(60.5)), 40));
+        QCOMPARE(seek.size(), 1);
+        QCOMPARE(std::floor(seek.at(0).at(0).toDouble()), 60.0);
+    }
 };
 
 QTEST_MAIN(TestGsensorView)
