@@ -2,6 +2,7 @@
 #include "app/cameraactions.h"
 
 #include <QAction>
+#include <QLayout>
 #include <QMenu>
 #include <QPointer>
 #include <QToolButton>
@@ -15,6 +16,8 @@
 #include "app/playbackcommands.h"
 #include "app/settingspanel.h"
 #include "app/snapshot.h"
+#include "app/readoutfit.h"
+#include "app/timelinefeed.h"
 #include "app/titlestrip.h"
 #include "app/videoonlymode.h"
 #include "core/mtool.h"
@@ -23,6 +26,7 @@
 #include "instruments/map/gpsmapview.h"
 #include "instruments/map/mapsourcepreference.h"
 #include "instruments/speedview.h"
+#include "instruments/timelineview.h"
 #include "library/medialistview.h"
 #include "app/playbacksync.h"
 #include "net/updatechecker.h"
@@ -138,6 +142,23 @@ IncidentTools *wireIncidentTools(OvraPlayVC *vc, const MainViewParts &p)
     return tools;
 }
 
+// The timeline under the picture, across the video column: it follows the player's clock,
+// the recording's track or trip and its events, and asks the player for seeks.
+TimelineView *wireTimeline(OvraPlayVC *vc, const MainViewParts &p)
+{
+    auto *timeline = new TimelineView(vc->mediaPanel());
+    vc->mediaPanel()->layout()->addWidget(timeline);
+    TimelineFeed::Sources s;
+    s.view = timeline;
+    s.player = p.player->controller();
+    s.sync = p.sync;
+    s.list = p.list;
+    s.trip = p.incidents->trip();
+    s.events = p.incidents->events();
+    new TimelineFeed(s, timeline);
+    return timeline;
+}
+
 } // namespace
 
 MainViewParts wireMainView(OvraPlayVC *vc)
@@ -174,6 +195,8 @@ MainViewParts wireMainView(OvraPlayVC *vc)
 
     wireControls(vc, p.player->controlView());
     p.incidents = wireIncidentTools(vc, p);
+    p.timeline = wireTimeline(vc, p);
+    new ReadoutFit(vc->findChild<QWidget *>(QStringLiteral("gpsInfoBgView")));
     return p;
 }
 

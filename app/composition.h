@@ -18,6 +18,7 @@ class OvraWindowPlayController;
 class PlaybackCommands;
 class PlaybackSync;
 class SpeedView;
+class TimelineView;
 class UpdateChecker;
 
 struct MainViewParts {
@@ -30,6 +31,7 @@ struct MainViewParts {
     PlaybackSync *sync = nullptr;
     UpdateChecker *updateChecker = nullptr;
     IncidentTools *incidents = nullptr;
+    TimelineView *timeline = nullptr;
 };
 
 // Builds the parts into vc's panels (vc owns them all) and wires them. Runs once, from the

@@ -56,6 +56,7 @@ void HarshEventNavigator::refresh()
         m_player->controlView()->progressSlider->setMarks(HarshEventMarks::marks(m_events, samples));
     if (m_gsensor && m_track)
         m_gsensor->setEventMarks(HarshEventMarks::marks(m_events, samples - 1));
+    emit eventsChanged();
 }
 
 double HarshEventNavigator::currentSeconds() const

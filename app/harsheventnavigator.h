@@ -34,6 +34,10 @@ public:
     QAction *previousAction() const { return m_previous; }
     void retitle();
 
+signals:
+    // The events were found again (a new track, another sensitivity or language).
+    void eventsChanged();
+
 private:
     bool jumpTo(long index);
     double currentSeconds() const;

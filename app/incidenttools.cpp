@@ -90,10 +90,10 @@ void IncidentTools::buildTripReadout(ColorPanel *card)
     // Shown while the recording belongs to a trip.
     m_tripCard = card;
     auto *v = new QVBoxLayout(m_tripCard);
-    v->setContentsMargins(12, 4, 12, 4);
+    v->setContentsMargins(6, 2, 6, 2);
     m_tripLabel = ViewStyle::makeLabel(QStringLiteral("tripLabel"), m_tripCard, 9, QColor(240, 242, 244));
-    m_tripLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    m_tripLabel->setWordWrap(true);
+    // As wide as its longest line, like the other read-outs: never cut.
+    m_tripLabel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     v->addWidget(m_tripLabel);
     m_tripCard->hide();
 }
@@ -107,7 +107,8 @@ void IncidentTools::showTrip()
     }
     // The card shows the whole trip; the recording's own figures are beside it in the
     // statistics card, and both in full in the tooltip.
-    m_tripLabel->setText(m_trip->tripText());
+    // One figure a line: the card stays narrow beside the other read-outs.
+    m_tripLabel->setText(m_trip->tripText().replace(QStringLiteral(" · "), QStringLiteral("\n")));
     m_tripCard->setToolTip(m_trip->tripText() + QStringLiteral("\n\n") + m_trip->recordingText());
     m_tripCard->show();
 }

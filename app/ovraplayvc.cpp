@@ -302,27 +302,25 @@ QWidget *OvraPlayVC::buildReadouts()
     l->setSpacing(4);
     gpsInfoBgView->setFixedHeight(82);
 
-    // One dark block of the strip: its labels stacked and centred; long texts may be cut,
-    // the strip never widens for them.
+    // One dark block of the strip: its labels stacked and centred. A block is at least as
+    // wide as its texts (the spare width is shared by the stretches), so that no figure is
+    // ever cut; fonts and margins are small enough for all four blocks at the smallest window.
     auto block = [&](ColorPanel *&bg, const char *name, int stretch, qreal pointSize, bool bold, int vMargin,
                      std::initializer_list<std::pair<QLabel **, const char *>> labels) {
         bg = addReadoutCard(QString::fromLatin1(name), stretch);
         auto *v = new QVBoxLayout(bg);
-        v->setContentsMargins(12, vMargin, 12, vMargin);
+        v->setContentsMargins(6, vMargin, 6, vMargin);
         v->setSpacing(labels.size() > 2 ? 0 : 2);
         v->addStretch(1);
         for (const auto &[label, labelName] : labels) {
             *label = makeLabel(QString::fromLatin1(labelName), bg, pointSize, QColor(240, 242, 244), bold);
-            (*label)->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-            (*label)->setMinimumWidth(10);
+            (*label)->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
             v->addWidget(*label);
         }
         v->addStretch(1);
     };
-    block(speedBgView, "speedBgView", 3, 24, true, 4, {{&speedLabel, "speedLabel"}});
+    block(speedBgView, "speedBgView", 3, 20, true, 4, {{&speedLabel, "speedLabel"}});
     speedLabel->setAlignment(Qt::AlignCenter);
-    speedLabel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-    speedLabel->setMinimumWidth(0);
     block(gpsBgView, "gpsBgView", 4, 10.5, false, 6, {{&latLabel, "latLabel"}, {&lonLabel, "lonLabel"}});
     block(distanceBgView, "distanceBgView", 4, 9.5, false, 4,
           {{&topSpeedLabel, "topSpeedLabel"}, {&aveSpeedLabel, "aveSpeedLabel"}, {&distanceLabel, "distanceLabel"}});

@@ -55,6 +55,7 @@ public:
     PlaybackSync *playbackSync() const { return m_parts.sync; }
     UpdateChecker *updateChecker() const { return m_parts.updateChecker; }
     IncidentTools *incidentTools() const { return m_parts.incidents; }
+    TimelineView *timeline() const { return m_parts.timeline; }
     // Every modal alert of the main view (list, update check, map box) goes through
     // showAlert(): MTool::showAlert over this window unless a handler is set (tests answer
     // it); answers 1000 for the first button.

@@ -13,6 +13,7 @@
 #include "instruments/gsensorstateview.h"
 #include "instruments/hearbitview.h"
 #include "instruments/speedview.h"
+#include "instruments/timelineview.h"
 
 namespace {
 const Track &hourTrack()
@@ -87,6 +88,56 @@ static void BM_GsensorCachedRepaint(benchmark::State &state)
     }
 }
 BENCHMARK(BM_GsensorCachedRepaint)->Unit(benchmark::kMicrosecond);
+
+// Per tick, the timeline under the picture against the G-sensor panel: the tick moves the
+// cursor to a new second and the widget repaints what the tick invalidated (both over
+// the whole hour, the timeline 560 x 64 as at the default window).
+static void BM_GsensorTickRepaint(benchmark::State &state)
+{
+    Gauges g;
+    g.gsensor.setGpsData(hourTrack());
+    QImage target(g.gsensor.size(), QImage::Format_ARGB32_Premultiplied);
+    int second = 0;
+    for (auto _ : state) {
+        g.gsensor.setCurrentPlayerTime(second + 0.5);
+        g.gsensor.render(&target, QPoint(), QRegion(), QWidget::DrawChildren);
+        second = (second + 7) % 3600;
+    }
+}
+BENCHMARK(BM_GsensorTickRepaint)->Unit(benchmark::kMicrosecond);
+
+static void BM_TimelineTickRepaint(benchmark::State &state)
+{
+    TimelineView timeline;
+    timeline.resize(560, 64);
+    timeline.show();
+    timeline.setTrack(hourTrack());
+    timeline.setEvents(0, detectHarshEvents(hourTrack()));
+    QImage target(timeline.size(), QImage::Format_ARGB32_Premultiplied);
+    timeline.render(&target); // the curves' cache, as on screen before the first tick
+    int second = 0;
+    for (auto _ : state) {
+        timeline.setTime(second + 0.5, 3600);
+        timeline.render(&target);
+        second = (second + 7) % 3600;
+    }
+}
+BENCHMARK(BM_TimelineTickRepaint)->Unit(benchmark::kMicrosecond);
+
+// The timeline drawn from scratch (a zoom or a new track): curves of the hour per pixel column.
+static void BM_TimelineFullRepaint(benchmark::State &state)
+{
+    TimelineView timeline;
+    timeline.resize(560, 64);
+    timeline.show();
+    timeline.setTrack(hourTrack());
+    QImage target(timeline.size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        timeline.showAll(); // drops the cache
+        timeline.render(&target);
+    }
+}
+BENCHMARK(BM_TimelineFullRepaint)->Unit(benchmark::kMicrosecond);
 
 static void BM_InstrumentsSetGpsData(benchmark::State &state)
 {

@@ -8,6 +8,7 @@
 #include "widgets/vcustomslider.h"
 
 #include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -83,18 +84,27 @@ PlayControlView::PlayControlView(QWidget *parent)
     playSpeedSlider->setFixedWidth(70);
     playSpeedSlider->setFocusPolicy(Qt::NoFocus);
 
-    auto *row = new QHBoxLayout(this);
-    row->setContentsMargins(8, 4, 8, 4);
+    // The progress slider has a line of its own, as wide as the video: in one line with the
+    // buttons it was left a few dozen pixels. The volume and speed stay small beside them.
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(8, 2, 8, 2);
+    column->setSpacing(0);
+    auto *progressRow = new QHBoxLayout;
+    progressRow->setSpacing(8);
+    progressRow->addWidget(progressSlider, 1);
+    progressRow->addWidget(timeLabel);
+    column->addLayout(progressRow);
+    auto *row = new QHBoxLayout;
     row->setSpacing(6);
     row->addWidget(preBtn);
     row->addWidget(playControlBtn);
     row->addWidget(stopBtn);
     row->addWidget(nextBtn);
-    row->addWidget(progressSlider, 1);
-    row->addWidget(timeLabel);
+    row->addStretch(1);
     row->addWidget(soundBtn);
     row->addWidget(soundSlider);
     row->addWidget(playSpeedSlider);
+    column->addLayout(row);
 
     connect(soundBtn, &QAbstractButton::clicked, this, [this] { soundBtnClick(); });
     connect(soundSlider, &QAbstractSlider::valueChanged, this, [this](int step) {
@@ -180,9 +190,14 @@ QToolButton *PlayControlView::addControlBarButton(const QString &name, const QSt
     QToolButton *button = makeButton(this, QStyle::SP_DialogSaveButton, QString());
     button->setObjectName(name);
     setButtonImage(button, imageName);
-    auto *row = static_cast<QHBoxLayout *>(layout());
+    auto *row = static_cast<QHBoxLayout *>(buttonRow());
     row->insertWidget(row->indexOf(soundBtn), button);
     return button;
+}
+
+QLayout *PlayControlView::buttonRow() const
+{
+    return layout()->itemAt(1)->layout();
 }
 
 void PlayControlView::setButtonImage(QAbstractButton *button, const QString &name)

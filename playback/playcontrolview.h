@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QLabel;
+class QLayout;
 class MCustomSlider;
 class VCustomSlider;
 
@@ -27,6 +28,8 @@ public:
     // A button of the bar's look for a tool of the window, put before the sound controls:
     // named name, showing the picture imageName. The caller connects and titles it.
     QToolButton *addControlBarButton(const QString &name, const QString &imageName);
+    // The line of buttons under the progress slider's line.
+    QLayout *buttonRow() const;
 
     // The volume handed to the player is step x 10, and libVLC goes up to 200 %.
     static constexpr int kMaxSoundStep = 20;

@@ -459,7 +459,8 @@ private slots:
         QWidget *bar = vc.player()->controlView();
         auto *camera = sceneView<QToolButton>(bar, "snapshotBtn");
         QVERIFY(camera);
-        QCOMPARE(bar->layout()->indexOf(camera) + 1, bar->layout()->indexOf(vc.player()->controlView()->soundBtn));
+        QLayout *row = vc.player()->controlView()->buttonRow();
+        QCOMPARE(row->indexOf(camera) + 1, row->indexOf(vc.player()->controlView()->soundBtn));
         QCOMPARE(camera->toolTip(), tools->snapshot()->saveAction()->toolTip());
         QVERIFY(camera->toolTip().endsWith(QStringLiteral(" (S)")));
         QSignalSpy saved(tools->snapshot()->saveAction(), &QAction::triggered);

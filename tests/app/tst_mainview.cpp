@@ -10,8 +10,14 @@
 #include "core/mfilemodel.h"
 #include "core/mlanguagemanager.h"
 #include "app/ovraplayvc.h"
+#include "app/ovrawindowplaycontroller.h"
 #include "core/preferences.h"
 #include "app/restingpanel.h"
+#include "instruments/timelineview.h"
+#include "playback/mediaplayview.h"
+#include "playback/playcontrolview.h"
+#include "widgets/mcustomslider.h"
+#include "widgets/vcustomslider.h"
 #include "app/settingspanel.h"
 #include "support/sceneview.h"
 #include "support/testsettings.h"
@@ -230,6 +236,67 @@ private slots:
         QVERIFY(vc.mediaPanel()->width() * vc.mediaPanel()->height() > vc.mapPanel()->width() * vc.mapPanel()->height());
         QVERIFY(qAbs(vc.speedPanel()->width() - vc.speedPanel()->height()) <= 12);
         QVERIFY(vc.mediaPanel()->width() >= size.width() / 2 - 40);
+        // The timeline lies under the picture across the video column.
+        TimelineView *timeline = vc.timeline();
+        QVERIFY(timeline && vc.mediaPanel()->isAncestorOf(timeline) && timeline->isVisible());
+        QCOMPARE(timeline->width(), vc.mediaPanel()->width());
+        QVERIFY(timeline->y() > vc.player()->geometry().bottom());
+        // The progress slider takes the bar's spare width; volume and speed stay small.
+        PlayControlView *bar = vc.player()->controlView();
+        bar->show();
+        bar->layout()->activate();
+        QVERIFY2(bar->progressSlider->width() >= bar->width() * 2 / 3, qPrintable(QString::number(bar->progressSlider->width())));
+        QVERIFY(bar->soundSlider->width() <= 80 && bar->playSpeedSlider->width() <= 80);
+    }
+
+    // Every read-out shows its whole text at the window's default and minimum sizes, with
+    // the trip card beside them and long figures in every card (the labels' needed width
+    // against the width they are given).
+    void readoutsShowTheirWholeTexts()
+    {
+        OvraWindowPlayController c(OvraWindowPlayController::createWindow());
+        QWidget *window = c.window();
+        OvraPlayVC &vc = *c.playerVC();
+        window->show();
+        const QSize defaultSize = window->size();
+        auto *tripCard = sceneView<ColorPanel>(vc, "tripBgView");
+        QVERIFY(tripCard);
+        auto *tripLabel = tripCard->findChild<QLabel *>();
+        QVERIFY(tripLabel);
+        const char *names[] = {"speedLabel", "latLabel", "lonLabel", "topSpeedLabel", "aveSpeedLabel", "distanceLabel"};
+        auto word = [](const char *key) { return MLanguageManager::DPLocalizedString(QString::fromLatin1(key)); };
+        QStringList clipped;
+        for (unsigned language = 0; language < 4; ++language) {
+        MLanguageManager::setNewLanguage(language);
+        const QStringList texts{QStringLiteral("188KMH"), word("Lat") + ":-33.868820", word("Lon") + ":-151.209296",
+                                word("TopSpeed") + ":188.8KMH", word("AveSpeed") + ":88.8KMH", word("Distance") + ":888.88KM"};
+        for (const QSize size : {defaultSize, window->minimumSize()}) {
+            window->resize(size);
+            for (int i = 0; i < 6; ++i)
+                sceneView<QLabel>(vc, names[i])->setText(texts[i]);
+            tripLabel->setText(MLanguageManager::localized("Trip.whole").arg(3) + "\n12.35 km\n01:00:29\n" +
+                               MLanguageManager::localized("Trip.top") + " 152 km/h");
+            tripCard->show();
+            QTest::qWait(30); // the fonts settle after the layout
+            vc.layout()->activate();
+            QTest::qWait(30);
+            QList<QLabel *> labels{tripLabel};
+            for (const char *n : names)
+                labels << sceneView<QLabel>(vc, n);
+            for (QLabel *l : labels) {
+                int needed = 0;
+                for (const QString &line : l->text().split(QLatin1Char('\n')))
+                    needed = qMax(needed, l->fontMetrics().horizontalAdvance(line));
+                const QRect shown = l->contentsRect();
+                const QRect inCard(l->mapTo(l->parentWidget(), QPoint(0, 0)), l->size());
+                const int high = l->sizeHint().height() - 2 * l->margin();
+                if (shown.width() < needed || shown.height() < high || !l->parentWidget()->rect().contains(inCard))
+                    clipped << MLanguageManager::currentLanguage() + QStringLiteral(" %1 at %2x%3 needs %4 px, shows %5").arg(l->objectName()).arg(size.width())
+                                   .arg(size.height()).arg(needed).arg(shown.width()) + QStringLiteral(", height %1 of %2").arg(shown.height()).arg(high) + QStringLiteral(" geo %1,%2 %3x%4 card %5 font %6").arg(l->x()).arg(l->y()).arg(l->width()).arg(l->height()).arg(l->parentWidget()->height()).arg(l->font().pointSizeF());
+            }
+        }
+        }
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
     }
 
     void realViewDropsIntoAPanel()

@@ -1,13 +1,18 @@
-// The G-sensor panel and its waveform: scale, sample spacing, cursor and labels.
+// The G-sensor panel and its waveform: scale, sample spacing, cursor and labels; the timeline
+// under the picture with its speed and G curves: seeking, zooming, marks and stretches.
 #include <QLabel>
 #include <QPainter>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include "instruments/dashboardstate.h"
 #include "instruments/gsensorpainter.h"
 #include "instruments/gsensorstateview.h"
+#include "core/mlanguagemanager.h"
 #include "instruments/harsheventmarks.h"
 #include "instruments/hearbitview.h"
+#include "instruments/timelinepainter.h"
+#include "instruments/timelineview.h"
 #include "support/decodedtrack.h"
 #include "support/trackbuilder.h"
 
@@ -37,6 +42,24 @@ QImage grabbed(QWidget *w)
     img.fill(Qt::transparent);
     w->render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
     return img.convertToFormat(QImage::Format_ARGB32);
+}
+// A drive of n seconds at speeds rising by a km/h a second.
+Track rising(int n)
+{
+    std::vector<GPSItem> items;
+    for (int i = 0; i < n; ++i)
+        items.push_back(makeSample({.speed = std::to_string(10 + i), .z = 1}));
+    return makeTrack(std::move(items));
+}
+bool near(QRgb p, const QColor &c, int tolerance = 40)
+{
+    return std::abs(qRed(p) - c.red()) < tolerance && std::abs(qGreen(p) - c.green()) < tolerance &&
+           std::abs(qBlue(p) - c.blue()) < tolerance;
+}
+void wheel(QWidget *w, QPointF at, int delta)
+{
+    QWheelEvent e(at, w->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(w, &e);
 }
 } // namespace
 
@@ -243,6 +266,156 @@ private slots:
         view.setGpsData(track);
         view.setCurrentPlayerTime(1.5);
         QVERIFY(!grabbed(&view).isNull());
+    }
+    // A click lands on the second under the pointer, in the player's seconds; a click on
+    // another recording of the trip asks for that recording at that second.
+    void timelineSeeksWhereClicked()
+    {
+        TimelineView view;
+        view.resize(608, 64);
+        view.show();
+        view.setTrack(rising(60));
+        QCOMPARE(view.model().total(), 60.0);
+        QSignalSpy seek(&view, &TimelineView::seekRequested);
+        for (double second : {0.0, 12.0, 30.0, 59.0}) {
+            QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(int(view.xOf(second + 0.5)), 40));
+            QCOMPARE(seek.size(), 1);
+            const double at = seek.takeFirst().at(0).toDouble();
+            QCOMPARE(std::floor(at), second);
+        }
+        // The hover names that second, its speed and its G.
+        const QString hover = view.hoverText(view.xOf(30.5));
+        QVERIFY2(hover.startsWith(QStringLiteral("00:30")) && hover.contains(QStringLiteral("40 km/h")) &&
+                     hover.contains(QStringLiteral(" g")), qPrintable(hover));
+        // The cursor follows the player's time.
+        view.setTime(20.4, 60);
+        QCOMPARE(view.cursorSeconds().value(), 20.4);
+        const QImage img = grabbed(&view);
+        QVERIFY(near(img.pixel(int(std::round(view.xOf(20.4))), 40), Qt::white, 10));
+
+        // A trip of three: part 1 plays; a click in part 2 asks for it, a drag within part 1 scrubs.
+        view.setParts({rising(20), rising(20), rising(20)}, 0);
+        QCOMPARE(view.model().total(), 60.0);
+        QSignalSpy part(&view, &TimelineView::partRequested);
+        QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(int(view.xOf(5.5, 1)), 40));
+        QCOMPARE(part.size(), 1);
+        QCOMPARE(part.at(0).at(0).toInt(), 1);
+        QCOMPARE(std::floor(part.at(0).at(1).toDouble()), 5.0);
+        QVERIFY(seek.isEmpty());
+        QVERIFY(view.hoverText(view.xOf(5.5, 2)).startsWith(MLanguageManager::localized("Trip.part").arg(3).arg(3)));
+        QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(int(view.xOf(2.5)), 40));
+        QTest::mouseMove(&view, QPoint(int(view.xOf(8.5)), 40));
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(int(view.xOf(8.5)), 40));
+        QVERIFY(!seek.isEmpty());
+        QCOMPARE(std::floor(seek.last().at(0).toDouble()), 8.0);
+    }
+
+    // The wheel zooms around the pointer: the second under it stays under it. A drag then
+    // moves the stretch instead of seeking; Home, End and a double click show the whole.
+    void timelineZoomsAroundThePointer()
+    {
+        TimelineView view;
+        view.resize(608, 64);
+        view.show();
+        view.setTrack(rising(600));
+        const double x = 200;
+        const double before = view.range().secondsAt(x - view.plotRect().left(), view.plotRect().width());
+        wheel(&view, QPointF(x, 40), 120);
+        wheel(&view, QPointF(x, 40), 240);
+        QVERIFY(view.range().zoomed());
+        QVERIFY(std::abs(view.range().span() - 600 * 0.8 * 0.8 * 0.8) < 1e-6);
+        const double after = view.range().secondsAt(x - view.plotRect().left(), view.plotRect().width());
+        QVERIFY2(std::abs(after - before) < 1e-6, qPrintable(QString::number(after - before)));
+        // Zooming in never goes below ten seconds, and out never past the whole.
+        for (int i = 0; i < 40; ++i)
+            wheel(&view, QPointF(x, 40), 120);
+        QCOMPARE(view.range().span(), TimelineRange::kMinSpan);
+        QSignalSpy seek(&view, &TimelineView::seekRequested);
+        for (int i = 0; i < 10; ++i)
+            wheel(&view, QPointF(x, 40), 120 * -6);
+        QVERIFY(!view.range().zoomed());
+        wheel(&view, QPointF(x, 40), 720);
+        const double start = view.range().start();
+        QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(300, 40));
+        QTest::mouseMove(&view, QPoint(250, 40));
+        QTest::mouseMove(&view, QPoint(200, 40));
+        QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(200, 40));
+        QVERIFY(view.range().start() > start); // dragged to the left: later seconds come in
+        QVERIFY(seek.isEmpty());
+        view.setFocus();
+        QTest::keyClick(&view, Qt::Key_Home);
+        QVERIFY(!view.range().zoomed());
+        wheel(&view, QPointF(x, 40), 360);
+        QTest::keyClick(&view, Qt::Key_End);
+        QVERIFY(!view.range().zoomed());
+        wheel(&view, QPointF(x, 40), 360);
+        QTest::mouseDClick(&view, Qt::LeftButton, {}, QPoint(300, 40));
+        QVERIFY(!view.range().zoomed());
+    }
+
+    // Events, kind stretches and clip marks are painted at their seconds, each kind in its
+    // own colour; the stretch's word is the caller's.
+    void timelinePaintsMarksWhereTheyBelong()
+    {
+        TimelineView view;
+        view.resize(608, 64);
+        view.show();
+        view.setTrack(rising(60));
+        std::vector<HarshEvent> events{{10, HarshKind::Brake, 0.6, ""}, {40, HarshKind::Accel, 0.5, ""}, {50, HarshKind::Impact, 2.0, ""}};
+        view.setEvents(0, events);
+        view.setKindSpans({{20, 30, QStringLiteral("locked")}});
+        view.setClipMarks(5.0, 55.0);
+        const QImage img = grabbed(&view);
+        const int band = int(TimelinePainter::kMarkBand / 2);
+        const QRgb brake = img.pixel(int(std::round(view.xOf(10.5))), band);
+        const QRgb accel = img.pixel(int(std::round(view.xOf(40.5))), band);
+        QVERIFY(near(brake, HarshEventMarks::kindColour(HarshKind::Brake)));
+        QVERIFY(near(accel, HarshEventMarks::kindColour(HarshKind::Accel)));
+        QVERIFY(!near(brake, QColor::fromRgb(accel)));
+        QVERIFY(!near(img.pixel(int(view.xOf(25.5)), band), HarshEventMarks::kindColour(HarshKind::Brake)));
+        // The locked stretch tints its seconds amber above the curve; outside it stays grey.
+        const int y = int(view.plotRect().top()) + 3;
+        const QRgb inside = img.pixel(int(view.xOf(28)), y), outside = img.pixel(int(view.xOf(33)), y);
+        QVERIFY2(qRed(inside) > qRed(outside) + 20 && qRed(inside) > qBlue(inside) + 20, qPrintable(QString::number(inside, 16)));
+        QVERIFY(std::abs(qRed(outside) - qBlue(outside)) < 12);
+        // In and out marks at 5 s and 55 s, in their colours.
+        QVERIFY(near(img.pixel(int(std::round(view.xOf(5))), y + 6), TimelinePainter::clipInColour()));
+        QVERIFY(near(img.pixel(int(std::round(view.xOf(55))) - 1, y + 6), TimelinePainter::clipOutColour()));
+        // Stretches of another part of a trip sit in that part.
+        view.setParts({rising(30), rising(30)}, 0);
+        view.setKindSpans({{0, 10, QStringLiteral("parking"), 1}});
+        const QImage trip = grabbed(&view);
+        const QRgb parked = trip.pixel(int(view.xOf(5, 1)), y);
+        QVERIFY2(qBlue(parked) > qRed(parked) + 15, qPrintable(QString::number(parked, 16)));
+        QVERIFY(std::abs(qRed(trip.pixel(int(view.xOf(5, 0)), y)) - qBlue(trip.pixel(int(view.xOf(5, 0)), y))) < 12);
+    }
+    // Broken readings, absurd times and no track at all: drawn and answered without harm.
+    void timelineTakesBrokenData()
+    {
+        TimelineView view;
+        view.resize(300, 64);
+        view.show();
+        QSignalSpy seek(&view, &TimelineView::seekRequested);
+        QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(100, 40)); // nothing on show: no seek
+        QVERIFY(seek.isEmpty());
+        QVERIFY(view.hoverText(100).isEmpty());
+        std::vector<GPSItem> items;
+        for (const char *speed : {"nan", "1e308", "-5", "abc", "5000"})
+            items.push_back(makeSample({.speed = speed, .x = std::nan(""), .y = 1e308, .z = -HUGE_VAL}));
+        view.setTrack(makeTrack(std::move(items)));
+        QCOMPARE(view.model().maxSpeed(), 1000.0f);
+        for (double t : {std::nan(""), -3.0, HUGE_VAL, 1e300, 2.5})
+            view.setTime(t, t);
+        view.setClipMarks(std::nan(""), HUGE_VAL);
+        view.setKindSpans({{5, 1, QStringLiteral("event")}, {-1e308, 1e308, QStringLiteral("<b>x</b>"), 7}});
+        QVERIFY(!grabbed(&view).isNull());
+        // A recording without telemetry still has its length to seek in.
+        view.setTrack(Track());
+        view.setTime(1.0, 120.0);
+        QCOMPARE(view.model().total(), 120.0);
+        QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(int(view.xOf(60.5)), 40));
+        QCOMPARE(seek.size(), 1);
+        QCOMPARE(std::floor(seek.at(0).at(0).toDouble()), 60.0);
     }
 };
 

@@ -24,6 +24,7 @@
 #include "core/mlanguagemanager.h"
 #include "core/notificationhub.h"
 #include "app/ovraplayvc.h"
+#include "instruments/timelineview.h"
 #include "app/playbacksync.h"
 #include "core/preferences.h"
 #include "instruments/speedview.h"
@@ -208,6 +209,13 @@ private slots:
         emit vc.gpsMap()->routePointClicked(20);
         QTRY_VERIFY_WITH_TIMEOUT(vc.gpsMap()->markerIndex().value_or(99) <= 22, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(vc.playbackSync()->stats().totalDistance() > before, 3000);
+        // A click on the timeline under the picture seeks to the second under the pointer.
+        TimelineView *timeline = vc.timeline();
+        QTRY_COMPARE_WITH_TIMEOUT(timeline->model().total(), 75.0, 3000);
+        QTest::mouseClick(timeline, Qt::LeftButton, {}, QPoint(int(timeline->xOf(40.5)), timeline->height() / 2));
+        QTRY_VERIFY_WITH_TIMEOUT(vc.gpsMap()->markerIndex().value_or(0) >= 40, 5000);
+        QVERIFY(*vc.gpsMap()->markerIndex() <= 42);
+        QTRY_VERIFY_WITH_TIMEOUT(timeline->cursorSeconds().value_or(0) >= 40, 3000);
         vc.stopBtnClick();
         QTRY_COMPARE_WITH_TIMEOUT(vc.player()->playState(), quint64(MediaPlayStateStopped), 5000);
     }
