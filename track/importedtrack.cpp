@@ -92,7 +92,9 @@ Track placeOnVideo(const std::vector<TrackPoint> &in, const Placement &where)
     double last = std::min(at.back(), kMaxPlacedSeconds);
     if (where.durationSeconds > 0)
         last = std::min(last, where.durationSeconds);
-    if (last < 0 || (where.durationSeconds > 0 && at.front() > where.durationSeconds))
+    // With the recording's length unknown the track may run on for a day from its start.
+    const double end = where.durationSeconds > 0 ? where.durationSeconds : kMaxPlacedSeconds;
+    if (last < 0 || at.front() > end)
         return out; // the track and the video never meet
     const auto seconds = std::size_t(std::floor(last)) + 1;
     out->reserve(seconds);

@@ -228,6 +228,9 @@ TEST(ImportedTrack, PointsLandOnTheVideosSecondsAndTheNudgeMovesThem)
     // Out of the recording altogether: nothing.
     EXPECT_EQ(trackSize(placeOnVideo(points, {start + 3600, 0, 60, TrackDatum::Wgs84})), 0u);
     EXPECT_EQ(trackSize(placeOnVideo(points, {start - 3600, 0, 60, TrackDatum::Wgs84})), 0u);
+    // Nor a file of another day while the recording's length is still unknown.
+    EXPECT_EQ(trackSize(placeOnVideo(points, {start - 6 * 86400, 0, 0, TrackDatum::Wgs84})), 0u);
+    EXPECT_EQ(trackSize(placeOnVideo(points, {start - 3600, 0, 0, TrackDatum::Wgs84})), 3607u);
     // The recording's length ends the track.
     EXPECT_EQ(trackSize(placeOnVideo(points, {start, 0, 3, TrackDatum::Wgs84})), 4u);
 }
