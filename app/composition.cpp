@@ -166,6 +166,9 @@ void wireCameraClock(MainMenu *menu, OvraPlayVC *vc, PlaybackCommands *commands)
     if (auto *card = vc->findChild<QWidget *>(QStringLiteral("speedBgView")); card && card->layout()) {
         clockLabel = ViewStyle::makeLabel(QStringLiteral("clockLabel"), card, 9, QColor(200, 204, 208));
         clockLabel->setAlignment(Qt::AlignCenter);
+        // The card keeps the width its speed needs; a long zone name is cut, not the neighbours.
+        clockLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        clockLabel->setMinimumWidth(10);
         static_cast<QVBoxLayout *>(card->layout())->insertWidget(card->layout()->count() - 1, clockLabel);
     }
     auto showClock = [sync, loader, clocks, clockLabel, commands] {
@@ -176,7 +179,7 @@ void wireCameraClock(MainMenu *menu, OvraPlayVC *vc, PlaybackCommands *commands)
             if (!p.isEmpty())
                 parts << p;
         if (clockLabel)
-            clockLabel->setText(parts.join(QStringLiteral(" · ")));
+            clockLabel->setText(parts.join(QLatin1Char('\n')));
         commands->setVehicleSpeed(time.isEmpty() ? sync->speedText() : sync->speedText() + QStringLiteral("   ") + time);
     };
     auto recordingChanged = [sync, list, loader, clocks, zones, showClock](const QString &path) {
