@@ -74,6 +74,7 @@ TEST(CameraClock, OffsetIsTheQuarterHourAndTheRestTheError)
     EXPECT_EQ(compareClocks(gps + 450, gps)->offsetSeconds, 900);
     EXPECT_EQ(compareClocks(gps - 450, gps)->offsetSeconds, 0);
     EXPECT_EQ(compareClocks(gps - 451, gps)->offsetSeconds, -900);
+    EXPECT_EQ(*compareClocks(gps - 100, gps), (CameraClock{0, -100})); // a slow clock on UTC
     EXPECT_EQ(compareClocks(utc("2026/05/15 00:30:00"), utc("2026/05/14 22:30:00"))->offsetSeconds, 7200);
     // A camera set to another day has no zone.
     EXPECT_FALSE(compareClocks(gps + 15 * 3600, gps));
