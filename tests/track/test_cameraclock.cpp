@@ -167,6 +167,8 @@ TEST(ZonedClock, LocalTimeWrittenAsUtcIsNamedNotGuessed)
     EXPECT_TRUE(warnLocalTimeAsUtc(true, automatic, clockFor(automatic, 0, berlin), first));
     EXPECT_TRUE(warnLocalTimeAsUtc(true, inBerlin, clockFor(inBerlin, 0, berlin), first));
     EXPECT_FALSE(warnLocalTimeAsUtc(true, inUtc, clockFor(inUtc, 0, utcZone), first));
+    // As recorded is no zone at all, let alone UTC: the tip still says it.
+    EXPECT_TRUE(warnLocalTimeAsUtc(true, ZoneChoice(), ZonedClock(), first));
     // A second apart is a camera on UTC whose clock is a little off: nothing to say.
     const auto near = compareClocks(cameraClockStart("20260514120513.mp4").value(), utc(first.c_str()));
     EXPECT_FALSE(near->agreesToTheSecond());
@@ -222,6 +224,10 @@ TEST(ImportedTrack, PointsLandOnTheVideosSecondsAndTheNudgeMovesThem)
     const Track waiting = placeOnVideo(points, {start - 10, 0, 60, TrackDatum::Wgs84});
     EXPECT_EQ((*waiting)[0].latitude, "48.000000");
     EXPECT_EQ((*waiting)[0].speed, "0.0");
+    // At a point's own second the speed is the one of the stretch that starts there.
+    std::vector<TrackPoint> faster = points;
+    faster[2].latitude = 48.003;
+    EXPECT_NEAR(leadingDouble((*placeOnVideo(faster, {start, 0, 60, TrackDatum::Wgs84}))[2].speed), 200.1, 0.3);
     // A file's own speed is used when it has one.
     points[1].speedKmh = 30;
     points[2].speedKmh = 50;
