@@ -19,6 +19,7 @@
 #include "core/zoneclocks.h"
 #include "playback/playbackcontroller.h"
 #include "track/cameraclock.h"
+#include "track/numbertext.h"
 #include "track/trip.h"
 
 namespace {
@@ -130,7 +131,7 @@ TrackLoader::Memory TrackLoader::memoryOf(const QString &recording) const
     const QVariantMap m = all.value(recording).toMap();
     Memory out;
     out.file = m.value(QStringLiteral("file")).toString();
-    const double nudge = m.value(QStringLiteral("nudge")).toDouble();
+    const double nudge = leadingDouble(m.value(QStringLiteral("nudge")).toString().toStdString());
     out.nudge = std::isfinite(nudge) && std::abs(nudge) < 86400 ? nudge : 0;
     out.prefer = m.value(QStringLiteral("prefer")).toBool();
     return out;
@@ -141,7 +142,7 @@ void TrackLoader::remember(const QString &recording, const Memory &m)
     QSettings s;
     QVariantMap all = s.value(QLatin1String(kMemoryKey)).toMap();
     all.insert(recording, QVariantMap{{QStringLiteral("file"), m.file},
-                                      {QStringLiteral("nudge"), m.nudge},
+                                      {QStringLiteral("nudge"), QString::number(m.nudge, 'f', 1)},
                                       {QStringLiteral("prefer"), m.prefer}});
     s.setValue(QLatin1String(kMemoryKey), all);
 }

@@ -2,7 +2,9 @@
 
 #include <QFile>
 #include <QXmlStreamReader>
+#include <charconv>
 #include <cmath>
+#include <string>
 
 #include "core/xmllimits.h"
 #include "track/cameraclock.h"
@@ -34,9 +36,12 @@ std::optional<double> number(QStringView text)
     for (QChar c : t)
         if (!(c.isDigit() || c == u'.' || c == u'-' || c == u'+' || c == u'e' || c == u'E'))
             return std::nullopt;
-    bool ok = false;
-    const double v = t.toDouble(&ok);
-    return ok && std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
+    const std::string bytes = t.toStdString();
+    const char *begin = bytes.data() + (bytes.front() == '+' ? 1 : 0);
+    double v = 0;
+    const auto [end, ec] = std::from_chars(begin, bytes.data() + bytes.size(), v);
+    return ec == std::errc() && end == bytes.data() + bytes.size() && std::isfinite(v) ? std::optional<double>(v)
+                                                                                        : std::nullopt;
 }
 
 struct Collected {
