@@ -19,8 +19,16 @@
 #include "app/readoutfit.h"
 #include "app/timelinefeed.h"
 #include "app/titlestrip.h"
+#include "app/timezonesection.h"
+#include "app/trackloader.h"
+#include "app/tripcontroller.h"
 #include "app/videoonlymode.h"
+#include "app/viewstyle.h"
 #include "core/mtool.h"
+#include "core/zoneclocks.h"
+#include "library/medialistmodel.h"
+#include <QLabel>
+#include <QVBoxLayout>
 #include "instruments/compassview.h"
 #include "instruments/gsensorstateview.h"
 #include "instruments/map/gpsmapview.h"
@@ -159,6 +167,68 @@ TimelineView *wireTimeline(OvraPlayVC *vc, const MainViewParts &p)
     return timeline;
 }
 
+// The camera's clock and a track from elsewhere: the settings' time-zone section, the clock
+// line of the speed card (time in the chosen zone, a loaded track's offset), the recording's
+// tip in the list, the video-alone corner, File -> Load Track... and the Playback menu's nudge.
+void wireCameraClock(MainMenu *menu, OvraPlayVC *vc, PlaybackCommands *commands)
+{
+    PlaybackSync *sync = vc->playbackSync();
+    MediaListView *list = vc->mediaList();
+    ZoneClocks *clocks = ZoneClocks::shared();
+    auto *zones = new TimeZoneSection(vc->settingsPanel()->addSettingsSection(QStringLiteral("timeZoneSettingsLabel"),
+                                                                              QStringLiteral("timeZoneSetView")),
+                                      vc);
+    auto *loader = new TrackLoader(sync, vc->player()->controller(), vc->window(), vc);
+    loader->setObjectName(QStringLiteral("trackLoader"));
+    loader->setAlertHandler([vc](const QString &t, const QString &c, const QStringList &b) { return vc->showAlert(t, c, b); });
+    loader->setTripPaths([tools = vc->incidentTools()] { return tools->trip()->tripPaths(); });
+    sync->setTrackSource([loader](const QString &path, const Track &own) { return loader->source(path, own); });
+
+    QLabel *clockLabel = nullptr;
+    if (auto *card = vc->findChild<QWidget *>(QStringLiteral("speedBgView")); card && card->layout()) {
+        clockLabel = ViewStyle::makeLabel(QStringLiteral("clockLabel"), card, 9, QColor(200, 204, 208));
+        clockLabel->setAlignment(Qt::AlignCenter);
+        // The card keeps the width its speed needs; a long zone name is cut, not the neighbours.
+        clockLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        clockLabel->setMinimumWidth(10);
+        static_cast<QVBoxLayout *>(card->layout())->insertWidget(card->layout()->count() - 1, clockLabel);
+    }
+    auto showClock = [sync, loader, clocks, clockLabel, commands] {
+        const TripStatistics &stats = sync->stats();
+        const QString time = stats.showsSample() && stats.curItem() ? clocks->timeText(stats.curItem()->time) : QString();
+        QStringList parts;
+        for (const QString &p : {time, loader->offsetText()})
+            if (!p.isEmpty())
+                parts << p;
+        if (clockLabel)
+            clockLabel->setText(parts.join(QLatin1Char('\n')));
+        commands->setVehicleSpeed(time.isEmpty() ? sync->speedText() : sync->speedText() + QStringLiteral("   ") + time);
+    };
+    auto recordingChanged = [sync, list, loader, clocks, zones, showClock](const QString &path) {
+        clocks->setCurrent(path, sync->stats().track());
+        zones->setRecording(path);
+        // The tip compares the camera's clock with the recording's own telemetry only.
+        if (!loader->showsLoadedTrack())
+            list->model()->setRecordingNote(path, clocks->clockNote(path, sync->stats().track()));
+        showClock();
+    };
+    QObject::connect(sync, &PlaybackSync::trackLoaded, loader, [recordingChanged](const QString &path, int) {
+        recordingChanged(path);
+    });
+    QObject::connect(clocks, &ZoneClocks::choiceChanged, loader, [sync, recordingChanged] {
+        if (!sync->currentPath().isEmpty())
+            recordingChanged(sync->currentPath());
+    });
+    QObject::connect(sync, &PlaybackSync::labelsChanged, loader, showClock);
+    QObject::connect(loader, &TrackLoader::offsetChanged, loader, showClock);
+
+    menu->fileMenu()->addMenu(loader->fileMenuEntry());
+    menu->fileMenu()->addAction(loader->preferAction());
+    menu->fileMenu()->addAction(loader->unloadAction());
+    menu->playbackMenu()->addSeparator();
+    menu->playbackMenu()->addActions(loader->nudgeActions());
+}
+
 } // namespace
 
 MainViewParts wireMainView(OvraPlayVC *vc)
@@ -230,6 +300,7 @@ PlaybackCommands *wireWindow(MainMenu *menu, OvraWindowPlayController *windowVC)
     // Export Track... follows Close in the File menu.
     menu->fileMenu()->addSeparator();
     menu->fileMenu()->addAction(vc->incidentTools()->exportAction());
+    wireCameraClock(menu, vc, commands);
     wireCameraMenu(menu, vc);
     return commands;
 }

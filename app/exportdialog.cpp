@@ -16,6 +16,7 @@
 #include "app/incidentpreferences.h"
 #include "cli/safefile.h"
 #include "cli/trackexport.h"
+#include "core/zoneclocks.h"
 #include "core/mlanguagemanager.h"
 #include "service/kalgpstool.h"
 
@@ -105,7 +106,8 @@ void TrackExporter::run(const QStringList &paths, const QString &format, const Q
         // Part of a recording is not its track: an export missing samples is a failure.
         const int status = job->unread ? -1
                                        : exportRecordingLines(format.toStdString(), datum.toStdString(), wholeTrip,
-                                                              job->recordings, out, err);
+                                                              job->recordings, out, err, HarshSensitivity::Normal,
+                                                              ZoneClocks::shared()->exportClock());
         bool ok = false;
         if (status == 0) {
             // A link planted under the target's name is replaced, never written through, and

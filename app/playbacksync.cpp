@@ -92,7 +92,10 @@ void PlaybackSync::telemetryArrived(quint64 ticket, const QStringList &lines, bo
     const QString path = m_extractingPath;
     const QStringList unique = removeRepeatedLines(lines);
     qCDebug(lcSync).noquote() << unique.join(QLatin1Char('\n'));
-    const Track track = m_decode ? m_decode(unique) : Track();
+    Track track = m_decode ? m_decode(unique) : Track();
+    m_currentPath = path;
+    if (m_source)
+        track = m_source(path, track);
     m_stats.handleGpsInfoWithArray(track);
     emit labelsChanged();
     for (const Gauge &g : std::as_const(m_gauges))
@@ -100,6 +103,18 @@ void PlaybackSync::telemetryArrived(quint64 ticket, const QStringList &lines, bo
             g.instrument->setGpsData(track);
     emit playRequested(path);
     emit trackLoaded(path, int(trackSize(track)));
+}
+
+void PlaybackSync::replaceTrack(const Track &track)
+{
+    if (m_currentPath.isEmpty() || m_extracting)
+        return;
+    m_stats.handleGpsInfoWithArray(track);
+    emit labelsChanged();
+    for (const Gauge &g : std::as_const(m_gauges))
+        if (g.instrument)
+            g.instrument->setGpsData(track);
+    emit trackLoaded(m_currentPath, int(trackSize(track)));
 }
 
 void PlaybackSync::cancelPendingExtraction()

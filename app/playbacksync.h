@@ -28,6 +28,13 @@ public:
     explicit PlaybackSync(QObject *parent = nullptr);
 
     void setDecoder(Decoder decoder) { m_decode = std::move(decoder); }
+    // A track from elsewhere may stand in for a recording's own (app/trackloader.h).
+    using TrackSource = std::function<Track(const QString &path, const Track &own)>;
+    void setTrackSource(TrackSource source) { m_source = std::move(source); }
+    // The recording on display gets another track (loaded, nudged or taken away): the
+    // instruments and read-outs take it as if it had just been decoded; playback goes on.
+    void replaceTrack(const Track &track);
+    QString currentPath() const { return m_currentPath; }
     // In the order of the hand-over: map, speed gauge, compass, G-sensor panel.
     void setGauges(QList<Gauge> gauges) { m_gauges = std::move(gauges); }
     void mediaPlayerDidSelectModel(const MFileModel &model);
@@ -94,6 +101,8 @@ private:
     bool m_extracting = false;
     bool m_trackComplete = false;
     Decoder m_decode;
+    TrackSource m_source;
+    QString m_currentPath; // the recording whose track the instruments hold
     QList<Gauge> m_gauges;
     QString m_title;
     quint64 m_generation = 0;

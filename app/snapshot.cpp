@@ -16,6 +16,7 @@
 
 #include "app/incidentpreferences.h"
 #include "cli/safefile.h"
+#include "core/zoneclocks.h"
 #include "core/logging.h"
 #include "core/mlanguagemanager.h"
 #include "core/preferences.h"
@@ -94,7 +95,10 @@ double Snapshot::currentSeconds() const
 Snapshot::Stamp Snapshot::stampFor(const GPSItem &sample, const QString &unit)
 {
     Stamp s;
-    s.time = QString::fromStdString(sample.time);
+    // In the zone the times of the recording on display are shown in, named.
+    s.time = ZoneClocks::shared()->dateTimeText(sample.time);
+    if (s.time.isEmpty())
+        s.time = QString::fromStdString(sample.time);
     float v = leadingFloat(sample.speed);
     const bool mph = unit == QLatin1String("MPH");
     if (mph)

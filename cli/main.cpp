@@ -22,7 +22,9 @@
 #include "cli/inputs.h"
 #include "cli/progressline.h"
 #include "cli/safefile.h"
+#include "cli/systemzone.h"
 #include "cli/trackexport.h"
+#include "track/cameraclock.h"
 
 namespace {
 
@@ -63,11 +65,12 @@ struct Options {
     std::vector<std::string> files;
     std::string camera; // --camera URL: the inputs are the camera's recordings
     bool groups = false;
+    ClockOf clockOf; // --tz: the zone times are written in; none as recorded
 };
 
 const char kUsage[] =
     "Usage: trava-gps [--format FORMAT] [--datum wgs84|gcj02] [--merge] [-r] [-j N] [-o DIR]\n"
-    "                 [--sensitivity low|normal|high] FILE...\n"
+    "                 [--sensitivity low|normal|high] [--tz auto|ZONE|recorded] FILE...\n"
     "       trava-gps --camera URL [--format FORMAT] [-j N] [-o DIR]\n"
     "       trava-gps --sun YYYY-MM-DD LAT LON TZ\n"
     "       trava-gps --help | --version\n"
@@ -97,9 +100,14 @@ const char kUsage[] =
     "                    names are unique over the run (a.mp4~2.txt), never an input's\n"
     "On a terminal a progress line is shown on standard error. With more than one input\n"
     "a summary line (files with telemetry, without, unreadable) ends standard error.\n"
-    "Times: cameras record local time without a zone; every export writes it as\n"
-    "YYYY-MM-DDThh:mm:ss (ISO 8601, no offset), not converted to UTC. Longitude 180\n"
-    "is written as -180.\n"
+    "Times: without --tz every export writes the telemetry's time as it is recorded,\n"
+    "YYYY-MM-DDThh:mm:ss (ISO 8601, no offset). Longitude 180 is written as -180.\n"
+    "--tz takes the telemetry's times as UTC and writes them in a zone: csv, kml and\n"
+    "        geojson as 2026-05-14T14:05:12+02:00, gpx in UTC as 2026-05-14T12:05:12Z.\n"
+    "        auto: the zone of the camera's clock, found by comparing the date and time\n"
+    "        in each file's name with its telemetry (rounded to a quarter hour; UTC when\n"
+    "        the name carries none); ZONE: a zone of the system's database, such as\n"
+    "        Europe/Berlin (summer time follows the date); recorded: as without --tz.\n"
     "\n"
     "--camera URL reads every recording on a dash camera's card over its Wi-Fi\n"
     "        (http only, e.g. http://192.168.1.254) as -r reads a folder: only the\n"
@@ -188,7 +196,8 @@ DecodedFile toDecoded(const Input& input, const Extraction& e)
 int writeOne(const Options& o, const Input& input, const Extraction& e, std::ostream& out, std::ostream& err)
 {
     if (o.format->kind == Kind::Track)
-        return exportDecoded(o.format->name, o.datum, false, {toDecoded(input, e)}, out, err, nullptr, o.sensitivity);
+        return exportDecoded(o.format->name, o.datum, false, {toDecoded(input, e)}, out, err, nullptr, o.sensitivity,
+                             nullptr, o.clockOf);
     if (e.status == Extraction::Unreadable) {
         err << "trava-gps: cannot read " << input.path << ": " << e.reason << "\n";
         return 2;
@@ -285,7 +294,8 @@ int run(const Options& o, const std::vector<Input>& inputs)
 
     if (whole) {
         auto exportAll = [&](std::ostream& out) {
-            return exportDecoded(o.format->name, o.datum, o.merge, decoded, out, std::cerr, &codes, o.sensitivity);
+            return exportDecoded(o.format->name, o.datum, o.merge, decoded, out, std::cerr, &codes, o.sensitivity,
+                                 nullptr, o.clockOf);
         };
         if (o.outDir.empty())
             exportAll(std::cout);
@@ -311,6 +321,28 @@ int run(const Options& o, const std::vector<Input>& inputs)
         std::cerr << "trava-gps: " << inputs.size() << " files: " << counts[0] << " with telemetry, " << counts[1]
                   << " without, " << counts[2] << " unreadable\n";
     return status;
+}
+
+// --tz: auto, recorded or a zone of the system's database. False with *why for a zone it lacks.
+bool chooseZone(const std::string& text, Options* o, std::string* why)
+{
+    const ZoneChoice choice = ZoneChoice::fromText(text);
+    if (text.empty()) {
+        *why = "--tz needs auto, recorded or a zone name";
+        return false;
+    }
+    if (choice.mode == ZoneChoice::Mode::Recorded) {
+        o->clockOf = nullptr;
+        return true;
+    }
+    ZoneLookup lookup;
+    if (choice.mode == ZoneChoice::Mode::Named && !(lookup = useSystemZone(choice.zone, why)))
+        return false;
+    o->clockOf = [choice, lookup](const std::string& path, const Track& track) {
+        const auto clock = recordingClock(path, track);
+        return clockFor(choice, clock ? std::optional<int>(clock->offsetSeconds) : std::nullopt, lookup);
+    };
+    return true;
 }
 
 bool parseJobs(const std::string& text, int* jobs)
@@ -379,6 +411,10 @@ int main(int argc, char** argv)
             o.camera = v;
         } else if (arg == "--groups") {
             o.groups = true;
+        } else if (takes("--tz")) {
+            std::string why;
+            if (!value("--tz", &v) || !chooseZone(v, &o, &why))
+                return usageError(why.empty() ? arg + " needs a value" : why);
         } else if (arg == "--merge") {
             o.merge = true;
         } else if (arg == "-r" || arg == "--recursive") {

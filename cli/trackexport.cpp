@@ -120,7 +120,7 @@ int exportTracks(const std::string &format, const std::string &datum, bool merge
 
 int exportRecordingLines(const std::string &format, const std::string &datum, bool merge,
                          const std::vector<RecordingLines> &recordings, std::ostream &out, std::ostream &err,
-                         HarshSensitivity sensitivity)
+                         HarshSensitivity sensitivity, const ClockOf &clockOf)
 {
     std::vector<DecodedFile> files;
     std::vector<std::string> names;
@@ -130,12 +130,13 @@ int exportRecordingLines(const std::string &format, const std::string &datum, bo
         files.push_back({r.label, {}, r.lines});
         names.push_back(r.name);
     }
-    return exportDecoded(format, datum, merge, files, out, err, nullptr, sensitivity, &names);
+    return exportDecoded(format, datum, merge, files, out, err, nullptr, sensitivity, &names, clockOf);
 }
 
 int exportDecoded(const std::string &format, const std::string &datum, bool merge,
                   const std::vector<DecodedFile> &files, std::ostream &out, std::ostream &err,
-                  std::vector<int> *perFile, HarshSensitivity sensitivity, const std::vector<std::string> *names)
+                  std::vector<int> *perFile, HarshSensitivity sensitivity, const std::vector<std::string> *names,
+                  const ClockOf &clockOf)
 {
     if (!isExportFormat(format) || (datum != "wgs84" && datum != "gcj02")) {
         err << "trava-gps: unknown format '" << format << "' or datum '" << datum << "'\n";
@@ -147,6 +148,7 @@ int exportDecoded(const std::string &format, const std::string &datum, bool merg
     std::vector<NamedTrack> tracks;
     std::vector<std::string> mergedLines;
     std::unordered_set<std::string> mergedSeen;
+    std::string mergedFirstPath; // the drive's first recording names its camera's clock
     if (perFile)
         perFile->assign(files.size(), 0);
     auto outcome = [&](std::size_t i, int code) {
@@ -169,6 +171,8 @@ int exportDecoded(const std::string &format, const std::string &datum, bool merg
             continue;
         }
         if (merge) {
+            if (mergedFirstPath.empty())
+                mergedFirstPath = path;
             appendUnique(mergedLines, mergedSeen, file.lines);
             continue;
         }
@@ -181,10 +185,14 @@ int exportDecoded(const std::string &format, const std::string &datum, bool merg
             outcome(i, 1);
             continue;
         }
-        tracks.push_back({names ? (*names)[i] : baseName(path), std::move(track)});
+        ZonedClock clock = clockOf ? clockOf(path, track) : ZonedClock();
+        tracks.push_back({names ? (*names)[i] : baseName(path), std::move(track), std::move(clock)});
     }
-    if (merge && !mergedLines.empty())
-        tracks.push_back({"merged drive", decodeGpsData(mergedLines, mode)});
+    if (merge && !mergedLines.empty()) {
+        Track track = decodeGpsData(mergedLines, mode);
+        ZonedClock clock = clockOf ? clockOf(mergedFirstPath, track) : ZonedClock();
+        tracks.push_back({"merged drive", std::move(track), std::move(clock)});
+    }
 
     if (format == "events") {
         writeEvents(tracks, sensitivity, out);

@@ -133,6 +133,12 @@ std::vector<const GPSItem *> placedSamples(const Track &track)
     return out;
 }
 
+// A time as CSV, KML and GeoJSON write it: with the zone's offset when one was chosen.
+std::string zonedIso(const ZonedClock &clock, const std::string &time)
+{
+    return clock.converts() ? clock.isoText(time) : isoTime(time);
+}
+
 bool isDigits(const std::string &t, std::size_t from, std::size_t count)
 {
     for (std::size_t i = from; i < from + count; ++i) {
@@ -175,7 +181,7 @@ void writeCsv(const std::vector<NamedTrack> &tracks, std::ostream &out)
             const GPSItem &s = (*t.track)[i];
             if (!hasValidPosition(s))
                 continue;
-            out << i << ',' << csvField(isoTime(s.time)) << ',' << lat(s) << ',' << lon(s) << ',' << speedText(s) << ','
+            out << i << ',' << csvField(zonedIso(t.clock, s.time)) << ',' << lat(s) << ',' << lon(s) << ',' << speedText(s) << ','
                 << axisText(s.gsensorX) << ',' << axisText(s.gsensorY) << ',' << axisText(s.gsensorZ) << "\r\n";
         }
     }
@@ -192,7 +198,9 @@ void writeGpx(const std::vector<NamedTrack> &tracks, std::ostream &out)
         out << "  <trk>\n    <name>" << xmlEscaped(t.name) << "</name>\n    <trkseg>\n";
         for (const GPSItem *s : samples) {
             out << "      <trkpt lat=\"" << lat(*s) << "\" lon=\"" << lon(*s) << "\">";
-            if (const std::string when = isoTime(s->time); !when.empty())
+            // GPX times are UTC: with a zone chosen they say so with a Z.
+            const std::string when = t.clock.converts() ? t.clock.utcIsoText(s->time) : isoTime(s->time);
+            if (!when.empty())
                 out << "<time>" << when << "</time>";
             out << "</trkpt>\n";
         }
@@ -205,9 +213,9 @@ void writeKml(const std::vector<NamedTrack> &tracks, std::ostream &out)
 {
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<kml xmlns=\"http://www.opengis.net/kml/2.2\">\n  <Document>\n    <name>trava-gps</name>\n";
-    auto placemark = [&out](const std::string &name, const GPSItem &s) {
+    auto placemark = [&out](const std::string &name, const GPSItem &s, const ZonedClock &clock) {
         out << "    <Placemark>\n      <name>" << xmlEscaped(name) << "</name>\n";
-        if (const std::string when = isoTime(s.time); !when.empty())
+        if (const std::string when = zonedIso(clock, s.time); !when.empty())
             out << "      <TimeStamp><when>" << when << "</when></TimeStamp>\n";
         out << "      <Point><coordinates>" << lon(s) << ',' << lat(s) << "</coordinates></Point>\n    </Placemark>\n";
     };
@@ -220,8 +228,8 @@ void writeKml(const std::vector<NamedTrack> &tracks, std::ostream &out)
         for (const GPSItem *s : samples)
             out << "          " << lon(*s) << ',' << lat(*s) << "\n";
         out << "        </coordinates>\n      </LineString>\n    </Placemark>\n";
-        placemark("Start " + t.name, *samples.front());
-        placemark("End " + t.name, *samples.back());
+        placemark("Start " + t.name, *samples.front(), t.clock);
+        placemark("End " + t.name, *samples.back(), t.clock);
     }
     out << "  </Document>\n</kml>\n";
 }
@@ -249,7 +257,7 @@ void writeGeoJson(const std::vector<NamedTrack> &tracks, std::ostream &out)
         out << "},\"properties\":{\"name\":" << jsonString(t.name) << ",\"times\":[";
         // ISO 8601 like GPX and KML; null for a time text that is not a date and time.
         for (std::size_t i = 0; i < samples.size(); ++i) {
-            const std::string when = isoTime(samples[i]->time);
+            const std::string when = zonedIso(t.clock, samples[i]->time);
             out << (i ? "," : "") << (when.empty() ? std::string("null") : jsonString(when));
         }
         out << "],\"speeds_kmh\":[";

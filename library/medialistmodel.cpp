@@ -12,6 +12,14 @@ QString MediaListModel::plainTip(const QString &text)
 
 MediaListModel::MediaListModel(QObject *parent) : QAbstractTableModel(parent) {}
 
+void MediaListModel::setRecordingNote(const QString &path, const QString &note)
+{
+    if (note.isEmpty())
+        m_notes.remove(path);
+    else
+        m_notes.insert(path, note);
+}
+
 int MediaListModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_records.size());
@@ -32,6 +40,8 @@ QVariant MediaListModel::data(const QModelIndex &index, int role) const
         return m_records.at(index.row()).fName;
     case Qt::ToolTipRole:
         // Tips guess rich text from the text itself; a name is shown as it is written.
+        if (const QString note = m_notes.value(m_records.at(index.row()).fLocalPath); !note.isEmpty())
+            return plainTip(m_records.at(index.row()).fName + QLatin1Char('\n') + note);
         return plainTip(m_records.at(index.row()).fName);
     case Qt::BackgroundRole:
         if (current)

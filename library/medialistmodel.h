@@ -3,6 +3,7 @@
 // current row drawn highlighted. The list's rules (adding, navigation) live in
 // MediaListView; this model only holds and shows the records.
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QList>
 
 #include "core/mfilemodel.h"
@@ -35,7 +36,12 @@ public:
     // A tip that shows text exactly as written, markup included.
     static QString plainTip(const QString &text);
 
+    // Lines added under a recording's name in its tip (the camera's clock, say); empty
+    // removes them.
+    void setRecordingNote(const QString &path, const QString &note);
+
 private:
+    QHash<QString, QString> m_notes; // by path
     QList<MFileModel> m_records;
     QString m_title;
     int m_highlighted = -1;

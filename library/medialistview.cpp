@@ -72,7 +72,9 @@ public:
             QStyleOptionViewItem opt = option;
             initStyleOption(&opt, index);
             const int textWidth = opt.fontMetrics.horizontalAdvance(opt.text) + 8;
-            if (textWidth <= opt.rect.width()) {
+            // A tip with more than the name (the camera's clock) shows whatever the width.
+            const bool nameOnly = index.data(Qt::ToolTipRole).toString() == MediaListModel::plainTip(opt.text);
+            if (textWidth <= opt.rect.width() && nameOnly) {
                 QToolTip::hideText();
                 return true;
             }

@@ -506,6 +506,80 @@
     <message>
         <source>Camera.done</source>
         <translation>%1 heruntergeladen, %2 fehlgeschlagen</translation>
+        <source>Clock.section</source>
+        <translation>Zeitzone</translation>
+    </message>
+    <message>
+        <source>Clock.folder</source>
+        <translation>Zeiten von %1:</translation>
+    </message>
+    <message>
+        <source>Clock.recorded</source>
+        <translation>Wie aufgezeichnet</translation>
+    </message>
+    <message>
+        <source>Clock.automatic</source>
+        <translation>Automatisch (Uhr der Kamera)</translation>
+    </message>
+    <message>
+        <source>Clock.offset</source>
+        <translation>Uhr der Kamera: %1, Abweichung %2</translation>
+    </message>
+    <message>
+        <source>Clock.localAsUtc</source>
+        <translation>Name und Telemetrie stimmen sekundengenau überein: Diese Kamera schreibt womöglich Ortszeit statt UTC. Die Zeiten werden nicht korrigiert.</translation>
+    </message>
+    <message>
+        <source>Track.load</source>
+        <translation>Strecke laden…</translation>
+    </message>
+    <message>
+        <source>Track.forRecording</source>
+        <translation>Für diese Aufnahme</translation>
+    </message>
+    <message>
+        <source>Track.forTrip</source>
+        <translation>Für die ganze Fahrt</translation>
+    </message>
+    <message>
+        <source>Track.prefer</source>
+        <translation>Geladene Strecke verwenden</translation>
+    </message>
+    <message>
+        <source>Track.unload</source>
+        <translation>Geladene Strecke entfernen</translation>
+    </message>
+    <message>
+        <source>Track.earlier1</source>
+        <translation>Strecke 1 s früher</translation>
+    </message>
+    <message>
+        <source>Track.later1</source>
+        <translation>Strecke 1 s später</translation>
+    </message>
+    <message>
+        <source>Track.earlier01</source>
+        <translation>Strecke 0,1 s früher</translation>
+    </message>
+    <message>
+        <source>Track.later01</source>
+        <translation>Strecke 0,1 s später</translation>
+    </message>
+    <message>
+        <source>Track.offset</source>
+        <translation>Strecke %1</translation>
+    </message>
+    <message>
+        <source>Track.failed</source>
+        <translation>Die Strecke konnte nicht geladen werden:</translation>
+    </message>
+    <message>
+        <source>Track.noOverlap</source>
+        <translation>Strecke und Aufnahme überschneiden sich zeitlich nicht.</translation>
+    </message>
+    <message>
+        <source>Track.trimmed</source>
+        <translation>%1 Punkte der Datei wurden ausgelassen (ungültige Position, ohne Zeit oder außer der Reihe).</translation>
     </message>
 </context>
 </TS>

@@ -506,6 +506,80 @@
     <message>
         <source>Camera.done</source>
         <translation>%1 downloaded, %2 failed</translation>
+        <source>Clock.section</source>
+        <translation>Time zone</translation>
+    </message>
+    <message>
+        <source>Clock.folder</source>
+        <translation>Times of %1:</translation>
+    </message>
+    <message>
+        <source>Clock.recorded</source>
+        <translation>As recorded</translation>
+    </message>
+    <message>
+        <source>Clock.automatic</source>
+        <translation>Automatic (the camera's clock)</translation>
+    </message>
+    <message>
+        <source>Clock.offset</source>
+        <translation>Camera's clock: %1, off by %2</translation>
+    </message>
+    <message>
+        <source>Clock.localAsUtc</source>
+        <translation>Name and telemetry agree to the second: this camera may write local time where UTC belongs. Times are not corrected.</translation>
+    </message>
+    <message>
+        <source>Track.load</source>
+        <translation>Load Track…</translation>
+    </message>
+    <message>
+        <source>Track.forRecording</source>
+        <translation>For this recording</translation>
+    </message>
+    <message>
+        <source>Track.forTrip</source>
+        <translation>For the whole trip</translation>
+    </message>
+    <message>
+        <source>Track.prefer</source>
+        <translation>Use the Loaded Track</translation>
+    </message>
+    <message>
+        <source>Track.unload</source>
+        <translation>Remove the Loaded Track</translation>
+    </message>
+    <message>
+        <source>Track.earlier1</source>
+        <translation>Track 1 s Earlier</translation>
+    </message>
+    <message>
+        <source>Track.later1</source>
+        <translation>Track 1 s Later</translation>
+    </message>
+    <message>
+        <source>Track.earlier01</source>
+        <translation>Track 0.1 s Earlier</translation>
+    </message>
+    <message>
+        <source>Track.later01</source>
+        <translation>Track 0.1 s Later</translation>
+    </message>
+    <message>
+        <source>Track.offset</source>
+        <translation>Track %1</translation>
+    </message>
+    <message>
+        <source>Track.failed</source>
+        <translation>The track could not be loaded:</translation>
+    </message>
+    <message>
+        <source>Track.noOverlap</source>
+        <translation>The track and the recording do not meet in time.</translation>
+    </message>
+    <message>
+        <source>Track.trimmed</source>
+        <translation>%1 of the file's points were left out (no valid position, no time or out of order).</translation>
     </message>
 </context>
 </TS>

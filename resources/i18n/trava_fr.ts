@@ -506,6 +506,80 @@
     <message>
         <source>Camera.done</source>
         <translation>%1 téléchargés, %2 échoués</translation>
+        <source>Clock.section</source>
+        <translation>Fuseau horaire</translation>
+    </message>
+    <message>
+        <source>Clock.folder</source>
+        <translation>Heures de %1 :</translation>
+    </message>
+    <message>
+        <source>Clock.recorded</source>
+        <translation>Telles qu'enregistrées</translation>
+    </message>
+    <message>
+        <source>Clock.automatic</source>
+        <translation>Automatique (horloge de la caméra)</translation>
+    </message>
+    <message>
+        <source>Clock.offset</source>
+        <translation>Horloge de la caméra : %1, écart %2</translation>
+    </message>
+    <message>
+        <source>Clock.localAsUtc</source>
+        <translation>Le nom et la télémétrie concordent à la seconde : cette caméra écrit peut-être l'heure locale à la place de l'UTC. Les heures ne sont pas corrigées.</translation>
+    </message>
+    <message>
+        <source>Track.load</source>
+        <translation>Charger une trace…</translation>
+    </message>
+    <message>
+        <source>Track.forRecording</source>
+        <translation>Pour cet enregistrement</translation>
+    </message>
+    <message>
+        <source>Track.forTrip</source>
+        <translation>Pour tout le trajet</translation>
+    </message>
+    <message>
+        <source>Track.prefer</source>
+        <translation>Utiliser la trace chargée</translation>
+    </message>
+    <message>
+        <source>Track.unload</source>
+        <translation>Retirer la trace chargée</translation>
+    </message>
+    <message>
+        <source>Track.earlier1</source>
+        <translation>Trace 1 s plus tôt</translation>
+    </message>
+    <message>
+        <source>Track.later1</source>
+        <translation>Trace 1 s plus tard</translation>
+    </message>
+    <message>
+        <source>Track.earlier01</source>
+        <translation>Trace 0,1 s plus tôt</translation>
+    </message>
+    <message>
+        <source>Track.later01</source>
+        <translation>Trace 0,1 s plus tard</translation>
+    </message>
+    <message>
+        <source>Track.offset</source>
+        <translation>Trace %1</translation>
+    </message>
+    <message>
+        <source>Track.failed</source>
+        <translation>Impossible de charger la trace :</translation>
+    </message>
+    <message>
+        <source>Track.noOverlap</source>
+        <translation>La trace et l'enregistrement ne se recouvrent pas dans le temps.</translation>
+    </message>
+    <message>
+        <source>Track.trimmed</source>
+        <translation>%1 points du fichier ont été écartés (position invalide, sans heure ou dans le désordre).</translation>
     </message>
 </context>
 </TS>

@@ -506,6 +506,80 @@
     <message>
         <source>Camera.done</source>
         <translation>%1 件ダウンロード、%2 件失敗</translation>
+        <source>Clock.section</source>
+        <translation>タイムゾーン</translation>
+    </message>
+    <message>
+        <source>Clock.folder</source>
+        <translation>%1 の時刻:</translation>
+    </message>
+    <message>
+        <source>Clock.recorded</source>
+        <translation>記録どおり</translation>
+    </message>
+    <message>
+        <source>Clock.automatic</source>
+        <translation>自動（カメラの時計）</translation>
+    </message>
+    <message>
+        <source>Clock.offset</source>
+        <translation>カメラの時計: %1、ずれ %2</translation>
+    </message>
+    <message>
+        <source>Clock.localAsUtc</source>
+        <translation>ファイル名とテレメトリーが秒まで一致しています。このカメラは UTC の代わりに現地時刻を書き込んでいる可能性があります。時刻は補正されません。</translation>
+    </message>
+    <message>
+        <source>Track.load</source>
+        <translation>トラックを読み込む…</translation>
+    </message>
+    <message>
+        <source>Track.forRecording</source>
+        <translation>この録画に</translation>
+    </message>
+    <message>
+        <source>Track.forTrip</source>
+        <translation>旅程全体に</translation>
+    </message>
+    <message>
+        <source>Track.prefer</source>
+        <translation>読み込んだトラックを使う</translation>
+    </message>
+    <message>
+        <source>Track.unload</source>
+        <translation>読み込んだトラックを外す</translation>
+    </message>
+    <message>
+        <source>Track.earlier1</source>
+        <translation>トラックを 1 秒早く</translation>
+    </message>
+    <message>
+        <source>Track.later1</source>
+        <translation>トラックを 1 秒遅く</translation>
+    </message>
+    <message>
+        <source>Track.earlier01</source>
+        <translation>トラックを 0.1 秒早く</translation>
+    </message>
+    <message>
+        <source>Track.later01</source>
+        <translation>トラックを 0.1 秒遅く</translation>
+    </message>
+    <message>
+        <source>Track.offset</source>
+        <translation>トラック %1</translation>
+    </message>
+    <message>
+        <source>Track.failed</source>
+        <translation>トラックを読み込めませんでした:</translation>
+    </message>
+    <message>
+        <source>Track.noOverlap</source>
+        <translation>トラックと録画の時刻が重なりません。</translation>
+    </message>
+    <message>
+        <source>Track.trimmed</source>
+        <translation>ファイルの %1 個の点を除外しました（位置が無効、時刻なし、または順序外）。</translation>
     </message>
 </context>
 </TS>

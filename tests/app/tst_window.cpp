@@ -156,11 +156,18 @@ private slots:
         // The tools' items are handed to the File menu: Export Track... after Close, then
         // Connect to Camera....
         const QList<QAction *> file = d.mainMenu()->fileMenu()->actions();
-        QCOMPARE(file.size(), 6);
+        QCOMPARE(file.size(), 9);
         QVERIFY(file.at(3)->isSeparator());
         QCOMPARE(file.at(4), d.windowVC()->playerVC()->incidentTools()->exportAction());
-        QCOMPARE(file.at(5)->objectName(), QStringLiteral("connectCameraAction"));
-        QCOMPARE(file.at(5)->text(), QString::fromUtf8("Connect to Camera…"));
+        // Then Load Track... with its targets, and what to do with a loaded track.
+        QVERIFY(file.at(5)->menu());
+        QCOMPARE(file.at(5)->menu()->actions().size(), 2);
+        QCOMPARE(file.at(6)->objectName(), QStringLiteral("preferLoadedTrackAction"));
+        QCOMPARE(file.at(7)->objectName(), QStringLiteral("unloadTrackAction"));
+        QCOMPARE(file.at(8)->objectName(), QStringLiteral("connectCameraAction"));
+        QCOMPARE(file.at(8)->text(), QString::fromUtf8("Connect to Camera…"));
+        const QList<QAction *> playback = d.mainMenu()->playbackMenu()->actions();
+        QCOMPARE(playback.last()->shortcut(), QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Right));
         // Posted once the event loop runs, not during start-up.
         QVERIFY(posted.isEmpty());
         QTRY_COMPARE(posted.size(), 2);

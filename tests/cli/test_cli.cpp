@@ -240,8 +240,9 @@ TEST(Cli, HelpVersionAndSunTimes)
     Outcome help = run("--help");
     EXPECT_EQ(help.code, 0);
     EXPECT_NE(help.out.find("Usage: trava-gps"), std::string::npos);
-    // Exports keep the camera's zone-less local times; users must be told so.
-    EXPECT_NE(help.out.find("local time without a zone"), std::string::npos);
+    // Without --tz exports keep the recorded times; users must be told so, and how to change it.
+    EXPECT_NE(help.out.find("as it is recorded"), std::string::npos);
+    EXPECT_NE(help.out.find("--tz auto|ZONE|recorded"), std::string::npos);
     Outcome version = run("--version");
     EXPECT_EQ(version.code, 0);
     EXPECT_EQ(version.out, "trava-gps V2019.11.28\n");
@@ -255,6 +256,48 @@ TEST(Cli, HelpVersionAndSunTimes)
     EXPECT_EQ(sun.out, expected);
     EXPECT_LT(rise, 6 * 60);  // midsummer in the south of China: up before six
     EXPECT_GT(set, 18 * 60);
+}
+
+// The telemetry of trip-1.mp4 starts at 08:30:01 UTC; a camera two hours ahead and 6 s fast
+// names it 10:30:07.
+TEST(Cli, TimeZonesOfTheCommandLine)
+{
+    TempDir dir("tz");
+    const std::string named = (dir.path / "2026_0514_103007_001F.mp4").string();
+    std::filesystem::copy_file(kData + "/trip-1.mp4", named);
+    for (const char* format : {"csv", "gpx", "kml", "geojson", "events", "lines"}) {
+        // No --tz, or --tz recorded: the documents of before, byte for byte.
+        const Outcome plain = run(std::string("--format ") + format + " " + named);
+        EXPECT_EQ(plain.code, 0);
+        EXPECT_EQ(run(std::string("--format ") + format + " --tz recorded " + named).out, plain.out) << format;
+        EXPECT_EQ(plain.out.find("+02:00"), std::string::npos) << format;
+        EXPECT_EQ(plain.out.find(":01Z"), std::string::npos) << format;
+    }
+    EXPECT_NE(run("--format csv " + named).out.find("\n0,2026-05-14T08:30:01,48.161961,"), std::string::npos);
+    EXPECT_NE(run("--format gpx " + named).out.find("<time>2026-05-14T08:30:01</time>"), std::string::npos);
+
+    const Outcome automatic = run("--format csv --tz auto " + named);
+    EXPECT_EQ(automatic.code, 0);
+    EXPECT_NE(automatic.out.find("\n0,2026-05-14T10:30:01+02:00,48.161961,"), std::string::npos) << automatic.out;
+    // Without a date in the name there is no zone to find: UTC.
+    EXPECT_NE(run("--format csv --tz=auto " + kData + "/trip-1.mp4").out.find("\n0,2026-05-14T08:30:01+00:00,"),
+              std::string::npos);
+    EXPECT_NE(run("--format gpx --tz auto " + named).out.find("<time>2026-05-14T08:30:01Z</time>"), std::string::npos);
+    // Named zones from the system's database, summer time and odd offsets included.
+    EXPECT_NE(run("--format geojson --tz Europe/Berlin " + named).out.find("\"2026-05-14T10:30:01+02:00\""),
+              std::string::npos);
+    EXPECT_NE(run("--format csv --tz America/New_York " + named).out.find("\n0,2026-05-14T04:30:01-04:00,"),
+              std::string::npos);
+    EXPECT_NE(run("--format kml --tz Asia/Kathmandu " + named).out.find("<when>2026-05-14T14:15:01+05:45</when>"),
+              std::string::npos);
+    EXPECT_NE(run("--format gpx --tz UTC " + named).out.find("<time>2026-05-14T08:30:01Z</time>"), std::string::npos);
+    // A zone the database lacks, or a name that reaches outside it, is a usage error.
+    for (const char* bad : {"Nowhere/Zone", "../../../etc/passwd", "/etc/localtime", "Europe/../UTC", "\"\""}) {
+        const Outcome r = run(std::string("--format csv --tz ") + bad + " " + named);
+        EXPECT_EQ(r.code, 2) << bad;
+        EXPECT_EQ(r.out, "") << bad;
+        EXPECT_EQ(countLines(r.err), 1) << bad;
+    }
 }
 
 TEST(CliBatch, FoldersAreReadInNameOrderWhateverTheJobs)

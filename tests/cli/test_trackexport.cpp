@@ -219,6 +219,36 @@ TEST_F(ExportTest, TheAntimeridianIsWrittenAsMinus180Everywhere)
     }
 }
 
+TEST_F(ExportTest, AChosenZoneWritesOffsetsAndGpxInUtc)
+{
+    auto samples = std::make_shared<std::vector<GPSItem>>();
+    samples->emplace_back("2026/01/01 02:00:00", "11.5", "48.1", "30.0", 0, 0, 0);
+    samples->emplace_back("2026/01/01 02:00:01", "11.5", "48.1", "30.0", 0, 0, 0);
+    const std::vector<NamedTrack> zoned = {{"west.mp4", samples, ZonedClock::fixed(-18000)}};
+    auto written = [&](auto write, const std::vector<NamedTrack> &tracks) {
+        std::ostringstream o;
+        write(tracks, o);
+        return o.str();
+    };
+    EXPECT_NE(written(writeCsv, zoned).find("\n0,2025-12-31T21:00:00-05:00,48.100000"), std::string::npos);
+    EXPECT_NE(written(writeGeoJson, zoned).find("\"times\":[\"2025-12-31T21:00:00-05:00\",\"2025-12-31T21:00:01-05:00\"]"),
+              std::string::npos);
+    EXPECT_NE(written(writeKml, zoned).find("<when>2025-12-31T21:00:00-05:00</when>"), std::string::npos);
+    const std::string gpxText = written(writeGpx, zoned);
+    EXPECT_NE(gpxText.find("<time>2026-01-01T02:00:00Z</time>"), std::string::npos) << gpxText;
+    const fs::path gpx = dir / "west.gpx";
+    std::ofstream(gpx) << gpxText;
+    EXPECT_TRUE(validGpx(gpx));
+    // As recorded, nothing changes: the same documents as a track without a clock.
+    const std::vector<NamedTrack> plain = {{"west.mp4", samples}};
+    const std::vector<NamedTrack> recorded = {{"west.mp4", samples, ZonedClock()}};
+    for (auto write : {&writeCsv, &writeGpx, &writeKml, &writeGeoJson}) {
+        EXPECT_EQ(written(write, recorded), written(write, plain));
+        EXPECT_EQ(written(write, plain).find("-05:00"), std::string::npos);
+    }
+    EXPECT_NE(written(writeGpx, plain).find("<time>2026-01-01T02:00:00</time>"), std::string::npos);
+}
+
 TEST_F(ExportTest, HostileTextsStayWellFormed)
 {
     const Track samples = makeTrack({
