@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QToolButton>
 
+#include "app/channelcontrols.h"
 #include "app/incidenttools.h"
 #include "app/mainmenu.h"
 #include "app/ovraplayvc.h"
@@ -206,5 +207,6 @@ PlaybackCommands *wireWindow(MainMenu *menu, OvraWindowPlayController *windowVC)
     // Export Track... follows Close in the File menu.
     menu->fileMenu()->addSeparator();
     menu->fileMenu()->addAction(vc->incidentTools()->exportAction());
+    wireChannels(menu, vc);
     return commands;
 }
