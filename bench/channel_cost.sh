@@ -24,7 +24,7 @@ if [ ! -f "$uhd" ]; then
     -tag:v hvc1 -c:a aac -b:a 96k "$uhd"
 fi
 if [ ! -f "$rear" ]; then # another picture than the front's, same size and rate
-  ffmpeg -v error -y -f lavfi -i mandelbrot=size=1920x1080:rate=30 -f lavfi -i sine=frequency=500:sample_rate=48000 \
+  ffmpeg -v error -y -f lavfi -i testsrc=size=1920x1080:rate=30 -f lavfi -i sine=frequency=500:sample_rate=48000 \
     -t 30 -c:v libx264 -preset veryfast -b:v 12M -g 30 -pix_fmt yuv420p -c:a aac -b:a 96k "$rear"
 fi
 cpu() { # CPU seconds (user + system) of a command
