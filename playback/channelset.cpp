@@ -212,8 +212,10 @@ double ChannelSet::offset(const QString &channel) const
 {
     if (!validChannelWord(channel))
         return 0.0;
-    const double v = QSettings().value(QStringLiteral("%1/%2/%3").arg(QLatin1String(kOffsetGroup), folderKey(cardFolder()), channel)).toDouble();
-    return std::isfinite(v) ? qBound(-kMaxOffset, v, kMaxOffset) : 0.0;
+    // Kept as whole milliseconds: no text of a fraction in the settings.
+    bool ok = false;
+    const qlonglong ms = QSettings().value(offsetKey(channel)).toLongLong(&ok);
+    return ok ? qBound(-kMaxOffset, double(ms) / 1000.0, kMaxOffset) : 0.0;
 }
 
 void ChannelSet::setOffset(const QString &channel, double seconds)
@@ -222,14 +224,19 @@ void ChannelSet::setOffset(const QString &channel, double seconds)
         return;
     // Whole steps: repeated steps never collect rounding dust.
     seconds = qBound(-kMaxOffset, std::round(seconds / kOffsetStep) * kOffsetStep, kMaxOffset);
-    const QString key = QStringLiteral("%1/%2/%3").arg(QLatin1String(kOffsetGroup), folderKey(cardFolder()), channel);
+    const qlonglong ms = std::llround(seconds * 1000.0);
     QSettings s;
-    if (seconds == 0.0)
-        s.remove(key);
+    if (ms == 0)
+        s.remove(offsetKey(channel));
     else
-        s.setValue(key, seconds);
+        s.setValue(offsetKey(channel), ms);
     if (ChannelView *t = tileOf(channel))
-        t->controller()->setFollowOffset(seconds);
+        t->controller()->setFollowOffset(double(ms) / 1000.0);
+}
+
+QString ChannelSet::offsetKey(const QString &channel) const
+{
+    return QStringLiteral("%1/%2/%3").arg(QLatin1String(kOffsetGroup), folderKey(cardFolder()), channel);
 }
 
 QString ChannelSet::cardFolder() const

@@ -76,6 +76,7 @@ private:
     void tileDropped(const QPoint &point);
     void updateVisibility();
     void rearrange();
+    QString offsetKey(const QString &channel) const;
 
     QWidget *m_host;
     QWidget *m_leaderArea;
