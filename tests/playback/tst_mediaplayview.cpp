@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <limits>
 #include <utility>
 #include <cmath>
 
@@ -319,7 +320,7 @@ private slots:
 
         QElapsedTimer clock;
         clock.start();
-        QList<qint64> commands{0};
+        QList<qint64> commands{std::numeric_limits<qint64>::max() / 2}; // nothing compared before the start
         QList<int> leaderFrames;
         QList<QList<QPair<qint64, int>>> followerPaints(1);
         int compared = 0, within = 0, worst = 0;
