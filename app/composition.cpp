@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QToolButton>
 
+#include "app/channelcontrols.h"
 #include "app/incidenttools.h"
 #include "app/mainmenu.h"
 #include "app/ovraplayvc.h"
@@ -300,6 +301,7 @@ PlaybackCommands *wireWindow(MainMenu *menu, OvraWindowPlayController *windowVC)
     // Export Track... follows Close in the File menu.
     menu->fileMenu()->addSeparator();
     menu->fileMenu()->addAction(vc->incidentTools()->exportAction());
+    wireChannels(menu, vc);
     wireCameraClock(menu, vc, commands);
     wireCameraMenu(menu, vc);
     return commands;

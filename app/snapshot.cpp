@@ -21,6 +21,7 @@
 #include "core/mlanguagemanager.h"
 #include "core/preferences.h"
 #include "instruments/dashboardrenderer.h"
+#include "playback/channelset.h"
 #include "playback/mediaplayview.h"
 #include "playback/playbackcontroller.h"
 #include "playback/playcontrolview.h"
@@ -249,6 +250,7 @@ QImage Snapshot::withDashboard(const QImage &picture, const DashboardState &stat
 
 QString Snapshot::save()
 {
+    m_lastSaved.clear();
     const QImage image = picture();
     if (image.isNull()) {
         showNotice(loc("Snapshot.nothing"));
@@ -259,28 +261,61 @@ QString Snapshot::save()
     // No folder (no home to find Pictures in) is no place, not the working folder.
     const SafeFolder dir = folder.isEmpty() ? SafeFolder()
                                             : SafeFolder::open(QFile::encodeName(folder).toStdString(), true, &why);
-    QByteArray png;
-    QBuffer buffer(&png);
-    if (!dir.isOpen() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+    if (!dir.isOpen()) {
         qCWarning(lcApp).noquote() << "snapshot:" << QString::fromStdString(why);
         showNotice(loc("Snapshot.failed") + QStringLiteral(" ") + folder);
         return QString();
     }
     const std::optional<GPSItem> sample = m_sample ? m_sample() : std::nullopt;
+    const QString recording = m_recording ? m_recording() : QString();
+    // A moment of several channels: one picture each, the channel in every name.
+    const QList<QPair<QString, QImage>> others = m_player ? m_player->channels()->pictures() : QList<QPair<QString, QImage>>();
+    const auto named = [&recording](const QString &channel) {
+        if (channel.isEmpty())
+            return recording;
+        const QFileInfo info(recording);
+        return info.path() + QLatin1Char('/') + info.completeBaseName() + QLatin1Char('_') + channel + QStringLiteral(".png");
+    };
+    const QString path = writePng(dir, folder, image, named(others.isEmpty() ? QString() : m_player->channels()->mainChannel()), sample);
+    if (path.isEmpty())
+        return QString();
+    m_lastSaved << path;
+    const bool stamp = IncidentPreferences::snapshotStamp() && sample;
+    for (const auto &[channel, picture] : others) {
+        const QImage out = stamp ? stamped(picture, stampFor(*sample, Preferences::speedUnitType()))
+                                 : picture.convertToFormat(QImage::Format_RGB32);
+        const QString written = writePng(dir, folder, out, named(channel), sample);
+        if (written.isEmpty())
+            return path;
+        m_lastSaved << written;
+    }
+    showNotice(loc("Snapshot.saved") + QStringLiteral(" ") + QDir::toNativeSeparators(path)
+               + (others.isEmpty() ? QString() : QStringLiteral(" (+%1)").arg(others.size())));
+    return path;
+}
+
+QString Snapshot::writePng(const SafeFolder &dir, const QString &folder, const QImage &image, const QString &recording,
+                           const std::optional<GPSItem> &sample)
+{
+    std::string why;
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+        showNotice(loc("Snapshot.failed") + QStringLiteral(" ") + folder);
+        return QString();
+    }
     // Written only under a name nobody has taken: one that appears between choosing and
     // writing (even as a dangling link) sends us to the next name.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString path = fileName(folder, m_recording ? m_recording() : QString(),
-                                      sample ? QString::fromStdString(sample->time) : QString(), currentSeconds());
+        const QString path = fileName(folder, recording, sample ? QString::fromStdString(sample->time) : QString(),
+                                      currentSeconds());
         if (path.isEmpty())
             break;
         const SafeFolder::Result result = dir.write(QFile::encodeName(QFileInfo(path).fileName()).toStdString(),
                                                     std::string_view(png.constData(), std::size_t(png.size())),
                                                     SafeFolder::Existing::Keep, &why);
-        if (result == SafeFolder::Result::Written) {
-            showNotice(loc("Snapshot.saved") + QStringLiteral(" ") + QDir::toNativeSeparators(path));
+        if (result == SafeFolder::Result::Written)
             return path;
-        }
         if (result == SafeFolder::Result::Failed) {
             qCWarning(lcApp).noquote() << "snapshot:" << QString::fromStdString(why);
             showNotice(loc("Snapshot.failed") + QStringLiteral(" ") + path);

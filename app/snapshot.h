@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -17,6 +18,7 @@
 inline constexpr char kSnapshotWithDashboard[] = "kSnapshotWithDashboard";
 
 class MediaPlayView;
+class SafeFolder;
 class QAction;
 class QLabel;
 class QTimer;
@@ -38,8 +40,11 @@ public:
     Snapshot(QWidget *window, MediaPlayView *player, std::function<std::optional<GPSItem>()> sample,
              std::function<QString()> recording, QObject *parent = nullptr);
 
-    // Saves into the remembered folder; the path written, or empty (notice says why).
+    // Saves into the remembered folder; the path written, or empty (notice says why). With
+    // other channels playing, each gets a picture of its own, the channel in its name.
     QString save();
+    // Every file the last save wrote, the main channel's first.
+    QStringList lastSaved() const { return m_lastSaved; }
     // Copies to the clipboard; false when there is no picture.
     bool copy();
 
@@ -70,6 +75,8 @@ public:
 
 private:
     double currentSeconds() const;
+    QString writePng(const SafeFolder &dir, const QString &folder, const QImage &image, const QString &recording,
+                     const std::optional<GPSItem> &sample);
 
     QPointer<MediaPlayView> m_player;
     std::function<std::optional<GPSItem>()> m_sample;
@@ -80,4 +87,5 @@ private:
     QLabel *m_notice = nullptr;
     QTimer *m_noticeTimer = nullptr;
     QString m_lastNotice;
+    QStringList m_lastSaved;
 };

@@ -1,7 +1,8 @@
 // Plays one recording offscreen through the player view and reports what a viewer would
 // notice: pictures decoded, pictures handed over, pictures that reached the screen, pictures
 // libVLC dropped as late, CPU seconds, peak memory and the time to the first picture.
-// Usage: playback_bench <file> [width height [screenshot.png]]   (bench/playback_bench.sh makes the file)
+// Usage: playback_bench [--rear=FILE] <file> [width height [screenshot.png]]   (bench/playback_bench.sh makes
+// the file). With --rear, FILE plays as a second channel following the first, and its pictures are counted too.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPixmap>
@@ -12,6 +13,10 @@
 #include <cstdio>
 
 #include "core/mediaplayerdelegate.h"
+#include "playback/channelset.h"
+#include "playback/channelview.h"
+#include "playback/playbackcontroller.h"
+#include "playback/videooutput.h"
 #include "playback/mediaplayview.h"
 #include "playback/vlcengine.h"
 
@@ -28,6 +33,9 @@ struct Watcher : MediaPlayerDelegate {
     VlcEngine::Stats stats;
     int delivered = 0;
     int presented = 0;
+    VlcEngine::Stats rearStats;
+    int rearDelivered = 0;
+    int rearPresented = 0;
     bool finished = false;
     void mediaPlayerCurrentState(QObject *, quint64 state) override
     {
@@ -38,6 +46,13 @@ struct Watcher : MediaPlayerDelegate {
                 delivered = e->framesDelivered();
             }
             presented = view->framesPresented();
+            if (ChannelView *rear = view->channels()->tile(0)) {
+                if (VlcEngine *e = rear->controller()->engineIfCreated()) {
+                    rearStats = e->stats();
+                    rearDelivered = e->framesDelivered();
+                }
+                rearPresented = rear->output()->framesPresented();
+            }
             finished = true;
             QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         }
@@ -48,6 +63,12 @@ struct Watcher : MediaPlayerDelegate {
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    QString rearPath;
+    if (argc > 1 && qstrncmp(argv[1], "--rear=", 7) == 0) {
+        rearPath = QString::fromLocal8Bit(argv[1] + 7);
+        --argc;
+        ++argv;
+    }
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s <recording> [width height]\n", argv[0]);
         return 2;
@@ -94,6 +115,8 @@ int main(int argc, char **argv)
     QElapsedTimer wall;
     wall.start();
     clock.restart();
+    if (!rearPath.isEmpty())
+        view.setChannels(QStringLiteral("front"), {MChannelFile{QStringLiteral("rear"), rearPath}});
     view.playFile(path);
     poll.start();
     QTimer::singleShot(120000, &app, &QCoreApplication::quit);
@@ -122,6 +145,10 @@ int main(int argc, char **argv)
     std::printf("pictures displayed (libVLC) %d\n", watcher.stats.displayedPictures);
     std::printf("pictures handed to the GUI %d\n", watcher.delivered);
     std::printf("pictures presented         %d\n", watcher.presented);
+    if (!rearPath.isEmpty())
+        std::printf("rear: decoded %d, lost (late) %d, handed to the GUI %d, presented %d\n",
+                    watcher.rearStats.decodedVideo, watcher.rearStats.lostPictures, watcher.rearDelivered,
+                    watcher.rearPresented);
     std::printf("CPU seconds                %.2f (%.0f %% of one core)\n", cpu, 100.0 * cpu / (wall.elapsed() / 1000.0));
     std::printf("peak memory (max RSS)      %.1f MiB\n", u.ru_maxrss / 1024.0);
     return watcher.finished ? 0 : 1;

@@ -2,6 +2,7 @@
 #include "core/logging.h"
 
 #include "widgets/mcustomslider.h"
+#include "playback/channelset.h"
 #include "playback/mediaimageview.h"
 #include "playback/playbackcontroller.h"
 #include "playback/playcontrolview.h"
@@ -58,6 +59,14 @@ MediaPlayView::MediaPlayView(QWidget *parent)
     c->setVolume(m_controlView->volume());
     connect(m_controlView, &PlayControlView::volumeChanged, c, &PlaybackController::setVolume);
     m_controlView->progressSlider->setDelegate(this);
+    m_channels = new ChannelSet(this, m_playView, c, this);
+    connect(m_channels, &ChannelSet::bigClicked, this, &MediaPlayView::mouseUp);
+    connect(m_channels, &ChannelSet::arrangementChanged, this, [this] {
+        m_output->fitToArea();
+        if (VlcEngine *engine = playerIfCreated())
+            engine->setDisplaySize(videoDeviceSize());
+        m_controlView->raise();
+    });
     connect(m_controlView->playSpeedSlider, &QAbstractSlider::valueChanged, this, [this] {
         if (!m_showingRate)
             m_controller->setRate(rateForSpeedValue(m_controlView->playSpeedSlider->floatValue()));
@@ -116,7 +125,16 @@ void MediaPlayView::startFile(const QString &path)
     m_controlView->raise();
     m_output->setup();
     player()->setDisplaySize(videoDeviceSize());
+    // The other channels first: their players take as long to start as this one, so they
+    // begin level with it rather than behind.
+    m_channels->start(path);
     m_controller->open(path);
+    m_controlView->raise();
+}
+
+void MediaPlayView::setChannels(const QString &mainChannel, const QList<MChannelFile> &others)
+{
+    m_channels->setChannels(mainChannel, others);
 }
 
 void MediaPlayView::stopPlayVideo() { m_controller->stop(); }
@@ -249,8 +267,13 @@ void MediaPlayView::mouseUp()
 
 void MediaPlayView::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton)
-        mouseUp();
+    if (event->button() == Qt::LeftButton) {
+        // The main channel's picture shown small: a click makes it the big one again.
+        if (m_channels->leaderIsSmall() && m_playView->geometry().contains(event->position().toPoint()))
+            m_channels->showBig(-1);
+        else
+            mouseUp();
+    }
     event->accept();
 }
 
@@ -296,9 +319,10 @@ void MediaPlayView::setPlayImage(const QString &name)
 
 QSize MediaPlayView::videoDeviceSize() const
 {
-    // Pictures need no more pixels than the screen gives the video.
+    // Pictures need no more pixels than the screen gives the video; the whole area's worth
+    // even while the main picture is a small one, so that a swap restarts no output.
     const qreal dpr = devicePixelRatioF();
-    return QSize(qCeil(m_playView->width() * dpr), qCeil(m_playView->height() * dpr));
+    return QSize(qCeil(width() * dpr), qCeil(height() * dpr));
 }
 
 void MediaPlayView::resizeEvent(QResizeEvent *event)
@@ -310,11 +334,12 @@ void MediaPlayView::resizeEvent(QResizeEvent *event)
 void MediaPlayView::layoutChildren()
 {
     const QRect all = rect();
-    m_playView->setGeometry(all);
+    m_channels->arrange(all);
     m_output->fitToArea();
     if (VlcEngine *engine = playerIfCreated())
         engine->setDisplaySize(videoDeviceSize());
     m_mediaImageView->setGeometry(all);
     const int barHeight = qMax(36, m_controlView->sizeHint().height());
     m_controlView->setGeometry(0, all.height() - barHeight, all.width(), barHeight);
+    m_controlView->raise();
 }

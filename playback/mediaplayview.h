@@ -13,8 +13,10 @@
 
 #include "widgets/customsliderdelegate.h"
 #include "core/mediaplayerdelegate.h"
+#include "core/mfilemodel.h"
 #include "playback/videooutput.h"
 
+class ChannelSet;
 class MediaImageView;
 class PlaybackController;
 class PlayControlView;
@@ -43,6 +45,12 @@ public:
     // The player, created on first use (also by playFile). Null until then.
     VlcEngine *playerIfCreated() const;
     VlcEngine *player();
+
+    // The other channels of the moment that the next playFile starts with the file, and the
+    // file's own channel; none plays the file alone, as a single-channel recording.
+    void setChannels(const QString &mainChannel, const QList<MChannelFile> &others);
+    // The channels playing as one with the main file: layout, big picture, offsets.
+    ChannelSet *channels() const { return m_channels; }
 
     // Starts the file: on the next turn of the event loop, or 0.1 s after stopping a
     // recording that is still active. A later call supersedes a start still pending.
@@ -104,6 +112,7 @@ private:
     QWidget *m_playView = nullptr;
     VideoOutput *m_output = nullptr;
     std::unique_ptr<PlaybackController> m_controller;
+    ChannelSet *m_channels = nullptr;
     quint64 m_pendingStart = 0;
     bool m_showingRate = false; // the speed slider is being set to the controller's rate
 };

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -29,9 +30,11 @@
 #include "instruments/map/gpsmapview.h"
 #include "core/preferences.h"
 #include "instruments/dashboardstate.h"
+#include "playback/channelset.h"
 #include "playback/mediaplayview.h"
 #include "playback/playcontrolview.h"
 #include "service/kalgpstool.h"
+#include "support/channelcard.h"
 #include "support/stalleddecode.h"
 #include "support/sceneview.h"
 #include "support/testsettings.h"
@@ -390,6 +393,43 @@ private slots:
         QTRY_VERIFY(done);
         QVERIFY(!ok);
         QVERIFY(!QFile::exists(none));
+    }
+
+    // A moment of two channels: one picture each, same stamp, the channel in each name.
+    void snapshotSavesEveryChannel()
+    {
+        QTemporaryDir card;
+        const MFileModel moment = channelMoment(card.path(), kData + "/playback/sync4s-25fps.mp4",
+                                                QStringLiteral("2026_0514_091500_0001"),
+                                                {QStringLiteral("front"), QStringLiteral("rear")});
+        QVERIFY(!moment.isEmpty());
+        QWidget window;
+        MediaPlayView view(&window);
+        view.resize(320, 180);
+        window.show();
+        Snapshot shot(&window, &view, [] { return std::optional<GPSItem>(sample()); },
+                      [&moment] { return moment.fLocalPath; });
+        IncidentPreferences::setSnapshotFolder(card.filePath("shots"));
+        view.setChannels(moment.channel, moment.otherChannels);
+        view.playFile(moment.fLocalPath);
+        QTRY_VERIFY_WITH_TIMEOUT(view.channels()->pictures().size() == 1 && !view.previousPixelBuffer().isNull(), 10000);
+        const QString saved = shot.save();
+        QCOMPARE(QFileInfo(saved).fileName(), QStringLiteral("2026_0514_091500_0001F_front_2026-05-14_09-00-22.png"));
+        QCOMPARE(shot.lastSaved().size(), 2);
+        QCOMPARE(QFileInfo(shot.lastSaved().at(1)).fileName(), QStringLiteral("2026_0514_091500_0001F_rear_2026-05-14_09-00-22.png"));
+        for (const QString &path : shot.lastSaved())
+            QCOMPARE(QImage(path).size(), QSize(320, 180));
+        QCOMPARE(QDir(card.filePath("shots")).entryList(QDir::Files).size(), 2);
+        view.stopPlayVideo();
+        // One channel: one picture, named as ever.
+        view.setChannels(QString(), {});
+        view.playFile(kData + "/playback/clip2s.mp4");
+        QTRY_VERIFY_WITH_TIMEOUT(view.playState() == MediaPlayStatePlaying && !view.previousPixelBuffer().isNull(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(view.channels()->tileCount() == 0, 10000);
+        QVERIFY(!shot.save().isEmpty());
+        QCOMPARE(shot.lastSaved().size(), 1);
+        QVERIFY(!QFileInfo(shot.lastSaved().at(0)).fileName().contains(QStringLiteral("front")));
+        view.stopPlayVideo();
     }
 
     // A view smaller than the recording gets smaller pictures; the snapshot still has the

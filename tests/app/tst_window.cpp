@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QUrl>
 #include <QLoggingCategory>
@@ -16,7 +17,9 @@
 #include "app/playbackactions.h"
 #include "app/playbackcommands.h"
 #include "app/videoonlymode.h"
+#include "playback/channelset.h"
 #include "playback/mediaplayview.h"
+#include "playback/playcontrolview.h"
 #include "core/notificationhub.h"
 #include "app/ovraplayvc.h"
 #include "app/ovrawindowplaycontroller.h"
@@ -278,6 +281,41 @@ private slots:
         QTRY_VERIFY(!w->isFullScreen());
         // The menu shows the Playback items beside File.
         QCOMPARE(d.mainMenu()->menuBar()->actions().at(2)->menu(), d.mainMenu()->playbackMenu());
+    }
+
+    // The Playback menu carries the channels' Layout and Channel offset items; the layout
+    // chosen there is the player's and is kept; the bar's layout button shows only while
+    // more than one channel plays.
+    void channelItemsInThePlaybackMenu()
+    {
+        AppDelegate d;
+        d.applicationDidFinishLaunching();
+        QMenu *playback = d.mainMenu()->playbackMenu();
+        auto *layout = playback->findChild<QMenu *>(QStringLiteral("channelLayoutMenu"));
+        auto *offsets = playback->findChild<QMenu *>(QStringLiteral("channelOffsetMenu"));
+        QVERIFY(layout && offsets);
+        QVERIFY(playback->actions().contains(layout->menuAction()));
+        QVERIFY(playback->actions().contains(offsets->menuAction()));
+        QCOMPARE(layout->actions().size(), 3);
+        MediaPlayView *player = d.windowVC()->playerVC()->player();
+        auto *grid = layout->findChild<QAction *>(QStringLiteral("gridAction"), Qt::FindDirectChildrenOnly);
+        if (!grid)
+            for (QAction *a : layout->actions())
+                if (a->objectName() == QLatin1String("gridAction"))
+                    grid = a;
+        QVERIFY(grid);
+        grid->trigger();
+        QCOMPARE(player->channels()->mode(), ChannelLayout::Mode::Grid);
+        QVERIFY(grid->isChecked());
+        QCOMPARE(QSettings().value(QStringLiteral("kChannelLayout")).toString(), QStringLiteral("grid"));
+        auto *button = player->controlView()->findChild<QToolButton *>(QStringLiteral("channelLayoutBtn"));
+        QVERIFY(button);
+        QVERIFY(button->isHidden()); // one channel
+        button->click();
+        QCOMPARE(player->channels()->mode(), ChannelLayout::Mode::PictureInPicture);
+        emit offsets->aboutToShow();
+        QCOMPARE(offsets->actions().size(), 1);
+        QVERIFY(!offsets->actions().at(0)->isEnabled());
     }
 
     void doubleClickShowsTheVideoAloneAndComesBack()

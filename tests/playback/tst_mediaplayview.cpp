@@ -11,10 +11,13 @@
 
 #include <algorithm>
 #include <functional>
+#include <limits>
 #include <utility>
 #include <cmath>
 
 #include "widgets/mcustomslider.h"
+#include "playback/channelset.h"
+#include "playback/channelview.h"
 #include "playback/mediaimageview.h"
 #include "playback/mediaplayview.h"
 #include "playback/playbackcontroller.h"
@@ -24,7 +27,9 @@
 #include "playback/videosurface.h"
 #include "playback/vlcengine.h"
 #include "playback/vlcmedia.h"
+#include "playback/videooutput.h"
 
+#include "support/channelcard.h"
 #include "support/framenumber.h"
 #include "support/testsettings.h"
 #include "recordingdelegate.h"
@@ -290,6 +295,203 @@ private slots:
         follow->unfollow();
         QVERIFY(!follow->leader());
         QVERIFY(!follower.player()->isMuted());
+    }
+
+    // A moment of two channels plays as one (channel_bench measures four): every follower's picture within a frame of the
+    // main one through play, a pause, seeks both ways, half and double speed and the switch to
+    // the next moment; sound from the main channel only; a click on a small picture makes it
+    // the big one, a click on the main picture (small now) swaps back; a drag moves the small
+    // pictures to another corner.
+    void channelsPlayAsOne()
+    {
+        constexpr qint64 kSettleNs = 300'000'000;
+        QTemporaryDir card;
+        const QStringList two{QStringLiteral("front"), QStringLiteral("rear")};
+        const MFileModel first = channelMoment(card.path(), clip("sync4s-25fps.mp4"), QStringLiteral("2026_0514_091500_0001"), two);
+        const MFileModel second = channelMoment(card.path(), clip("sync4s-25fps.mp4"), QStringLiteral("2026_0514_091600_0002"), two);
+        QVERIFY(!first.isEmpty() && !second.isEmpty());
+        MediaPlayView view;
+        view.resize(640, 360);
+        view.show();
+        ChannelSet *set = view.channels();
+        set->setMode(ChannelLayout::Mode::PictureInPicture);
+        set->setCorner(ChannelLayout::Corner::TopRight);
+        PlaybackController *lead = view.controller();
+
+        QElapsedTimer clock;
+        clock.start();
+        QList<qint64> commands{std::numeric_limits<qint64>::max() / 2}; // nothing compared before the start
+        QList<int> leaderFrames;
+        QList<QList<QPair<qint64, int>>> followerPaints(1);
+        int compared = 0, within = 0, worst = 0;
+        connect(&view, &MediaPlayView::framePainted, this, [&](const QImage &f) {
+            const int n = syncFrameNumber(f);
+            const qint64 now = clock.nsecsElapsed();
+            if (n < 0 || now < commands.last() + kSettleNs)
+                return;
+            leaderFrames << n;
+            for (const auto &paints : std::as_const(followerPaints)) {
+                if (paints.isEmpty() || paints.last().first < commands.last())
+                    continue;
+                const int apart = std::abs(paints.last().second - n);
+                if (apart > 1)
+                    qInfo("after command %d, %.0f ms on: main at frame %d, a follower at %d", int(commands.size()),
+                          (now - commands.last()) / 1e6, n, paints.last().second);
+                ++compared;
+                within += apart <= 1;
+                worst = std::max(worst, apart);
+            }
+        });
+        const auto watch = [&] {
+            QCOMPARE(set->tileCount(), 1);
+            for (int i = 0; i < 1; ++i) {
+                disconnect(set->tile(i)->output(), &VideoOutput::framePainted, this, nullptr);
+                connect(set->tile(i)->output(), &VideoOutput::framePainted, this, [&, i](const QImage &f) {
+                    if (const int n = syncFrameNumber(f); n >= 0)
+                        followerPaints[i] << qMakePair(clock.nsecsElapsed(), n);
+                });
+            }
+        };
+        const auto command = [&](const std::function<void()> &what) {
+            commands << clock.nsecsElapsed();
+            what();
+        };
+        const auto playUntil = [&](double seconds) { QTRY_VERIFY_WITH_TIMEOUT(lead->time() >= seconds, kTimeout); };
+
+        view.setChannels(first.channel, first.otherChannels);
+        view.playFile(first.fLocalPath);
+        QTRY_COMPARE_WITH_TIMEOUT(set->tileCount(), 1, kTimeout);
+        watch();
+        for (int i = 0; i < 1; ++i) {
+            QVERIFY(set->tile(i)->controller()->engine()->isMuted());
+            QCOMPARE(set->tile(i)->controller()->leader(), lead);
+        }
+        QVERIFY(!view.player()->isMuted());
+        QCOMPARE(set->tile(0)->channel(), QStringLiteral("rear"));
+        QTRY_VERIFY_WITH_TIMEOUT(!followerPaints.at(0).isEmpty(), kTimeout);
+        // Two players started at once on a busy machine: the followers catch up within about a
+        // second of their first pictures (channel_bench measures that start); compared from then on.
+        QTest::qWait(700);
+        commands << clock.nsecsElapsed();
+        // The main picture fills the area, the small ones sit in the top right corner.
+        QCOMPARE(view.playView()->geometry(), view.rect());
+        const QList<QRect> pip = ChannelLayout::rects(ChannelLayout::Mode::PictureInPicture, ChannelLayout::Corner::TopRight, view.rect(), 2);
+        QCOMPARE(set->tile(0)->geometry(), pip.at(1));
+        QVERIFY(set->tile(0)->isVisible());
+        playUntil(0.9);
+
+        command([&] { view.resumOrPauseVideo(); });
+        QCOMPARE(set->tile(0)->controller()->state(), PlaybackController::State::Paused);
+        QTest::qWait(600);
+        for (const auto &paints : std::as_const(followerPaints))
+            QVERIFY2(std::abs(paints.last().second - leaderFrames.last()) <= 1,
+                     qPrintable(QStringLiteral("%1 / %2").arg(paints.last().second).arg(leaderFrames.last())));
+        command([&] { view.resumOrPauseVideo(); });
+        playUntil(1.6);
+
+        // A click on the rear picture makes it the big one; a click on the main one swaps back.
+        commands << clock.nsecsElapsed();
+        QTest::mouseClick(set->tile(0), Qt::LeftButton, {}, QPoint(20, 20));
+        QCOMPARE(set->big(), 0);
+        QCOMPARE(set->tile(0)->geometry(), view.rect());
+        QCOMPARE(view.playView()->geometry(), pip.at(1));
+        QVERIFY(view.controlView()->isVisible()); // a swap is no click on the video
+        QTest::mouseClick(&view, Qt::LeftButton, {}, pip.at(1).center());
+        QCOMPARE(set->big(), -1);
+        QCOMPARE(view.playView()->geometry(), view.rect());
+        // Dragged and let go in the lower left: the small pictures go there.
+        QWidget *rear = set->tile(0);
+        QTest::mousePress(rear, Qt::LeftButton, {}, QPoint(10, 10));
+        QMouseEvent move(QEvent::MouseMove, QPointF(10, 10), rear->mapToGlobal(QPointF(10, 10)) + QPointF(-400, 200),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(rear, &move);
+        QTest::mouseRelease(rear, Qt::LeftButton, {}, rear->mapFromGlobal(view.mapToGlobal(QPoint(40, 300))));
+        QCOMPARE(set->corner(), ChannelLayout::Corner::BottomLeft);
+        QVERIFY(set->tile(0)->geometry().left() < 20 && set->tile(0)->geometry().bottom() > 300);
+        set->setMode(ChannelLayout::Mode::SideBySide);
+        QCOMPARE(set->tile(0)->geometry(), QRect(320, 0, 320, 360));
+        QCOMPARE(view.playView()->geometry(), QRect(0, 0, 320, 360));
+        commands << clock.nsecsElapsed();
+        QTest::qWait(300);
+
+        command([&] { lead->seekTo(0.4); });
+        playUntil(1.3);
+        command([&] { view.performClick(0.6); });
+        playUntil(2.7);
+        command([&] { lead->setRate(2.0); });
+        QCOMPARE(set->tile(0)->controller()->rate(), 2.0);
+        playUntil(3.2);
+        command([&] { view.controlView()->playSpeedSlider->setFloatValue(0.25); });
+        QCOMPARE(set->tile(0)->controller()->rate(), 0.5);
+        playUntil(3.6);
+
+        // The next moment: the same players follow its files.
+        ChannelView *kept = set->tile(0);
+        command([&] {
+            view.setChannels(second.channel, second.otherChannels);
+            view.playFile(second.fLocalPath);
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(set->tile(0)->path(), second.otherChannels.at(0).fLocalPath, kTimeout);
+        QCOMPARE(set->tile(0), kept);
+        playUntil(0.5);
+        commands << clock.nsecsElapsed(); // the new moment's first pictures came in a burst
+        playUntil(2.0);
+        qInfo("channels: %d comparisons, %d within a frame, worst %d frames apart", compared, within, worst);
+        QVERIFY(compared > 40);
+        QVERIFY2(within * 100 >= compared * 95, qPrintable(QStringLiteral("%1 of %2").arg(within).arg(compared)));
+        QVERIFY2(worst <= 2, qPrintable(QString::number(worst)));
+
+        view.stopPlayVideo();
+        QVERIFY(set->tile(0)->isHidden());
+        QCOMPARE(set->tile(0)->controller()->state(), PlaybackController::State::Stopped);
+        // A recording of one channel plays alone, as ever.
+        view.setChannels(QString(), {});
+        view.playFile(clip("clip2s.mp4"));
+        QTRY_COMPARE_WITH_TIMEOUT(view.playState(), quint64(MediaPlayStatePlaying), kTimeout);
+        QCOMPARE(set->tileCount(), 0);
+        QCOMPARE(view.playView()->geometry(), view.rect());
+    }
+
+    // Bad channels: one not there, one cut off, one of another length, and one deleted while
+    // it plays. Each says so over its picture; the main channel plays on.
+    void badChannelsLeaveTheMainOnePlaying()
+    {
+        QTemporaryDir card;
+        const MFileModel moment = channelMoment(card.path(), clip("sync4s-25fps.mp4"), QStringLiteral("2026_0514_091500_0001"),
+                                                {QStringLiteral("front"), QStringLiteral("rear"), QStringLiteral("interior")});
+        QVERIFY(!moment.isEmpty());
+        QFile cut(moment.otherChannels.at(1).fLocalPath); // interior: the last 60 % gone
+        QVERIFY(cut.resize(cut.size() * 2 / 5));
+        QList<MChannelFile> others = moment.otherChannels;
+        others << MChannelFile{QStringLiteral("telephoto"), clip("clip2s.mp4")}
+               << MChannelFile{QStringLiteral("other"), card.path() + QStringLiteral("/Movie/gone.MP4")};
+        MediaPlayView view;
+        view.resize(640, 360);
+        view.show();
+        RecordingDelegate d;
+        view.setDelegate(&d);
+        view.setChannels(moment.channel, others);
+        view.playFile(moment.fLocalPath);
+        ChannelSet *set = view.channels();
+        QTRY_COMPARE_WITH_TIMEOUT(set->tileCount(), 4, kTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(view.controller()->time() > 0.5, kTimeout);
+        QVERIFY(set->tileOf(QStringLiteral("other"))->message().contains(QStringLiteral("not there")));
+        QTRY_VERIFY_WITH_TIMEOUT(set->tileOf(QStringLiteral("telephoto"))->message().contains(QStringLiteral("2.0 s long")), kTimeout);
+        // The rear file goes away while it plays.
+        QVERIFY(QFile::remove(moment.otherChannels.at(0).fLocalPath));
+        view.performClick(0.2);
+        QTRY_VERIFY_WITH_TIMEOUT(view.controller()->time() > 2.5, kTimeout);
+        QCOMPARE(view.playState(), quint64(MediaPlayStatePlaying));
+        // The cut-off file ends (or fails) early and says so; nothing else stops.
+        QTRY_VERIFY_WITH_TIMEOUT(!set->tileOf(QStringLiteral("interior"))->message().isEmpty(), kTimeout);
+        qInfo("cut-off channel: %s", qPrintable(set->tileOf(QStringLiteral("interior"))->message()));
+        QTRY_VERIFY_WITH_TIMEOUT(d.states.contains(MediaPlayStateFinished), kTimeout);
+        QVERIFY(!d.states.contains(MediaPlayStateError));
+        // Played again, the deleted rear file is reported missing.
+        view.playFile(moment.fLocalPath);
+        QTRY_VERIFY_WITH_TIMEOUT(set->tileOf(QStringLiteral("rear"))->message().contains(QStringLiteral("not there")), kTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(view.controller()->time() > 0.5, kTimeout);
+        view.stopPlayVideo();
     }
 
     void movPlaysToo()

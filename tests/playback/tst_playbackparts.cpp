@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPointer>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -21,6 +22,10 @@
 #include <vector>
 
 #include "core/mlanguagemanager.h"
+#include "playback/channellayout.h"
+#include "playback/channelset.h"
+#include "playback/channelview.h"
+#include "playback/playbackcontroller.h"
 #include "playback/mediaimageview.h"
 #include "playback/mediaplayview.h"
 #include "playback/pictureclock.h"
@@ -120,6 +125,103 @@ class PlaybackPartsTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { isolateSettings(); }
+
+    // Where the channels' pictures go: picture-in-picture small ones inside the area in the
+    // chosen corner, never over each other; side by side and the grid tile the area exactly.
+    void channelLayoutGeometry()
+    {
+        using namespace ChannelLayout;
+        const QRect area(0, 0, 960, 540);
+        QCOMPARE(rects(Mode::Grid, Corner::TopRight, area, 1), QList<QRect>{area});
+        QVERIFY(rects(Mode::Grid, Corner::TopRight, QRect(), 3).isEmpty());
+        QVERIFY(rects(Mode::Grid, Corner::TopRight, area, 0).isEmpty());
+        for (Corner c : {Corner::TopLeft, Corner::TopRight, Corner::BottomLeft, Corner::BottomRight}) {
+            const QList<QRect> r = rects(Mode::PictureInPicture, c, area, 3);
+            QCOMPARE(r.size(), 3);
+            QCOMPARE(r.at(0), area);
+            QVERIFY(!r.at(1).intersects(r.at(2)));
+            for (int i = 1; i < 3; ++i) {
+                QVERIFY(area.contains(r.at(i)));
+                QCOMPARE(r.at(i).width(), 240);
+                QCOMPARE(r.at(i).height(), 135);
+                QCOMPARE(nearestCorner(area, r.at(i).center()), c);
+            }
+        }
+        const QList<QRect> side = rects(Mode::SideBySide, Corner::TopLeft, area, 2);
+        QCOMPARE(side, (QList<QRect>{QRect(0, 0, 480, 540), QRect(480, 0, 480, 540)}));
+        const QList<QRect> grid = rects(Mode::Grid, Corner::TopLeft, QRect(10, 20, 801, 451), 4);
+        QCOMPARE(grid.size(), 4);
+        QCOMPARE(grid.at(0), QRect(10, 20, 400, 225));
+        QCOMPARE(grid.at(3).bottomRight(), QPoint(810, 470));
+        QCOMPARE(grid.at(1).left(), grid.at(0).right() + 1);
+        QCOMPARE(grid.at(2).top(), grid.at(0).bottom() + 1);
+        QCOMPARE(rects(Mode::Grid, Corner::TopLeft, area, 3).size(), 3); // 2x2 with one cell free
+        QCOMPARE(rects(Mode::Grid, Corner::TopLeft, area, 3).at(2), QRect(0, 270, 480, 270));
+        // A small area still gives pictures inside it.
+        for (const QRect &r : rects(Mode::PictureInPicture, Corner::BottomRight, QRect(0, 0, 100, 60), 2))
+            QVERIFY(QRect(0, 0, 100, 60).contains(r));
+        for (Mode m : {Mode::PictureInPicture, Mode::SideBySide, Mode::Grid})
+            QCOMPARE(modeFromName(modeName(m)), m);
+        QCOMPARE(modeFromName(QStringLiteral("junk")), Mode::PictureInPicture);
+        QCOMPARE(cornerFromName(cornerName(Corner::BottomLeft)), Corner::BottomLeft);
+        QCOMPARE(nextMode(nextMode(nextMode(Mode::Grid))), Mode::Grid);
+    }
+
+    // Each channel's offset is kept for its card folder, in whole 0.04 s steps, and reaches
+    // the channel's player; another card has its own; names and values from outside are
+    // checked; a missing channel file says so over its picture.
+    void channelOffsetsAreKeptPerCard()
+    {
+        QSettings().clear();
+        QWidget host;
+        host.resize(640, 360);
+        auto *area = new QWidget(&host);
+        PlaybackController leader;
+        ChannelSet set(&host, area, &leader);
+        const auto startCard = [&](const QString &card) {
+            set.setChannels(QStringLiteral("front"), {{QStringLiteral("rear"), card + QStringLiteral("/Back/A_R.MP4")},
+                                                     {QStringLiteral("interior"), card + QStringLiteral("/Front/A_I.MP4")}});
+            set.start(card + QStringLiteral("/Front/A_F.MP4"));
+        };
+        startCard(QStringLiteral("/nowhere/cardA"));
+        QCOMPARE(set.cardFolder(), QStringLiteral("/nowhere/cardA"));
+        QCOMPARE(set.tileCount(), 2);
+        QCOMPARE(set.offset(QStringLiteral("rear")), 0.0);
+        for (int i = 0; i < 3; ++i)
+            set.stepOffset(QStringLiteral("rear"), 1);
+        set.stepOffset(QStringLiteral("interior"), -1);
+        QCOMPARE(set.offset(QStringLiteral("rear")), 0.12);
+        QCOMPARE(set.offset(QStringLiteral("interior")), -0.04);
+        QCOMPARE(set.tileOf(QStringLiteral("rear"))->controller()->followOffset(), 0.12);
+        QCOMPARE(set.tileOf(QStringLiteral("rear"))->controller()->leader(), &leader);
+        QVERIFY(set.tileOf(QStringLiteral("rear"))->message().contains(QStringLiteral("not there")));
+        QVERIFY(set.tileOf(QStringLiteral("rear"))->isHidden()); // nothing plays
+
+        startCard(QStringLiteral("/nowhere/cardB"));
+        QCOMPARE(set.offset(QStringLiteral("rear")), 0.0);
+        QCOMPARE(set.tileOf(QStringLiteral("rear"))->controller()->followOffset(), 0.0);
+        startCard(QStringLiteral("/nowhere/cardA"));
+        QCOMPARE(set.offset(QStringLiteral("rear")), 0.12);
+        QCOMPARE(set.tileOf(QStringLiteral("rear"))->controller()->followOffset(), 0.12);
+
+        set.setOffset(QStringLiteral("rear"), 0.05);
+        QCOMPARE(set.offset(QStringLiteral("rear")), 0.04);
+        set.setOffset(QStringLiteral("rear"), 1e9);
+        QCOMPARE(set.offset(QStringLiteral("rear")), ChannelSet::kMaxOffset);
+        set.setOffset(QStringLiteral("rear"), std::numeric_limits<double>::quiet_NaN());
+        QCOMPARE(set.offset(QStringLiteral("rear")), ChannelSet::kMaxOffset);
+        set.setOffset(QStringLiteral("../x"), 1.0);
+        QCOMPARE(set.offset(QStringLiteral("../x")), 0.0);
+        set.setOffset(QStringLiteral("rear"), 0.0);
+        QCOMPARE(set.offset(QStringLiteral("rear")), 0.0);
+
+        // One channel: nothing follows, the main picture fills the area.
+        set.setChannels(QStringLiteral("front"), {});
+        set.start(QStringLiteral("/nowhere/cardA/Front/B_F.MP4"));
+        QCOMPARE(set.tileCount(), 0);
+        set.arrange(host.rect());
+        QCOMPARE(area->geometry(), host.rect());
+    }
 
     void clockText_data()
     {
