@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QToolButton>
 
+#include "app/clipexport.h"
+#include "app/harsheventnavigator.h"
 #include "app/incidenttools.h"
 #include "app/mainmenu.h"
 #include "app/ovraplayvc.h"
@@ -17,6 +19,7 @@
 #include "app/titlestrip.h"
 #include "app/videoonlymode.h"
 #include "core/mtool.h"
+#include "core/preferences.h"
 #include "instruments/compassview.h"
 #include "instruments/gsensorstateview.h"
 #include "instruments/map/gpsmapview.h"
@@ -24,6 +27,7 @@
 #include "instruments/speedview.h"
 #include "library/medialistview.h"
 #include "app/playbacksync.h"
+#include "app/tripcontroller.h"
 #include "net/updatechecker.h"
 #include "core/mlanguagemanager.h"
 #include "core/notificationhub.h"
@@ -206,5 +210,42 @@ PlaybackCommands *wireWindow(MainMenu *menu, OvraWindowPlayController *windowVC)
     // Export Track... follows Close in the File menu.
     menu->fileMenu()->addSeparator();
     menu->fileMenu()->addAction(vc->incidentTools()->exportAction());
+    wireClipExport(menu, windowVC);
     return commands;
+}
+
+ClipExport *wireClipExport(MainMenu *menu, OvraWindowPlayController *windowVC)
+{
+    OvraPlayVC *vc = windowVC->playerVC();
+    IncidentTools *tools = vc->incidentTools();
+    PlaybackSync *sync = vc->playbackSync();
+    ClipExport::Places places;
+    places.window = windowVC->window();
+    places.player = vc->player();
+    places.map = vc->gpsMap();
+    MediaListView *list = vc->mediaList();
+    places.current = [list] {
+        const int i = list->curIndex();
+        return i >= 0 && i < list->dataArray().size() ? list->dataArray().at(i) : MFileModel();
+    };
+    places.listed = [list] { return list->dataArray(); };
+    TripController *trip = tools->trip();
+    places.trip = [trip] { return trip->tripPaths(); };
+    // The recording on display has its track in the sync; its drive's others in the trip.
+    places.track = [sync, trip, list](const QString &path) -> Track {
+        const int i = list->curIndex();
+        if (i >= 0 && i < list->dataArray().size() && list->dataArray().at(i).fLocalPath == path)
+            return sync->stats().track();
+        const qsizetype at = trip->tripPaths().indexOf(path);
+        const std::vector<Track> tracks = trip->tripTracks();
+        return at >= 0 && std::size_t(at) < tracks.size() ? tracks[std::size_t(at)] : Track();
+    };
+    HarshEventNavigator *events = tools->events();
+    places.events = [events] { return events->events(); };
+    places.speedUnit = [] { return Preferences::speedUnitType(); };
+    places.notify = [tools](const QString &text) { tools->snapshot()->showNotice(text); };
+    auto *clips = new ClipExport(places, windowVC);
+    clips->fillPlaybackMenu(menu->playbackMenu());
+    menu->fileMenu()->addAction(clips->exportAction());
+    return clips;
 }
