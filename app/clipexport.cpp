@@ -173,6 +173,9 @@ std::optional<EvidenceInput> ClipExport::evidenceFor(const ClipRequest &request)
     EvidenceInput in;
     for (const ClipRecording &r : request.recordings)
         in.recordings.append({r.path, r.from, r.to, m_places.track ? m_places.track(r.path) : Track()});
+    for (const QList<ClipRecording> &channel : request.otherChannels)
+        for (const ClipRecording &r : channel)
+            in.otherSources << r.path;
     in.speedUnit = request.speedUnit;
     // The map's tiles live on this thread: the route is drawn here, before the job starts.
     in.routePicture = EvidenceReport::routePicture(in.recordings, m_places.map ? m_places.map->tileSource() : nullptr,

@@ -24,6 +24,7 @@ struct EvidenceRecording {
 struct EvidenceInput {
     QStringList clips;                    // the written clip file(s); the package goes beside the first
     QList<EvidenceRecording> recordings;  // consecutive recordings of one drive, in order
+    QStringList otherSources;             // further channels' recordings the clips come from: hashed too
     // The package's files are this path with the endings .gpx, .csv, .sha256, .html and .pdf;
     // empty: the first clip's path without its ending.
     QString outputBase;

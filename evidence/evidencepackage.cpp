@@ -84,6 +84,8 @@ bool EvidencePackage::write(const EvidenceInput &input, QString *error, QStringL
     QList<Hashed> files;
     for (const EvidenceRecording &r : input.recordings)
         files.append({r.path, QStringLiteral("source"), {}});
+    for (const QString &path : input.otherSources)
+        files.append({path, QStringLiteral("source"), {}});
     for (const QString &clip : input.clips)
         files.append({clip, QStringLiteral("clip"), {}});
     qint64 total = 0, done = 0;

@@ -7,7 +7,7 @@
 //                average speed, the strongest G reading, the harsh events, the route, the
 //                hashes and the program's version
 //   BASE.pdf     the same report as PDF
-//   BASE.sha256  SHA-256 of every source recording, every clip and every file above, in
+//   BASE.sha256  SHA-256 of every source recording (other channels' too), every clip and every file above, in
 //                the form `sha256sum -c BASE.sha256` checks when run in the clip's folder
 //                (files in that folder by name, others by absolute path)
 // BASE is EvidenceInput::outputBase, or the first clip's path without its ending.

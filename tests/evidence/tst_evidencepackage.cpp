@@ -181,6 +181,9 @@ private slots:
         EvidenceInput in = twoPartDrive();
         in.recordings.resize(1);
         in.recordings[0].path = source;
+        const QString rear = dir.filePath(QStringLiteral("rear & <b>.mp4"));
+        QVERIFY(writeBytes(rear, "rear channel"));
+        in.otherSources = {rear};
         in.clips = {clip};
         in.outputBase = dir.filePath(QStringLiteral("report"));
         QString error;
@@ -190,8 +193,11 @@ private slots:
         QVERIFY(!html.contains(QStringLiteral("<img src=x")));
         QVERIFY(html.contains(QStringLiteral("&lt;script&gt;")));
         QVERIFY(html.contains(QStringLiteral("&lt;img src=x onerror=alert(1)&gt;.mp4")));
+        QVERIFY(html.contains(QStringLiteral("rear &amp; &lt;b&gt;.mp4")));
+        QVERIFY(html.contains(QString::fromLatin1(toolDigest(rear))));
         const ProcessOutcome check = runProcess("cd " + quoted(dir.path()) + " && sha256sum -c report.sha256", true);
         QVERIFY2(check.code == 0, (check.out + check.err).c_str());
+        QCOMPARE(QString::fromStdString(check.out).count(QStringLiteral(": OK")), 7); // 2 sources, clip, 4 files
     }
 
     void unwritableFolderLeavesNothing()
