@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "app/appdelegate.h"
+#include "app/clipexport.h"
 #include "app/incidenttools.h"
 #include "core/extension.h"
 #include "app/mainmenu.h"
@@ -153,11 +154,16 @@ private slots:
         QCOMPARE(QSettings().value(kSpeedUnitType).toString(), QStringLiteral("KMH"));
         QVERIFY(d.windowVC());
         QCOMPARE(d.windowVC()->titleStrip()->menuBar(), d.mainMenu()->menuBar());
-        // The tools' items are handed to the File menu: Export Track... after Close.
+        // The tools' items are handed to the File menu: Export Track... and Export Clip... after
+        // Close; the clip's marks end the Playback menu.
         const QList<QAction *> file = d.mainMenu()->fileMenu()->actions();
-        QCOMPARE(file.size(), 5);
+        QCOMPARE(file.size(), 6);
         QVERIFY(file.at(3)->isSeparator());
         QCOMPARE(file.at(4), d.windowVC()->playerVC()->incidentTools()->exportAction());
+        auto *clips = d.windowVC()->findChild<ClipExport *>(QStringLiteral("clipExport"));
+        QVERIFY(clips);
+        QCOMPARE(file.at(5), clips->exportAction());
+        QCOMPARE(d.mainMenu()->playbackMenu()->actions().last(), clips->clearMarksAction());
         // Posted once the event loop runs, not during start-up.
         QVERIFY(posted.isEmpty());
         QTRY_COMPARE(posted.size(), 2);
