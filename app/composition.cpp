@@ -8,6 +8,8 @@
 #include <QToolButton>
 
 #include "app/channelcontrols.h"
+#include "app/clipexport.h"
+#include "app/harsheventnavigator.h"
 #include "app/incidenttools.h"
 #include "app/mainmenu.h"
 #include "app/ovraplayvc.h"
@@ -30,6 +32,7 @@
 #include "library/medialistmodel.h"
 #include <QLabel>
 #include <QVBoxLayout>
+#include "core/preferences.h"
 #include "instruments/compassview.h"
 #include "instruments/gsensorstateview.h"
 #include "instruments/map/gpsmapview.h"
@@ -38,6 +41,7 @@
 #include "instruments/timelineview.h"
 #include "library/medialistview.h"
 #include "app/playbacksync.h"
+#include "app/tripcontroller.h"
 #include "net/updatechecker.h"
 #include "core/mlanguagemanager.h"
 #include "core/notificationhub.h"
@@ -301,8 +305,45 @@ PlaybackCommands *wireWindow(MainMenu *menu, OvraWindowPlayController *windowVC)
     // Export Track... follows Close in the File menu.
     menu->fileMenu()->addSeparator();
     menu->fileMenu()->addAction(vc->incidentTools()->exportAction());
+    wireClipExport(menu, windowVC);
     wireChannels(menu, vc);
     wireCameraClock(menu, vc, commands);
     wireCameraMenu(menu, vc);
     return commands;
+}
+
+ClipExport *wireClipExport(MainMenu *menu, OvraWindowPlayController *windowVC)
+{
+    OvraPlayVC *vc = windowVC->playerVC();
+    IncidentTools *tools = vc->incidentTools();
+    PlaybackSync *sync = vc->playbackSync();
+    ClipExport::Places places;
+    places.window = windowVC->window();
+    places.player = vc->player();
+    places.map = vc->gpsMap();
+    MediaListView *list = vc->mediaList();
+    places.current = [list] {
+        const int i = list->curIndex();
+        return i >= 0 && i < list->dataArray().size() ? list->dataArray().at(i) : MFileModel();
+    };
+    places.listed = [list] { return list->dataArray(); };
+    TripController *trip = tools->trip();
+    places.trip = [trip] { return trip->tripPaths(); };
+    // The recording on display has its track in the sync; its drive's others in the trip.
+    places.track = [sync, trip, list](const QString &path) -> Track {
+        const int i = list->curIndex();
+        if (i >= 0 && i < list->dataArray().size() && list->dataArray().at(i).fLocalPath == path)
+            return sync->stats().track();
+        const qsizetype at = trip->tripPaths().indexOf(path);
+        const std::vector<Track> tracks = trip->tripTracks();
+        return at >= 0 && std::size_t(at) < tracks.size() ? tracks[std::size_t(at)] : Track();
+    };
+    HarshEventNavigator *events = tools->events();
+    places.events = [events] { return events->events(); };
+    places.speedUnit = [] { return Preferences::speedUnitType(); };
+    places.notify = [tools](const QString &text) { tools->snapshot()->showNotice(text); };
+    auto *clips = new ClipExport(places, windowVC);
+    clips->fillPlaybackMenu(menu->playbackMenu());
+    menu->fileMenu()->addAction(clips->exportAction());
+    return clips;
 }

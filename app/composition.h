@@ -6,6 +6,7 @@
 // a click on the route seeks the player, the window's controls send the view's actions, the
 // incident tools fill their places, and the menus' commands reach the player, the list and
 // the window. Every other class only says what happened (signals) or does what it is asked.
+class ClipExport;
 class CompassView;
 class GpsMapView;
 class GsensorStateView;
@@ -42,3 +43,8 @@ MainViewParts wireMainView(OvraPlayVC *vc);
 // the commands that answer them (made here, owned by the window controller), and the tools'
 // items in the File menu.
 PlaybackCommands *wireWindow(MainMenu *menu, OvraWindowPlayController *windowVC);
+
+// File -> Export Clip... and the In / Out marks: the Playback menu gets the marks, the File
+// menu the export (after Export Track...). The runner that cuts the clips is set on the
+// result (ClipExport::setRunner); it is also the window controller's child "clipExport".
+ClipExport *wireClipExport(MainMenu *menu, OvraWindowPlayController *windowVC);

@@ -3,6 +3,7 @@
 // fraction 0..1 of the whole, its colour and the tooltip that names it.
 #include <QColor>
 #include <cmath>
+#include <optional>
 #include <QString>
 #include <QVector>
 
@@ -29,3 +30,12 @@ inline int timelineMarkAt(const TimelineMarks &marks, double x, double left, dou
     }
     return best;
 }
+
+// A stretch marked on a timeline (the clip's In and Out): fractions 0..1 of the whole; a side
+// that lies outside the timeline (or is not set) is absent.
+struct TimelineRange {
+    std::optional<double> from;
+    std::optional<double> to;
+    bool isEmpty() const { return !from && !to; }
+    bool operator==(const TimelineRange &) const = default;
+};

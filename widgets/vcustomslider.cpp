@@ -82,7 +82,13 @@ double VCustomSlider::positionOf(double fraction) const
 void VCustomSlider::paintEvent(QPaintEvent *event)
 {
     MCustomSlider::paintEvent(event);
-    if (m_marks.isEmpty() || orientation() != Qt::Horizontal)
+    if (orientation() != Qt::Horizontal)
+        return;
+    if (!m_range.isEmpty()) {
+        QPainter p(this);
+        paintMarkedRange(p);
+    }
+    if (m_marks.isEmpty())
         return;
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
@@ -96,6 +102,38 @@ void VCustomSlider::paintEvent(QPaintEvent *event)
         tip << QPointF(x - 4, 0) << QPointF(x + 4, 0) << QPointF(x, 5);
         p.drawPolygon(tip);
         p.fillRect(QRectF(x - 1, 0, 2, h), mark.colour);
+    }
+}
+
+void VCustomSlider::setMarkedRange(const TimelineRange &range)
+{
+    if (range == m_range)
+        return;
+    m_range = range;
+    update();
+}
+
+void VCustomSlider::paintMarkedRange(QPainter &p)
+{
+    const QColor colour(255, 196, 0);
+    const double h = height();
+    const double left = positionOf(std::clamp(m_range.from.value_or(0.0), 0.0, 1.0));
+    const double right = positionOf(std::clamp(m_range.to.value_or(1.0), 0.0, 1.0));
+    // The band only where both ends are known: an In alone is a bracket, not a range.
+    if (m_range.from && m_range.to && right > left)
+        p.fillRect(QRectF(left, h * 0.3, right - left, h * 0.4), QColor(255, 196, 0, 90));
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    // [ at the In, ] at the Out, the height of the bar.
+    if (m_range.from) {
+        p.drawRect(QRectF(left - 1, 0, 2, h));
+        p.drawRect(QRectF(left - 1, 0, 5, 2));
+        p.drawRect(QRectF(left - 1, h - 2, 5, 2));
+    }
+    if (m_range.to) {
+        p.drawRect(QRectF(right - 1, 0, 2, h));
+        p.drawRect(QRectF(right - 4, 0, 5, 2));
+        p.drawRect(QRectF(right - 4, h - 2, 5, 2));
     }
 }
 

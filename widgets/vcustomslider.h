@@ -7,6 +7,8 @@
 #include "widgets/mcustomslider.h"
 #include "widgets/timelinemark.h"
 
+class QPainter;
+
 class VCustomSlider : public MCustomSlider {
     Q_OBJECT
 public:
@@ -20,6 +22,9 @@ public:
     // Ticks over the bar (harsh events), each with its tooltip; an empty list removes them.
     void setMarks(const TimelineMarks &marks);
     const TimelineMarks &marks() const { return m_marks; }
+    // The clip's In and Out: brackets at each side that is set, and a band between them.
+    void setMarkedRange(const TimelineRange &range);
+    const TimelineRange &markedRange() const { return m_range; }
     // Where a fraction of the range lies along the bar, in widget x.
     double positionOf(double fraction) const;
 
@@ -39,5 +44,8 @@ private:
 
     CustomSliderDelegate *m_delegate = nullptr;
     bool m_seeking = false;
+    void paintMarkedRange(QPainter &p);
+
     TimelineMarks m_marks;
+    TimelineRange m_range;
 };

@@ -580,6 +580,176 @@
     <message>
         <source>Track.trimmed</source>
         <translation>%1 Punkte der Datei wurden ausgelassen (ungültige Position, ohne Zeit oder außer der Reihe).</translation>
+        <source>Clip.markIn</source>
+        <translation>In-Punkt setzen</translation>
+    </message>
+    <message>
+        <source>Clip.markOut</source>
+        <translation>Out-Punkt setzen</translation>
+    </message>
+    <message>
+        <source>Clip.clearMarks</source>
+        <translation>Markierungen löschen</translation>
+    </message>
+    <message>
+        <source>Clip.menu</source>
+        <translation>Clip exportieren…</translation>
+    </message>
+    <message>
+        <source>Clip.title</source>
+        <translation>Clip exportieren</translation>
+    </message>
+    <message>
+        <source>Clip.range</source>
+        <translation>Bereich</translation>
+    </message>
+    <message>
+        <source>Clip.range.marks</source>
+        <translation>Zwischen den Markierungen</translation>
+    </message>
+    <message>
+        <source>Clip.range.event</source>
+        <translation>Dieses Ereignis ±15 s</translation>
+    </message>
+    <message>
+        <source>Clip.range.recording</source>
+        <translation>Die ganze Aufnahme</translation>
+    </message>
+    <message>
+        <source>Clip.range.trip</source>
+        <translation>Die ganze Fahrt (%1 Dateien)</translation>
+    </message>
+    <message>
+        <source>Clip.channels</source>
+        <translation>Kanäle</translation>
+    </message>
+    <message>
+        <source>Clip.channels.shown</source>
+        <translation>Der gezeigte Kanal</translation>
+    </message>
+    <message>
+        <source>Clip.channels.all</source>
+        <translation>Alle Kanäle der Gruppe (%1)</translation>
+    </message>
+    <message>
+        <source>Clip.kind</source>
+        <translation>Art</translation>
+    </message>
+    <message>
+        <source>Clip.kind.original</source>
+        <translation>Original (verlustfrei)</translation>
+    </message>
+    <message>
+        <source>Clip.kind.dashboard</source>
+        <translation>Mit Armaturenbrett</translation>
+    </message>
+    <message>
+        <source>Clip.widgets</source>
+        <translation>Armaturenbrett</translation>
+    </message>
+    <message>
+        <source>Clip.widget.speed</source>
+        <translation>Geschwindigkeit</translation>
+    </message>
+    <message>
+        <source>Clip.widget.dial</source>
+        <translation>Tacho</translation>
+    </message>
+    <message>
+        <source>Clip.widget.time</source>
+        <translation>Datum und Uhrzeit</translation>
+    </message>
+    <message>
+        <source>Clip.widget.position</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>Clip.widget.compass</source>
+        <translation>Kompass</translation>
+    </message>
+    <message>
+        <source>Clip.widget.gsensor</source>
+        <translation>G-Sensor-Kurve</translation>
+    </message>
+    <message>
+        <source>Clip.widget.route</source>
+        <translation>Route mit Markierung</translation>
+    </message>
+    <message>
+        <source>Clip.place</source>
+        <translation>Platz</translation>
+    </message>
+    <message>
+        <source>Clip.place.under</source>
+        <translation>Band unter dem Bild</translation>
+    </message>
+    <message>
+        <source>Clip.place.over</source>
+        <translation>Band über dem Bild</translation>
+    </message>
+    <message>
+        <source>Clip.place.corner</source>
+        <translation>Ecke</translation>
+    </message>
+    <message>
+        <source>Clip.layout</source>
+        <translation>Anordnung</translation>
+    </message>
+    <message>
+        <source>Clip.layout.main</source>
+        <translation>Hauptkanal</translation>
+    </message>
+    <message>
+        <source>Clip.layout.pip</source>
+        <translation>Bild im Bild</translation>
+    </message>
+    <message>
+        <source>Clip.layout.side</source>
+        <translation>Nebeneinander</translation>
+    </message>
+    <message>
+        <source>Clip.layout.grid</source>
+        <translation>Raster</translation>
+    </message>
+    <message>
+        <source>Clip.unit</source>
+        <translation>Einheit</translation>
+    </message>
+    <message>
+        <source>Clip.evidence</source>
+        <translation>Beweispaket (Strecke, Prüfsummen, Bericht)</translation>
+    </message>
+    <message>
+        <source>Clip.output</source>
+        <translation>Speichern unter</translation>
+    </message>
+    <message>
+        <source>Clip.choose</source>
+        <translation>Wählen…</translation>
+    </message>
+    <message>
+        <source>Clip.ok</source>
+        <translation>Exportieren</translation>
+    </message>
+    <message>
+        <source>Clip.progress</source>
+        <translation>Clip wird exportiert…</translation>
+    </message>
+    <message>
+        <source>Clip.saved</source>
+        <translation>Clip gespeichert:</translation>
+    </message>
+    <message>
+        <source>Clip.failed</source>
+        <translation>Clip nicht gespeichert:</translation>
+    </message>
+    <message>
+        <source>Clip.unavailable</source>
+        <translation>Clip-Export ist in dieser Ausgabe nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>Clip.busy</source>
+        <translation>Ein Clip wird gerade exportiert</translation>
     </message>
 </context>
 </TS>

@@ -580,6 +580,176 @@
     <message>
         <source>Track.trimmed</source>
         <translation>%1 of the file's points were left out (no valid position, no time or out of order).</translation>
+        <source>Clip.markIn</source>
+        <translation>Mark In</translation>
+    </message>
+    <message>
+        <source>Clip.markOut</source>
+        <translation>Mark Out</translation>
+    </message>
+    <message>
+        <source>Clip.clearMarks</source>
+        <translation>Clear Marks</translation>
+    </message>
+    <message>
+        <source>Clip.menu</source>
+        <translation>Export Clip…</translation>
+    </message>
+    <message>
+        <source>Clip.title</source>
+        <translation>Export Clip</translation>
+    </message>
+    <message>
+        <source>Clip.range</source>
+        <translation>Range</translation>
+    </message>
+    <message>
+        <source>Clip.range.marks</source>
+        <translation>Between the marks</translation>
+    </message>
+    <message>
+        <source>Clip.range.event</source>
+        <translation>This event ±15 s</translation>
+    </message>
+    <message>
+        <source>Clip.range.recording</source>
+        <translation>The whole recording</translation>
+    </message>
+    <message>
+        <source>Clip.range.trip</source>
+        <translation>The whole trip (%1 files)</translation>
+    </message>
+    <message>
+        <source>Clip.channels</source>
+        <translation>Channels</translation>
+    </message>
+    <message>
+        <source>Clip.channels.shown</source>
+        <translation>The shown channel</translation>
+    </message>
+    <message>
+        <source>Clip.channels.all</source>
+        <translation>Every channel of the group (%1)</translation>
+    </message>
+    <message>
+        <source>Clip.kind</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>Clip.kind.original</source>
+        <translation>Original (lossless)</translation>
+    </message>
+    <message>
+        <source>Clip.kind.dashboard</source>
+        <translation>With dashboard</translation>
+    </message>
+    <message>
+        <source>Clip.widgets</source>
+        <translation>Dashboard</translation>
+    </message>
+    <message>
+        <source>Clip.widget.speed</source>
+        <translation>Speed</translation>
+    </message>
+    <message>
+        <source>Clip.widget.dial</source>
+        <translation>Speed dial</translation>
+    </message>
+    <message>
+        <source>Clip.widget.time</source>
+        <translation>Date and time</translation>
+    </message>
+    <message>
+        <source>Clip.widget.position</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>Clip.widget.compass</source>
+        <translation>Compass</translation>
+    </message>
+    <message>
+        <source>Clip.widget.gsensor</source>
+        <translation>G-sensor graph</translation>
+    </message>
+    <message>
+        <source>Clip.widget.route</source>
+        <translation>Route with marker</translation>
+    </message>
+    <message>
+        <source>Clip.place</source>
+        <translation>Place</translation>
+    </message>
+    <message>
+        <source>Clip.place.under</source>
+        <translation>Band under the picture</translation>
+    </message>
+    <message>
+        <source>Clip.place.over</source>
+        <translation>Band over the picture</translation>
+    </message>
+    <message>
+        <source>Clip.place.corner</source>
+        <translation>Corner</translation>
+    </message>
+    <message>
+        <source>Clip.layout</source>
+        <translation>Layout</translation>
+    </message>
+    <message>
+        <source>Clip.layout.main</source>
+        <translation>Main channel</translation>
+    </message>
+    <message>
+        <source>Clip.layout.pip</source>
+        <translation>Picture in picture</translation>
+    </message>
+    <message>
+        <source>Clip.layout.side</source>
+        <translation>Side by side</translation>
+    </message>
+    <message>
+        <source>Clip.layout.grid</source>
+        <translation>Grid</translation>
+    </message>
+    <message>
+        <source>Clip.unit</source>
+        <translation>Unit</translation>
+    </message>
+    <message>
+        <source>Clip.evidence</source>
+        <translation>Evidence package (track, hashes, report)</translation>
+    </message>
+    <message>
+        <source>Clip.output</source>
+        <translation>Save as</translation>
+    </message>
+    <message>
+        <source>Clip.choose</source>
+        <translation>Choose…</translation>
+    </message>
+    <message>
+        <source>Clip.ok</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>Clip.progress</source>
+        <translation>Exporting the clip…</translation>
+    </message>
+    <message>
+        <source>Clip.saved</source>
+        <translation>Clip saved:</translation>
+    </message>
+    <message>
+        <source>Clip.failed</source>
+        <translation>Clip not saved:</translation>
+    </message>
+    <message>
+        <source>Clip.unavailable</source>
+        <translation>Clip export is not available in this build</translation>
+    </message>
+    <message>
+        <source>Clip.busy</source>
+        <translation>A clip is being exported</translation>
     </message>
 </context>
 </TS>

@@ -580,6 +580,176 @@
     <message>
         <source>Track.trimmed</source>
         <translation>%1 points du fichier ont été écartés (position invalide, sans heure ou dans le désordre).</translation>
+        <source>Clip.markIn</source>
+        <translation>Marquer le début</translation>
+    </message>
+    <message>
+        <source>Clip.markOut</source>
+        <translation>Marquer la fin</translation>
+    </message>
+    <message>
+        <source>Clip.clearMarks</source>
+        <translation>Effacer les marques</translation>
+    </message>
+    <message>
+        <source>Clip.menu</source>
+        <translation>Exporter un extrait…</translation>
+    </message>
+    <message>
+        <source>Clip.title</source>
+        <translation>Exporter un extrait</translation>
+    </message>
+    <message>
+        <source>Clip.range</source>
+        <translation>Plage</translation>
+    </message>
+    <message>
+        <source>Clip.range.marks</source>
+        <translation>Entre les marques</translation>
+    </message>
+    <message>
+        <source>Clip.range.event</source>
+        <translation>Cet événement ±15 s</translation>
+    </message>
+    <message>
+        <source>Clip.range.recording</source>
+        <translation>Tout l’enregistrement</translation>
+    </message>
+    <message>
+        <source>Clip.range.trip</source>
+        <translation>Tout le trajet (%1 fichiers)</translation>
+    </message>
+    <message>
+        <source>Clip.channels</source>
+        <translation>Canaux</translation>
+    </message>
+    <message>
+        <source>Clip.channels.shown</source>
+        <translation>Le canal affiché</translation>
+    </message>
+    <message>
+        <source>Clip.channels.all</source>
+        <translation>Tous les canaux du groupe (%1)</translation>
+    </message>
+    <message>
+        <source>Clip.kind</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>Clip.kind.original</source>
+        <translation>Original (sans perte)</translation>
+    </message>
+    <message>
+        <source>Clip.kind.dashboard</source>
+        <translation>Avec tableau de bord</translation>
+    </message>
+    <message>
+        <source>Clip.widgets</source>
+        <translation>Tableau de bord</translation>
+    </message>
+    <message>
+        <source>Clip.widget.speed</source>
+        <translation>Vitesse</translation>
+    </message>
+    <message>
+        <source>Clip.widget.dial</source>
+        <translation>Compteur</translation>
+    </message>
+    <message>
+        <source>Clip.widget.time</source>
+        <translation>Date et heure</translation>
+    </message>
+    <message>
+        <source>Clip.widget.position</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>Clip.widget.compass</source>
+        <translation>Boussole</translation>
+    </message>
+    <message>
+        <source>Clip.widget.gsensor</source>
+        <translation>Courbe G</translation>
+    </message>
+    <message>
+        <source>Clip.widget.route</source>
+        <translation>Itinéraire avec repère</translation>
+    </message>
+    <message>
+        <source>Clip.place</source>
+        <translation>Emplacement</translation>
+    </message>
+    <message>
+        <source>Clip.place.under</source>
+        <translation>Bande sous l’image</translation>
+    </message>
+    <message>
+        <source>Clip.place.over</source>
+        <translation>Bande sur l’image</translation>
+    </message>
+    <message>
+        <source>Clip.place.corner</source>
+        <translation>Coin</translation>
+    </message>
+    <message>
+        <source>Clip.layout</source>
+        <translation>Disposition</translation>
+    </message>
+    <message>
+        <source>Clip.layout.main</source>
+        <translation>Canal principal</translation>
+    </message>
+    <message>
+        <source>Clip.layout.pip</source>
+        <translation>Image dans l’image</translation>
+    </message>
+    <message>
+        <source>Clip.layout.side</source>
+        <translation>Côte à côte</translation>
+    </message>
+    <message>
+        <source>Clip.layout.grid</source>
+        <translation>Grille</translation>
+    </message>
+    <message>
+        <source>Clip.unit</source>
+        <translation>Unité</translation>
+    </message>
+    <message>
+        <source>Clip.evidence</source>
+        <translation>Dossier de preuve (trace, empreintes, rapport)</translation>
+    </message>
+    <message>
+        <source>Clip.output</source>
+        <translation>Enregistrer sous</translation>
+    </message>
+    <message>
+        <source>Clip.choose</source>
+        <translation>Choisir…</translation>
+    </message>
+    <message>
+        <source>Clip.ok</source>
+        <translation>Exporter</translation>
+    </message>
+    <message>
+        <source>Clip.progress</source>
+        <translation>Export de l’extrait…</translation>
+    </message>
+    <message>
+        <source>Clip.saved</source>
+        <translation>Extrait enregistré :</translation>
+    </message>
+    <message>
+        <source>Clip.failed</source>
+        <translation>Extrait non enregistré :</translation>
+    </message>
+    <message>
+        <source>Clip.unavailable</source>
+        <translation>L’export d’extraits n’est pas disponible dans cette version</translation>
+    </message>
+    <message>
+        <source>Clip.busy</source>
+        <translation>Un extrait est en cours d’export</translation>
     </message>
 </context>
 </TS>

@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include "app/appdelegate.h"
+#include "app/clipexport.h"
 #include "app/incidenttools.h"
 #include "core/extension.h"
 #include "app/mainmenu.h"
@@ -156,20 +157,24 @@ private slots:
         QCOMPARE(QSettings().value(kSpeedUnitType).toString(), QStringLiteral("KMH"));
         QVERIFY(d.windowVC());
         QCOMPARE(d.windowVC()->titleStrip()->menuBar(), d.mainMenu()->menuBar());
-        // The tools' items are handed to the File menu: Export Track... after Close, then
-        // Connect to Camera....
+        // The tools' items are handed to the File menu: Export Track... and Export Clip... after
+        // Close, then Load Track... with its targets, and Connect to Camera... last.
         const QList<QAction *> file = d.mainMenu()->fileMenu()->actions();
-        QCOMPARE(file.size(), 9);
+        QCOMPARE(file.size(), 10);
         QVERIFY(file.at(3)->isSeparator());
         QCOMPARE(file.at(4), d.windowVC()->playerVC()->incidentTools()->exportAction());
-        // Then Load Track... with its targets, and what to do with a loaded track.
-        QVERIFY(file.at(5)->menu());
-        QCOMPARE(file.at(5)->menu()->actions().size(), 2);
-        QCOMPARE(file.at(6)->objectName(), QStringLiteral("preferLoadedTrackAction"));
-        QCOMPARE(file.at(7)->objectName(), QStringLiteral("unloadTrackAction"));
-        QCOMPARE(file.at(8)->objectName(), QStringLiteral("connectCameraAction"));
-        QCOMPARE(file.at(8)->text(), QString::fromUtf8("Connect to Camera…"));
+        auto *clips = d.windowVC()->findChild<ClipExport *>(QStringLiteral("clipExport"));
+        QVERIFY(clips);
+        QCOMPARE(file.at(5), clips->exportAction());
+        QVERIFY(file.at(6)->menu());
+        QCOMPARE(file.at(6)->menu()->actions().size(), 2);
+        QCOMPARE(file.at(7)->objectName(), QStringLiteral("preferLoadedTrackAction"));
+        QCOMPARE(file.at(8)->objectName(), QStringLiteral("unloadTrackAction"));
+        QCOMPARE(file.at(9)->objectName(), QStringLiteral("connectCameraAction"));
+        QCOMPARE(file.at(9)->text(), QString::fromUtf8("Connect to Camera…"));
+        // The clip's marks and the track nudge are in the Playback menu, the nudge last.
         const QList<QAction *> playback = d.mainMenu()->playbackMenu()->actions();
+        QVERIFY(playback.contains(clips->clearMarksAction()));
         QCOMPARE(playback.last()->shortcut(), QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Right));
         // Posted once the event loop runs, not during start-up.
         QVERIFY(posted.isEmpty());

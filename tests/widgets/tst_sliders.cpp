@@ -262,6 +262,35 @@ private slots:
         slider.setMarks({});
         QVERIFY(slider.grab().toImage().pixelColor(int(x), 1) != QColor(255, 0, 255));
     }
+
+    // The clip's In and Out: a bracket at each side that is set, a band between them.
+    void progressSliderShowsTheMarkedRange()
+    {
+        VCustomSlider slider;
+        slider.setFloatRange(0.0, 1.0);
+        slider.resize(300, 24);
+        const QColor bracket(255, 196, 0);
+        const int in = int(slider.positionOf(0.2)), out = int(slider.positionOf(0.7));
+        const int middle = (in + out) / 2;
+        const QImage before = slider.grab().toImage();
+        QVERIFY(before.pixelColor(in, 0) != bracket);
+
+        slider.setMarkedRange({0.2, std::nullopt}); // In alone: its bracket, no band
+        QImage img = slider.grab().toImage();
+        QCOMPARE(img.pixelColor(in, 0), bracket);
+        QCOMPARE(img.pixelColor(middle, 12), before.pixelColor(middle, 12));
+
+        slider.setMarkedRange({0.2, 0.7});
+        QCOMPARE(slider.markedRange(), (TimelineRange{0.2, 0.7}));
+        img = slider.grab().toImage();
+        QCOMPARE(img.pixelColor(in, 0), bracket);
+        QCOMPARE(img.pixelColor(out, 0), bracket);
+        QVERIFY(img.pixelColor(middle, 12) != before.pixelColor(middle, 12));
+        QCOMPARE(img.pixelColor(int(slider.positionOf(0.9)), 12), before.pixelColor(int(slider.positionOf(0.9)), 12));
+
+        slider.setMarkedRange({});
+        QCOMPARE(slider.grab().toImage(), before);
+    }
 };
 
 QTEST_MAIN(TestSliders)

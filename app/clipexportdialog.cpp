@@ -1,0 +1,279 @@
+#include "app/clipexportdialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <algorithm>
+#include <cmath>
+
+#include "core/mlanguagemanager.h"
+
+using L = MLanguageManager;
+using W = DashboardRenderer;
+
+namespace {
+const QString kGroup = QStringLiteral("clipExport/");
+
+const struct {
+    W::Widget widget;
+    const char *key;
+} kWidgets[] = {{W::SpeedReadout, "Clip.widget.speed"}, {W::Dial, "Clip.widget.dial"},
+                {W::DateTime, "Clip.widget.time"},      {W::Position, "Clip.widget.position"},
+                {W::Compass, "Clip.widget.compass"},    {W::GSensor, "Clip.widget.gsensor"},
+                {W::Route, "Clip.widget.route"}};
+const W::Placement kPlaces[] = {W::Placement::BottomBand, W::Placement::TopBand, W::Placement::BottomLeft};
+const char *const kLayouts[] = {"main", "pip", "side", "grid"};
+
+QVariant stored(const char *key, const QVariant &fallback) { return QSettings().value(kGroup + QLatin1String(key), fallback); }
+void store(const char *key, const QVariant &value) { QSettings().setValue(kGroup + QLatin1String(key), value); }
+
+void selectData(QComboBox *box, const QVariant &data)
+{
+    const int i = box->findData(data);
+    if (i >= 0)
+        box->setCurrentIndex(i);
+}
+} // namespace
+
+ClipExportDialog::ClipExportDialog(const ClipExportContext &context, QWidget *parent)
+    : QDialog(parent), m_context(context)
+{
+    setObjectName(QStringLiteral("clipExportDialog"));
+    setWindowTitle(L::localized("Clip.title"));
+    auto *form = new QFormLayout(this);
+
+    m_range = new QComboBox(this);
+    m_range->setObjectName(QStringLiteral("clipRangeBox"));
+    if (!recordingsFor(ClipRequest::Range::Marks, context).isEmpty())
+        m_range->addItem(L::localized("Clip.range.marks"), int(ClipRequest::Range::Marks));
+    if (!recordingsFor(ClipRequest::Range::Event, context).isEmpty())
+        m_range->addItem(L::localized("Clip.range.event"), int(ClipRequest::Range::Event));
+    m_range->addItem(L::localized("Clip.range.recording"), int(ClipRequest::Range::Recording));
+    if (context.trip.size() > 1)
+        m_range->addItem(L::localized("Clip.range.trip").arg(context.trip.size()), int(ClipRequest::Range::Trip));
+    form->addRow(L::localized("Clip.range"), m_range);
+
+    m_channels = new QComboBox(this);
+    m_channels->setObjectName(QStringLiteral("clipChannelBox"));
+    m_channels->addItem(L::localized("Clip.channels.shown"));
+    const qsizetype others = context.channels.value(context.current).size();
+    if (others > 0)
+        m_channels->addItem(L::localized("Clip.channels.all").arg(others + 1));
+    m_channels->setEnabled(others > 0);
+    form->addRow(L::localized("Clip.channels"), m_channels);
+
+    m_kind = new QComboBox(this);
+    m_kind->setObjectName(QStringLiteral("clipKindBox"));
+    m_kind->addItem(L::localized("Clip.kind.original"));
+    m_kind->addItem(L::localized("Clip.kind.dashboard"));
+    form->addRow(L::localized("Clip.kind"), m_kind);
+
+    m_dashboard = new QGroupBox(L::localized("Clip.widgets"), this);
+    auto *grid = new QGridLayout(m_dashboard);
+    int cell = 0;
+    for (const auto &w : kWidgets) {
+        auto *box = new QCheckBox(L::localized(w.key), m_dashboard);
+        box->setObjectName(QStringLiteral("clipWidget%1").arg(int(w.widget)));
+        m_widgets.append({w.widget, box});
+        grid->addWidget(box, cell / 2, cell % 2);
+        ++cell;
+    }
+    auto *options = new QFormLayout;
+    m_place = new QComboBox(m_dashboard);
+    m_place->setObjectName(QStringLiteral("clipPlaceBox"));
+    m_place->addItems({L::localized("Clip.place.under"), L::localized("Clip.place.over"), L::localized("Clip.place.corner")});
+    m_layout = new QComboBox(m_dashboard);
+    m_layout->setObjectName(QStringLiteral("clipLayoutBox"));
+    m_layout->addItem(L::localized("Clip.layout.main"), QStringLiteral("main"));
+    m_layout->addItem(L::localized("Clip.layout.pip"), QStringLiteral("pip"));
+    m_layout->addItem(L::localized("Clip.layout.side"), QStringLiteral("side"));
+    m_layout->addItem(L::localized("Clip.layout.grid"), QStringLiteral("grid"));
+    m_unit = new QComboBox(m_dashboard);
+    m_unit->setObjectName(QStringLiteral("clipUnitBox"));
+    m_unit->addItem(QStringLiteral("km/h"), QStringLiteral("KMH"));
+    m_unit->addItem(QStringLiteral("mph"), QStringLiteral("MPH"));
+    options->addRow(L::localized("Clip.place"), m_place);
+    options->addRow(L::localized("Clip.layout"), m_layout);
+    options->addRow(L::localized("Clip.unit"), m_unit);
+    grid->addLayout(options, (cell + 1) / 2, 0, 1, 2);
+    form->addRow(m_dashboard);
+
+    m_evidence = new QCheckBox(L::localized("Clip.evidence"), this);
+    m_evidence->setObjectName(QStringLiteral("clipEvidenceBox"));
+    form->addRow(m_evidence);
+
+    auto *outputRow = new QHBoxLayout;
+    m_output = new QLineEdit(this);
+    m_output->setObjectName(QStringLiteral("clipOutputEdit"));
+    m_output->setMinimumWidth(320);
+    m_choose = new QPushButton(L::localized("Clip.choose"), this);
+    outputRow->addWidget(m_output, 1);
+    outputRow->addWidget(m_choose);
+    form->addRow(L::localized("Clip.output"), outputRow);
+    connect(m_choose, &QPushButton::clicked, this, &ClipExportDialog::chooseOutput);
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(L::localized("Clip.ok"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(L::localized("Cancel"));
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        if (m_output->text().trimmed().isEmpty())
+            return;
+        remember();
+        accept();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    form->addRow(buttons);
+
+    restore();
+    connect(m_kind, &QComboBox::currentIndexChanged, this, &ClipExportDialog::kindChanged);
+    m_dashboard->setEnabled(m_kind->currentIndex() == 1);
+}
+
+QCheckBox *ClipExportDialog::widgetBox(DashboardRenderer::Widget widget) const
+{
+    for (const auto &[w, box] : m_widgets)
+        if (w == widget)
+            return box;
+    return nullptr;
+}
+
+bool ClipExportDialog::chooseRange(ClipRequest::Range range)
+{
+    const int i = m_range->findData(int(range));
+    if (i >= 0)
+        m_range->setCurrentIndex(i);
+    return i >= 0;
+}
+
+void ClipExportDialog::kindChanged()
+{
+    const bool original = m_kind->currentIndex() == 0;
+    m_dashboard->setEnabled(!original);
+    // The evidence goes with the original by default; a burned-in copy is for showing.
+    m_evidence->setChecked(original && stored("evidence", true).toBool());
+}
+
+void ClipExportDialog::restore()
+{
+    // The marks, when set, are what the user came for; else the last range choice.
+    if (!chooseRange(ClipRequest::Range::Marks))
+        selectData(m_range, stored("range", int(ClipRequest::Range::Recording)));
+    if (m_channels->count() > 1 && stored("allChannels", false).toBool())
+        m_channels->setCurrentIndex(1);
+    m_kind->setCurrentIndex(std::clamp(stored("kind", 0).toInt(), 0, 1));
+    const int widgets = stored("widgets", int(defaultClipWidgets())).toInt();
+    for (const auto &[w, box] : m_widgets)
+        box->setChecked(widgets & w);
+    m_place->setCurrentIndex(std::clamp(stored("place", 0).toInt(), 0, 2));
+    selectData(m_layout, stored("layout", QStringLiteral("main")));
+    selectData(m_unit, stored("unit", m_context.speedUnit));
+    m_evidence->setChecked(m_kind->currentIndex() == 0 ? stored("evidence", true).toBool()
+                                                       : stored("dashboardEvidence", false).toBool());
+    QString output = m_context.suggestedOutput;
+    const QString folder = stored("folder", QString()).toString();
+    if (!folder.isEmpty() && QFileInfo(folder).isDir() && !output.isEmpty())
+        output = QDir(folder).filePath(QFileInfo(output).fileName());
+    m_output->setText(output);
+}
+
+void ClipExportDialog::remember() const
+{
+    const ClipRequest r = request();
+    store("range", int(r.range));
+    store("allChannels", m_channels->currentIndex() == 1);
+    store("kind", m_kind->currentIndex());
+    store("widgets", int(r.widgets));
+    store("place", m_place->currentIndex());
+    store("layout", r.layout);
+    store("unit", r.speedUnit);
+    store(r.kind == ClipRequest::Kind::Original ? "evidence" : "dashboardEvidence", r.evidence);
+    if (!r.output.isEmpty())
+        store("folder", QFileInfo(r.output).absolutePath());
+}
+
+void ClipExportDialog::chooseOutput()
+{
+    const QString path = QFileDialog::getSaveFileName(this, L::localized("Clip.title"), m_output->text(),
+                                                      QStringLiteral("MP4 (*.mp4)"));
+    if (!path.isEmpty())
+        m_output->setText(path);
+}
+
+ClipRequest ClipExportDialog::request() const
+{
+    ClipRequest r;
+    r.range = ClipRequest::Range(m_range->currentData().toInt());
+    r.recordings = recordingsFor(r.range, m_context);
+    if (m_channels->currentIndex() == 1)
+        r.otherChannels = channelsFor(r.recordings, m_context);
+    r.output = m_output->text().trimmed();
+    r.kind = m_kind->currentIndex() == 1 ? ClipRequest::Kind::WithDashboard : ClipRequest::Kind::Original;
+    for (const auto &[w, box] : m_widgets)
+        if (box->isChecked())
+            r.widgets |= w;
+    r.placement = kPlaces[std::clamp(m_place->currentIndex(), 0, 2)];
+    r.layout = m_layout->currentData().toString();
+    r.speedUnit = m_unit->currentData().toString();
+    r.evidence = m_evidence->isChecked();
+    return r;
+}
+
+QList<ClipRecording> ClipExportDialog::recordingsFor(ClipRequest::Range range, const ClipExportContext &c)
+{
+    if (c.current.isEmpty())
+        return {};
+    switch (range) {
+    case ClipRequest::Range::Marks:
+        return c.marks;
+    case ClipRequest::Range::Event: {
+        if (!c.eventSecond)
+            return {};
+        const double at = *c.eventSecond;
+        const double to = at + kEventMargin;
+        return {{c.current, std::max(0.0, at - kEventMargin), c.length > 0 && to >= c.length ? ClipRecording::kEnd : to}};
+    }
+    case ClipRequest::Range::Recording:
+        return {{c.current, 0.0, ClipRecording::kEnd}};
+    case ClipRequest::Range::Trip: {
+        if (c.trip.size() < 2)
+            return {};
+        QList<ClipRecording> out;
+        for (const QString &path : c.trip)
+            out.append({path, 0.0, ClipRecording::kEnd});
+        return out;
+    }
+    }
+    return {};
+}
+
+QList<QList<ClipRecording>> ClipExportDialog::channelsFor(const QList<ClipRecording> &recordings,
+                                                          const ClipExportContext &c)
+{
+    // The channels in the order the first recording names them, then any the others add.
+    QStringList names;
+    for (const ClipRecording &r : recordings)
+        for (const MChannelFile &f : c.channels.value(r.path))
+            if (!names.contains(f.channel))
+                names << f.channel;
+    QList<QList<ClipRecording>> out;
+    for (const QString &name : std::as_const(names)) {
+        QList<ClipRecording> list;
+        for (const ClipRecording &r : recordings)
+            for (const MChannelFile &f : c.channels.value(r.path))
+                if (f.channel == name) {
+                    list.append({f.fLocalPath, r.from, r.to});
+                    break;
+                }
+        out.append(list);
+    }
+    return out;
+}

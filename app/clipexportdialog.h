@@ -1,0 +1,82 @@
+#pragma once
+// File -> Export Clip...: which stretch (the marks, the harsh event at hand +-15 s, the
+// recording, its whole trip), which channels, the kind (the original packets, or the
+// dashboard burned in with the chosen widgets, place, layout and unit), the evidence
+// package and where the clip goes. Only says what was chosen: request() is the plain
+// value the export runner takes. The choices are remembered for next time.
+#include <QCheckBox>
+#include <QDialog>
+#include <QHash>
+#include <QList>
+#include <QStringList>
+#include <optional>
+
+#include "app/cliprequest.h"
+#include "core/mfilemodel.h"
+
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+
+// What the dialog can offer at the moment it opens.
+struct ClipExportContext {
+    QString current;                  // the recording on display
+    double seconds = 0;               // the picture's time in it
+    double length = 0;                // its length, seconds (0: unknown)
+    QStringList trip;                 // its drive in order (current alone when none)
+    QList<ClipRecording> marks;       // the marked stretches; empty without a complete range
+    std::optional<double> eventSecond; // the harsh event at hand
+    QHash<QString, QList<MChannelFile>> channels; // further channels of each recording
+    QString suggestedOutput;          // the clip's path offered first
+    QString speedUnit = QStringLiteral("KMH");
+};
+
+class ClipExportDialog : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr double kEventMargin = 15.0;
+
+    explicit ClipExportDialog(const ClipExportContext &context, QWidget *parent = nullptr);
+
+    // The choices as a request (the output path as typed).
+    ClipRequest request() const;
+    // The stretches of a range choice; empty when the context cannot offer it.
+    static QList<ClipRecording> recordingsFor(ClipRequest::Range range, const ClipExportContext &context);
+    // Each further channel's recordings over the same stretches (see ClipRequest).
+    static QList<QList<ClipRecording>> channelsFor(const QList<ClipRecording> &recordings,
+                                                   const ClipExportContext &context);
+
+    QComboBox *rangeBox() const { return m_range; }
+    QComboBox *channelBox() const { return m_channels; }
+    QComboBox *kindBox() const { return m_kind; }
+    QComboBox *placeBox() const { return m_place; }
+    QComboBox *layoutBox() const { return m_layout; }
+    QComboBox *unitBox() const { return m_unit; }
+    QCheckBox *evidenceBox() const { return m_evidence; }
+    QCheckBox *widgetBox(DashboardRenderer::Widget widget) const;
+    QLineEdit *outputEdit() const { return m_output; }
+    // Selects the range entry; false when the dialog does not offer it.
+    bool chooseRange(ClipRequest::Range range);
+
+    // Stores the choices for the next dialog (done on accept).
+    void remember() const;
+
+private:
+    void restore();
+    void kindChanged();
+    void chooseOutput();
+
+    ClipExportContext m_context;
+    QComboBox *m_range = nullptr;
+    QComboBox *m_channels = nullptr;
+    QComboBox *m_kind = nullptr;
+    QGroupBox *m_dashboard = nullptr;
+    QList<QPair<DashboardRenderer::Widget, QCheckBox *>> m_widgets;
+    QComboBox *m_place = nullptr;
+    QComboBox *m_layout = nullptr;
+    QComboBox *m_unit = nullptr;
+    QCheckBox *m_evidence = nullptr;
+    QLineEdit *m_output = nullptr;
+    QPushButton *m_choose = nullptr;
+};

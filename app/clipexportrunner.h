@@ -1,0 +1,23 @@
+#pragma once
+// The seam between the window's clip export and the library that cuts and encodes: one
+// call that turns a request into the clip file(s). It runs on a worker thread of its own,
+// never the GUI's.
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+#include "app/cliprequest.h"
+
+class ClipExportRunner {
+public:
+    struct Result {
+        QStringList files; // the clip file(s) written, when it succeeded
+        QString error;     // why not; empty on success
+    };
+    virtual ~ClipExportRunner() = default;
+    // Writes the clip(s) of the request (not the evidence package: the caller adds it).
+    // progress(0..1) may be called from this thread at any rate; cancelled() is to be asked
+    // often and, once true, the run ends soon. A failed or cancelled run leaves no file.
+    virtual Result run(const ClipRequest &request, const std::function<void(double)> &progress,
+                       const std::function<bool()> &cancelled) = 0;
+};

@@ -1,0 +1,361 @@
+// The clip export of the window: In and Out at the picture's time, a range across the
+// recordings of a drive, the dialog's request for each range choice, and the export job
+// with a runner double: progress, a cancel that leaves nothing, the evidence beside the clip.
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+#include <atomic>
+
+#include "app/clipexport.h"
+#include "app/clipexportdialog.h"
+#include "app/clipexportjob.h"
+#include "app/clipmarks.h"
+#include "playback/mediaplayview.h"
+#include "playback/playbackcontroller.h"
+#include "support/testsettings.h"
+#include "support/trackbuilder.h"
+
+namespace {
+constexpr double kEnd = ClipRecording::kEnd;
+
+// Stands in for the clip library: writes the output in slices under a temporary name,
+// reporting progress and asking whether to stop, and renames it at the end.
+class RunnerDouble : public ClipExportRunner {
+public:
+    int slices = 20;
+    int sliceMs = 20;
+    std::atomic<int> started{0};
+    Result run(const ClipRequest &request, const std::function<void(double)> &progress,
+               const std::function<bool()> &cancelled) override
+    {
+        ++started;
+        const QString temp = request.output + QStringLiteral(".part");
+        QFile f(temp);
+        if (!f.open(QIODevice::WriteOnly))
+            return {{}, f.errorString()};
+        for (int i = 0; i < slices; ++i) {
+            if (cancelled()) {
+                f.remove();
+                return {{}, QStringLiteral("cancelled")};
+            }
+            f.write(QByteArray(4096, char('a' + i % 26)));
+            progress(double(i + 1) / slices);
+            QThread::msleep(sliceMs);
+        }
+        f.close();
+        if (!QFile::rename(temp, request.output))
+            return {{}, QStringLiteral("rename failed")};
+        return {{request.output}, {}};
+    }
+};
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+ClipExportContext driveContext()
+{
+    ClipExportContext c;
+    c.current = QStringLiteral("/card/a.mp4");
+    c.seconds = 100;
+    c.length = 300;
+    c.trip = {QStringLiteral("/card/a.mp4"), QStringLiteral("/card/b.mp4")};
+    c.marks = {{QStringLiteral("/card/a.mp4"), 250, kEnd}, {QStringLiteral("/card/b.mp4"), 0, 12}};
+    c.eventSecond = 100;
+    c.channels.insert(QStringLiteral("/card/a.mp4"), {{QStringLiteral("rear"), QStringLiteral("/card/a-rear.mp4")}});
+    c.channels.insert(QStringLiteral("/card/b.mp4"), {{QStringLiteral("rear"), QStringLiteral("/card/b-rear.mp4")}});
+    c.suggestedOutput = QStringLiteral("/out/a-clip.mp4");
+    return c;
+}
+} // namespace
+
+class TestClipExport : public QObject {
+    Q_OBJECT
+    TestSettings settings;
+
+private slots:
+    void init() { TestSettings::clearInEnglish(); }
+
+    // I and O take the picture's time from the player; the Playback menu carries them.
+    void marksAtThePicturesTime()
+    {
+        QWidget window;
+        auto *player = new MediaPlayView(&window);
+        ClipExport::Places places;
+        places.window = &window;
+        places.player = player;
+        places.current = [] { return MFileModel(QStringLiteral("a.mp4"), QStringLiteral("/card/a.mp4")); };
+        ClipExport clips(places);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+
+        player->controller()->applyDecoderTime(12.5);
+        QTest::keyClick(&window, Qt::Key_I);
+        QCOMPARE(clips.marks()->in(), (ClipPoint{QStringLiteral("/card/a.mp4"), 12.5}));
+        QVERIFY(!clips.marks()->out());
+        player->controller()->applyDecoderTime(20.25);
+        QTest::keyClick(&window, Qt::Key_O);
+        QCOMPARE(clips.marks()->out(), (ClipPoint{QStringLiteral("/card/a.mp4"), 20.25}));
+        QCOMPARE(clips.marks()->recordings(), (QList<ClipRecording>{{QStringLiteral("/card/a.mp4"), 12.5, 20.25}}));
+        QCOMPARE(clips.context().marks.size(), 1);
+
+        QMenu menu;
+        clips.fillPlaybackMenu(&menu);
+        QVERIFY(menu.actions().contains(clips.markInAction()));
+        QVERIFY(menu.actions().contains(clips.clearMarksAction()));
+        QCOMPARE(clips.markInAction()->text(), QStringLiteral("Mark In"));
+        QCOMPARE(clips.exportAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+        clips.clearMarksAction()->trigger();
+        QVERIFY(!clips.marks()->in() && !clips.marks()->out());
+        QVERIFY(clips.context().marks.isEmpty());
+    }
+
+    // In in the first recording of a drive, Out in its third: every recording between
+    // is whole, and each one's timeline shows its part.
+    void rangeAcrossRecordings()
+    {
+        const QStringList drive = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
+        ClipMarks marks([drive](const QString &path) { return drive.contains(path) ? drive : QStringList{path}; });
+        QSignalSpy changed(&marks, &ClipMarks::changed);
+        marks.setIn(QStringLiteral("a"), 50);
+        QCOMPARE(marks.rangeOn(QStringLiteral("a"), 100), (TimelineRange{0.5, std::nullopt}));
+        QVERIFY(marks.rangeOn(QStringLiteral("b"), 100).isEmpty());
+        marks.setOut(QStringLiteral("c"), 10);
+        QCOMPARE(changed.count(), 2);
+        QCOMPARE(marks.recordings(), (QList<ClipRecording>{{QStringLiteral("a"), 50, kEnd},
+                                                           {QStringLiteral("b"), 0, kEnd},
+                                                           {QStringLiteral("c"), 0, 10}}));
+        QCOMPARE(marks.rangeOn(QStringLiteral("a"), 100), (TimelineRange{0.5, 1.0}));
+        QCOMPARE(marks.rangeOn(QStringLiteral("b"), 100), (TimelineRange{0.0, 1.0}));
+        QCOMPARE(marks.rangeOn(QStringLiteral("c"), 40), (TimelineRange{0.0, 0.25}));
+        QVERIFY(marks.rangeOn(QStringLiteral("elsewhere"), 40).isEmpty());
+
+        // An In after the Out drops the Out; an Out before the In, or in another drive, the In.
+        marks.setIn(QStringLiteral("c"), 20);
+        QVERIFY(!marks.out());
+        marks.setOut(QStringLiteral("b"), 5);
+        QVERIFY(!marks.in());
+        QCOMPARE(marks.out(), (ClipPoint{QStringLiteral("b"), 5}));
+        marks.setIn(QStringLiteral("a"), 1);
+        marks.setOut(QStringLiteral("elsewhere"), 30);
+        QVERIFY(!marks.in());
+        QVERIFY(marks.recordings().isEmpty());
+        marks.setIn(QStringLiteral("elsewhere"), 30); // not before its own Out
+        QVERIFY(!marks.out());
+    }
+
+    // Each range choice gives its stretches; the channels, kind, widgets and evidence follow.
+    void dialogRequestForEachChoice()
+    {
+        const ClipExportContext c = driveContext();
+        ClipExportDialog dialog(c);
+        QCOMPARE(dialog.rangeBox()->count(), 4);
+        // The marks come first when they are set.
+        ClipRequest r = dialog.request();
+        QCOMPARE(r.range, ClipRequest::Range::Marks);
+        QCOMPARE(r.recordings, c.marks);
+        QCOMPARE(r.output, QStringLiteral("/out/a-clip.mp4"));
+        QCOMPARE(r.kind, ClipRequest::Kind::Original);
+        QVERIFY(r.evidence);
+        QVERIFY(r.otherChannels.isEmpty());
+        QCOMPARE(r.widgets, defaultClipWidgets());
+
+        QVERIFY(dialog.chooseRange(ClipRequest::Range::Event));
+        QCOMPARE(dialog.request().recordings, (QList<ClipRecording>{{c.current, 85, 115}}));
+        QVERIFY(dialog.chooseRange(ClipRequest::Range::Recording));
+        QCOMPARE(dialog.request().recordings, (QList<ClipRecording>{{c.current, 0, kEnd}}));
+        QVERIFY(dialog.chooseRange(ClipRequest::Range::Trip));
+        QCOMPARE(dialog.request().recordings, (QList<ClipRecording>{{c.trip[0], 0, kEnd}, {c.trip[1], 0, kEnd}}));
+
+        // Every channel: the rear camera's files over the same stretches.
+        QVERIFY(dialog.channelBox()->isEnabled());
+        dialog.channelBox()->setCurrentIndex(1);
+        dialog.chooseRange(ClipRequest::Range::Marks);
+        QCOMPARE(dialog.request().otherChannels,
+                 (QList<QList<ClipRecording>>{{{QStringLiteral("/card/a-rear.mp4"), 250, kEnd},
+                                               {QStringLiteral("/card/b-rear.mp4"), 0, 12}}}));
+
+        // Burned in: the evidence goes off by default, the dashboard's choices count.
+        dialog.kindBox()->setCurrentIndex(1);
+        QVERIFY(!dialog.evidenceBox()->isChecked());
+        dialog.widgetBox(DashboardRenderer::Route)->setChecked(true);
+        dialog.widgetBox(DashboardRenderer::Position)->setChecked(false);
+        dialog.placeBox()->setCurrentIndex(2);
+        dialog.layoutBox()->setCurrentIndex(1);
+        dialog.unitBox()->setCurrentIndex(1);
+        r = dialog.request();
+        QCOMPARE(r.kind, ClipRequest::Kind::WithDashboard);
+        QVERIFY(!r.evidence);
+        QCOMPARE(r.widgets, DashboardRenderer::Widgets(DashboardRenderer::SpeedReadout | DashboardRenderer::DateTime |
+                                                       DashboardRenderer::GSensor | DashboardRenderer::Route));
+        QCOMPARE(r.placement, DashboardRenderer::Placement::BottomLeft);
+        QCOMPARE(r.layout, QStringLiteral("pip"));
+        QCOMPARE(r.speedUnit, QStringLiteral("MPH"));
+        dialog.kindBox()->setCurrentIndex(0);
+        QVERIFY(dialog.evidenceBox()->isChecked());
+
+        // Remembered for the next dialog.
+        dialog.kindBox()->setCurrentIndex(1);
+        dialog.chooseRange(ClipRequest::Range::Trip);
+        dialog.outputEdit()->setText(QStringLiteral("/tmp/x.mp4"));
+        dialog.remember();
+        ClipExportContext plain = driveContext();
+        plain.marks.clear();
+        ClipExportDialog again(plain);
+        const ClipRequest next = again.request();
+        QCOMPARE(next.range, ClipRequest::Range::Trip);
+        QCOMPARE(next.kind, ClipRequest::Kind::WithDashboard);
+        QCOMPARE(next.widgets, r.widgets);
+        QCOMPARE(next.placement, DashboardRenderer::Placement::BottomLeft);
+        QCOMPARE(next.layout, QStringLiteral("pip"));
+        QCOMPARE(next.speedUnit, QStringLiteral("MPH"));
+        QCOMPARE(next.output, QStringLiteral("/tmp/a-clip.mp4"));
+        QCOMPARE(next.otherChannels.size(), 1);
+    }
+
+    // Only what the moment allows is offered; an event near either end stays inside the recording.
+    void dialogOffersOnlyWhatIsThere()
+    {
+        ClipExportContext c = driveContext();
+        c.marks.clear();
+        c.eventSecond.reset();
+        c.trip = {c.current};
+        c.channels.clear();
+        ClipExportDialog dialog(c);
+        QCOMPARE(dialog.rangeBox()->count(), 1);
+        QVERIFY(!dialog.chooseRange(ClipRequest::Range::Marks));
+        QVERIFY(!dialog.chooseRange(ClipRequest::Range::Trip));
+        QVERIFY(!dialog.channelBox()->isEnabled());
+        QCOMPARE(dialog.request().range, ClipRequest::Range::Recording);
+
+        c.eventSecond = 5;
+        QCOMPARE(ClipExportDialog::recordingsFor(ClipRequest::Range::Event, c),
+                 (QList<ClipRecording>{{c.current, 0, 20}}));
+        c.eventSecond = 290;
+        QCOMPARE(ClipExportDialog::recordingsFor(ClipRequest::Range::Event, c),
+                 (QList<ClipRecording>{{c.current, 275, kEnd}}));
+    }
+
+    // The job writes the clip and its evidence off the GUI thread; the progress arrives.
+    void jobWritesClipAndEvidence()
+    {
+        QTemporaryDir dir;
+        const QString source = dir.filePath(QStringLiteral("a.mp4"));
+        QVERIFY(writeBytes(source, QByteArray(50000, 's')));
+        ClipRequest request;
+        request.recordings = {{source, 2, 6}};
+        request.output = dir.filePath(QStringLiteral("incident.mp4"));
+        EvidenceInput evidence;
+        evidence.recordings = {{source, 2, 6, straightTrack(10, 48.1, 11.5, 1e-4, 0)}};
+        auto runner = std::make_shared<RunnerDouble>();
+        runner->sliceMs = 1;
+        ClipExportJob job(runner, request, evidence);
+        QSignalSpy finished(&job, &ClipExportJob::finished);
+        QSignalSpy progressed(&job, &ClipExportJob::progressed);
+        job.start();
+        QVERIFY(job.isRunning());
+        QVERIFY(finished.wait(20000));
+        QVERIFY2(finished[0][0].toBool(), qPrintable(finished[0][1].toString()));
+        const QStringList files = finished[0][2].toStringList();
+        QCOMPARE(files.size(), 6);
+        QCOMPARE(files.first(), request.output);
+        for (const QString &f : files)
+            QVERIFY2(QFileInfo(f).size() > 0, qPrintable(f));
+        QVERIFY(!progressed.isEmpty());
+        QCOMPARE(job.progress(), 1.0);
+    }
+
+    // Cancel halfway: the runner stops, and neither the clip nor the package is left.
+    void cancelLeavesNothing()
+    {
+        QTemporaryDir dir;
+        const QString source = dir.filePath(QStringLiteral("a.mp4"));
+        QVERIFY(writeBytes(source, QByteArray(1000, 's')));
+        ClipRequest request;
+        request.recordings = {{source, 0, kEnd}};
+        request.output = dir.filePath(QStringLiteral("incident.mp4"));
+        EvidenceInput evidence;
+        evidence.recordings = {{source, 0, kEnd, Track()}};
+        auto runner = std::make_shared<RunnerDouble>();
+        runner->slices = 500;
+        ClipExportJob job(runner, request, evidence);
+        QSignalSpy finished(&job, &ClipExportJob::finished);
+        job.start();
+        QTRY_VERIFY_WITH_TIMEOUT(job.progress() > 0.05, 10000);
+        job.cancel();
+        QVERIFY(finished.wait(10000));
+        QVERIFY(!finished[0][0].toBool());
+        QCOMPARE(finished[0][1].toString(), QStringLiteral("cancelled"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a.mp4")});
+    }
+
+    // The evidence cannot be written (its source vanished): the clip goes too, and the message says why.
+    void failedEvidenceTakesTheClip()
+    {
+        QTemporaryDir dir;
+        ClipRequest request;
+        request.recordings = {{dir.filePath(QStringLiteral("gone.mp4")), 0, kEnd}};
+        request.output = dir.filePath(QStringLiteral("incident.mp4"));
+        EvidenceInput evidence;
+        evidence.recordings = {{request.recordings[0].path, 0, kEnd, Track()}};
+        auto runner = std::make_shared<RunnerDouble>();
+        runner->sliceMs = 1;
+        ClipExportJob job(runner, request, evidence);
+        QSignalSpy finished(&job, &ClipExportJob::finished);
+        job.start();
+        QVERIFY(finished.wait(10000));
+        QVERIFY(!finished[0][0].toBool());
+        QVERIFY2(finished[0][1].toString().contains(QStringLiteral("gone.mp4")), qPrintable(finished[0][1].toString()));
+        QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    }
+
+    // The whole way: the dialog answered, a progress window that leaves the window usable,
+    // the notice at the end. Without a runner the user is told so.
+    void exportFromTheWindow()
+    {
+        QTemporaryDir dir;
+        const QString source = dir.filePath(QStringLiteral("a.mp4"));
+        QVERIFY(writeBytes(source, QByteArray(1000, 's')));
+        QWidget window;
+        auto *player = new MediaPlayView(&window);
+        QStringList notices;
+        ClipExport::Places places;
+        places.window = &window;
+        places.player = player;
+        places.current = [source] { return MFileModel(QStringLiteral("a.mp4"), source); };
+        places.notify = [&notices](const QString &text) { notices << text; };
+        ClipExport clips(places);
+        clips.setDialogHandler([](ClipExportDialog &d) {
+            d.chooseRange(ClipRequest::Range::Recording);
+            return true;
+        });
+        QVERIFY(!clips.exportInteractively());
+        QCOMPARE(notices.value(0), QStringLiteral("Clip export is not available in this build"));
+
+        auto runner = std::make_shared<RunnerDouble>();
+        runner->sliceMs = 5;
+        clips.setRunner(runner);
+        QSignalSpy finished(&clips, &ClipExport::exportFinished);
+        QVERIFY(clips.exportInteractively());
+        QVERIFY(clips.progressDialog());
+        QCOMPARE(clips.progressDialog()->windowModality(), Qt::NonModal);
+        QVERIFY(!clips.exportInteractively()); // one at a time
+        QVERIFY(finished.wait(20000));
+        QVERIFY2(finished[0][0].toBool(), qPrintable(finished[0][1].toString()));
+        QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("a-clip.mp4"))));
+        QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("a-clip.sha256"))));
+        QVERIFY(notices.last().startsWith(QStringLiteral("Clip saved:")));
+    }
+};
+
+QTEST_MAIN(TestClipExport)
+#include "tst_clipexport.moc"
