@@ -59,9 +59,9 @@ QList<ClipRecording> ClipMarks::recordings() const
     return out;
 }
 
-TimelineRange ClipMarks::rangeOn(const QString &path, double length) const
+MarkedStretch ClipMarks::rangeOn(const QString &path, double length) const
 {
-    TimelineRange r;
+    MarkedStretch r;
     if (length <= 0)
         return r;
     const ClipPoint here{path, 0};

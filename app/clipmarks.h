@@ -34,7 +34,7 @@ public:
     // The stretches of each recording from In to Out; empty without both marks.
     QList<ClipRecording> recordings() const;
     // Where the marks lie on the timeline of recording path, length seconds long.
-    TimelineRange rangeOn(const QString &path, double length) const;
+    MarkedStretch rangeOn(const QString &path, double length) const;
 
 signals:
     void changed();

@@ -33,9 +33,9 @@ inline int timelineMarkAt(const TimelineMarks &marks, double x, double left, dou
 
 // A stretch marked on a timeline (the clip's In and Out): fractions 0..1 of the whole; a side
 // that lies outside the timeline (or is not set) is absent.
-struct TimelineRange {
+struct MarkedStretch {
     std::optional<double> from;
     std::optional<double> to;
     bool isEmpty() const { return !from && !to; }
-    bool operator==(const TimelineRange &) const = default;
+    bool operator==(const MarkedStretch &) const = default;
 };

@@ -105,7 +105,7 @@ void VCustomSlider::paintEvent(QPaintEvent *event)
     }
 }
 
-void VCustomSlider::setMarkedRange(const TimelineRange &range)
+void VCustomSlider::setMarkedRange(const MarkedStretch &range)
 {
     if (range == m_range)
         return;

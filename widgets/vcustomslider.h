@@ -23,8 +23,8 @@ public:
     void setMarks(const TimelineMarks &marks);
     const TimelineMarks &marks() const { return m_marks; }
     // The clip's In and Out: brackets at each side that is set, and a band between them.
-    void setMarkedRange(const TimelineRange &range);
-    const TimelineRange &markedRange() const { return m_range; }
+    void setMarkedRange(const MarkedStretch &range);
+    const MarkedStretch &markedRange() const { return m_range; }
     // Where a fraction of the range lies along the bar, in widget x.
     double positionOf(double fraction) const;
 
@@ -47,5 +47,5 @@ private:
     void paintMarkedRange(QPainter &p);
 
     TimelineMarks m_marks;
-    TimelineRange m_range;
+    MarkedStretch m_range;
 };

@@ -127,16 +127,16 @@ private slots:
         ClipMarks marks([drive](const QString &path) { return drive.contains(path) ? drive : QStringList{path}; });
         QSignalSpy changed(&marks, &ClipMarks::changed);
         marks.setIn(QStringLiteral("a"), 50);
-        QCOMPARE(marks.rangeOn(QStringLiteral("a"), 100), (TimelineRange{0.5, std::nullopt}));
+        QCOMPARE(marks.rangeOn(QStringLiteral("a"), 100), (MarkedStretch{0.5, std::nullopt}));
         QVERIFY(marks.rangeOn(QStringLiteral("b"), 100).isEmpty());
         marks.setOut(QStringLiteral("c"), 10);
         QCOMPARE(changed.count(), 2);
         QCOMPARE(marks.recordings(), (QList<ClipRecording>{{QStringLiteral("a"), 50, kEnd},
                                                            {QStringLiteral("b"), 0, kEnd},
                                                            {QStringLiteral("c"), 0, 10}}));
-        QCOMPARE(marks.rangeOn(QStringLiteral("a"), 100), (TimelineRange{0.5, 1.0}));
-        QCOMPARE(marks.rangeOn(QStringLiteral("b"), 100), (TimelineRange{0.0, 1.0}));
-        QCOMPARE(marks.rangeOn(QStringLiteral("c"), 40), (TimelineRange{0.0, 0.25}));
+        QCOMPARE(marks.rangeOn(QStringLiteral("a"), 100), (MarkedStretch{0.5, 1.0}));
+        QCOMPARE(marks.rangeOn(QStringLiteral("b"), 100), (MarkedStretch{0.0, 1.0}));
+        QCOMPARE(marks.rangeOn(QStringLiteral("c"), 40), (MarkedStretch{0.0, 0.25}));
         QVERIFY(marks.rangeOn(QStringLiteral("elsewhere"), 40).isEmpty());
 
         // An In after the Out drops the Out; an Out before the In, or in another drive, the In.

@@ -281,7 +281,7 @@ private slots:
         QCOMPARE(img.pixelColor(middle, 12), before.pixelColor(middle, 12));
 
         slider.setMarkedRange({0.2, 0.7});
-        QCOMPARE(slider.markedRange(), (TimelineRange{0.2, 0.7}));
+        QCOMPARE(slider.markedRange(), (MarkedStretch{0.2, 0.7}));
         img = slider.grab().toImage();
         QCOMPARE(img.pixelColor(in, 0), bracket);
         QCOMPARE(img.pixelColor(out, 0), bracket);
