@@ -18,6 +18,7 @@
 
 #include "telemetry/kalgpsapi.h"
 #include "cli/batch.h"
+#include "cli/cardgroups.h"
 #include "cli/inputs.h"
 #include "cli/progressline.h"
 #include "cli/safefile.h"
@@ -66,6 +67,7 @@ const char kUsage[] =
     "Usage: trava-gps [--format FORMAT] [--datum wgs84|gcj02] [--merge] [-r] [-j N] [-o DIR]\n"
     "                 [--sensitivity low|normal|high] FILE...\n"
     "       trava-gps --sun YYYY-MM-DD LAT LON TZ\n"
+    "       trava-gps --groups PATH...\n"
     "       trava-gps --help | --version\n"
     "\n"
     "Prints the GPS and G-sensor telemetry stored in dash-camera recordings\n"
@@ -96,6 +98,14 @@ const char kUsage[] =
     "Times: cameras record local time without a zone; every export writes it as\n"
     "YYYY-MM-DDThh:mm:ss (ISO 8601, no offset), not converted to UTC. Longitude 180\n"
     "is written as -180.\n"
+    "\n"
+    "--groups reads a camera's card as the player does: CSV \"group,start,kind,channel,path\",\n"
+    "        one row per recording under PATH (as -r finds them, endings in any case); the\n"
+    "        channels of one moment share a group number (1, 2, ... in order of start).\n"
+    "        start YYYY-MM-DDTHH:MM:SS from the name, else from the MP4/MOV header; kind\n"
+    "        normal, event, parking, locked, manual or unknown; channel front, rear,\n"
+    "        interior, telephoto, left, right, left_pillar, right_pillar or other. Own\n"
+    "        rules: ~/.config/Trava/Trava Player/cardrules.txt.\n"
     "\n"
     "--sun prints sunrise and sunset (HH:MM) for a date, a position in degrees\n"
     "(north and east positive) and a time zone in whole hours.\n"
@@ -354,6 +364,25 @@ int main(int argc, char** argv)
             if (argc - i - 1 != 4)
                 return usageError("--sun needs YYYY-MM-DD LAT LON TZ");
             return sunTimes(argv + i + 1);
+        } else if (arg == "--groups") {
+            // Folders are always searched: -r is what --groups does anyway.
+            std::vector<std::string> paths;
+            bool done = false;
+            for (int k = i + 1; k < argc; ++k) {
+                const std::string p = argv[k];
+                if (!done && (p == "-r" || p == "--recursive"))
+                    continue;
+                if (!done && p == "--") {
+                    done = true;
+                    continue;
+                }
+                if (!done && p.size() > 1 && p[0] == '-')
+                    return usageError("--groups takes folders and files, not '" + p + "'");
+                paths.push_back(p);
+            }
+            if (paths.empty())
+                return usageError("--groups needs a folder or file");
+            return printCardGroups(paths, std::cout, std::cerr);
         } else if (takes("--format") || takes("--datum")) {
             const bool isFormat = takes("--format");
             if (!value(isFormat ? "--format" : "--datum", &v))
