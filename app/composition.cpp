@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QToolButton>
 
+#include "app/cardtelemetry.h"
 #include "app/incidenttools.h"
 #include "app/mainmenu.h"
 #include "app/ovraplayvc.h"
@@ -173,6 +174,8 @@ MainViewParts wireMainView(OvraPlayVC *vc)
 
     wireControls(vc, p.player->controlView());
     p.incidents = wireIncidentTools(vc, p);
+    // A card's moments: where each one's telemetry is, and its harsh events in the list.
+    (new CardTelemetry(p.list->model(), p.list))->setObjectName(QStringLiteral("cardTelemetry"));
     return p;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
-// The rows of the media list: one column, the file name of each record, and the
-// current row drawn highlighted. The list's rules (adding, navigation) live in
-// MediaListView; this model only holds and shows the records.
+// The rows of the media list: the file name of each record (one moment of a camera's card
+// when its channels were grouped), the channels it holds as badges, its kind in colour and
+// the harsh events found in it, and the current row drawn highlighted. The list's rules
+// (adding, navigation) live in MediaListView; this model only holds and shows the records.
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QList>
 
 #include "core/mfilemodel.h"
@@ -10,6 +12,8 @@
 class MediaListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
+    enum Column { NameColumn, ChannelsColumn, KindColumn, EventsColumn, ColumnCount };
+
     explicit MediaListModel(QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -23,6 +27,13 @@ public:
     // Puts records above the current rows in one step (the highlight follows its row).
     void prependRecords(const QList<MFileModel> &records);
     void removeRecord(int row);
+    // A listed record read again as part of its card: its channel, kind and other channels.
+    void updateCard(int row, const MFileModel &card);
+    // The harsh events found in the recording at path (-1: not known yet).
+    void setEventCount(const QString &path, int count);
+    int eventCount(int row) const;
+    // The colour a kind is shown in ("event" red, "locked" orange, ...); invalid for none.
+    static QColor kindColor(const QString &kind);
 
     // The header text of the single column ("nameColume").
     void setColumnTitle(const QString &title);
@@ -36,7 +47,10 @@ public:
     static QString plainTip(const QString &text);
 
 private:
+    QString cell(int row, Column column) const;
+
     QList<MFileModel> m_records;
     QString m_title;
+    QHash<QString, int> m_events;
     int m_highlighted = -1;
 };

@@ -60,6 +60,9 @@ TEST(CardRules, EveryShippedLayoutGivesChannelKindAndStart)
         {"Rear/CLIP0001.MP4", CardChannel::Rear, CardKind::Unknown, ""},
         {"Event/Inside/CLIP0002.MP4", CardChannel::Interior, CardKind::Event, ""},
         {"CLIP0003.MP4", CardChannel::Front, CardKind::Unknown, ""},
+        // Only the file's own folder names its channel.
+        {"Rear/x/CLIP0005.MP4", CardChannel::Front, CardKind::Unknown, ""},
+        {"2026_0514_091560_0001F.MP4", CardChannel::Front, CardKind::Unknown, ""},
         // A name with an impossible time is no time; a name rule needs a card ending.
         {"2026_1314_091500_0001F.MP4", CardChannel::Front, CardKind::Unknown, ""},
         {"Rear/2026_0514_091500_0001F.AVI", CardChannel::Rear, CardKind::Unknown, ""},
@@ -173,13 +176,16 @@ TEST(CardReader, GroupingNeedsCloseStartsSameKindOtherChannelAndNearbyFolders)
                  // same time and kind, but the rear channel is taken by then
                  "Normal/Back/NO20260514-120001-000104B.mp4",
                  // far apart folders
-                 "x/y/20260514150000_F.mp4", "z/w/v/20260514150000_R.mp4"}),
+                 "x/y/20260514150000_F.mp4", "z/w/v/20260514150000_R.mp4",
+                 // two seconds apart is still one moment; one folder, two kinds is not
+                 "Normal/Front/NO20260514-130000-000105F.mp4", "Normal/Back/NO20260514-130002-000105B.mp4",
+                 "DCIM/20260514_140000_NF.mp4", "DCIM/20260514_140000_ER.mp4"}),
         rules());
     std::vector<std::size_t> sizes;
     for (const auto &g : groups)
         sizes.push_back(g.files.size());
     // Starts order the groups, then paths.
-    EXPECT_EQ(sizes, (std::vector<std::size_t>{1, 2, 1, 1, 1, 1, 1})) << groups.size();
+    EXPECT_EQ(sizes, (std::vector<std::size_t>{1, 2, 1, 1, 1, 2, 1, 1, 1, 1})) << groups.size();
     EXPECT_EQ(groups[0].files[0].path, "Event/Back/EV20260514-120000-000103B.mp4");
     EXPECT_EQ(groups[1].files[1].path, "Normal/Back/NO20260514-120001-000104B.mp4");
 }
