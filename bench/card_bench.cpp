@@ -50,12 +50,15 @@ int main(int argc, char **argv)
     QApplication::processEvents();
 
     QElapsedTimer clock;
-    qint64 listMs = -1, eventsMs = -1, tripMs = -1, maxBlock = 0, last = 0;
+    qint64 listMs = -1, eventsMs = -1, tripMs = -1, maxBlock = 0, maxBlockAt = 0, last = 0;
     QTimer beat;
     beat.setInterval(2);
     QObject::connect(&beat, &QTimer::timeout, [&] {
         const qint64 now = clock.elapsed();
-        maxBlock = std::max(maxBlock, now - last - 2);
+        if (now - last - 2 > maxBlock) {
+            maxBlock = now - last - 2;
+            maxBlockAt = now;
+        }
         last = now;
         const QList<MFileModel> &rows = list->dataArray();
         if (listMs < 0 && rows.size() >= moments) {
@@ -83,8 +86,9 @@ int main(int argc, char **argv)
     app.exec();
 
     auto secs = [](qint64 ms) { return ms < 0 ? QStringLiteral("timeout") : QString::number(ms / 1000.0, 'f', 3); };
-    std::printf("rows=%lld trip_parts=%lld\n", static_cast<long long>(list->dataArray().size()),
-                static_cast<long long>(trips ? trips->tripPaths().size() : 0));
+    std::printf("rows=%lld trip_parts=%lld longest_block_ended_at_s=%.3f\n",
+                static_cast<long long>(list->dataArray().size()),
+                static_cast<long long>(trips ? trips->tripPaths().size() : 0), maxBlockAt / 1000.0);
     std::printf("card: list_s=%s events_s=%s trip_s=%s max_block_ms=%lld\n", qPrintable(secs(listMs)),
                 qPrintable(secs(eventsMs)), qPrintable(secs(tripMs)), static_cast<long long>(maxBlock));
     return listMs < 0 ? 1 : 0;

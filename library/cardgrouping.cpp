@@ -49,6 +49,7 @@ QList<MFileModel> records(const QStringList &paths)
     }
     struct Placed {
         qsizetype at;
+        std::optional<std::int64_t> start;
         MFileModel record;
     };
     std::vector<Placed> placed;
@@ -63,9 +64,15 @@ QList<MFileModel> records(const QStringList &paths)
         for (std::size_t i = 1; i < g.files.size(); ++i)
             m.otherChannels.append({QString::fromLatin1(cardChannelName(g.files[i].channel)),
                                     QString::fromStdString(g.files[i].path)});
-        placed.push_back({first, std::move(m)});
+        placed.push_back({first, g.start, std::move(m)});
     }
-    std::stable_sort(placed.begin(), placed.end(), [](const Placed &a, const Placed &b) { return a.at < b.at; });
+    // Moments with a time in the order they were recorded (a card's Movie/ and RO/ interleave),
+    // the others after them as they were offered.
+    std::stable_sort(placed.begin(), placed.end(), [](const Placed &a, const Placed &b) {
+        if (a.start.has_value() != b.start.has_value())
+            return a.start.has_value();
+        return a.start ? *a.start < *b.start : a.at < b.at;
+    });
     QList<MFileModel> out;
     out.reserve(qsizetype(placed.size()));
     for (Placed &p : placed)

@@ -10,7 +10,8 @@
 
 namespace CardGrouping {
 
-// One record per moment, in the order in which each moment's first file was offered.
+// One record per moment: those with a time in the order they were recorded, then the
+// others in the order in which their first file was offered.
 QList<MFileModel> records(const QStringList &paths);
 
 // "F R" for a record: the badges of its channel and the others'; empty for a lone file.

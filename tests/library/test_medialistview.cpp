@@ -500,7 +500,8 @@ private slots:
         m_view->addRecordings({card.path()});
         QTRY_COMPARE(m_view->dataArray().size(), 4);
         const QList<MFileModel> rows = m_view->dataArray();
-        // Folder by folder in name order, each moment once: its front file, the rear beside it.
+        // In the order recorded (RO/ between Movie/ and Parking/), each moment once: its front
+        // file, the rear beside it.
         QCOMPARE(rows.at(0).fLocalPath, root.filePath("Movie/2026_0514_091500_0001F.MP4"));
         QCOMPARE(rows.at(0).channel, QString("front"));
         QCOMPARE(rows.at(0).kind, QString("normal"));
@@ -508,14 +509,14 @@ private slots:
         QCOMPARE(rows.at(0).otherChannels.at(0).channel, QString("rear"));
         QCOMPARE(rows.at(0).otherChannels.at(0).fLocalPath, root.filePath("Movie/2026_0514_091501_0001R.MP4"));
         QVERIFY(rows.at(1).otherChannels.isEmpty());
-        QCOMPARE(rows.at(2).kind, QString("parking"));
-        QCOMPARE(rows.at(2).channel, QString("rear"));
-        QCOMPARE(rows.at(3).kind, QString("locked"));
+        QCOMPARE(rows.at(3).kind, QString("parking"));
+        QCOMPARE(rows.at(3).channel, QString("rear"));
+        QCOMPARE(rows.at(2).kind, QString("locked"));
         MediaListModel *model = m_view->model();
         QCOMPARE(model->data(model->index(0, MediaListModel::ChannelsColumn), Qt::DisplayRole).toString(), QString("F R"));
-        QCOMPARE(model->data(model->index(2, MediaListModel::ChannelsColumn), Qt::DisplayRole).toString(), QString("R"));
-        QCOMPARE(model->data(model->index(3, MediaListModel::KindColumn), Qt::DisplayRole).toString(), QString("Locked"));
-        QCOMPARE(model->data(model->index(3, MediaListModel::KindColumn), Qt::ForegroundRole).value<QColor>(),
+        QCOMPARE(model->data(model->index(3, MediaListModel::ChannelsColumn), Qt::DisplayRole).toString(), QString("R"));
+        QCOMPARE(model->data(model->index(2, MediaListModel::KindColumn), Qt::DisplayRole).toString(), QString("Locked"));
+        QCOMPARE(model->data(model->index(2, MediaListModel::KindColumn), Qt::ForegroundRole).value<QColor>(),
                  MediaListModel::kindColor("locked"));
         QVERIFY(model->data(model->index(1, MediaListModel::EventsColumn), Qt::DisplayRole).toString().isEmpty());
         model->setEventCount(rows.at(1).fLocalPath, 3);
@@ -525,7 +526,7 @@ private slots:
         // The filter by kind hides the other rows and brings them back.
         m_view->kindFilter()->chooseKind("locked");
         QCOMPARE(m_view->tableView()->isRowHidden(0), true);
-        QCOMPARE(m_view->tableView()->isRowHidden(3), false);
+        QCOMPARE(m_view->tableView()->isRowHidden(2), false);
         m_view->kindFilter()->chooseKind("");
         QCOMPARE(m_view->tableView()->isRowHidden(0), false);
 
