@@ -10,6 +10,7 @@
 #include "app/channelcontrols.h"
 #include "app/clipexport.h"
 #include "app/harsheventnavigator.h"
+#include "app/cardtelemetry.h"
 #include "app/incidenttools.h"
 #include "app/mainmenu.h"
 #include "app/ovraplayvc.h"
@@ -272,6 +273,8 @@ MainViewParts wireMainView(OvraPlayVC *vc)
     p.incidents = wireIncidentTools(vc, p);
     p.timeline = wireTimeline(vc, p);
     new ReadoutFit(vc->findChild<QWidget *>(QStringLiteral("gpsInfoBgView")));
+    // A card's moments: where each one's telemetry is, and its harsh events in the list.
+    (new CardTelemetry(p.list->model(), p.list))->setObjectName(QStringLiteral("cardTelemetry"));
     return p;
 }
 

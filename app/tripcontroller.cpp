@@ -1,6 +1,8 @@
 #include "app/tripcontroller.h"
 
 #include <QFileInfo>
+
+#include <algorithm>
 #include <utility>
 
 #include "core/mediaplayerdelegate.h"
@@ -16,6 +18,7 @@ using L = MLanguageManager;
 namespace {
 // How far the search goes either way: a day of one-minute files is still one trip.
 constexpr int kMaxParts = 1500;
+constexpr int kMaxReadAhead = 64;
 
 QDateTime modified(const QString &path) { return QFileInfo(path).lastModified(); }
 } // namespace
@@ -99,6 +102,7 @@ void TripController::recordingLoaded(const QString &path, const Track &track, bo
         m_low = m_high = at;
     }
     m_backwardDone = m_forwardDone = !trackTimeSpan(track);
+    m_aheadBackward = m_aheadForward = 1;
     m_searching = true;
     step(m_generation);
 }
@@ -120,18 +124,31 @@ void TripController::step(quint64 generation)
         }
         const QString path = m_order.at(next);
         if (!haveTrack(path)) {
+            // Read ahead in the direction of the search, more files each time the drive went
+            // on (one turn of the service for many one-minute files, yet a single file when
+            // the neighbours are unrelated long recordings).
+            QStringList batch;
+            const int ahead = backward ? m_aheadBackward : m_aheadForward;
+            for (int k = next; k >= 0 && k < m_order.size() && batch.size() < ahead; k += backward ? -1 : 1)
+                if (!haveTrack(m_order.at(k)))
+                    batch << m_order.at(k);
+            (backward ? m_aheadBackward : m_aheadForward) = std::min(ahead * 2, kMaxReadAhead);
             QPointer<TripController> self(this);
-            m_request = KalGpsTool::shareTool()->request(
-                path, ExtractionPriority::Background, [self, generation, backward, path](const Extraction &result) {
+            m_request = KalGpsTool::shareTool()->requestMany(
+                batch,
+                [self](const QString &read, const Extraction &result) {
+                    if (self && result.status == ExtractionStatus::Complete)
+                        self->m_cache.insert(read, Entry{modified(read), result.track});
+                },
+                [self, generation, backward, path] {
                     if (!self)
                         return;
-                    if (generation == self->m_generation)
+                    if (generation == self->m_generation) {
                         self->m_request = 0;
-                    if (result.status == ExtractionStatus::Complete)
-                        self->m_cache.insert(path, Entry{modified(path), result.track});
-                    else if (generation == self->m_generation)
                         // Unknown, not "no telemetry": the trip ends here this time only.
-                        (backward ? self->m_backwardDone : self->m_forwardDone) = true;
+                        if (!self->haveTrack(path))
+                            (backward ? self->m_backwardDone : self->m_forwardDone) = true;
+                    }
                     self->step(generation);
                 });
             return;

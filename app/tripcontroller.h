@@ -72,6 +72,7 @@ private:
     QStringList m_order; // the list as it was when the search began
     int m_low = 0, m_high = 0; // the trip found so far: m_order[m_low..m_high]
     bool m_backwardDone = false, m_forwardDone = false;
+    int m_aheadBackward = 1, m_aheadForward = 1; // files read per turn of the service
     bool m_searching = false;
     bool m_movingOn = false; // another part of the trip was chosen and is being loaded
     quint64 m_generation = 0;

@@ -1,12 +1,17 @@
 #include "cli/cameracard.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <map>
 #include <iostream>
 #include <memory>
 
 #include "cli/batch.h"
+#include "cli/cardgroups.h"
 #include "cli/remoterecording.h"
+#include "track/cameraclock.h"
 #include "track/cameralistingwalk.h"
+#include "track/cardreader.h"
 
 namespace {
 
@@ -91,8 +96,21 @@ int printCameraGroups(const std::string &url)
     CameraListing listing;
     if (const int code = cameraRunInputs(url, &inputs, &listing))
         return code;
-    // The card reader's group printer takes listing.entries (paths relative to the card,
-    // camera times) and prints the inputs' URLs as the paths.
-    std::cerr << "trava-gps: --groups is not available for a camera in this build\n";
-    return 2;
+    // The rules read the card's own paths (its folders tell kinds and channels); the rows
+    // print the recordings' URLs. A listed time stands in for a container's creation time.
+    std::vector<CardEntry> entries;
+    std::map<std::string, std::string> urls;
+    for (const Input &in : inputs)
+        urls[in.relative] = in.path;
+    for (const CameraEntry &e : listing.entries) {
+        CardEntry entry{e.path, std::nullopt};
+        int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0;
+        if (std::sscanf(e.time.c_str(), "%4d-%2d-%2d %2d:%2d:%2d", &y, &mo, &d, &h, &mi, &sec) == 6)
+            entry.created = civilSeconds(y, mo, d, h, mi, sec);
+        entries.push_back(std::move(entry));
+    }
+    return writeCardGroups(entries, [&urls](const std::string &p) {
+        const auto it = urls.find(p);
+        return it == urls.end() ? p : it->second;
+    }, std::cout, std::cerr);
 }

@@ -19,6 +19,7 @@
 #include "telemetry/kalgpsapi.h"
 #include "cli/batch.h"
 #include "cli/cameracard.h"
+#include "cli/cardgroups.h"
 #include "cli/inputs.h"
 #include "cli/progressline.h"
 #include "cli/safefile.h"
@@ -73,6 +74,7 @@ const char kUsage[] =
     "                 [--sensitivity low|normal|high] [--tz auto|ZONE|recorded] FILE...\n"
     "       trava-gps --camera URL [--format FORMAT] [-j N] [-o DIR]\n"
     "       trava-gps --sun YYYY-MM-DD LAT LON TZ\n"
+    "       trava-gps --groups PATH...\n"
     "       trava-gps --help | --version\n"
     "\n"
     "Prints the GPS and G-sensor telemetry stored in dash-camera recordings\n"
@@ -113,6 +115,14 @@ const char kUsage[] =
     "        (http only, e.g. http://192.168.1.254) as -r reads a folder: only the\n"
     "        parts that hold telemetry are fetched (transport streams in full, last);\n"
     "        -o DIR mirrors the camera's folders. Names that would leave DIR are refused.\n"
+    "\n"
+    "--groups reads a camera's card as the player does: CSV \"group,start,kind,channel,path\",\n"
+    "        one row per recording under PATH (as -r finds them, endings in any case); the\n"
+    "        channels of one moment share a group number (1, 2, ... in order of start).\n"
+    "        start YYYY-MM-DDTHH:MM:SS from the name, else from the MP4/MOV header; kind\n"
+    "        normal, event, parking, locked, manual or unknown; channel front, rear,\n"
+    "        interior, telephoto, left, right, left_pillar, right_pillar or other. Own\n"
+    "        rules: ~/.config/Trava/Trava Player/cardrules.txt.\n"
     "\n"
     "--sun prints sunrise and sunset (HH:MM) for a date, a position in degrees\n"
     "(north and east positive) and a time zone in whole hours.\n"
@@ -358,6 +368,15 @@ bool parseJobs(const std::string& text, int* jobs)
 
 } // namespace
 
+// --groups reads the paths after it as a card, unless the card is a camera's (--camera URL).
+static bool cameraAmong(int argc, char **argv)
+{
+    for (int k = 1; k < argc; ++k)
+        if (std::string(argv[k]) == "--camera" || std::string(argv[k]).rfind("--camera=", 0) == 0)
+            return true;
+    return false;
+}
+
 int main(int argc, char** argv)
 {
     Options o;
@@ -394,6 +413,27 @@ int main(int argc, char** argv)
             if (argc - i - 1 != 4)
                 return usageError("--sun needs YYYY-MM-DD LAT LON TZ");
             return sunTimes(argv + i + 1);
+        } else if (arg == "--groups" && cameraAmong(argc, argv)) {
+            o.groups = true; // the camera's listing is the card
+        } else if (arg == "--groups") {
+            // Folders are always searched: -r is what --groups does anyway.
+            std::vector<std::string> paths;
+            bool done = false;
+            for (int k = i + 1; k < argc; ++k) {
+                const std::string p = argv[k];
+                if (!done && (p == "-r" || p == "--recursive"))
+                    continue;
+                if (!done && p == "--") {
+                    done = true;
+                    continue;
+                }
+                if (!done && p.size() > 1 && p[0] == '-')
+                    return usageError("--groups takes folders and files, not '" + p + "'");
+                paths.push_back(p);
+            }
+            if (paths.empty())
+                return usageError("--groups needs a folder or file");
+            return printCardGroups(paths, std::cout, std::cerr);
         } else if (takes("--format") || takes("--datum")) {
             const bool isFormat = takes("--format");
             if (!value(isFormat ? "--format" : "--datum", &v))
@@ -409,8 +449,6 @@ int main(int argc, char** argv)
             if (!value("--camera", &v) || v.empty())
                 return usageError(arg + " needs an address");
             o.camera = v;
-        } else if (arg == "--groups") {
-            o.groups = true;
         } else if (takes("--tz")) {
             std::string why;
             if (!value("--tz", &v) || !chooseZone(v, &o, &why))

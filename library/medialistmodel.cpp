@@ -1,7 +1,11 @@
 #include "library/medialistmodel.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QPalette>
+
+#include "core/mlanguagemanager.h"
+#include "library/cardgrouping.h"
 
 QString MediaListModel::plainTip(const QString &text)
 {
@@ -27,7 +31,7 @@ int MediaListModel::rowCount(const QModelIndex &parent) const
 
 int MediaListModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : 1;
+    return parent.isValid() ? 0 : int(ColumnCount);
 }
 
 QVariant MediaListModel::data(const QModelIndex &index, int role) const
@@ -35,14 +39,33 @@ QVariant MediaListModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= m_records.size())
         return {};
     const bool current = index.row() == m_highlighted;
+    const MFileModel &record = m_records.at(index.row());
+    if (index.column() != NameColumn && !current) {
+        if (role == Qt::DisplayRole)
+            return cell(index.row(), Column(index.column()));
+        if (role == Qt::ForegroundRole && index.column() == KindColumn && kindColor(record.kind).isValid())
+            return kindColor(record.kind);
+        if (role == Qt::TextAlignmentRole && index.column() == EventsColumn)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        if (role == Qt::ToolTipRole && index.column() == ChannelsColumn && !record.otherChannels.isEmpty()) {
+            QStringList lines{record.channel + QStringLiteral(": ") + record.fName};
+            for (const MChannelFile &c : record.otherChannels)
+                lines << c.channel + QStringLiteral(": ") + c.fLocalPath.section(QLatin1Char('/'), -1);
+            return plainTip(lines.join(QLatin1Char('\n')));
+        }
+        if (role != Qt::BackgroundRole)
+            return {};
+    }
     switch (role) {
     case Qt::DisplayRole:
-        return m_records.at(index.row()).fName;
+        return index.column() == NameColumn ? record.fName : cell(index.row(), Column(index.column()));
     case Qt::ToolTipRole:
         // Tips guess rich text from the text itself; a name is shown as it is written.
-        if (const QString note = m_notes.value(m_records.at(index.row()).fLocalPath); !note.isEmpty())
-            return plainTip(m_records.at(index.row()).fName + QLatin1Char('\n') + note);
-        return plainTip(m_records.at(index.row()).fName);
+        if (index.column() != NameColumn)
+            return QVariant();
+        if (const QString note = m_notes.value(record.fLocalPath); !note.isEmpty())
+            return plainTip(record.fName + QLatin1Char('\n') + note);
+        return plainTip(record.fName);
     case Qt::BackgroundRole:
         if (current)
             return QApplication::palette().brush(QPalette::Active, QPalette::Highlight);
@@ -60,6 +83,18 @@ QVariant MediaListModel::headerData(int section, Qt::Orientation orientation, in
 {
     if (orientation == Qt::Horizontal && section == 0 && role == Qt::DisplayRole)
         return m_title;
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
+        switch (section) {
+        case ChannelsColumn:
+            return MLanguageManager::localized("Channels", "Channels");
+        case KindColumn:
+            return MLanguageManager::localized("Kind", "Kind");
+        case EventsColumn:
+            return MLanguageManager::localized("Events", "Events");
+        default:
+            break;
+        }
+    }
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
@@ -102,6 +137,65 @@ void MediaListModel::removeRecord(int row)
     endRemoveRows();
 }
 
+QString MediaListModel::cell(int row, Column column) const
+{
+    const MFileModel &record = m_records.at(row);
+    switch (column) {
+    case ChannelsColumn:
+        return CardGrouping::badges(record);
+    case KindColumn:
+        if (record.kind.isEmpty() || record.kind == QLatin1String("unknown"))
+            return QString();
+        return MLanguageManager::localized(("Kind." + record.kind.toLatin1()).constData(),
+                                           (record.kind.left(1).toUpper() + record.kind.mid(1)).toUtf8().constData());
+    case EventsColumn: {
+        const int n = m_events.value(record.fLocalPath, -1);
+        return n < 0 ? QString() : QString::number(n);
+    }
+    default:
+        return record.fName;
+    }
+}
+
+QColor MediaListModel::kindColor(const QString &kind)
+{
+    if (kind == QLatin1String("event"))
+        return QColor(235, 87, 87);
+    if (kind == QLatin1String("locked"))
+        return QColor(242, 153, 74);
+    if (kind == QLatin1String("parking"))
+        return QColor(86, 156, 235);
+    if (kind == QLatin1String("manual"))
+        return QColor(187, 107, 217);
+    if (kind == QLatin1String("normal"))
+        return QColor(111, 191, 115);
+    return QColor();
+}
+
+void MediaListModel::updateCard(int row, const MFileModel &card)
+{
+    if (row < 0 || row >= m_records.size())
+        return;
+    MFileModel &r = m_records[row];
+    r.channel = card.channel;
+    r.kind = card.kind;
+    r.otherChannels = card.otherChannels;
+    emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+}
+
+void MediaListModel::setEventCount(const QString &path, int count)
+{
+    m_events.insert(path, count);
+    for (int row = 0; row < m_records.size(); ++row)
+        if (m_records.at(row).fLocalPath == path)
+            emit dataChanged(index(row, EventsColumn), index(row, EventsColumn));
+}
+
+int MediaListModel::eventCount(int row) const
+{
+    return row >= 0 && row < m_records.size() ? m_events.value(m_records.at(row).fLocalPath, -1) : -1;
+}
+
 void MediaListModel::setColumnTitle(const QString &title)
 {
     m_title = title;
@@ -115,7 +209,7 @@ void MediaListModel::setHighlightedRow(int row)
     const int old = m_highlighted;
     m_highlighted = row;
     if (old >= 0 && old < m_records.size())
-        emit dataChanged(index(old, 0), index(old, 0));
+        emit dataChanged(index(old, 0), index(old, ColumnCount - 1));
     if (row >= 0)
-        emit dataChanged(index(row, 0), index(row, 0));
+        emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
 }

@@ -27,6 +27,9 @@
 
 #include "library/folderscanner.h"
 #include "library/medialistmodel.h"
+#include "library/medialistlook.h"
+#include "library/cardgrouping.h"
+#include "library/kindfilter.h"
 #include "core/mlanguagemanager.h"
 #include "core/mtool.h"
 #include "core/notificationhub.h"
@@ -35,53 +38,6 @@
 namespace {
 constexpr int kSelectDelayMs = 100;
 const QColor kBorderColor(197, 197, 197);
-
-// The list sits in a dark dashboard card: dark rows with a faint second shade, light text.
-// The current row keeps the platform highlight, which stands out clearly on the dark rows.
-void applyDarkLook(QTableView *table)
-{
-    QPalette pal = table->palette();
-    const QColor base(38, 38, 40);
-    const QColor alternate(47, 47, 50);
-    const QColor text(226, 226, 226);
-    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
-        pal.setColor(group, QPalette::Base, base);
-        pal.setColor(group, QPalette::AlternateBase, alternate);
-        pal.setColor(group, QPalette::Window, base);
-        pal.setColor(group, QPalette::Button, QColor(58, 58, 62));
-        pal.setColor(group, QPalette::Text, text);
-        pal.setColor(group, QPalette::WindowText, text);
-        pal.setColor(group, QPalette::ButtonText, text);
-    }
-    pal.setColor(QPalette::Disabled, QPalette::Base, base);
-    pal.setColor(QPalette::Disabled, QPalette::Text, QColor(130, 130, 130));
-    table->setPalette(pal);
-    table->horizontalHeader()->setStyleSheet(QStringLiteral(
-        "QHeaderView::section { background-color: rgb(58, 58, 62); color: rgb(190, 190, 190);"
-        " border: none; border-bottom: 1px solid rgb(85, 85, 90); padding: 2px 4px; font-weight: bold; }"));
-}
-
-// Shows the whole name in a tip only when the column cuts it short.
-class NameDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
-                   const QModelIndex &index) override
-    {
-        if (event && event->type() == QEvent::ToolTip) {
-            QStyleOptionViewItem opt = option;
-            initStyleOption(&opt, index);
-            const int textWidth = opt.fontMetrics.horizontalAdvance(opt.text) + 8;
-            // A tip with more than the name (the camera's clock) shows whatever the width.
-            const bool nameOnly = index.data(Qt::ToolTipRole).toString() == MediaListModel::plainTip(opt.text);
-            if (textWidth <= opt.rect.width() && nameOnly) {
-                QToolTip::hideText();
-                return true;
-            }
-        }
-        return QStyledItemDelegate::helpEvent(event, view, option, index);
-    }
-};
 
 } // namespace
 
@@ -111,7 +67,15 @@ MediaListView::MediaListView(QWidget *parent, MediaListStore store)
     m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    // The name takes what the short columns leave; those are sized once, not row by row,
+    // so that a card of thousands of rows is shown at once.
+    m_table->horizontalHeader()->setStretchLastSection(false);
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->horizontalHeader()->setSectionResizeMode(MediaListModel::NameColumn, QHeaderView::Stretch);
+    for (const auto &[column, sample] : {std::pair{MediaListModel::ChannelsColumn, "F R I T"},
+                                         std::pair{MediaListModel::KindColumn, "Parking"},
+                                         std::pair{MediaListModel::EventsColumn, "Events"}})
+        m_table->setColumnWidth(column, m_table->fontMetrics().horizontalAdvance(QLatin1String(sample)) + 14);
     m_table->horizontalHeader()->setHighlightSections(false);
     m_table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_table->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -123,6 +87,8 @@ MediaListView::MediaListView(QWidget *parent, MediaListStore store)
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);  // room for the grey border
+    m_kindFilter = new KindFilter(m_table, m_model, this);
+    layout->addWidget(m_kindFilter);
     layout->addWidget(m_table);
 
     auto *remove = new QAction(this);
@@ -170,6 +136,8 @@ int MediaListView::highlightedRow() const
 void MediaListView::setStringValue()
 {
     m_model->setColumnTitle(MLanguageManager::localized("File.name"));
+    if (m_kindFilter)
+        m_kindFilter->retitle();
 }
 
 bool MediaListView::isAcceptedMediaPath(const QString &path) { return MTool::isRecordingPath(path); }
@@ -269,13 +237,12 @@ bool MediaListView::isScanning() const { return m_scanner->isScanning(); }
 
 void MediaListView::addInOfferedOrder(const QStringList &paths)
 {
+    // The channels of one moment of a camera's card become one record.
     QList<QVariantMap> items;
-    items.reserve(paths.size());
-    for (const QString &path : paths) {
-        if (path.isEmpty())
-            continue;
-        items.prepend(MFileModel::fromPath(path).toDictionary());
-    }
+    const QList<MFileModel> records = CardGrouping::records(paths);
+    items.reserve(records.size());
+    for (const MFileModel &record : records)
+        items.prepend(record.toDictionary());
     if (!items.isEmpty())
         loadMediaData(items);
 }
@@ -334,6 +301,10 @@ void MediaListView::loadMediaData(const QList<QVariantMap> &items)
             continue;  // nothing to play or to identify it by
         if (listedAt.contains(m.fLocalPath) || addedAt.contains(m.fLocalPath)) {
             found = m.fLocalPath;
+            // Read again as part of its card; one of its files offered alone keeps the moment.
+            const auto at = listedAt.constFind(m.fLocalPath);
+            if (at != listedAt.cend() && (!m.otherChannels.isEmpty() || listed.at(*at).kind.isEmpty()))
+                m_model->updateCard(int(*at), m);
         } else {
             addedAt.insert(m.fLocalPath, added.size());
             added.append(m);

@@ -15,6 +15,7 @@
 #include "core/mtool.h"
 
 class FolderScanner;
+class KindFilter;
 class MediaListModel;
 class QMenu;
 class QTableView;
@@ -39,6 +40,7 @@ public:
     int highlightedRow() const;
     QTableView *tableView() const { return m_table; }
     MediaListModel *model() const { return m_model; }
+    KindFilter *kindFilter() const { return m_kindFilter; }
     const MediaListStore &store() const { return m_store; }
 
     // Adds records ({"fName", "fLocalPath"}) at the top, skipping listed paths, makes one
@@ -96,6 +98,7 @@ private:
     AlertHandler m_alert;
     MediaListModel *m_model = nullptr;
     QTableView *m_table = nullptr;
+    KindFilter *m_kindFilter = nullptr;
     QMenu *m_menu = nullptr;
     MediaListStore m_store;
     FolderScanner *m_scanner = nullptr;

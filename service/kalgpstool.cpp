@@ -1,4 +1,7 @@
 #include "service/kalgpstool.h"
+#include "service/telemetrysources.h"
+
+#include <QPointer>
 #include "core/logging.h"
 
 #include <QCoreApplication>
@@ -100,7 +103,54 @@ KalGpsTool::Handle KalGpsTool::request(const QString &path, ExtractionPriority p
         const QUrl url(path);
         return submit(urgent, std::move(done), [this, url] { return decodeRemote(url); });
     }
-    return submit(urgent, std::move(done), [this, path] { return decodeLocal(path); });
+    return submit(urgent, std::move(done), [this, path] { return decodeWithFallback(path); });
+}
+
+namespace {
+Track trackOf(const QStringList &lines);
+} // namespace
+
+Extraction KalGpsTool::decodeWithFallback(const QString &path)
+{
+    Extraction result = decodeLocal(path);
+    // A channel without telemetry (most rear cameras) takes its moment's other channels'.
+    for (const QString &other : TelemetrySources::alternates(path)) {
+        if (result.status != ExtractionStatus::Complete || !result.lines.isEmpty() || isCancel())
+            break;
+        kalGpsInit();
+        const Extraction borrowed = decodeLocal(other);
+        if (borrowed.status == ExtractionStatus::Complete && !borrowed.lines.isEmpty())
+            result = borrowed;
+    }
+    return result;
+}
+
+KalGpsTool::Handle KalGpsTool::requestMany(const QStringList &paths,
+                                           std::function<void(const QString &, const Extraction &)> each,
+                                           std::function<void()> finished)
+{
+    QPointer<KalGpsTool> self(this);
+    auto done = [finished = std::move(finished)](const Extraction &) {
+        if (finished)
+            finished();
+    };
+    return submit(false, std::move(done), [this, self, paths, each] {
+        for (qsizetype i = 0; i < paths.size() && !isCancel(); ++i) {
+            if (i > 0)
+                kalGpsInit();
+            Extraction e = decodeWithFallback(paths.at(i));
+            if (isCancel())
+                break;
+            if (e.status == ExtractionStatus::Complete)
+                e.track = trackOf(e.lines);
+            QMetaObject::invokeMethod(
+                this, [self, path = paths.at(i), e = std::move(e), each] {
+                    if (self && each)
+                        each(path, e);
+                }, Qt::QueuedConnection);
+        }
+        return Extraction{};
+    });
 }
 
 void KalGpsTool::cancel(Handle handle)

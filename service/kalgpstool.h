@@ -58,6 +58,12 @@ public:
     // The request's decode, if under way, ends early; queued, it never starts. Its
     // completion reports Cancelled, whatever it had read. Other requests are untouched.
     void cancel(Handle handle);
+    // Several local recordings behind the others, in one turn of the worker (one start-up
+    // pause for all, which counts on a card of a thousand files): each answer comes on the
+    // GUI thread as it is read, in order; the handle calls off the rest. finished runs once
+    // after the last answer, also when the batch was called off.
+    Handle requestMany(const QStringList &paths, std::function<void(const QString &, const Extraction &)> each,
+                       std::function<void()> finished);
 
     // Decodes a local recording; block runs on the GUI thread. A path beginning with
     // "http" is answered at once, before this returns, with an empty list.
@@ -116,6 +122,8 @@ private:
     // the library and runs decode; done gets the outcome on the GUI thread.
     Handle submit(bool urgent, ExtractionBlock done, std::function<Extraction()> decode);
     Extraction decodeLocal(const QString &path);
+    // The recording's own telemetry, else that of its moment's other channels.
+    Extraction decodeWithFallback(const QString &path);
     Extraction decodeRemote(const QUrl &url);
     qint64 requestFileLength(QString *error);
     int64_t readRemote(char *buffer, uint64_t offset, uint32_t length);

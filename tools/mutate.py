@@ -43,6 +43,7 @@ TEST_BINARIES = {
     "telemetry/kalgpsoutput": ["telemetry_test_output", "telemetry_test_output_exact", "telemetry_test_api"],
     "telemetry/kalgpspretreat": ["telemetry_test_pretreat", "telemetry_test_api"],
     "track/": ["test_tripstatistics", "test_trackmodel", "test_harshevents", "test_trackexport", "test_cli"],
+    "track/card": ["test_cardreader", "test_cli"],
     "cli/": ["test_cli", "test_trackexport"],
     "playback/pictureclock": ["test_playback_parts"],
     "playback/": ["test_playback_parts", "test_playback_player"],

@@ -1,4 +1,5 @@
 #include "track/cameraclock.h"
+#include "track/cardrules.h"
 
 #include <cstdlib>
 #include <vector>
@@ -125,6 +126,11 @@ std::optional<std::int64_t> cameraClockStart(const std::string &path)
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     if (name.size() > 255)
         name.resize(255);
+    // The card's naming rules know each maker's layout (and the user's own); the digit scan
+    // below reads any other name that carries a date and time.
+    static const CardRules rules = loadCardRules(nullptr);
+    if (const auto start = rules.readName(name).start)
+        return start;
     // Digit groups and whether each follows the one before across a single separator.
     struct Group {
         std::string digits;

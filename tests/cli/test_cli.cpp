@@ -555,3 +555,76 @@ TEST(CliBatch, ThingsThatAreNotFilesAreUnreadable)
         EXPECT_NE(r.out.find("# " + kData + "/clip.ts\n0 "), std::string::npos) << jobs;
     }
 }
+
+// A card of two cameras' layouts, written by the test: --groups reads it as the player does.
+TEST(CliBatch, GroupsListEveryRecordingOfACardByMoment)
+{
+    namespace fs = std::filesystem;
+    TempDir dir("trava-cli-groups");
+    for (const char* name : {"card/Movie/2026_0514_091500_0001F.MP4", "card/Movie/2026_0514_091501_0001R.mp4",
+                             "card/Movie/2026_0514_091600_0002F.MP4", "card/RO/2026_0514_091700_0003EF.MP4",
+                             "card/RO/2026_0514_091700_0003ER.MP4", "card/Normal/Back/NO20260514-080000-000001B.Mov",
+                             "card/Normal/Front/NO20260514-080000-000001F.mp4", "card/Rear/CLIP0001.MP4",
+                             "card/Movie/odd, name.mp4", "card/.hidden/2026_0514_091500_0001I.MP4",
+                             "card/Movie/._2026_0514_091500_0001I.MP4", "card/Movie/thumb.jpg"}) {
+        fs::create_directories(fs::path(dir / name).parent_path());
+        std::ofstream(dir / name) << "x";
+    }
+    // A clip whose name holds no time and whose header gives none.
+    fs::copy_file(kData + "/clip.mov", dir / "card/Rear/CLIP0002.MOV");
+
+    Outcome r = runProcess("cd " + dir.path.string() + " && XDG_CONFIG_HOME=/nonexistent " + tool() + " --groups card", true);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    std::istringstream lines(r.out);
+    std::string line;
+    std::vector<std::string> rows;
+    while (std::getline(lines, line))
+        rows.push_back(line);
+    ASSERT_GE(rows.size(), 10u) << r.out;
+    EXPECT_EQ(rows[0], "group,start,kind,channel,path");
+    EXPECT_EQ(rows[1], "1,2026-05-14T08:00:00,normal,front,card/Normal/Front/NO20260514-080000-000001F.mp4");
+    EXPECT_EQ(rows[2], "1,2026-05-14T08:00:00,normal,rear,card/Normal/Back/NO20260514-080000-000001B.Mov");
+    EXPECT_EQ(rows[3], "2,2026-05-14T09:15:00,normal,front,card/Movie/2026_0514_091500_0001F.MP4");
+    EXPECT_EQ(rows[4], "2,2026-05-14T09:15:01,normal,rear,card/Movie/2026_0514_091501_0001R.mp4");
+    EXPECT_EQ(rows[5], "3,2026-05-14T09:16:00,normal,front,card/Movie/2026_0514_091600_0002F.MP4");
+    EXPECT_EQ(rows[6], "4,2026-05-14T09:17:00,locked,front,card/RO/2026_0514_091700_0003EF.MP4");
+    EXPECT_EQ(rows[7], "4,2026-05-14T09:17:00,locked,rear,card/RO/2026_0514_091700_0003ER.MP4");
+    // Without a time: after the rest, each alone, by path; names with commas quoted.
+    EXPECT_EQ(rows[8], "5,,normal,front,\"card/Movie/odd, name.mp4\"");
+    EXPECT_EQ(rows[9], "6,,unknown,rear,card/Rear/CLIP0001.MP4");
+    EXPECT_EQ(rows[10], "7,,unknown,rear,card/Rear/CLIP0002.MOV");
+    EXPECT_EQ(r.out.find("hidden"), std::string::npos);
+    EXPECT_EQ(r.out.find("thumb"), std::string::npos);
+    EXPECT_EQ(r.out.find("._"), std::string::npos);
+    EXPECT_EQ(countLines(r.out), 11) << r.out;
+
+    // A missing path is an error, the rest is still listed.
+    Outcome missing = run("--groups " + (dir / "card/Movie") + " " + (dir / "nothing-here"));
+    EXPECT_EQ(missing.code, 2);
+    EXPECT_NE(missing.err.find("nothing-here"), std::string::npos);
+    EXPECT_EQ(countLines(missing.out), 5);
+    Outcome noPath = run("--groups");
+    EXPECT_EQ(noPath.code, 2);
+    EXPECT_EQ(countLines(noPath.err), 1);
+    EXPECT_EQ(run("-r --groups -r " + (dir / "card/RO")).code, 0);
+}
+
+TEST(CliBatch, GroupsReportABadRuleFileOnceAndGoOn)
+{
+    namespace fs = std::filesystem;
+    TempDir dir("trava-cli-grouprules");
+    fs::create_directories(dir / "conf/Trava/Trava Player");
+    std::ofstream(dir / "conf/Trava/Trava Player/cardrules.txt")
+        << "name {Y}{M}{D} channels=F:front\n\x7f\x01garbage{{{\nname X{#}{channel} channels=F:front,Z:other\n";
+    fs::create_directories(dir / "card");
+    std::ofstream(dir / "card/X12Z.mp4") << "x";
+    std::ofstream(dir / "card/20260514_101500_NF.mp4") << "x";
+    Outcome r = runProcess("XDG_CONFIG_HOME=" + (dir / "conf") + " " + tool() + " --groups " + (dir / "card"), true);
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(countLines(r.err), 2) << r.err;
+    EXPECT_NE(r.err.find("cardrules.txt:1:"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("cardrules.txt:2:"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find(",unknown,other,"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("1,2026-05-14T10:15:00,normal,front,"), std::string::npos) << r.out;
+}

@@ -14,6 +14,7 @@
 #include <QtTest>
 
 #include "library/folderscanner.h"
+#include "library/kindfilter.h"
 #include "library/medialistmodel.h"
 #include "library/medialistview.h"
 #include "core/mlanguagemanager.h"
@@ -483,6 +484,57 @@ private slots:
         QTRY_COMPARE(paths(*m_view).size(), expected.size() + 1);
         QCOMPARE(paths(*m_view).first(), QString("/v/z.mp4"));
         QCOMPARE(FolderScanner::collect({card.path() + "/Parking", card.path() + "/missing"}), QStringList());
+    }
+
+    void aCardIsListedOneRowPerMomentWithChannelsAndKinds()
+    {
+        QTemporaryDir card;
+        const QDir root(card.path());
+        for (const char *f : {"Movie/2026_0514_091500_0001F.MP4", "Movie/2026_0514_091501_0001R.MP4",
+                              "Movie/2026_0514_091600_0002F.MP4", "RO/2026_0514_091700_0003EF.MP4",
+                              "RO/2026_0514_091700_0003ER.MP4", "Parking/2026_0514_092000_0004PR.MP4"}) {
+            QVERIFY(root.mkpath(QFileInfo(root.filePath(f)).path()));
+            QFile file(root.filePath(f));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        m_view->addRecordings({card.path()});
+        QTRY_COMPARE(m_view->dataArray().size(), 4);
+        const QList<MFileModel> rows = m_view->dataArray();
+        // In the order recorded (RO/ between Movie/ and Parking/), each moment once: its front
+        // file, the rear beside it.
+        QCOMPARE(rows.at(0).fLocalPath, root.filePath("Movie/2026_0514_091500_0001F.MP4"));
+        QCOMPARE(rows.at(0).channel, QString("front"));
+        QCOMPARE(rows.at(0).kind, QString("normal"));
+        QCOMPARE(rows.at(0).otherChannels.size(), 1);
+        QCOMPARE(rows.at(0).otherChannels.at(0).channel, QString("rear"));
+        QCOMPARE(rows.at(0).otherChannels.at(0).fLocalPath, root.filePath("Movie/2026_0514_091501_0001R.MP4"));
+        QVERIFY(rows.at(1).otherChannels.isEmpty());
+        QCOMPARE(rows.at(3).kind, QString("parking"));
+        QCOMPARE(rows.at(3).channel, QString("rear"));
+        QCOMPARE(rows.at(2).kind, QString("locked"));
+        MediaListModel *model = m_view->model();
+        QCOMPARE(model->data(model->index(0, MediaListModel::ChannelsColumn), Qt::DisplayRole).toString(), QString("F R"));
+        QCOMPARE(model->data(model->index(3, MediaListModel::ChannelsColumn), Qt::DisplayRole).toString(), QString("R"));
+        QCOMPARE(model->data(model->index(2, MediaListModel::KindColumn), Qt::DisplayRole).toString(), QString("Locked"));
+        QCOMPARE(model->data(model->index(2, MediaListModel::KindColumn), Qt::ForegroundRole).value<QColor>(),
+                 MediaListModel::kindColor("locked"));
+        QVERIFY(model->data(model->index(1, MediaListModel::EventsColumn), Qt::DisplayRole).toString().isEmpty());
+        model->setEventCount(rows.at(1).fLocalPath, 3);
+        QCOMPARE(model->data(model->index(1, MediaListModel::EventsColumn), Qt::DisplayRole).toString(), QString("3"));
+        QCOMPARE(model->eventCount(1), 3);
+
+        // The filter by kind hides the other rows and brings them back.
+        m_view->kindFilter()->chooseKind("locked");
+        QCOMPARE(m_view->tableView()->isRowHidden(0), true);
+        QCOMPARE(m_view->tableView()->isRowHidden(2), false);
+        m_view->kindFilter()->chooseKind("");
+        QCOMPARE(m_view->tableView()->isRowHidden(0), false);
+
+        // Its front file offered alone later finds its moment listed: nothing added, nothing lost.
+        m_view->addRecordings({root.filePath("Movie/2026_0514_091500_0001F.MP4")});
+        QTRY_COMPARE(m_rec.selected.size(), 2);
+        QCOMPARE(m_view->dataArray().size(), 4);
+        QCOMPARE(m_view->dataArray().at(0).otherChannels.size(), 1);
     }
 
     void aFolderOfThousandsIsListedWithoutBlocking()

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "httpfileserver.h"
+#include "service/telemetrysources.h"
 #include "service/gpsworker.h"
 #include "service/kalgpstool.h"
 #include "support/stalleddecode.h"
@@ -147,6 +148,43 @@ private slots:
         QVERIFY(done.waitFor(2));
         QVERIFY(!done.results[0].has_value());
         QVERIFY(!done.results[1].has_value());
+    }
+
+    void aChannelWithoutTelemetryBorrowsItsMomentsAndBatchesAnswerInOrder()
+    {
+        QTemporaryDir dir;
+        QFile rear(dir.filePath("2026_0514_091500_0001R.MP4"));
+        QVERIFY(rear.open(QIODevice::WriteOnly));
+        rear.write(QByteArray(4096, 'x'));
+        rear.close();
+        KalGpsTool *tool = KalGpsTool::shareTool();
+        Outcomes done;
+        tool->request(rear.fileName(), ExtractionPriority::Background, done.block("alone"));
+        QVERIFY(done.waitFor(1));
+        QCOMPARE(done.of("alone").status, ExtractionStatus::Complete);
+        QVERIFY(done.of("alone").lines.isEmpty());
+        // The moment's other channels, tried in order: a missing one, then the front.
+        TelemetrySources::setAlternates(rear.fileName(), {dir.filePath("missing.MP4"), kData + "/clip-mp4-voka.mp4"});
+        tool->request(rear.fileName(), ExtractionPriority::Background, done.block("borrowed"));
+        QVERIFY(done.waitFor(2));
+        QCOMPARE(done.of("borrowed").lines, kVokaLines);
+        QVERIFY(done.of("borrowed").track);
+
+        QStringList order;
+        bool finished = false;
+        tool->requestMany({kData + "/clip.mov", rear.fileName(), dir.filePath("missing.MP4")},
+                          [&](const QString &path, const Extraction &e) {
+                              order << QFileInfo(path).fileName();
+                              if (path == rear.fileName())
+                                  QCOMPARE(e.lines, kVokaLines);
+                              if (path.endsWith("missing.MP4"))
+                                  QCOMPARE(e.status, ExtractionStatus::Failed);
+                          },
+                          [&] { finished = true; });
+        QTRY_VERIFY_WITH_TIMEOUT(finished, 20000);
+        QCOMPARE(order, (QStringList{"clip.mov", rear.fileName().section('/', -1), "missing.MP4"}));
+        TelemetrySources::setAlternates(rear.fileName(), {});
+        QVERIFY(TelemetrySources::alternates(rear.fileName()).isEmpty());
     }
 
     void glitchedHemisphereLetterKeepsEverySample()

@@ -1,0 +1,98 @@
+#include "library/cardgrouping.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+#include <algorithm>
+
+#include "core/logging.h"
+#include "telemetry/kalgpsmovietime.h"
+#include "track/cardreader.h"
+
+namespace {
+
+// Read once a run: a bad rule in the user's file is told once, not at every folder opened.
+const CardRules &rules()
+{
+    static const CardRules loaded = [] {
+        std::vector<std::string> problems;
+        CardRules r = loadCardRules(&problems);
+        for (const std::string &p : problems)
+            qCWarning(lcList).noquote() << "card rules:" << QString::fromStdString(p);
+        return r;
+    }();
+    return loaded;
+}
+
+} // namespace
+
+namespace CardGrouping {
+
+QList<MFileModel> records(const QStringList &paths)
+{
+    const CardRules &r = rules();
+    std::vector<CardEntry> entries;
+    entries.reserve(std::size_t(paths.size()));
+    QHash<QString, qsizetype> offeredAt;
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const QString &path = paths.at(i);
+        if (path.isEmpty() || offeredAt.contains(path))
+            continue;
+        offeredAt.insert(path, i);
+        CardEntry e{path.toStdString(), std::nullopt};
+        uint64_t created = 0;
+        if (!r.readName(QFileInfo(path).fileName().toStdString()).start &&
+            kalGpsMovieCreationTime(QFile::encodeName(path).constData(), &created))
+            e.created = int64_t(created) - kKalGpsMovieEpochOffset;
+        entries.push_back(std::move(e));
+    }
+    struct Placed {
+        qsizetype at;
+        std::optional<std::int64_t> start;
+        MFileModel record;
+    };
+    std::vector<Placed> placed;
+    for (const CardGroup &g : readCard(entries, r)) {
+        qsizetype first = paths.size();
+        for (const CardFile &f : g.files)
+            first = std::min(first, offeredAt.value(QString::fromStdString(f.path)));
+        const CardFile &main = g.files.front();
+        MFileModel m = MFileModel::fromPath(QString::fromStdString(main.path));
+        m.channel = QString::fromLatin1(cardChannelName(main.channel));
+        m.kind = QString::fromLatin1(cardKindName(main.kind));
+        for (std::size_t i = 1; i < g.files.size(); ++i)
+            m.otherChannels.append({QString::fromLatin1(cardChannelName(g.files[i].channel)),
+                                    QString::fromStdString(g.files[i].path)});
+        placed.push_back({first, g.start, std::move(m)});
+    }
+    // Moments with a time in the order they were recorded (a card's Movie/ and RO/ interleave),
+    // the others after them as they were offered.
+    std::stable_sort(placed.begin(), placed.end(), [](const Placed &a, const Placed &b) {
+        if (a.start.has_value() != b.start.has_value())
+            return a.start.has_value();
+        return a.start ? *a.start < *b.start : a.at < b.at;
+    });
+    QList<MFileModel> out;
+    out.reserve(qsizetype(placed.size()));
+    for (Placed &p : placed)
+        out.append(std::move(p.record));
+    return out;
+}
+
+QString badges(const MFileModel &record)
+{
+    if (record.otherChannels.isEmpty() && (record.channel.isEmpty() || record.channel == QLatin1String("front")))
+        return QString();
+    QStringList out;
+    auto badge = [](const QString &channel) {
+        const auto c = cardChannelFromName(channel.toStdString());
+        return QString::fromLatin1(cardChannelBadge(c.value_or(CardChannel::Other)));
+    };
+    out << badge(record.channel);
+    for (const MChannelFile &c : record.otherChannels)
+        out << badge(c.channel);
+    return out.join(QLatin1Char(' '));
+}
+
+} // namespace CardGrouping

@@ -1,0 +1,20 @@
+#pragma once
+// The recordings the user opened, read as a camera's card: the channels of one moment become
+// one record (its main channel, front when present, with the others in otherChannels) and
+// every record gets its channel and kind. Reads MP4/MOV headers for names without a time, so
+// call it off the GUI thread for a card's thousands of files.
+#include <QList>
+#include <QStringList>
+
+#include "core/mfilemodel.h"
+
+namespace CardGrouping {
+
+// One record per moment: those with a time in the order they were recorded, then the
+// others in the order in which their first file was offered.
+QList<MFileModel> records(const QStringList &paths);
+
+// "F R" for a record: the badges of its channel and the others'; empty for a lone file.
+QString badges(const MFileModel &record);
+
+} // namespace CardGrouping
