@@ -1,7 +1,5 @@
 #include "service/kalgpstool.h"
 #include "service/telemetrysources.h"
-
-#include <QPointer>
 #include "core/logging.h"
 
 #include <QCoreApplication>
@@ -13,6 +11,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPointer>
 #include <QTimer>
 #include <QtDebug>
 
