@@ -506,6 +506,8 @@
     <message>
         <source>Camera.done</source>
         <translation>%1 heruntergeladen, %2 fehlgeschlagen</translation>
+    </message>
+    <message>
         <source>Clock.section</source>
         <translation>Zeitzone</translation>
     </message>
@@ -580,6 +582,8 @@
     <message>
         <source>Track.trimmed</source>
         <translation>%1 Punkte der Datei wurden ausgelassen (ungültige Position, ohne Zeit oder außer der Reihe).</translation>
+    </message>
+    <message>
         <source>Clip.markIn</source>
         <translation>In-Punkt setzen</translation>
     </message>

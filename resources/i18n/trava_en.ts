@@ -506,6 +506,8 @@
     <message>
         <source>Camera.done</source>
         <translation>%1 downloaded, %2 failed</translation>
+    </message>
+    <message>
         <source>Clock.section</source>
         <translation>Time zone</translation>
     </message>
@@ -580,6 +582,8 @@
     <message>
         <source>Track.trimmed</source>
         <translation>%1 of the file's points were left out (no valid position, no time or out of order).</translation>
+    </message>
+    <message>
         <source>Clip.markIn</source>
         <translation>Mark In</translation>
     </message>

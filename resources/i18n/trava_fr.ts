@@ -506,6 +506,8 @@
     <message>
         <source>Camera.done</source>
         <translation>%1 téléchargés, %2 échoués</translation>
+    </message>
+    <message>
         <source>Clock.section</source>
         <translation>Fuseau horaire</translation>
     </message>
@@ -580,6 +582,8 @@
     <message>
         <source>Track.trimmed</source>
         <translation>%1 points du fichier ont été écartés (position invalide, sans heure ou dans le désordre).</translation>
+    </message>
+    <message>
         <source>Clip.markIn</source>
         <translation>Marquer le début</translation>
     </message>

@@ -506,6 +506,8 @@
     <message>
         <source>Camera.done</source>
         <translation>%1 件ダウンロード、%2 件失敗</translation>
+    </message>
+    <message>
         <source>Clock.section</source>
         <translation>タイムゾーン</translation>
     </message>
@@ -580,6 +582,8 @@
     <message>
         <source>Track.trimmed</source>
         <translation>ファイルの %1 個の点を除外しました（位置が無効、時刻なし、または順序外）。</translation>
+    </message>
+    <message>
         <source>Clip.markIn</source>
         <translation>インを設定</translation>
     </message>
