@@ -213,8 +213,10 @@ ClipRequest ClipExportDialog::request() const
     ClipRequest r;
     r.range = ClipRequest::Range(m_range->currentData().toInt());
     r.recordings = recordingsFor(r.range, m_context);
-    if (m_channels->currentIndex() == 1)
+    if (m_channels->currentIndex() == 1) {
         r.otherChannels = channelsFor(r.recordings, m_context);
+        r.otherChannelNames = channelNamesFor(r.recordings, m_context);
+    }
     r.output = m_output->text().trimmed();
     r.kind = m_kind->currentIndex() == 1 ? ClipRequest::Kind::WithDashboard : ClipRequest::Kind::Original;
     for (const auto &[w, box] : m_widgets)
@@ -255,8 +257,7 @@ QList<ClipRecording> ClipExportDialog::recordingsFor(ClipRequest::Range range, c
     return {};
 }
 
-QList<QList<ClipRecording>> ClipExportDialog::channelsFor(const QList<ClipRecording> &recordings,
-                                                          const ClipExportContext &c)
+QStringList ClipExportDialog::channelNamesFor(const QList<ClipRecording> &recordings, const ClipExportContext &c)
 {
     // The channels in the order the first recording names them, then any the others add.
     QStringList names;
@@ -264,6 +265,13 @@ QList<QList<ClipRecording>> ClipExportDialog::channelsFor(const QList<ClipRecord
         for (const MChannelFile &f : c.channels.value(r.path))
             if (!names.contains(f.channel))
                 names << f.channel;
+    return names;
+}
+
+QList<QList<ClipRecording>> ClipExportDialog::channelsFor(const QList<ClipRecording> &recordings,
+                                                          const ClipExportContext &c)
+{
+    const QStringList names = channelNamesFor(recordings, c);
     QList<QList<ClipRecording>> out;
     for (const QString &name : std::as_const(names)) {
         QList<ClipRecording> list;

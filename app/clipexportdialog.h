@@ -46,6 +46,8 @@ public:
     // Each further channel's recordings over the same stretches (see ClipRequest).
     static QList<QList<ClipRecording>> channelsFor(const QList<ClipRecording> &recordings,
                                                    const ClipExportContext &context);
+    // The channel of each of those lists, in the same order.
+    static QStringList channelNamesFor(const QList<ClipRecording> &recordings, const ClipExportContext &context);
 
     QComboBox *rangeBox() const { return m_range; }
     QComboBox *channelBox() const { return m_channels; }

@@ -4,6 +4,7 @@
 // The export runner turns it into files.
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <limits>
 
 #include "instruments/dashboardrenderer.h"
@@ -29,6 +30,7 @@ struct ClipRequest {
     // one list per channel, each as long as recordings (a moment without that channel is
     // left out of its list). Empty: the shown channel alone.
     QList<QList<ClipRecording>> otherChannels;
+    QStringList otherChannelNames;  // the channel of each list above ("rear", ...), for the file names
     QString output;                 // the clip's path (".mp4")
     Kind kind = Kind::Original;
     DashboardRenderer::Widgets widgets;

@@ -9,6 +9,7 @@
 
 #include "app/channelcontrols.h"
 #include "app/clipexport.h"
+#include "app/clipexportengine.h"
 #include "app/harsheventnavigator.h"
 #include "app/cardtelemetry.h"
 #include "app/incidenttools.h"
@@ -346,6 +347,7 @@ ClipExport *wireClipExport(MainMenu *menu, OvraWindowPlayController *windowVC)
     places.speedUnit = [] { return Preferences::speedUnitType(); };
     places.notify = [tools](const QString &text) { tools->snapshot()->showNotice(text); };
     auto *clips = new ClipExport(places, windowVC);
+    clips->setRunner(std::make_shared<ClipExportEngine>());
     clips->fillPlaybackMenu(menu->playbackMenu());
     menu->fileMenu()->addAction(clips->exportAction());
     return clips;

@@ -1,6 +1,7 @@
 #pragma once
 // The evidence package written beside a clip: its track (.gpx, .csv), the checksums of the
 // recordings and of every written file (.sha256) and the report (.html, .pdf).
+// Needs a QGuiApplication (the report's fonts); the offscreen platform will do.
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@ struct ClipEvidence {
     std::vector<std::string> recordings; // the recordings the clip was cut from, in order
     double start = 0, end = 0;           // the clip's range on their common timeline (seconds)
     std::string clip;                    // the written clip; the package's files are named after it
+    bool mph = false;                    // the report's speeds in mph rather than km/h
 };
 
 // Whether this build can write the package at all (asked before a clip is cut for it).

@@ -96,9 +96,12 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     std::unique_ptr<QGuiApplication> app;
     std::unique_ptr<DashboardOverlay> overlay;
-    if (o.burnIn) {
+    if (o.burnIn || o.evidence) {
+        // The report's PDF needs the fonts as much as the dashboard does.
         qInstallMessageHandler(quietQt);
         app = std::make_unique<QGuiApplication>(argc, argv);
+    }
+    if (o.burnIn) {
         std::vector<Track> tracks;
         for (const std::string &r : o.recordings)
             tracks.push_back(recordingTrack(r));
@@ -122,7 +125,7 @@ int main(int argc, char **argv)
         return fail(result.error);
 
     if (o.evidence) {
-        const ClipEvidence evidence{o.recordings, result.start, result.end, o.output};
+        const ClipEvidence evidence{o.recordings, result.start, result.end, o.output, o.unit == "mph"};
         if (!writeEvidencePackage(evidence, &why)) {
             std::remove(o.output.c_str()); // no clip without the package it was asked with
             return fail(why);

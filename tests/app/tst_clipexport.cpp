@@ -15,15 +15,19 @@
 
 #include "app/clipexport.h"
 #include "app/clipexportdialog.h"
+#include "app/clipexportengine.h"
 #include "app/clipexportjob.h"
 #include "app/clipmarks.h"
 #include "playback/mediaplayview.h"
 #include "playback/playbackcontroller.h"
+#include "support/mediaprobe.h"
 #include "support/testsettings.h"
 #include "support/trackbuilder.h"
 
 namespace {
 constexpr double kEnd = ClipRecording::kEnd;
+const QString kClipA = QStringLiteral(TRAVA_TEST_DATA "/clip/trip-a.mp4");
+const QString kClipB = QStringLiteral(TRAVA_TEST_DATA "/clip/trip-b.mp4");
 
 // Stands in for the clip library: writes the output in slices under a temporary name,
 // reporting progress and asking whether to stop, and renames it at the end.
@@ -315,6 +319,80 @@ private slots:
         QVERIFY(finished.wait(10000));
         QVERIFY(!finished[0][0].toBool());
         QVERIFY2(finished[0][1].toString().contains(QStringLiteral("gone.mp4")), qPrintable(finished[0][1].toString()));
+        QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    }
+
+    // The real runner: marks from 2.5 s in one recording to 2.2 s into the next become one
+    // lossless clip from the key frame at 2 s, its packets the recordings' own; with every
+    // channel asked for, the further channel goes to its own file named after it.
+    void engineWritesLosslessClipAndChannels()
+    {
+        QTemporaryDir dir;
+        ClipRequest request;
+        request.recordings = {{kClipA, 2.5, kEnd}, {kClipB, 0, 2.2}};
+        request.output = dir.filePath(QStringLiteral("incident.mp4"));
+        clip::ClipRequest range;
+        QString why;
+        QVERIFY(ClipExportEngine::commonRange(request.recordings, &range, &why));
+        std::string error;
+        const std::vector<double> lengths = clip::recordingDurations(range.recordings, &error);
+        QCOMPARE(lengths.size(), std::size_t(2));
+        QCOMPARE(range.from, 2.5);
+        QVERIFY(std::abs(range.to - (lengths[0] + 2.2)) < 1e-9);
+        QVERIFY(ClipExportEngine::commonRange({{kClipA, 1, kEnd}}, &range, &why));
+        QCOMPARE(range.to, -1.0);
+
+        request.otherChannels = {{{kClipB, 1, 3}}};
+        request.otherChannelNames = {QStringLiteral("rear")};
+        ClipExportEngine engine;
+        double last = 0;
+        const ClipExportRunner::Result r = engine.run(request, [&last](double f) { last = f; }, [] { return false; });
+        QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
+        const QString rear = dir.filePath(QStringLiteral("incident-rear.mp4"));
+        QCOMPARE(r.files, (QStringList{request.output, rear}));
+        QCOMPARE(last, 1.0);
+        const ProbedFile clip = probeMedia(request.output.toStdString());
+        const ProbedFile source = probeMedia(kClipA.toStdString());
+        QVERIFY(clip.ok && source.ok);
+        QCOMPARE(clip.video.size(), std::size_t(127));
+        QVERIFY(clip.video.front().key);
+        const auto at2 = std::find_if(source.video.begin(), source.video.end(),
+                                      [](const ProbedPacket &p) { return std::abs(p.pts - 2.0) < 1e-3; });
+        QVERIFY(at2 != source.video.end() && at2->key);
+        for (std::size_t i = 0; at2 + qsizetype(i) != source.video.end(); ++i)
+            QVERIFY2(clip.video[i].bytes == at2[qsizetype(i)].bytes, qPrintable(QString::number(i)));
+        QVERIFY(probeMedia(rear.toStdString()).video.size() > 30);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+
+    // A cancel halfway through a burn-in, a join that cannot be made, a layout this build
+    // cannot compose: each says why and leaves nothing.
+    void engineCancelAndRefusalsLeaveNothing()
+    {
+        QTemporaryDir dir;
+        ClipRequest request;
+        request.recordings = {{kClipA, 0, kEnd}, {kClipB, 0, kEnd}};
+        request.output = dir.filePath(QStringLiteral("incident.mp4"));
+        request.kind = ClipRequest::Kind::WithDashboard;
+        request.widgets = defaultClipWidgets();
+        request.otherChannels = {{{kClipB, 0, kEnd}}};
+        std::atomic<bool> stop{false};
+        ClipExportEngine engine;
+        ClipExportRunner::Result r = engine.run(request, [&stop](double f) { if (f > 0) stop = true; },
+                                                [&stop] { return stop.load(); });
+        QCOMPARE(r.error, QStringLiteral("cancelled"));
+        QVERIFY(r.files.isEmpty());
+        QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+
+        request.layout = QStringLiteral("pip");
+        r = engine.run(request, [](double) {}, [] { return false; });
+        QVERIFY2(r.error.contains(QStringLiteral("pip")), qPrintable(r.error));
+
+        request = ClipRequest();
+        request.recordings = {{kClipA, 0, kEnd}, {QStringLiteral(TRAVA_TEST_DATA "/clip/other-size.mp4"), 0, kEnd}};
+        request.output = dir.filePath(QStringLiteral("incident.mp4"));
+        r = engine.run(request, [](double) {}, [] { return false; });
+        QVERIFY2(r.error.contains(QStringLiteral("does not join")), qPrintable(r.error));
         QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     }
 

@@ -71,11 +71,32 @@ TEST(ClipCli, UsageErrorsExitWithTwoAndOneLine)
     }
     EXPECT_NE(run("--from 3 --to 2" + out + kA).err.find("--from must come before --to"), std::string::npos);
     EXPECT_NE(run(out + kA + " " + kOther).err.find("does not join"), std::string::npos);
-    // Until the evidence writers are part of the build the package is refused before any cut.
-    const ProcessOutcome evidence = run("--evidence" + out + kA);
+    // A cut that fails leaves no package either.
+    const ProcessOutcome evidence = run("--evidence" + out + kA + " " + kOther);
     EXPECT_EQ(evidence.code, 2);
-    EXPECT_NE(evidence.err.find("evidence package not available in this build"), std::string::npos);
     EXPECT_EQ(dir.entries(), 0u);
+}
+
+// --evidence: the five files beside the clip, and the checksums verify from the clip's folder.
+TEST(ClipCli, EvidencePackageBesideTheClipVerifies)
+{
+    TempDir dir("clipcli-evidence");
+    const ProcessOutcome r = run("--evidence --from 2.5 --to 6.2 -o " + dir / "o.mp4 " + kA + " " + kB);
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    for (const char *ending : {".mp4", ".gpx", ".csv", ".sha256", ".html", ".pdf"})
+        EXPECT_GT(fs::file_size(dir / (std::string("o") + ending)), 0u) << ending;
+    EXPECT_EQ(dir.entries(), 6u);
+    std::ifstream sums(dir / "o.sha256");
+    const std::string list((std::istreambuf_iterator<char>(sums)), std::istreambuf_iterator<char>());
+    for (const std::string &name : {std::string("o.mp4"), std::string("o.gpx"), std::string("o.pdf"), kA, kB})
+        EXPECT_NE(list.find(name), std::string::npos) << name << " in\n" << list;
+    const ProcessOutcome check = runProcess("cd '" + dir.path.string() + "' && sha256sum -c o.sha256", true);
+    EXPECT_EQ(check.code, 0) << check.out << check.err;
+    EXPECT_EQ(std::count(check.out.begin(), check.out.end(), '\n'), std::count(list.begin(), list.end(), '\n'));
+    std::ifstream gpx(dir / "o.gpx");
+    const std::string track((std::istreambuf_iterator<char>(gpx)), std::istreambuf_iterator<char>());
+    EXPECT_NE(track.find("<trkpt"), std::string::npos) << track.substr(0, 400);
 }
 
 TEST(ClipCli, WritesTheClipQuietlyAndTakesClockTimes)
