@@ -142,7 +142,9 @@ void PlaybackController::keepStep()
     m_drift = sorted.at(sorted.size() / 2);
     if (std::abs(m_drift) < frame / 2)
         return;
-    if (std::abs(m_drift) >= kSeekBeyondSeconds) {
+    // Below normal speed a nudge gains too little media time per second to close a few
+    // frames soon; there a jump (a hold when ahead, a seek when behind) comes sooner.
+    if (std::abs(m_drift) >= kSeekBeyondSeconds * std::min(1.0, m_rate)) {
         m_nudge = 0.0;
         applyEngineRate();
         if (m_drift > 0) {
