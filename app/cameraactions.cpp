@@ -12,6 +12,7 @@
 #include "core/mlanguagemanager.h"
 #include "core/mtool.h"
 #include "core/notificationhub.h"
+#include "library/cardgrouping.h"
 #include "library/medialistview.h"
 #include "net/cameraconnection.h"
 
@@ -40,17 +41,26 @@ void rememberCameraAddress(const QString &address)
     QSettings().setValue(QString::fromLatin1(kCameraAddress), address);
 }
 
+std::function<QString(const CameraEntry &)> cameraKindRule()
+{
+    // The listing's path is the card's own (DCIM/RO/...), so folder rules apply as on a card.
+    return [](const CameraEntry &e) { return CardGrouping::kindOf(QString::fromStdString(e.path)); };
+}
+
 CameraPanel *cameraPanel(QWidget *window, OvraPlayVC *vc)
 {
     auto *panel = window->findChild<CameraPanel *>(QStringLiteral("cameraPanel"), Qt::FindDirectChildrenOnly);
     if (panel)
         return panel;
     panel = new CameraPanel(window);
-    QObject::connect(panel, &CameraPanel::playRequested, vc, [vc = QPointer<OvraPlayVC>(vc)](const MFileModel &record) {
-        if (vc && !record.isEmpty())
-            vc->mediaList()->loadMediaData({{{QStringLiteral("fName"), record.fName},
-                                             {QStringLiteral("fLocalPath"), record.fLocalPath}}});
-    });
+    panel->setKindRule(cameraKindRule());
+    if (vc) {
+        QObject::connect(panel, &CameraPanel::playRequested, vc, [vc = QPointer<OvraPlayVC>(vc)](const MFileModel &record) {
+            if (vc && !record.isEmpty())
+                vc->mediaList()->loadMediaData({{{QStringLiteral("fName"), record.fName},
+                                                 {QStringLiteral("fLocalPath"), record.fLocalPath}}});
+        });
+    }
     return panel;
 }
 

@@ -170,7 +170,7 @@ TimelineView *wireTimeline(OvraPlayVC *vc, const MainViewParts &p)
     s.list = p.list;
     s.trip = p.incidents->trip();
     s.events = p.incidents->events();
-    new TimelineFeed(s, timeline);
+    (new TimelineFeed(s, timeline))->setObjectName(QStringLiteral("timelineFeed"));
     return timeline;
 }
 
@@ -350,5 +350,8 @@ ClipExport *wireClipExport(MainMenu *menu, OvraWindowPlayController *windowVC)
     clips->setRunner(std::make_shared<ClipExportEngine>());
     clips->fillPlaybackMenu(menu->playbackMenu());
     menu->fileMenu()->addAction(clips->exportAction());
+    // The marks show on the timeline as on the slider.
+    if (auto *feed = vc->timeline() ? vc->timeline()->findChild<TimelineFeed *>(QStringLiteral("timelineFeed")) : nullptr)
+        feed->setClipMarks(clips->marks());
     return clips;
 }

@@ -1,5 +1,6 @@
 #include "app/timelinefeed.h"
 
+#include "app/clipmarks.h"
 #include "app/harsheventnavigator.h"
 #include "app/incidentpreferences.h"
 #include "app/playbacksync.h"
@@ -7,6 +8,8 @@
 #include "instruments/timelineview.h"
 #include "library/medialistview.h"
 #include "playback/playbackcontroller.h"
+
+#include <QHash>
 
 TimelineFeed::TimelineFeed(const Sources &sources, QObject *parent) : QObject(parent), m_s(sources)
 {
@@ -19,6 +22,7 @@ TimelineFeed::TimelineFeed(const Sources &sources, QObject *parent) : QObject(pa
         m_parts.clear();
         m_paths.clear();
         m_current = -1;
+        m_length = 0;
         m_s.view->clear();
     });
     connect(m_s.trip, &TripController::tripChanged, this, &TimelineFeed::refresh);
@@ -55,8 +59,74 @@ void TimelineFeed::refresh()
     m_parts = parts;
     m_paths = paths;
     m_current = current;
+    m_length = 0; // until the player tells the new one's
     m_s.view->setParts(parts, current);
     refreshEvents();
+    refreshKinds();
+    refreshMarks();
+}
+
+void TimelineFeed::setClipMarks(ClipMarks *marks)
+{
+    if (m_marks)
+        disconnect(m_marks, nullptr, this, nullptr);
+    m_marks = marks;
+    if (m_marks)
+        connect(m_marks, &ClipMarks::changed, this, &TimelineFeed::refreshMarks);
+    refreshMarks();
+}
+
+double TimelineFeed::partLength(int part) const
+{
+    const auto &parts = m_s.view->model().parts();
+    if (part < 0 || std::size_t(part) >= parts.size())
+        return 0;
+    return parts[std::size_t(part)].seconds;
+}
+
+void TimelineFeed::refreshMarks()
+{
+    const int current = m_s.view->model().current();
+    if (!m_marks || m_paths.isEmpty() || current < 0 || current >= m_paths.size()) {
+        m_s.view->setClipMarks(std::nullopt, std::nullopt);
+        return;
+    }
+    // A mark in another recording of the trip lies that far before or after the one that
+    // plays; one in a recording not on show counts only where the range crosses this one.
+    const TimelineModel &model = m_s.view->model();
+    const double here = model.toGlobal(current, 0);
+    const double length = m_length > 0 ? m_length : partLength(current);
+    const MarkedStretch across = m_marks->rangeOn(m_paths.at(current), length);
+    const auto place = [&](const std::optional<ClipPoint> &mark, std::optional<double> fraction) -> std::optional<double> {
+        if (!mark)
+            return std::nullopt;
+        const qsizetype part = m_paths.indexOf(mark->path);
+        if (part >= 0)
+            return model.toGlobal(int(part), mark->seconds) - here;
+        if (fraction)
+            return *fraction * length;
+        return std::nullopt;
+    };
+    m_s.view->setClipMarks(place(m_marks->in(), across.from), place(m_marks->out(), across.to));
+}
+
+void TimelineFeed::refreshKinds()
+{
+    // Normal driving and unknown recordings stay plain: only what the camera set apart is shaded.
+    static const QStringList shaded{QStringLiteral("event"), QStringLiteral("locked"), QStringLiteral("parking")};
+    QHash<QString, QString> kinds;
+    for (const MFileModel &m : m_s.list->dataArray()) {
+        if (shaded.contains(m.kind))
+            kinds.insert(m.fLocalPath, m.kind);
+    }
+    TimelineSpans spans;
+    for (qsizetype i = 0; i < m_paths.size(); ++i) {
+        const QString kind = kinds.value(m_paths.at(i));
+        const double length = partLength(int(i)); // the playing part's as long as its picture
+        if (!kind.isEmpty() && length > 0)
+            spans.append({0.0, length, kind, m_paths.size() == 1 ? -1 : int(i)});
+    }
+    m_s.view->setKindSpans(spans);
 }
 
 void TimelineFeed::refreshEvents()
@@ -102,4 +172,11 @@ void TimelineFeed::timeChanged(double seconds, double length)
         return;
     }
     m_s.view->setTime(seconds, length);
+    // The picture's length changes the playing part's on the timeline, and with it where
+    // its stretches end.
+    if (length > 0 && length != m_length) {
+        m_length = length;
+        refreshKinds();
+        refreshMarks();
+    }
 }

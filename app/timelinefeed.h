@@ -11,6 +11,7 @@
 
 #include "track/gpsitem.h"
 
+class ClipMarks;
 class HarshEventNavigator;
 class MediaListView;
 class PlaybackController;
@@ -35,6 +36,13 @@ public:
     void refresh();
     // The events of every part again (the current part's as the navigator found them).
     void refreshEvents();
+    // The clip's marks follow on the timeline from now on.
+    void setClipMarks(ClipMarks *marks);
+    // The marks again, as seconds of the recording that plays.
+    void refreshMarks();
+    // The event, locked and parking recordings among the parts again, by the kind the
+    // card's rules gave them in the list.
+    void refreshKinds();
     // The paths of the parts on show, in order.
     QStringList partPaths() const { return m_paths; }
 
@@ -44,7 +52,11 @@ private:
     void timeChanged(double seconds, double length);
     QString currentPath() const;
 
+    double partLength(int part) const;
+
     Sources m_s;
+    QPointer<ClipMarks> m_marks;
+    double m_length = 0; // the player's length of the recording that plays
     QStringList m_paths;
     std::vector<Track> m_parts;
     int m_current = -1;

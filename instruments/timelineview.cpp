@@ -12,6 +12,7 @@
 
 #include "core/mlanguagemanager.h"
 #include "core/preferences.h"
+#include "core/zoneclocks.h"
 #include "instruments/harsheventmarks.h"
 #include "instruments/timelinepainter.h"
 #include "track/tripstatistics.h"
@@ -150,10 +151,10 @@ QString TimelineView::hoverText(double x) const
     fields << TimelinePainter::clockText(std::floor(local));
     QString readings;
     if (const std::optional<TimelineModel::Reading> r = m_model.readingAt(part, local)) {
-        // The sample's own clock: "hh:mm:ss" of "YYYY/MM/DD hh:mm:ss".
-        const QString clock = QString::fromStdString(r->time);
-        if (clock.size() >= 19)
-            fields << clock.right(8);
+        // The sample's clock in the zone every other read-out uses, named ("14:05:12 CEST").
+        const QString clock = ZoneClocks::shared()->timeText(r->time);
+        if (!clock.isEmpty())
+            fields << clock;
         const bool mph = Preferences::speedUnitType() == QLatin1String("MPH");
         const float v = mph ? TripStatistics::kmhToMph(r->speed) : r->speed;
         readings = QString::number(double(v), 'f', 0) + (mph ? QStringLiteral(" mph") : QStringLiteral(" km/h")) +

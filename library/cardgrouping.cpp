@@ -95,4 +95,11 @@ QString badges(const MFileModel &record)
     return out.join(QLatin1Char(' '));
 }
 
+QString kindOf(const QString &cardPath)
+{
+    // The kind comes from the name and folders only: no header read, no start needed.
+    const CardFile file = readCardFile(CardEntry{cardPath.toStdString(), std::nullopt}, rules());
+    return QString::fromLatin1(cardKindName(file.kind));
+}
+
 } // namespace CardGrouping

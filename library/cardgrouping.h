@@ -17,4 +17,8 @@ QList<MFileModel> records(const QStringList &paths);
 // "F R" for a record: the badges of its channel and the others'; empty for a lone file.
 QString badges(const MFileModel &record);
 
+// The kind word ("event", "locked", ...) the rules give one file of a card, from its path
+// relative to the card (its folders count: RO/ locks); "unknown" when they give none.
+QString kindOf(const QString &cardPath);
+
 } // namespace CardGrouping

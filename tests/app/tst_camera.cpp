@@ -151,6 +151,32 @@ private slots:
         QCOMPARE(panel.downloadKind(QStringLiteral("event"), dir.path()), 0); // no kind rule yet
     }
 
+    // The window's panel reads kinds by the card's rules: "all events" takes the event
+    // recordings and nothing else; a locked folder locks whatever the name says.
+    void theWindowsPanelDownloadsByKind()
+    {
+        const auto kind = cameraKindRule();
+        QCOMPARE(kind(CameraEntry{"DCIM/RO/2026_0514_091500_0001F.MP4", "", 0, {}}), QStringLiteral("locked"));
+        QCOMPARE(kind(CameraEntry{"DCIM/Movie/2026_0514_091500_0003EF.MP4", "", 0, {}}), QStringLiteral("event"));
+        QCOMPARE(kind(CameraEntry{"DCIM/Movie/2026_0514_091500_0002F.MP4", "", 0, {}}), QStringLiteral("normal"));
+        TestCamera camera(TestCamera::Dialect::Vod);
+        const std::vector<std::string> card = cameracard::fillCard(camera, TestCamera::Dialect::Vod, 4, 10, 200000);
+        QWidget window;
+        CameraPanel *panel = cameraPanel(&window, nullptr);
+        QCOMPARE(cameraPanel(&window, nullptr), panel);
+        panel->connectTo(QUrl(QString::fromStdString(camera.url())));
+        QTRY_COMPARE_WITH_TIMEOUT(panel->headerRow()->childCount(), 4, 5000);
+        QTemporaryDir dir;
+        QSignalSpy done(panel->downloader(), &CameraDownloader::finished);
+        QCOMPARE(panel->downloadKind(QStringLiteral("locked"), dir.path()), 0);
+        QCOMPARE(panel->downloadKind(QStringLiteral("event"), dir.path()), 1);
+        QVERIFY(done.wait(20000));
+        for (const std::string &p : card) {
+            const bool isEvent = p.find("_EF.") != std::string::npos;
+            QCOMPARE(QFile::exists(dir.path() + QLatin1Char('/') + QString::fromStdString(p)), isEvent);
+        }
+    }
+
     void downloadsKeepTheLayoutResumeAndSkip()
     {
         TestCamera camera(TestCamera::Dialect::Vod);

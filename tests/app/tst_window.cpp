@@ -12,6 +12,8 @@
 
 #include "app/appdelegate.h"
 #include "app/clipexport.h"
+#include "app/clipmarks.h"
+#include "app/timelinefeed.h"
 #include "app/incidenttools.h"
 #include "core/extension.h"
 #include "app/mainmenu.h"
@@ -25,6 +27,9 @@
 #include "app/ovraplayvc.h"
 #include "app/ovrawindowplaycontroller.h"
 #include "core/preferences.h"
+#include "instruments/timelineview.h"
+#include "library/medialistview.h"
+#include "playback/playbackcontroller.h"
 #include "support/sceneview.h"
 #include "support/testsettings.h"
 #include "app/titlestrip.h"
@@ -188,6 +193,47 @@ private slots:
         d.openFiles({});
         QVERIFY(!d.windowVC()->window()->isMinimized());
         QVERIFY(posted.isEmpty());
+    }
+
+    // The timeline under the picture shows the clip's marks as the slider does, and shades a
+    // recording the card's rules set apart by its kind; another recording on display drops both.
+    void timelineShowsMarksAndKindOfTheRecording()
+    {
+        AppDelegate d;
+        d.applicationDidFinishLaunching({});
+        OvraPlayVC *vc = d.windowVC()->playerVC();
+        auto *clips = d.windowVC()->findChild<ClipExport *>(QStringLiteral("clipExport"));
+        TimelineView *timeline = vc->timeline();
+        auto *feed = timeline->findChild<TimelineFeed *>(QStringLiteral("timelineFeed"));
+        QVERIFY(clips && feed);
+        const QString locked = QStringLiteral("/card/RO/2026_0514_091500_0001F.MP4");
+        vc->mediaList()->loadMediaData({{{QStringLiteral("fName"), QStringLiteral("a.MP4")},
+                                         {QStringLiteral("fLocalPath"), locked},
+                                         {QStringLiteral("kind"), QStringLiteral("locked")}}});
+        feed->refresh();
+        emit vc->player()->controller()->timeChanged(1.0, 60.0);
+        const TimelineModel &model = timeline->model();
+        QCOMPARE(model.spans.size(), 1);
+        QCOMPARE(model.spans.first().kind, QStringLiteral("locked"));
+        QCOMPARE(model.spans.first().from, 0.0);
+        QCOMPARE(model.spans.first().to, 60.0);
+        clips->marks()->setIn(locked, 12.5);
+        QCOMPARE(model.clipIn, std::optional<double>(12.5));
+        QVERIFY(!model.clipOut);
+        clips->marks()->setOut(locked, 40.0);
+        QCOMPARE(model.clipOut, std::optional<double>(40.0));
+        clips->clearMarks();
+        QVERIFY(!model.clipIn && !model.clipOut);
+        clips->marks()->setIn(locked, 5.0);
+
+        const QString normal = QStringLiteral("/card/Movie/2026_0514_091600_0002F.MP4");
+        vc->mediaList()->loadMediaData({{{QStringLiteral("fName"), QStringLiteral("b.MP4")},
+                                         {QStringLiteral("fLocalPath"), normal},
+                                         {QStringLiteral("kind"), QStringLiteral("normal")}}});
+        feed->refresh();
+        emit vc->player()->controller()->timeChanged(1.0, 60.0);
+        QVERIFY(model.spans.isEmpty());
+        QVERIFY(!model.clipIn && !model.clipOut);
     }
 
     void menusAndWindowGoDownInEitherOrder()

@@ -9,11 +9,13 @@
 #include "instruments/gsensorpainter.h"
 #include "instruments/gsensorstateview.h"
 #include "core/mlanguagemanager.h"
+#include "core/zoneclocks.h"
 #include "instruments/harsheventmarks.h"
 #include "instruments/hearbitview.h"
 #include "instruments/timelinepainter.h"
 #include "instruments/timelineview.h"
 #include "support/decodedtrack.h"
+#include "support/testsettings.h"
 #include "support/trackbuilder.h"
 
 namespace {
@@ -308,6 +310,29 @@ private slots:
         QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(int(view.xOf(8.5)), 40));
         QVERIFY(!seek.isEmpty());
         QCOMPARE(std::floor(seek.last().at(0).toDouble()), 8.0);
+    }
+
+    // The hover gives the sample's time in the zone chosen for the card, named as the
+    // read-outs name it, not the camera's raw clock.
+    void timelineHoverUsesTheZoneClock()
+    {
+        isolateSettings();
+        std::vector<GPSItem> items;
+        for (int i = 0; i < 20; ++i)
+            items.push_back(makeSample({.time = "2026/05/14 12:05:" + std::string(i < 10 ? "0" : "") + std::to_string(i), .z = 1}));
+        const Track track = makeTrack(std::move(items));
+        ZoneClocks *clocks = ZoneClocks::shared();
+        const QString card = QStringLiteral("/media/hovercard");
+        const QString path = card + QStringLiteral("/clip.mp4");
+        clocks->setFolderChoice(card, ZoneChoice::fromText("America/New_York"));
+        clocks->setCurrent(path, track);
+        TimelineView view;
+        view.resize(608, 64);
+        view.setTrack(track);
+        const QString hover = view.hoverText(view.xOf(7.5));
+        QVERIFY2(hover.contains(QStringLiteral("08:05:07 EDT")) && !hover.contains(QStringLiteral("12:05:07")), qPrintable(hover));
+        clocks->setFolderChoice(card, ZoneChoice());
+        QVERIFY2(view.hoverText(view.xOf(7.5)).contains(QStringLiteral("12:05:07")), qPrintable(view.hoverText(view.xOf(7.5))));
     }
 
     // The wheel zooms around the pointer: the second under it stays under it. A drag then
