@@ -45,7 +45,7 @@ public:
     bool lockedFolder(const std::string &folder) const;
     std::optional<CardChannel> folderChannel(const std::string &folder) const;
 
-    std::size_t nameRuleCount() const { return m_names.size(); }
+    std::size_t nameRuleCount() const;
 
     struct NameRule;
     struct Folder {
@@ -66,6 +66,8 @@ struct CardRules::NameRule {
     std::vector<std::pair<std::string, CardKind>> kinds;       // letters in lower case
     std::vector<std::pair<std::string, CardChannel>> channels;
 };
+
+inline std::size_t CardRules::nameRuleCount() const { return m_names.size(); }
 
 // The user's own rule file: $XDG_CONFIG_HOME/Trava/Trava Player/cardrules.txt, or the same
 // under ~/.config. Empty when neither variable is set.
