@@ -62,6 +62,8 @@ TrackLoader::TrackLoader(PlaybackSync *sync, PlaybackController *player, QWidget
     : QObject(parent), m_sync(sync), m_player(player), m_window(window)
 {
     m_menu = new QMenu(window);
+    if (!window) // no window to own the menu: it goes with the loader
+        connect(this, &QObject::destroyed, m_menu, [menu = m_menu] { delete menu; });
     m_menu->setObjectName(QStringLiteral("loadTrackMenu"));
     m_forRecording = m_menu->addAction(QString(), this, [this] { askAndLoad(false); });
     m_forTrip = m_menu->addAction(QString(), this, [this] { askAndLoad(true); });

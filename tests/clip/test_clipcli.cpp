@@ -48,8 +48,10 @@ QGuiApplication &app()
     static char name[] = "test_clipcli";
     static char *argv[] = {name, nullptr};
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication a(argc, argv);
-    return a;
+    // Kept to the end of the process: destroyed among the statics after the tests, it would
+    // go after Qt's own thread storage and leave its font caches behind.
+    static QGuiApplication *a = new QGuiApplication(argc, argv);
+    return *a;
 }
 
 TEST(ClipCli, UsageErrorsExitWithTwoAndOneLine)
