@@ -37,6 +37,12 @@
 
 #include "support/framenumber.h"
 
+#include "benchkit.h"
+
+using benchkit::Boundary;
+using benchkit::wait;
+using benchkit::waitFor;
+
 namespace {
 
 struct Group {
@@ -65,11 +71,6 @@ QList<Group> readCard(const QString &dir)
     }
     return groups.values();
 }
-
-struct Boundary {
-    QString phase;
-    int error = 0;
-};
 
 struct Follower {
     int frame = -1;
@@ -123,34 +124,6 @@ struct Meter {
     }
 };
 
-void wait(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-bool waitFor(const std::function<bool()> &cond, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!cond()) {
-        if (t.elapsed() > ms)
-            return false;
-        wait(5);
-    }
-    return true;
-}
-
-int percentile(std::vector<int> v, double p)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const size_t k = size_t(std::ceil(p * double(v.size()))) - 1;
-    return v[std::min(k, v.size() - 1)];
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -172,11 +145,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: %s [--quick] [--fps=25] card...\n", argv[0]);
         return 2;
     }
-    QTemporaryDir settingsDir;
-    QStandardPaths::setTestModeEnabled(true);
-    QCoreApplication::setOrganizationName(QStringLiteral("TravaBench"));
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+    const benchkit::PrivateSettings settings;
 
     MediaPlayView view;
     view.resize(960, 540);
@@ -194,9 +163,6 @@ int main(int argc, char **argv)
         for (int i = 0; i < set->tileCount(); ++i)
             tileConnections << QObject::connect(set->tile(i)->output(), &VideoOutput::framePainted,
                                                 [&meter, i](const QImage &img) { meter.followerPainted(size_t(i), img); });
-    };
-    auto setRate = [&view](double rate) {
-        view.controlView()->playSpeedSlider->setFloatValue((std::log(rate) / std::log(4.0) + 1.0) / 2.0);
     };
     const auto startGroup = [&](const Group &g) {
         view.setChannels(QStringLiteral("front"), g.others);
@@ -222,7 +188,7 @@ int main(int argc, char **argv)
         }
         meter.done.clear();
         meter.painted = 0;
-        setRate(1.0);
+        benchkit::setRate(view, 1.0);
         meter.phase = QStringLiteral("1x");
         if (!startGroup(groups.at(0))) {
             std::printf("%s: could not play\n", qPrintable(card));
@@ -230,29 +196,19 @@ int main(int argc, char **argv)
             continue;
         }
         wait(6000 / scale);
-        meter.phase = QStringLiteral("pause/resume");
-        view.resumOrPauseVideo();
-        wait(1000);
-        view.resumOrPauseVideo();
-        wait(3000 / scale);
-        auto seekTo = [&](double fraction, const char *phase) {
-            meter.phase = QString::fromLatin1(phase);
-            meter.seek(fraction * view.duration());
-            view.performClick(fraction);
-        };
-        seekTo(0.6, "seek forward");
-        wait(3000 / scale);
-        seekTo(0.25, "seek back");
-        wait(3500 / scale);
-        meter.phase = QStringLiteral("0.5x");
-        setRate(0.5);
-        wait(4000 / scale);
-        meter.phase = QStringLiteral("2x");
-        setRate(2.0);
-        wait(4000 / scale);
-        meter.phase = QStringLiteral("back to 1x");
-        setRate(1.0);
-        wait(2000 / scale);
+        using S = benchkit::Step;
+        benchkit::runSteps(view,
+                           {{"pause/resume", S::PauseResume, 0, 3000},
+                            {"seek forward", S::Seek, 0.6, 3000},
+                            {"seek back", S::Seek, 0.25, 3500},
+                            {"0.5x", S::Rate, 0.5, 4000},
+                            {"2x", S::Rate, 2.0, 4000},
+                            {"back to 1x", S::Rate, 1.0, 2000}},
+                           scale, [&](const QString &phase, double seekSeconds) {
+                               meter.phase = phase;
+                               if (seekSeconds >= 0)
+                                   meter.seek(seekSeconds);
+                           });
         meter.phase = QStringLiteral("next moment");
         if (!startGroup(groups.at(1))) {
             std::printf("%s: the next moment did not play\n", qPrintable(card));
@@ -262,28 +218,16 @@ int main(int argc, char **argv)
         view.stopPlayVideo();
         wait(200);
 
-        std::vector<int> errors;
-        std::map<QString, int> worst;
-        for (const Boundary &b : meter.done) {
-            errors.push_back(b.error);
-            worst[b.phase] = std::max(worst[b.phase], b.error);
-        }
-        QString phases;
-        for (const auto &[phase, w] : worst)
-            phases += QStringLiteral(" %1:%2").arg(phase).arg(w);
+        const benchkit::BoundaryFigures f = benchkit::figures(meter.done);
         std::printf("%s (%d channels): painted=%d boundaries=%zu max_frames=%d p99_frames=%d |%s\n",
                     qPrintable(QFileInfo(card).fileName()), int(groups.at(0).others.size()) + 1, meter.painted,
-                    meter.done.size(), errors.empty() ? 0 : *std::max_element(errors.begin(), errors.end()),
-                    percentile(errors, 0.99), qPrintable(phases));
+                    meter.done.size(), f.max, f.p99, qPrintable(f.worstByPhase));
         std::fflush(stdout);
         if (meter.done.empty())
             failed = true;
         all.insert(all.end(), meter.done.begin(), meter.done.end());
     }
-    std::vector<int> errors;
-    for (const Boundary &b : all)
-        errors.push_back(b.error);
-    std::printf("channels: boundaries=%zu max_frames=%d p99_frames=%d\n", all.size(),
-                errors.empty() ? 0 : *std::max_element(errors.begin(), errors.end()), percentile(errors, 0.99));
+    const benchkit::BoundaryFigures f = benchkit::figures(all);
+    std::printf("channels: boundaries=%zu max_frames=%d p99_frames=%d\n", all.size(), f.max, f.p99);
     return failed ? 1 : 0;
 }

@@ -9,22 +9,7 @@ set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 build="${1:?build directory}"
 runs="${2:-1}"
-out="$here/out"
-mkdir -p "$out"
-hd="$out/drive-1080p30.mp4"
-uhd="$out/drive-2160p30-hevc.mp4"
-if [ ! -f "$hd" ]; then
-  ffmpeg -v error -y -f lavfi -i testsrc2=size=1920x1080:rate=30 -f lavfi -i sine=frequency=300:sample_rate=48000 \
-    -t 30 -c:v libx264 -preset veryfast -b:v 12M -g 30 -pix_fmt yuv420p -c:a aac -b:a 96k "$hd"
-fi
-if [ ! -f "$uhd" ]; then
-  ffmpeg -v error -y -f lavfi -i testsrc2=size=3840x2160:rate=30 -f lavfi -i sine=frequency=300:sample_rate=48000 \
-    -t 6 -c:v libx265 -preset ultrafast -b:v 40M -x265-params log-level=error -g 30 -pix_fmt yuv420p \
-    -tag:v hvc1 -c:a aac -b:a 96k "$uhd"
-fi
-cpu() { # CPU seconds (user + system) of a command
-  /usr/bin/time -f "%U %S" "$@" 2>&1 >/dev/null | tail -1 | awk '{ printf "%.2f", $1 + $2 }'
-}
+. "$here/costclips.sh"
 for clip in "$hd" "$uhd"; do
   i=0
   while [ "$i" -lt "$runs" ]; do

@@ -41,6 +41,12 @@
 
 #include "support/framenumber.h"
 
+#include "benchkit.h"
+
+using benchkit::Boundary;
+using benchkit::wait;
+using benchkit::waitFor;
+
 namespace {
 
 // Keeps the track so that a speed read-out can be told back into its sample index.
@@ -79,11 +85,6 @@ struct Forwarder : MediaPlayerDelegate {
         state = s;
         sync->mediaPlayerCurrentState(s);
     }
-};
-
-struct Boundary {
-    QString phase;
-    int error = 0;
 };
 
 struct Meter {
@@ -160,34 +161,6 @@ struct Meter {
     }
 };
 
-void wait(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-bool waitFor(const std::function<bool()> &cond, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!cond()) {
-        if (t.elapsed() > ms)
-            return false;
-        wait(5);
-    }
-    return true;
-}
-
-int percentile(std::vector<int> v, double p)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const size_t k = size_t(std::ceil(p * double(v.size()))) - 1;
-    return v[std::min(k, v.size() - 1)];
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -206,12 +179,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: %s [--quick] clip...\n", argv[0]);
         return 2;
     }
-    // Preferences of our own, never the user's.
-    QTemporaryDir settingsDir;
-    QStandardPaths::setTestModeEnabled(true);
-    QCoreApplication::setOrganizationName(QStringLiteral("TravaBench"));
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+    const benchkit::PrivateSettings settings;
     Preferences::setSpeedUnitType(QStringLiteral("KMH"));
 
     MediaPlayView view;
@@ -234,10 +202,6 @@ int main(int argc, char **argv)
     meter.sync = &sync;
     QObject::connect(&view, &MediaPlayView::framePainted, [&meter](const QImage &img) { meter.painted_(img); });
 
-    auto setRate = [&view](double rate) {
-        // The speed slider's 0..1 maps onto 1/4x..4x logarithmically.
-        view.controlView()->playSpeedSlider->setFloatValue((std::log(rate) / std::log(4.0) + 1.0) / 2.0);
-    };
     const int scale = quick ? 2 : 1;
     bool failed = false;
     std::vector<Boundary> all;
@@ -254,7 +218,7 @@ int main(int argc, char **argv)
         forward.continuous = false;
         forward.seekTicks = 0;
         forward.backwards = 0;
-        setRate(1.0);
+        benchkit::setRate(view, 1.0);
 
         meter.phase = QStringLiteral("1x");
         sync.mediaPlayerDidSelectModel(MFileModel{QFileInfo(clip).fileName(), clip});
@@ -265,67 +229,41 @@ int main(int argc, char **argv)
         }
         wait(8000 / scale);
 
-        meter.phase = QStringLiteral("pause/resume");
-        view.resumOrPauseVideo();
-        wait(1000);
-        view.resumOrPauseVideo();
-        wait(3000 / scale);
-
-        // As the progress knob does: a fraction of the length known now.
-        auto seekTo = [&](double fraction, const char *phase) {
-            meter.phase = QString::fromLatin1(phase);
-            forward.continuous = false;
-            forward.seekTicks = 2;
-            meter.seek(fraction * view.duration());
-            view.performClick(fraction);
-        };
-        seekTo(0.6, "seek forward");
-        wait(3000 / scale);
-        seekTo(0.25, "seek back");
-        wait(3500 / scale);
-
         // Rate changes away from whole seconds, so that second boundaries fall among the
         // pictures libVLC had decoded before the change.
-        meter.phase = QStringLiteral("0.5x");
-        setRate(0.5);
-        wait(4000 / scale);
-        meter.phase = QStringLiteral("2x");
-        setRate(2.0);
-        wait(5000 / scale);
-        meter.phase = QStringLiteral("0.5x");
-        setRate(0.5);
-        wait(3000 / scale);
-        meter.phase = QStringLiteral("back to 1x");
-        setRate(1.0);
-        wait(2500 / scale);
+        using S = benchkit::Step;
+        benchkit::runSteps(view,
+                           {{"pause/resume", S::PauseResume, 0, 3000},
+                            {"seek forward", S::Seek, 0.6, 3000},
+                            {"seek back", S::Seek, 0.25, 3500},
+                            {"0.5x", S::Rate, 0.5, 4000},
+                            {"2x", S::Rate, 2.0, 5000},
+                            {"0.5x", S::Rate, 0.5, 3000},
+                            {"back to 1x", S::Rate, 1.0, 2500}},
+                           scale, [&](const QString &phase, double seekSeconds) {
+                               meter.phase = phase;
+                               if (seekSeconds < 0)
+                                   return;
+                               forward.continuous = false;
+                               forward.seekTicks = 2;
+                               meter.seek(seekSeconds);
+                           });
         meter.close();
         view.stopPlayVideo();
         wait(200);
 
-        std::vector<int> errors;
-        std::map<QString, int> worst;
-        for (const Boundary &b : meter.done) {
-            errors.push_back(b.error);
-            worst[b.phase] = std::max(worst[b.phase], b.error);
-        }
-        QString phases;
-        for (const auto &[phase, w] : worst)
-            phases += QStringLiteral(" %1:%2").arg(phase).arg(w);
+        const benchkit::BoundaryFigures f = benchkit::figures(meter.done);
         std::printf("%s: painted=%d unreadable=%d boundaries=%zu max_frames=%d p99_frames=%d backward_ticks=%d |%s\n",
-                    qPrintable(QFileInfo(clip).fileName()), meter.painted, meter.unreadable, meter.done.size(),
-                    errors.empty() ? 0 : *std::max_element(errors.begin(), errors.end()), percentile(errors, 0.99),
-                    forward.backwards, qPrintable(phases));
+                    qPrintable(QFileInfo(clip).fileName()), meter.painted, meter.unreadable, meter.done.size(), f.max,
+                    f.p99, forward.backwards, qPrintable(f.worstByPhase));
         std::fflush(stdout);
         if (meter.done.empty())
             failed = true;
         all.insert(all.end(), meter.done.begin(), meter.done.end());
         backwardsTotal += forward.backwards;
     }
-    std::vector<int> errors;
-    for (const Boundary &b : all)
-        errors.push_back(b.error);
+    const benchkit::BoundaryFigures f = benchkit::figures(all);
     std::printf("backward ticks in normal play: %d\n", backwardsTotal);
-    std::printf("sync: boundaries=%zu max_frames=%d p99_frames=%d\n", all.size(),
-                errors.empty() ? 0 : *std::max_element(errors.begin(), errors.end()), percentile(errors, 0.99));
+    std::printf("sync: boundaries=%zu max_frames=%d p99_frames=%d\n", all.size(), f.max, f.p99);
     return failed ? 1 : 0;
 }
