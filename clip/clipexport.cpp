@@ -129,6 +129,8 @@ ClipResult exportClip(const ClipRequest &request, ClipControl *control)
     for (const std::string &r : request.recordings)
         if (sameFile(r, request.output))
             return failed(request.output + " is one of the recordings; never written over");
+    if (request.layout != Layout::Main && !request.burnIn)
+        return failed("the channels are only composed when burning in");
     if (request.burnIn && (request.crf < 0 || request.crf > 51))
         return failed("the quality (crf) must be 0 to 51");
 
