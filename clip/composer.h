@@ -39,7 +39,8 @@ struct PictureBox {
 };
 
 // The places of `count` pictures in a width x height frame: the first is the main channel's
-// (the whole frame in picture in picture), then the others in order.
+// (the whole frame in picture in picture), then the others in order. The grid is 2x2 up to
+// four pictures.
 std::vector<PictureBox> layoutBoxes(Layout layout, Corner corner, int width, int height, int count);
 // The largest box of the picture's shape (width x height, pixel aspect sar) centred in box.
 PictureBox fitBox(const PictureBox &box, int width, int height, AVRational sar);

@@ -330,6 +330,11 @@ TEST(ClipComposed, SideBySideBoxesAndRefusals)
     const std::vector<clip::PictureBox> grid = clip::layoutBoxes(clip::Layout::Grid, clip::Corner::TopRight, 1920, 1080, 3);
     ASSERT_EQ(grid.size(), 3u);
     EXPECT_EQ(grid[2], (clip::PictureBox{0, 540, 960, 540}));
+    EXPECT_EQ(clip::layoutBoxes(clip::Layout::Grid, clip::Corner::TopRight, 1920, 1080, 2)[1],
+              (clip::PictureBox{960, 0, 960, 540}));
+    EXPECT_EQ(clip::layoutBoxes(clip::Layout::Grid, clip::Corner::TopRight, 1920, 1080, 5).size(), 5u);
+    EXPECT_EQ(clip::layoutBoxes(clip::Layout::Grid, clip::Corner::TopRight, 1920, 1080, 5)[4],
+              (clip::PictureBox{640, 540, 640, 540}));
 
     TempDir dir("clip-composed-bad");
     clip::ClipRequest r = composed(clip::Layout::SideBySide, dir / "s.mp4");
