@@ -112,6 +112,19 @@ std::vector<double> recordingDurations(const std::vector<std::string> &recording
     return out;
 }
 
+std::string joinProblem(const std::vector<std::string> &recordings, double from, double to)
+{
+    quietLibraries();
+    RecordingSet set;
+    std::string why;
+    if (recordings.empty() || !set.open(recordings, &why))
+        return {};
+    const double end = to < 0 ? set.total() : std::min(to, set.total());
+    if (!std::isfinite(from) || from < 0 || end <= from)
+        return {};
+    return set.joinProblem(set.at(from), set.at(end - kSame));
+}
+
 ClipResult exportClip(const ClipRequest &request, ClipControl *control)
 {
     quietLibraries();

@@ -115,6 +115,10 @@ struct ClipResult {
 // window to the common timeline; empty with `error` set when one cannot be read.
 std::vector<double> recordingDurations(const std::vector<std::string> &recordings, std::string *error);
 
+// Why a lossless cut of [from, to] (to negative: the end) cannot join the recordings it
+// touches, in one line; empty when it can, or when they cannot be read (the export says so).
+std::string joinProblem(const std::vector<std::string> &recordings, double from, double to);
+
 // Writes the clip the request describes. control may be null.
 ClipResult exportClip(const ClipRequest &request, ClipControl *control = nullptr);
 
