@@ -12,6 +12,7 @@
 #include "core/notificationhub.h"
 #include "evidence/evidencereport.h"
 #include "instruments/map/gpsmapview.h"
+#include "playback/channelset.h"
 #include "playback/mediaplayview.h"
 #include "playback/playbackcontroller.h"
 #include "playback/playcontrolview.h"
@@ -135,7 +136,20 @@ ClipExportContext ClipExport::context() const
     const QFileInfo info(c.current);
     c.suggestedOutput = info.dir().filePath(info.completeBaseName() + QStringLiteral("-clip.mp4"));
     c.speedUnit = m_places.speedUnit ? m_places.speedUnit() : QStringLiteral("KMH");
+    fillChannelsAndRunner(&c);
     return c;
+}
+
+void ClipExport::fillChannelsAndRunner(ClipExportContext *c) const
+{
+    if (m_places.player && m_places.player->channels())
+        for (const MChannelFile &f : m_places.player->channels()->otherChannels())
+            c->channelOffsets.insert(f.channel, m_places.player->channels()->offset(f.channel));
+    // The runner reads the recordings: their lengths and whether they join.
+    if (const std::shared_ptr<ClipExportRunner> runner = m_runner) {
+        c->lengthOf = [runner](const QString &path) { return runner->length(path); };
+        c->joinProblem = [runner](const ClipRequest &r) { return runner->joinProblem(r); };
+    }
 }
 
 bool ClipExport::exportInteractively()
@@ -175,7 +189,8 @@ std::optional<EvidenceInput> ClipExport::evidenceFor(const ClipRequest &request)
         in.recordings.append({r.path, r.from, r.to, m_places.track ? m_places.track(r.path) : Track()});
     for (const QList<ClipRecording> &channel : request.otherChannels)
         for (const ClipRecording &r : channel)
-            in.otherSources << r.path;
+            if (!r.path.isEmpty())
+                in.otherSources << r.path;
     in.speedUnit = request.speedUnit;
     // The map's tiles live on this thread: the route is drawn here, before the job starts.
     in.routePicture = EvidenceReport::routePicture(in.recordings, m_places.map ? m_places.map->tileSource() : nullptr,

@@ -77,6 +77,8 @@ signals:
 
 private:
     std::optional<EvidenceInput> evidenceFor(const ClipRequest &request) const;
+    // The window's channel offsets, and the runner's reading of lengths and joins.
+    void fillChannelsAndRunner(ClipExportContext *context) const;
     void finished(bool ok, const QString &message, const QStringList &files);
 
     Places m_places;

@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -121,11 +122,26 @@ ClipExportDialog::ClipExportDialog(const ClipExportContext &context, QWidget *pa
     form->addRow(L::localized("Clip.output"), outputRow);
     connect(m_choose, &QPushButton::clicked, this, &ClipExportDialog::chooseOutput);
 
+    // Said only when the original clip was asked for and its recordings do not join.
+    auto *joinRow = new QHBoxLayout;
+    m_joinNote = new QLabel(this);
+    m_joinNote->setObjectName(QStringLiteral("clipJoinNote"));
+    m_joinNote->setTextFormat(Qt::PlainText); // file names from the card
+    m_joinNote->setWordWrap(true);
+    m_burnInstead = new QPushButton(L::localized("Clip.join.burnIn", "Burn In Instead"), this);
+    m_burnInstead->setObjectName(QStringLiteral("clipBurnInsteadButton"));
+    joinRow->addWidget(m_joinNote, 1);
+    joinRow->addWidget(m_burnInstead);
+    form->addRow(joinRow);
+    m_joinNote->hide();
+    m_burnInstead->hide();
+    connect(m_burnInstead, &QPushButton::clicked, this, &ClipExportDialog::burnInInstead);
+
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(L::localized("Clip.ok"));
     buttons->button(QDialogButtonBox::Cancel)->setText(L::localized("Cancel"));
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-        if (m_output->text().trimmed().isEmpty())
+        if (m_output->text().trimmed().isEmpty() || !checkJoin())
             return;
         remember();
         accept();
@@ -135,6 +151,12 @@ ClipExportDialog::ClipExportDialog(const ClipExportContext &context, QWidget *pa
 
     restore();
     connect(m_kind, &QComboBox::currentIndexChanged, this, &ClipExportDialog::kindChanged);
+    // Another choice: what was said about the join may no longer hold.
+    for (QComboBox *box : {m_range, m_channels, m_kind})
+        connect(box, &QComboBox::currentIndexChanged, this, [this] {
+            m_joinNote->hide();
+            m_burnInstead->hide();
+        });
     m_dashboard->setEnabled(m_kind->currentIndex() == 1);
 }
 
@@ -160,6 +182,28 @@ void ClipExportDialog::kindChanged()
     m_dashboard->setEnabled(!original);
     // The evidence goes with the original by default; a burned-in copy is for showing.
     m_evidence->setChecked(original && stored("evidence", true).toBool());
+}
+
+bool ClipExportDialog::checkJoin()
+{
+    const ClipRequest r = request();
+    const QString problem =
+        r.kind == ClipRequest::Kind::Original && m_context.joinProblem ? m_context.joinProblem(r) : QString();
+    m_joinNote->setText(problem.isEmpty() ? QString()
+                                          : L::localized("Clip.join.refused",
+                                                         "These recordings cannot be joined unchanged: %1")
+                                                .arg(problem));
+    m_joinNote->setVisible(!problem.isEmpty());
+    m_burnInstead->setVisible(!problem.isEmpty());
+    return problem.isEmpty();
+}
+
+void ClipExportDialog::burnInInstead()
+{
+    // The pictures are encoded again, so they need not join; the range stays as chosen.
+    m_kind->setCurrentIndex(1);
+    m_joinNote->hide();
+    m_burnInstead->hide();
 }
 
 void ClipExportDialog::restore()
@@ -216,6 +260,8 @@ ClipRequest ClipExportDialog::request() const
     if (m_channels->currentIndex() == 1) {
         r.otherChannels = channelsFor(r.recordings, m_context);
         r.otherChannelNames = channelNamesFor(r.recordings, m_context);
+        for (const QString &name : std::as_const(r.otherChannelNames))
+            r.otherChannelOffsets << m_context.channelOffsets.value(name, 0.0);
     }
     r.output = m_output->text().trimmed();
     r.kind = m_kind->currentIndex() == 1 ? ClipRequest::Kind::WithDashboard : ClipRequest::Kind::Original;
@@ -239,9 +285,20 @@ QList<ClipRecording> ClipExportDialog::recordingsFor(ClipRequest::Range range, c
     case ClipRequest::Range::Event: {
         if (!c.eventSecond)
             return {};
-        const double at = *c.eventSecond;
-        const double to = at + kEventMargin;
-        return {{c.current, std::max(0.0, at - kEventMargin), c.length > 0 && to >= c.length ? ClipRecording::kEnd : to}};
+        const double from = *c.eventSecond - kEventMargin, to = *c.eventSecond + kEventMargin;
+        const qsizetype at = c.trip.indexOf(c.current);
+        QList<ClipRecording> out;
+        // Near an edge the margin reaches into the drive's neighbouring recording.
+        if (from < 0 && at > 0 && c.lengthOf) {
+            const double before = c.lengthOf(c.trip[at - 1]);
+            if (before > 0)
+                out.append({c.trip[at - 1], std::max(0.0, before + from), ClipRecording::kEnd});
+        }
+        const bool pastEnd = c.length > 0 && to >= c.length;
+        out.append({c.current, std::max(0.0, from), pastEnd ? ClipRecording::kEnd : to});
+        if (pastEnd && at >= 0 && at + 1 < c.trip.size() && to - c.length > 1e-3)
+            out.append({c.trip[at + 1], 0.0, to - c.length});
+        return out;
     }
     case ClipRequest::Range::Recording:
         return {{c.current, 0.0, ClipRecording::kEnd}};
@@ -275,12 +332,16 @@ QList<QList<ClipRecording>> ClipExportDialog::channelsFor(const QList<ClipRecord
     QList<QList<ClipRecording>> out;
     for (const QString &name : std::as_const(names)) {
         QList<ClipRecording> list;
-        for (const ClipRecording &r : recordings)
+        for (const ClipRecording &r : recordings) {
+            // A moment without this channel keeps its place with no file.
+            ClipRecording here{QString(), r.from, r.to};
             for (const MChannelFile &f : c.channels.value(r.path))
                 if (f.channel == name) {
-                    list.append({f.fLocalPath, r.from, r.to});
+                    here.path = f.fLocalPath;
                     break;
                 }
+            list.append(here);
+        }
         out.append(list);
     }
     return out;

@@ -1,6 +1,6 @@
 #pragma once
-// File -> Export Clip...: which stretch (the marks, the harsh event at hand +-15 s, the
-// recording, its whole trip), which channels, the kind (the original packets, or the
+// File -> Export Clip...: which stretch (the marks, the harsh event at hand +-15 s, reaching
+// into the drive's previous or next recording near an edge, the recording, its whole trip), which channels, the kind (the original packets, or the
 // dashboard burned in with the chosen widgets, place, layout and unit), the evidence
 // package and where the clip goes. Only says what was chosen: request() is the plain
 // value the export runner takes. The choices are remembered for next time.
@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QList>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 #include "app/cliprequest.h"
@@ -16,6 +17,7 @@
 
 class QComboBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -30,6 +32,11 @@ struct ClipExportContext {
     QHash<QString, QList<MChannelFile>> channels; // further channels of each recording
     QString suggestedOutput;          // the clip's path offered first
     QString speedUnit = QStringLiteral("KMH");
+    QHash<QString, double> channelOffsets; // the window's offset of each further channel
+    // A recording's length in seconds (0: unknown), for an event near the start of one.
+    std::function<double(const QString &)> lengthOf;
+    // Why the original clip of a request cannot join its recordings (empty: it can).
+    std::function<QString(const ClipRequest &)> joinProblem;
 };
 
 class ClipExportDialog : public QDialog {
@@ -58,6 +65,12 @@ public:
     QCheckBox *evidenceBox() const { return m_evidence; }
     QCheckBox *widgetBox(DashboardRenderer::Widget widget) const;
     QLineEdit *outputEdit() const { return m_output; }
+    // Shown while the original clip cannot join its recordings: why, and a button that
+    // burns in instead (the range stays).
+    QLabel *joinNote() const { return m_joinNote; }
+    QPushButton *burnInInsteadButton() const { return m_burnInstead; }
+    // Asks again whether the chosen original clip joins; true when it does (or is not original).
+    bool checkJoin();
     // Selects the range entry; false when the dialog does not offer it.
     bool chooseRange(ClipRequest::Range range);
 
@@ -68,6 +81,7 @@ private:
     void restore();
     void kindChanged();
     void chooseOutput();
+    void burnInInstead();
 
     ClipExportContext m_context;
     QComboBox *m_range = nullptr;
@@ -81,4 +95,6 @@ private:
     QCheckBox *m_evidence = nullptr;
     QLineEdit *m_output = nullptr;
     QPushButton *m_choose = nullptr;
+    QLabel *m_joinNote = nullptr;
+    QPushButton *m_burnInstead = nullptr;
 };

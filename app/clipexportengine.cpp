@@ -88,13 +88,58 @@ QString ClipExportEngine::channelOutput(const QString &output, const QString &ch
     return info.dir().filePath(info.completeBaseName() + QLatin1Char('-') + name + suffix);
 }
 
+namespace {
+// A channel's stretches without the moments it has no file for (each to its own file).
+QList<ClipRecording> present(const QList<ClipRecording> &recordings)
+{
+    QList<ClipRecording> out;
+    for (const ClipRecording &r : recordings)
+        if (!r.path.isEmpty())
+            out.append(r);
+    return out;
+}
+
+clip::Layout libraryLayout(const QString &layout)
+{
+    if (layout == QLatin1String("pip"))
+        return clip::Layout::PictureInPicture;
+    if (layout == QLatin1String("side"))
+        return clip::Layout::SideBySide;
+    if (layout == QLatin1String("grid"))
+        return clip::Layout::Grid;
+    return clip::Layout::Main;
+}
+} // namespace
+
+QString ClipExportEngine::joinProblem(const ClipRequest &request)
+{
+    QList<QList<ClipRecording>> channels{request.recordings};
+    for (const QList<ClipRecording> &c : request.otherChannels)
+        channels.append(present(c));
+    for (const QList<ClipRecording> &c : std::as_const(channels)) {
+        clip::ClipRequest lib;
+        QString why;
+        if (c.size() < 2 || !commonRange(c, &lib, &why))
+            continue; // one recording joins nothing; one that cannot be read is the export's to say
+        const std::string problem = clip::joinProblem(lib.recordings, lib.from, lib.to);
+        if (!problem.empty())
+            return QString::fromStdString(problem);
+    }
+    return {};
+}
+
+double ClipExportEngine::length(const QString &path)
+{
+    const std::vector<double> lengths = clip::recordingDurations({local(path)}, nullptr);
+    return lengths.empty() ? 0.0 : lengths.front();
+}
+
 ClipExportRunner::Result ClipExportEngine::run(const ClipRequest &request, const std::function<void(double)> &progress,
                                                const std::function<bool()> &cancelled)
 {
     const bool burnIn = request.kind == ClipRequest::Kind::WithDashboard;
-    if (burnIn && !request.otherChannels.isEmpty() && request.layout != QLatin1String("main"))
-        return {{}, QStringLiteral("the '%1' layout is not available in this build; choose the main picture")
-                        .arg(request.layout)};
+    // Burned in with a layout: every channel in the one clip; else each to its own file.
+    const bool composed = burnIn && !request.otherChannels.isEmpty() && libraryLayout(request.layout) != clip::Layout::Main;
 
     // The main channel first, then each further one to its own file.
     struct Part {
@@ -102,9 +147,9 @@ ClipExportRunner::Result ClipExportEngine::run(const ClipRequest &request, const
         QString output;
     };
     std::vector<Part> parts{{request.recordings, request.output}};
-    for (qsizetype i = 0; i < request.otherChannels.size(); ++i)
-        if (!request.otherChannels[i].isEmpty())
-            parts.push_back({request.otherChannels[i],
+    for (qsizetype i = 0; i < request.otherChannels.size() && !composed; ++i)
+        if (!present(request.otherChannels[i]).isEmpty())
+            parts.push_back({present(request.otherChannels[i]),
                              channelOutput(request.output, request.otherChannelNames.value(i), int(i))});
 
     Result result;
@@ -122,6 +167,20 @@ ClipExportRunner::Result ClipExportEngine::run(const ClipRequest &request, const
             return fail(why);
         lib.output = local(parts[i].output);
         lib.burnIn = burnIn;
+        if (composed) {
+            lib.layout = libraryLayout(request.layout);
+            // The small pictures keep clear of a band over the picture.
+            lib.corner = request.placement == DashboardRenderer::Placement::TopBand ? clip::Corner::BottomRight
+                                                                                    : clip::Corner::TopRight;
+            for (qsizetype c = 0; c < request.otherChannels.size(); ++c) {
+                clip::FollowerChannel follower;
+                for (const ClipRecording &r : request.otherChannels[c])
+                    follower.recordings.push_back(local(r.path));
+                follower.recordings.resize(lib.recordings.size());
+                follower.offset = request.otherChannelOffsets.value(c, 0.0);
+                lib.followers.push_back(std::move(follower));
+            }
+        }
         std::unique_ptr<DashboardOverlay> overlay;
         if (burnIn) {
             // Each recording's track decoded as the window decodes it, painted as it paints it.

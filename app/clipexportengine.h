@@ -3,7 +3,8 @@
 // recording, the kind, the dashboard's widgets and place) turned into the library's request
 // on the recordings' common timeline, with the dashboard painted by the same renderer as the
 // window's. With every channel asked for, each further channel goes to its own file beside
-// the main one, named after the channel; a failure or cancel in any of them takes them all.
+// the main one, named after the channel (a failure or cancel in any of them takes them all),
+// or, burned in with a layout other than the main picture, into the one composed clip.
 #include <QString>
 #include <string>
 #include <vector>
@@ -15,6 +16,8 @@ class ClipExportEngine : public ClipExportRunner {
 public:
     Result run(const ClipRequest &request, const std::function<void(double)> &progress,
                const std::function<bool()> &cancelled) override;
+    QString joinProblem(const ClipRequest &request) override;
+    double length(const QString &path) override;
 
     // One channel's stretches as the library's range: from/to in seconds from the start of
     // the first recording (middle recordings whole). False with *error when a recording's

@@ -20,4 +20,9 @@ public:
     // often and, once true, the run ends soon. A failed or cancelled run leaves no file.
     virtual Result run(const ClipRequest &request, const std::function<void(double)> &progress,
                        const std::function<bool()> &cancelled) = 0;
+    // Why the original (lossless) clip of the request cannot join its recordings; empty when
+    // it can or when this runner cannot tell.
+    virtual QString joinProblem(const ClipRequest &) { return {}; }
+    // A recording's length in seconds; 0 when unknown.
+    virtual double length(const QString &) { return 0; }
 };

@@ -27,10 +27,11 @@ struct ClipRequest {
     Range range = Range::Recording; // what the stretch came from (the recordings say where it is)
     QList<ClipRecording> recordings; // the shown channel, in order
     // With every channel of the group: the further channels' recordings over the same stretches,
-    // one list per channel, each as long as recordings (a moment without that channel is
-    // left out of its list). Empty: the shown channel alone.
+    // one list per channel, each as long as recordings (the entry of a moment without that
+    // channel has an empty path). Empty: the shown channel alone.
     QList<QList<ClipRecording>> otherChannels;
     QStringList otherChannelNames;  // the channel of each list above ("rear", ...), for the file names
+    QList<double> otherChannelOffsets; // seconds each is shown ahead (+) or behind (-), as in the window
     QString output;                 // the clip's path (".mp4")
     Kind kind = Kind::Original;
     DashboardRenderer::Widgets widgets;

@@ -9,6 +9,7 @@ add_executable(trava-clip
   ${PROJECT_SOURCE_DIR}/cli/clipmain.cpp
   ${PROJECT_SOURCE_DIR}/cli/clipoptions.cpp
   ${PROJECT_SOURCE_DIR}/cli/clipevidence.cpp
+  ${PROJECT_SOURCE_DIR}/cli/clipchannels.cpp
 )
 set_target_properties(trava-clip PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/cli)
 target_compile_definitions(trava-clip PRIVATE TRAVA_VERSION="${PROJECT_VERSION}")

@@ -38,6 +38,8 @@ bool writeEvidencePackage(const ClipEvidence &evidence, std::string *why)
         r.track = recordingTrack(evidence.recordings[i]);
         in.recordings.append(r);
     }
+    for (const std::string &o : evidence.others)
+        in.otherSources << QFile::decodeName(o.c_str());
     in.speedUnit = evidence.mph ? QStringLiteral("MPH") : QStringLiteral("KMH");
     in.version = QStringLiteral("trava-clip " TRAVA_VERSION);
     QString message;

@@ -10,6 +10,7 @@ struct ClipEvidence {
     double start = 0, end = 0;           // the clip's range on their common timeline (seconds)
     std::string clip;                    // the written clip; the package's files are named after it
     bool mph = false;                    // the report's speeds in mph rather than km/h
+    std::vector<std::string> others;     // further cameras' files composed into it (hashed only)
 };
 
 // Whether this build can write the package at all (asked before a clip is cut for it).

@@ -11,10 +11,12 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/clipchannels.h"
 #include "cli/clipevidence.h"
 #include "cli/clipoptions.h"
 #include "cli/dashboardoverlay.h"
 #include "clip/clipexport.h"
+#include "track/cardrules.h"
 
 namespace {
 
@@ -77,8 +79,6 @@ int main(int argc, char **argv)
         std::cout << "trava-clip " << TRAVA_VERSION << "\n";
         return 0;
     }
-    if (o.layout != "main")
-        return fail("layout '" + o.layout + "' is not available in this build; use --layout main");
     if (o.evidence && !evidencePackageAvailable())
         return fail("evidence package not available in this build");
 
@@ -90,6 +90,25 @@ int main(int argc, char **argv)
     request.burnIn = o.burnIn;
     request.crf = o.crf;
     request.preset = o.preset;
+    std::vector<std::string> others; // the further cameras' files, for the checksums
+    if (o.layout != "main") {
+        std::vector<std::string> ruleErrors; // a broken line of the user's rules: that rule is left out
+        ClipChannels channels;
+        if (!sortClipChannels(o.recordings, loadCardRules(&ruleErrors), &channels, &why))
+            return fail(why);
+        request.recordings = channels.main;
+        request.layout = o.layout == "pip"    ? clip::Layout::PictureInPicture
+                         : o.layout == "side" ? clip::Layout::SideBySide
+                                              : clip::Layout::Grid;
+        // The small pictures keep clear of the dashboard's band.
+        request.corner = o.place == "band-top" ? clip::Corner::BottomRight : clip::Corner::TopRight;
+        for (const std::vector<std::string> &files : channels.followers) {
+            request.followers.push_back({files, 0.0});
+            for (const std::string &f : files)
+                if (!f.empty())
+                    others.push_back(f);
+        }
+    }
 
     // The dashboard is painted with Qt's raster engine; no window is opened.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -103,7 +122,7 @@ int main(int argc, char **argv)
     }
     if (o.burnIn) {
         std::vector<Track> tracks;
-        for (const std::string &r : o.recordings)
+        for (const std::string &r : request.recordings)
             tracks.push_back(recordingTrack(r));
         overlay = std::make_unique<DashboardOverlay>(std::move(tracks), dashboardWidgets(o.widgets),
                                                      dashboardPlacement(o.place),
@@ -121,11 +140,13 @@ int main(int argc, char **argv)
     }
     const clip::ClipResult result = clip::exportClip(request, &control);
     progress.reset();
+    if (!result.ok && result.cannotJoin && !o.burnIn)
+        return fail(result.error + "; --burn-in re-encodes them into one clip");
     if (!result.ok)
         return fail(result.error);
 
     if (o.evidence) {
-        const ClipEvidence evidence{o.recordings, result.start, result.end, o.output, o.unit == "mph"};
+        const ClipEvidence evidence{request.recordings, result.start, result.end, o.output, o.unit == "mph", others};
         if (!writeEvidencePackage(evidence, &why)) {
             std::remove(o.output.c_str()); // no clip without the package it was asked with
             return fail(why);

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "clip/cutjob.h"
+#include "clip/composer.h"
 #include "clip/packetsource.h"
 #include "clip/yuvoverlay.h"
 
@@ -20,14 +21,6 @@ namespace clip {
 namespace {
 constexpr double kSame = 5e-7;
 
-struct CodecFree {
-    void operator()(AVCodecContext *c) const { avcodec_free_context(&c); }
-};
-using CodecPtr = std::unique_ptr<AVCodecContext, CodecFree>;
-struct FrameFree {
-    void operator()(AVFrame *f) const { av_frame_free(&f); }
-};
-using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
 struct ScaleFree {
     void operator()(SwsContext *s) const { sws_freeContext(s); }
 };
@@ -36,27 +29,6 @@ using Clock = std::chrono::steady_clock;
 
 int cores() { return int(std::clamp(std::thread::hardware_concurrency(), 1u, 16u)); }
 double since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
-
-CodecPtr openDecoder(const AVStream *st, std::string *why)
-{
-    const AVCodec *codec = avcodec_find_decoder(st->codecpar->codec_id);
-    CodecPtr ctx(codec ? avcodec_alloc_context3(codec) : nullptr);
-    if (!ctx || avcodec_parameters_to_context(ctx.get(), st->codecpar) < 0) {
-        *why = "no decoder for " + std::string(avcodec_get_name(st->codecpar->codec_id));
-        return nullptr;
-    }
-    ctx->pkt_timebase = st->time_base;
-    // One thread a core: each further frame thread holds its own pictures (memory) and
-    // buys nothing on a machine whose cores the encoder keeps busy anyway.
-    ctx->thread_count = cores();
-    ctx->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
-    const int rc = avcodec_open2(ctx.get(), codec, nullptr);
-    if (rc < 0) {
-        *why = "cannot decode the video: " + avError(rc);
-        return nullptr;
-    }
-    return ctx;
-}
 
 // The whole burn-in state: one encoder for the clip, one decoder per recording in turn.
 class BurnIn {
@@ -77,6 +49,7 @@ private:
     AVStream *m_outVideo = nullptr, *m_outAudio = nullptr;
     std::unique_ptr<SwsContext, ScaleFree> m_scale;
     FramePtr m_scaled;
+    std::unique_ptr<Composer> m_composer; // several channels in one picture
     YuvOverlay m_yuv;
     Overlay m_overlay;
     bool m_started = false;
@@ -142,6 +115,12 @@ bool BurnIn::setUp()
     m_scaled.reset(av_frame_alloc());
     if (!m_out || !m_scaled)
         return m_job.fail("out of memory");
+    if (m_job.request.layout != Layout::Main && !m_job.request.followers.empty()) {
+        m_composer = std::make_unique<Composer>(m_job.set, m_job.request, m_enc->width, m_enc->height);
+        std::string why;
+        if (!m_composer->open(&why))
+            return m_job.fail(why);
+    }
     return true;
 }
 
@@ -222,7 +201,14 @@ bool BurnIn::picture(Recording &rec, std::size_t k, AVFrame *decoded, bool *past
         m_earlySound.clear();
     }
     AVFrame *frame = decoded;
-    if (decoded->width != m_enc->width || decoded->height != m_enc->height ||
+    if (m_composer) {
+        const auto t = Clock::now();
+        std::string why;
+        frame = m_composer->compose(decoded, shown, &why);
+        m_job.result.timings.compose += since(t);
+        if (!frame)
+            return m_job.fail(why);
+    } else if (decoded->width != m_enc->width || decoded->height != m_enc->height ||
         (decoded->format != AV_PIX_FMT_YUV420P && decoded->format != AV_PIX_FMT_YUVJ420P)) {
         m_scale.reset(sws_getCachedContext(m_scale.release(), decoded->width, decoded->height,
                                            AVPixelFormat(decoded->format), m_enc->width, m_enc->height,
@@ -273,7 +259,9 @@ bool BurnIn::recording(std::size_t k)
 {
     Recording &rec = m_job.set[k];
     std::string why;
-    CodecPtr dec = openDecoder(rec.videoStream(), &why);
+    // One thread a core: each further frame thread holds its own pictures (memory) and
+    // buys nothing on a machine whose cores the encoder keeps busy anyway.
+    CodecPtr dec = openVideoDecoder(rec.videoStream(), 0, &why);
     if (!dec)
         return m_job.fail(why);
     PacketSource source(rec);

@@ -112,6 +112,19 @@ std::vector<double> recordingDurations(const std::vector<std::string> &recording
     return out;
 }
 
+std::string joinProblem(const std::vector<std::string> &recordings, double from, double to)
+{
+    quietLibraries();
+    RecordingSet set;
+    std::string why;
+    if (recordings.empty() || !set.open(recordings, &why))
+        return {};
+    const double end = to < 0 ? set.total() : std::min(to, set.total());
+    if (!std::isfinite(from) || from < 0 || end <= from)
+        return {};
+    return set.joinProblem(set.at(from), set.at(end - kSame));
+}
+
 ClipResult exportClip(const ClipRequest &request, ClipControl *control)
 {
     quietLibraries();
@@ -129,6 +142,8 @@ ClipResult exportClip(const ClipRequest &request, ClipControl *control)
     for (const std::string &r : request.recordings)
         if (sameFile(r, request.output))
             return failed(request.output + " is one of the recordings; never written over");
+    if (request.layout != Layout::Main && !request.burnIn)
+        return failed("the channels are only composed when burning in");
     if (request.burnIn && (request.crf < 0 || request.crf > 51))
         return failed("the quality (crf) must be 0 to 51");
 

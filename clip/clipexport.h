@@ -61,6 +61,19 @@ private:
     std::atomic<double> m_done{0}, m_total{0};
 };
 
+// How the channels of a moment share the burned-in picture: the main channel alone; the main
+// one whole with the others small in a corner; side by side; a grid (2x2 for up to four).
+enum class Layout { Main, PictureInPicture, SideBySide, Grid };
+enum class Corner { TopLeft, TopRight, BottomLeft, BottomRight };
+
+// Another camera (rear, interior, ...) of the same moments as the request's recordings.
+struct FollowerChannel {
+    // One per recording of the request, "" where this camera has no file for that moment
+    // (its place stays black). Each starts when the main channel's recording of it starts.
+    std::vector<std::string> recordings;
+    double offset = 0; // seconds this channel is shown ahead (+) or behind (-) the main one
+};
+
 struct ClipRequest {
     std::vector<std::string> recordings; // consecutive recordings of one trip, in order
     double from = 0;                     // seconds from the start of the first recording
@@ -71,11 +84,18 @@ struct ClipRequest {
     int crf = 20;                        // x264 quality, 0..51
     std::string preset = "veryfast";     // x264 preset
     OverlayPainter overlay;              // may be empty: a plain re-encode
+    // Burn-in of several channels: the followers composed with the main channel at its size
+    // and frame rate, each showing its latest picture at or before the main picture's time
+    // (plus its offset); the overlay goes over the composition, the sound is the main one's.
+    Layout layout = Layout::Main;
+    std::vector<FollowerChannel> followers; // used with a layout other than Main
+    Corner corner = Corner::TopRight;       // picture in picture: where the small ones go
 };
 
 // Where a burn-in spent its time (seconds of the thread's own clock, summed over frames).
 struct ClipTimings {
     double read = 0, decode = 0, paint = 0, blend = 0, encode = 0, write = 0;
+    double compose = 0; // the followers decoded, every picture scaled into its place
     int repaints = 0;
 };
 
@@ -94,6 +114,10 @@ struct ClipResult {
 // Durations (seconds) of recordings as the cut sees them, so a caller can map a mark in the
 // window to the common timeline; empty with `error` set when one cannot be read.
 std::vector<double> recordingDurations(const std::vector<std::string> &recordings, std::string *error);
+
+// Why a lossless cut of [from, to] (to negative: the end) cannot join the recordings it
+// touches, in one line; empty when it can, or when they cannot be read (the export says so).
+std::string joinProblem(const std::vector<std::string> &recordings, double from, double to);
 
 // Writes the clip the request describes. control may be null.
 ClipResult exportClip(const ClipRequest &request, ClipControl *control = nullptr);

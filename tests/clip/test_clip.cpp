@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "clip/clipexport.h"
+#include "clip/composer.h"
 #include "support/mediaprobe.h"
 
 namespace {
@@ -219,6 +220,132 @@ TEST(ClipBurnIn, PicturesCoverTheRangeWithTheOverlayOfTheirTime)
     EXPECT_GT(grey(pics[45], 170, 310), 235);
     EXPECT_LT(grey(pics[45], 90, 310), 200);
     EXPECT_GT(grey(pics[0], 90, 310), 235);
+}
+
+// The frame number the fixtures draw (bits in blocks across the top, their complement in
+// the band below) read from a box of a picture; -1 when the box holds no clean number.
+int numberIn(const DecodedPicture &p, int bx, int by, int bw, int bh)
+{
+    auto grey = [&](double x, double y) {
+        const std::uint8_t *q =
+            p.bgra.data() + (std::size_t(by + int(y)) * std::size_t(p.width) + std::size_t(bx + int(x))) * 4;
+        return (q[0] + q[1] + q[2]) / 3;
+    };
+    const double sx = bw / 320.0, sy = bh / 180.0;
+    int n = 0, c = 0;
+    for (int i = 0; i < 16; ++i) {
+        if (grey((20 * i + 10) * sx, 20 * sy) > 128)
+            n |= 1 << i;
+        if (grey((20 * i + 10) * sx, 60 * sy) > 128)
+            c |= 1 << i;
+    }
+    return (n ^ c) == 0xFFFF ? n : -1;
+}
+
+int frameAt(double seconds) { return int(std::floor(seconds * 30 + 1e-6)); }
+
+clip::ClipRequest composed(clip::Layout layout, const std::string &out)
+{
+    clip::ClipRequest r;
+    r.recordings = {kA, kB};
+    r.from = 1.0;
+    r.to = 6.0;
+    r.output = out;
+    r.burnIn = true;
+    r.preset = "ultrafast";
+    r.crf = 16;
+    r.layout = layout;
+    return r;
+}
+
+// Three cameras in a 2x2 grid at the main one's size: the main picture, a second camera whose
+// moments hold the other recording, and a third whose file is shorter than its moment (its
+// last picture stays) and missing for the second moment (black).
+TEST(ClipComposed, GridHoldsEachChannelsPictureOfThatTime)
+{
+    TempDir dir("clip-grid");
+    clip::ClipRequest r = composed(clip::Layout::Grid, dir / "g.mp4");
+    r.followers = {{{kB, kA}, 0}, {{kOther, ""}, 0}};
+    const clip::ClipResult res = clip::exportClip(r);
+    ASSERT_TRUE(res.ok) << res.error;
+    EXPECT_EQ(res.videoFrames, 150);
+    const ProbedFile out = probeMedia(dir / "g.mp4");
+    EXPECT_EQ(out.width, 640);
+    EXPECT_EQ(out.height, 360);
+    EXPECT_TRUE(out.hasAudio);
+    const std::vector<DecodedPicture> pics = decodePictures(dir / "g.mp4");
+    ASSERT_EQ(pics.size(), 150u);
+    for (int i : {0, 29, 45, 89, 100, 149}) {
+        const DecodedPicture &p = pics[std::size_t(i)];
+        const double at = 1.0 + i / 30.0;
+        const bool second = at >= 4.0 - 1e-9;
+        const double in = second ? at - 4.0 : at;
+        EXPECT_EQ(numberIn(p, 0, 0, 320, 180), frameAt(at)) << "main, frame " << i;
+        EXPECT_EQ(numberIn(p, 320, 0, 320, 180), second ? frameAt(in) : 120 + frameAt(in)) << "second, frame " << i;
+        if (second) {
+            const std::uint8_t *q = p.bgra.data() + (std::size_t(270) * 640 + 160) * 4;
+            EXPECT_LT((q[0] + q[1] + q[2]) / 3, 30) << "no third camera: black, frame " << i;
+        } else {
+            // 320x180 and 2 s long: scaled to its cell, then its last picture.
+            EXPECT_EQ(numberIn(p, 0, 180, 320, 180), std::min(59, frameAt(in))) << "third, frame " << i;
+        }
+    }
+    EXPECT_GT(res.timings.compose, 0.0);
+}
+
+// Picture in picture: the main picture whole, the other camera a quarter of the width in the
+// lower left corner, shown half a second ahead (its offset) across the join of the moments.
+TEST(ClipComposed, PictureInPictureFollowsTheOffset)
+{
+    TempDir dir("clip-pip");
+    clip::ClipRequest r = composed(clip::Layout::PictureInPicture, dir / "p.mp4");
+    r.followers = {{{kB, kA}, 0.5}};
+    r.corner = clip::Corner::BottomLeft;
+    const std::vector<clip::PictureBox> boxes = clip::layoutBoxes(r.layout, r.corner, 640, 360, 2);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0], (clip::PictureBox{0, 0, 640, 360}));
+    EXPECT_EQ(boxes[1], (clip::PictureBox{8, 262, 160, 90}));
+    const clip::ClipResult res = clip::exportClip(r);
+    ASSERT_TRUE(res.ok) << res.error;
+    const std::vector<DecodedPicture> pics = decodePictures(dir / "p.mp4");
+    ASSERT_EQ(pics.size(), 150u);
+    for (int i : {0, 60, 80, 95, 149}) {
+        const double at = 1.0 + i / 30.0, ahead = at + 0.5;
+        const int follower = ahead >= 4.0 - 1e-9 ? frameAt(ahead - 4.0) : 120 + frameAt(ahead);
+        EXPECT_EQ(numberIn(pics[std::size_t(i)], 0, 0, 640, 360), frameAt(at)) << "main, frame " << i;
+        EXPECT_EQ(numberIn(pics[std::size_t(i)], 8, 262, 160, 90), follower) << "small, frame " << i;
+    }
+    // Beside the small picture the main one shows through.
+    const std::uint8_t *q = pics[0].bgra.data() + (std::size_t(150) * 640 + 600) * 4;
+    EXPECT_GT((q[0] + q[1] + q[2]) / 3, 80);
+}
+
+TEST(ClipComposed, SideBySideBoxesAndRefusals)
+{
+    const std::vector<clip::PictureBox> side = clip::layoutBoxes(clip::Layout::SideBySide, clip::Corner::TopRight, 1920, 1080, 2);
+    ASSERT_EQ(side.size(), 2u);
+    EXPECT_EQ(side[1], (clip::PictureBox{960, 0, 960, 1080}));
+    // A 16:9 picture in a half-width cell: as wide as the cell, bars above and below.
+    EXPECT_EQ(clip::fitBox(side[1], 1920, 1080, {1, 1}), (clip::PictureBox{960, 270, 960, 540}));
+    const std::vector<clip::PictureBox> grid = clip::layoutBoxes(clip::Layout::Grid, clip::Corner::TopRight, 1920, 1080, 3);
+    ASSERT_EQ(grid.size(), 3u);
+    EXPECT_EQ(grid[2], (clip::PictureBox{0, 540, 960, 540}));
+    EXPECT_EQ(clip::layoutBoxes(clip::Layout::Grid, clip::Corner::TopRight, 1920, 1080, 2)[1],
+              (clip::PictureBox{960, 0, 960, 540}));
+    EXPECT_EQ(clip::layoutBoxes(clip::Layout::Grid, clip::Corner::TopRight, 1920, 1080, 5).size(), 5u);
+    EXPECT_EQ(clip::layoutBoxes(clip::Layout::Grid, clip::Corner::TopRight, 1920, 1080, 5)[4],
+              (clip::PictureBox{640, 540, 640, 540}));
+
+    TempDir dir("clip-composed-bad");
+    clip::ClipRequest r = composed(clip::Layout::SideBySide, dir / "s.mp4");
+    r.followers = {{{kB}, 0}}; // one file for two moments
+    EXPECT_NE(clip::exportClip(r).error.find("each recording"), std::string::npos);
+    r.followers = {{{kB, dir / "missing.mp4"}, 0}};
+    EXPECT_NE(clip::exportClip(r).error.find("missing.mp4"), std::string::npos);
+    r.followers = {{{kB, kA}, 0}};
+    r.burnIn = false;
+    EXPECT_NE(clip::exportClip(r).error.find("burning in"), std::string::npos);
+    EXPECT_EQ(dir.entries(), 0u);
 }
 
 TEST(ClipErrors, BadRangesAndRecordingsLeaveNothing)

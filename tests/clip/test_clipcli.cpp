@@ -15,10 +15,12 @@
 #include <set>
 #include <sstream>
 
+#include "cli/clipchannels.h"
 #include "cli/dashboardoverlay.h"
 #include "support/framenumber.h"
 #include "support/mediaprobe.h"
 #include "support/processrunner.h"
+#include "track/cardrules.h"
 
 namespace {
 
@@ -72,7 +74,9 @@ TEST(ClipCli, UsageErrorsExitWithTwoAndOneLine)
         EXPECT_EQ(dir.entries(), 0u) << args;
     }
     EXPECT_NE(run("--from 3 --to 2" + out + kA).err.find("--from must come before --to"), std::string::npos);
-    EXPECT_NE(run(out + kA + " " + kOther).err.find("does not join"), std::string::npos);
+    const ProcessOutcome apart = run(out + kA + " " + kOther);
+    EXPECT_NE(apart.err.find("does not join"), std::string::npos);
+    EXPECT_NE(apart.err.find("--burn-in re-encodes them"), std::string::npos) << apart.err;
     // A cut that fails leaves no package either.
     const ProcessOutcome evidence = run("--evidence" + out + kA + " " + kOther);
     EXPECT_EQ(evidence.code, 2);
@@ -239,6 +243,69 @@ TEST(ClipCli, BurnedInSpeedIsTheRenderersPictureOfThatSecond)
         ++checked;
     }
     EXPECT_EQ(checked, 6);
+}
+
+// The cameras of two moments named as a card names them, given in any order: the front one
+// is the main picture, the rear one its neighbour in the grid at the same moment's time.
+TEST(ClipCli, GridOfTheCamerasOfEachMoment)
+{
+    app();
+    TempDir dir("clipcli-grid");
+    const std::string f1 = dir / "2026_0514_091000_0001F.MP4", f2 = dir / "2026_0514_091004_0002F.MP4";
+    const std::string r1 = dir / "2026_0514_091000_0001R.MP4", r2 = dir / "2026_0514_091004_0002R.MP4";
+    fs::copy_file(kA, f1);
+    fs::copy_file(kB, f2);
+    fs::copy_file(kB, r1); // the rear camera's pictures are the other recording's
+    fs::copy_file(kA, r2);
+    const std::string out = dir / "grid.mp4";
+    const ProcessOutcome r = run("--burn-in --layout grid --widgets speed --crf 16 --preset ultrafast --from 1 --to 6 -o " +
+                                 out + " " + r2 + " " + f2 + " " + r1 + " " + f1);
+    ASSERT_EQ(r.code, 0) << r.err;
+    const ProbedFile probed = probeMedia(out);
+    EXPECT_EQ(probed.width, 640);
+    EXPECT_EQ(probed.height, 360);
+    const std::vector<DecodedPicture> pics = decodePictures(out);
+    ASSERT_EQ(pics.size(), 150u);
+    for (int i : {0, 40, 100, 149}) {
+        const DecodedPicture &p = pics[std::size_t(i)];
+        const QImage frame(p.bgra.data(), p.width, p.height, p.width * 4, QImage::Format_RGB32);
+        const int at = 30 + i; // the main camera's frame number: 1 s in, one a frame
+        EXPECT_EQ(syncFrameNumber(frame.copy(0, 0, 320, 180)), at) << "front, frame " << i;
+        const int rear = at < 120 ? at + 120 : at - 120;
+        EXPECT_EQ(syncFrameNumber(frame.copy(320, 0, 320, 180)), rear) << "rear, frame " << i;
+    }
+
+    // Every file of one camera: nothing to compose, said in one line.
+    const ProcessOutcome one = run("--burn-in --layout pip -o " + dir / "x.mp4 " + f1 + " " + f2);
+    EXPECT_EQ(one.code, 2);
+    EXPECT_NE(one.err.find("front camera"), std::string::npos) << one.err;
+    EXPECT_FALSE(fs::exists(dir / "x.mp4"));
+}
+
+TEST(ClipCli, ChannelsOfTheMomentsFromTheNames)
+{
+    const CardRules rules = CardRules::shipped();
+    ClipChannels c;
+    std::string why;
+    // No front camera: the first one the rules name leads; a moment without a camera is "".
+    ASSERT_TRUE(sortClipChannels({"/c/2026_0514_091004_0002I.MP4", "/c/2026_0514_091000_0001R.MP4",
+                                  "/c/2026_0514_091004_0002R.MP4", "/c/2026_0514_091000_0001I.MP4",
+                                  "/c/2026_0514_091100_0003R.MP4"},
+                                 rules, &c, &why))
+        << why;
+    EXPECT_EQ(c.mainChannel, "rear");
+    EXPECT_EQ(c.main, (std::vector<std::string>{"/c/2026_0514_091000_0001R.MP4", "/c/2026_0514_091004_0002R.MP4",
+                                                "/c/2026_0514_091100_0003R.MP4"}));
+    EXPECT_EQ(c.followerNames, (std::vector<std::string>{"interior"}));
+    ASSERT_EQ(c.followers.size(), 1u);
+    EXPECT_EQ(c.followers[0], (std::vector<std::string>{"/c/2026_0514_091000_0001I.MP4",
+                                                        "/c/2026_0514_091004_0002I.MP4", ""}));
+    // A moment of the rear camera alone while the front one leads the others: refused by name.
+    EXPECT_FALSE(sortClipChannels({"/c/2026_0514_091000_0001F.MP4", "/c/2026_0514_091000_0001R.MP4",
+                                   "/c/2026_0514_091100_0002R.MP4"},
+                                  rules, &c, &why));
+    EXPECT_NE(why.find("no front recording for the moment of /c/2026_0514_091100_0002R.MP4"), std::string::npos)
+        << why;
 }
 
 } // namespace
