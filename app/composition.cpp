@@ -10,6 +10,7 @@
 #include "app/channelcontrols.h"
 #include "app/clipexport.h"
 #include "app/clipexportengine.h"
+#include "app/exportdialog.h"
 #include "app/harsheventnavigator.h"
 #include "app/cardtelemetry.h"
 #include "app/incidenttools.h"
@@ -190,6 +191,10 @@ void wireCameraClock(MainMenu *menu, OvraPlayVC *vc, PlaybackCommands *commands)
     loader->setAlertHandler([vc](const QString &t, const QString &c, const QStringList &b) { return vc->showAlert(t, c, b); });
     loader->setTripPaths([tools = vc->incidentTools()] { return tools->trip()->tripPaths(); });
     sync->setTrackSource([loader](const QString &path, const Track &own) { return loader->source(path, own); });
+    vc->incidentTools()->exporter()->setLinesFor(
+        [loader](const QString &path, const QStringList &own, std::function<void(const QStringList &)> then) {
+            loader->exportLines(path, own, std::move(then));
+        });
 
     QLabel *clockLabel = nullptr;
     if (auto *card = vc->findChild<QWidget *>(QStringLiteral("speedBgView")); card && card->layout()) {

@@ -143,15 +143,22 @@ void TrackExporter::run(const QStringList &paths, const QString &format, const Q
             path, ExtractionPriority::Background, [self, job, handle](const Extraction &result) {
                 if (self)
                     self->m_requests.removeOne(*handle);
-                RecordingLines r;
-                r.name = QFileInfo(job->paths.at(int(job->recordings.size()))).fileName().toStdString();
-                r.label = job->paths.at(int(job->recordings.size())).toStdString();
-                for (const QString &line : result.lines)
-                    r.lines.push_back(line.toStdString());
+                auto take = [job](const QStringList &lines) {
+                    RecordingLines r;
+                    r.name = QFileInfo(job->paths.at(int(job->recordings.size()))).fileName().toStdString();
+                    r.label = job->paths.at(int(job->recordings.size())).toStdString();
+                    for (const QString &line : lines)
+                        r.lines.push_back(line.toStdString());
+                    job->recordings.push_back(std::move(r));
+                    if (job->next)
+                        job->next();
+                };
                 job->unread = result.status != ExtractionStatus::Complete;
-                job->recordings.push_back(std::move(r));
-                if (job->next)
-                    job->next();
+                // A loaded track may stand in for what the camera wrote.
+                if (self && self->m_linesFor && !job->unread)
+                    self->m_linesFor(job->paths.at(int(job->recordings.size())), result.lines, take);
+                else
+                    take(result.lines);
             });
         self->m_requests.append(*handle);
     };

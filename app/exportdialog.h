@@ -35,6 +35,13 @@ public:
     explicit TrackExporter(std::function<void(const QString &notice)> notify, QObject *parent = nullptr);
     ~TrackExporter() override;
 
+    // What a recording's export is made of, given its own extracted lines: a track loaded
+    // from elsewhere stands in where it is the one in use (app/trackloader.h). Answers with
+    // the lines to write, at once or later, on this thread.
+    using LinesFor = std::function<void(const QString &path, const QStringList &own,
+                                        std::function<void(const QStringList &lines)> then)>;
+    void setLinesFor(LinesFor linesFor) { m_linesFor = std::move(linesFor); }
+
     // Extracts each path's lines (in order, behind the player's own extraction), writes
     // them in the format to target, then calls done with success and tells the user. A
     // reading that fails or is called off fails the export: nothing is written.
@@ -47,5 +54,6 @@ public:
 
 private:
     std::function<void(const QString &)> m_notify;
+    LinesFor m_linesFor;
     QList<quint64> m_requests; // the service's handles of the readings under way
 };

@@ -18,6 +18,7 @@
 #include "app/viewstyle.h"
 #include "core/mlanguagemanager.h"
 #include "core/preferences.h"
+#include "core/zoneclocks.h"
 #include "instruments/dashboardstate.h"
 #include "core/notificationhub.h"
 
@@ -40,6 +41,8 @@ IncidentTools::IncidentTools(const Places &places, QObject *parent) : QObject(pa
     m_trip = new TripController([this] { return m_listPaths; }, places.map, this);
     m_exporter = new TrackExporter([this](const QString &text) { m_snapshot->showNotice(text); }, this);
     connect(m_trip, &TripController::tripChanged, this, &IncidentTools::showTrip);
+    // The card's clock follows the zone chosen for the card the trip was recorded on.
+    connect(ZoneClocks::shared(), &ZoneClocks::choiceChanged, this, &IncidentTools::showTrip);
 
     m_exportAction = new QAction(window);
     m_exportAction->setObjectName(QStringLiteral("exportTrackAction"));
@@ -108,7 +111,7 @@ void IncidentTools::showTrip()
     // The card shows the whole trip; the recording's own figures are beside it in the
     // statistics card, and both in full in the tooltip.
     // One figure a line: the card stays narrow beside the other read-outs.
-    m_tripLabel->setText(m_trip->tripText().replace(QStringLiteral(" · "), QStringLiteral("\n")));
+    m_tripLabel->setText(m_trip->tripCardText());
     m_tripCard->setToolTip(m_trip->tripText() + QStringLiteral("\n\n") + m_trip->recordingText());
     m_tripCard->show();
 }

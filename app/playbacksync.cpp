@@ -109,7 +109,7 @@ void PlaybackSync::replaceTrack(const Track &track)
 {
     if (m_currentPath.isEmpty() || m_extracting)
         return;
-    m_stats.handleGpsInfoWithArray(track);
+    m_stats.replaceTrack(track);
     emit labelsChanged();
     for (const Gauge &g : std::as_const(m_gauges))
         if (g.instrument)

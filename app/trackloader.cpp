@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QDateTime>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
@@ -18,8 +19,10 @@
 #include "core/preferences.h"
 #include "core/zoneclocks.h"
 #include "playback/playbackcontroller.h"
+#include "telemetry/kalgpsmovietime.h"
 #include "track/cameraclock.h"
 #include "track/numbertext.h"
+#include "track/trackdecoder.h"
 #include "track/trip.h"
 
 namespace {
@@ -28,7 +31,8 @@ constexpr char kMemoryKey[] = "loadedTracks"; // recording path -> {file, nudge,
 QString loc(const char *key) { return MLanguageManager::localized(key); }
 
 // When playback second 0 of a recording was, in UTC: from its own telemetry when it has
-// readable times, else from the camera's clock in the name turned to UTC in the card's zone
+// readable times, else from the camera's clock (its name, or its movie header's creation
+// time) turned to UTC in the card's zone
 // (the computer's own when none is chosen: cameras are set to the time where they drive),
 // else from the file's dates.
 double videoStartUtc(const QString &path, const Track &own, double length)
@@ -271,6 +275,51 @@ void TrackLoader::askAndLoad(bool wholeTrip)
             recordings = trip;
     }
     load(file, recordings);
+}
+
+void TrackLoader::exportLines(const QString &recording, const QStringList &own,
+                              std::function<void(const QStringList &)> then)
+{
+    const Memory m = memoryOf(recording);
+    std::vector<std::string> ownLines;
+    ownLines.reserve(std::size_t(own.size()));
+    for (const QString &line : own)
+        ownLines.push_back(line.toStdString());
+    const Track ownTrack = decodeGpsData(ownLines, TrackDatum::Wgs84);
+    if (m.file.isEmpty() || (trackSize(ownTrack) > 0 && !m.prefer)) {
+        then(own);
+        return;
+    }
+    // The recording's length as the player knows it, else as its movie header says: a track
+    // laid over an unknown length would run on past the recording into the next one's.
+    double length = recording == m_current && m_player ? m_player->length() : 0;
+    if (!(length > 0) && !kalGpsMovieDuration(QFile::encodeName(recording).constData(), &length))
+        length = 0;
+    auto place = [this, recording, own, ownTrack, m, length, then] {
+        const auto points = m_points.value(m.file);
+        Track placed;
+        if (points) {
+            Placement where;
+            where.videoStartUtc = videoStartUtc(recording, ownTrack, length);
+            where.nudgeSeconds = m.nudge;
+            where.durationSeconds = length;
+            where.datum = TrackDatum::Wgs84;
+            placed = placeOnVideo(*points, where);
+        }
+        // A file that cannot be read or placed any more leaves what the camera wrote.
+        if (trackSize(placed) == 0) {
+            then(own);
+            return;
+        }
+        QStringList lines;
+        for (const std::string &line : sampleLines(placed))
+            lines << QString::fromStdString(line);
+        then(lines);
+    };
+    if (m_points.contains(m.file))
+        place();
+    else
+        read(m.file, [place](const GpxRead &) { place(); });
 }
 
 void TrackLoader::nudge(double seconds)

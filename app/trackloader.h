@@ -51,6 +51,12 @@ public:
     // on this thread (loaded(), or an alert).
     void load(const QString &gpxPath, const QStringList &recordings);
     void nudge(double seconds);
+    // For File -> Export Track...: the lines to write for recording, given its own extracted
+    // lines. Where the loaded track is the one in use (none of its own, or picked), that
+    // track laid on it with its nudge, as recorded (WGS-84) in the telemetry's line format,
+    // so that the export's datum and zone rules treat it as the camera's own; otherwise the
+    // own lines. Answers on this thread, later when a remembered file is read first.
+    void exportLines(const QString &recording, const QStringList &own, std::function<void(const QStringList &)> then);
     // "Track +1.5 s" while a loaded track is on display; empty otherwise.
     QString offsetText() const;
     double nudgeOf(const QString &recording) const;

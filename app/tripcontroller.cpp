@@ -8,9 +8,11 @@
 #include "core/mediaplayerdelegate.h"
 #include "core/mlanguagemanager.h"
 #include "core/preferences.h"
+#include "core/zoneclocks.h"
 #include "instruments/map/gpsmapview.h"
 #include "app/playbacksync.h"
 #include "service/kalgpstool.h"
+#include "track/cameraclock.h"
 #include "track/tripstatistics.h"
 
 using L = MLanguageManager;
@@ -185,30 +187,85 @@ TripSummary TripController::recordingSummary() const
     return summarizeTrip({cached(m_current)}, &PlaybackSync::distanceByStartLatStartLonEndLatEndLon);
 }
 
-QString TripController::summaryText(const TripSummary &s)
+QString TripController::distanceText(const TripSummary &s)
+{
+    const bool mph = Preferences::speedUnitType() == QLatin1String("MPH");
+    const double distance = mph ? s.distanceMetres / 1609.344 : s.distanceMetres / 1000.0;
+    return QString::number(distance, 'f', 2) + (mph ? QStringLiteral(" mi") : QStringLiteral(" km"));
+}
+
+QString TripController::durationText(const TripSummary &s)
+{
+    const qint64 d = std::max<qint64>(0, s.durationSeconds);
+    return QStringLiteral("%1:%2:%3").arg(d / 3600, 2, 10, QLatin1Char('0'))
+        .arg(d / 60 % 60, 2, 10, QLatin1Char('0')).arg(d % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString TripController::topText(const TripSummary &s)
 {
     const bool mph = Preferences::speedUnitType() == QLatin1String("MPH");
     const double top = mph ? double(TripStatistics::kmhToMph(float(s.topSpeedKmh))) : s.topSpeedKmh;
-    const qint64 d = std::max<qint64>(0, s.durationSeconds);
-    const QString clock = QStringLiteral("%1:%2:%3").arg(d / 3600, 2, 10, QLatin1Char('0'))
-                              .arg(d / 60 % 60, 2, 10, QLatin1Char('0')).arg(d % 60, 2, 10, QLatin1Char('0'));
-    const double distance = mph ? s.distanceMetres / 1609.344 : s.distanceMetres / 1000.0;
-    return QString::number(distance, 'f', 2) + (mph ? QStringLiteral(" mi") : QStringLiteral(" km")) +
-           QStringLiteral(" · ") + clock + QLatin1Char('\n') + L::localized("Trip.top") + QStringLiteral(" ") +
-           QString::number(top, 'f', 0) + (mph ? QStringLiteral(" mph") : QStringLiteral(" km/h"));
+    return L::localized("Trip.top") + QStringLiteral(" ") + QString::number(top, 'f', 0) +
+           (mph ? QStringLiteral(" mph") : QStringLiteral(" km/h"));
+}
+
+QString TripController::summaryText(const TripSummary &s)
+{
+    return distanceText(s) + QStringLiteral(" · ") + durationText(s) + QLatin1Char('\n') + topText(s);
+}
+
+QString TripController::clockText(const std::vector<Track> &tracks, const QString &path)
+{
+    std::optional<TimeSpan> whole;
+    Track first;
+    for (const Track &t : tracks) {
+        const auto span = trackTimeSpan(t);
+        if (!span)
+            continue;
+        if (!whole) {
+            whole = span;
+            first = t;
+        }
+        whole->first = std::min(whole->first, span->first);
+        whole->last = std::max(whole->last, span->last);
+    }
+    if (!whole)
+        return QString();
+    // The zone of the card the trip was recorded on, as every other time of the window.
+    const ZonedClock clock = ZoneClocks::shared()->clockFor(path, first);
+    return QString::fromStdString(clock.spanText(sampleTimeText(whole->first), sampleTimeText(whole->last)));
+}
+
+QString TripController::tripClockText() const
+{
+    return isTrip() ? clockText(m_tracks, m_paths.front()) : QString();
+}
+
+QString TripController::tripCardText() const
+{
+    if (!isTrip())
+        return QString();
+    const TripSummary s = tripSummary();
+    const QString clock = tripClockText();
+    return L::localized("Trip.whole").arg(m_paths.size()) + QLatin1Char('\n') +
+           (clock.isEmpty() ? durationText(s) : clock) + QLatin1Char('\n') + distanceText(s) + QLatin1Char('\n') +
+           topText(s);
 }
 
 QString TripController::tripText() const
 {
     if (!isTrip())
         return QString();
-    return L::localized("Trip.whole").arg(m_paths.size()) + QLatin1Char('\n') + summaryText(tripSummary());
+    const QString clock = tripClockText();
+    return L::localized("Trip.whole").arg(m_paths.size()) + QLatin1Char('\n') +
+           (clock.isEmpty() ? QString() : clock + QLatin1Char('\n')) + summaryText(tripSummary());
 }
 
 QString TripController::recordingText() const
 {
     if (!isTrip())
         return QString();
+    const QString clock = clockText({cached(m_current)}, m_current);
     return L::localized("Trip.part").arg(currentPart() + 1).arg(m_paths.size()) + QLatin1Char('\n') +
-           summaryText(recordingSummary());
+           (clock.isEmpty() ? QString() : clock + QLatin1Char('\n')) + summaryText(recordingSummary());
 }

@@ -48,6 +48,12 @@ public:
     // recording; empty texts when there is no trip.
     QString tripText() const;
     QString recordingText() const;
+    // When the trip ran, on the clock its card shows times in: "14:05–14:34 CEST"
+    // ("14:05–14:34" as recorded); empty when its tracks hold no readable time.
+    QString tripClockText() const;
+    // The read-out card, one figure a line to stay narrow: the trip, when it ran (its
+    // duration when that is unknown), distance, top speed. Empty when there is no trip.
+    QString tripCardText() const;
 
 signals:
     void tripChanged();
@@ -59,6 +65,11 @@ private:
     Track cached(const QString &path) const;
     void finish();
     static QString summaryText(const TripSummary &summary);
+    static QString distanceText(const TripSummary &summary);
+    static QString durationText(const TripSummary &summary);
+    static QString topText(const TripSummary &summary);
+    // When the tracks ran, in the zone of path's card.
+    static QString clockText(const std::vector<Track> &tracks, const QString &path);
 
     ListPaths m_list;
     quint64 m_request = 0; // the service's handle of the neighbour being read, if any

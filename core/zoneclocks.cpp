@@ -73,7 +73,8 @@ ZoneLookup ZoneClocks::lookupFor(const QString &zoneId)
 
 std::optional<std::int64_t> ZoneClocks::cameraStart(const QString &path)
 {
-    return cameraClockStart(QFile::encodeName(path).toStdString());
+    const auto start = recordingCameraStart(QFile::encodeName(path).toStdString());
+    return start ? std::optional<std::int64_t>(start->civilSeconds) : std::nullopt;
 }
 
 std::optional<CameraClock> ZoneClocks::cameraClock(const QString &path, const Track &track)
@@ -123,6 +124,8 @@ QString ZoneClocks::clockNote(const QString &path, const Track &track) const
     QString note = loc("Clock.offset")
                        .arg(QString::fromStdString(offsetName(clock->offsetSeconds)),
                             QString::fromStdString(signedDuration(clock->errorSeconds)));
+    if (clock->fromContainer)
+        note += QLatin1Char('\n') + MLanguageManager::localized("Clock.fromContainer", "Camera's clock read from the file's creation time");
     std::string first;
     for (const GPSItem &s : *track)
         if (sampleTimeSeconds(s.time)) {

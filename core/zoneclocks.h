@@ -29,7 +29,8 @@ public:
 
     // A zone of the system's database through QTimeZone; empty for an unknown id.
     static ZoneLookup lookupFor(const QString &zoneId);
-    // The camera's clock start of a recording (its name; see cameraClockStart).
+    // The camera's clock start of a recording (its name, else its movie header's creation
+    // time; see recordingCameraStart).
     static std::optional<std::int64_t> cameraStart(const QString &path);
     // What the camera's clock and the track's UTC say about each other.
     static std::optional<CameraClock> cameraClock(const QString &path, const Track &track);

@@ -62,7 +62,16 @@ bool findAtom(int fd, int64_t begin, int64_t end, const char* type, int64_t* pay
 
 } // namespace
 
-bool kalGpsMovieCreationTime(const char* path, uint64_t* seconds1904)
+namespace {
+
+// The first bytes of the movie header's payload: version and flags, then the times, the
+// time scale and the duration (32-bit in version 0, 64-bit in version 1).
+struct MovieHeader {
+    unsigned char body[32] = {};
+    bool wide = false; // version 1
+};
+
+bool readMovieHeader(const char* path, MovieHeader* header)
 {
     const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
@@ -72,15 +81,40 @@ bool kalGpsMovieCreationTime(const char* path, uint64_t* seconds1904)
     int64_t moov = 0, moovEnd = 0, mvhd = 0, mvhdEnd = 0;
     ok = ok && findAtom(fd, 0, int64_t(st.st_size), "moov", &moov, &moovEnd) &&
          findAtom(fd, moov, moovEnd, "mvhd", &mvhd, &mvhdEnd);
-    unsigned char body[12];
-    // Version 0: version and flags, then a 32-bit creation time; version 1: a 64-bit one.
-    ok = ok && mvhdEnd - mvhd >= 12 && readAt(fd, mvhd, body, 12);
+    ok = ok && mvhdEnd - mvhd >= 12 && readAt(fd, mvhd, header->body, 1);
+    header->wide = ok && header->body[0] == 1;
+    const int64_t need = header->wide ? 32 : 20;
+    // A header too short for its duration still has its creation time.
+    const int64_t length = mvhdEnd - mvhd < need ? 12 : need;
+    ok = ok && readAt(fd, mvhd, header->body, size_t(length));
     close(fd);
-    if (!ok)
+    return ok;
+}
+
+} // namespace
+
+bool kalGpsMovieCreationTime(const char* path, uint64_t* seconds1904)
+{
+    MovieHeader h;
+    if (!readMovieHeader(path, &h))
         return false;
-    const uint64_t created = body[0] == 1 ? be(body + 4, 8) : be(body + 4, 4);
+    const uint64_t created = h.wide ? be(h.body + 4, 8) : be(h.body + 4, 4);
     if (created == 0)
         return false;
     *seconds1904 = created;
+    return true;
+}
+
+bool kalGpsMovieDuration(const char* path, double* seconds)
+{
+    MovieHeader h;
+    if (!readMovieHeader(path, &h))
+        return false;
+    const uint64_t scale = h.wide ? be(h.body + 20, 4) : be(h.body + 12, 4);
+    const uint64_t duration = h.wide ? be(h.body + 24, 8) : be(h.body + 16, 4);
+    // All ones is "unknown" in either width.
+    if (scale == 0 || duration == 0 || duration == (h.wide ? UINT64_MAX : 0xffffffffu))
+        return false;
+    *seconds = double(duration) / double(scale);
     return true;
 }

@@ -9,5 +9,9 @@
 // a few small reads whatever the file's size.
 bool kalGpsMovieCreationTime(const char* path, uint64_t* seconds1904);
 
+// The movie's length in seconds as the header gives it (duration over time scale); false as
+// above, or when either is 0 or the duration is marked unknown.
+bool kalGpsMovieDuration(const char* path, double* seconds);
+
 // Seconds between 1904-01-01 and 1970-01-01.
 constexpr int64_t kKalGpsMovieEpochOffset = 2082844800;

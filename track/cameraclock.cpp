@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "telemetry/kalgpsmovietime.h"
 #include "track/trip.h"
 
 namespace {
@@ -179,14 +180,37 @@ std::optional<CameraClock> compareClocks(std::int64_t cameraStart, std::int64_t 
     return CameraClock{int(offset), int(diff - offset)};
 }
 
+std::optional<CameraStart> recordingCameraStart(const std::string &path)
+{
+    if (const auto named = cameraClockStart(path))
+        return CameraStart{*named, false};
+    uint64_t created = 0;
+    if (!kalGpsMovieCreationTime(path.c_str(), &created))
+        return std::nullopt;
+    // A camera whose clock was never set stamps its firmware's year, or 1904 itself plus a
+    // little; as with names, only this century is a date.
+    const std::int64_t civil = std::int64_t(created) - kKalGpsMovieEpochOffset;
+    if (created > uint64_t(INT64_MAX / 2) || civil < *civilSeconds(2000, 1, 1, 0, 0, 0) ||
+        civil > *civilSeconds(2099, 12, 31, 23, 59, 59))
+        return std::nullopt;
+    return CameraStart{civil, true};
+}
+
 std::optional<CameraClock> recordingClock(const std::string &path, const Track &track)
 {
-    const auto camera = cameraClockStart(path);
-    if (!camera || !track)
+    if (!track)
         return std::nullopt;
     for (std::size_t i = 0; i < track->size(); ++i) {
-        if (const auto t = sampleTimeSeconds((*track)[i].time))
-            return compareClocks(*camera, *t - std::int64_t(i));
+        const auto t = sampleTimeSeconds((*track)[i].time);
+        if (!t)
+            continue;
+        const auto camera = recordingCameraStart(path);
+        if (!camera)
+            return std::nullopt;
+        auto clock = compareClocks(camera->civilSeconds, *t - std::int64_t(i));
+        if (clock)
+            clock->fromContainer = camera->fromContainer;
+        return clock;
     }
     return std::nullopt;
 }

@@ -27,6 +27,7 @@ std::optional<std::int64_t> cameraClockStart(const std::string &path);
 struct CameraClock {
     int offsetSeconds = 0;  // the camera's zone: camera clock minus UTC, whole quarter hours
     int errorSeconds = 0;   // the rest: how far the camera's clock is ahead (+) or behind (-)
+    bool fromContainer = false; // read from the movie header's creation time, not the name
     // Zone 0 and the clocks agree to the second: either the camera really runs on UTC, or it
     // writes its local time where the telemetry's UTC belongs. Nothing tells the two apart.
     bool agreesToTheSecond() const { return offsetSeconds == 0 && errorSeconds == 0; }
@@ -42,8 +43,19 @@ constexpr std::int64_t kMaxZoneEastSeconds = 14 * 3600;
 // the UTC time of the track's sample 0. Nothing when the difference is no zone.
 std::optional<CameraClock> compareClocks(std::int64_t cameraStart, std::int64_t telemetryStart);
 
-// Both clocks of one recording: the name's and its track's first readable sample (sample i
-// is playback second i, so a first sample at index k counts from k seconds earlier).
+// The camera's clock at the start of a recording: the name's date and time, or for a name
+// without one the creation time of its movie header (moov/mvhd). Cameras stamp that header
+// from the same clock as their names, local time and all, though the format asks for UTC;
+// it is read the same way, as civil seconds. Reads a few atom headers of the file.
+struct CameraStart {
+    std::int64_t civilSeconds = 0;
+    bool fromContainer = false;
+};
+std::optional<CameraStart> recordingCameraStart(const std::string &path);
+
+// Both clocks of one recording: the camera's (recordingCameraStart) and its track's first
+// readable sample (sample i is playback second i, so a first sample at index k counts from
+// k seconds earlier).
 std::optional<CameraClock> recordingClock(const std::string &path, const Track &track);
 
 // "UTC", "UTC+2", "UTC-5", "UTC+5:45": a fixed offset named the way the read-outs show it.

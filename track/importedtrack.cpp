@@ -122,3 +122,27 @@ Track placeOnVideo(const std::vector<TrackPoint> &in, const Placement &where)
     }
     return out;
 }
+
+namespace {
+// "N:48.000500" from "48.000500", "S:33.868820" from "-33.868820".
+std::string hemisphere(const std::string &value, char positive, char negative)
+{
+    const bool minus = !value.empty() && value[0] == '-';
+    return std::string(1, minus ? negative : positive) + ':' + (minus ? value.substr(1) : value);
+}
+} // namespace
+
+std::vector<std::string> sampleLines(const Track &track)
+{
+    std::vector<std::string> lines;
+    lines.reserve(trackSize(track));
+    for (std::size_t i = 0; i < trackSize(track); ++i) {
+        const GPSItem &s = (*track)[i];
+        const auto utc = sampleTimeSeconds(s.time);
+        lines.push_back(std::to_string(utc ? *utc : std::int64_t(i)) + ' ' + s.time + ' ' +
+                        hemisphere(s.latitude, 'N', 'S') + ' ' + hemisphere(s.longitude, 'E', 'W') + ' ' + s.speed +
+                        " km/h x:" + fixedDecimals(s.gsensorX, 2) + " y:" + fixedDecimals(s.gsensorY, 2) +
+                        " z:" + fixedDecimals(s.gsensorZ, 2));
+    }
+    return lines;
+}

@@ -47,3 +47,10 @@ struct Placement {
 // when the file has none), times the UTC of each second. Seconds before the first point
 // stand still at it. Empty when the points and the recording do not overlap at all.
 Track placeOnVideo(const std::vector<TrackPoint> &points, const Placement &placement);
+
+// A placed track (placed as recorded, TrackDatum::Wgs84) in the telemetry library's sample
+// line format, one line a sample: "1778760000 2026/05/14 12:00:00 N:48.000500 E:11.500000
+// 36.0 km/h x:0.00 y:0.00 z:0.00". Exports read these like the camera's own lines, so the
+// datum and zone rules apply alike. Each line is numbered by its UTC second: the same second
+// of two recordings of one drive is the same line, and a merged export keeps one.
+std::vector<std::string> sampleLines(const Track &track);

@@ -1,5 +1,6 @@
 #include "track/tripstatistics.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -60,6 +61,33 @@ void TripStatistics::handleGpsInfoWithArray(const Track &track)
     m_labels.aveSpeed = format1(word("AveSpeed"), m_average, 1, "KMH");
 }
 
+void TripStatistics::replaceTrack(const Track &track)
+{
+    const bool shown = m_curItem.has_value();
+    const std::int64_t second = m_lookup.currentSecond();
+    handleGpsInfoWithArray(track);
+    const std::size_t n = trackSize(track);
+    if (!shown || n == 0 || second < 0)
+        return;
+    // Past the track's end the read-outs keep its last sample, as ticks there do.
+    const std::size_t at = std::min(std::size_t(second), n - 1);
+    if (m_distance) {
+        for (std::size_t k = 1; k <= at; ++k) {
+            const GPSItem &a = (*track)[k - 1], &b = (*track)[k];
+            const double d = m_distance(double(readFloat(a.latitude)), double(readFloat(a.longitude)),
+                                        double(readFloat(b.latitude)), double(readFloat(b.longitude)));
+            if (std::isfinite(d))
+                totalDistanceMetres += d;
+        }
+    }
+    m_curItem = (*track)[at];
+    // What is on display moves with the track at once, playing or paused.
+    if (m_sampleShown) {
+        writeSample(*m_curItem, m_unit);
+        writeDistance();
+    }
+}
+
 bool TripStatistics::setCurrentPlayerTime(double seconds, const std::string &unit)
 {
     const auto index = m_lookup.select(m_track, seconds);
@@ -67,15 +95,7 @@ bool TripStatistics::setCurrentPlayerTime(double seconds, const std::string &uni
         return false;
     const GPSItem &p = (*m_track)[*index];
 
-    float v = readFloat(p.speed);
-    if (unit == "MPH")
-        v = kmhToMph(v);
-    // Truncation toward zero; a wild speed text must not overflow the conversion.
-    const double clamped = std::fmax(std::fmin(double(v), double(std::numeric_limits<std::int32_t>::max())),
-                                     double(std::numeric_limits<std::int32_t>::min()));
-    m_labels.speed = dealSpeedString(unit, static_cast<std::int32_t>(clamped));
-    m_labels.lon = word("Lon") + ":" + p.longitude;
-    m_labels.lat = word("Lat") + ":" + p.latitude;
+    writeSample(p, unit);
 
     if (m_curItem && m_distance) {
         const double d = m_distance(double(readFloat(m_curItem->latitude)), double(readFloat(m_curItem->longitude)),
@@ -87,6 +107,20 @@ bool TripStatistics::setCurrentPlayerTime(double seconds, const std::string &uni
     m_sampleShown = true;
     writeDistance();
     return true;
+}
+
+void TripStatistics::writeSample(const GPSItem &p, const std::string &unit)
+{
+    m_unit = unit;
+    float v = readFloat(p.speed);
+    if (unit == "MPH")
+        v = kmhToMph(v);
+    // Truncation toward zero; a wild speed text must not overflow the conversion.
+    const double clamped = std::fmax(std::fmin(double(v), double(std::numeric_limits<std::int32_t>::max())),
+                                     double(std::numeric_limits<std::int32_t>::min()));
+    m_labels.speed = dealSpeedString(unit, static_cast<std::int32_t>(clamped));
+    m_labels.lon = word("Lon") + ":" + p.longitude;
+    m_labels.lat = word("Lat") + ":" + p.latitude;
 }
 
 void TripStatistics::writeDistance()
@@ -128,5 +162,6 @@ void TripStatistics::clearGpsInfo(const std::string &unit)
 
 void TripStatistics::speedUnitChanged(const std::string &unit)
 {
+    m_unit = unit;
     m_labels.speed = "---" + unit;
 }

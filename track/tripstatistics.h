@@ -26,6 +26,10 @@ public:
     // A new track: top and average speed; forgets the last shown sample and the distance
     // but keeps the remembered second.
     void handleGpsInfoWithArray(const Track &track);
+    // The same recording's track again, moved or swapped (a loaded track nudged, picked or
+    // taken away): statistics anew, and the distance as covered along the new track up to
+    // the second on display, so that the read-out goes on instead of starting from zero.
+    void replaceTrack(const Track &track);
     // A playback tick; answers true when a sample was shown (labels changed).
     bool setCurrentPlayerTime(double seconds, const std::string &unit);
     // Every read-out to its no-data text; the statistics themselves are kept.
@@ -54,6 +58,8 @@ public:
 private:
     std::string word(const char *key) const;
     void writeDistance();
+    // Speed, latitude and longitude of the sample shown.
+    void writeSample(const GPSItem &p, const std::string &unit);
     static std::string format1(const std::string &word, double value, int decimals, const char *suffix);
 
     DistanceFunction m_distance;
@@ -65,6 +71,7 @@ private:
     double m_top = 0;
     double m_average = 0;
     Labels m_labels;
+    std::string m_unit = "KMH"; // the unit of the last sample shown
     bool m_statsShown = false;   // top/average written since the last clear
     bool m_sampleShown = false;  // a tick wrote position and distance since the last clear
 };

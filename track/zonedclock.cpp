@@ -82,6 +82,25 @@ std::string ZonedClock::dateTimeText(const std::string &sampleTime) const
 }
 
 namespace {
+constexpr char kEnDash[] = "\xE2\x80\x93"; // UTF-8, as every text of the player
+} // namespace
+
+std::string ZonedClock::spanText(const std::string &fromSampleTime, const std::string &toSampleTime) const
+{
+    const auto from = at(fromSampleTime), to = at(toSampleTime);
+    if (!from || !to)
+        return {};
+    const auto named = [](const std::string &hhmm, const std::string &zone) {
+        return zone.empty() ? hhmm : hhmm + ' ' + zone;
+    };
+    const std::string a = sampleTimeText(from->localSeconds).substr(11, 5);
+    const std::string b = sampleTimeText(to->localSeconds).substr(11, 5);
+    if (from->zoneName == to->zoneName)
+        return a + kEnDash + named(b, to->zoneName);
+    return named(a, from->zoneName) + kEnDash + named(b, to->zoneName);
+}
+
+namespace {
 std::string isoDigits(std::int64_t civil)
 {
     std::string t = sampleTimeText(civil);

@@ -58,6 +58,10 @@ public:
     // ISO 8601 for CSV, GeoJSON and KML: "2026-05-14T14:05:12+02:00"; as recorded
     // "2026-05-14T12:05:12" (no zone, as the exports always wrote it). Empty for no time.
     std::string isoText(const std::string &sampleTime) const;
+    // "14:05–14:34 CEST": from one sample time to another in hours and minutes, the zone
+    // named once, or at both ends when it changes between them ("01:50 CET–03:10 CEST");
+    // as recorded "14:05–14:34". Empty when either is no time.
+    std::string spanText(const std::string &fromSampleTime, const std::string &toSampleTime) const;
     // ISO 8601 for GPX, which wants UTC: "2026-05-14T12:05:12Z"; as recorded without the Z.
     std::string utcIsoText(const std::string &sampleTime) const;
 

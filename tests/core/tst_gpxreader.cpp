@@ -1,9 +1,11 @@
 #include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
 
 #include "core/gpxreader.h"
 #include "core/zoneclocks.h"
+#include "support/moviehead.h"
 #include "support/testsettings.h"
 #include "track/cameraclock.h"
 #include "track/trip.h"
@@ -146,6 +148,21 @@ private slots:
         QVERIFY(clocks->clockNote(card + QStringLiteral("/clip.mp4"), track).isEmpty());
         clocks->setFolderChoice(card, ZoneChoice());
         QCOMPARE(clocks->timeText("2026/05/14 12:05:10"), QStringLiteral("12:05:10"));
+
+        // A name without a time: the movie header's creation time is the camera's clock, and
+        // the tip says where it was read.
+        QTemporaryDir dir;
+        const QString clip = dir.filePath(QStringLiteral("CLIP0001.MP4"));
+        moviehead::writeMovie(clip.toStdString(), sampleTimeSeconds("2026/05/14 14:05:12").value());
+        QCOMPARE(ZoneClocks::cameraStart(clip), sampleTimeSeconds("2026/05/14 14:05:12"));
+        const QString fromHeader = clocks->clockNote(clip, track);
+        QVERIFY2(fromHeader.contains(QLatin1String("UTC+2")) && fromHeader.contains(QLatin1String("+2 s")),
+                 qPrintable(fromHeader));
+        QCOMPARE(fromHeader.count(QLatin1Char('\n')), 1);
+        clocks->setFolderChoice(dir.path(), ZoneChoice::fromText("auto"));
+        clocks->setCurrent(clip, track);
+        QCOMPARE(clocks->timeText("2026/05/14 12:05:10"), QStringLiteral("14:05:10 UTC+2"));
+        clocks->setFolderChoice(dir.path(), ZoneChoice());
     }
 };
 

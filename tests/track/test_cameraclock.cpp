@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cmath>
+#include <filesystem>
 #include <limits>
 
+#include "support/moviehead.h"
 #include "support/trackbuilder.h"
 #include "track/cameraclock.h"
 #include "track/importedtrack.h"
@@ -95,6 +99,49 @@ TEST(CameraClock, RecordingCountsBackFromItsFirstReadableSample)
     EXPECT_FALSE(recordingClock("/card/20260514140512.mp4", makeTrack({makeSample({.time = "x"})})));
 }
 
+TEST(CameraClock, NamesWithoutATimeUseTheMovieHeadersCreationTime)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("trava-clock-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const Track track = makeTrack({makeSample({.time = "-"}), makeSample({.time = "2026/05/14 12:05:13"})});
+    const auto civil = [](const char *t) { return utc(t); };
+    struct Case {
+        const char *name;
+        std::int64_t created; // civil seconds the header holds
+        int version;
+        std::optional<CameraClock> expect;
+    } cases[] = {
+        // Local time where UTC belongs, as the name would have said it: zone and error alike.
+        {"CLIP0001.MP4", civil("2026/05/14 14:05:19"), 0, CameraClock{7200, 7, true}},
+        {"MOVI0002.MOV", civil("2026/05/14 07:04:32"), 1, CameraClock{-18000, -40, true}},
+        {"REC_A.mp4", civil("2026/05/14 17:50:15"), 0, CameraClock{20700, 3, true}},
+        // A camera that does write UTC there agrees with its telemetry (the tip then says so).
+        {"front.mp4", civil("2026/05/14 12:05:12"), 0, CameraClock{0, 0, true}},
+        // The name's time wins over the header's.
+        {"20260514140512_0001.MP4", civil("2026/05/14 09:00:00"), 0, CameraClock{7200, 0, false}},
+        // Unset clocks and other days are no zone.
+        {"unset.mp4", civil("2000/01/01 00:00:00") - 86400, 0, std::nullopt},
+        {"far.mp4", civil("2026/05/15 03:00:00"), 0, std::nullopt},
+    };
+    for (const Case &c : cases) {
+        moviehead::writeMovie(dir / c.name, c.created, c.version);
+        EXPECT_EQ(recordingClock((dir / c.name).string(), track), c.expect) << c.name;
+    }
+    EXPECT_EQ(recordingCameraStart((dir / "CLIP0001.MP4").string())->civilSeconds, civil("2026/05/14 14:05:19"));
+    // A header that says nothing, a file that is none, and no file at all.
+    std::ofstream(dir / "zero.mp4", std::ios::binary)
+        << moviehead::ftyp() + moviehead::atom("moov", moviehead::atom("mvhd", moviehead::mvhd(0)));
+    std::ofstream(dir / "notes.mp4") << "not a movie";
+    for (const char *name : {"zero.mp4", "notes.mp4", "missing.mp4"}) {
+        EXPECT_FALSE(recordingCameraStart((dir / name).string())) << name;
+        EXPECT_FALSE(recordingClock((dir / name).string(), track)) << name;
+    }
+    // Without a readable time in the track the file is not even opened.
+    EXPECT_FALSE(recordingClock((dir / "CLIP0001.MP4").string(), makeTrack({makeSample({.time = "x"})})));
+    fs::remove_all(dir);
+}
+
 TEST(CameraClock, SummerTimeFollowsTheDateNotTheCamera)
 {
     // 2026-03-29 01:00 UTC Berlin moves to summer time. A camera set to CET in winter and never
@@ -144,6 +191,20 @@ TEST(ZonedClock, TextsNameTheirZoneAndRecordedStaysAsItWas)
     EXPECT_EQ(unknown.timeText(t), "");
     for (const ZonedClock &c : {recorded, east, named})
         EXPECT_EQ(c.timeText("2026/05/14"), "");
+}
+
+TEST(ZonedClock, SpansNameTheirZoneOnceUnlessItChanges)
+{
+    const std::string dash = "\xE2\x80\x93";
+    const ZonedClock named = ZonedClock::named("Europe/Berlin", berlin);
+    EXPECT_EQ(named.spanText("2026/05/14 12:05:12", "2026/05/14 12:34:59"), "14:05" + dash + "14:34 CEST");
+    // Across the night summer time begins both ends are named.
+    EXPECT_EQ(named.spanText("2026/03/29 00:50:00", "2026/03/29 01:10:00"), "01:50 CET" + dash + "03:10 CEST");
+    EXPECT_EQ(ZonedClock::fixed(-18000).spanText("2026/05/14 23:30:00", "2026/05/15 06:00:00"),
+              "18:30" + dash + "01:00 UTC-5");
+    EXPECT_EQ(ZonedClock().spanText("2026/05/14 12:05:12", "2026/05/14 12:34:59"), "12:05" + dash + "12:34");
+    EXPECT_EQ(named.spanText("2026/05/14 12:05:12", "late"), "");
+    EXPECT_EQ(ZonedClock().spanText("", "2026/05/14 12:05:12"), "");
 }
 
 TEST(ZonedClock, ChoiceIsStoredAsText)
@@ -240,6 +301,24 @@ TEST(ImportedTrack, PointsLandOnTheVideosSecondsAndTheNudgeMovesThem)
     EXPECT_EQ(trackSize(placeOnVideo(points, {start - 3600, 0, 0, TrackDatum::Wgs84})), 3607u);
     // The recording's length ends the track.
     EXPECT_EQ(trackSize(placeOnVideo(points, {start, 0, 3, TrackDatum::Wgs84})), 4u);
+
+    // As the telemetry's lines, for exports: read back, the same samples, south and west kept.
+    std::vector<TrackPoint> south = {{-33.868, -70.6, start, {}}, {-33.869, -70.601, start + 4, {}}};
+    for (const Track &placed : {placeOnVideo(points, {start, 1.5, 60, TrackDatum::Wgs84}),
+                                placeOnVideo(south, {start, 0, 60, TrackDatum::Wgs84})}) {
+        const std::vector<std::string> lines = sampleLines(placed);
+        ASSERT_EQ(lines.size(), trackSize(placed));
+        const Track back = decodeGpsData(lines, TrackDatum::Wgs84);
+        ASSERT_EQ(trackSize(back), trackSize(placed));
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            EXPECT_EQ((*back)[i].time, (*placed)[i].time) << lines[i];
+            EXPECT_EQ((*back)[i].latitude, (*placed)[i].latitude) << lines[i];
+            EXPECT_EQ((*back)[i].longitude, (*placed)[i].longitude) << lines[i];
+            EXPECT_EQ((*back)[i].speed, (*placed)[i].speed) << lines[i];
+        }
+    }
+    EXPECT_EQ(sampleLines(placeOnVideo(south, {start, 0, 60, TrackDatum::Wgs84}))[0],
+              std::to_string(std::int64_t(start)) + " 2026/05/14 12:00:00 S:33.868000 W:70.600000 0.0 km/h x:0.00 y:0.00 z:0.00");
 }
 
 TEST(ImportedTrack, PointsWithoutTimesSpreadOverTheRecording)

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "support/moviehead.h"
 #include "telemetry/kalgpsmovietime.h"
 #include "track/cardreader.h"
 
@@ -222,20 +223,10 @@ TEST(MovieCreationTime, ReadsTheMovieHeaderAndRefusesWhatIsNotOne)
     namespace fs = std::filesystem;
     const fs::path dir = fs::temp_directory_path() / ("trava-mvhd-" + std::to_string(::getpid()));
     fs::create_directories(dir);
-    auto atom = [](const std::string &type, const std::string &payload) {
-        const uint32_t n = uint32_t(payload.size() + 8);
-        std::string s{char(n >> 24), char(n >> 16), char(n >> 8), char(n)};
-        return s + type + payload;
-    };
-    std::string mvhd0(100, '\0');
+    using moviehead::atom;
     const uint32_t when = 3861594900u; // 2026-05-14T09:15:00 since 1904
-    for (int i = 0; i < 4; ++i)
-        mvhd0[4 + i] = char(when >> (24 - 8 * i));
-    std::string mvhd1(112, '\0');
-    mvhd1[0] = 1;
-    for (int i = 0; i < 4; ++i)
-        mvhd1[8 + i] = char(when >> (24 - 8 * i));
-    const std::string ftyp = atom("ftyp", "isom\0\0\0\0isom");
+    const std::string mvhd0 = moviehead::mvhd(when, 0), mvhd1 = moviehead::mvhd(when, 1);
+    const std::string ftyp = moviehead::ftyp();
     const struct {
         const char *name;
         std::string bytes;
@@ -259,6 +250,24 @@ TEST(MovieCreationTime, ReadsTheMovieHeaderAndRefusesWhatIsNotOne)
     }
     EXPECT_FALSE(kalGpsMovieCreationTime((dir / "missing.mp4").c_str(), &t));
     EXPECT_FALSE(kalGpsMovieCreationTime(dir.c_str(), &t));
+
+    // The length: duration over time scale, in either version; nothing when unset.
+    double length = 0;
+    EXPECT_FALSE(kalGpsMovieDuration((dir / "v0.mp4").c_str(), &length));
+    moviehead::writeMovie(dir / "len0.mp4", 1778750100, 0, 60500);
+    ASSERT_TRUE(kalGpsMovieDuration((dir / "len0.mp4").c_str(), &length));
+    EXPECT_DOUBLE_EQ(length, 60.5);
+    moviehead::writeMovie(dir / "len1.mp4", 1778750100, 1, 600000);
+    ASSERT_TRUE(kalGpsMovieDuration((dir / "len1.mp4").c_str(), &length));
+    EXPECT_DOUBLE_EQ(length, 600.0);
+    EXPECT_TRUE(kalGpsMovieCreationTime((dir / "len1.mp4").c_str(), &t));
+    EXPECT_EQ(int64_t(t) - kKalGpsMovieEpochOffset, 1778750100);
+    std::ofstream(dir / "unknown.mp4", std::ios::binary)
+        << ftyp + atom("moov", atom("mvhd", moviehead::mvhd(when, 0, 1000, 0xffffffffu)));
+    EXPECT_FALSE(kalGpsMovieDuration((dir / "unknown.mp4").c_str(), &length));
+    EXPECT_FALSE(kalGpsMovieDuration((dir / "text.mp4").c_str(), &length));
+    for (const char *gone : {"len0.mp4", "len1.mp4", "unknown.mp4"})
+        fs::remove(dir / gone); // the walk below counts the files
 
     // The walk reads it for names without a time, skips hidden entries and other endings.
     fs::create_directories(dir / "Rear");

@@ -142,6 +142,47 @@ TEST(TripStatistics, StopKeepsDistanceNewTrackResetsItButNotTheSecond)
     EXPECT_EQ(s.labels().speed, "9KMH");
 }
 
+TEST(TripStatistics, AMovedTrackKeepsTheDistanceCoveredUpToTheSecondShown)
+{
+    auto s = makeStats();
+    // 1 "metre" a second northwards; the moved track is the same a second later.
+    std::vector<GPSItem> items, later{sample("36", "0")};
+    for (int i = 0; i < 60; ++i) {
+        items.push_back(sample("36", fixedDecimals(i * 0.001, 3)));
+        later.push_back(sample(i % 2 ? "72" : "36", fixedDecimals(i * 0.001, 3)));
+    }
+    s.handleGpsInfoWithArray(makeTrack(items));
+    for (int t = 1; t <= 50; ++t)
+        s.setCurrentPlayerTime(t + 0.2, "MPH");
+    EXPECT_NEAR(s.totalDistance(), 49.0, 1e-3); // positions are read as 32-bit floats
+    s.replaceTrack(makeTrack(later));
+    // Along the moved track to second 50 (its sample 50 is the old 49): not back to zero.
+    EXPECT_NEAR(s.totalDistance(), 49.0, 1e-3); // positions are read as 32-bit floats
+    EXPECT_EQ(s.labels().distance, "<Distance>:0.05KM");
+    EXPECT_EQ(s.labels().lat, "<Lat>:0.049");
+    EXPECT_EQ(s.labels().speed, "44MPH"); // 72 km/h, in the unit last shown
+    // Another move before any tick counts from the same second, and the next tick goes on.
+    s.replaceTrack(makeTrack(items));
+    EXPECT_NEAR(s.totalDistance(), 50.0, 1e-3); // positions are read as 32-bit floats
+    s.replaceTrack(makeTrack(later));
+    EXPECT_FALSE(s.setCurrentPlayerTime(50.7, "KMH"));
+    ASSERT_TRUE(s.setCurrentPlayerTime(51.1, "KMH"));
+    EXPECT_NEAR(s.totalDistance(), 50.0, 1e-3); // positions are read as 32-bit floats
+    // A track shorter than the second shown ends at its last sample; an empty one has none.
+    s.replaceTrack(makeTrack({items.begin(), items.begin() + 11}));
+    EXPECT_NEAR(s.totalDistance(), 10.0, 1e-3); // positions are read as 32-bit floats
+    EXPECT_EQ(s.curItem()->latitude, "0.010");
+    s.replaceTrack(makeTrack({}));
+    EXPECT_EQ(s.totalDistance(), 0.0);
+    EXPECT_FALSE(s.curItem());
+    // Before anything was shown a move shows nothing either.
+    auto fresh = makeStats();
+    fresh.handleGpsInfoWithArray(makeTrack(items));
+    fresh.replaceTrack(makeTrack(later));
+    EXPECT_EQ(fresh.totalDistance(), 0.0);
+    EXPECT_FALSE(fresh.curItem());
+}
+
 TEST(TripStatistics, NonFiniteDistanceIsNotAdded)
 {
     TripStatistics s([](double, double, double, double) { return std::nan(""); }, nullptr);
