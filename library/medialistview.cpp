@@ -118,7 +118,9 @@ MediaListView::MediaListView(QWidget *parent, MediaListStore store)
                                               [this](const QVariant &object) { loadMoreVideoInfo(object); });
 
     setStringValue();
-    m_model->setRecords(m_store.load());
+    QList<MFileModel> saved = m_store.load();
+    CardGrouping::keepKnownWords(saved);
+    m_model->setRecords(saved);
 }
 
 MediaListView::~MediaListView() = default;
