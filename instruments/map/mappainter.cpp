@@ -155,6 +155,10 @@ void MapPainter::screenRoute(const MapFrame &frame, const Route &route, const QR
     auto finite = [](const QPointF &p) { return std::isfinite(p.x()) && std::isfinite(p.y()); };
     auto speedAt = [&](std::size_t i) { return i < route.speeds.size() ? route.speeds[i] : 0.0; };
     const double minStep2 = minStep * minStep;
+    // frame.toScreen, its scale worked out once rather than per point.
+    const double scale = Mercator::worldPixels(frame.zoom);
+    const QPointF middle = frame.box.center();
+    auto toScreen = [&](const QPointF &w) { return (w - frame.center) * scale + middle; };
     const QPointF gap(std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN());
     std::size_t next = 0; // the first point not yet looked at
     QPointF kept;
@@ -177,7 +181,7 @@ void MapPainter::screenRoute(const MapFrame &frame, const Route &route, const QR
             haveKept = false;
         }
         for (std::size_t i = next; i <= last; ++i) {
-            const QPointF s = frame.toScreen(route.points[i]);
+            const QPointF s = toScreen(route.points[i]);
             const bool end = i == last || !finite(route.points[i + 1]);
             if (finite(s)) {
                 const QPointF d = s - kept;
