@@ -41,10 +41,12 @@ public:
         const bool result = QApplication::notify(receiver, event);
         --m_depth;
         if (const qint64 ms = t.elapsed(); ms > 30 && QThread::currentThread() == thread())
-            std::fprintf(stderr, "slow event: %lld ms depth=%d type=%d receiver=%s(%s)\n", static_cast<long long>(ms),
-                         m_depth, type, receiver->metaObject()->className(), qPrintable(receiver->objectName()));
+            std::fprintf(stderr, "slow event: %lld ms ending at %.3f s: depth=%d type=%d receiver=%s(%s)\n",
+                         static_cast<long long>(ms), since.elapsed() / 1000.0, m_depth, type, receiver->metaObject()->className(), qPrintable(receiver->objectName()));
         return result;
     }
+
+    QElapsedTimer since; // started with the card offered
 
 private:
     int m_depth = 0;
@@ -111,6 +113,7 @@ int main(int argc, char **argv)
             app.quit();
     });
     clock.start();
+    app.since.start();
     beat.start();
     list->addRecordings({card});
     app.exec();
