@@ -64,6 +64,7 @@ void TripController::recordingSelected(const QString &path)
     m_current = path;
     m_paths = QStringList{path};
     m_tracks.clear();
+    m_summary.reset();
     if (m_map)
         m_map->setTripContext({});
     emit tripChanged();
@@ -89,6 +90,7 @@ void TripController::recordingLoaded(const QString &path, const Track &track, bo
         m_searching = false;
         m_paths = QStringList{path};
         m_tracks.clear();
+        m_summary.reset();
         if (m_map)
             m_map->setTripContext({});
         emit tripChanged();
@@ -167,11 +169,35 @@ void TripController::step(quint64 generation)
 
 void TripController::finish()
 {
+    const QStringList paths = m_order.mid(m_low, m_high - m_low + 1);
+    std::vector<Track> tracks;
+    std::size_t samples = 0;
+    for (const QString &p : paths) {
+        tracks.push_back(cached(p));
+        samples += trackSize(tracks.back());
+    }
+    if (paths.size() < 2 || samples <= m_inlineSummarySamples) {
+        publish(paths, tracks, std::nullopt);
+        return;
+    }
+    // Reading the texts of a day's samples for the sums would hold the window: the trip is
+    // known once the worker has summed it, unless another search has begun meanwhile.
+    const quint64 generation = m_generation;
+    m_worker.run(
+        this, [tracks] { return summarizeTrip(tracks, &PlaybackSync::distanceByStartLatStartLonEndLatEndLon); },
+        [this, generation, paths, tracks](TripSummary summary) {
+            if (generation == m_generation)
+                publish(paths, tracks, summary);
+        });
+}
+
+void TripController::publish(const QStringList &paths, const std::vector<Track> &tracks,
+                             std::optional<TripSummary> summary)
+{
     m_searching = false;
-    m_paths = m_order.mid(m_low, m_high - m_low + 1);
-    m_tracks.clear();
-    for (const QString &p : std::as_const(m_paths))
-        m_tracks.push_back(cached(p));
+    m_paths = paths;
+    m_tracks = tracks;
+    m_summary = summary;
     if (m_map)
         m_map->setTripContext(isTrip() ? m_tracks : std::vector<Track>{});
     emit tripChanged();
@@ -179,6 +205,8 @@ void TripController::finish()
 
 TripSummary TripController::tripSummary() const
 {
+    if (m_summary)
+        return *m_summary;
     return summarizeTrip(m_tracks, &PlaybackSync::distanceByStartLatStartLonEndLatEndLon);
 }
 

@@ -12,8 +12,10 @@
 #include <QPointer>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <vector>
 
+#include "core/serialworker.h"
 #include "track/trip.h"
 
 class GpsMapView;
@@ -41,7 +43,10 @@ public:
     std::vector<Track> tripTracks() const { return m_tracks; }
     int currentPart() const { return int(m_paths.indexOf(m_current)); }
     bool isTrip() const { return m_paths.size() > 1; }
+    // True until the trip is known, its sums included (a day's trip is summed on a worker).
     bool searching() const { return m_searching; }
+    // Trips of more samples than this are summed on a worker (tests lower it to see that road).
+    void setInlineSummaryLimit(std::size_t samples) { m_inlineSummarySamples = samples; }
     TripSummary tripSummary() const;
     TripSummary recordingSummary() const;
     // "Trip (3 files)\n1.23 km · 00:00:29\ntop 52 km/h" and "File 1 of 3\n..." for the
@@ -64,6 +69,7 @@ private:
     bool haveTrack(const QString &path) const;
     Track cached(const QString &path) const;
     void finish();
+    void publish(const QStringList &paths, const std::vector<Track> &tracks, std::optional<TripSummary> summary);
     static QString summaryText(const TripSummary &summary);
     static QString distanceText(const TripSummary &summary);
     static QString durationText(const TripSummary &summary);
@@ -89,4 +95,7 @@ private:
     quint64 m_generation = 0;
     QStringList m_paths;
     std::vector<Track> m_tracks;
+    std::optional<TripSummary> m_summary; // of m_tracks, once summed
+    std::size_t m_inlineSummarySamples = 20000;
+    SerialWorker m_worker;                // last: it waits for its job before the rest goes
 };

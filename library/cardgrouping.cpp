@@ -102,4 +102,18 @@ QString kindOf(const QString &cardPath)
     return QString::fromLatin1(cardKindName(file.kind));
 }
 
+void keepKnownWords(QList<MFileModel> &records)
+{
+    const auto knownChannel = [](const QString &w) { return cardChannelFromName(w.toStdString()).has_value(); };
+    for (MFileModel &m : records) {
+        if (!m.kind.isEmpty() && !cardKindFromName(m.kind.toStdString()))
+            m.kind.clear();
+        if (!m.channel.isEmpty() && !knownChannel(m.channel))
+            m.channel.clear();
+        for (MChannelFile &c : m.otherChannels)
+            if (!knownChannel(c.channel))
+                c.channel = QStringLiteral("other");
+    }
+}
+
 } // namespace CardGrouping

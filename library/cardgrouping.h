@@ -21,4 +21,8 @@ QString badges(const MFileModel &record);
 // relative to the card (its folders count: RO/ locks); "unknown" when they give none.
 QString kindOf(const QString &cardPath);
 
+// A saved list is outside text: a kind or channel word the rules do not know (a hand-edited or
+// foreign list) counts as not saved, an other channel's unknown word as "other".
+void keepKnownWords(QList<MFileModel> &records);
+
 } // namespace CardGrouping

@@ -11,6 +11,7 @@
 
 #include <sys/stat.h>
 
+#include "library/cardgrouping.h"
 #include "library/medialistview.h"
 
 namespace {
@@ -138,12 +139,15 @@ void FolderScanner::scan(const QStringList &paths)
         const QStringList found = collect(paths, cancel.get());
         if (cancel->load())
             return;
-        qDebug() << "folder scan:" << found.size() << "recordings";
+        const QList<MFileModel> records = CardGrouping::records(found);
+        if (cancel->load())
+            return;
+        qDebug() << "folder scan:" << found.size() << "recordings," << records.size() << "moments";
         QMetaObject::invokeMethod(
             self.data(),
-            [self, found] {
+            [self, records] {
                 if (self)
-                    emit self->scanned(found);
+                    emit self->scanned(records);
             },
             Qt::QueuedConnection);
     });

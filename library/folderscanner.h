@@ -1,10 +1,14 @@
 #pragma once
 // Turns what the user offered (recordings and folders of them) into the list of recordings to
 // add: a folder stands for every recording inside it, however deep, in name order. A camera's
-// card holds thousands of files, so the walk runs on a thread of its own and the answer comes
-// back to the GUI thread.
+// card holds thousands of files, so the walk, and the reading of what it found as a card
+// (moments, channels, kinds; movie headers for names without a time), runs on a thread of its
+// own and the records come back to the GUI thread.
+#include <QList>
 #include <QObject>
 #include <QStringList>
+
+#include "core/mfilemodel.h"
 
 #include <atomic>
 #include <memory>
@@ -29,13 +33,14 @@ public:
     // True when some path is a folder (the caller then wants scan() rather than the paths).
     static bool containsFolder(const QStringList &paths);
 
-    // Starts collect() on a worker thread; scanned() follows on this object's thread. Scans
-    // run one after the other in the order asked; each gets its own answer.
+    // Starts collect() and CardGrouping::records() on a worker thread; scanned() follows on
+    // this object's thread. Scans run one after the other in the order asked; each gets its
+    // own answer.
     void scan(const QStringList &paths);
     bool isScanning() const { return m_running > 0; }
 
 signals:
-    void scanned(const QStringList &recordings);
+    void scanned(const QList<MFileModel> &records);
 
 private:
     std::shared_ptr<std::atomic<bool>> m_cancel;

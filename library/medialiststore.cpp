@@ -25,8 +25,29 @@ constexpr qint64 kMaxListFileSize = 16 * 1024 * 1024;
 // room for lists written by other tools while keeping the XML reader's work linear.
 constexpr XmlLimits::Caps kListCaps{kMaxListFileSize, 16, 2 * 1000 * 1000, 64};
 
-// Reads one <dict> whose start tag is current; unknown value types are skipped.
-bool readDict(QXmlStreamReader &xml, QVariantMap *dict)
+const QString kOtherChannels = QStringLiteral("otherChannels");
+
+bool readDict(QXmlStreamReader &xml, QVariantMap *dict, bool nested = false);
+
+// The <array> of a record's other channels: one <dict> each, whose own arrays are not ours.
+bool readChannelArray(QXmlStreamReader &xml, QVariantList *list)
+{
+    while (xml.readNextStartElement()) {
+        if (xml.name() != QLatin1String("dict")) {
+            xml.skipCurrentElement();
+            continue;
+        }
+        QVariantMap channel;
+        if (!readDict(xml, &channel, true))
+            return false;
+        list->append(channel);
+    }
+    return !xml.hasError();
+}
+
+// Reads one <dict> whose start tag is current; unknown value types are skipped, and so is
+// an array under any key but a record's other channels (or inside one of those).
+bool readDict(QXmlStreamReader &xml, QVariantMap *dict, bool nested)
 {
     QString key;
     while (xml.readNextStartElement()) {
@@ -38,6 +59,12 @@ bool readDict(QXmlStreamReader &xml, QVariantMap *dict)
             if (!key.isNull())
                 dict->insert(key, value);
             key.clear();
+        } else if (name == QLatin1String("array") && !nested && key == kOtherChannels) {
+            QVariantList channels;
+            if (!readChannelArray(xml, &channels))
+                return false;
+            dict->insert(key, channels);
+            key.clear();
         } else {
             xml.skipCurrentElement();
             key.clear();
@@ -46,6 +73,31 @@ bool readDict(QXmlStreamReader &xml, QVariantMap *dict)
             return false;
     }
     return !xml.hasError();
+}
+
+// A card's record keeps its channel, kind and other channels across a restart; a lone
+// file's entry stays the two keys it always had.
+void writeCardFields(QXmlStreamWriter &xml, const MFileModel &m)
+{
+    auto text = [&xml](const QString &key, const QString &value) {
+        xml.writeTextElement(QStringLiteral("key"), key);
+        xml.writeTextElement(QStringLiteral("string"), value);
+    };
+    if (!m.channel.isEmpty())
+        text(QStringLiteral("channel"), m.channel);
+    if (!m.kind.isEmpty())
+        text(QStringLiteral("kind"), m.kind);
+    if (m.otherChannels.isEmpty())
+        return;
+    xml.writeTextElement(QStringLiteral("key"), kOtherChannels);
+    xml.writeStartElement(QStringLiteral("array"));
+    for (const MChannelFile &c : m.otherChannels) {
+        xml.writeStartElement(QStringLiteral("dict"));
+        text(QStringLiteral("channel"), c.channel);
+        text(QStringLiteral("fLocalPath"), c.fLocalPath);
+        xml.writeEndElement();
+    }
+    xml.writeEndElement();
 }
 } // namespace
 
@@ -74,6 +126,7 @@ QByteArray MediaListStore::serialize(const QList<MFileModel> &records)
         xml.writeTextElement(QStringLiteral("string"), m.fName);
         xml.writeTextElement(QStringLiteral("key"), QStringLiteral("fLocalPath"));
         xml.writeTextElement(QStringLiteral("string"), m.fLocalPath);
+        writeCardFields(xml, m);
         xml.writeEndElement();
     }
     xml.writeEndElement();

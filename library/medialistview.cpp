@@ -99,7 +99,7 @@ MediaListView::MediaListView(QWidget *parent, MediaListStore store)
     addAction(remove);
 
     m_scanner = new FolderScanner(this);
-    connect(m_scanner, &FolderScanner::scanned, this, &MediaListView::addInOfferedOrder);
+    connect(m_scanner, &FolderScanner::scanned, this, &MediaListView::addRecords);
 
     m_menu = new QMenu(this);
     connect(m_table, &QTableView::customContextMenuRequested, this, [this](const QPoint &pos) {
@@ -118,7 +118,9 @@ MediaListView::MediaListView(QWidget *parent, MediaListStore store)
                                               [this](const QVariant &object) { loadMoreVideoInfo(object); });
 
     setStringValue();
-    m_model->setRecords(m_store.load());
+    QList<MFileModel> saved = m_store.load();
+    CardGrouping::keepKnownWords(saved);
+    m_model->setRecords(saved);
 }
 
 MediaListView::~MediaListView() = default;
@@ -225,7 +227,9 @@ void MediaListView::addRecordings(const QStringList &paths)
     // recording is unreadable); only folders need the walk on a thread.
     const bool special = std::any_of(paths.begin(), paths.end(),
                                      [](const QString &p) { return isAcceptedMediaPath(p) && FolderScanner::isNotAFile(p); });
-    if (FolderScanner::containsFolder(paths))
+    // Many files (a card's selection dropped) are read as a card on the scanner's thread too:
+    // names without a time mean a movie header each.
+    if (FolderScanner::containsFolder(paths) || paths.size() > kInlineFiles)
         m_scanner->scan(paths);
     else
         addInOfferedOrder(FolderScanner::collect(paths));
@@ -238,8 +242,12 @@ bool MediaListView::isScanning() const { return m_scanner->isScanning(); }
 void MediaListView::addInOfferedOrder(const QStringList &paths)
 {
     // The channels of one moment of a camera's card become one record.
+    addRecords(CardGrouping::records(paths));
+}
+
+void MediaListView::addRecords(const QList<MFileModel> &records)
+{
     QList<QVariantMap> items;
-    const QList<MFileModel> records = CardGrouping::records(paths);
     items.reserve(records.size());
     for (const MFileModel &record : records)
         items.prepend(record.toDictionary());

@@ -50,8 +50,10 @@ public:
     void loadMoreVideoInfo(const QVariant &object);
     // Adds recordings in the order offered (names with an accepted ending that are not a
     // FIFO or device; the others are left out); a folder stands for the recordings inside it,
-    // found off the GUI thread (they are added once found; isScanning() says until when).
+    // found off the GUI thread (they are added once found; isScanning() says until when), and
+    // so are more than kInlineFiles files.
     void addRecordings(const QStringList &paths);
+    static constexpr qsizetype kInlineFiles = 64;
     bool isScanning() const;
     // Makes the listed recording at path current and highlights it, without playing it
     // (the list as the last run left it). False when it is not listed.
@@ -93,6 +95,7 @@ private:
     void removeRow(int row);
     void selectAfterDelay(const MFileModel &model);
     void addInOfferedOrder(const QStringList &paths);
+    void addRecords(const QList<MFileModel> &records);
 
     MediaPlayerDelegate *m_delegate = nullptr;
     AlertHandler m_alert;

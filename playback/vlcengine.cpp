@@ -4,6 +4,7 @@
 #include "playback/tstimeoffset.h"
 #include "playback/vlcmedia.h"
 #include "playback/vlcframepool.h"
+#include "telemetry/kalgpsmovietime.h"
 
 #include <QDebug>
 #include <QFile>
@@ -160,7 +161,14 @@ bool VlcEngine::startMedia(double startSeconds)
         return false;
     if (!m_probed) {
         m_probed = true;
-        m_pictureSize = packSize(VlcMedia::probePictureSize(media));
+        // An MP4/MOV says its picture size in its track headers, a few small reads; libVLC's
+        // probe parses the file and holds the window for a tenth of a second or more.
+        uint32_t width = 0, height = 0;
+        if (!remote && kalGpsMoviePictureSize(QFile::encodeName(m_path).constData(), &width, &height) &&
+            width <= 16384 && height <= 16384)
+            m_pictureSize = packSize(QSize(int(width), int(height)));
+        else
+            m_pictureSize = packSize(VlcMedia::probePictureSize(media));
     }
     for (const QString &option : VlcMedia::options(unpackSize(m_pictureSize.load()).height()))
         libvlc_media_add_option(media, option.toLatin1().constData());

@@ -118,3 +118,43 @@ bool kalGpsMovieDuration(const char* path, double* seconds)
     *seconds = double(duration) / double(scale);
     return true;
 }
+
+bool kalGpsMoviePictureSize(const char* path, uint32_t* width, uint32_t* height)
+{
+    const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    int64_t moov = 0, moovEnd = 0;
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+              findAtom(fd, 0, int64_t(st.st_size), "moov", &moov, &moovEnd);
+    uint32_t bestW = 0, bestH = 0;
+    // Each trak in turn: the next search starts where the last trak ended.
+    int64_t from = moov, trak = 0, trakEnd = 0;
+    for (int i = 0; ok && i < kMaxAtoms && findAtom(fd, from, moovEnd, "trak", &trak, &trakEnd); ++i) {
+        from = trakEnd;
+        int64_t tkhd = 0, tkhdEnd = 0;
+        if (!findAtom(fd, trak, trakEnd, "tkhd", &tkhd, &tkhdEnd))
+            continue;
+        // Width and height close the header (16.16 fixed point): 84 bytes for version 0,
+        // 96 for version 1.
+        unsigned char version = 0;
+        if (!readAt(fd, tkhd, &version, 1))
+            continue;
+        const int64_t sizeAt = tkhd + (version == 1 ? 88 : 76);
+        unsigned char dims[8];
+        if (sizeAt + 8 > tkhdEnd || !readAt(fd, sizeAt, dims, 8))
+            continue;
+        const uint32_t w = uint32_t(be(dims, 4) >> 16), h = uint32_t(be(dims + 4, 4) >> 16);
+        if (w > 0 && h > 0 && h > bestH) {
+            bestW = w;
+            bestH = h;
+        }
+    }
+    close(fd);
+    if (bestH == 0)
+        return false;
+    *width = bestW;
+    *height = bestH;
+    return true;
+}

@@ -45,11 +45,39 @@ void GpsMapView::setGpsData(const Track &track)
 
 void GpsMapView::setTripContext(const std::vector<Track> &parts)
 {
+    const quint64 generation = ++m_tripGeneration;
     m_trip = {};
-    if (parts.size() > 1)
+    std::size_t samples = 0;
+    for (const Track &part : parts)
+        samples += trackSize(part);
+    if (parts.size() > 1 && samples > kInlineTripPoints) {
+        // Reading and projecting sixty thousand samples would hold the window for a
+        // noticeable while: the worker does it, the trip shows when it is done.
+        m_worker.run(
+            this,
+            [parts] {
+                MapPainter::Route trip;
+                for (const Track &part : parts)
+                    MapPainter::appendTrack(trip, part);
+                return trip;
+            },
+            [this, generation](MapPainter::Route trip) {
+                if (generation != m_tripGeneration)
+                    return;
+                m_trip = std::move(trip);
+                update();
+            });
+    } else if (parts.size() > 1) {
         for (const Track &part : parts)
             MapPainter::appendTrack(m_trip, part);
+    }
     update();
+}
+
+void GpsMapView::waitForTrip()
+{
+    m_worker.waitForDone();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 void GpsMapView::setCurrentPlayerTime(double seconds)
@@ -75,6 +103,7 @@ void GpsMapView::clearMapAnotation()
     m_track.reset();
     m_route = {};
     m_trip = {};
+    ++m_tripGeneration; // a trip still being projected stays away too
     m_markerIndex.reset();
     m_lookup.invalidate();
     update();

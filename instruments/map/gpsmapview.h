@@ -16,6 +16,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/serialworker.h"
 #include "track/instrument.h"
 #include "track/samplelookup.h"
 #include "instruments/map/mappainter.h"
@@ -39,9 +40,16 @@ public:
     // map stays where it is. Whoever moves on within a trip puts the trip back.
     void clearMapAnotation();
     // The whole trip the recording belongs to (its tracks in order, the recording's own
-    // among them), drawn pale beneath the recording's part; no tracks, no trip.
+    // among them), drawn pale beneath the recording's part; no tracks, no trip. A trip of
+    // more than kInlineTripPoints samples (a day of one-minute files) is projected on a
+    // worker and shows a moment later; a later call or a clear supersedes it.
     void setTripContext(const std::vector<Track> &parts);
+    static constexpr std::size_t kInlineTripPoints = 20000;
     bool hasTrip() const { return !m_trip.points.empty(); }
+    std::size_t tripPointCount() const { return m_trip.points.size(); }
+    // Blocks until a trip handed to the worker is projected and, when still wanted, shown
+    // (for tests and benchmarks: the window itself never waits for it).
+    void waitForTrip();
 
     // The view owns its source; null shows the grid only.
     void setTileSource(std::unique_ptr<TileSource> source);
@@ -103,4 +111,6 @@ private:
     bool m_dragging = false;
     bool m_noticeShown = false;
     quint64 m_openGeneration = 0;
+    quint64 m_tripGeneration = 0; // the trip asked for last; a projection of an older one is dropped
+    SerialWorker m_worker; // last: it waits for its job before the rest goes
 };

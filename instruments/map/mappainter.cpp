@@ -5,6 +5,7 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "core/mlanguagemanager.h"
 #include "instruments/dashboardstate.h"
@@ -65,15 +66,6 @@ bool drawFallback(QPainter &p, const QRectF &box, const TileSource &source, cons
     return false;
 }
 
-std::vector<QPointF> onScreen(const MapFrame &frame, const std::vector<QPointF> &world)
-{
-    std::vector<QPointF> out;
-    out.reserve(world.size());
-    for (const QPointF &w : world)
-        out.push_back(frame.toScreen(w));
-    return out;
-}
-
 // The whole route in view: its finite points' bounds at the zoom that fits them.
 MapFrame fitRoute(const std::vector<QPointF> &points, const QRectF &box)
 {
@@ -116,13 +108,94 @@ bool MapPainter::isValidPosition(double lat, double lon)
 void MapPainter::appendTrack(Route &route, const Track &track)
 {
     const std::size_t n = trackSize(track);
-    route.points.reserve(route.points.size() + n);
-    route.speeds.reserve(route.speeds.size() + n);
+    const std::size_t before = route.points.size();
+    route.points.reserve(before + n);
+    route.speeds.reserve(before + n);
     for (std::size_t i = 0; i < n; ++i) {
         const GPSItem &item = (*track)[i];
         route.points.push_back(
             Mercator::project(Mercator::readDegrees(item.latitude), Mercator::readDegrees(item.longitude)));
         route.speeds.push_back(leadingDouble(item.speed));
+    }
+    // The run that held the old last point now also holds the step on to the new first.
+    const std::size_t total = route.points.size();
+    const std::size_t runs = total == 0 ? 0 : (total + Route::kChunk - 1) / Route::kChunk;
+    const std::size_t from = before == 0 ? 0 : (before - 1) / Route::kChunk;
+    route.bounds.resize(runs);
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    for (std::size_t c = from; c < runs; ++c) {
+        double x0 = 2, y0 = 2, x1 = -1, y1 = -1;
+        const std::size_t last = std::min((c + 1) * Route::kChunk, total - 1);
+        for (std::size_t i = c * Route::kChunk; i <= last; ++i) {
+            const QPointF &pt = route.points[i];
+            if (!std::isfinite(pt.x()) || !std::isfinite(pt.y()))
+                continue;
+            x0 = std::min(x0, pt.x());
+            x1 = std::max(x1, pt.x());
+            y0 = std::min(y0, pt.y());
+            y1 = std::max(y1, pt.y());
+        }
+        // NaN bounds compare false with everything: a run without a number is never in view.
+        route.bounds[c] = x1 < x0 ? QRectF(nan, nan, nan, nan) : QRectF(QPointF(x0, y0), QPointF(x1, y1));
+    }
+}
+
+void MapPainter::screenRoute(const MapFrame &frame, const Route &route, const QRectF &visible, double minStep,
+                             std::vector<QPointF> *points, std::vector<double> *speeds)
+{
+    points->clear();
+    speeds->clear();
+    const std::size_t total = route.points.size();
+    if (total == 0)
+        return;
+    const QPointF a = frame.toWorld(visible.topLeft()), b = frame.toWorld(visible.bottomRight());
+    const double wx0 = std::min(a.x(), b.x()), wx1 = std::max(a.x(), b.x());
+    const double wy0 = std::min(a.y(), b.y()), wy1 = std::max(a.y(), b.y());
+    const bool indexed = route.bounds.size() == (total + Route::kChunk - 1) / Route::kChunk;
+    auto finite = [](const QPointF &p) { return std::isfinite(p.x()) && std::isfinite(p.y()); };
+    auto speedAt = [&](std::size_t i) { return i < route.speeds.size() ? route.speeds[i] : 0.0; };
+    const double minStep2 = minStep * minStep;
+    // frame.toScreen, its scale worked out once rather than per point.
+    const double scale = Mercator::worldPixels(frame.zoom);
+    const QPointF middle = frame.box.center();
+    auto toScreen = [&](const QPointF &w) { return (w - frame.center) * scale + middle; };
+    const QPointF gap(std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN());
+    std::size_t next = 0; // the first point not yet looked at
+    QPointF kept;
+    bool haveKept = false;
+    const std::size_t runs = (total + Route::kChunk - 1) / Route::kChunk;
+    for (std::size_t c = 0; c < runs; ++c) {
+        const std::size_t first = c * Route::kChunk, last = std::min((c + 1) * Route::kChunk, total - 1);
+        if (indexed) {
+            const QRectF &r = route.bounds[c];
+            if (!(r.left() <= wx1 && r.right() >= wx0 && r.top() <= wy1 && r.bottom() >= wy0))
+                continue;
+        }
+        if (first > next) {
+            // Runs left out lie between: the line must not jump across them.
+            if (!points->empty()) {
+                points->push_back(gap);
+                speeds->push_back(0);
+            }
+            next = first;
+            haveKept = false;
+        }
+        for (std::size_t i = next; i <= last; ++i) {
+            const QPointF s = toScreen(route.points[i]);
+            const bool end = i == last || !finite(route.points[i + 1]);
+            if (finite(s)) {
+                const QPointF d = s - kept;
+                if (haveKept && !end && d.x() * d.x() + d.y() * d.y() < minStep2)
+                    continue;
+                kept = s;
+                haveKept = true;
+            } else {
+                haveKept = false;
+            }
+            points->push_back(s);
+            speeds->push_back(speedAt(i));
+        }
+        next = last + 1;
     }
 }
 
@@ -196,21 +269,30 @@ void MapPainter::paintRoute(QPainter &p, const MapFrame &frame, const Route &rou
     p.setRenderHint(QPainter::Antialiasing);
     p.setClipRect(frame.box, Qt::IntersectClip);
     const QRectF visible = frame.box;
-    const std::vector<QPointF> line = onScreen(frame, route.points);
+    // A pixel is as fine as the eye sees: a day's trip seen whole is a few thousand strokes,
+    // not sixty thousand, and at street level only the runs in view are looked at.
+    constexpr double kMinStep = 1.0;
+    const QRectF reach = visible.adjusted(-24, -24, 24, 24);
+    std::vector<QPointF> line, tripLine;
+    std::vector<double> speeds, tripSpeeds;
+    screenRoute(frame, route, reach, kMinStep, &line, &speeds);
     if (!trip.points.empty()) {
+        screenRoute(frame, trip, reach, kMinStep, &tripLine, &tripSpeeds);
         // The trip pale and thin; the recording's own part bold on a dark casing.
-        RouteStyle::paintSpeedRoute(p, onScreen(frame, trip.points), trip.speeds, visible, kRouteWidth, true, mph);
+        RouteStyle::paintSpeedRoute(p, tripLine, tripSpeeds, visible, kRouteWidth, true, mph);
         if (!line.empty()) {
             p.save();
             p.setPen(QPen(QColor(40, 40, 40, 170), kRouteWidth + 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
             p.setBrush(Qt::NoBrush);
-            // Stretch by stretch, each cut to the view (samples without a number skipped).
+            // Stretch by stretch, each cut to the view (none across samples without a number).
             const QRectF area = visible.adjusted(-16, -16, 16, 16);
             QPointF last;
             bool haveLast = false;
             for (const QPointF &pt : line) {
-                if (!std::isfinite(pt.x()) || !std::isfinite(pt.y()))
+                if (!std::isfinite(pt.x()) || !std::isfinite(pt.y())) {
+                    haveLast = false; // as the coloured line: no stroke across a gap
                     continue;
+                }
                 QPointF a = last, b = pt;
                 if (haveLast && RouteStyle::clipSegment(a, b, area))
                     p.drawLine(a, b);
@@ -218,10 +300,10 @@ void MapPainter::paintRoute(QPainter &p, const MapFrame &frame, const Route &rou
                 haveLast = true;
             }
             p.restore();
-            RouteStyle::paintSpeedRoute(p, line, route.speeds, visible, kRouteWidth + 1, false, mph);
+            RouteStyle::paintSpeedRoute(p, line, speeds, visible, kRouteWidth + 1, false, mph);
         }
     } else if (!line.empty()) {
-        RouteStyle::paintSpeedRoute(p, line, route.speeds, visible, kRouteWidth, false, mph);
+        RouteStyle::paintSpeedRoute(p, line, speeds, visible, kRouteWidth, false, mph);
     }
     const std::vector<QPointF> &ends = trip.points.empty() ? route.points : trip.points;
     if (ends.size() >= 2) {

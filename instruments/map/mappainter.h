@@ -32,14 +32,24 @@ inline constexpr double kMinZoom = 1.0;
 inline constexpr double kMaxZoom = 19.0;
 
 // A route in world units with the speed (km/h) at each point; NaN where a sample's
-// position holds no number.
+// position holds no number. A whole day's trip is tens of thousands of points: `bounds`
+// holds the world bounds of each run of kChunk points (with the step on to the next run),
+// so that painting looks only at the runs in view.
 struct Route {
+    static constexpr std::size_t kChunk = 128;
     std::vector<QPointF> points;
     std::vector<double> speeds;
+    std::vector<QRectF> bounds; // empty rect: a run without a finite step
 };
 // Appends every sample of the track, even ones a tick would refuse: the projection
 // clamps what lies beyond its reach.
 void appendTrack(Route &route, const Track &track);
+// The route through the runs that touch `visible` (screen), in screen coordinates, with
+// points closer than `minStep` pixels to the last one kept left out (the last point of a
+// run always stays) and a NaN point where runs not drawn lie between. Every stretch of the
+// route in view is still drawn, to within minStep; the colours are the kept points' speeds.
+void screenRoute(const MapFrame &frame, const Route &route, const QRectF &visible, double minStep,
+                 std::vector<QPointF> *points, std::vector<double> *speeds);
 bool isValidPosition(double lat, double lon);
 
 // Background and tiles; true when tiles are missing for failure (offline, no coverage).

@@ -7,6 +7,7 @@
 #include <QRectF>
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 namespace {
 
@@ -38,6 +39,30 @@ void paintBadge(QPainter &p, const QPointF &at, const QColor &fill)
     p.setPen(Qt::NoPen);
     p.setBrush(Qt::white);
 }
+
+// A stroke as the raster sees it: its ends to a quarter pixel (the clipped ends lie within
+// the view's margin, so they fit an int) and the speed that colours it.
+struct StrokeKey {
+    int ax, ay, bx, by;
+    double speed;
+    static StrokeKey of(const QPointF &a, const QPointF &b, double speed)
+    {
+        auto q = [](double v) { return int(std::lround(v * 4)); };
+        return {q(a.x()), q(a.y()), q(b.x()), q(b.y()), std::isnan(speed) ? -1.0 : speed};
+    }
+    bool operator==(const StrokeKey &) const = default;
+};
+
+struct StrokeKeyHash {
+    std::size_t operator()(const StrokeKey &k) const
+    {
+        std::size_t h = std::hash<int>()(k.ax);
+        for (const std::size_t v : {std::size_t(unsigned(k.ay)), std::size_t(unsigned(k.bx)),
+                                    std::size_t(unsigned(k.by)), std::hash<double>()(k.speed)})
+            h = h * 1000003u ^ v;
+        return h;
+    }
+};
 
 } // namespace
 
@@ -106,13 +131,24 @@ void paintSpeedRoute(QPainter &p, const std::vector<QPointF> &points, const std:
         p.drawEllipse(points.front(), width / 2, width / 2);
         return;
     }
+    // A car parked all day, or a loop driven again and again, lays the same stretches over
+    // each other hundreds of times: each is stroked once (to a quarter pixel, in its colour).
+    std::unordered_set<StrokeKey, StrokeKeyHash> stroked;
+    stroked.reserve(std::min<std::size_t>(points.size(), 4096));
     for (std::size_t i = 1; i < points.size(); ++i) {
         QPointF a = points[i - 1], b = points[i];
         if (!std::isfinite(a.x()) || !std::isfinite(a.y()) || !std::isfinite(b.x()) || !std::isfinite(b.y()))
             continue;
+        // Both ends beyond one side: out of view without the cutting.
+        if ((a.x() < area.left() && b.x() < area.left()) || (a.x() > area.right() && b.x() > area.right()) ||
+            (a.y() < area.top() && b.y() < area.top()) || (a.y() > area.bottom() && b.y() > area.bottom()))
+            continue;
         if (!clipSegment(a, b, area))
             continue;
-        const QColor c = speedColour((speedAt(i - 1) + speedAt(i)) / 2, mph);
+        const double speed = (speedAt(i - 1) + speedAt(i)) / 2;
+        if (!stroked.insert(StrokeKey::of(a, b, speed)).second)
+            continue;
+        const QColor c = speedColour(speed, mph);
         p.setPen(QPen(fade ? faded(c) : c, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.drawLine(a, b);
     }

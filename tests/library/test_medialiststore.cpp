@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "library/cardgrouping.h"
 #include "library/medialiststore.h"
 
 class TestMediaListStore : public QObject {
@@ -26,6 +27,75 @@ private slots:
         const QByteArray text = f.readAll();
         QVERIFY(text.contains("<plist version=\"1.0\">"));
         QVERIFY(text.contains("<key>fLocalPath</key>"));
+    }
+
+    // A card's moment comes back from a restart with its channels and kind; a lone file and
+    // a list written before these fields existed read as they always did.
+    void cardFieldsRoundTrip()
+    {
+        QTemporaryDir dir;
+        MediaListStore store(dir.filePath("mediaList"));
+        MFileModel moment{"2026_0514_091500_0001F.MP4", "/card/Movie/2026_0514_091500_0001F.MP4"};
+        moment.channel = "front";
+        moment.kind = "event";
+        moment.otherChannels = {{"rear", "/card/Movie/2026_0514_091500_0001R.MP4"},
+                                {"interior", "/card/Movie/a&b <I>.MP4"}};
+        MFileModel rearOnly{"r.mp4", "/card/Rear/r.mp4"};
+        rearOnly.channel = "rear";
+        const MFileModel lone{"lone.mp4", "/lone.mp4"};
+        QVERIFY(store.save({moment, rearOnly, lone}));
+        const QList<MFileModel> back = MediaListStore(store.path()).load();
+        QCOMPARE(back.size(), 3);
+        QCOMPARE(back[0].channel, QString("front"));
+        QCOMPARE(back[0].kind, QString("event"));
+        QCOMPARE(back[0].otherChannels.size(), 2);
+        QCOMPARE(back[0].otherChannels[0].channel, QString("rear"));
+        QCOMPARE(back[0].otherChannels[0].fLocalPath, QString("/card/Movie/2026_0514_091500_0001R.MP4"));
+        QCOMPARE(back[0].otherChannels[1].channel, QString("interior"));
+        QCOMPARE(back[0].otherChannels[1].fLocalPath, QString("/card/Movie/a&b <I>.MP4"));
+        QCOMPARE(back[1].channel, QString("rear"));
+        QVERIFY(back[1].kind.isEmpty());
+        QVERIFY(back[1].otherChannels.isEmpty());
+        QVERIFY(back[2].channel.isEmpty() && back[2].kind.isEmpty() && back[2].otherChannels.isEmpty());
+        // The lone file's entry is still the two keys it always was.
+        QFile f(store.path());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray text = f.readAll();
+        const QByteArray loneEntry = text.mid(text.indexOf("<string>lone.mp4</string>"));
+        QVERIFY(!loneEntry.left(loneEntry.indexOf("</dict>")).contains("<key>kind</key>"));
+
+        // An old list (name and path only) and channel arrays where they do not belong.
+        const QByteArray old =
+            "<?xml version=\"1.0\"?><plist version=\"1.0\"><array>"
+            "<dict><key>fName</key><string>a.mp4</string><key>fLocalPath</key><string>/a.mp4</string></dict>"
+            "<dict><key>fLocalPath</key><string>/b.mp4</string><key>other</key><array><dict>"
+            "<key>fLocalPath</key><string>/x.mp4</string></dict></array>"
+            "<key>otherChannels</key><array><string>stray</string><dict><key>channel</key><string>rear</string>"
+            "<key>otherChannels</key><array><dict><key>fLocalPath</key><string>/deep.mp4</string></dict></array>"
+            "</dict><dict><key>channel</key><string>rear</string><key>fLocalPath</key><string>/b-r.mp4</string>"
+            "</dict></array></dict>"
+            "</array></plist>";
+        QList<MFileModel> records;
+        QVERIFY(MediaListStore::parse(old, &records));
+        QCOMPARE(records.size(), 2);
+        QVERIFY(records[0].channel.isEmpty() && records[0].kind.isEmpty() && records[0].otherChannels.isEmpty());
+        // Only the well-formed channel with a path is kept; nothing from the nested or foreign arrays.
+        QCOMPARE(records[1].otherChannels.size(), 1);
+        QCOMPARE(records[1].otherChannels[0].fLocalPath, QString("/b-r.mp4"));
+
+        // Words the card rules do not know are not taken over.
+        QVERIFY(MediaListStore::parse(
+            "<plist><array><dict><key>fLocalPath</key><string>/c.mp4</string><key>kind</key><string>Kind.evil</string>"
+            "<key>channel</key><string>sideways</string><key>otherChannels</key><array><dict>"
+            "<key>channel</key><string>up-left</string><key>fLocalPath</key><string>/c2.mp4</string></dict></array>"
+            "</dict></array></plist>",
+            &records));
+        CardGrouping::keepKnownWords(records);
+        QCOMPARE(records.size(), 1);
+        QVERIFY(records[0].kind.isEmpty());
+        QVERIFY(records[0].channel.isEmpty());
+        QCOMPARE(records[0].otherChannels.size(), 1);
+        QCOMPARE(records[0].otherChannels[0].channel, QString("other"));
     }
 
     void missingFileIsAnEmptyList()

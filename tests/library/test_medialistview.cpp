@@ -557,6 +557,44 @@ private slots:
         QTRY_COMPARE(m_rec.selected.size(), 1);
     }
 
+    // A card's selection dropped as files: read as a card off the GUI thread, like a folder,
+    // and its moments come back after a restart with their channels and kinds.
+    void manyFilesAreReadAsACardOffTheWindowsThread()
+    {
+        QTemporaryDir card;
+        const QDir root(card.path());
+        QVERIFY(root.mkpath("RO"));
+        QStringList files;
+        const int moments = int(MediaListView::kInlineFiles); // two files each
+        for (int k = 0; k < moments; ++k)
+            for (const char *channel : {"F", "R"}) {
+                files << root.filePath(QStringLiteral("RO/2026_0514_%1_%2E%3.MP4")
+                                           .arg(QTime(9, 15).addSecs(k * 60).toString(QStringLiteral("HHmmss")))
+                                           .arg(k + 1, 4, 10, QLatin1Char('0'))
+                                           .arg(QLatin1String(channel)));
+                QFile f(files.last());
+                QVERIFY(f.open(QIODevice::WriteOnly));
+            }
+        m_view->addRecordings(files);
+        QVERIFY(m_view->isScanning());
+        QTRY_COMPARE(m_view->dataArray().size(), moments);
+        const MFileModel first = m_view->dataArray().first();
+        QCOMPARE(first.kind, QString("locked"));
+        QCOMPARE(first.otherChannels.size(), 1);
+        QCOMPARE(first.otherChannels.first().channel, QString("rear"));
+
+        MediaListView again(nullptr, MediaListStore(m_dir.filePath("mediaList")));
+        QCOMPARE(again.dataArray().size(), moments);
+        const MFileModel back = again.dataArray().first();
+        QCOMPARE(back.fLocalPath, first.fLocalPath);
+        QCOMPARE(back.kind, QString("locked"));
+        QCOMPARE(back.channel, QString("front"));
+        QCOMPARE(back.otherChannels.size(), 1);
+        QCOMPARE(back.otherChannels.first().fLocalPath, first.otherChannels.first().fLocalPath);
+        MediaListModel *model = again.model();
+        QCOMPARE(model->data(model->index(0, MediaListModel::ChannelsColumn), Qt::DisplayRole).toString(), QString("F R"));
+    }
+
     void lastCurrentRowComesBackHighlightedNotPlaying()
     {
         add({"/v/C.mp4", "/v/B.mp4", "/v/A.mp4"});

@@ -268,6 +268,46 @@ TEST(MovieCreationTime, ReadsTheMovieHeaderAndRefusesWhatIsNotOne)
     EXPECT_FALSE(kalGpsMovieDuration((dir / "text.mp4").c_str(), &length));
     for (const char *gone : {"len0.mp4", "len1.mp4", "unknown.mp4"})
         fs::remove(dir / gone); // the walk below counts the files
+    // The picture size from the track headers: the tallest picture among the tracks, an audio
+    // track (no picture) and a header cut short ignored; nothing where no track declares one.
+    uint32_t w = 0, h = 0;
+    ASSERT_TRUE(kalGpsMoviePictureSize(TRAVA_TEST_DATA "/clip.mov", &w, &h));
+    EXPECT_EQ(w, 320u);
+    EXPECT_EQ(h, 180u);
+    auto tkhd = [&](int version, uint32_t width, uint32_t height) {
+        std::string body(version == 1 ? 96 : 84, '\0');
+        body[0] = char(version);
+        const std::size_t at = body.size() - 8;
+        for (int i = 0; i < 4; ++i) {
+            body[at + i] = char((width << 16) >> (24 - 8 * i));
+            body[at + 4 + i] = char((height << 16) >> (24 - 8 * i));
+        }
+        return atom("tkhd", body);
+    };
+    const struct {
+        const char *name;
+        std::string bytes;
+        uint32_t width, height;
+    } movies[] = {
+        {"size-two.mp4", ftyp + atom("mdat", "x") + atom("moov", atom("mvhd", mvhd0) + atom("trak", tkhd(0, 0, 0)) +
+                                                             atom("trak", tkhd(1, 3840, 2160)) +
+                                                             atom("trak", tkhd(0, 1920, 1080))), 3840, 2160},
+        {"size-short.mp4", ftyp + atom("moov", atom("trak", atom("tkhd", std::string(40, '\0'))) +
+                                              atom("trak", tkhd(0, 640, 360))), 640, 360},
+        {"size-audio.mp4", ftyp + atom("moov", atom("trak", tkhd(0, 0, 0))), 0, 0},
+        {"size-notrak.mp4", ftyp + atom("moov", atom("mvhd", mvhd0)), 0, 0},
+        {"size-liar.mp4", std::string("\xff\xff\xff\xffmoov", 8) + atom("trak", tkhd(0, 640, 360)), 0, 0},
+    };
+    for (const auto &m : movies) {
+        std::ofstream(dir / m.name, std::ios::binary) << m.bytes;
+        w = h = 0;
+        EXPECT_EQ(kalGpsMoviePictureSize((dir / m.name).c_str(), &w, &h), m.height > 0) << m.name;
+        EXPECT_EQ(w, m.width) << m.name;
+        EXPECT_EQ(h, m.height) << m.name;
+        fs::remove(dir / m.name);
+    }
+    EXPECT_FALSE(kalGpsMoviePictureSize((dir / "missing.mp4").c_str(), &w, &h));
+    EXPECT_FALSE(kalGpsMoviePictureSize(dir.c_str(), &w, &h));
 
     // The walk reads it for names without a time, skips hidden entries and other endings.
     fs::create_directories(dir / "Rear");

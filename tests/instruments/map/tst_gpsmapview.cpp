@@ -431,6 +431,77 @@ private slots:
         QVERIFY(!view.hasTrip());
     }
 
+    // A day of one-minute files is projected on the worker: the trip shows a moment later,
+    // and one that was called off (cleared, or replaced by another) never comes back.
+    void longTripIsProjectedOffTheWindowsThread()
+    {
+        const int each = int(GpsMapView::kInlineTripPoints / 2) + 500;
+        const Track a = straightTrack(each), b = straightTrack(each, 48.1394, 11.5785);
+        const std::size_t whole = std::size_t(2 * each);
+        GpsMapView view;
+        view.resize(400, 300);
+        view.setTripContext({a, b});
+        QVERIFY(!view.hasTrip()); // not yet: the worker has it
+        view.waitForTrip();
+        QCOMPARE(view.tripPointCount(), whole);
+
+        view.setTripContext({a, b});
+        view.clearMapAnotation();
+        view.waitForTrip();
+        QVERIFY(!view.hasTrip());
+
+        const Track c = straightTrack(10), d = straightTrack(10, 48.1394, 11.5785);
+        view.setTripContext({a, b});
+        view.setTripContext({c, d}); // small: shown at once, and the long one is stale
+        QCOMPARE(view.tripPointCount(), std::size_t(20));
+        view.waitForTrip();
+        QCOMPARE(view.tripPointCount(), std::size_t(20));
+
+        view.setTripContext({a, b});
+        view.setTripContext({});
+        view.waitForTrip();
+        QVERIFY(!view.hasTrip());
+    }
+
+    // Painting leaves out what a pixel cannot show and the runs out of view, but never a
+    // stretch in view: at street level a long route is drawn where it passes.
+    void longRouteIsDrawnWhereItPassesInView()
+    {
+        // North, east, north again: decimating across a corner would cut it.
+        std::vector<GPSItem> items;
+        const int leg = int(GpsMapView::kInlineTripPoints) / 3 + 1000;
+        double la = 48.1374, lo = 11.5755;
+        for (int i = 0; i < 3 * leg; ++i) {
+            items.push_back(makeSample({.lat = sixDecimals(la), .lon = sixDecimals(lo), .speed = "40.0"}));
+            (i / leg == 1 ? lo : la) += 0.0002;
+        }
+        const Track a = makeTrack(std::move(items));
+        GpsMapView view;
+        view.resize(400, 300);
+        view.setGpsData(a);
+        for (const std::size_t corner : {std::size_t(leg), std::size_t(2 * leg)}) {
+            view.setCenter(QGeoCoordinate(lat(a, corner), lon(a, corner)), 17);
+            const QColor c = view.grab().toImage().pixelColor(
+                view.screenPosition(QGeoCoordinate(lat(a, corner), lon(a, corner))).toPoint());
+            QVERIFY2(isRouteGreen(c), qPrintable(QString::number(corner) + " " + c.name()));
+        }
+        for (const std::size_t at : {std::size_t(0), std::size_t(7001), trackSize(a) - 1}) {
+            view.setCenter(QGeoCoordinate(lat(a, at), lon(a, at)), 17);
+            const QImage img = view.grab().toImage();
+            // Halfway between two samples, away from the start and end discs.
+            const std::size_t from = at == 0 ? 3 : at - 3;
+            const QPointF p = (view.screenPosition(QGeoCoordinate(lat(a, from), lon(a, from))) +
+                               view.screenPosition(QGeoCoordinate(lat(a, from + 1), lon(a, from + 1)))) / 2;
+            const QColor c = img.pixelColor(p.toPoint());
+            QVERIFY2(isRouteGreen(c), qPrintable(QString::number(at) + " " + c.name()));
+        }
+        // Far out, the whole route is a short line of specks a pixel apart: still drawn.
+        const std::size_t mid = trackSize(a) / 2;
+        view.setCenter(QGeoCoordinate(lat(a, mid), lon(a, mid)), 5);
+        const QColor c = view.grab().toImage().pixelColor(view.screenPosition(QGeoCoordinate(lat(a, mid), lon(a, mid))).toPoint());
+        QVERIFY2(isRouteGreen(c), qPrintable(c.name()));
+    }
+
     void pictures()
     {
         const QString out = qEnvironmentVariable("TRAVA_SCREENSHOT_DIR");
