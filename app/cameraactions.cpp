@@ -3,16 +3,15 @@
 #include <QAction>
 #include <QInputDialog>
 #include <QMenu>
-#include <QPointer>
 #include <QSettings>
 
-#include "app/camerapanel.h"
+#include "app/camerabar.h"
+#include "app/camerasource.h"
 #include "app/mainmenu.h"
 #include "app/ovraplayvc.h"
 #include "core/mlanguagemanager.h"
 #include "core/mtool.h"
 #include "core/notificationhub.h"
-#include "library/cardgrouping.h"
 #include "library/medialistview.h"
 #include "net/cameraconnection.h"
 
@@ -41,27 +40,14 @@ void rememberCameraAddress(const QString &address)
     QSettings().setValue(QString::fromLatin1(kCameraAddress), address);
 }
 
-std::function<QString(const CameraEntry &)> cameraKindRule()
+CameraSource *cameraSource(OvraPlayVC *vc)
 {
-    // The listing's path is the card's own (DCIM/RO/...), so folder rules apply as on a card.
-    return [](const CameraEntry &e) { return CardGrouping::kindOf(QString::fromStdString(e.path)); };
-}
-
-CameraPanel *cameraPanel(QWidget *window, OvraPlayVC *vc)
-{
-    auto *panel = window->findChild<CameraPanel *>(QStringLiteral("cameraPanel"), Qt::FindDirectChildrenOnly);
-    if (panel)
-        return panel;
-    panel = new CameraPanel(window);
-    panel->setKindRule(cameraKindRule());
-    if (vc) {
-        QObject::connect(panel, &CameraPanel::playRequested, vc, [vc = QPointer<OvraPlayVC>(vc)](const MFileModel &record) {
-            if (vc && !record.isEmpty())
-                vc->mediaList()->loadMediaData({{{QStringLiteral("fName"), record.fName},
-                                                 {QStringLiteral("fLocalPath"), record.fLocalPath}}});
-        });
+    auto *source = vc->findChild<CameraSource *>(QStringLiteral("cameraSource"), Qt::FindDirectChildrenOnly);
+    if (!source) {
+        source = new CameraSource(vc->mediaList(), vc);
+        source->setObjectName(QStringLiteral("cameraSource"));
     }
-    return panel;
+    return source;
 }
 
 void wireCameraMenu(MainMenu *menu, OvraPlayVC *vc)
@@ -84,11 +70,12 @@ void wireCameraMenu(MainMenu *menu, OvraPlayVC *vc)
             return;
         }
         rememberCameraAddress(address.toString());
-        CameraPanel *panel = cameraPanel(window, vc);
-        panel->connectTo(address);
-        panel->show();
-        panel->raise();
+        cameraSource(vc)->connectTo(address);
     });
     NotificationHub::defaultCenter()->observe(QString::fromLatin1(kChangeLanguageNocation), action,
-                                              [action](const QVariant &) { action->setText(loc("Camera.menu")); });
+                                              [action, vc](const QVariant &) {
+        action->setText(loc("Camera.menu"));
+        if (auto *source = vc->findChild<CameraSource *>(QStringLiteral("cameraSource"), Qt::FindDirectChildrenOnly))
+            source->bar()->retitle();
+    });
 }

@@ -1,16 +1,12 @@
 #pragma once
 // File -> Connect to Camera…: asks for the camera's address (the last one used first, then
-// the two addresses cameras commonly give themselves on their own Wi-Fi) and opens the
-// camera's panel, whose rows play in the main window.
+// the two addresses cameras commonly give themselves on their own Wi-Fi) and lists the
+// camera's recordings in the main window's media list as their own source.
 #include <QStringList>
-#include <functional>
-
-struct CameraEntry;
 
 class MainMenu;
 class OvraPlayVC;
-class CameraPanel;
-class QWidget;
+class CameraSource;
 
 inline constexpr char kCameraAddress[] = "kCameraAddress"; // the last camera address connected to
 
@@ -18,10 +14,7 @@ inline constexpr char kCameraAddress[] = "kCameraAddress"; // the last camera ad
 QStringList cameraAddressChoices();
 void rememberCameraAddress(const QString &address);
 
-// The kind of a camera's file by the card's naming rules, for "Download All Events/Locked".
-std::function<QString(const CameraEntry &)> cameraKindRule();
-
-// Adds the menu item (last in the File menu) and wires the panel to vc's list.
+// Adds the menu item (last in the File menu).
 void wireCameraMenu(MainMenu *menu, OvraPlayVC *vc);
-// The panel of window (created on first use), for the menu and for tests.
-CameraPanel *cameraPanel(QWidget *window, OvraPlayVC *vc);
+// The camera source of vc's media list (created on first use), for the menu and for tests.
+CameraSource *cameraSource(OvraPlayVC *vc);

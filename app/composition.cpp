@@ -112,7 +112,8 @@ QStringList listPaths(const MediaListView *list)
 {
     QStringList paths;
     for (const MFileModel &m : list->dataArray())
-        paths << m.fLocalPath;
+        if (!m.sourceHeader) // a camera's name row is no recording
+            paths << m.fLocalPath;
     return paths;
 }
 

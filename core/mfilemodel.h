@@ -21,6 +21,13 @@ struct MFileModel {
     QString kind;                       // "normal", "event", "parking", "locked", "manual" or "unknown"
     QList<MChannelFile> otherChannels;  // the moment's other channels, main channel first excluded
 
+    // A recording listed from a camera over its network: the camera's address. Its paths are
+    // then the files' URLs (local paths once downloaded). Such rows are not kept across runs.
+    QString source;
+    // The row above a camera's recordings that names the camera (fLocalPath is its address):
+    // no recording, nothing to play.
+    bool sourceHeader = false;
+
     MFileModel() = default;
     MFileModel(QString name, QString path) : fName(std::move(name)), fLocalPath(std::move(path)) {}
 

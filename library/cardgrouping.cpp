@@ -5,6 +5,8 @@
 #include <QHash>
 
 #include <algorithm>
+#include <limits>
+#include <unordered_map>
 
 #include "core/logging.h"
 #include "telemetry/kalgpsmovietime.h"
@@ -23,6 +25,42 @@ const CardRules &rules()
         return r;
     }();
     return loaded;
+}
+
+// The records of a card's groups: moments with a time in the order they were recorded (a
+// card's Movie/ and RO/ interleave), the others after them as they were offered.
+QList<MFileModel> grouped(const std::vector<CardEntry> &entries, const CardRules &r,
+                          const std::function<qsizetype(const std::string &)> &offeredAt,
+                          const std::function<QString(const std::string &)> &pathOf)
+{
+    struct Placed {
+        qsizetype at;
+        std::optional<std::int64_t> start;
+        MFileModel record;
+    };
+    std::vector<Placed> placed;
+    for (const CardGroup &g : readCard(entries, r)) {
+        qsizetype first = std::numeric_limits<qsizetype>::max();
+        for (const CardFile &f : g.files)
+            first = std::min(first, offeredAt(f.path));
+        const CardFile &main = g.files.front();
+        MFileModel m(QString::fromStdString(main.path).section(QLatin1Char('/'), -1), pathOf(main.path));
+        m.channel = QString::fromLatin1(cardChannelName(main.channel));
+        m.kind = QString::fromLatin1(cardKindName(main.kind));
+        for (std::size_t i = 1; i < g.files.size(); ++i)
+            m.otherChannels.append({QString::fromLatin1(cardChannelName(g.files[i].channel)), pathOf(g.files[i].path)});
+        placed.push_back({first, g.start, std::move(m)});
+    }
+    std::stable_sort(placed.begin(), placed.end(), [](const Placed &a, const Placed &b) {
+        if (a.start.has_value() != b.start.has_value())
+            return a.start.has_value();
+        return a.start ? *a.start < *b.start : a.at < b.at;
+    });
+    QList<MFileModel> out;
+    out.reserve(qsizetype(placed.size()));
+    for (Placed &p : placed)
+        out.append(std::move(p.record));
+    return out;
 }
 
 } // namespace
@@ -47,37 +85,17 @@ QList<MFileModel> records(const QStringList &paths)
             e.created = int64_t(created) - kKalGpsMovieEpochOffset;
         entries.push_back(std::move(e));
     }
-    struct Placed {
-        qsizetype at;
-        std::optional<std::int64_t> start;
-        MFileModel record;
-    };
-    std::vector<Placed> placed;
-    for (const CardGroup &g : readCard(entries, r)) {
-        qsizetype first = paths.size();
-        for (const CardFile &f : g.files)
-            first = std::min(first, offeredAt.value(QString::fromStdString(f.path)));
-        const CardFile &main = g.files.front();
-        MFileModel m = MFileModel::fromPath(QString::fromStdString(main.path));
-        m.channel = QString::fromLatin1(cardChannelName(main.channel));
-        m.kind = QString::fromLatin1(cardKindName(main.kind));
-        for (std::size_t i = 1; i < g.files.size(); ++i)
-            m.otherChannels.append({QString::fromLatin1(cardChannelName(g.files[i].channel)),
-                                    QString::fromStdString(g.files[i].path)});
-        placed.push_back({first, g.start, std::move(m)});
-    }
-    // Moments with a time in the order they were recorded (a card's Movie/ and RO/ interleave),
-    // the others after them as they were offered.
-    std::stable_sort(placed.begin(), placed.end(), [](const Placed &a, const Placed &b) {
-        if (a.start.has_value() != b.start.has_value())
-            return a.start.has_value();
-        return a.start ? *a.start < *b.start : a.at < b.at;
-    });
-    QList<MFileModel> out;
-    out.reserve(qsizetype(placed.size()));
-    for (Placed &p : placed)
-        out.append(std::move(p.record));
-    return out;
+    return grouped(entries, r, [&](const std::string &path) { return offeredAt.value(QString::fromStdString(path)); },
+                   [](const std::string &path) { return QString::fromStdString(path); });
+}
+
+QList<MFileModel> listingRecords(const std::vector<CardEntry> &entries,
+                                 const std::function<QString(const std::string &)> &pathOf)
+{
+    std::unordered_map<std::string, qsizetype> at;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        at.emplace(entries[i].path, qsizetype(i));
+    return grouped(entries, rules(), [&](const std::string &path) { return at.at(path); }, pathOf);
 }
 
 QString badges(const MFileModel &record)

@@ -6,13 +6,23 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
+#include <vector>
+
 #include "core/mfilemodel.h"
+#include "track/cardreader.h"
 
 namespace CardGrouping {
 
 // One record per moment: those with a time in the order they were recorded, then the
 // others in the order in which their first file was offered.
 QList<MFileModel> records(const QStringList &paths);
+
+// The moments of a listing read elsewhere (a camera's card over its network): entries name
+// files relative to the card, pathOf turns each into the record's path (its URL). Nothing
+// is read from disk. Same order as records().
+QList<MFileModel> listingRecords(const std::vector<CardEntry> &entries,
+                                 const std::function<QString(const std::string &)> &pathOf);
 
 // "F R" for a record: the badges of its channel and the others'; empty for a lone file.
 QString badges(const MFileModel &record);

@@ -3,6 +3,7 @@
 
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QPainter>
 #include <QPalette>
 #include <QTableView>
 #include <QToolTip>
@@ -47,4 +48,15 @@ bool NameDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const Q
         }
     }
     return QStyledItemDelegate::helpEvent(event, view, option, index);
+}
+
+void NameDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QStyledItemDelegate::paint(painter, option, index);
+    const int permille = index.data(MediaListModel::ProgressRole).toInt();
+    if (index.column() != MediaListModel::NameColumn || !index.data(MediaListModel::ProgressRole).isValid() || permille < 0)
+        return;
+    const QRect track = option.rect.adjusted(4, option.rect.height() - 4, -4, -1);
+    painter->fillRect(track, QColor(70, 70, 76));
+    painter->fillRect(QRect(track.topLeft(), QSize(track.width() * permille / 1000, track.height())), QColor(86, 156, 235));
 }

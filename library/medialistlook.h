@@ -12,4 +12,6 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
     bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
                    const QModelIndex &index) override;
+    // A download under way shows as a thin bar along the bottom of the name.
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 };

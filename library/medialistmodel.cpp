@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QColor>
+#include <QFont>
 #include <QPalette>
 
 #include "core/mlanguagemanager.h"
@@ -40,6 +41,12 @@ QVariant MediaListModel::data(const QModelIndex &index, int role) const
         return {};
     const bool current = index.row() == m_highlighted;
     const MFileModel &record = m_records.at(index.row());
+    if (record.sourceHeader)
+        return sourceHeaderData(record, index.column(), role);
+    if (role == Qt::CheckStateRole && index.column() == NameColumn && !record.source.isEmpty())
+        return m_checked.value(record.fLocalPath) ? Qt::Checked : Qt::Unchecked;
+    if (role == ProgressRole && index.column() == NameColumn)
+        return m_progress.value(record.fLocalPath, -1);
     if (index.column() != NameColumn && !current) {
         if (role == Qt::DisplayRole)
             return cell(index.row(), Column(index.column()));
@@ -58,6 +65,8 @@ QVariant MediaListModel::data(const QModelIndex &index, int role) const
     }
     switch (role) {
     case Qt::DisplayRole:
+        if (index.column() == NameColumn && m_status.contains(record.fLocalPath))
+            return record.fName + QStringLiteral("  ·  ") + m_status.value(record.fLocalPath);
         return index.column() == NameColumn ? record.fName : cell(index.row(), Column(index.column()));
     case Qt::ToolTipRole:
         // Tips guess rich text from the text itself; a name is shown as it is written.
@@ -100,7 +109,13 @@ QVariant MediaListModel::headerData(int section, Qt::Orientation orientation, in
 
 Qt::ItemFlags MediaListModel::flags(const QModelIndex &index) const
 {
-    // Enabled but neither selectable nor editable: clicks never move the highlight.
+    // Enabled but neither selectable nor editable: clicks never move the highlight. A camera's
+    // rows carry a tick box for downloads.
+    if (index.isValid() && index.column() == NameColumn && index.row() < m_records.size()) {
+        const MFileModel &r = m_records.at(index.row());
+        if (!r.source.isEmpty() && !r.sourceHeader)
+            return Qt::ItemIsEnabled | Qt::ItemIsUserCheckable;
+    }
     return index.isValid() ? Qt::ItemIsEnabled : Qt::NoItemFlags;
 }
 
@@ -212,4 +227,131 @@ void MediaListModel::setHighlightedRow(int row)
         emit dataChanged(index(old, 0), index(old, ColumnCount - 1));
     if (row >= 0)
         emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+}
+
+QVariant MediaListModel::sourceHeaderData(const MFileModel &header, int column, int role)
+{
+    // The camera's name row: one cell across the table, set apart from the recordings.
+    switch (role) {
+    case Qt::DisplayRole:
+        return column == NameColumn ? header.fName : QString();
+    case Qt::ToolTipRole:
+        return column == NameColumn ? plainTip(header.fName) : QVariant();
+    case Qt::FontRole: {
+        QFont font = QApplication::font();
+        font.setBold(true);
+        return font;
+    }
+    case Qt::BackgroundRole:
+        return QColor(52, 66, 84);
+    case Qt::ForegroundRole:
+        return QColor(226, 232, 240);
+    default:
+        return {};
+    }
+}
+
+bool MediaListModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::CheckStateRole || !(flags(index) & Qt::ItemIsUserCheckable))
+        return false;
+    setChecked(index.row(), value.toInt() == Qt::Checked);
+    return true;
+}
+
+void MediaListModel::setChecked(int row, bool checked)
+{
+    if (row < 0 || row >= m_records.size() || m_records.at(row).source.isEmpty() || m_records.at(row).sourceHeader)
+        return;
+    m_checked.insert(m_records.at(row).fLocalPath, checked);
+    emit dataChanged(index(row, NameColumn), index(row, NameColumn), {Qt::CheckStateRole});
+}
+
+QList<int> MediaListModel::checkedRows(const QString &source) const
+{
+    QList<int> rows;
+    for (int row = 0; row < m_records.size(); ++row) {
+        const MFileModel &r = m_records.at(row);
+        if (r.source == source && !r.sourceHeader && m_checked.value(r.fLocalPath))
+            rows << row;
+    }
+    return rows;
+}
+
+void MediaListModel::setSourceRows(const QString &source, const QList<MFileModel> &rows)
+{
+    removeSource(source);
+    if (rows.isEmpty())
+        return;
+    const int first = int(m_records.size());
+    beginInsertRows({}, first, first + int(rows.size()) - 1);
+    m_records += rows;
+    endInsertRows();
+}
+
+void MediaListModel::removeSource(const QString &source)
+{
+    int first = -1, last = -1;
+    for (int row = 0; row < m_records.size(); ++row) {
+        if (m_records.at(row).source == source) {
+            first = first < 0 ? row : first;
+            last = row;
+        }
+    }
+    if (first < 0)
+        return;
+    // A section is one block of rows: everything between its first and last row goes.
+    beginRemoveRows({}, first, last);
+    for (int row = first; row <= last; ++row) {
+        m_checked.remove(m_records.at(row).fLocalPath);
+        m_progress.remove(m_records.at(row).fLocalPath);
+        m_status.remove(m_records.at(row).fLocalPath);
+    }
+    m_records.remove(first, last - first + 1);
+    if (m_highlighted > last)
+        m_highlighted -= last - first + 1;
+    else if (m_highlighted >= first)
+        m_highlighted = -1;
+    endRemoveRows();
+}
+
+void MediaListModel::replaceRecord(int row, const MFileModel &record)
+{
+    if (row < 0 || row >= m_records.size())
+        return;
+    const QString old = m_records.at(row).fLocalPath;
+    if (old != record.fLocalPath) {
+        // What was known of the recording goes with it to its new path.
+        for (QHash<QString, int> *h : {&m_events, &m_progress})
+            if (h->contains(old))
+                h->insert(record.fLocalPath, h->take(old));
+        if (m_status.contains(old))
+            m_status.insert(record.fLocalPath, m_status.take(old));
+        if (m_checked.contains(old))
+            m_checked.insert(record.fLocalPath, m_checked.take(old));
+    }
+    m_records[row] = record;
+    emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+}
+
+void MediaListModel::setRecordingStatus(const QString &path, const QString &status)
+{
+    if (status.isEmpty())
+        m_status.remove(path);
+    else
+        m_status.insert(path, status);
+    for (int row = 0; row < m_records.size(); ++row)
+        if (m_records.at(row).fLocalPath == path)
+            emit dataChanged(index(row, NameColumn), index(row, NameColumn));
+}
+
+void MediaListModel::setProgress(const QString &path, int permille)
+{
+    if (permille < 0)
+        m_progress.remove(path);
+    else
+        m_progress.insert(path, std::min(permille, 1000));
+    for (int row = 0; row < m_records.size(); ++row)
+        if (m_records.at(row).fLocalPath == path)
+            emit dataChanged(index(row, NameColumn), index(row, NameColumn), {ProgressRole});
 }

@@ -13,6 +13,8 @@ class MediaListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column { NameColumn, ChannelsColumn, KindColumn, EventsColumn, ColumnCount };
+    // A download's progress in the row, 0..1000 (-1: none), drawn under the name.
+    static constexpr int ProgressRole = Qt::UserRole + 1;
 
     explicit MediaListModel(QObject *parent = nullptr);
 
@@ -46,14 +48,36 @@ public:
     // A tip that shows text exactly as written, markup included.
     static QString plainTip(const QString &text);
 
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
+
+    // A camera's section (MFileModel::source): its header and rows replace those listed
+    // before, or go below every other row.
+    void setSourceRows(const QString &source, const QList<MFileModel> &rows);
+    // Removes the section; the highlight follows its row or goes with it.
+    void removeSource(const QString &source);
+    // The row at row now stands for record (a camera's file downloaded: its local paths).
+    void replaceRecord(int row, const MFileModel &record);
+    // The camera's rows ticked for download (a tick box in front of each name).
+    QList<int> checkedRows(const QString &source) const;
+    void setChecked(int row, bool checked);
+    // A short word after the name of a camera's row ("needs a full read", its route's summary);
+    // empty removes it. And the download's progress (-1: none).
+    void setRecordingStatus(const QString &path, const QString &status);
+    QString recordingStatus(const QString &path) const { return m_status.value(path); }
+    void setProgress(const QString &path, int permille);
+
     // Lines added under a recording's name in its tip (the camera's clock, say); empty
     // removes them.
     void setRecordingNote(const QString &path, const QString &note);
 
 private:
     QString cell(int row, Column column) const;
+    static QVariant sourceHeaderData(const MFileModel &header, int column, int role);
 
     QHash<QString, QString> m_notes; // by path
+    QHash<QString, QString> m_status; // by path
+    QHash<QString, int> m_progress;   // by path
+    QHash<QString, bool> m_checked;   // by path
     QList<MFileModel> m_records;
     QString m_title;
     QHash<QString, int> m_events;

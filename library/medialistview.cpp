@@ -121,6 +121,9 @@ MediaListView::MediaListView(QWidget *parent, MediaListStore store)
     QList<MFileModel> saved = m_store.load();
     CardGrouping::keepKnownWords(saved);
     m_model->setRecords(saved);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &MediaListView::spanHeaders);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &MediaListView::spanHeaders);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &MediaListView::spanHeaders);
 }
 
 MediaListView::~MediaListView() = default;
@@ -343,6 +346,8 @@ void MediaListView::selectAfterDelay(const MFileModel &model)
 
 void MediaListView::selectModelToPlay(const MFileModel &model)
 {
+    if (model.sourceHeader)
+        return;
     // The next start highlights it again.
     Preferences::setLastRecording(model.fLocalPath);
     if (m_delegate)
@@ -367,8 +372,9 @@ void MediaListView::preVideoAction()
     if (n == 0)
         return;
     m_curIndex = qMin(m_curIndex, n - 1);
-    if (m_curIndex > 0) {
-        --m_curIndex;
+    // A camera's header row is no recording: the step goes over it.
+    if (const int row = playableRow(m_curIndex - 1, -1); row >= 0) {
+        m_curIndex = row;
         selectModelToPlay(m_model->records().at(m_curIndex));
     } else {
         alert(QStringLiteral("the.First.one"));
@@ -381,20 +387,20 @@ void MediaListView::nextVideoAction()
     if (n == 0)
         return;
     m_curIndex = qMin(m_curIndex, n - 1);
-    if (m_curIndex + 1 == n) {
-        alert(QStringLiteral("the.Last.one"));
-    } else {
-        ++m_curIndex;
+    if (const int row = playableRow(m_curIndex + 1, 1); row >= 0) {
+        m_curIndex = row;
         selectModelToPlay(m_model->records().at(m_curIndex));
+    } else {
+        alert(QStringLiteral("the.Last.one"));
     }
 }
 
 void MediaListView::autoplayNext()
 {
-    const int n = int(m_model->records().size());
-    if (m_curIndex + 1 >= n)
+    const int row = playableRow(m_curIndex + 1, 1);
+    if (row < 0)
         return;
-    ++m_curIndex;
+    m_curIndex = row;
     selectModelToPlay(m_model->records().at(m_curIndex));
 }
 
@@ -402,9 +408,15 @@ void MediaListView::doubleClick(int row)
 {
     if (row < 0 || row >= m_model->records().size())
         return;
+    const MFileModel m = m_model->records().at(row);
+    if (m.sourceHeader)
+        return; // names the camera; nothing to play
     m_curIndex = row;
     m_clickedRow = row;
-    const MFileModel m = m_model->records().at(row);
+    if (isRemote(m)) {
+        selectModelToPlay(m); // streamed from the camera
+        return;
+    }
     QFile file(m.fLocalPath);
     if (QFileInfo(m.fLocalPath).isFile() && file.open(QIODevice::ReadOnly)) {
         file.close();
@@ -425,6 +437,8 @@ void MediaListView::menuWillOpen(QMenu *menu, int clickedRow)
         return;
     QAction *action = menu->addAction(MLanguageManager::localized("Delete"));
     connect(action, &QAction::triggered, this, &MediaListView::deleteMedia);
+    if (m_menuExtension)
+        m_menuExtension(menu, clickedRow);
 }
 
 void MediaListView::deleteMedia()
@@ -437,6 +451,10 @@ void MediaListView::removeRow(int row)
     if (row < 0 || row >= m_model->records().size())
         return;
     const MFileModel m = m_model->records().at(row);
+    if (m.sourceHeader) {
+        removeSource(m.source); // the camera's header takes its rows with it
+        return;
+    }
     const bool isSelect = row == m_curIndex;
     m_model->removeRecord(row);
     // Keep curIndex on the same record when it survives; when the current record itself
@@ -453,13 +471,16 @@ void MediaListView::removeRow(int row)
 
 void MediaListView::persist()
 {
+    // A camera's rows are not kept: the camera is gone by the next run.
     QList<MFileModel> merged;
-    if (!m_store.save(m_model->records(), &merged)) {
+    const QList<MFileModel> kept = keptRecords();
+    if (!m_store.save(kept, &merged)) {
         qCWarning(lcList) << "media list not saved to" << m_store.path();
         return;
     }
-    if (merged.size() == m_model->records().size() && merged == m_model->records())
+    if (merged.size() == kept.size() && merged == kept)
         return;
+    merged += sourceRecords();
     // Another player changed the list meanwhile: show what was written, keeping the
     // current and the highlighted recording where they are in the new order.
     const auto pathAt = [this](int row) {

@@ -75,6 +75,21 @@ public:
     void menuWillOpen(QMenu *menu, int clickedRow);
     int clickedRow() const { return m_clickedRow; }
 
+    // A camera's recordings as their own section below the others, under a header row that
+    // names it (MFileModel::source, sourceHeader); rows replaces the section listed before.
+    // The current recording stays current when it is still listed.
+    void setSource(const MFileModel &header, const QList<MFileModel> &rows);
+    // Removes the section (its header's Delete does too) and says so with sourceRemoved.
+    void removeSource(const QString &source);
+    // The row of the record at path now stands for record (a camera's file downloaded).
+    void replaceRecord(const QString &path, const MFileModel &record);
+    // Adds items to the context menu of a row after the list's own.
+    void setMenuExtension(std::function<void(QMenu *, int row)> extend) { m_menuExtension = std::move(extend); }
+    // A strip under the table (a camera's downloads), owned by the list from then on.
+    void addFooter(QWidget *footer);
+    // A row of a camera not downloaded yet: played by streaming it.
+    static bool isRemote(const MFileModel &record);
+
     // Re-titles the column in the current language.
     void setStringValue();
 
@@ -84,6 +99,9 @@ public:
     // Drop plumbing, reachable without a real drag for tests.
     bool canAcceptDrag(const QMimeData *mime) const;
     void dropFiles(const QMimeData *mime);
+
+signals:
+    void sourceRemoved(const QString &source);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -96,6 +114,12 @@ private:
     void selectAfterDelay(const MFileModel &model);
     void addInOfferedOrder(const QStringList &paths);
     void addRecords(const QList<MFileModel> &records);
+    // The first row from row on (step +1) or back (-1) that is a recording; -1 for none.
+    int playableRow(int row, int step) const;
+    QList<MFileModel> keptRecords() const;
+    QList<MFileModel> sourceRecords() const;
+    void spanHeaders();
+    std::function<void(QMenu *, int)> m_menuExtension;
 
     MediaPlayerDelegate *m_delegate = nullptr;
     AlertHandler m_alert;

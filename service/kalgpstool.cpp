@@ -23,6 +23,7 @@
 #include "service/gpsworker.h"
 #include "telemetry/kalgpsapi.h"
 #include "service/readaheadcache.h"
+#include "service/remotelength.h"
 #include "service/samplelines.h"
 #include "track/trackdecoder.h"
 
@@ -38,24 +39,7 @@ constexpr int kRangeTimeoutMs = 2000;
 // A trickling server is given up on after this, whatever it still sends.
 constexpr int kRangeDeadlineMs = 20000;
 constexpr qint64 kReadSlack = 64 * 1024;
-constexpr int kCancelPollMs = 50;
 constexpr qint64 kProgressIntervalMs = 100;
-
-// Waits for reply to finish, aborting it as soon as cancelled() says so.
-void waitFor(QNetworkReply *reply, const std::function<bool()> &cancelled)
-{
-    if (reply->isFinished())
-        return;
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, reply, [reply, &cancelled] {
-        if (cancelled())
-            reply->abort();
-    });
-    poll.start(kCancelPollMs);
-    loop.exec();
-}
 
 } // namespace
 
@@ -338,41 +322,10 @@ void KalGpsTool::getFileLength(LengthBlock block)
 
 qint64 KalGpsTool::requestFileLength(QString *error)
 {
-    const QUrl url = requestUrl();
     QNetworkAccessManager local;
     QNetworkAccessManager *network = QThread::currentThread() == m_worker ? m_worker->network() : &local;
-    QNetworkRequest request(url);
-    // A camera on a network nobody controls: a redirect may not lead to another host.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
-    request.setTransferTimeout(kLengthTimeoutMs);
-    std::unique_ptr<QNetworkReply> reply(network->get(request));
-
-    // Only the header is wanted: stop the transfer as soon as it is in.
-    qint64 length = 0;
-    bool haveHeader = false;
-    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, reply.get(), [&] {
-        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-        if (!status.isValid())
-            return;
-        haveHeader = true;
-        // An error page's length is not the recording's.
-        const int code = status.toInt();
-        if (code >= 200 && code < 300) {
-            bool ok = false;
-            const qint64 value = reply->rawHeader("Content-Length").trimmed().toLongLong(&ok);
-            length = ok && value > 0 ? value : 0;
-        } else if (error) {
-            *error = QStringLiteral("HTTP status %1").arg(code);
-        }
-        reply->abort();
-    });
-    waitFor(reply.get(), [this, network, &local] { return network != &local && isCancel(); });
-    if (!haveHeader) {
-        if (error)
-            *error = reply->errorString();
-        return 0;
-    }
-    return length;
+    return RemoteLength::request(network, requestUrl(), kLengthTimeoutMs,
+                                 [this, network, &local] { return network != &local && isCancel(); }, error);
 }
 
 std::optional<QByteArray> KalGpsTool::getData(qint64 offset, qint32 length)
@@ -424,7 +377,7 @@ std::optional<QByteArray> KalGpsTool::getData(qint64 offset, qint32 length)
     deadline.setSingleShot(true);
     QObject::connect(&deadline, &QTimer::timeout, reply.get(), [&] { reply->abort(); });
     deadline.start(kRangeDeadlineMs);
-    waitFor(reply.get(), [this, network, &local] { return network != &local && isCancel(); });
+    RemoteLength::waitFor(reply.get(), [this, network, &local] { return network != &local && isCancel(); });
     if (refused || (!complete && reply->error() != QNetworkReply::NoError))
         return std::nullopt;
     if (!complete) {

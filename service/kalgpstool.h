@@ -85,8 +85,9 @@ public:
 
     // The remote-read facility, on the recording set with setRequest.
     void setRequest(const QUrl &url);
-    // Asks the server for the recording's length; block runs on the GUI thread with the
-    // "Content-Length" value (0 when absent or failed) and an error text on failure.
+    // Asks the server for the recording's length (RemoteLength: a ranged request for its
+    // first byte, without moving the body); block runs on the GUI thread with the length
+    // (0 when none was given or the request failed) and an error text on failure.
     void getFileLength(LengthBlock block);
     // One synchronous ranged read ("RANGE: bytes=first-last"), 2 s time-out.
     std::optional<QByteArray> getData(qint64 offset, qint32 length);

@@ -27,7 +27,7 @@ public:
     }
 
     int delayMs = 0;
-    int rangeDelayMs = 0; // extra hold-back for ranged requests only
+    int rangeDelayMs = 0; // extra hold-back for ranged reads only (the length probe "bytes=0-0" answers at once)
     bool sendContentLength = true;
     bool honourRange = true;
     // Hostile: a ranged request answered with 600 MB claimed and sent without end.
@@ -35,11 +35,12 @@ public:
     qint64 floodBytesSent = 0;
     QList<Request> requests;
 
+    // Ranged reads of the body, the length probe ("bytes=0-0") left out.
     int rangedRequests() const
     {
         int n = 0;
         for (const Request &r : requests)
-            n += r.range.isEmpty() ? 0 : 1;
+            n += r.range.isEmpty() || r.range == "bytes=0-0" ? 0 : 1;
         return n;
     }
 
@@ -56,7 +57,8 @@ protected:
             const Request request = parse(m_pending.take(socket));
             requests.append(request);
             QPointer<QTcpSocket> guard(socket);
-            QTimer::singleShot(delayMs + (request.range.isEmpty() ? 0 : rangeDelayMs), this, [this, guard, request] {
+            const bool rangedRead = !request.range.isEmpty() && request.range != "bytes=0-0";
+            QTimer::singleShot(delayMs + (rangedRead ? rangeDelayMs : 0), this, [this, guard, request] {
                 if (guard)
                     respond(guard, request);
             });

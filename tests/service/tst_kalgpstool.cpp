@@ -14,6 +14,7 @@
 #include "service/gpsworker.h"
 #include "service/kalgpstool.h"
 #include "support/stalleddecode.h"
+#include "support/testcamera.h"
 #include "telemetry/kalgpsapi.h"
 
 namespace {
@@ -302,9 +303,10 @@ private slots:
             QVERIFY(remote.waitFor(1));
             QVERIFY(!remote.offGuiThread);
             QCOMPARE(remote.results[0], local.results[0]);
-            // The length request carries no range; every other request does.
+            // The length request asks for the first byte only; every other request reads a range.
             QVERIFY(server.requests.size() >= 2);
-            QVERIFY(server.requests[0].range.isEmpty());
+            QCOMPARE(server.requests[0].range, QByteArray("bytes=0-0"));
+            QCOMPARE(server.rangedRequests(), int(server.requests.size()) - 1);
             requests[readAhead] = server.rangedRequests();
         }
         qInfo("%s (%lld bytes): %d ranged requests one per read, %d with read-ahead", qPrintable(QFileInfo(name).fileName()),
@@ -317,13 +319,16 @@ private slots:
     {
         HttpFileServer server;
         server.addFile("/clip.mov", fileBytes("clip.mov"));
+        // Without ranges the only length is the header's, and this server sends none.
         server.sendContentLength = false;
+        server.honourRange = false;
         Completions done;
         KalGpsTool::shareTool()->getRemoteGpsInfo(server.url("/clip.mov"), done.block());
         KalGpsTool::shareTool()->getRemoteGpsInfo(server.url("/gone.mov"), done.block());
         QVERIFY(done.waitFor(2));
         QVERIFY(!done.results[0].has_value());
         QVERIFY(!done.results[1].has_value());
+        QCOMPARE(server.requests.size(), 2); // the two length requests, nothing read after them
         QCOMPARE(server.rangedRequests(), 0);
     }
 
@@ -603,6 +608,7 @@ private slots:
         QVERIFY(done.waitFor(1, 10000));
         QVERIFY(clock.elapsed() < 6000); // not held until the server answers
         QVERIFY(!done.results[0].has_value());
+        QCOMPARE(server.requests.size(), 1);
         QCOMPARE(server.rangedRequests(), 0);
     }
 
@@ -642,6 +648,68 @@ private slots:
         QCOMPARE(length, qint64(file.size()));
         QVERIFY(onGui);
         tool->setRequest(QUrl());
+    }
+
+    // A camera's card over its Wi-Fi: the length comes from a one-byte range, so hardly a byte
+    // of the recording moves; a camera without ranges gives it in the header of a transfer
+    // stopped at once; one that keeps the total back in its ranges is asked with HEAD.
+    void lengthIsLearntWithoutMovingTheBody_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("asked");
+        QTest::newRow("range") << 0 << QStringLiteral("/DCIM/a.MP4|0-0");
+        QTest::newRow("no ranges") << 1 << QStringLiteral("/DCIM/a.MP4|0-0");
+        QTest::newRow("total kept back") << 2 << QStringLiteral("/DCIM/a.MP4|0-0,HEAD /DCIM/a.MP4|");
+    }
+    void lengthIsLearntWithoutMovingTheBody()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, asked);
+        TestCamera camera(TestCamera::Dialect::Xml);
+        TestCamera::File file;
+        file.size = 64u << 20;
+        file.pieces[0] = "ftyp";
+        camera.addFile("DCIM/a.MP4", file);
+        camera.ignoreRange = mode == 1;
+        camera.hideTotal = mode == 2;
+        camera.bytesPerSecond = 4u << 20; // the old whole-file GET would move megabytes before its abort landed
+        KalGpsTool *tool = KalGpsTool::shareTool();
+        tool->setRequest(QUrl(QString::fromStdString(camera.url() + "/DCIM/a.MP4")));
+        qint64 length = -1;
+        QString error;
+        tool->getFileLength([&](qint64 n, QString why) {
+            length = n;
+            error = why;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(length >= 0, 10000);
+        tool->setRequest(QUrl());
+        QCOMPARE(length, qint64(64) << 20);
+        QVERIFY(error.isEmpty());
+        QStringList log;
+        for (const std::string &r : camera.requests())
+            log << QString::fromStdString(r);
+        QCOMPARE(log.join(QLatin1Char(',')), asked);
+        if (mode == 1)
+            QVERIFY2(camera.bytesSent.load() < (1u << 20), std::to_string(camera.bytesSent.load()).c_str());
+        else
+            QVERIFY2(camera.bytesSent.load() <= 1, std::to_string(camera.bytesSent.load()).c_str());
+    }
+
+    void aMissingRecordingHasNoLength()
+    {
+        TestCamera camera(TestCamera::Dialect::Xml);
+        KalGpsTool *tool = KalGpsTool::shareTool();
+        tool->setRequest(QUrl(QString::fromStdString(camera.url() + "/DCIM/gone.MP4")));
+        qint64 length = -1;
+        QString error;
+        tool->getFileLength([&](qint64 n, QString why) {
+            length = n;
+            error = why;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(length >= 0, 10000);
+        tool->setRequest(QUrl());
+        QCOMPARE(length, qint64(0));
+        QVERIFY(error.contains(QStringLiteral("404")));
     }
 
     void datumOperationsForward()

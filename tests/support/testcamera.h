@@ -109,10 +109,11 @@ public:
     std::atomic<std::int64_t> stallAfterBytes{-1}; // body bytes before it falls silent (files and lists)
     std::atomic<bool> endlessList{false};
     std::atomic<bool> ignoreRange{false};
+    std::atomic<bool> hideTotal{false}; // ranges answered "bytes a-b/*", the length kept back
 
     std::atomic<std::uint64_t> bytesSent{0}; // body bytes of every answer
     std::atomic<int> requestCount{0};
-    std::vector<std::string> requests() // "path|range"
+    std::vector<std::string> requests() // "path|range", "HEAD path|range" for a HEAD
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_log;
@@ -128,6 +129,15 @@ private:
             if (a < b)
                 std::memcpy(out.data() + (a - first), bytes.data() + (a - at), b - a);
         }
+        return out;
+    }
+
+    // A name as XML text (the hostile names go in raw).
+    static std::string escaped(const std::string &s)
+    {
+        std::string out;
+        for (char c : s)
+            out += c == '<' ? std::string("&lt;") : c == '>' ? std::string("&gt;") : c == '&' ? std::string("&amp;") : std::string(1, c);
         return out;
     }
 
@@ -236,10 +246,10 @@ private:
     {
         std::string x = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<LIST>\n";
         for (const auto &[path, f] : m_files) {
-            std::string fpath = "A:\\" + path;
+            std::string fpath = "A:\\" + escaped(path);
             std::replace(fpath.begin(), fpath.end(), '/', '\\');
             const std::uint64_t size = f.listedSize >= 0 ? std::uint64_t(f.listedSize) : f.size;
-            x += "<ALLFile><File>\n<NAME>" + path.substr(path.find_last_of('/') + 1) + "</NAME>\n<FPATH>" + fpath +
+            x += "<ALLFile><File>\n<NAME>" + escaped(path.substr(path.find_last_of('/') + 1)) + "</NAME>\n<FPATH>" + fpath +
                  "</FPATH>\n<SIZE>" + std::to_string(size) +
                  "</SIZE>\n<TIMECODE>1234</TIMECODE>\n<TIME>2026/05/14 10:15:00</TIME>\n<ATTR>32</ATTR>\n</File>\n</ALLFile>\n";
         }
@@ -305,6 +315,7 @@ private:
             return;
         const std::size_t sp1 = head.find(' '), sp2 = head.find(' ', sp1 + 1);
         const std::string target = head.substr(sp1 + 1, sp2 - sp1 - 1);
+        const bool headOnly = head.compare(0, 5, "HEAD ") == 0;
         std::string range;
         for (std::size_t at = head.find("\r\n"); at != std::string::npos;) {
             const std::size_t next = head.find("\r\n", at + 2);
@@ -318,7 +329,7 @@ private:
         ++requestCount;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            m_log.push_back(target + "|" + range);
+            m_log.push_back((headOnly ? "HEAD " : "") + target + "|" + range);
         }
         for (int waited = 0; waited < delayMs && !m_stop; waited += 10)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -390,10 +401,10 @@ private:
         }
         const std::uint64_t length = file.size ? last - first + 1 : 0;
         std::string h = ranged ? "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes " + std::to_string(first) + "-" +
-                                     std::to_string(last) + "/" + std::to_string(file.size) + "\r\n"
+                                     std::to_string(last) + "/" + (hideTotal ? "*" : std::to_string(file.size)) + "\r\n"
                                : std::string("HTTP/1.1 200 OK\r\n");
         h += "Content-Length: " + std::to_string(length) + "\r\nContent-Type: video/mp4\r\nConnection: close\r\n\r\n";
-        if (!sendAll(fd, h.data(), h.size()))
+        if (!sendAll(fd, h.data(), h.size()) || headOnly)
             return;
         sendBody(fd, [&](std::uint64_t at, std::uint64_t n) { return slice(file, first + at, n); }, length, false,
                  true);
