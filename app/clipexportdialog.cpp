@@ -124,14 +124,15 @@ ClipExportDialog::ClipExportDialog(const ClipExportContext &context, QWidget *pa
 
     // Said only when the original clip was asked for and its recordings do not join.
     auto *joinRow = new QHBoxLayout;
+    joinRow->addStretch(1);
     m_joinNote = new QLabel(this);
     m_joinNote->setObjectName(QStringLiteral("clipJoinNote"));
     m_joinNote->setTextFormat(Qt::PlainText); // file names from the card
     m_joinNote->setWordWrap(true);
     m_burnInstead = new QPushButton(L::localized("Clip.join.burnIn", "Burn In Instead"), this);
     m_burnInstead->setObjectName(QStringLiteral("clipBurnInsteadButton"));
-    joinRow->addWidget(m_joinNote, 1);
     joinRow->addWidget(m_burnInstead);
+    form->addRow(m_joinNote);
     form->addRow(joinRow);
     m_joinNote->hide();
     m_burnInstead->hide();
@@ -195,6 +196,8 @@ bool ClipExportDialog::checkJoin()
                                                 .arg(problem));
     m_joinNote->setVisible(!problem.isEmpty());
     m_burnInstead->setVisible(!problem.isEmpty());
+    if (!problem.isEmpty())
+        adjustSize(); // the note's lines need the room
     return problem.isEmpty();
 }
 

@@ -5,6 +5,7 @@
 #   3. the plain re-encode it is held against, in the same run:
 #        ffmpeg -i IN -ss 20 -t 20 -c:v libx264 -preset veryfast -crf 20 -c:a copy
 #      and, for the record, the same with the seek before the input (-ss 20 -i IN).
+#   4. two cameras of one moment composed (--layout pip, then side), against 2.
 # Each is run RUNS times (default 3); every line gives wall and CPU seconds and the peak
 # resident memory (/usr/bin/time). On a shared machine the CPU time is the figure to compare.
 # Usage: bench/clip_bench.sh [BUILD_DIR] [RUNS]
@@ -36,8 +37,16 @@ measure "ffmpeg -i IN -ss 20 -t 20" ffmpeg -v error -y -i "$IN" -ss 20 -t 20 -c:
   -c:a copy "$OUT/ffmpeg.mp4"
 measure "ffmpeg -ss 20 -i IN -t 20" ffmpeg -v error -y -ss 20 -i "$IN" -t 20 -c:v libx264 -preset veryfast -crf 20 \
   -c:a copy "$OUT/ffmpeg-seek.mp4"
+# The same recording as the front and the rear camera of one moment (named by the card rules).
+ln -sf "$(realpath "$IN")" "$OUT/2026_0514_081500_0001F.MP4"
+ln -sf "$(realpath "$IN")" "$OUT/2026_0514_081500_0001R.MP4"
+for layout in pip side; do
+  measure "burn-in 2 cameras --layout $layout" "$CLIP" --burn-in --layout "$layout" --from 20 --to 40 \
+    -o "$OUT/composed.mp4" "$OUT/2026_0514_081500_0001F.MP4" "$OUT/2026_0514_081500_0001R.MP4"
+done
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 if [ -x "$BUILD/bench/clip_timings" ]; then
   echo "where a burned-in clip's time goes (in-process, the exporting thread's clock):"
   "$BUILD/bench/clip_timings" "$IN" 20 40 "$OUT/timings.mp4"
+  "$BUILD/bench/clip_timings" "$IN" 20 40 "$OUT/timings.mp4" pip "$IN"
 fi

@@ -75,7 +75,7 @@ std::vector<PictureBox> layoutBoxes(Layout layout, Corner corner, int width, int
         return cells(width, height, count, 1, count);
     if (layout == Layout::Grid) {
         // 2x2 even for two or three cameras (side by side is there for two), larger beyond four.
-        const int columns = std::max(2, int(std::ceil(std::sqrt(double(count)))));
+        const int columns = int(std::ceil(std::sqrt(double(count))));
         return cells(width, height, columns, std::max(2, (count + columns - 1) / columns), count);
     }
     // Small pictures a quarter of the width, 16:9, stacked from the corner with a margin.

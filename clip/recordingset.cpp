@@ -117,8 +117,9 @@ namespace {
 std::string describeVideo(const AVCodecParameters *p)
 {
     const char *pix = av_get_pix_fmt_name(AVPixelFormat(p->format));
+    // An MP4 index names no pixel format (nothing is decoded to learn it): left out then.
     return std::string(avcodec_get_name(p->codec_id)) + " " + std::to_string(p->width) + "x" +
-           std::to_string(p->height) + " " + (pix ? pix : "?");
+           std::to_string(p->height) + (pix ? std::string(" ") + pix : std::string());
 }
 
 std::string describeAudio(const AVCodecParameters *p)

@@ -320,6 +320,30 @@ TEST(ClipComposed, PictureInPictureFollowsTheOffset)
     EXPECT_GT((q[0] + q[1] + q[2]) / 3, 80);
 }
 
+// A second camera whose file was cut short (its index whole, half its pictures gone): the
+// clip is written, and that camera keeps its last picture to the end.
+TEST(ClipComposed, TruncatedFollowerKeepsItsLastPicture)
+{
+    TempDir dir("clip-short-follower");
+    std::ifstream in(kA, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ofstream(dir / "half.mp4", std::ios::binary).write(bytes.data(), std::streamsize(bytes.size() / 2));
+    clip::ClipRequest r = composed(clip::Layout::SideBySide, dir / "s.mp4");
+    r.to = 4.0;
+    r.followers = {{{dir / "half.mp4", ""}, 0}};
+    const clip::ClipResult res = clip::exportClip(r);
+    ASSERT_TRUE(res.ok) << res.error;
+    const std::vector<DecodedPicture> pics = decodePictures(dir / "s.mp4");
+    ASSERT_EQ(pics.size(), 90u);
+    // Side by side: each 16:9 picture half as wide, centred in its half of the frame.
+    EXPECT_EQ(numberIn(pics[0], 320, 90, 320, 180), 30);
+    const int last = numberIn(pics[89], 320, 90, 320, 180);
+    EXPECT_GT(last, 30);
+    EXPECT_LT(last, 110);
+    EXPECT_EQ(numberIn(pics[85], 320, 90, 320, 180), last);
+    EXPECT_EQ(numberIn(pics[89], 0, 90, 320, 180), 119);
+}
+
 TEST(ClipComposed, SideBySideBoxesAndRefusals)
 {
     const std::vector<clip::PictureBox> side = clip::layoutBoxes(clip::Layout::SideBySide, clip::Corner::TopRight, 1920, 1080, 2);
