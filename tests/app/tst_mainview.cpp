@@ -275,7 +275,7 @@ private slots:
             for (int i = 0; i < 6; ++i)
                 sceneView<QLabel>(vc, names[i])->setText(texts[i]);
             // As the card shows it: when the trip ran rather than its duration.
-            tripLabel->setText(MLanguageManager::localized("Trip.whole").arg(3) + "\n23:50" + QChar(0x2013) +
+            tripLabel->setText(MLanguageManager::localized("Trip.whole").arg(3) + "\n01:50 CET" + QChar(0x2013) +
                                "03:10 CEST\n1234.35 km\n" + MLanguageManager::localized("Trip.top") + " 152 km/h");
             tripCard->show();
             QTest::qWait(30); // the fonts settle after the layout
