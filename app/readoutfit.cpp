@@ -109,6 +109,14 @@ void ReadoutFit::fit()
                 f.setPointSizeF(size);
                 l->setFont(f);
             }
+            // A label's own size hint may measure a glyph from a fallback font narrower than
+            // it is drawn (a dash beside Japanese): its lines' advances are what it must get.
+            const QFontMetrics fm(f);
+            int widest = 0;
+            for (const QString &line : l->text().split(QLatin1Char('\n')))
+                widest = std::max(widest, fm.horizontalAdvance(line));
+            const QMargins m = l->contentsMargins();
+            l->setMinimumWidth(widest + 2 * l->margin() + m.left() + m.right());
         }
     };
     shrink = std::clamp(shrink, kSmallest, 1.0);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/mlanguagemanager.h"
+#include "core/zoneclocks.h"
 
 namespace {
 QString localized(const char *key)
@@ -37,8 +38,12 @@ QColor kindColour(HarshKind kind)
 
 QString describe(const HarshEvent &event)
 {
+    // In the zone every other time of the window is shown in, named; as recorded the digits.
+    QString when = ZoneClocks::shared()->dateTimeText(event.time);
+    if (when.isEmpty())
+        when = QString::fromStdString(event.time);
     // QString::number is locale-independent: 0.62, never 0,62.
-    return kindName(event.kind) + QStringLiteral(" · ") + QString::fromStdString(event.time) + QStringLiteral(" · ") +
+    return kindName(event.kind) + QStringLiteral(" · ") + when + QStringLiteral(" · ") +
            QString::number(event.peakG, 'f', 2) + QStringLiteral(" g");
 }
 

@@ -42,6 +42,7 @@ TEST_BINARIES = {
     "telemetry/kalgpsstate": ["telemetry_test_api", "telemetry_test_scan_stream", "telemetry_test_scan_mp4"],
     "telemetry/kalgpsoutput": ["telemetry_test_output", "telemetry_test_output_exact", "telemetry_test_api"],
     "telemetry/kalgpspretreat": ["telemetry_test_pretreat", "telemetry_test_api"],
+    "telemetry/kalgpsmovietime": ["test_cardreader", "test_trackmodel"],
     "track/": ["test_tripstatistics", "test_trackmodel", "test_harshevents", "test_trackexport", "test_cli"],
     "track/card": ["test_cardreader", "test_cli"],
     "cli/": ["test_cli", "test_trackexport"],

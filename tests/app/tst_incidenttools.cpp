@@ -27,6 +27,7 @@
 #include "app/tripcontroller.h"
 #include "core/mediaplayerdelegate.h"
 #include "core/mlanguagemanager.h"
+#include "core/zoneclocks.h"
 #include "instruments/map/gpsmapview.h"
 #include "core/preferences.h"
 #include "instruments/dashboardstate.h"
@@ -39,7 +40,10 @@
 #include "support/sceneview.h"
 #include "support/testsettings.h"
 #include "support/tsrecording.h"
+#include "track/cameraclock.h"
 #include "track/trackdecoder.h"
+#include "track/trip.h"
+#include "track/zonedclock.h"
 
 namespace {
 const QString kData = QStringLiteral(TRAVA_TEST_DATA);
@@ -268,6 +272,21 @@ private slots:
         QCOMPARE(whole.durationSeconds, 35);
         QVERIFY(whole.topSpeedKmh > 39.9 && whole.topSpeedKmh < 40.1);
         QVERIFY(trip.tripText().contains(QStringLiteral("00:00:35")));
+        // When the trip ran, on the clock chosen for its card and named by its zone; the card
+        // shows it in place of the duration.
+        const auto first = trackTimeSpan(trip.tripTracks().front()), last = trackTimeSpan(trip.tripTracks().back());
+        QVERIFY(first && last);
+        const std::string from = sampleTimeText(first->first), to = sampleTimeText(last->last);
+        QCOMPARE(trip.tripClockText(), QString::fromStdString(ZonedClock().spanText(from, to)));
+        ZoneClocks::shared()->setFolderChoice(dir.path(), ZoneChoice::fromText("Asia/Kathmandu"));
+        const QString kathmandu = trip.tripClockText();
+        QCOMPARE(kathmandu, QString::fromStdString(
+                                ZonedClock::named("Asia/Kathmandu", ZoneClocks::lookupFor(QStringLiteral("Asia/Kathmandu")))
+                                    .spanText(from, to)));
+        QVERIFY2(kathmandu.endsWith(QLatin1String(" UTC+5:45")), qPrintable(kathmandu));
+        QVERIFY(trip.tripCardText().contains(kathmandu) && !trip.tripCardText().contains(QLatin1String("00:00:35")));
+        QVERIFY(trip.tripText().contains(kathmandu) && trip.recordingText().contains(QLatin1String(" UTC+5:45")));
+        ZoneClocks::shared()->setFolderChoice(dir.path(), ZoneChoice());
         QVERIFY(map.hasTrip());
         // The last part finished: the end of the trip leaves the map empty.
         map.clearMapAnotation();

@@ -274,8 +274,9 @@ private slots:
             window->resize(size);
             for (int i = 0; i < 6; ++i)
                 sceneView<QLabel>(vc, names[i])->setText(texts[i]);
-            tripLabel->setText(MLanguageManager::localized("Trip.whole").arg(3) + "\n12.35 km\n01:00:29\n" +
-                               MLanguageManager::localized("Trip.top") + " 152 km/h");
+            // As the card shows it: when the trip ran rather than its duration.
+            tripLabel->setText(MLanguageManager::localized("Trip.whole").arg(3) + "\n01:50 CET" + QChar(0x2013) +
+                               "03:10 CEST\n1234.35 km\n" + MLanguageManager::localized("Trip.top") + " 152 km/h");
             tripCard->show();
             QTest::qWait(30); // the fonts settle after the layout
             vc.layout()->activate();

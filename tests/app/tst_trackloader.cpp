@@ -2,24 +2,40 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "app/exportdialog.h"
 #include "app/playbacksync.h"
 #include "app/trackloader.h"
 #include "core/zoneclocks.h"
+#include "support/moviehead.h"
 #include "support/testsettings.h"
 #include "track/numbertext.h"
+#include "track/trip.h"
 
 namespace {
 // 0.001 degrees north every 10 s from 12:00:00 UTC: a slow drive along a meridian.
-QByteArray gpx(int points)
+QByteArray gpx(int points, const QDateTime &start = QDateTime(QDate(2026, 5, 14), QTime(12, 0), Qt::UTC))
 {
     QByteArray doc = "<?xml version=\"1.0\"?><gpx version=\"1.1\" xmlns=\"http://www.topografix.com/GPX/1/1\"><trk><trkseg>";
     for (int i = 0; i < points; ++i)
-        doc += QStringLiteral("<trkpt lat=\"%1\" lon=\"11.500000\"><time>2026-05-14T12:%2:%3Z</time></trkpt>")
+        doc += QStringLiteral("<trkpt lat=\"%1\" lon=\"11.500000\"><time>%2</time></trkpt>")
                    .arg(48.0 + i * 0.001, 0, 'f', 6)
-                   .arg(i * 10 / 60, 2, 10, QLatin1Char('0'))
-                   .arg(i * 10 % 60, 2, 10, QLatin1Char('0'))
+                   .arg(start.addSecs(i * 10).toString(Qt::ISODate))
                    .toUtf8();
     return doc + "</trkseg></trk></gpx>";
+}
+
+// What File -> Export Track... writes for the recordings, read back.
+QByteArray exported(TrackExporter &exporter, const QString &recording, const QString &format, const QString &target)
+{
+    bool finished = false, ok = false;
+    exporter.run({recording}, format, QStringLiteral("wgs84"), false, target, [&](bool r) {
+        ok = r;
+        finished = true;
+    });
+    if (!QTest::qWaitFor([&] { return finished; }, 20000) || !ok)
+        return {};
+    QFile f(target);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 } // namespace
 
@@ -85,6 +101,20 @@ private slots:
         QCOMPARE(l->offsetText(), QStringLiteral("Track 0.0 s"));
         // Speed from the points: 111 m in 10 s is about 40 km/h.
         QVERIFY(std::abs(leadingDouble((*sync.stats().track())[5].speed) - 40.0) < 0.5);
+
+        // Played from second 1 to 20: 19 steps of about 11 m. A nudge keeps the distance
+        // covered along the moved track to second 20 (as far: it stands still a second
+        // longer at its start) rather than starting again; the next second adds its step.
+        for (int t = 1; t <= 20; ++t)
+            sync.mediaPlayerCurrentTime(t + 0.5);
+        const double played = sync.stats().totalDistance();
+        QVERIFY2(played > 205 && played < 215, qPrintable(QString::number(played)));
+        l->nudge(1);
+        QVERIFY2(std::abs(sync.stats().totalDistance() - played) < 1.0,
+                 qPrintable(QString::number(sync.stats().totalDistance())));
+        sync.mediaPlayerCurrentTime(21.5);
+        QVERIFY(std::abs(sync.stats().totalDistance() - played * 20 / 19) < 1.0);
+        l->nudge(-1);
 
         // Later by 1 s and by 0.1 s: what was at second 10 is now at 11.1.
         l->nudge(1);
@@ -171,6 +201,57 @@ private slots:
         QVERIFY(loaded.wait(5000));
         QCOMPARE(m_alerts, QStringList{QStringLiteral("The track and the recording do not meet in time.")});
         QVERIFY(!l->showsLoadedTrack());
+    }
+
+    // Export Track... writes the track in use: the loaded one, nudged, where the recording has
+    // none of its own or the loaded one is picked; its own otherwise.
+    void exportWritesTheTrackInUse()
+    {
+        m_alerts.clear();
+        // A recording without telemetry of 60 s by its movie header.
+        moviehead::writeMovie(recording().toStdString(), sampleTimeSeconds("2026/05/14 14:00:00").value(), 0, 60000);
+        PlaybackSync sync;
+        auto l = loader(sync);
+        select(sync);
+        QSignalSpy loaded(l.get(), &TrackLoader::loaded);
+        l->load(gpxFile(), {recording()});
+        QVERIFY(loaded.wait(5000));
+        l->nudge(1);
+        TrackExporter exporter([](const QString &) {});
+        TrackLoader *raw = l.get();
+        exporter.setLinesFor([raw](const QString &path, const QStringList &own,
+                                   std::function<void(const QStringList &)> then) { raw->exportLines(path, own, then); });
+        // GPX in UTC with Z; what was at 12:00:10 shows a second later.
+        const QByteArray gpxOut = exported(exporter, recording(), QStringLiteral("gpx"), m_dir.filePath(QStringLiteral("out.gpx")));
+        QVERIFY2(gpxOut.contains("<trkpt lat=\"48.001000\" lon=\"11.500000\"><time>2026-05-14T12:00:11Z</time>"),
+                 gpxOut.left(600).constData());
+        QCOMPARE(gpxOut.count("<trkpt"), 61); // the recording's 60 s, not the file's
+        // CSV with the card's offset (Europe/Berlin in May).
+        const QByteArray csv = exported(exporter, recording(), QStringLiteral("csv"), m_dir.filePath(QStringLiteral("out.csv")));
+        QVERIFY2(csv.contains(",2026-05-14T14:00:11+02:00,48.001000,11.500000,"), csv.left(400).constData());
+
+        // A recording with telemetry of its own (08:30:01 UTC on), and a file of the same drive.
+        const QString own = m_dir.filePath(QStringLiteral("trip-1.mp4"));
+        QVERIFY(QFile::copy(QStringLiteral(TRAVA_TEST_DATA "/trip-1.mp4"), own));
+        const QString phone = m_dir.filePath(QStringLiteral("phone.gpx"));
+        QFile f(phone);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(gpx(7, QDateTime(QDate(2026, 5, 14), QTime(8, 30), Qt::UTC)));
+        f.close();
+        l->load(phone, {own});
+        QVERIFY(loaded.wait(5000));
+        const QString target = m_dir.filePath(QStringLiteral("own.gpx"));
+        QByteArray out = exported(exporter, own, QStringLiteral("gpx"), target);
+        QVERIFY2(out.contains("lat=\"48.16") && !out.contains("lat=\"48.00"), out.left(600).constData());
+        // Picked for it: the loaded one, on the recording's own clock.
+        QVariantMap all = QSettings().value(QStringLiteral("loadedTracks")).toMap();
+        QVariantMap memory = all.value(own).toMap();
+        memory.insert(QStringLiteral("prefer"), true);
+        all.insert(own, memory);
+        QSettings().setValue(QStringLiteral("loadedTracks"), all);
+        out = exported(exporter, own, QStringLiteral("gpx"), target);
+        QVERIFY2(out.contains("lat=\"48.000100\"") && !out.contains("lat=\"48.16"), out.left(600).constData());
+        QVERIFY(m_alerts.isEmpty());
     }
 };
 

@@ -331,6 +331,9 @@ private slots:
         view.setTrack(track);
         const QString hover = view.hoverText(view.xOf(7.5));
         QVERIFY2(hover.contains(QStringLiteral("08:05:07 EDT")) && !hover.contains(QStringLiteral("12:05:07")), qPrintable(hover));
+        // An event's tip is in the same zone.
+        const QString event = HarshEventMarks::describe(HarshEvent{7, HarshKind::Turn, 0.62, "2026/05/14 12:05:07"});
+        QVERIFY2(event.contains(QStringLiteral(" · 2026/05/14 08:05:07 EDT · 0.62 g")), qPrintable(event));
         clocks->setFolderChoice(card, ZoneChoice());
         QVERIFY2(view.hoverText(view.xOf(7.5)).contains(QStringLiteral("12:05:07")), qPrintable(view.hoverText(view.xOf(7.5))));
     }

@@ -129,6 +129,8 @@ TEST(CameraClock, NamesWithoutATimeUseTheMovieHeadersCreationTime)
         EXPECT_EQ(recordingClock((dir / c.name).string(), track), c.expect) << c.name;
     }
     EXPECT_EQ(recordingCameraStart((dir / "CLIP0001.MP4").string())->civilSeconds, civil("2026/05/14 14:05:19"));
+    // A clock never set (last century) is no camera clock at all, not merely no zone.
+    EXPECT_FALSE(recordingCameraStart((dir / "unset.mp4").string()));
     // A header that says nothing, a file that is none, and no file at all.
     std::ofstream(dir / "zero.mp4", std::ios::binary)
         << moviehead::ftyp() + moviehead::atom("moov", moviehead::atom("mvhd", moviehead::mvhd(0)));
