@@ -26,6 +26,7 @@
 #include <optional>
 
 #include "library/folderscanner.h"
+#include "library/medialistcolumns.h"
 #include "library/medialistmodel.h"
 #include "library/medialistlook.h"
 #include "library/cardgrouping.h"
@@ -67,15 +68,7 @@ MediaListView::MediaListView(QWidget *parent, MediaListStore store)
     m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
-    // The name takes what the short columns leave; those are sized once, not row by row,
-    // so that a card of thousands of rows is shown at once.
-    m_table->horizontalHeader()->setStretchLastSection(false);
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_table->horizontalHeader()->setSectionResizeMode(MediaListModel::NameColumn, QHeaderView::Stretch);
-    for (const auto &[column, sample] : {std::pair{MediaListModel::ChannelsColumn, "F R I T"},
-                                         std::pair{MediaListModel::KindColumn, "Parking"},
-                                         std::pair{MediaListModel::EventsColumn, "Events"}})
-        m_table->setColumnWidth(column, m_table->fontMetrics().horizontalAdvance(QLatin1String(sample)) + 14);
+    new MediaListColumns(m_table, m_model);
     m_table->horizontalHeader()->setHighlightSections(false);
     m_table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_table->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -523,6 +523,23 @@ private slots:
         QCOMPARE(model->data(model->index(1, MediaListModel::EventsColumn), Qt::DisplayRole).toString(), QString("3"));
         QCOMPARE(model->eventCount(1), 3);
 
+        // The short columns show here, where rows fill them; lone files leave the width to names.
+        QTableView *table = m_view->tableView();
+        QTRY_VERIFY(!table->isColumnHidden(MediaListModel::EventsColumn));
+        QVERIFY(!table->isColumnHidden(MediaListModel::ChannelsColumn));
+        QVERIFY(!table->isColumnHidden(MediaListModel::KindColumn));
+        model->setRecords({MFileModel("a.mp4", "/v/a.mp4"), MFileModel("b.mp4", "/v/b.mp4")});
+        model->setEventCount("/v/a.mp4", 0);
+        QTRY_VERIFY(table->isColumnHidden(MediaListModel::ChannelsColumn));
+        QVERIFY(table->isColumnHidden(MediaListModel::KindColumn));
+        QVERIFY(table->isColumnHidden(MediaListModel::EventsColumn));
+        model->setEventCount("/v/b.mp4", 2);
+        QTRY_VERIFY(!table->isColumnHidden(MediaListModel::EventsColumn));
+        QVERIFY(table->isColumnHidden(MediaListModel::KindColumn));
+        model->setRecords(rows);
+        QTRY_VERIFY(!table->isColumnHidden(MediaListModel::KindColumn));
+        QVERIFY(!table->isColumnHidden(MediaListModel::ChannelsColumn));
+
         // The filter by kind hides the other rows and brings them back.
         m_view->kindFilter()->chooseKind("locked");
         QCOMPARE(m_view->tableView()->isRowHidden(0), true);
