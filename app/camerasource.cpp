@@ -112,6 +112,11 @@ CameraSource::~CameraSource()
         KalGpsTool::shareTool()->cancel(m_reading);
 }
 
+CameraBar *CameraSource::bar() const
+{
+    return m_bar;
+}
+
 QString CameraSource::statusText() const
 {
     return m_bar ? m_bar->status() : QString();

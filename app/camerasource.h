@@ -51,7 +51,7 @@ public:
     Telemetry telemetryOf(const QString &path) const { return m_telemetry.value(path, Telemetry::Waiting); }
     bool needsFullRead(const QString &path) const;
     QString statusText() const;
-    CameraBar *bar() const { return m_bar; }
+    CameraBar *bar() const;
     CameraConnection *connection() const { return m_connection; }
     CameraDownloader *downloader() const { return m_downloader; }
     MediaListView *list() const { return m_list; }
