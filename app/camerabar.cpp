@@ -38,12 +38,13 @@ CameraBar::CameraBar(QWidget *parent) : QWidget(parent)
     m_progress->setRange(0, 1000);
     m_progress->setTextVisible(false);
     m_progress->setMaximumHeight(8);
-    grid->addWidget(m_download, 1, 0);
-    grid->addWidget(m_events, 1, 1);
-    grid->addWidget(m_locked, 1, 2);
-    grid->addWidget(m_disconnect, 1, 3);
-    grid->addWidget(m_progress, 2, 0, 1, 3);
-    grid->addWidget(m_cancel, 2, 3);
+    // Two buttons a line: the list is narrow.
+    grid->addWidget(m_download, 1, 0, 1, 2);
+    grid->addWidget(m_disconnect, 1, 2, 1, 2);
+    grid->addWidget(m_events, 2, 0, 1, 2);
+    grid->addWidget(m_locked, 2, 2, 1, 2);
+    grid->addWidget(m_progress, 3, 0, 1, 3);
+    grid->addWidget(m_cancel, 3, 3);
     setProgress(-1);
     retitle();
     connect(m_download, &QPushButton::clicked, this, &CameraBar::downloadChecked);
@@ -55,9 +56,13 @@ CameraBar::CameraBar(QWidget *parent) : QWidget(parent)
 
 void CameraBar::retitle()
 {
-    m_download->setText(L::localized("Camera.download", "Download Selected…"));
-    m_events->setText(L::localized("Camera.events", "Download All Events…"));
-    m_locked->setText(L::localized("Camera.locked", "Download All Locked…"));
+    // Short words on the buttons, the whole command in their tips.
+    m_download->setText(L::localized("Camera.bar.download", "Download"));
+    m_download->setToolTip(L::localized("Camera.download", "Download Selected…"));
+    m_events->setText(L::localized("Camera.bar.events", "All events"));
+    m_events->setToolTip(L::localized("Camera.events", "Download All Events…"));
+    m_locked->setText(L::localized("Camera.bar.locked", "All locked"));
+    m_locked->setToolTip(L::localized("Camera.locked", "Download All Locked…"));
     m_cancel->setText(L::localized("Camera.cancel", "Cancel"));
     m_disconnect->setText(L::localized("Camera.disconnect", "Disconnect"));
 }

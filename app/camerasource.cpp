@@ -110,6 +110,21 @@ CameraSource::~CameraSource()
 {
     if (m_reading)
         KalGpsTool::shareTool()->cancel(m_reading);
+    // The downloader's last reports (a cancel as it goes) find no list to write into.
+    m_downloader->disconnect(this);
+    m_connection->disconnect(this);
+    if (m_list)
+        m_list->setMenuExtension({});
+}
+
+MediaListView *CameraSource::list() const
+{
+    return m_list.data();
+}
+
+CameraBar *CameraSource::bar() const
+{
+    return m_bar;
 }
 
 QString CameraSource::statusText() const
@@ -224,7 +239,7 @@ void CameraSource::readNextTelemetry()
     QPointer<CameraSource> self(this);
     m_reading = KalGpsTool::shareTool()->request(url, ExtractionPriority::Background,
                                                  [self, url, generation = m_generation](const Extraction &result) {
-        if (!self || generation != self->m_generation)
+        if (!self || !self->m_list || generation != self->m_generation)
             return; // the row went with an earlier listing
         self->m_reading = 0;
         MediaListModel *model = self->m_list->model();

@@ -51,10 +51,10 @@ public:
     Telemetry telemetryOf(const QString &path) const { return m_telemetry.value(path, Telemetry::Waiting); }
     bool needsFullRead(const QString &path) const;
     QString statusText() const;
-    CameraBar *bar() const { return m_bar; }
+    CameraBar *bar() const;
     CameraConnection *connection() const { return m_connection; }
     CameraDownloader *downloader() const { return m_downloader; }
-    MediaListView *list() const { return m_list; }
+    MediaListView *list() const;
     // The rows in the list that are this camera's recordings (the header left out).
     QList<int> rows() const;
     // Replaces the folder dialog (tests).
@@ -71,7 +71,7 @@ private:
     QString keyOf(const QString &url) const; // the moment's main URL a file belongs to
     void stopAll();
 
-    MediaListView *m_list = nullptr;
+    QPointer<MediaListView> m_list; // may go first when the window closes
     CameraConnection *m_connection = nullptr;
     CameraDownloader *m_downloader = nullptr;
     QPointer<CameraBar> m_bar;

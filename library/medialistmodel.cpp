@@ -74,6 +74,9 @@ QVariant MediaListModel::data(const QModelIndex &index, int role) const
             return QVariant();
         if (const QString note = m_notes.value(record.fLocalPath); !note.isEmpty())
             return plainTip(record.fName + QLatin1Char('\n') + note);
+        // A camera's row: what is known of it, which a narrow list cuts off the name.
+        if (const QString status = m_status.value(record.fLocalPath); !status.isEmpty())
+            return plainTip(record.fName + QLatin1Char('\n') + status);
         return plainTip(record.fName);
     case Qt::BackgroundRole:
         if (current)

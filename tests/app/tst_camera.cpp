@@ -285,6 +285,28 @@ private slots:
         }
     }
 
+    // Closing the window takes the list before the camera source: a download still running
+    // then ends without reporting into a list that is gone.
+    void theListMayGoFirstWhileADownloadRuns()
+    {
+        TestCamera camera(TestCamera::Dialect::Vod);
+        cameracard::fillCard(camera, TestCamera::Dialect::Vod, 2, 10, 4u << 20);
+        camera.bytesPerSecond = 1u << 20;
+        QTemporaryDir dir;
+        auto *list = new MediaListView(nullptr, MediaListStore(dir.filePath(QStringLiteral("mediaList"))));
+        auto *source = new CameraSource(list);
+        source->connectTo(QUrl(QString::fromStdString(camera.url())));
+        QTRY_COMPARE_WITH_TIMEOUT(source->rows().size(), 2, 5000);
+        QSignalSpy moving(source->downloader(), &CameraDownloader::fileProgress);
+        source->downloadRows(source->rows(), dir.path());
+        QTRY_VERIFY_WITH_TIMEOUT(!moving.isEmpty(), 5000);
+        QVERIFY(source->downloader()->isRunning());
+        delete list;
+        QVERIFY(!source->list());
+        delete source; // cancels the downloads: no report may reach the list
+        QVERIFY(QFile::exists(dir.path() + QStringLiteral("/Record/20260514_100000_NF.mp4.part")));
+    }
+
     void downloadsKeepTheLayoutResumeAndSkip()
     {
         TestCamera camera(TestCamera::Dialect::Vod);
@@ -306,21 +328,25 @@ private slots:
             QVERIFY(readAll(local) == QByteArray::fromStdString(camera.contents(p)));
             QVERIFY(!QFile::exists(local + QStringLiteral(".part")));
         }
-        // Two answers broke off; each resume asked from where its part ended. Which answers
-        // broke depends on which the camera served first (two run at once, and a resume may
-        // come before the second file's first answer), so the resumes are checked per file.
-        int resumed = 0;
+        // Both answers broke off, and each resume asked from where its part ended. How many
+        // requests that took is not fixed: which answers broke depends on which the camera
+        // served first (two run at once, and a resume may come before the other file's first
+        // answer), and Qt itself may send a dropped GET again from the start before it gives
+        // up on it. So each file is followed: a fresh request starts its part over, a resume
+        // asks for the byte after what one broken answer left. (A resume after a silence,
+        // which Qt never sends again itself, is the cut-off test below.)
+        QCOMPARE(camera.drops.load(), 0);
         std::map<std::string, std::uint64_t> partEnd;
         for (const std::string &r : camera.requests()) {
             const std::string path = r.substr(0, r.find('|')), range = r.substr(r.find('|') + 1);
-            if (range.empty())
+            if (range.empty()) {
+                partEnd[path] = 0;
                 continue;
-            ++resumed;
+            }
             const std::uint64_t from = std::stoull(range.substr(0, range.find('-')));
             QCOMPARE(from, partEnd[path] + 200000);
             partEnd[path] = from;
         }
-        QCOMPARE(resumed, 2);
 
         // Again: every file is whole already, nothing is asked for.
         const int before = camera.requestCount.load();
