@@ -1,10 +1,11 @@
 #include "library/medialistcolumns.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QTableView>
 #include <QTimer>
 
-#include <utility>
+#include <algorithm>
 
 #include "library/medialistmodel.h"
 
@@ -17,10 +18,12 @@ MediaListColumns::MediaListColumns(QTableView *table, MediaListModel *model)
     header->setStretchLastSection(false);
     header->setSectionResizeMode(QHeaderView::Fixed);
     header->setSectionResizeMode(MediaListModel::NameColumn, QHeaderView::Stretch);
-    for (const auto &[column, sample] : {std::pair{MediaListModel::ChannelsColumn, "F R I T"},
-                                         std::pair{MediaListModel::KindColumn, "Parking"},
-                                         std::pair{MediaListModel::EventsColumn, "Events"}})
-        m_table->setColumnWidth(column, m_table->fontMetrics().horizontalAdvance(QLatin1String(sample)) + 14);
+    // The kind is one coloured letter, the events a count under a sign.
+    const QFontMetrics metrics = m_table->fontMetrics();
+    m_table->setColumnWidth(MediaListModel::KindColumn, metrics.horizontalAdvance(QLatin1Char('W')) + 14);
+    m_table->setColumnWidth(MediaListModel::EventsColumn,
+                            std::max(metrics.horizontalAdvance(QStringLiteral("99")),
+                                     metrics.horizontalAdvance(QStringLiteral("\u26A0"))) + 14);
 
     connect(m_model, &QAbstractItemModel::modelReset, this, &MediaListColumns::fitSoon);
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &MediaListColumns::fitSoon);
@@ -44,6 +47,7 @@ void MediaListColumns::fitSoon()
 void MediaListColumns::fit()
 {
     bool channels = false, kinds = false, events = false;
+    qsizetype mostChannels = 1;
     const QList<MFileModel> &records = m_model->records();
     for (int row = 0; row < records.size(); ++row) {
         const MFileModel &r = records.at(row);
@@ -52,9 +56,11 @@ void MediaListColumns::fit()
         channels = channels || !r.otherChannels.isEmpty() || (!r.channel.isEmpty() && r.channel != QLatin1String("front"));
         kinds = kinds || (!r.kind.isEmpty() && r.kind != QLatin1String("unknown"));
         events = events || m_model->eventCount(row) > 0;
-        if (channels && kinds && events)
-            break;
+        mostChannels = std::max(mostChannels, r.otherChannels.size() + 1);
     }
+    // As wide as the most badges a row has, not as four.
+    const QString widest = QStringLiteral("W ").repeated(std::min<qsizetype>(mostChannels, 8)).trimmed();
+    m_table->setColumnWidth(MediaListModel::ChannelsColumn, m_table->fontMetrics().horizontalAdvance(widest) + 14);
     m_table->setColumnHidden(MediaListModel::ChannelsColumn, !channels);
     m_table->setColumnHidden(MediaListModel::KindColumn, !kinds);
     m_table->setColumnHidden(MediaListModel::EventsColumn, !events);

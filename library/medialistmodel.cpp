@@ -52,6 +52,14 @@ QVariant MediaListModel::data(const QModelIndex &index, int role) const
             return cell(index.row(), Column(index.column()));
         if (role == Qt::ForegroundRole && index.column() == KindColumn && kindColor(record.kind).isValid())
             return kindColor(record.kind);
+        // The kind shows as its coloured initial, the word in the tip: the list is narrow.
+        if (role == Qt::ToolTipRole && index.column() == KindColumn)
+            return kindWord(record.kind);
+        if (role == Qt::FontRole && index.column() == KindColumn) {
+            QFont bold;
+            bold.setBold(true);
+            return bold;
+        }
         if (role == Qt::TextAlignmentRole && index.column() == EventsColumn)
             return int(Qt::AlignRight | Qt::AlignVCenter);
         if (role == Qt::ToolTipRole && index.column() == ChannelsColumn && !record.otherChannels.isEmpty()) {
@@ -102,11 +110,15 @@ QVariant MediaListModel::headerData(int section, Qt::Orientation orientation, in
         case KindColumn:
             return MLanguageManager::localized("Kind", "Kind");
         case EventsColumn:
-            return MLanguageManager::localized("Events", "Events");
+            return QStringLiteral("\u26A0"); // the word is in the tip: the column holds a count
         default:
             break;
         }
     }
+    if (orientation == Qt::Horizontal && role == Qt::ToolTipRole && section == EventsColumn)
+        return MLanguageManager::localized("Events", "Events");
+    if (orientation == Qt::Horizontal && role == Qt::ToolTipRole && section == KindColumn)
+        return MLanguageManager::localized("Kind", "Kind");
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
@@ -162,10 +174,7 @@ QString MediaListModel::cell(int row, Column column) const
     case ChannelsColumn:
         return CardGrouping::badges(record);
     case KindColumn:
-        if (record.kind.isEmpty() || record.kind == QLatin1String("unknown"))
-            return QString();
-        return MLanguageManager::localized(("Kind." + record.kind.toLatin1()).constData(),
-                                           (record.kind.left(1).toUpper() + record.kind.mid(1)).toUtf8().constData());
+        return kindWord(record.kind).left(1);
     case EventsColumn: {
         const int n = m_events.value(record.fLocalPath, -1);
         return n < 0 ? QString() : QString::number(n);
@@ -173,6 +182,14 @@ QString MediaListModel::cell(int row, Column column) const
     default:
         return record.fName;
     }
+}
+
+QString MediaListModel::kindWord(const QString &kind)
+{
+    if (kind.isEmpty() || kind == QLatin1String("unknown"))
+        return QString();
+    return MLanguageManager::localized(("Kind." + kind.toLatin1()).constData(),
+                                       (kind.left(1).toUpper() + kind.mid(1)).toUtf8().constData());
 }
 
 QColor MediaListModel::kindColor(const QString &kind)

@@ -36,6 +36,8 @@ public:
     int eventCount(int row) const;
     // The colour a kind is shown in ("event" red, "locked" orange, ...); invalid for none.
     static QColor kindColor(const QString &kind);
+    // The kind as the user reads it ("Locked"); empty for none or unknown.
+    static QString kindWord(const QString &kind);
 
     // The header text of the single column ("nameColume").
     void setColumnTitle(const QString &title);

@@ -755,5 +755,101 @@
         <source>Clip.busy</source>
         <translation>Ein Clip wird gerade exportiert</translation>
     </message>
+    <message>
+        <source>Clip.join.burnIn</source>
+        <translation>Stattdessen einbrennen</translation>
+    </message>
+    <message>
+        <source>Clip.join.refused</source>
+        <translation>Diese Aufnahmen lassen sich nicht unverändert verbinden: %1</translation>
+    </message>
+    <message>
+        <source>Camera.disconnect</source>
+        <translation>Trennen</translation>
+    </message>
+    <message>
+        <source>Camera.bar.download</source>
+        <translation>Herunterladen</translation>
+    </message>
+    <message>
+        <source>Camera.bar.events</source>
+        <translation>Alle Ereignisse</translation>
+    </message>
+    <message>
+        <source>Camera.bar.locked</source>
+        <translation>Alle gesperrten</translation>
+    </message>
+    <message>
+        <source>Channel.layout</source>
+        <translation>Anordnung</translation>
+    </message>
+    <message>
+        <source>Channel.offset</source>
+        <translation>Kanalversatz</translation>
+    </message>
+    <message>
+        <source>Channel.pictureInPicture</source>
+        <translation>Bild im Bild</translation>
+    </message>
+    <message>
+        <source>Channel.sideBySide</source>
+        <translation>Nebeneinander</translation>
+    </message>
+    <message>
+        <source>Channel.grid</source>
+        <translation>Raster</translation>
+    </message>
+    <message>
+        <source>Channel.oneChannel</source>
+        <translation>Nur ein Kanal</translation>
+    </message>
+    <message>
+        <source>Channel.resetOffset</source>
+        <translation>Kein Versatz</translation>
+    </message>
+    <message>
+        <source>Channels</source>
+        <translation>Kanäle</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Art</translation>
+    </message>
+    <message>
+        <source>Events</source>
+        <translation>Ereignisse</translation>
+    </message>
+    <message>
+        <source>Kind.all</source>
+        <translation>Alle Arten</translation>
+    </message>
+    <message>
+        <source>Kind.normal</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>Kind.event</source>
+        <translation>Ereignis</translation>
+    </message>
+    <message>
+        <source>Kind.parking</source>
+        <translation>Parken</translation>
+    </message>
+    <message>
+        <source>Kind.locked</source>
+        <translation>Gesperrt</translation>
+    </message>
+    <message>
+        <source>Kind.manual</source>
+        <translation>Manuell</translation>
+    </message>
+    <message>
+        <source>Kind.unknown</source>
+        <translation>Unbekannt</translation>
+    </message>
+    <message>
+        <source>Clock.fromContainer</source>
+        <translation>Kamerauhr aus der Erstellungszeit der Datei gelesen</translation>
+    </message>
 </context>
 </TS>

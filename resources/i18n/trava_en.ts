@@ -755,5 +755,101 @@
         <source>Clip.busy</source>
         <translation>A clip is being exported</translation>
     </message>
+    <message>
+        <source>Clip.join.burnIn</source>
+        <translation>Burn In Instead</translation>
+    </message>
+    <message>
+        <source>Clip.join.refused</source>
+        <translation>These recordings cannot be joined unchanged: %1</translation>
+    </message>
+    <message>
+        <source>Camera.disconnect</source>
+        <translation>Disconnect</translation>
+    </message>
+    <message>
+        <source>Camera.bar.download</source>
+        <translation>Download</translation>
+    </message>
+    <message>
+        <source>Camera.bar.events</source>
+        <translation>All events</translation>
+    </message>
+    <message>
+        <source>Camera.bar.locked</source>
+        <translation>All locked</translation>
+    </message>
+    <message>
+        <source>Channel.layout</source>
+        <translation>Layout</translation>
+    </message>
+    <message>
+        <source>Channel.offset</source>
+        <translation>Channel offset</translation>
+    </message>
+    <message>
+        <source>Channel.pictureInPicture</source>
+        <translation>Picture in picture</translation>
+    </message>
+    <message>
+        <source>Channel.sideBySide</source>
+        <translation>Side by side</translation>
+    </message>
+    <message>
+        <source>Channel.grid</source>
+        <translation>Grid</translation>
+    </message>
+    <message>
+        <source>Channel.oneChannel</source>
+        <translation>One channel only</translation>
+    </message>
+    <message>
+        <source>Channel.resetOffset</source>
+        <translation>No offset</translation>
+    </message>
+    <message>
+        <source>Channels</source>
+        <translation>Channels</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>Events</source>
+        <translation>Events</translation>
+    </message>
+    <message>
+        <source>Kind.all</source>
+        <translation>All kinds</translation>
+    </message>
+    <message>
+        <source>Kind.normal</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>Kind.event</source>
+        <translation>Event</translation>
+    </message>
+    <message>
+        <source>Kind.parking</source>
+        <translation>Parking</translation>
+    </message>
+    <message>
+        <source>Kind.locked</source>
+        <translation>Locked</translation>
+    </message>
+    <message>
+        <source>Kind.manual</source>
+        <translation>Manual</translation>
+    </message>
+    <message>
+        <source>Kind.unknown</source>
+        <translation>Unknown</translation>
+    </message>
+    <message>
+        <source>Clock.fromContainer</source>
+        <translation>Camera's clock read from the file's creation time</translation>
+    </message>
 </context>
 </TS>

@@ -755,5 +755,101 @@
         <source>Clip.busy</source>
         <translation>Un extrait est en cours d’export</translation>
     </message>
+    <message>
+        <source>Clip.join.burnIn</source>
+        <translation>Incruster à la place</translation>
+    </message>
+    <message>
+        <source>Clip.join.refused</source>
+        <translation>Ces enregistrements ne peuvent pas être joints sans modification : %1</translation>
+    </message>
+    <message>
+        <source>Camera.disconnect</source>
+        <translation>Déconnecter</translation>
+    </message>
+    <message>
+        <source>Camera.bar.download</source>
+        <translation>Télécharger</translation>
+    </message>
+    <message>
+        <source>Camera.bar.events</source>
+        <translation>Tous les événements</translation>
+    </message>
+    <message>
+        <source>Camera.bar.locked</source>
+        <translation>Tous les verrouillés</translation>
+    </message>
+    <message>
+        <source>Channel.layout</source>
+        <translation>Disposition</translation>
+    </message>
+    <message>
+        <source>Channel.offset</source>
+        <translation>Décalage du canal</translation>
+    </message>
+    <message>
+        <source>Channel.pictureInPicture</source>
+        <translation>Image dans l'image</translation>
+    </message>
+    <message>
+        <source>Channel.sideBySide</source>
+        <translation>Côte à côte</translation>
+    </message>
+    <message>
+        <source>Channel.grid</source>
+        <translation>Grille</translation>
+    </message>
+    <message>
+        <source>Channel.oneChannel</source>
+        <translation>Un seul canal</translation>
+    </message>
+    <message>
+        <source>Channel.resetOffset</source>
+        <translation>Aucun décalage</translation>
+    </message>
+    <message>
+        <source>Channels</source>
+        <translation>Canaux</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>Events</source>
+        <translation>Événements</translation>
+    </message>
+    <message>
+        <source>Kind.all</source>
+        <translation>Tous les types</translation>
+    </message>
+    <message>
+        <source>Kind.normal</source>
+        <translation>Normale</translation>
+    </message>
+    <message>
+        <source>Kind.event</source>
+        <translation>Événement</translation>
+    </message>
+    <message>
+        <source>Kind.parking</source>
+        <translation>Stationnement</translation>
+    </message>
+    <message>
+        <source>Kind.locked</source>
+        <translation>Verrouillé</translation>
+    </message>
+    <message>
+        <source>Kind.manual</source>
+        <translation>Manuel</translation>
+    </message>
+    <message>
+        <source>Kind.unknown</source>
+        <translation>Inconnu</translation>
+    </message>
+    <message>
+        <source>Clock.fromContainer</source>
+        <translation>Horloge de la caméra lue dans la date de création du fichier</translation>
+    </message>
 </context>
 </TS>
