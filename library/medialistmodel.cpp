@@ -105,10 +105,10 @@ QVariant MediaListModel::headerData(int section, Qt::Orientation orientation, in
         return m_title;
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
         switch (section) {
+        // The short columns are named in their tips: the list is too narrow for the words.
         case ChannelsColumn:
-            return MLanguageManager::localized("Channels", "Channels");
         case KindColumn:
-            return MLanguageManager::localized("Kind", "Kind");
+            return QString();
         case EventsColumn:
             return QStringLiteral("\u26A0"); // the word is in the tip: the column holds a count
         default:
@@ -119,6 +119,8 @@ QVariant MediaListModel::headerData(int section, Qt::Orientation orientation, in
         return MLanguageManager::localized("Events", "Events");
     if (orientation == Qt::Horizontal && role == Qt::ToolTipRole && section == KindColumn)
         return MLanguageManager::localized("Kind", "Kind");
+    if (orientation == Qt::Horizontal && role == Qt::ToolTipRole && section == ChannelsColumn)
+        return MLanguageManager::localized("Channels", "Channels");
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
