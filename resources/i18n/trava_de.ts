@@ -449,7 +449,7 @@
     </message>
     <message>
         <source>Camera.refused</source>
-        <translation>%1 Namen abgewiesen</translation>
+        <translation>Abgewiesene Namen: %1</translation>
     </message>
     <message>
         <source>Camera.reading</source>

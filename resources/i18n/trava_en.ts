@@ -449,7 +449,7 @@
     </message>
     <message>
         <source>Camera.refused</source>
-        <translation>%1 names refused</translation>
+        <translation>Names refused: %1</translation>
     </message>
     <message>
         <source>Camera.reading</source>

@@ -449,7 +449,7 @@
     </message>
     <message>
         <source>Camera.refused</source>
-        <translation>%1 noms refusés</translation>
+        <translation>Noms refusés : %1</translation>
     </message>
     <message>
         <source>Camera.reading</source>
