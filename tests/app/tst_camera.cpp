@@ -20,6 +20,7 @@
 #include "app/cameradownloader.h"
 #include "app/camerasource.h"
 #include "core/mediaplayerdelegate.h"
+#include "core/mlanguagemanager.h"
 #include "library/medialistmodel.h"
 #include "library/medialistview.h"
 #include "net/cameraconnection.h"
@@ -164,7 +165,7 @@ private slots:
         const QString base = QString::fromStdString(camera.url());
         c.source.connectTo(QUrl(base));
         QTRY_COMPARE_WITH_TIMEOUT(c.source.rows().size(), 6, 5000);
-        QVERIFY(c.source.statusText().contains(QStringLiteral("2 names refused")));
+        QCOMPARE(c.source.statusText(), MLanguageManager::DPLocalizedString(QStringLiteral("Camera.refused")).arg(2));
 
         // The local row first, then the camera's header and its moments in time order.
         QCOMPARE(c.at(0).fLocalPath, QStringLiteral("/cards/local.MP4"));
