@@ -13,7 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=$(realpath "${1:-build}")
 RUNS="${2:-3}"
-IN=bench/out/drive-1080p30.mp4
+IN=bench/out/drive-60s-1080p30.mp4 # not the 30 s clip of the playback benches
 tools/make-clip-fixtures.sh bench bench/out >/dev/null
 OUT=$(mktemp -d /tmp/clip-bench.XXXXXX)
 trap 'rm -rf "$OUT"' EXIT

@@ -6,7 +6,7 @@
 #       carries its own number (the pattern of make-sync-clips.sh, read by
 #       tests/support/framenumber.h) and whose telemetry says 10 + i km/h in second i of the
 #       trip (14 + i in the second recording), and a 320x180 recording that does not join them.
-#   tools/make-clip-fixtures.sh bench DIR -> DIR/drive-1080p30.mp4: 60 s of 1920x1080 at 30 fps
+#   tools/make-clip-fixtures.sh bench DIR -> DIR/drive-60s-1080p30.mp4: 60 s of 1920x1080 at 30 fps
 #       with sound and a town drive's telemetry, for bench/clip_bench.sh.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -43,7 +43,7 @@ tests)
 bench)
   out="${2:?output folder}"
   mkdir -p "$out"
-  dst="$out/drive-1080p30.mp4"
+  dst="$out/drive-60s-1080p30.mp4"
   [ -s "$dst" ] && { ls -l "$dst"; exit 0; }
   # A moving, detailed picture so that the encoder has real work, as on a camera's road.
   ffmpeg -v error -y -f lavfi -i "testsrc2=size=1920x1080:rate=30:duration=60" \
