@@ -334,8 +334,9 @@ private slots:
         // served first (two run at once, and a resume may come before the other file's first
         // answer), and Qt itself may send a dropped GET again from the start before it gives
         // up on it. So each file is followed: a fresh request starts its part over, a resume
-        // asks for the byte after what one broken answer left. (A resume after a silence,
-        // which Qt never sends again itself, is the cut-off test below.)
+        // asks for the byte after what one broken answer left, and a request may come twice
+        // (Qt repeats it, or a broken answer left nothing in the part). (A resume after a
+        // silence, which Qt never sends again itself, is the cut-off test below.)
         QCOMPARE(camera.drops.load(), 0);
         std::map<std::string, std::uint64_t> partEnd;
         for (const std::string &r : camera.requests()) {
@@ -344,8 +345,12 @@ private slots:
                 partEnd[path] = 0;
                 continue;
             }
+            // A resume asks for the byte after the broken answer; Qt may also send the same
+            // ranged request once more itself when its connection broke.
             const std::uint64_t from = std::stoull(range.substr(0, range.find('-')));
-            QCOMPARE(from, partEnd[path] + 200000);
+            QVERIFY2(from == partEnd[path] + 200000 || (from > 0 && from == partEnd[path]),
+                     qPrintable(QStringLiteral("%1 asked from %2 after %3").arg(QString::fromStdString(path))
+                                    .arg(from).arg(partEnd[path])));
             partEnd[path] = from;
         }
 
