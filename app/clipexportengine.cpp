@@ -18,7 +18,7 @@ std::string local(const QString &path) { return QFile::encodeName(path).toStdStr
 // One channel to one file: the library runs here, while a watcher turns the window's
 // cancel into the library's (the library only looks at its own flag).
 QString exportOne(clip::ClipRequest request, const std::function<void(double)> &progress,
-                  const std::function<bool()> &cancelled)
+                  const std::function<bool()> &cancelled, std::string *digest)
 {
     clip::ClipControl control;
     control.onProgress = [&progress](double done, double total) {
@@ -38,8 +38,10 @@ QString exportOne(clip::ClipRequest request, const std::function<void(double)> &
     const clip::ClipResult result = clip::exportClip(request, &control);
     over = true;
     watcher.join();
-    if (result.ok)
+    if (result.ok) {
+        *digest = result.sha256;
         return {};
+    }
     if (result.cancelled || control.isCancelled())
         return QStringLiteral("cancelled");
     return QString::fromStdString(result.error);
@@ -156,7 +158,7 @@ ClipExportRunner::Result ClipExportEngine::run(const ClipRequest &request, const
     auto fail = [&result](const QString &why) {
         for (const QString &f : std::as_const(result.files))
             QFile::remove(f);
-        return Result{{}, why};
+        return Result{{}, why, {}};
     };
     for (std::size_t i = 0; i < parts.size(); ++i) {
         if (cancelled && cancelled())
@@ -167,6 +169,7 @@ ClipExportRunner::Result ClipExportEngine::run(const ClipRequest &request, const
             return fail(why);
         lib.output = local(parts[i].output);
         lib.burnIn = burnIn;
+        lib.hashOutput = request.evidence;
         if (composed) {
             lib.layout = libraryLayout(request.layout);
             // The small pictures keep clear of a band over the picture.
@@ -194,10 +197,13 @@ ClipExportRunner::Result ClipExportEngine::run(const ClipRequest &request, const
             };
         }
         const double share = 1.0 / double(parts.size());
-        why = exportOne(lib, [&](double f) { if (progress) progress((double(i) + f) * share); }, cancelled);
+        std::string digest;
+        why = exportOne(lib, [&](double f) { if (progress) progress((double(i) + f) * share); }, cancelled, &digest);
         if (!why.isEmpty())
             return fail(why);
         result.files << parts[i].output;
+        if (!digest.empty())
+            result.digests.insert(parts[i].output, QByteArray::fromStdString(digest));
     }
     return result;
 }

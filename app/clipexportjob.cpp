@@ -6,6 +6,7 @@
 #include <atomic>
 
 #include "evidence/evidencepackage.h"
+#include "evidence/sourcehashes.h"
 
 struct ClipExportJob::Shared {
     std::atomic<bool> cancel{false};
@@ -53,6 +54,15 @@ void ClipExportJob::start()
         evidence.reset();
     m_thread = QThread::create([shared, runner, request, evidence]() mutable {
         auto cancelled = [shared] { return shared->cancel.load(); };
+        // The sources are hashed on a second thread while the clip is cut, so the package
+        // after it is little more than the report.
+        std::unique_ptr<SourceHashes> sourceHashes;
+        if (evidence) {
+            QStringList sources;
+            for (const EvidenceRecording &r : std::as_const(evidence->recordings))
+                sources << r.path;
+            sourceHashes = std::make_unique<SourceHashes>(sources + evidence->otherSources, cancelled);
+        }
         const double clipShare = evidence ? 0.8 : 1.0;
         const ClipExportRunner::Result r =
             runner->run(request, [shared, clipShare](double f) { shared->progress = std::clamp(f, 0.0, 1.0) * clipShare; },
@@ -62,6 +72,8 @@ void ClipExportJob::start()
         QStringList files = r.files.isEmpty() && ok ? QStringList{request.output} : r.files;
         if (ok && evidence) {
             evidence->clips = files;
+            evidence->knownHashes = sourceHashes->take();
+            evidence->knownHashes.insert(r.digests);
             evidence->cancelled = cancelled;
             evidence->progress = [shared, clipShare](double f) { shared->progress = clipShare + (1 - clipShare) * f; };
             QStringList written;

@@ -2,6 +2,8 @@
 // The seam between the window's clip export and the library that cuts and encodes: one
 // call that turns a request into the clip file(s). It runs on a worker thread of its own,
 // never the GUI's.
+#include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -13,6 +15,9 @@ public:
     struct Result {
         QStringList files; // the clip file(s) written, when it succeeded
         QString error;     // why not; empty on success
+        // With request.evidence: each file's SHA-256 (lower-case hex), taken as it was written;
+        // a runner that does not take them leaves this empty and the package reads the files.
+        QHash<QString, QByteArray> digests;
     };
     virtual ~ClipExportRunner() = default;
     // Writes the clip(s) of the request (not the evidence package: the caller adds it).

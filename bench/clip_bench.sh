@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Clip export on a 60 s 1920x1080 30 fps recording with telemetry, range 20 s (20 to 40 s):
-#   1. lossless cut (trava-clip): the recordings' own packets;
+#   1. lossless cut (trava-clip): the recordings' own packets; then with its evidence package
+#      (--evidence), and trava-clip --version for what the start of a process alone costs;
 #   2. burned-in with the default widgets, x264 veryfast (trava-clip --burn-in);
 #   3. the plain re-encode it is held against, in the same run:
 #        ffmpeg -i IN -ss 20 -t 20 -c:v libx264 -preset veryfast -crf 20 -c:a copy
@@ -22,7 +23,7 @@ CLIP="$BUILD/cli/trava-clip"
 measure() { # LABEL COMMAND...
   local label=$1; shift
   for run in $(seq "$RUNS"); do
-    rm -f "$OUT"/*.mp4
+    rm -f "$OUT"/*.mp4 "$OUT"/*.gpx "$OUT"/*.csv "$OUT"/*.html "$OUT"/*.pdf "$OUT"/*.sha256
     /usr/bin/time -f "%e %U %S %M" -o "$OUT/time" "$@" >/dev/null 2>"$OUT/err" || { cat "$OUT/err"; exit 1; }
     read -r wall user sys rss <"$OUT/time"
     awk -v l="$label" -v w="$wall" -v u="$user" -v s="$sys" -v m="$rss" -v r="$run" \
@@ -31,7 +32,12 @@ measure() { # LABEL COMMAND...
 }
 
 echo "machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
+measure "process start (--version)" "$CLIP" --version
 measure "lossless (trava-clip)" "$CLIP" --from 20 --to 40 -o "$OUT/lossless.mp4" "$IN"
+measure "lossless with evidence" "$CLIP" --evidence --from 20 --to 40 -o "$OUT/lossless.mp4" "$IN"
+# For comparison: ffmpeg's copy of the same range, then sha256sum of the source and the copy.
+measure "ffmpeg -c copy + sha256sum" bash -c "ffmpeg -v error -y -ss 20 -i '$IN' -t 20 -c copy '$OUT/copy.mp4' \
+  && sha256sum '$IN' '$OUT/copy.mp4'"
 measure "burn-in default widgets" "$CLIP" --burn-in --from 20 --to 40 -o "$OUT/burn.mp4" "$IN"
 measure "ffmpeg -i IN -ss 20 -t 20" ffmpeg -v error -y -i "$IN" -ss 20 -t 20 -c:v libx264 -preset veryfast -crf 20 \
   -c:a copy "$OUT/ffmpeg.mp4"
@@ -46,6 +52,8 @@ for layout in pip side; do
 done
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 if [ -x "$BUILD/bench/clip_timings" ]; then
+  echo "a lossless cut with its evidence in one process, as the window runs it (libraries loaded):"
+  "$BUILD/bench/clip_timings" --evidence "$IN" 20 40 "$OUT/evidence.mp4" 7
   echo "where a burned-in clip's time goes (in-process, the exporting thread's clock):"
   "$BUILD/bench/clip_timings" "$IN" 20 40 "$OUT/timings.mp4"
   "$BUILD/bench/clip_timings" "$IN" 20 40 "$OUT/timings.mp4" pip "$IN"

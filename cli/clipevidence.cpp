@@ -5,10 +5,16 @@
 #include "cli/dashboardoverlay.h"
 #include "clip/clipexport.h"
 #include "evidence/evidencepackage.h"
+#include "evidence/evidencereport.h"
+#include "evidence/sourcehashes.h"
+
+#include <cstdio>
+#include <thread>
 
 bool evidencePackageAvailable() { return true; }
 
-bool writeEvidencePackage(const ClipEvidence &evidence, std::string *why)
+bool writeEvidencePackage(const ClipEvidence &evidence, std::string *why,
+                          const std::vector<std::pair<std::string, std::string>> &sourceDigests)
 {
     std::string error;
     const std::vector<double> lengths = clip::recordingDurations(evidence.recordings, &error);
@@ -42,10 +48,45 @@ bool writeEvidencePackage(const ClipEvidence &evidence, std::string *why)
         in.otherSources << QFile::decodeName(o.c_str());
     in.speedUnit = evidence.mph ? QStringLiteral("MPH") : QStringLiteral("KMH");
     in.version = QStringLiteral("trava-clip " TRAVA_VERSION);
+    for (const auto &[path, hex] : sourceDigests)
+        in.knownHashes.insert(QFile::decodeName(path.c_str()), QByteArray::fromStdString(hex));
+    if (!evidence.clipSha256.empty())
+        in.knownHashes.insert(in.clips.first(), QByteArray::fromStdString(evidence.clipSha256));
     QString message;
     if (EvidencePackage::write(in, &message))
         return true;
     if (why)
         *why = message.toStdString();
     return false;
+}
+
+clip::ClipResult exportClipWithEvidence(clip::ClipRequest request, ClipEvidence evidence, clip::ClipControl *control)
+{
+    QStringList sources;
+    for (const std::string &s : evidence.recordings)
+        sources << QFile::decodeName(s.c_str());
+    for (const std::string &s : evidence.others)
+        sources << QFile::decodeName(s.c_str());
+    SourceHashes sourceHashes(sources);
+    std::thread fonts(EvidenceReport::loadFonts);
+    request.hashOutput = true;
+    clip::ClipResult result = clip::exportClip(request, control);
+    fonts.join();
+    if (!result.ok)
+        return result;
+    std::vector<std::pair<std::string, std::string>> digests;
+    const QHash<QString, QByteArray> taken = sourceHashes.take();
+    for (auto it = taken.begin(); it != taken.end(); ++it)
+        digests.emplace_back(QFile::encodeName(it.key()).toStdString(), it.value().toStdString());
+    evidence.start = result.start;
+    evidence.end = result.end;
+    evidence.clip = request.output;
+    evidence.clipSha256 = result.sha256;
+    std::string why;
+    if (!writeEvidencePackage(evidence, &why, digests)) {
+        std::remove(request.output.c_str()); // no clip without the package it was asked with
+        result.ok = false;
+        result.error = why;
+    }
+    return result;
 }

@@ -138,19 +138,14 @@ int main(int argc, char **argv)
         progress = std::make_unique<ClipProgressLine>();
         control.onProgress = [&progress](double done, double total) { progress->draw(done, total); };
     }
-    const clip::ClipResult result = clip::exportClip(request, &control);
+    const clip::ClipResult result =
+        o.evidence ? exportClipWithEvidence(request, {request.recordings, 0, 0, o.output, o.unit == "mph", others, {}},
+                                            &control)
+                   : clip::exportClip(request, &control);
     progress.reset();
     if (!result.ok && result.cannotJoin && !o.burnIn)
         return fail(result.error + "; --burn-in re-encodes them into one clip");
     if (!result.ok)
         return fail(result.error);
-
-    if (o.evidence) {
-        const ClipEvidence evidence{request.recordings, result.start, result.end, o.output, o.unit == "mph", others};
-        if (!writeEvidencePackage(evidence, &why)) {
-            std::remove(o.output.c_str()); // no clip without the package it was asked with
-            return fail(why);
-        }
-    }
     return 0;
 }

@@ -202,7 +202,7 @@ ClipResult exportClip(const ClipRequest &request, ClipControl *control)
         file.discard();
         return failed("cancelled");
     }
-    if (!file.commit(&why))
+    if (!file.commit(&why, request.hashOutput ? &result.sha256 : nullptr))
         return failed(why);
     if (control)
         control->report(to - request.from, to - request.from);

@@ -90,6 +90,8 @@ struct ClipRequest {
     Layout layout = Layout::Main;
     std::vector<FollowerChannel> followers; // used with a layout other than Main
     Corner corner = Corner::TopRight;       // picture in picture: where the small ones go
+    // Take the written file's SHA-256 (ClipResult::sha256) on the way, for an evidence list.
+    bool hashOutput = false;
 };
 
 // Where a burn-in spent its time (seconds of the thread's own clock, summed over frames).
@@ -108,6 +110,7 @@ struct ClipResult {
     double end = 0;           //   and ends (lossless: the key frame before `from`, ...)
     std::int64_t videoFrames = 0;
     std::string encoder;      // burn-in: the encoder used ("libx264")
+    std::string sha256;       // with hashOutput: the clip's SHA-256, lower-case hex
     ClipTimings timings;
 };
 

@@ -9,6 +9,9 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <thread>
+
+#include "clip/filehash.h"
 
 extern "C" {
 #include <libavformat/avio.h>
@@ -122,7 +125,7 @@ void TempOutput::closeIo()
     }
 }
 
-bool TempOutput::commit(std::string *why)
+bool TempOutput::commit(std::string *why, std::string *sha256)
 {
     if (!m_io || m_fd < 0) {
         *why = "nothing written";
@@ -133,8 +136,23 @@ bool TempOutput::commit(std::string *why)
         m_error = m_io->error;
     closeIo();
     int error = m_error ? m_error : 0;
-    if (!error && fsync(m_fd) != 0)
+    if (!error && sha256) {
+        // The bytes are all in the page cache by now: reading them back costs less than
+        // the sync, and the two go on side by side.
+        int synced = 0;
+        std::thread sync([this, &synced] { synced = fsync(m_fd) == 0 ? 0 : AVERROR(errno); });
+        std::string hashError;
+        *sha256 = sha256OfDescriptor(m_fd, {}, &hashError);
+        sync.join();
+        error = synced;
+        if (!error && sha256->empty()) {
+            *why = "cannot read back " + m_path + ": " + hashError;
+            discard();
+            return false;
+        }
+    } else if (!error && fsync(m_fd) != 0) {
         error = AVERROR(errno);
+    }
     if (::close(m_fd) != 0 && !error)
         error = AVERROR(errno);
     m_fd = -1;

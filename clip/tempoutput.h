@@ -24,8 +24,9 @@ public:
     // The first write or seek error met, 0 when none.
     int error() const { return m_error; }
     // Flushes, syncs, closes and renames to the final name; false with why on failure (the
-    // temporary file is then gone).
-    bool commit(std::string *why);
+    // temporary file is then gone). With sha256, the written bytes are hashed into it (lower-case
+    // hex) while the disk catches up, so a caller that needs the digest pays for one of the two.
+    bool commit(std::string *why, std::string *sha256 = nullptr);
     // Gives up: the temporary file is removed.
     void discard();
 

@@ -2,6 +2,8 @@
 // What an evidence package is made from: the clip file(s) already written, the recordings
 // they were cut from with the stretch of each, and those recordings' tracks. Plain values,
 // filled by the window's export and by trava-clip alike.
+#include <QByteArray>
+#include <QHash>
 #include <QImage>
 #include <QList>
 #include <QString>
@@ -34,6 +36,9 @@ struct EvidenceInput {
     // The route as the window's map would show it (tiles in memory only), drawn on the GUI
     // thread; null: drawn here in the offline look.
     QImage routePicture;
+    // Digests already taken (path as listed above -> lower-case hex SHA-256): the clip's while
+    // it was written, the sources' while it was cut (SourceHashes). The rest are taken here.
+    QHash<QString, QByteArray> knownHashes;
     // Asked between steps and while hashing; true stops the package and removes what it wrote.
     std::function<bool()> cancelled;
     // Fraction 0..1 of the work done (hashing dominates); may be called from any thread.

@@ -6,8 +6,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <sstream>
+#include <thread>
 
 #include "cli/trackformats.h"
+#include "clip/filehash.h"
 #include "core/mtool.h"
 #include "evidence/evidencefacts.h"
 #include "evidence/evidencereport.h"
@@ -96,17 +98,27 @@ bool EvidencePackage::write(const EvidenceInput &input, QString *error, QStringL
                                                                                              : QStringLiteral("no such file")));
         total += info.size();
     }
+    for (Hashed &h : files) {
+        h.hex = input.knownHashes.value(h.path);
+        if (!h.hex.isEmpty())
+            total -= QFileInfo(h.path).size();
+    }
     progress(0);
     for (Hashed &h : files) {
-        QString why;
-        h.hex = sha256OfFile(h.path, cancelled, [&](qint64 n) {
+        if (!h.hex.isEmpty())
+            continue;
+        std::string why;
+        clip::HashWatch watch;
+        watch.cancelled = cancelled;
+        watch.advanced = [&](qint64 n) {
             done += n;
             progress(total > 0 ? 0.9 * double(done) / double(total) : 0.0);
-        }, &why);
+        };
+        h.hex = QByteArray::fromStdString(clip::sha256OfFile(QFile::encodeName(h.path).toStdString(), watch, &why));
         if (cancelled())
             return fail(error, QStringLiteral("cancelled"));
         if (h.hex.isEmpty())
-            return fail(error, QStringLiteral("cannot read %1: %2").arg(h.path, why));
+            return fail(error, QStringLiteral("cannot read %1: %2").arg(h.path, QString::fromStdString(why)));
     }
 
     // The range's track.
@@ -137,13 +149,17 @@ bool EvidencePackage::write(const EvidenceInput &input, QString *error, QStringL
                              : input.routePicture;
     const QString version = input.version.isEmpty() ? MTool::currentVersion() : input.version;
     const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
-    const QString html = EvidenceReport::html(facts, input.speedUnit, hashes, version, now,
-                                              EvidenceReport::pngDataUrl(route));
-    const QByteArray htmlBytes = html.toUtf8();
+    // The HTML carries the picture as a data: URL, the PDF the picture itself: its PNG is
+    // encoded while the PDF is drawn.
+    QString routeUrl;
+    std::thread png([&routeUrl, &route] { routeUrl = EvidenceReport::pngDataUrl(route); });
     QString why;
-    const QByteArray pdfBytes = EvidenceReport::pdf(html, route, &why);
+    const QByteArray pdfBytes = EvidenceReport::pdf(
+        EvidenceReport::html(facts, input.speedUnit, hashes, version, now, QStringLiteral("route.png")), route, &why);
+    png.join();
     if (pdfBytes.isEmpty())
         return fail(error, why);
+    const QByteArray htmlBytes = EvidenceReport::html(facts, input.speedUnit, hashes, version, now, routeUrl).toUtf8();
     progress(0.95);
 
     // The list of hashes, checked from the clip's folder.

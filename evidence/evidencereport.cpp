@@ -16,6 +16,10 @@
 
 namespace {
 
+const char kStyle[] = "<style>body{font-family:sans-serif;font-size:9pt}h1{font-size:14pt}h2{font-size:11pt;"
+                      "margin-bottom:2pt}table{border-collapse:collapse}th,td{text-align:left;padding:1pt 6pt 1pt 0;"
+                      "vertical-align:top}.hash{font-family:monospace;font-size:7pt}</style>";
+
 QString esc(const QString &text) { return text.toHtmlEscaped(); }
 QString esc(const std::string &text) { return esc(QString::fromUtf8(text.data(), qsizetype(text.size()))); }
 
@@ -90,10 +94,8 @@ QString EvidenceReport::html(const EvidenceFacts &f, const QString &unit, const 
                              const QString &version, const QString &written, const QString &routeSource)
 {
     QString h;
-    h += QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Incident report</title>\n"
-                        "<style>body{font-family:sans-serif;font-size:9pt}h1{font-size:14pt}h2{font-size:11pt;"
-                        "margin-bottom:2pt}table{border-collapse:collapse}th,td{text-align:left;padding:1pt 6pt 1pt 0;"
-                        "vertical-align:top}.hash{font-family:monospace;font-size:7pt}</style></head><body>\n");
+    h += QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Incident report</title>\n") +
+         QLatin1String(kStyle) + QStringLiteral("</head><body>\n");
     h += QStringLiteral("<h1>Incident report</h1>\n<p>Written ") + esc(written) + QStringLiteral(" by Trava Player ") +
          esc(version) + QStringLiteral(". Times are the camera's clock as recorded, without a time zone.</p>\n");
 
@@ -186,6 +188,15 @@ QByteArray EvidenceReport::pdf(const QString &html, const QImage &route, QString
     if (bytes.isEmpty() && error)
         *error = QStringLiteral("the PDF could not be drawn");
     return bytes;
+}
+
+void EvidenceReport::loadFonts()
+{
+    QString ignored;
+    pdf(QStringLiteral("<html><head>") + QLatin1String(kStyle) +
+            QStringLiteral("</head><body><h1>Report</h1><h2>Range</h2><table><tr><th>File</th><td>0.0 km/h</td>"
+                           "<td class=\"hash\">0123456789abcdef</td></tr></table></body></html>"),
+        QImage(), &ignored);
 }
 
 QString EvidenceReport::pngDataUrl(const QImage &image)

@@ -33,6 +33,10 @@ QString html(const EvidenceFacts &facts, const QString &speedUnit, const QList<E
 // Empty with *error when it cannot be drawn.
 QByteArray pdf(const QString &html, const QImage &route, QString *error);
 
+// Finds and opens the report's fonts, the slowest part of a first report, by drawing a small
+// one; run on another thread while something else goes on, the real report is then quicker.
+void loadFonts();
+
 // A data: URL of a PNG of the picture, for a report that must stand alone.
 QString pngDataUrl(const QImage &image);
 } // namespace EvidenceReport

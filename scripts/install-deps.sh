@@ -17,6 +17,8 @@ PACKAGES=(
   libvlc-dev libvlc-bin vlc-plugin-base
   # clip export: cutting, decoding and encoding (x264 comes with libavcodec)
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
+  # the evidence package's SHA-256 (OpenSSL uses the processor's SHA instructions)
+  libssl-dev
   # fixtures, screenshots, headless GUI runs
   ffmpeg xvfb xauth xdotool imagemagick fonts-noto-cjk
   # export checks and peers measured by the benchmarks

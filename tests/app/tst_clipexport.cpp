@@ -47,11 +47,11 @@ public:
         const QString temp = request.output + QStringLiteral(".part");
         QFile f(temp);
         if (!f.open(QIODevice::WriteOnly))
-            return {{}, f.errorString()};
+            return {{}, f.errorString(), {}};
         for (int i = 0; i < slices; ++i) {
             if (cancelled()) {
                 f.remove();
-                return {{}, QStringLiteral("cancelled")};
+                return {{}, QStringLiteral("cancelled"), {}};
             }
             f.write(QByteArray(4096, char('a' + i % 26)));
             progress(double(i + 1) / slices);
@@ -59,8 +59,8 @@ public:
         }
         f.close();
         if (!QFile::rename(temp, request.output))
-            return {{}, QStringLiteral("rename failed")};
-        return {{request.output}, {}};
+            return {{}, QStringLiteral("rename failed"), {}};
+        return {{request.output}, {}, {}};
     }
 };
 

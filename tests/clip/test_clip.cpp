@@ -3,7 +3,9 @@
 // without leaving a file behind.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <filesystem>
@@ -12,7 +14,9 @@
 
 #include "clip/clipexport.h"
 #include "clip/composer.h"
+#include "clip/filehash.h"
 #include "support/mediaprobe.h"
+#include "support/processrunner.h"
 
 namespace {
 
@@ -165,6 +169,74 @@ TEST(ClipLossless, RecordingsThatDoNotJoinAreRefusedWithTheReason)
     EXPECT_EQ(dir.entries(), 0u);
     // A range inside the first recording alone needs no join.
     EXPECT_TRUE(cut({kA, kOther}, 1, 2, dir / "y.mp4").ok);
+}
+
+// The digest an evidence list takes while the clip goes to disk is the finished file's, as
+// sha256sum sees it, for the lossless cut and the burned-in one alike.
+TEST(ClipLossless, DigestTakenAsWrittenIsTheFilesOwn)
+{
+    TempDir dir("clip-digest");
+    for (const bool burn : {false, true}) {
+        clip::ClipRequest r;
+        r.recordings = {kA, kB};
+        r.from = 1.5;
+        r.to = 5.0;
+        r.output = dir / (burn ? "burned.mp4" : "cut.mp4");
+        r.burnIn = burn;
+        r.preset = "ultrafast";
+        r.hashOutput = true;
+        const clip::ClipResult result = clip::exportClip(r);
+        ASSERT_TRUE(result.ok) << result.error;
+        ASSERT_EQ(result.sha256.size(), 64u);
+        EXPECT_EQ(result.sha256, runProcess("sha256sum '" + r.output + "'").out.substr(0, 64));
+    }
+    clip::ClipRequest plain;
+    plain.recordings = {kA};
+    plain.output = dir / "plain.mp4";
+    EXPECT_TRUE(clip::exportClip(plain).sha256.empty()); // not asked for, not taken
+}
+
+TEST(ClipHashes, FilesAndDescriptorsAndWhatIsNoFile)
+{
+    TempDir dir("clip-hashes");
+    std::ofstream(dir / "abc") << "abc";
+    std::ofstream(dir / "empty");
+    EXPECT_EQ(clip::sha256OfFile(dir / "abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(clip::sha256OfFile(dir / "empty"), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    // Across many slices, counted as they go; the descriptor's position stays where it was.
+    {
+        std::ofstream big(dir / "big", std::ios::binary);
+        for (int i = 0; i < 300000; ++i)
+            big.put(char(i * 7 + i / 251));
+    }
+    const std::string tool = runProcess("sha256sum '" + (dir / "big") + "'").out.substr(0, 64);
+    std::int64_t counted = 0;
+    clip::HashWatch watch;
+    watch.advanced = [&counted](std::int64_t n) { counted += n; };
+    EXPECT_EQ(clip::sha256OfFile(dir / "big", watch), tool);
+    EXPECT_EQ(counted, 300000);
+    const int fd = ::open((dir / "big").c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::lseek(fd, 1234, SEEK_SET), 1234);
+    EXPECT_EQ(clip::sha256OfDescriptor(fd), tool);
+    EXPECT_EQ(::lseek(fd, 0, SEEK_CUR), 1234);
+    ::close(fd);
+    // A cancel between slices gives no digest.
+    clip::HashWatch stop;
+    int asked = 0;
+    stop.cancelled = [&asked] { return ++asked > 1; };
+    EXPECT_EQ(clip::sha256OfFile(dir / "big", stop), "");
+    // A folder, a FIFO (never waited on) and a missing file: no digest, and why.
+    for (const std::string &name : {std::string("folder"), std::string("fifo"), std::string("missing")}) {
+        if (name == "folder") {
+            fs::create_directory(dir / name);
+        } else if (name == "fifo") {
+            ASSERT_EQ(::mkfifo((dir / name).c_str(), 0600), 0);
+        }
+        std::string why;
+        EXPECT_EQ(clip::sha256OfFile(dir / name, {}, &why), "") << name;
+        EXPECT_FALSE(why.empty()) << name;
+    }
 }
 
 TEST(ClipBurnIn, PicturesCoverTheRangeWithTheOverlayOfTheirTime)

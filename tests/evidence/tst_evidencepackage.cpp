@@ -10,6 +10,7 @@
 #include "evidence/evidencepackage.h"
 #include "evidence/evidencereport.h"
 #include "evidence/sha256list.h"
+#include "evidence/sourcehashes.h"
 #include "support/decodedtrack.h"
 #include "support/processrunner.h"
 #include "support/trackbuilder.h"
@@ -262,6 +263,40 @@ private slots:
         QVERIFY(!EvidencePackage::write(in, &error));
         QCOMPARE(error, QStringLiteral("cancelled"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    // Digests taken beforehand (the clip's as it was written, the sources' while it was cut)
+    // are listed as given; the rest are read here. SourceHashes leaves out what it could not
+    // read, for the package to name, and stops when told to.
+    void digestsTakenBeforehandAndWhileCutting()
+    {
+        QTemporaryDir dir;
+        const QString a = dir.filePath(QStringLiteral("a.mp4")), b = dir.filePath(QStringLiteral("b.mp4"));
+        const QString clip = dir.filePath(QStringLiteral("clip.mp4"));
+        QVERIFY(writeBytes(a, QByteArray(700000, 'a')));
+        QVERIFY(writeBytes(b, "b"));
+        QVERIFY(writeBytes(clip, "clip"));
+        SourceHashes early({a, dir.filePath(QStringLiteral("gone.mp4")), dir.path(), a});
+        const QHash<QString, QByteArray> taken = early.take();
+        QCOMPARE(taken.size(), 1);
+        QCOMPARE(taken.value(a), toolDigest(a));
+        QVERIFY(early.take().isEmpty()); // handed over once
+        SourceHashes stopped({a, b}, [] { return true; });
+        QVERIFY(stopped.take().isEmpty());
+
+        EvidenceInput in = twoPartDrive();
+        in.recordings[0].path = a;
+        in.recordings[1].path = b;
+        in.clips = {clip};
+        in.knownHashes = taken;
+        const QByteArray claimed(64, 'f'); // not the clip's: shows it was not read again
+        in.knownHashes.insert(clip, claimed);
+        QString error;
+        QVERIFY2(EvidencePackage::write(in, &error), qPrintable(error));
+        const QByteArray list = readAll(dir.filePath(QStringLiteral("clip.sha256")));
+        QVERIFY(list.contains(claimed + "  clip.mp4\n"));
+        QVERIFY(list.contains(toolDigest(a) + "  a.mp4\n"));
+        QVERIFY(list.contains(toolDigest(b) + "  b.mp4\n"));
     }
 
     void reportInMilesAndWithoutTelemetry()
