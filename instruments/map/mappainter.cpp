@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "core/mlanguagemanager.h"
 #include "instruments/dashboardstate.h"
@@ -66,22 +67,33 @@ bool drawFallback(QPainter &p, const QRectF &box, const TileSource &source, cons
     return false;
 }
 
+// The bounds of the finite points among [first, end); an empty optional when there are none
+// (a point without a position projects to NaN).
+std::optional<QRectF> finiteBounds(const QPointF *first, const QPointF *end)
+{
+    double x0 = 2, y0 = 2, x1 = -1, y1 = -1;
+    for (const QPointF *pt = first; pt != end; ++pt) {
+        if (!std::isfinite(pt->x()) || !std::isfinite(pt->y()))
+            continue;
+        x0 = std::min(x0, pt->x());
+        x1 = std::max(x1, pt->x());
+        y0 = std::min(y0, pt->y());
+        y1 = std::max(y1, pt->y());
+    }
+    if (x1 < x0)
+        return std::nullopt;
+    return QRectF(QPointF(x0, y0), QPointF(x1, y1));
+}
+
 // The whole route in view: its finite points' bounds at the zoom that fits them.
 MapFrame fitRoute(const std::vector<QPointF> &points, const QRectF &box)
 {
     MapFrame f;
     f.box = box;
-    double x0 = 2, y0 = 2, x1 = -1, y1 = -1;
-    for (const QPointF &pt : points) {
-        if (!std::isfinite(pt.x()) || !std::isfinite(pt.y()))
-            continue;
-        x0 = std::min(x0, pt.x());
-        x1 = std::max(x1, pt.x());
-        y0 = std::min(y0, pt.y());
-        y1 = std::max(y1, pt.y());
-    }
-    if (x1 < x0)
+    const std::optional<QRectF> bounds = finiteBounds(points.data(), points.data() + points.size());
+    if (!bounds)
         return f;
+    const double x0 = bounds->left(), x1 = bounds->right(), y0 = bounds->top(), y1 = bounds->bottom();
     f.center = QPointF((x0 + x1) / 2, (y0 + y1) / 2);
     const double span = std::max({x1 - x0, y1 - y0, 1e-9});
     const double fit = std::min(box.width(), box.height()) * 0.8 / (span * Mercator::kTileSize);
@@ -124,19 +136,10 @@ void MapPainter::appendTrack(Route &route, const Track &track)
     route.bounds.resize(runs);
     constexpr double nan = std::numeric_limits<double>::quiet_NaN();
     for (std::size_t c = from; c < runs; ++c) {
-        double x0 = 2, y0 = 2, x1 = -1, y1 = -1;
         const std::size_t last = std::min((c + 1) * Route::kChunk, total - 1);
-        for (std::size_t i = c * Route::kChunk; i <= last; ++i) {
-            const QPointF &pt = route.points[i];
-            if (!std::isfinite(pt.x()) || !std::isfinite(pt.y()))
-                continue;
-            x0 = std::min(x0, pt.x());
-            x1 = std::max(x1, pt.x());
-            y0 = std::min(y0, pt.y());
-            y1 = std::max(y1, pt.y());
-        }
+        const QPointF *run = route.points.data();
         // NaN bounds compare false with everything: a run without a number is never in view.
-        route.bounds[c] = x1 < x0 ? QRectF(nan, nan, nan, nan) : QRectF(QPointF(x0, y0), QPointF(x1, y1));
+        route.bounds[c] = finiteBounds(run + c * Route::kChunk, run + last + 1).value_or(QRectF(nan, nan, nan, nan));
     }
 }
 
