@@ -9,6 +9,7 @@
 #include "evidence/sourcehashes.h"
 
 #include <cstdio>
+#include <system_error>
 #include <thread>
 
 bool evidencePackageAvailable() { return true; }
@@ -68,10 +69,16 @@ clip::ClipResult exportClipWithEvidence(clip::ClipRequest request, ClipEvidence 
     for (const std::string &s : evidence.others)
         sources << QFile::decodeName(s.c_str());
     SourceHashes sourceHashes(sources);
-    std::thread fonts(EvidenceReport::loadFonts);
+    std::thread fonts;
+    try {
+        fonts = std::thread(EvidenceReport::loadFonts);
+    } catch (const std::system_error &) {
+        // the report loads them itself
+    }
     request.hashOutput = true;
     clip::ClipResult result = clip::exportClip(request, control);
-    fonts.join();
+    if (fonts.joinable())
+        fonts.join();
     if (!result.ok)
         return result;
     std::vector<std::pair<std::string, std::string>> digests;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <system_error>
 #include <thread>
 
 #include "clip/filehash.h"
@@ -140,10 +141,17 @@ bool TempOutput::commit(std::string *why, std::string *sha256)
         // The bytes are all in the page cache by now: reading them back costs less than
         // the sync, and the two go on side by side.
         int synced = 0;
-        std::thread sync([this, &synced] { synced = fsync(m_fd) == 0 ? 0 : AVERROR(errno); });
+        auto syncFile = [this, &synced] { synced = fsync(m_fd) == 0 ? 0 : AVERROR(errno); };
+        std::thread sync;
+        try {
+            sync = std::thread(syncFile);
+        } catch (const std::system_error &) {
+            syncFile(); // no thread to be had: one after the other
+        }
         std::string hashError;
         *sha256 = sha256OfDescriptor(m_fd, {}, &hashError);
-        sync.join();
+        if (sync.joinable())
+            sync.join();
         error = synced;
         if (!error && sha256->empty()) {
             *why = "cannot read back " + m_path + ": " + hashError;

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <sstream>
+#include <system_error>
 #include <thread>
 
 #include "cli/trackformats.h"
@@ -152,11 +153,18 @@ bool EvidencePackage::write(const EvidenceInput &input, QString *error, QStringL
     // The HTML carries the picture as a data: URL, the PDF the picture itself: its PNG is
     // encoded while the PDF is drawn.
     QString routeUrl;
-    std::thread png([&routeUrl, &route] { routeUrl = EvidenceReport::pngDataUrl(route); });
+    auto encode = [&routeUrl, &route] { routeUrl = EvidenceReport::pngDataUrl(route); };
+    std::thread png;
+    try {
+        png = std::thread(encode);
+    } catch (const std::system_error &) {
+        encode();
+    }
     QString why;
     const QByteArray pdfBytes = EvidenceReport::pdf(
         EvidenceReport::html(facts, input.speedUnit, hashes, version, now, QStringLiteral("route.png")), route, &why);
-    png.join();
+    if (png.joinable())
+        png.join();
     if (pdfBytes.isEmpty())
         return fail(error, why);
     const QByteArray htmlBytes = EvidenceReport::html(facts, input.speedUnit, hashes, version, now, routeUrl).toUtf8();

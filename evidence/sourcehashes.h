@@ -24,6 +24,8 @@ public:
     QHash<QString, QByteArray> take();
 
 private:
+    void run(const QStringList &paths, const std::function<bool()> &cancelled);
+
     std::atomic<bool> m_stop{false};
     QHash<QString, QByteArray> m_hashes;
     std::thread m_thread;
