@@ -145,6 +145,9 @@ void ClipExport::fillChannelsAndRunner(ClipExportContext *c) const
     if (m_places.player && m_places.player->channels())
         for (const MChannelFile &f : m_places.player->channels()->otherChannels())
             c->channelOffsets.insert(f.channel, m_places.player->channels()->offset(f.channel));
+    // Tiles on screen: the window shows several channels, and the dialog starts from its layout.
+    if (m_places.player && m_places.player->channels() && m_places.player->channels()->tileCount() > 0)
+        c->windowLayout = ChannelLayout::modeName(m_places.player->channels()->mode());
     // The runner reads the recordings: their lengths and whether they join.
     if (const std::shared_ptr<ClipExportRunner> runner = m_runner) {
         c->lengthOf = [runner](const QString &path) { return runner->length(path); };

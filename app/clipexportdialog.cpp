@@ -71,6 +71,9 @@ ClipExportDialog::ClipExportDialog(const ClipExportContext &context, QWidget *pa
         m_channels->addItem(L::localized("Clip.channels.all").arg(others + 1));
     m_channels->setEnabled(others > 0);
     form->addRow(L::localized("Clip.channels"), m_channels);
+    m_channelNote = new QLabel(this);
+    m_channelNote->setObjectName(QStringLiteral("clipChannelNote"));
+    form->addRow(QString(), m_channelNote);
 
     m_kind = new QComboBox(this);
     m_kind->setObjectName(QStringLiteral("clipKindBox"));
@@ -152,6 +155,8 @@ ClipExportDialog::ClipExportDialog(const ClipExportContext &context, QWidget *pa
 
     restore();
     connect(m_kind, &QComboBox::currentIndexChanged, this, &ClipExportDialog::kindChanged);
+    for (QComboBox *box : {m_channels, m_kind, m_layout})
+        connect(box, &QComboBox::currentIndexChanged, this, &ClipExportDialog::showChannelOutcome);
     // Another choice: what was said about the join may no longer hold.
     for (QComboBox *box : {m_range, m_channels, m_kind})
         connect(box, &QComboBox::currentIndexChanged, this, [this] {
@@ -159,6 +164,25 @@ ClipExportDialog::ClipExportDialog(const ClipExportContext &context, QWidget *pa
             m_burnInstead->hide();
         });
     m_dashboard->setEnabled(m_kind->currentIndex() == 1);
+    showChannelOutcome();
+}
+
+bool ClipExportDialog::followsWindow() const
+{
+    return !m_context.windowLayout.isEmpty() && m_channels->count() > 1 &&
+           m_layout->findData(m_context.windowLayout) >= 0;
+}
+
+void ClipExportDialog::showChannelOutcome()
+{
+    const bool all = m_channels->currentIndex() == 1;
+    const bool burnIn = m_kind->currentIndex() == 1;
+    // The original packets cannot be composed; the group box already greys it out then.
+    m_layout->setEnabled(all);
+    const bool composed = all && burnIn && m_layout->currentData().toString() != QLatin1String("main");
+    m_channelNote->setText(composed ? L::localized("Clip.channels.composed", "Composed in the chosen layout")
+                                    : L::localized("Clip.channels.separate", "Each channel to its own file"));
+    m_channelNote->setVisible(all);
 }
 
 QCheckBox *ClipExportDialog::widgetBox(DashboardRenderer::Widget widget) const
@@ -214,14 +238,16 @@ void ClipExportDialog::restore()
     // The marks, when set, are what the user came for; else the last range choice.
     if (!chooseRange(ClipRequest::Range::Marks))
         selectData(m_range, stored("range", int(ClipRequest::Range::Recording)));
-    if (m_channels->count() > 1 && stored("allChannels", false).toBool())
+    // What the window shows is what goes out: its channels in its layout, whatever was stored.
+    const bool window = followsWindow();
+    if (window || (m_channels->count() > 1 && stored("allChannels", false).toBool()))
         m_channels->setCurrentIndex(1);
     m_kind->setCurrentIndex(std::clamp(stored("kind", 0).toInt(), 0, 1));
     const int widgets = stored("widgets", int(defaultClipWidgets())).toInt();
     for (const auto &[w, box] : m_widgets)
         box->setChecked(widgets & w);
     m_place->setCurrentIndex(std::clamp(stored("place", 0).toInt(), 0, 2));
-    selectData(m_layout, stored("layout", QStringLiteral("main")));
+    selectData(m_layout, window ? QVariant(m_context.windowLayout) : stored("layout", QStringLiteral("main")));
     selectData(m_unit, stored("unit", m_context.speedUnit));
     m_evidence->setChecked(m_kind->currentIndex() == 0 ? stored("evidence", true).toBool()
                                                        : stored("dashboardEvidence", false).toBool());
@@ -236,11 +262,14 @@ void ClipExportDialog::remember() const
 {
     const ClipRequest r = request();
     store("range", int(r.range));
-    store("allChannels", m_channels->currentIndex() == 1);
+    // A change made while the dialog followed the window holds for this export only.
+    if (!followsWindow()) {
+        store("allChannels", m_channels->currentIndex() == 1);
+        store("layout", r.layout);
+    }
     store("kind", m_kind->currentIndex());
     store("widgets", int(r.widgets));
     store("place", m_place->currentIndex());
-    store("layout", r.layout);
     store("unit", r.speedUnit);
     store(r.kind == ClipRequest::Kind::Original ? "evidence" : "dashboardEvidence", r.evidence);
     if (!r.output.isEmpty())

@@ -3,7 +3,8 @@
 // into the drive's previous or next recording near an edge, the recording, its whole trip), which channels, the kind (the original packets, or the
 // dashboard burned in with the chosen widgets, place, layout and unit), the evidence
 // package and where the clip goes. Only says what was chosen: request() is the plain
-// value the export runner takes. The choices are remembered for next time.
+// value the export runner takes. The choices are remembered for next time, except the
+// channels and layout while the window shows several channels: those start from the window.
 #include <QCheckBox>
 #include <QDialog>
 #include <QHash>
@@ -33,6 +34,9 @@ struct ClipExportContext {
     QString suggestedOutput;          // the clip's path offered first
     QString speedUnit = QStringLiteral("KMH");
     QHash<QString, double> channelOffsets; // the window's offset of each further channel
+    // How the window lays out the moment's channels ("pip", "side", "grid") while it shows more
+    // than one of them; empty while it shows one.
+    QString windowLayout;
     // A recording's length in seconds (0: unknown), for an event near the start of one.
     std::function<double(const QString &)> lengthOf;
     // Why the original clip of a request cannot join its recordings (empty: it can).
@@ -63,6 +67,10 @@ public:
     QComboBox *layoutBox() const { return m_layout; }
     QComboBox *unitBox() const { return m_unit; }
     QCheckBox *evidenceBox() const { return m_evidence; }
+    // What the channel choice makes of the clip: one file per channel, or one composed clip.
+    QLabel *channelNote() const { return m_channelNote; }
+    // The dialog started from the window's channels and layout.
+    bool followsWindow() const;
     QCheckBox *widgetBox(DashboardRenderer::Widget widget) const;
     QLineEdit *outputEdit() const { return m_output; }
     // Shown while the original clip cannot join its recordings: why, and a button that
@@ -80,6 +88,8 @@ public:
 private:
     void restore();
     void kindChanged();
+    // The layout counts only for several channels burned in; the note says what comes out.
+    void showChannelOutcome();
     void chooseOutput();
     void burnInInstead();
 
@@ -91,6 +101,7 @@ private:
     QList<QPair<DashboardRenderer::Widget, QCheckBox *>> m_widgets;
     QComboBox *m_place = nullptr;
     QComboBox *m_layout = nullptr;
+    QLabel *m_channelNote = nullptr;
     QComboBox *m_unit = nullptr;
     QCheckBox *m_evidence = nullptr;
     QLineEdit *m_output = nullptr;

@@ -21,8 +21,11 @@
 #include "app/clipexportengine.h"
 #include "app/clipexportjob.h"
 #include "app/clipmarks.h"
+#include "core/mlanguagemanager.h"
+#include "playback/channelset.h"
 #include "playback/mediaplayview.h"
 #include "playback/playbackcontroller.h"
+#include "support/channelcard.h"
 #include "support/framenumber.h"
 #include "support/mediaprobe.h"
 #include "support/testsettings.h"
@@ -228,6 +231,69 @@ private slots:
         QCOMPARE(next.speedUnit, QStringLiteral("MPH"));
         QCOMPARE(next.output, QStringLiteral("/tmp/a-clip.mp4"));
         QCOMPARE(next.otherChannels.size(), 1);
+    }
+
+    // While the window shows several channels the dialog starts on all of them in the window's
+    // layout, whatever was stored; a change there holds for that export only. The layout is
+    // offered only for several channels burned in.
+    void dialogStartsFromTheWindowsChannels()
+    {
+        using L = MLanguageManager;
+        ClipExportDialog stored(driveContext());
+        stored.kindBox()->setCurrentIndex(1);
+        stored.remember(); // the shown channel, main layout, burned in
+
+        ClipExportContext c = driveContext();
+        c.windowLayout = QStringLiteral("side");
+        c.channelOffsets.insert(QStringLiteral("rear"), 0.52);
+        ClipExportDialog dialog(c);
+        QVERIFY(dialog.followsWindow());
+        QCOMPARE(dialog.channelBox()->currentIndex(), 1);
+        ClipRequest r = dialog.request();
+        QCOMPARE(r.kind, ClipRequest::Kind::WithDashboard);
+        QCOMPARE(r.layout, QStringLiteral("side"));
+        QCOMPARE(r.otherChannelNames, QStringList{QStringLiteral("rear")});
+        QCOMPARE(r.otherChannelOffsets, (QList<double>{0.52}));
+        QVERIFY(dialog.layoutBox()->isEnabled());
+        QVERIFY(!dialog.channelNote()->isHidden());
+        QCOMPARE(dialog.channelNote()->text(), L::localized("Clip.channels.composed", "Composed in the chosen layout"));
+
+        // The original packets: every channel to its own file, no layout to choose.
+        dialog.kindBox()->setCurrentIndex(0);
+        QVERIFY(!dialog.layoutBox()->isEnabled());
+        QCOMPARE(dialog.channelNote()->text(), L::localized("Clip.channels.separate", "Each channel to its own file"));
+        dialog.kindBox()->setCurrentIndex(1);
+        QVERIFY(dialog.layoutBox()->isEnabled());
+        dialog.layoutBox()->setCurrentIndex(dialog.layoutBox()->findData(QStringLiteral("main")));
+        QCOMPARE(dialog.channelNote()->text(), L::localized("Clip.channels.separate", "Each channel to its own file"));
+        // The shown channel alone: nothing to lay out.
+        dialog.channelBox()->setCurrentIndex(0);
+        QVERIFY(!dialog.layoutBox()->isEnabled());
+        QVERIFY(dialog.channelNote()->isHidden());
+        QVERIFY(dialog.request().otherChannels.isEmpty());
+
+        // Changed for this export only: the next dialog shows the window's choice again.
+        dialog.layoutBox()->setCurrentIndex(dialog.layoutBox()->findData(QStringLiteral("grid")));
+        dialog.remember();
+        ClipExportDialog next(c);
+        QCOMPARE(next.channelBox()->currentIndex(), 1);
+        QCOMPARE(next.request().layout, QStringLiteral("side"));
+        c.windowLayout = QStringLiteral("grid");
+        QCOMPARE(ClipExportDialog(c).request().layout, QStringLiteral("grid"));
+
+        // One channel on screen, or a recording without others: the stored choice, as before.
+        c.windowLayout.clear();
+        ClipExportDialog single(c);
+        QVERIFY(!single.followsWindow());
+        QCOMPARE(single.channelBox()->currentIndex(), 0);
+        QCOMPARE(single.request().layout, QStringLiteral("main"));
+        QVERIFY(!single.layoutBox()->isEnabled());
+        c.windowLayout = QStringLiteral("side");
+        c.channels.clear();
+        ClipExportDialog alone(c);
+        QVERIFY(!alone.followsWindow());
+        QCOMPARE(alone.request().layout, QStringLiteral("main"));
+        QVERIFY(alone.request().otherChannels.isEmpty());
     }
 
     // Only what the moment allows is offered; an event near either end stays inside the recording.
@@ -538,6 +604,66 @@ private slots:
         QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("a-clip.mp4"))));
         QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("a-clip.sha256"))));
         QVERIFY(notices.last().startsWith(QStringLiteral("Clip saved:")));
+    }
+
+    // What the window shows is what is exported: its layout and the rear camera's offset
+    // reach the composed clip through the dialog (the rear picture 0.52 s ahead: 15 frames).
+    void windowsLayoutAndOffsetReachTheClip()
+    {
+        QTemporaryDir card;
+        const MFileModel moment = channelMoment(card.path(), kClipA, QStringLiteral("2026_0514_091500_0001"),
+                                                {QStringLiteral("front"), QStringLiteral("rear")});
+        QVERIFY(!moment.isEmpty());
+        QWidget window;
+        auto *player = new MediaPlayView(&window);
+        window.resize(640, 360);
+        window.show();
+        ChannelSet *set = player->channels();
+        set->setMode(ChannelLayout::Mode::Grid);
+        player->setChannels(moment.channel, moment.otherChannels);
+        player->playFile(moment.fLocalPath);
+        QTRY_COMPARE_WITH_TIMEOUT(set->tileCount(), 1, 20000);
+        set->setOffset(QStringLiteral("rear"), 0.52);
+
+        ClipExport::Places places;
+        places.window = &window;
+        places.player = player;
+        places.current = [moment] { return moment; };
+        places.listed = [moment] { return QList<MFileModel>{moment}; };
+        ClipExport clips(places);
+        clips.setRunner(std::make_shared<ClipExportEngine>());
+        const QString output = card.filePath(QStringLiteral("both.mp4"));
+        QString layoutShown;
+        int channelsShown = -1;
+        clips.setDialogHandler([&](ClipExportDialog &d) {
+            layoutShown = d.layoutBox()->currentData().toString();
+            channelsShown = d.channelBox()->currentIndex();
+            d.chooseRange(ClipRequest::Range::Recording);
+            d.kindBox()->setCurrentIndex(1);
+            for (DashboardRenderer::Widget w : {DashboardRenderer::DateTime, DashboardRenderer::Position, DashboardRenderer::GSensor})
+                d.widgetBox(w)->setChecked(false);
+            d.evidenceBox()->setChecked(false);
+            d.outputEdit()->setText(output);
+            return true;
+        });
+        QSignalSpy finished(&clips, &ClipExport::exportFinished);
+        QVERIFY(clips.exportInteractively());
+        QVERIFY(finished.wait(120000));
+        QVERIFY2(finished[0][0].toBool(), qPrintable(finished[0][1].toString()));
+        QCOMPARE(layoutShown, QStringLiteral("grid"));
+        QCOMPARE(channelsShown, 1);
+        player->stopPlayVideo();
+
+        const std::vector<DecodedPicture> pics = decodePictures(output.toStdString());
+        QVERIFY(pics.size() > 60);
+        auto cell = [&pics](int i, int x) {
+            const DecodedPicture &p = pics[std::size_t(i)];
+            return QImage(p.bgra.data(), p.width, p.height, p.width * 4, QImage::Format_RGB32).copy(x, 0, p.width / 2, p.height / 2);
+        };
+        for (int i : {0, 30, 60}) {
+            QCOMPARE(syncFrameNumber(cell(i, 0)), i);
+            QCOMPARE(syncFrameNumber(cell(i, pics[0].width / 2)), i + 15);
+        }
     }
 };
 
