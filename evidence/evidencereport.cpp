@@ -6,6 +6,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QAbstractTextDocumentLayout>
 #include <QTextDocument>
 #include <QUrl>
 #include <cmath>
@@ -18,7 +19,7 @@
 namespace {
 
 const char kStyle[] = "<style>body{font-family:sans-serif;font-size:9pt}h1{font-size:14pt}h2{font-size:11pt;"
-                      "margin-bottom:2pt}table{border-collapse:collapse}th,td{text-align:left;padding:1pt 6pt 1pt 0;"
+                      "margin-bottom:2pt}table{border-collapse:collapse}th,td{text-align:left;padding:1px 8px 1px 0px;"
                       "vertical-align:top}.hash{font-family:monospace;font-size:7pt}</style>";
 
 QString esc(const QString &text) { return text.toHtmlEscaped(); }
@@ -117,7 +118,7 @@ QString EvidenceReport::html(const EvidenceFacts &f, const QString &unit, const 
 {
     const Texts tr{MLanguageManager::languageCodes().contains(language) ? language : QStringLiteral("en")};
     const QString title = tr("Report.title", "Incident report");
-    const QString table = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\">\n");
+    const QString table = QStringLiteral("<table cellspacing=\"0\">\n");
     QString h;
     h += QStringLiteral("<!DOCTYPE html>\n<html lang=\"") + tr.language + QStringLiteral("\"><head><meta charset=\"utf-8\"><title>") +
          title + QStringLiteral("</title>\n") + QLatin1String(kStyle) + QStringLiteral("</head><body>\n");
@@ -190,7 +191,7 @@ QString EvidenceReport::html(const EvidenceFacts &f, const QString &unit, const 
     h += QStringLiteral("</table>\n<p>") +
          tr("Report.checksumNote", "The file ending in .sha256 beside this report lists these and the report itself; "
                                    "%1 run in this folder checks them.")
-             .arg(QStringLiteral("<code>sha256sum -c</code>")) +
+             .arg(QStringLiteral("<code>sha256sum&nbsp;-&#8288;c</code>")) + // one word: never broken at the hyphen
          QStringLiteral("</p>\n</body></html>\n");
     return h;
 }
@@ -219,6 +220,16 @@ QByteArray EvidenceReport::pdf(const QString &html, const QImage &route, QString
         doc.setHtml(text);
         // The title in the report's own language, as its <title> gives it.
         writer.setTitle(doc.metaInformation(QTextDocument::DocumentTitle));
+        // Laid out on the writer's own page, and a little smaller where a language's longer
+        // words or taller script would spill onto a second one: the report is one page.
+        doc.documentLayout()->setPaintDevice(&writer);
+        doc.setDocumentMargin(0);
+        const QSizeF page(writer.width(), writer.height());
+        for (double scale = 1.0; scale < 1.45; scale += 0.05) {
+            doc.setPageSize(page * scale);
+            if (doc.pageCount() <= 1)
+                break;
+        }
         doc.print(&writer);
     }
     buffer.close();

@@ -340,14 +340,28 @@ private slots:
                                       .arg(QStringLiteral("62.1 mph"), QString::fromStdString(f.top->item.time))));
             QVERIFY(html.contains(text("Report.checksumNote", "The file ending in .sha256 beside this report lists these and "
                                                               "the report itself; %1 run in this folder checks them.")
-                                      .arg(QStringLiteral("<code>sha256sum -c</code>"))));
+                                      .arg(QStringLiteral("<code>sha256sum&nbsp;-&#8288;c</code>"))));
             QVERIFY(!html.contains(QStringLiteral("62,1")));
         }
-        // A Japanese report draws as PDF too.
-        QString error;
-        const QByteArray pdf = EvidenceReport::pdf(
-            EvidenceReport::html(f, QStringLiteral("KMH"), hashes, {}, {}, {}, QStringLiteral("ja")), QImage(), &error);
-        QVERIFY2(pdf.startsWith("%PDF"), qPrintable(error));
+        // The PDF: titled in its language, and on one page even with four cameras' hashes in
+        // the taller script.
+        QList<EvidenceHash> many;
+        for (int i = 0; i < 24; ++i)
+            many.append({QStringLiteral("/cam/%1.mp4").arg(i), QStringLiteral("source"), QByteArray(64, 'a')});
+        for (const QString &code : {QStringLiteral("ja"), QStringLiteral("de")}) {
+            QString error;
+            const QByteArray pdf = EvidenceReport::pdf(
+                EvidenceReport::html(f, QStringLiteral("KMH"), many, {}, {}, QStringLiteral("route.png"), code),
+                EvidenceReport::routePicture(in.recordings), &error);
+            QVERIFY2(pdf.startsWith("%PDF"), qPrintable(error));
+            QCOMPARE(pdf.count("/Type /Page\n"), 1);
+            QCOMPARE(pdf.count("/Type /Pages\n"), 1);
+            QByteArray title("\xfe\xff");
+            for (QChar c : MLanguageManager::localized(code, "Report.title", "Incident report"))
+                for (char byte : {char(c.unicode() >> 8), char(c.unicode() & 0xff)})
+                    title += QByteArray(byte == '(' || byte == ')' || byte == '\\' ? 1 : 0, '\\') + byte;
+            QVERIFY2(pdf.contains("/Title (" + title + ")"), qPrintable(code));
+        }
     }
 };
 
