@@ -195,6 +195,7 @@ std::optional<EvidenceInput> ClipExport::evidenceFor(const ClipRequest &request)
             if (!r.path.isEmpty())
                 in.otherSources << r.path;
     in.speedUnit = request.speedUnit;
+    in.language = L::currentLanguage(); // the window's, as the export starts
     // The map's tiles live on this thread: the route is drawn here, before the job starts.
     in.routePicture = EvidenceReport::routePicture(in.recordings, m_places.map ? m_places.map->tileSource() : nullptr,
                                                    EvidenceReport::kRouteSize, request.speedUnit);

@@ -4,6 +4,7 @@
 
 #include "cli/dashboardoverlay.h"
 #include "clip/clipexport.h"
+#include "core/mlanguagemanager.h"
 #include "evidence/evidencepackage.h"
 #include "evidence/evidencereport.h"
 #include "evidence/sourcehashes.h"
@@ -13,6 +14,33 @@
 #include <thread>
 
 bool evidencePackageAvailable() { return true; }
+
+namespace {
+
+// The report's language as gettext would choose the messages': LANGUAGE's list first, then the
+// first of LC_ALL, LC_MESSAGES and LANG that is set. "de_DE.UTF-8" reads as "de"; a language
+// without a table (or "C") is English, not the next variable's choice.
+QString clipReportLanguage()
+{
+    auto code = [](const QString &locale) {
+        return locale.section(QLatin1Char('.'), 0, 0).section(QLatin1Char('@'), 0, 0).section(QLatin1Char('_'), 0, 0)
+            .section(QLatin1Char('-'), 0, 0).toLower();
+    };
+    const QString list = qEnvironmentVariable("LANGUAGE");
+    for (const QString &entry : list.split(QLatin1Char(':'), Qt::SkipEmptyParts))
+        if (MLanguageManager::languageCodes().contains(code(entry)))
+            return code(entry);
+    if (!list.isEmpty())
+        return QStringLiteral("en");
+    for (const char *name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const QString locale = qEnvironmentVariable(name);
+        if (!locale.isEmpty())
+            return MLanguageManager::languageCodes().contains(code(locale)) ? code(locale) : QStringLiteral("en");
+    }
+    return QStringLiteral("en");
+}
+
+} // namespace
 
 bool writeEvidencePackage(const ClipEvidence &evidence, std::string *why,
                           const std::vector<std::pair<std::string, std::string>> &sourceDigests)
@@ -49,6 +77,7 @@ bool writeEvidencePackage(const ClipEvidence &evidence, std::string *why,
         in.otherSources << QFile::decodeName(o.c_str());
     in.speedUnit = evidence.mph ? QStringLiteral("MPH") : QStringLiteral("KMH");
     in.version = QStringLiteral("trava-clip " TRAVA_VERSION);
+    in.language = clipReportLanguage();
     for (const auto &[path, hex] : sourceDigests)
         in.knownHashes.insert(QFile::decodeName(path.c_str()), QByteArray::fromStdString(hex));
     if (!evidence.clipSha256.empty())

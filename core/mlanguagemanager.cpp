@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QLocale>
+#include <QMutex>
 #include <QSettings>
 #include <QTranslator>
 #include <memory>
@@ -23,10 +24,13 @@ QString systemFirstLanguage()
     return langs.isEmpty() ? QString() : langs.first();
 }
 
-// Loaded tables by code; a null entry remembers that a code has no table.
+// Loaded tables by code; a null entry remembers that a code has no table. A table once
+// loaded stays and is only read, so the lock guards the cache, not the lookups.
 QTranslator *translatorFor(const QString &code)
 {
     static QHash<QString, std::shared_ptr<QTranslator>> cache;
+    static QMutex lock;
+    const QMutexLocker locked(&lock);
     auto it = cache.find(code);
     if (it == cache.end()) {
         auto t = std::make_shared<QTranslator>();
@@ -84,6 +88,13 @@ QString MLanguageManager::localized(const char *key, const char *fallback)
 {
     const QString text = localized(key);
     return text.isEmpty() || text == QLatin1String(key) ? QString::fromUtf8(fallback) : text;
+}
+
+QString MLanguageManager::localized(const QString &language, const char *key, const char *fallback)
+{
+    QTranslator *t = translatorFor(languageCodes().contains(language) ? language : QStringLiteral("en"));
+    const QString text = t ? t->translate("Trava", key) : QString();
+    return text.isEmpty() ? QString::fromUtf8(fallback) : text;
 }
 
 void MLanguageManager::setNewLanguage(unsigned index)

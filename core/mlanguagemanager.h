@@ -17,6 +17,9 @@ public:
     // The same with fallback (UTF-8) in place of the key or of no text, for texts painted
     // into a picture, where a bare key or an empty box would be all the user sees.
     static QString localized(const char *key, const char *fallback);
+    // The same in the given language ("en", "ja", "fr", "de"; any other reads as "en"), not
+    // the stored one: for a document written in a language fixed beforehand. Safe on any thread.
+    static QString localized(const QString &language, const char *key, const char *fallback);
 
     // 0 en, 1 ja, 2 fr, 3 de; other indexes are ignored. Posts kChangeLanguageNocation
     // only when the stored language really changes.

@@ -31,6 +31,9 @@ struct EvidenceInput {
     // empty: the first clip's path without its ending.
     QString outputBase;
     QString speedUnit = QStringLiteral("KMH"); // "KMH" or "MPH", for the report's speeds
+    // The report's language, "en", "ja", "fr" or "de" (any other: "en"). Chosen by the caller,
+    // on its own thread: the package may be written on another.
+    QString language;
     HarshSensitivity sensitivity = HarshSensitivity::Normal;
     QString version;                      // the program's version text; empty: the application's
     // The route as the window's map would show it (tiles in memory only), drawn on the GUI

@@ -162,12 +162,13 @@ bool EvidencePackage::write(const EvidenceInput &input, QString *error, QStringL
     }
     QString why;
     const QByteArray pdfBytes = EvidenceReport::pdf(
-        EvidenceReport::html(facts, input.speedUnit, hashes, version, now, QStringLiteral("route.png")), route, &why);
+        EvidenceReport::html(facts, input.speedUnit, hashes, version, now, QStringLiteral("route.png"), input.language),
+        route, &why);
     if (png.joinable())
         png.join();
     if (pdfBytes.isEmpty())
         return fail(error, why);
-    const QByteArray htmlBytes = EvidenceReport::html(facts, input.speedUnit, hashes, version, now, routeUrl).toUtf8();
+    const QByteArray htmlBytes = EvidenceReport::html(facts, input.speedUnit, hashes, version, now, routeUrl, input.language).toUtf8();
     progress(0.95);
 
     // The list of hashes, checked from the clip's folder.

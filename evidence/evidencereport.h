@@ -26,8 +26,10 @@ QImage routePicture(const QList<EvidenceRecording> &recordings, TileSource *tile
                     QSize size = kRouteSize, const QString &speedUnit = QStringLiteral("KMH"));
 
 // The report's HTML. routeSource is the <img> source of the route picture ("" leaves it out).
+// language: "en", "ja", "fr" or "de" (any other: "en"); its texts, never its numbers or times.
 QString html(const EvidenceFacts &facts, const QString &speedUnit, const QList<EvidenceHash> &hashes,
-             const QString &version, const QString &written, const QString &routeSource);
+             const QString &version, const QString &written, const QString &routeSource,
+             const QString &language = QString());
 
 // The same document on one A4 page as PDF; the route picture is handed in as an image.
 // Empty with *error when it cannot be drawn.

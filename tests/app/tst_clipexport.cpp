@@ -595,7 +595,10 @@ private slots:
         runner->sliceMs = 5;
         clips.setRunner(runner);
         QSignalSpy finished(&clips, &ClipExport::exportFinished);
+        // The report in the language the window had when the export began, though it changes meanwhile.
+        MLanguageManager::setNewLanguage(1);
         QVERIFY(clips.exportInteractively());
+        MLanguageManager::setNewLanguage(0);
         QVERIFY(clips.progressDialog());
         QCOMPARE(clips.progressDialog()->windowModality(), Qt::NonModal);
         QVERIFY(!clips.exportInteractively()); // one at a time
@@ -604,6 +607,13 @@ private slots:
         QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("a-clip.mp4"))));
         QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("a-clip.sha256"))));
         QVERIFY(notices.last().startsWith(QStringLiteral("Clip saved:")));
+        QFile html(dir.filePath(QStringLiteral("a-clip.html")));
+        QVERIFY(html.open(QIODevice::ReadOnly));
+        const QString report = QString::fromUtf8(html.readAll());
+        QVERIFY2(report.contains(QStringLiteral("<html lang=\"ja\">")), qPrintable(report.left(300)));
+        QVERIFY(report.contains(QStringLiteral("<h1>") +
+                                MLanguageManager::localized(QStringLiteral("ja"), "Report.title", "Incident report") +
+                                QStringLiteral("</h1>")));
     }
 
     // What the window shows is what is exported: its layout and the rear camera's offset

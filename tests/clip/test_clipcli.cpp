@@ -17,6 +17,7 @@
 
 #include "cli/clipchannels.h"
 #include "cli/dashboardoverlay.h"
+#include "core/mlanguagemanager.h"
 #include "support/framenumber.h"
 #include "support/mediaprobe.h"
 #include "support/processrunner.h"
@@ -103,6 +104,41 @@ TEST(ClipCli, EvidencePackageBesideTheClipVerifies)
     std::ifstream gpx(dir / "o.gpx");
     const std::string track((std::istreambuf_iterator<char>(gpx)), std::istreambuf_iterator<char>());
     EXPECT_NE(track.find("<trkpt"), std::string::npos) << track.substr(0, 400);
+}
+
+// The report speaks the environment's language when there is a table for it, else English;
+// LANGUAGE comes first, as it does for every program's messages.
+TEST(ClipCli, EvidenceReportInTheEnvironmentsLanguage)
+{
+    app();
+    TempDir dir("clipcli-language");
+    const struct {
+        const char *env, *lang;
+    } cases[] = {{"LANGUAGE=ja LC_ALL=de_DE.UTF-8", "ja"},
+                 {"LANGUAGE=xx:de LC_ALL=C", "de"},
+                 {"LANGUAGE=xx LC_ALL=de_DE.UTF-8", "en"},
+                 {"-u LANGUAGE -u LC_ALL LC_MESSAGES=fr_FR.UTF-8 LANG=de_DE.UTF-8", "fr"},
+                 {"-u LANGUAGE -u LC_ALL -u LC_MESSAGES LANG=C", "en"}};
+    for (const auto &c : cases) {
+        const std::string out = dir / "o.mp4";
+        fs::remove_all(dir.path);
+        fs::create_directories(dir.path);
+        const ProcessOutcome r = runProcess(std::string("env ") + c.env + " " + TRAVA_CLIP_TOOL +
+                                                " --evidence --from 1 --to 3 -o " + out + " " + kA,
+                                            true);
+        ASSERT_EQ(r.code, 0) << c.env << ": " << r.err;
+        std::ifstream in(dir / "o.html");
+        const std::string html((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_NE(html.find(std::string("<html lang=\"") + c.lang + "\">"), std::string::npos) << c.env;
+        const std::string title =
+            MLanguageManager::localized(QString::fromLatin1(c.lang), "Report.title", "Incident report").toHtmlEscaped().toStdString();
+        EXPECT_NE(html.find("<h1>" + title + "</h1>"), std::string::npos) << c.env << "\n" << html.substr(0, 400);
+        // The machine formats stay as they are in any language.
+        EXPECT_EQ(dir.entries(), 6u) << c.env;
+        std::ifstream gpx(dir / "o.gpx");
+        const std::string track((std::istreambuf_iterator<char>(gpx)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(track.find(','), std::string::npos) << c.env;
+    }
 }
 
 TEST(ClipCli, WritesTheClipQuietlyAndTakesClockTimes)

@@ -1,5 +1,6 @@
 #include <QSettings>
 #include <QSignalSpy>
+#include <QThread>
 #include <QtTest>
 
 #include "core/mlanguagemanager.h"
@@ -84,6 +85,38 @@ private slots:
         QSettings().setValue(kSelectLanguage, QStringLiteral("de"));
         QCOMPARE(MLanguageManager::localized("No.such.key", "Grüße"), QString::fromUtf8("Grüße"));
         QCOMPARE(MLanguageManager::localized("Map.offline", "unused"), QStringLiteral("Karte offline: nur die Route"));
+    }
+
+    // A named language, not the stored one, and the same answer from other threads.
+    void lookupInANamedLanguage()
+    {
+        QSettings().setValue(kSelectLanguage, QStringLiteral("fr"));
+        QHash<QString, QString> stored;
+        for (const QString &code : MLanguageManager::languageCodes()) {
+            QSettings().setValue(kSelectLanguage, code);
+            stored.insert(code, MLanguageManager::localized("Map.offline", "unused"));
+        }
+        QSettings().setValue(kSelectLanguage, QStringLiteral("fr"));
+        QVERIFY(stored.value(QStringLiteral("de")) != stored.value(QStringLiteral("en")));
+        QList<QThread *> threads;
+        QHash<QString, QString> named[4];
+        for (int i = 0; i < 4; ++i)
+            threads << QThread::create([&named, i] {
+                for (const QString &code : MLanguageManager::languageCodes())
+                    named[i].insert(code, MLanguageManager::localized(code, "Map.offline", "unused"));
+            });
+        for (QThread *t : threads)
+            t->start();
+        for (QThread *t : threads) {
+            QVERIFY(t->wait(10000));
+            delete t;
+        }
+        for (const QHash<QString, QString> &n : named)
+            QCOMPARE(n, stored);
+        QCOMPARE(MLanguageManager::currentLanguage(), QStringLiteral("fr"));
+        // An unknown code reads as English; a key no table has gives the fallback.
+        QCOMPARE(MLanguageManager::localized(QStringLiteral("xx"), "Map.offline", "unused"), stored.value(QStringLiteral("en")));
+        QCOMPARE(MLanguageManager::localized(QStringLiteral("ja"), "No.such.key", "Grüße"), QString::fromUtf8("Grüße"));
     }
 
     void placeholdersSurviveInEveryLanguage()

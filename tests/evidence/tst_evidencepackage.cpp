@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "core/mlanguagemanager.h"
 #include "evidence/evidencefacts.h"
 #include "evidence/evidencepackage.h"
 #include "evidence/evidencereport.h"
@@ -127,6 +128,7 @@ private slots:
 
         EvidenceInput in;
         in.clips = {clip};
+        in.language = QStringLiteral("ja");
         in.recordings = {{a, 1.0, EvidenceRecording::kEnd, decodedTrack(a.toStdString())},
                          {b, 0, 2.0, decodedTrack(b.toStdString())}};
         QVERIFY(trackSize(in.recordings[0].track) > 2);
@@ -157,6 +159,7 @@ private slots:
 
         const QString html = QString::fromUtf8(readAll(base + ".html"));
         QVERIFY(html.contains(QString::number(facts.topKmh, 'f', 1) + QStringLiteral(" km/h")));
+        QVERIFY(html.contains(QStringLiteral("<html lang=\"ja\">")));
         QVERIFY(html.contains(QString::fromLatin1(toolDigest(a))));
         QVERIFY(html.contains(QString::fromLatin1(toolDigest(b))));
         QVERIFY(html.contains(QString::fromLatin1(toolDigest(clip))));
@@ -308,6 +311,57 @@ private slots:
         QVERIFY(html.contains(QStringLiteral("62.1 mph"))); // 100 km/h
         QVERIFY(html.contains(QStringLiteral("no telemetry")));
         QVERIFY(!html.contains(QStringLiteral("<img")));
+        QVERIFY(html.contains(QStringLiteral("<html lang=\"en\">")));
+    }
+
+    // Each language's texts, escaped; the numbers and the camera's times as they are in any.
+    void reportInTheChosenLanguage()
+    {
+        EvidenceInput in = twoPartDrive();
+        in.recordings.append({QStringLiteral("/cam/c.mp4"), 0, EvidenceRecording::kEnd, Track()});
+        const EvidenceFacts f = evidenceFacts(in);
+        QVERIFY(!f.events.empty());
+        const QList<EvidenceHash> hashes{{QStringLiteral("/cam/a.mp4"), QStringLiteral("source"), QByteArray(64, 'a')}};
+        for (const QString &code : {QStringLiteral("de"), QStringLiteral("ja"), QStringLiteral("fr"), QStringLiteral("xx")}) {
+            const QString html =
+                EvidenceReport::html(f, QStringLiteral("MPH"), hashes, QStringLiteral("v9"), QStringLiteral("now"), {}, code);
+            const QString lang = code == QLatin1String("xx") ? QStringLiteral("en") : code;
+            auto text = [&lang](const char *key, const char *english) {
+                return MLanguageManager::localized(lang, key, english).toHtmlEscaped();
+            };
+            QVERIFY2(html.contains(QStringLiteral("<html lang=\"") + lang + QStringLiteral("\">")), qPrintable(code));
+            QVERIFY(html.contains(QStringLiteral("<title>") + text("Report.title", "Incident report") + QStringLiteral("</title>")));
+            QVERIFY(html.contains(QStringLiteral("<th>") + text("Report.topSpeed", "Top speed") + QStringLiteral("</th>")));
+            QVERIFY(html.contains(text("Report.noTelemetry", "no telemetry")));
+            QVERIFY(html.contains(text("Report.clockNote", "Times are the camera's clock as recorded, without a time zone.")));
+            QVERIFY(html.contains(text("Report.role.source", "source")));
+            QVERIFY(html.contains(text("Report.samplesCount", "%1 (one a second)").arg(qulonglong(f.samples))));
+            QVERIFY(html.contains(text("Report.valueAt", "%1 at %2")
+                                      .arg(QStringLiteral("62.1 mph"), QString::fromStdString(f.top->item.time))));
+            QVERIFY(html.contains(text("Report.checksumNote", "The file ending in .sha256 beside this report lists these and "
+                                                              "the report itself; %1 run in this folder checks them.")
+                                      .arg(QStringLiteral("<code>sha256sum&nbsp;-&#8288;c</code>"))));
+            QVERIFY(!html.contains(QStringLiteral("62,1")));
+        }
+        // The PDF: titled in its language, and on one page even with four cameras' hashes in
+        // the taller script.
+        QList<EvidenceHash> many;
+        for (int i = 0; i < 24; ++i)
+            many.append({QStringLiteral("/cam/%1.mp4").arg(i), QStringLiteral("source"), QByteArray(64, 'a')});
+        for (const QString &code : {QStringLiteral("ja"), QStringLiteral("de")}) {
+            QString error;
+            const QByteArray pdf = EvidenceReport::pdf(
+                EvidenceReport::html(f, QStringLiteral("KMH"), many, {}, {}, QStringLiteral("route.png"), code),
+                EvidenceReport::routePicture(in.recordings), &error);
+            QVERIFY2(pdf.startsWith("%PDF"), qPrintable(error));
+            QCOMPARE(pdf.count("/Type /Page\n"), 1);
+            QCOMPARE(pdf.count("/Type /Pages\n"), 1);
+            QByteArray title("\xfe\xff");
+            for (QChar c : MLanguageManager::localized(code, "Report.title", "Incident report"))
+                for (char byte : {char(c.unicode() >> 8), char(c.unicode() & 0xff)})
+                    title += QByteArray(byte == '(' || byte == ')' || byte == '\\' ? 1 : 0, '\\') + byte;
+            QVERIFY2(pdf.contains("/Title (" + title + ")"), qPrintable(code));
+        }
     }
 };
 
