@@ -168,7 +168,8 @@ bool EvidencePackage::write(const EvidenceInput &input, QString *error, QStringL
         png.join();
     if (pdfBytes.isEmpty())
         return fail(error, why);
-    const QByteArray htmlBytes = EvidenceReport::html(facts, input.speedUnit, hashes, version, now, routeUrl, input.language).toUtf8();
+    const QByteArray htmlBytes =
+        EvidenceReport::html(facts, input.speedUnit, hashes, version, now, routeUrl, input.language).toUtf8();
     progress(0.95);
 
     // The list of hashes, checked from the clip's folder.

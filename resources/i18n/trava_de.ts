@@ -851,5 +851,173 @@
         <source>Clock.fromContainer</source>
         <translation>Kamerauhr aus der Erstellungszeit der Datei gelesen</translation>
     </message>
+    <message>
+        <source>Clip.channels.composed</source>
+        <translation>Im gewählten Layout zusammengesetzt</translation>
+    </message>
+    <message>
+        <source>Clip.channels.separate</source>
+        <translation>Jeder Kanal in eine eigene Datei</translation>
+    </message>
+    <message>
+        <source>Report.title</source>
+        <translation>Unfallbericht</translation>
+    </message>
+    <message>
+        <source>Report.written</source>
+        <translation>Erstellt am %1 mit Trava Player %2.</translation>
+    </message>
+    <message>
+        <source>Report.clockNote</source>
+        <translation>Die Zeiten sind die Uhrzeit der Kamera, wie aufgezeichnet, ohne Zeitzone.</translation>
+    </message>
+    <message>
+        <source>Report.recordings</source>
+        <translation>Aufnahmen</translation>
+    </message>
+    <message>
+        <source>Report.file</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>Report.recording</source>
+        <translation>Aufnahme</translation>
+    </message>
+    <message>
+        <source>Report.range</source>
+        <translation>Abschnitt</translation>
+    </message>
+    <message>
+        <source>Report.cameraRange</source>
+        <translation>Abschnitt nach Kamerauhr</translation>
+    </message>
+    <message>
+        <source>Report.noTelemetry</source>
+        <translation>keine Telemetrie</translation>
+    </message>
+    <message>
+        <source>Report.span</source>
+        <translation>%1 bis %2</translation>
+    </message>
+    <message>
+        <source>Report.end</source>
+        <translation>Ende</translation>
+    </message>
+    <message>
+        <source>Report.seconds</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>Report.fileAt</source>
+        <translation>%1 bei %2</translation>
+    </message>
+    <message>
+        <source>Report.clockInBrackets</source>
+        <translation>(%1)</translation>
+    </message>
+    <message>
+        <source>Report.from</source>
+        <translation>Von</translation>
+    </message>
+    <message>
+        <source>Report.to</source>
+        <translation>Bis</translation>
+    </message>
+    <message>
+        <source>Report.samples</source>
+        <translation>Messpunkte</translation>
+    </message>
+    <message>
+        <source>Report.samplesCount</source>
+        <translation>%1 (einer pro Sekunde)</translation>
+    </message>
+    <message>
+        <source>Report.startPosition</source>
+        <translation>Position zu Beginn</translation>
+    </message>
+    <message>
+        <source>Report.peakPosition</source>
+        <translation>Position beim Höchstwert</translation>
+    </message>
+    <message>
+        <source>Report.positionAt</source>
+        <translation>%1 um %2 (%3, Sekunde %4)</translation>
+    </message>
+    <message>
+        <source>Report.noPosition</source>
+        <translation>keine im Abschnitt</translation>
+    </message>
+    <message>
+        <source>Report.topSpeed</source>
+        <translation>Höchstgeschwindigkeit</translation>
+    </message>
+    <message>
+        <source>Report.valueAt</source>
+        <translation>%1 um %2</translation>
+    </message>
+    <message>
+        <source>Report.averageSpeed</source>
+        <translation>Durchschnittsgeschwindigkeit</translation>
+    </message>
+    <message>
+        <source>Report.strongestG</source>
+        <translation>Stärkster G-Wert</translation>
+    </message>
+    <message>
+        <source>Report.gReading</source>
+        <translation>%1 g (ohne Schwerkraft) um %2; Achsen wie aufgezeichnet x %3, y %4, z %5</translation>
+    </message>
+    <message>
+        <source>Report.harshEvents</source>
+        <translation>Auffällige Fahrereignisse im Abschnitt</translation>
+    </message>
+    <message>
+        <source>Report.none</source>
+        <translation>Keine.</translation>
+    </message>
+    <message>
+        <source>Report.kind.brake</source>
+        <translation>starkes Bremsen</translation>
+    </message>
+    <message>
+        <source>Report.kind.accel</source>
+        <translation>starkes Beschleunigen</translation>
+    </message>
+    <message>
+        <source>Report.kind.turn</source>
+        <translation>scharfe Kurve</translation>
+    </message>
+    <message>
+        <source>Report.kind.impact</source>
+        <translation>Aufprall</translation>
+    </message>
+    <message>
+        <source>Report.kind.other</source>
+        <translation>Ereignis</translation>
+    </message>
+    <message>
+        <source>Report.fileSecond</source>
+        <translation>%1, Sekunde %2</translation>
+    </message>
+    <message>
+        <source>Report.route</source>
+        <translation>Route</translation>
+    </message>
+    <message>
+        <source>Report.role.source</source>
+        <translation>Quelle</translation>
+    </message>
+    <message>
+        <source>Report.role.clip</source>
+        <translation>Clip</translation>
+    </message>
+    <message>
+        <source>Report.role.track</source>
+        <translation>Track</translation>
+    </message>
+    <message>
+        <source>Report.checksumNote</source>
+        <translation>Die Datei mit der Endung .sha256 neben diesem Bericht listet diese Dateien und den Bericht selbst auf; %1, in diesem Ordner ausgeführt, prüft sie.</translation>
+    </message>
 </context>
 </TS>

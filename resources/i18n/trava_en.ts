@@ -851,5 +851,173 @@
         <source>Clock.fromContainer</source>
         <translation>Camera's clock read from the file's creation time</translation>
     </message>
+    <message>
+        <source>Clip.channels.composed</source>
+        <translation>Composed in the chosen layout</translation>
+    </message>
+    <message>
+        <source>Clip.channels.separate</source>
+        <translation>Each channel to its own file</translation>
+    </message>
+    <message>
+        <source>Report.title</source>
+        <translation>Incident report</translation>
+    </message>
+    <message>
+        <source>Report.written</source>
+        <translation>Written %1 by Trava Player %2.</translation>
+    </message>
+    <message>
+        <source>Report.clockNote</source>
+        <translation>Times are the camera's clock as recorded, without a time zone.</translation>
+    </message>
+    <message>
+        <source>Report.recordings</source>
+        <translation>Recordings</translation>
+    </message>
+    <message>
+        <source>Report.file</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>Report.recording</source>
+        <translation>Recording</translation>
+    </message>
+    <message>
+        <source>Report.range</source>
+        <translation>Range</translation>
+    </message>
+    <message>
+        <source>Report.cameraRange</source>
+        <translation>Range on the camera clock</translation>
+    </message>
+    <message>
+        <source>Report.noTelemetry</source>
+        <translation>no telemetry</translation>
+    </message>
+    <message>
+        <source>Report.span</source>
+        <translation>%1 to %2</translation>
+    </message>
+    <message>
+        <source>Report.end</source>
+        <translation>end</translation>
+    </message>
+    <message>
+        <source>Report.seconds</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>Report.fileAt</source>
+        <translation>%1 at %2</translation>
+    </message>
+    <message>
+        <source>Report.clockInBrackets</source>
+        <translation>(%1)</translation>
+    </message>
+    <message>
+        <source>Report.from</source>
+        <translation>From</translation>
+    </message>
+    <message>
+        <source>Report.to</source>
+        <translation>To</translation>
+    </message>
+    <message>
+        <source>Report.samples</source>
+        <translation>Samples</translation>
+    </message>
+    <message>
+        <source>Report.samplesCount</source>
+        <translation>%1 (one a second)</translation>
+    </message>
+    <message>
+        <source>Report.startPosition</source>
+        <translation>Position at the start</translation>
+    </message>
+    <message>
+        <source>Report.peakPosition</source>
+        <translation>Position at the peak</translation>
+    </message>
+    <message>
+        <source>Report.positionAt</source>
+        <translation>%1 at %2 (%3, second %4)</translation>
+    </message>
+    <message>
+        <source>Report.noPosition</source>
+        <translation>none in the range</translation>
+    </message>
+    <message>
+        <source>Report.topSpeed</source>
+        <translation>Top speed</translation>
+    </message>
+    <message>
+        <source>Report.valueAt</source>
+        <translation>%1 at %2</translation>
+    </message>
+    <message>
+        <source>Report.averageSpeed</source>
+        <translation>Average speed</translation>
+    </message>
+    <message>
+        <source>Report.strongestG</source>
+        <translation>Strongest G reading</translation>
+    </message>
+    <message>
+        <source>Report.gReading</source>
+        <translation>%1 g (gravity removed) at %2; axes as recorded x %3, y %4, z %5</translation>
+    </message>
+    <message>
+        <source>Report.harshEvents</source>
+        <translation>Harsh events in the range</translation>
+    </message>
+    <message>
+        <source>Report.none</source>
+        <translation>None.</translation>
+    </message>
+    <message>
+        <source>Report.kind.brake</source>
+        <translation>hard braking</translation>
+    </message>
+    <message>
+        <source>Report.kind.accel</source>
+        <translation>hard acceleration</translation>
+    </message>
+    <message>
+        <source>Report.kind.turn</source>
+        <translation>sharp turn</translation>
+    </message>
+    <message>
+        <source>Report.kind.impact</source>
+        <translation>impact</translation>
+    </message>
+    <message>
+        <source>Report.kind.other</source>
+        <translation>event</translation>
+    </message>
+    <message>
+        <source>Report.fileSecond</source>
+        <translation>%1, second %2</translation>
+    </message>
+    <message>
+        <source>Report.route</source>
+        <translation>Route</translation>
+    </message>
+    <message>
+        <source>Report.role.source</source>
+        <translation>source</translation>
+    </message>
+    <message>
+        <source>Report.role.clip</source>
+        <translation>clip</translation>
+    </message>
+    <message>
+        <source>Report.role.track</source>
+        <translation>track</translation>
+    </message>
+    <message>
+        <source>Report.checksumNote</source>
+        <translation>The file ending in .sha256 beside this report lists these and the report itself; %1 run in this folder checks them.</translation>
+    </message>
 </context>
 </TS>

@@ -851,5 +851,173 @@
         <source>Clock.fromContainer</source>
         <translation>Horloge de la caméra lue dans la date de création du fichier</translation>
     </message>
+    <message>
+        <source>Clip.channels.composed</source>
+        <translation>Composé dans la disposition choisie</translation>
+    </message>
+    <message>
+        <source>Clip.channels.separate</source>
+        <translation>Chaque canal dans son propre fichier</translation>
+    </message>
+    <message>
+        <source>Report.title</source>
+        <translation>Rapport d'incident</translation>
+    </message>
+    <message>
+        <source>Report.written</source>
+        <translation>Rédigé le %1 par Trava Player %2.</translation>
+    </message>
+    <message>
+        <source>Report.clockNote</source>
+        <translation>Les heures sont celles de l'horloge de la caméra telles qu'enregistrées, sans fuseau horaire.</translation>
+    </message>
+    <message>
+        <source>Report.recordings</source>
+        <translation>Enregistrements</translation>
+    </message>
+    <message>
+        <source>Report.file</source>
+        <translation>Fichier</translation>
+    </message>
+    <message>
+        <source>Report.recording</source>
+        <translation>Enregistrement</translation>
+    </message>
+    <message>
+        <source>Report.range</source>
+        <translation>Plage</translation>
+    </message>
+    <message>
+        <source>Report.cameraRange</source>
+        <translation>Plage selon l'horloge de la caméra</translation>
+    </message>
+    <message>
+        <source>Report.noTelemetry</source>
+        <translation>pas de télémétrie</translation>
+    </message>
+    <message>
+        <source>Report.span</source>
+        <translation>de %1 à %2</translation>
+    </message>
+    <message>
+        <source>Report.end</source>
+        <translation>fin</translation>
+    </message>
+    <message>
+        <source>Report.seconds</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>Report.fileAt</source>
+        <translation>%1 à %2</translation>
+    </message>
+    <message>
+        <source>Report.clockInBrackets</source>
+        <translation>(%1)</translation>
+    </message>
+    <message>
+        <source>Report.from</source>
+        <translation>Du</translation>
+    </message>
+    <message>
+        <source>Report.to</source>
+        <translation>Au</translation>
+    </message>
+    <message>
+        <source>Report.samples</source>
+        <translation>Échantillons</translation>
+    </message>
+    <message>
+        <source>Report.samplesCount</source>
+        <translation>%1 (un par seconde)</translation>
+    </message>
+    <message>
+        <source>Report.startPosition</source>
+        <translation>Position au début</translation>
+    </message>
+    <message>
+        <source>Report.peakPosition</source>
+        <translation>Position au pic</translation>
+    </message>
+    <message>
+        <source>Report.positionAt</source>
+        <translation>%1 à %2 (%3, seconde %4)</translation>
+    </message>
+    <message>
+        <source>Report.noPosition</source>
+        <translation>aucune dans la plage</translation>
+    </message>
+    <message>
+        <source>Report.topSpeed</source>
+        <translation>Vitesse maximale</translation>
+    </message>
+    <message>
+        <source>Report.valueAt</source>
+        <translation>%1 à %2</translation>
+    </message>
+    <message>
+        <source>Report.averageSpeed</source>
+        <translation>Vitesse moyenne</translation>
+    </message>
+    <message>
+        <source>Report.strongestG</source>
+        <translation>Accélération G maximale</translation>
+    </message>
+    <message>
+        <source>Report.gReading</source>
+        <translation>%1 g (gravité déduite) à %2 ; axes tels qu'enregistrés x %3, y %4, z %5</translation>
+    </message>
+    <message>
+        <source>Report.harshEvents</source>
+        <translation>Événements brusques dans la plage</translation>
+    </message>
+    <message>
+        <source>Report.none</source>
+        <translation>Aucun.</translation>
+    </message>
+    <message>
+        <source>Report.kind.brake</source>
+        <translation>freinage brusque</translation>
+    </message>
+    <message>
+        <source>Report.kind.accel</source>
+        <translation>accélération brusque</translation>
+    </message>
+    <message>
+        <source>Report.kind.turn</source>
+        <translation>virage serré</translation>
+    </message>
+    <message>
+        <source>Report.kind.impact</source>
+        <translation>choc</translation>
+    </message>
+    <message>
+        <source>Report.kind.other</source>
+        <translation>événement</translation>
+    </message>
+    <message>
+        <source>Report.fileSecond</source>
+        <translation>%1, seconde %2</translation>
+    </message>
+    <message>
+        <source>Report.route</source>
+        <translation>Itinéraire</translation>
+    </message>
+    <message>
+        <source>Report.role.source</source>
+        <translation>source</translation>
+    </message>
+    <message>
+        <source>Report.role.clip</source>
+        <translation>clip</translation>
+    </message>
+    <message>
+        <source>Report.role.track</source>
+        <translation>trace</translation>
+    </message>
+    <message>
+        <source>Report.checksumNote</source>
+        <translation>Le fichier se terminant par .sha256 à côté de ce rapport les liste, ainsi que le rapport lui-même ; %1 lancé dans ce dossier les vérifie.</translation>
+    </message>
 </context>
 </TS>
