@@ -87,8 +87,9 @@ bool BurnIn::setUp()
                   par->color_space, par->color_primaries, par->color_trc, m_job.request.crf, m_job.request.preset,
                   (m_job.out->oformat->flags & AVFMT_GLOBALHEADER) != 0, cores()};
     std::string why;
-    const EncoderDevices devices = kind == EncoderKind::Libx264 ? EncoderDevices{} : findEncoderDevices();
-    m_enc = chooseEncoder(kind, devices, m_settings, H264Encoder::open, &why);
+    const EncoderSystem &system = encoderSystem();
+    const EncoderDevices devices = kind == EncoderKind::Libx264 ? EncoderDevices{} : system.devices();
+    m_enc = chooseEncoder(kind, devices, m_settings, system.open, &why);
     if (!m_enc)
         return m_job.fail(why);
     m_ctx = m_enc->context();
@@ -390,7 +391,7 @@ bool BurnIn::run()
     if (!m_chosen || !m_enc->hardware() || !m_encoderFailed || m_headerWritten || m_job.cancelled())
         return false;
     std::string why;
-    m_enc = H264Encoder::open(EncoderKind::Libx264, {}, m_settings, &why);
+    m_enc = encoderSystem().open(EncoderKind::Libx264, {}, m_settings, &why);
     if (!m_enc) {
         m_job.result.error = why;
         return false;

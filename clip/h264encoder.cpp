@@ -57,17 +57,22 @@ std::unique_ptr<H264Encoder> H264Encoder::open(EncoderKind kind, const std::stri
                                                std::string *why)
 {
     std::unique_ptr<H264Encoder> e(new H264Encoder);
-    e->m_kind = kind;
-    bool ok = false;
-    switch (kind) {
-    case EncoderKind::Libx264: ok = e->openX264(s, why); break;
-    case EncoderKind::Vaapi: ok = e->openVaapi(node, s, why); break;
-    case EncoderKind::Nvenc: ok = e->openNvenc(s, why); break;
-    case EncoderKind::Auto: *why = "no encoder kind given"; break;
-    }
-    if (!ok)
+    if (!e->openAs(kind, node, s, why))
         e.reset();
     return e;
+}
+
+bool H264Encoder::openAs(EncoderKind kind, const std::string &node, const EncoderSettings &s, std::string *why)
+{
+    m_kind = kind;
+    switch (kind) {
+    case EncoderKind::Libx264: return openX264(s, why);
+    case EncoderKind::Vaapi: return openVaapi(node, s, why);
+    case EncoderKind::Nvenc: return openNvenc(s, why);
+    case EncoderKind::Auto: break;
+    }
+    *why = "no encoder kind given";
+    return false;
 }
 
 bool H264Encoder::start(const char *codecName, const EncoderSettings &s, AVPixelFormat format, std::string *why)
@@ -254,6 +259,12 @@ std::unique_ptr<H264Encoder> chooseEncoder(EncoderKind wanted, const EncoderDevi
         }
     }
     return open(EncoderKind::Libx264, {}, s, why);
+}
+
+EncoderSystem &encoderSystem()
+{
+    static EncoderSystem system{[] { return findEncoderDevices(); }, H264Encoder::open};
+    return system;
 }
 
 } // namespace clip

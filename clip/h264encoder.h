@@ -40,7 +40,7 @@ struct EncoderSettings {
 // (hardware surfaces are filled here).
 class H264Encoder {
 public:
-    ~H264Encoder();
+    virtual ~H264Encoder();
     H264Encoder(const H264Encoder &) = delete;
     H264Encoder &operator=(const H264Encoder &) = delete;
 
@@ -52,18 +52,23 @@ public:
     bool hardware() const { return m_kind != EncoderKind::Libx264; }
     AVCodecContext *context() const { return m_ctx; }
     // avcodec_send_frame / avcodec_receive_packet with the picture uploaded first; frame null drains.
-    int send(const AVFrame *frame);
+    virtual int send(const AVFrame *frame);
     int receive(AVPacket *pkt) { return avcodec_receive_packet(m_ctx, pkt); }
 
-private:
+protected:
     H264Encoder() = default;
+    // Opens kind into this encoder.
+    bool openAs(EncoderKind kind, const std::string &node, const EncoderSettings &s, std::string *why);
+
+    EncoderKind m_kind = EncoderKind::Libx264;
+    std::string m_name;
+
+private:
     bool openX264(const EncoderSettings &s, std::string *why);
     bool openVaapi(const std::string &node, const EncoderSettings &s, std::string *why);
     bool openNvenc(const EncoderSettings &s, std::string *why);
     bool start(const char *codecName, const EncoderSettings &s, AVPixelFormat format, std::string *why);
 
-    EncoderKind m_kind = EncoderKind::Libx264;
-    std::string m_name;
     AVCodecContext *m_ctx = nullptr;
     AVBufferRef *m_device = nullptr, *m_frames = nullptr;
     SwsContext *m_convert = nullptr;
@@ -84,5 +89,13 @@ using EncoderOpener = std::function<std::unique_ptr<H264Encoder>(EncoderKind, co
 // kind tries only itself. Null with a one-line why when nothing opened.
 std::unique_ptr<H264Encoder> chooseEncoder(EncoderKind wanted, const EncoderDevices &devices, const EncoderSettings &s,
                                            const EncoderOpener &open, std::string *why);
+
+// Where the burn-in finds its devices and opens its encoders: this machine's unless a test
+// stands in for hardware it does not have.
+struct EncoderSystem {
+    std::function<EncoderDevices()> devices;
+    EncoderOpener open;
+};
+EncoderSystem &encoderSystem();
 
 } // namespace clip
