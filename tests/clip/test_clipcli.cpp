@@ -116,6 +116,30 @@ TEST(ClipCli, WritesTheClipQuietlyAndTakesClockTimes)
     EXPECT_EQ(dir.entries(), 1u);
 }
 
+// TRAVA_CLIP_ENCODER through the program: x264 by name works anywhere; a hardware encoder
+// named on a machine without it is one line and no file.
+TEST(ClipCli, EncoderForcedThroughTheEnvironment)
+{
+    TempDir dir("clipcli-encoder");
+    const std::string args = " --burn-in --preset ultrafast --from 1 --to 2 -o " + dir / "o.mp4 " + kA;
+    const ProcessOutcome x264 = runProcess("TRAVA_CLIP_ENCODER=libx264 " + std::string(TRAVA_CLIP_TOOL) + args, true);
+    EXPECT_EQ(x264.code, 0) << x264.err;
+    EXPECT_EQ(x264.err, "");
+    EXPECT_EQ(probeMedia(dir / "o.mp4").video.size(), 30u);
+    fs::remove(dir / "o.mp4");
+
+    const ProcessOutcome bogus = runProcess("TRAVA_CLIP_ENCODER=qsv " + std::string(TRAVA_CLIP_TOOL) + args, true);
+    EXPECT_EQ(bogus.code, 2);
+    EXPECT_EQ(bogus.err, "trava-clip: TRAVA_CLIP_ENCODER must be auto, libx264, vaapi or nvenc\n");
+    if (fs::exists("/dev/dri"))
+        GTEST_SKIP() << "this machine has /dev/dri: a forced VA-API encoder may open";
+    const ProcessOutcome vaapi = runProcess("TRAVA_CLIP_ENCODER=vaapi " + std::string(TRAVA_CLIP_TOOL) + args, true);
+    EXPECT_EQ(vaapi.code, 2);
+    EXPECT_EQ(countLines(vaapi.err), 1) << vaapi.err;
+    EXPECT_NE(vaapi.err.find("TRAVA_CLIP_ENCODER=vaapi: no VA-API device"), std::string::npos) << vaapi.err;
+    EXPECT_EQ(dir.entries(), 0u);
+}
+
 // stderr on a pseudo-terminal: the progress line is drawn and wiped.
 TEST(ClipCli, ProgressLineOnlyOnATerminal)
 {
