@@ -81,7 +81,7 @@ struct ClipRequest {
     std::string output;                  // the file to write; its ending picks the container
     bool burnIn = false;                 // false: lossless packet copy
     // Burn-in only:
-    int crf = 20;                        // x264 quality, 0..51
+    int crf = 20;                        // x264 quality, 0..51 (hardware: the nearest constant QP)
     std::string preset = "veryfast";     // x264 preset
     OverlayPainter overlay;              // may be empty: a plain re-encode
     // Burn-in of several channels: the followers composed with the main channel at its size
@@ -109,7 +109,7 @@ struct ClipResult {
     double start = 0;         // where the clip really starts, on the common timeline
     double end = 0;           //   and ends (lossless: the key frame before `from`, ...)
     std::int64_t videoFrames = 0;
-    std::string encoder;      // burn-in: the encoder used ("libx264")
+    std::string encoder;      // burn-in: the encoder used ("libx264", "h264_vaapi", "h264_nvenc")
     std::string sha256;       // with hashOutput: the clip's SHA-256, lower-case hex
     ClipTimings timings;
 };
