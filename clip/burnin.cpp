@@ -94,6 +94,8 @@ bool BurnIn::setUp()
         return m_job.fail(why);
     m_ctx = m_enc->context();
     m_job.result.encoder = m_enc->name();
+    if (m_job.control)
+        m_job.control->setEncoder(m_enc->name());
     m_scaled.reset(av_frame_alloc());
     if (!m_out || !m_scaled)
         return m_job.fail("out of memory");
@@ -398,6 +400,8 @@ bool BurnIn::run()
     }
     m_ctx = m_enc->context();
     m_job.result.encoder = m_enc->name();
+    if (m_job.control)
+        m_job.control->setEncoder(m_enc->name());
     return pass();
 }
 } // namespace

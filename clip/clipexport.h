@@ -53,12 +53,18 @@ public:
     // frame); set it before the export starts.
     std::function<void(double done, double total)> onProgress;
 
+    // Burn-in: the encoder in use (ClipResult::encoder), set before the first frame; read it
+    // in onProgress or after the export.
+    const std::string &encoder() const { return m_encoder; }
+
     // For the exporter.
     void report(double done, double total);
+    void setEncoder(const std::string &name) { m_encoder = name; }
 
 private:
     std::atomic<bool> m_cancelled{false};
     std::atomic<double> m_done{0}, m_total{0};
+    std::string m_encoder;
 };
 
 // How the channels of a moment share the burned-in picture: the main channel alone; the main
