@@ -91,6 +91,7 @@ int main(int argc, char **argv)
         return 1;
     }
     const clip::ClipTimings &t = res.timings;
+    std::printf("encoder %s\n", res.encoder.c_str());
     std::printf("frames %lld, wall %.2f s: read %.2f, decode %.2f, compose %.2f, paint %.3f (%d repaints), "
                 "blend %.3f, encode %.2f, write %.3f s\n",
                 (long long)res.videoFrames, wall, t.read, t.decode, t.compose, t.paint, t.repaints, t.blend, t.encode,

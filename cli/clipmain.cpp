@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 
@@ -37,10 +38,10 @@ std::string oneDecimal(double v)
     return ec == std::errc() ? std::string(text, end) : std::string("?");
 }
 
-// "  12.3 s of 20.0 s  61 %", redrawn in place at most five times a second.
+// "  12.3 s of 20.0 s  61 %  libx264" (the encoder with --burn-in), redrawn in place at most five times a second.
 class ClipProgressLine {
 public:
-    void draw(double done, double total)
+    void draw(double done, double total, const std::string &encoder)
     {
         const auto now = std::chrono::steady_clock::now();
         if (m_shown && now - m_last < std::chrono::milliseconds(200))
@@ -49,7 +50,8 @@ public:
         m_shown = true;
         const int percent = total > 0 ? int(std::clamp(done / total, 0.0, 1.0) * 100) : 0;
         const std::string line =
-            "\r\033[K" + oneDecimal(done) + " s of " + oneDecimal(total) + " s  " + std::to_string(percent) + " %";
+            "\r\033[K" + oneDecimal(done) + " s of " + oneDecimal(total) + " s  " + std::to_string(percent) + " %" +
+            (encoder.empty() ? "" : "  " + encoder);
         (void)!::write(STDERR_FILENO, line.data(), line.size());
     }
     ~ClipProgressLine()
@@ -67,6 +69,9 @@ private:
 
 int main(int argc, char **argv)
 {
+    // libva writes its own notes (the driver it tries, why it failed) to standard error when
+    // the burn-in looks for the video hardware; the export says in one line what matters.
+    setenv("LIBVA_MESSAGING_LEVEL", "0", 0);
     ClipOptions o;
     std::string why;
     if (!parseClipOptions(argc, argv, &o, &why))
@@ -136,7 +141,9 @@ int main(int argc, char **argv)
     std::unique_ptr<ClipProgressLine> progress;
     if (isatty(STDERR_FILENO)) {
         progress = std::make_unique<ClipProgressLine>();
-        control.onProgress = [&progress](double done, double total) { progress->draw(done, total); };
+        control.onProgress = [&progress, &control](double done, double total) {
+            progress->draw(done, total, control.encoder());
+        };
     }
     const clip::ClipResult result =
         o.evidence ? exportClipWithEvidence(request, {request.recordings, 0, 0, o.output, o.unit == "mph", others, {}},

@@ -1,18 +1,20 @@
 // The range decoded, the overlay blended into every picture and the pictures encoded again
-// as H.264 with x264; the sound's packets are copied as they are.
+// as H.264 (on the video hardware when there is some, else x264); the sound's packets are
+// copied as they are.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <thread>
 
 #include "clip/cutjob.h"
 #include "clip/composer.h"
+#include "clip/h264encoder.h"
 #include "clip/packetsource.h"
 #include "clip/yuvoverlay.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
-#include <libavutil/opt.h>
 #include <libswscale/swscale.h>
 }
 
@@ -38,6 +40,8 @@ public:
 
 private:
     bool setUp();
+    bool pass();
+    bool header();
     bool recording(std::size_t k);
     bool picture(Recording &rec, std::size_t k, AVFrame *decoded, bool *past);
     bool encode(AVFrame *frame);
@@ -45,7 +49,11 @@ private:
     bool writeSound(const Recording &rec, AVPacket *pkt);
 
     CutJob &m_job;
-    CodecPtr m_enc;
+    EncoderSettings m_settings;
+    std::unique_ptr<H264Encoder> m_enc;
+    AVCodecContext *m_ctx = nullptr; // m_enc's
+    bool m_chosen = false;           // no TRAVA_CLIP_ENCODER: x264 may step in for the hardware
+    bool m_encoderFailed = false, m_headerWritten = false, m_hasSound = false;
     AVStream *m_outVideo = nullptr, *m_outAudio = nullptr;
     std::unique_ptr<SwsContext, ScaleFree> m_scale;
     FramePtr m_scaled;
@@ -56,71 +64,69 @@ private:
     double m_clipStart = 0, m_frameSeconds = 0, m_lastPictureEnd = 0;
     std::int64_t m_lastAudioDts = INT64_MIN;
     std::vector<PacketPtr> m_earlySound;
+    // Sound read before the first encoded picture: the header waits for the encoder to
+    // prove itself, so that nothing is written yet if it has to be replaced.
+    std::vector<std::pair<const Recording *, PacketPtr>> m_heldSound;
     PacketPtr m_out{av_packet_alloc()};
 };
 
 bool BurnIn::setUp()
 {
-    const Recording &head = m_job.set[m_job.first];
-    const AVStream *in = head.videoStream();
-    const AVCodec *codec = avcodec_find_encoder_by_name("libx264");
-    if (!codec)
-        return m_job.fail("no H.264 encoder (libx264) in this FFmpeg");
-    m_enc.reset(avcodec_alloc_context3(codec));
-    if (!m_enc)
-        return m_job.fail("out of memory");
+    EncoderKind kind = EncoderKind::Auto;
+    if (!parseEncoderKind(std::getenv("TRAVA_CLIP_ENCODER"), &kind))
+        return m_job.fail("TRAVA_CLIP_ENCODER must be auto, libx264, vaapi or nvenc");
+    m_chosen = kind == EncoderKind::Auto;
+    const AVStream *in = m_job.set[m_job.first].videoStream();
     AVRational rate = in->avg_frame_rate.num > 0 ? in->avg_frame_rate : in->r_frame_rate;
     if (rate.num <= 0 || rate.den <= 0)
         rate = {30, 1};
     m_frameSeconds = av_q2d(av_inv_q(rate));
-    m_enc->width = in->codecpar->width;
-    m_enc->height = in->codecpar->height;
-    m_enc->sample_aspect_ratio = in->codecpar->sample_aspect_ratio;
-    m_enc->pix_fmt = AV_PIX_FMT_YUV420P;
-    m_enc->time_base = in->time_base;
-    m_enc->framerate = rate;
-    m_enc->color_range = in->codecpar->color_range;
-    m_enc->colorspace = in->codecpar->color_space;
-    m_enc->color_primaries = in->codecpar->color_primaries;
-    m_enc->color_trc = in->codecpar->color_trc;
-    m_enc->thread_count = cores(); // x264's own choice (1.5 a core) holds more frames in flight
-    if (m_job.out->oformat->flags & AVFMT_GLOBALHEADER)
-        m_enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (av_opt_set(m_enc->priv_data, "preset", m_job.request.preset.c_str(), 0) < 0)
-        return m_job.fail("unknown x264 preset '" + m_job.request.preset + "'");
-    av_opt_set_double(m_enc->priv_data, "crf", m_job.request.crf, 0);
-    // No extra frames queued between the lookahead and the encoding threads: about 30 MiB
-    // less at 1080p, at no cost in pictures.
-    av_opt_set(m_enc->priv_data, "x264-params", "sync-lookahead=0", 0);
-    int rc = avcodec_open2(m_enc.get(), codec, nullptr);
-    if (rc < 0)
-        return m_job.fail("cannot start the H.264 encoder (preset '" + m_job.request.preset + "'): " + avError(rc));
-    m_job.result.encoder = "libx264";
+    m_hasSound = m_job.set[m_job.first].audioStream() != nullptr;
+    const AVCodecParameters *par = in->codecpar;
+    m_settings = {par->width, par->height, in->time_base, rate, par->sample_aspect_ratio, par->color_range,
+                  par->color_space, par->color_primaries, par->color_trc, m_job.request.crf, m_job.request.preset,
+                  (m_job.out->oformat->flags & AVFMT_GLOBALHEADER) != 0, cores()};
+    std::string why;
+    const EncoderSystem &system = encoderSystem();
+    const EncoderDevices devices = kind == EncoderKind::Libx264 ? EncoderDevices{} : system.devices();
+    m_enc = chooseEncoder(kind, devices, m_settings, system.open, &why);
+    if (!m_enc)
+        return m_job.fail(why);
+    m_ctx = m_enc->context();
+    m_job.result.encoder = m_enc->name();
+    if (m_job.control)
+        m_job.control->setEncoder(m_enc->name());
+    m_scaled.reset(av_frame_alloc());
+    if (!m_out || !m_scaled)
+        return m_job.fail("out of memory");
+    return true;
+}
 
+// The streams and the header, once the encoder gave its first picture (its parameter sets
+// known), then the sound held back until then.
+bool BurnIn::header()
+{
+    m_headerWritten = true;
     m_outVideo = avformat_new_stream(m_job.out, nullptr);
-    if (!m_outVideo || avcodec_parameters_from_context(m_outVideo->codecpar, m_enc.get()) < 0)
+    if (!m_outVideo || avcodec_parameters_from_context(m_outVideo->codecpar, m_ctx) < 0)
         return m_job.fail("cannot set up the output streams");
-    m_outVideo->time_base = m_enc->time_base;
-    m_outVideo->avg_frame_rate = rate;
-    if (const AVStream *a = head.audioStream()) {
+    m_outVideo->time_base = m_ctx->time_base;
+    m_outVideo->avg_frame_rate = m_settings.frameRate;
+    if (const AVStream *a = m_job.set[m_job.first].audioStream()) {
         m_outAudio = avformat_new_stream(m_job.out, nullptr);
         if (!m_outAudio || avcodec_parameters_copy(m_outAudio->codecpar, a->codecpar) < 0)
             return m_job.fail("cannot set up the output streams");
         m_outAudio->codecpar->codec_tag = 0;
         m_outAudio->time_base = a->time_base;
     }
-    rc = avformat_write_header(m_job.out, nullptr);
+    const int rc = avformat_write_header(m_job.out, nullptr);
     if (rc < 0)
         return m_job.fail("cannot write " + m_job.request.output + ": " + avError(rc));
-    m_scaled.reset(av_frame_alloc());
-    if (!m_out || !m_scaled)
-        return m_job.fail("out of memory");
-    if (m_job.request.layout != Layout::Main && !m_job.request.followers.empty()) {
-        m_composer = std::make_unique<Composer>(m_job.set, m_job.request, m_enc->width, m_enc->height);
-        std::string why;
-        if (!m_composer->open(&why))
-            return m_job.fail(why);
-    }
+    std::vector<std::pair<const Recording *, PacketPtr>> held;
+    held.swap(m_heldSound);
+    for (auto &[rec, pkt] : held)
+        if (!writeSound(*rec, pkt.get()))
+            return false;
     return true;
 }
 
@@ -140,6 +146,10 @@ bool BurnIn::writeSound(const Recording &rec, AVPacket *pkt)
 {
     if (!pkt || pkt->pts == AV_NOPTS_VALUE || rec.timelineSeconds(pkt->stream_index, pkt->pts) < m_clipStart - kSame)
         return true;
+    if (!m_headerWritten) {
+        m_heldSound.emplace_back(&rec, av_packet_clone(pkt));
+        return m_heldSound.back().second || m_job.fail("out of memory");
+    }
     const std::int64_t dts = pkt->dts != AV_NOPTS_VALUE ? pkt->dts : pkt->pts;
     const AVRational tb = rec.format->streams[pkt->stream_index]->time_base;
     pkt->pts = clipTs(rec, pkt->stream_index, pkt->pts, m_outAudio->time_base, m_clipStart);
@@ -154,17 +164,23 @@ bool BurnIn::writeSound(const Recording &rec, AVPacket *pkt)
 bool BurnIn::encode(AVFrame *frame)
 {
     auto t = Clock::now();
-    int rc = avcodec_send_frame(m_enc.get(), frame);
-    if (rc < 0)
+    int rc = m_enc->send(frame);
+    if (rc < 0) {
+        m_encoderFailed = true;
         return m_job.fail("cannot encode: " + avError(rc));
+    }
     for (;;) {
-        rc = avcodec_receive_packet(m_enc.get(), m_out.get());
+        rc = m_enc->receive(m_out.get());
         if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
             break;
-        if (rc < 0)
+        if (rc < 0) {
+            m_encoderFailed = true;
             return m_job.fail("cannot encode: " + avError(rc));
+        }
         m_job.result.timings.encode += since(t);
-        av_packet_rescale_ts(m_out.get(), m_enc->time_base, m_outVideo->time_base);
+        if (!m_headerWritten && !header())
+            return false;
+        av_packet_rescale_ts(m_out.get(), m_ctx->time_base, m_outVideo->time_base);
         if (!write(m_out.get(), m_outVideo))
             return false;
         t = Clock::now();
@@ -208,15 +224,15 @@ bool BurnIn::picture(Recording &rec, std::size_t k, AVFrame *decoded, bool *past
         m_job.result.timings.compose += since(t);
         if (!frame)
             return m_job.fail(why);
-    } else if (decoded->width != m_enc->width || decoded->height != m_enc->height ||
+    } else if (decoded->width != m_ctx->width || decoded->height != m_ctx->height ||
         (decoded->format != AV_PIX_FMT_YUV420P && decoded->format != AV_PIX_FMT_YUVJ420P)) {
         m_scale.reset(sws_getCachedContext(m_scale.release(), decoded->width, decoded->height,
-                                           AVPixelFormat(decoded->format), m_enc->width, m_enc->height,
+                                           AVPixelFormat(decoded->format), m_ctx->width, m_ctx->height,
                                            AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr));
         av_frame_unref(m_scaled.get());
         m_scaled->format = AV_PIX_FMT_YUV420P;
-        m_scaled->width = m_enc->width;
-        m_scaled->height = m_enc->height;
+        m_scaled->width = m_ctx->width;
+        m_scaled->height = m_ctx->height;
         if (!m_scale || av_frame_get_buffer(m_scaled.get(), 0) < 0)
             return m_job.fail("cannot convert the pictures of " + rec.path);
         sws_scale(m_scale.get(), decoded->data, decoded->linesize, 0, decoded->height, m_scaled->data,
@@ -231,14 +247,14 @@ bool BurnIn::picture(Recording &rec, std::size_t k, AVFrame *decoded, bool *past
     if (m_job.request.overlay) {
         auto t = Clock::now();
         const FrameTime when{shown, k, shown - rec.offset};
-        const bool changed = m_job.request.overlay(when, m_enc->width, m_enc->height, m_overlay);
+        const bool changed = m_job.request.overlay(when, m_ctx->width, m_ctx->height, m_overlay);
         m_job.result.timings.paint += since(t);
         if (changed) {
             t = Clock::now();
             const bool full = decoded->color_range == AVCOL_RANGE_JPEG || decoded->format == AV_PIX_FMT_YUVJ420P;
             const bool hd = frame->colorspace == AVCOL_SPC_BT709 ||
-                            (frame->colorspace == AVCOL_SPC_UNSPECIFIED && m_enc->height > 576);
-            m_yuv.set(m_overlay, m_enc->width, m_enc->height,
+                            (frame->colorspace == AVCOL_SPC_UNSPECIFIED && m_ctx->height > 576);
+            m_yuv.set(m_overlay, m_ctx->width, m_ctx->height,
                       hd ? YuvOverlay::Matrix::Bt709 : YuvOverlay::Matrix::Bt601, full);
             ++m_job.result.timings.repaints;
             m_job.result.timings.paint += since(t);
@@ -247,7 +263,7 @@ bool BurnIn::picture(Recording &rec, std::size_t k, AVFrame *decoded, bool *past
         m_yuv.blend(frame);
         m_job.result.timings.blend += since(b);
     }
-    frame->pts = clipTs(rec, rec.video, ts, m_enc->time_base, m_clipStart);
+    frame->pts = clipTs(rec, rec.video, ts, m_ctx->time_base, m_clipStart);
     frame->pict_type = AV_PICTURE_TYPE_NONE;
     ++m_job.result.videoFrames;
     m_job.result.end = shown + length;
@@ -285,7 +301,7 @@ bool BurnIn::recording(std::size_t k)
         if (rc < 0)
             return m_job.fail("cannot read " + rec.path + ": " + avError(rc));
         if (rc > 0 && pkt->stream_index != rec.video) {
-            if (!m_outAudio || pkt->pts == AV_NOPTS_VALUE)
+            if (!m_hasSound || pkt->pts == AV_NOPTS_VALUE)
                 continue;
             const double shown = rec.timelineSeconds(pkt->stream_index, pkt->pts);
             if (!m_job.toEnd && shown >= m_job.to - kSame)
@@ -333,10 +349,23 @@ bool BurnIn::recording(std::size_t k)
     return true;
 }
 
-bool BurnIn::run()
+// Every recording of the range through the encoder, from the start.
+bool BurnIn::pass()
 {
-    if (!setUp())
-        return false;
+    m_job.result.error.clear();
+    m_job.result.videoFrames = 0;
+    m_started = m_encoderFailed = false;
+    m_clipStart = m_lastPictureEnd = 0;
+    m_lastAudioDts = INT64_MIN;
+    m_earlySound.clear();
+    m_heldSound.clear();
+    m_composer.reset();
+    if (m_job.request.layout != Layout::Main && !m_job.request.followers.empty()) {
+        m_composer = std::make_unique<Composer>(m_job.set, m_job.request, m_ctx->width, m_ctx->height);
+        std::string why;
+        if (!m_composer->open(&why))
+            return m_job.fail(why);
+    }
     for (std::size_t k = m_job.first; k <= m_job.last; ++k)
         if (!recording(k))
             return false;
@@ -344,10 +373,36 @@ bool BurnIn::run()
         return false;
     if (!m_job.result.videoFrames)
         return m_job.fail("no picture in the range");
+    if (!m_headerWritten && !header())
+        return false;
     const int rc = av_write_trailer(m_job.out);
     if (rc < 0)
         return m_job.fail("cannot write " + m_job.request.output + ": " + avError(rc));
     return true;
+}
+
+bool BurnIn::run()
+{
+    if (!setUp())
+        return false;
+    if (pass())
+        return true;
+    // A driver may open the encoder and then refuse its pictures; while nothing is written
+    // the clip is made again with x264 instead. The overlay stays: its painter only repaints
+    // when it changes.
+    if (!m_chosen || !m_enc->hardware() || !m_encoderFailed || m_headerWritten || m_job.cancelled())
+        return false;
+    std::string why;
+    m_enc = encoderSystem().open(EncoderKind::Libx264, {}, m_settings, &why);
+    if (!m_enc) {
+        m_job.result.error = why;
+        return false;
+    }
+    m_ctx = m_enc->context();
+    m_job.result.encoder = m_enc->name();
+    if (m_job.control)
+        m_job.control->setEncoder(m_enc->name());
+    return pass();
 }
 } // namespace
 

@@ -53,12 +53,18 @@ public:
     // frame); set it before the export starts.
     std::function<void(double done, double total)> onProgress;
 
+    // Burn-in: the encoder in use (ClipResult::encoder), set before the first frame; read it
+    // in onProgress or after the export.
+    const std::string &encoder() const { return m_encoder; }
+
     // For the exporter.
     void report(double done, double total);
+    void setEncoder(const std::string &name) { m_encoder = name; }
 
 private:
     std::atomic<bool> m_cancelled{false};
     std::atomic<double> m_done{0}, m_total{0};
+    std::string m_encoder;
 };
 
 // How the channels of a moment share the burned-in picture: the main channel alone; the main
@@ -81,7 +87,7 @@ struct ClipRequest {
     std::string output;                  // the file to write; its ending picks the container
     bool burnIn = false;                 // false: lossless packet copy
     // Burn-in only:
-    int crf = 20;                        // x264 quality, 0..51
+    int crf = 20;                        // x264 quality, 0..51 (hardware: the nearest constant QP)
     std::string preset = "veryfast";     // x264 preset
     OverlayPainter overlay;              // may be empty: a plain re-encode
     // Burn-in of several channels: the followers composed with the main channel at its size
@@ -109,7 +115,7 @@ struct ClipResult {
     double start = 0;         // where the clip really starts, on the common timeline
     double end = 0;           //   and ends (lossless: the key frame before `from`, ...)
     std::int64_t videoFrames = 0;
-    std::string encoder;      // burn-in: the encoder used ("libx264")
+    std::string encoder;      // burn-in: the encoder used ("libx264", "h264_vaapi", "h264_nvenc")
     std::string sha256;       // with hashOutput: the clip's SHA-256, lower-case hex
     ClipTimings timings;
 };

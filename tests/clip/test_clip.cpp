@@ -15,6 +15,7 @@
 #include "clip/clipexport.h"
 #include "clip/composer.h"
 #include "clip/filehash.h"
+#include "clip/h264encoder.h"
 #include "support/mediaprobe.h"
 #include "support/processrunner.h"
 
@@ -294,6 +295,184 @@ TEST(ClipBurnIn, PicturesCoverTheRangeWithTheOverlayOfTheirTime)
     EXPECT_GT(grey(pics[0], 90, 310), 235);
 }
 
+// A hardware encoder this machine need not have: x264 underneath, named as VA-API, refusing
+// every picture after the first `good` ones.
+class RefusingHardware : public clip::H264Encoder {
+public:
+    static std::unique_ptr<clip::H264Encoder> open(const clip::EncoderSettings &s, int good, std::string *why)
+    {
+        std::unique_ptr<RefusingHardware> e(new RefusingHardware);
+        if (!e->openAs(clip::EncoderKind::Libx264, {}, s, why))
+            return nullptr;
+        e->m_kind = clip::EncoderKind::Vaapi;
+        e->m_name = "h264_vaapi";
+        e->m_good = good;
+        return e;
+    }
+    int send(const AVFrame *frame) override
+    {
+        return ++m_sent > m_good ? AVERROR(EIO) : H264Encoder::send(frame);
+    }
+
+private:
+    int m_good = 0, m_sent = 0;
+};
+
+// The burn-in's devices and encoders replaced for one test, and TRAVA_CLIP_ENCODER set.
+struct StandIn {
+    clip::EncoderSystem saved = clip::encoderSystem();
+    std::vector<std::string> opened; // "vaapi:NODE", "libx264", ...
+    StandIn(clip::EncoderDevices devices, int goodPictures, const char *forced)
+    {
+        clip::encoderSystem() = {[devices] { return devices; },
+                                 [this, goodPictures](clip::EncoderKind kind, const std::string &node,
+                                                      const clip::EncoderSettings &s, std::string *why) {
+                                     if (kind == clip::EncoderKind::Libx264) {
+                                         opened.push_back("libx264");
+                                         return clip::H264Encoder::open(kind, node, s, why);
+                                     }
+                                     opened.push_back("vaapi:" + node);
+                                     return RefusingHardware::open(s, goodPictures, why);
+                                 }};
+        if (forced)
+            setenv("TRAVA_CLIP_ENCODER", forced, 1);
+        else
+            unsetenv("TRAVA_CLIP_ENCODER");
+    }
+    ~StandIn()
+    {
+        clip::encoderSystem() = saved;
+        unsetenv("TRAVA_CLIP_ENCODER");
+    }
+};
+
+TEST(ClipBurnIn, EncoderChosenFromTheDevicesAndWhatOpens)
+{
+    using clip::EncoderKind;
+    EncoderKind kind = EncoderKind::Nvenc;
+    EXPECT_TRUE(clip::parseEncoderKind(nullptr, &kind));
+    EXPECT_EQ(kind, EncoderKind::Auto);
+    EXPECT_TRUE(clip::parseEncoderKind("vaapi", &kind));
+    EXPECT_EQ(kind, EncoderKind::Vaapi);
+    EXPECT_TRUE(clip::parseEncoderKind("libx264", &kind));
+    EXPECT_EQ(kind, EncoderKind::Libx264);
+    for (const char *bad : {"VAAPI", "x264", "nvenc ", "qsv"})
+        EXPECT_FALSE(clip::parseEncoderKind(bad, &kind)) << bad;
+
+    TempDir dir("clip-devices");
+    for (const char *name : {"renderD129", "card0", "renderD128", "renderD"})
+        std::ofstream(dir / name) << "";
+    const clip::EncoderDevices found = clip::findEncoderDevices(dir.path.string(), dir / "card0");
+    EXPECT_EQ(found.renderNodes, (std::vector<std::string>{dir / "renderD128", dir / "renderD129"}));
+    EXPECT_TRUE(found.nvidia);
+    EXPECT_FALSE(clip::findEncoderDevices(dir / "none", dir / "none").nvidia);
+    EXPECT_TRUE(clip::findEncoderDevices(dir / "none", dir / "none").renderNodes.empty());
+
+    clip::EncoderSettings s;
+    s.width = 320;
+    s.height = 180;
+    s.preset = "ultrafast";
+    std::vector<std::string> tried;
+    const clip::EncoderOpener refusingHardware = [&](EncoderKind k, const std::string &node,
+                                                     const clip::EncoderSettings &set, std::string *why) {
+        tried.push_back(std::to_string(int(k)) + node);
+        if (k == EncoderKind::Libx264)
+            return clip::H264Encoder::open(k, node, set, why);
+        *why = "refused on " + (node.empty() ? std::string("the card") : node);
+        return std::unique_ptr<clip::H264Encoder>();
+    };
+    std::string why;
+    auto e = clip::chooseEncoder(EncoderKind::Auto, found, s, refusingHardware, &why);
+    ASSERT_TRUE(e) << why;
+    EXPECT_EQ(e->name(), "libx264");
+    EXPECT_FALSE(e->hardware());
+    EXPECT_EQ(tried, (std::vector<std::string>{"2" + dir / "renderD128", "2" + dir / "renderD129", "3", "1"}));
+
+    // Forced: only the one asked for, and its refusal is the answer.
+    tried.clear();
+    EXPECT_FALSE(clip::chooseEncoder(EncoderKind::Vaapi, found, s, refusingHardware, &why));
+    EXPECT_EQ(why, "TRAVA_CLIP_ENCODER=vaapi: refused on " + dir / "renderD129");
+    EXPECT_EQ(tried.size(), 2u);
+    EXPECT_FALSE(clip::chooseEncoder(EncoderKind::Vaapi, {}, s, refusingHardware, &why));
+    EXPECT_NE(why.find("no VA-API device"), std::string::npos) << why;
+    EXPECT_FALSE(clip::chooseEncoder(EncoderKind::Nvenc, {}, s, refusingHardware, &why));
+    EXPECT_NE(why.find("no NVIDIA card"), std::string::npos) << why;
+    tried.clear();
+    e = clip::chooseEncoder(EncoderKind::Libx264, found, s, refusingHardware, &why);
+    ASSERT_TRUE(e) << why;
+    EXPECT_EQ(tried, std::vector<std::string>{"1"});
+
+    // The real opener on a node that is a plain file: VA-API refuses, x264 takes over.
+    e = clip::chooseEncoder(EncoderKind::Auto, {{dir / "renderD128"}, false}, s, clip::H264Encoder::open, &why);
+    ASSERT_TRUE(e) << why;
+    EXPECT_EQ(e->name(), "libx264");
+    EXPECT_FALSE(clip::chooseEncoder(EncoderKind::Vaapi, {{dir / "renderD128"}, false}, s, clip::H264Encoder::open, &why));
+    EXPECT_NE(why.find(dir / "renderD128"), std::string::npos) << why;
+    EXPECT_EQ(why.find('\n'), std::string::npos) << why;
+}
+
+TEST(ClipBurnIn, HardwareRefusingTheFirstPicturesGivesWayToX264)
+{
+    TempDir dir("clip-refusing");
+    clip::ClipRequest r;
+    r.recordings = {kA, kB};
+    r.from = 2.5;
+    r.to = 6.2;
+    r.output = dir / "b.mp4";
+    r.burnIn = true;
+    r.preset = "ultrafast";
+    int painted = 0;
+    // Painted once, at the first picture: the overlay must outlive the encoder's replacement.
+    r.overlay = [&](const clip::FrameTime &, int, int, clip::Overlay &o) {
+        if (painted++)
+            return false;
+        o.x = 100;
+        o.y = 100;
+        o.width = o.height = 20;
+        o.stride = 80;
+        o.pixels.assign(std::size_t(o.stride) * 20, 0xff);
+        return true;
+    };
+    {
+        StandIn hw({{"/dev/dri/renderD128"}, false}, 1, nullptr);
+        const clip::ClipResult res = clip::exportClip(r);
+        ASSERT_TRUE(res.ok) << res.error;
+        EXPECT_EQ(res.encoder, "libx264");
+        EXPECT_EQ(hw.opened, (std::vector<std::string>{"vaapi:/dev/dri/renderD128", "libx264"}));
+        EXPECT_EQ(res.videoFrames, 111);
+        EXPECT_EQ(res.timings.repaints, 1);
+    }
+    const ProbedFile out = probeMedia(r.output);
+    EXPECT_EQ(out.video.size(), 111u);
+    EXPECT_NEAR(out.videoDuration, 3.7, 1e-3);
+    EXPECT_TRUE(out.hasAudio);
+    const std::vector<DecodedPicture> pics = decodePictures(r.output);
+    ASSERT_EQ(pics.size(), 111u);
+    for (std::size_t i : {std::size_t(0), std::size_t(110)}) {
+        const std::uint8_t *q = pics[i].bgra.data() + (std::size_t(110) * std::size_t(pics[i].width) + 110) * 4;
+        EXPECT_GT((q[0] + q[1] + q[2]) / 3, 235) << i;
+    }
+    fs::remove(r.output);
+
+    // Refusing once pictures were written: an export error, nothing left.
+    {
+        StandIn hw({{"/dev/dri/renderD128"}, false}, 60, nullptr);
+        const clip::ClipResult res = clip::exportClip(r);
+        EXPECT_FALSE(res.ok);
+        EXPECT_EQ(res.error.rfind("cannot encode: ", 0), 0u) << res.error;
+        EXPECT_EQ(hw.opened.size(), 1u);
+    }
+    // Asked for by name: no stand-in.
+    {
+        StandIn hw({{"/dev/dri/renderD128"}, false}, 1, "vaapi");
+        const clip::ClipResult res = clip::exportClip(r);
+        EXPECT_FALSE(res.ok);
+        EXPECT_NE(res.error.find("cannot encode"), std::string::npos) << res.error;
+        EXPECT_EQ(hw.opened.size(), 1u);
+    }
+    EXPECT_EQ(dir.entries(), 0u);
+}
+
 // The frame number the fixtures draw (bits in blocks across the top, their complement in
 // the band below) read from a box of a picture; -1 when the box holds no clean number.
 int numberIn(const DecodedPicture &p, int bx, int by, int bw, int bh)
@@ -478,6 +657,33 @@ TEST(ClipErrors, BadRangesAndRecordingsLeaveNothing)
     EXPECT_FALSE(self.ok);
     EXPECT_NE(self.error.find("never written over"), std::string::npos) << self.error;
     EXPECT_EQ(fs::file_size(dir / "rec.mp4"), fs::file_size(kA));
+}
+
+TEST(ClipErrors, ForcedEncoderThatIsNotThereIsAnErrorAndLeavesNothing)
+{
+    TempDir dir("clip-forced");
+    {
+        StandIn none({}, 0, nullptr);
+        const clip::ClipResult res = cut({kA}, 0, 1, dir / "auto.mp4", true);
+        ASSERT_TRUE(res.ok) << res.error;
+        EXPECT_EQ(res.encoder, "libx264");
+        EXPECT_EQ(none.opened, std::vector<std::string>{"libx264"});
+    }
+    fs::remove(dir / "auto.mp4");
+    const struct {
+        const char *forced, *says;
+    } cases[] = {{"vaapi", "TRAVA_CLIP_ENCODER=vaapi: no VA-API device"},
+                 {"nvenc", "TRAVA_CLIP_ENCODER=nvenc: no NVIDIA card"},
+                 {"x265", "TRAVA_CLIP_ENCODER must be auto, libx264, vaapi or nvenc"}};
+    for (const auto &c : cases) {
+        StandIn none({}, 0, c.forced);
+        const clip::ClipResult res = cut({kA}, 0, 1, dir / "o.mp4", true);
+        EXPECT_FALSE(res.ok);
+        EXPECT_EQ(res.error.rfind(c.says, 0), 0u) << res.error;
+        EXPECT_EQ(res.error.find('\n'), std::string::npos);
+        EXPECT_TRUE(none.opened.empty()) << c.forced;
+        EXPECT_EQ(dir.entries(), 0u) << c.forced;
+    }
 }
 
 TEST(ClipErrors, TruncatedRecordingsAreNamed)

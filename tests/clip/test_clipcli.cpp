@@ -152,6 +152,30 @@ TEST(ClipCli, WritesTheClipQuietlyAndTakesClockTimes)
     EXPECT_EQ(dir.entries(), 1u);
 }
 
+// TRAVA_CLIP_ENCODER through the program: x264 by name works anywhere; a hardware encoder
+// named on a machine without it is one line and no file.
+TEST(ClipCli, EncoderForcedThroughTheEnvironment)
+{
+    TempDir dir("clipcli-encoder");
+    const std::string args = " --burn-in --preset ultrafast --from 1 --to 2 -o " + dir / "o.mp4 " + kA;
+    const ProcessOutcome x264 = runProcess("TRAVA_CLIP_ENCODER=libx264 " + std::string(TRAVA_CLIP_TOOL) + args, true);
+    EXPECT_EQ(x264.code, 0) << x264.err;
+    EXPECT_EQ(x264.err, "");
+    EXPECT_EQ(probeMedia(dir / "o.mp4").video.size(), 30u);
+    fs::remove(dir / "o.mp4");
+
+    const ProcessOutcome bogus = runProcess("TRAVA_CLIP_ENCODER=qsv " + std::string(TRAVA_CLIP_TOOL) + args, true);
+    EXPECT_EQ(bogus.code, 2);
+    EXPECT_EQ(bogus.err, "trava-clip: TRAVA_CLIP_ENCODER must be auto, libx264, vaapi or nvenc\n");
+    if (fs::exists("/dev/dri"))
+        GTEST_SKIP() << "this machine has /dev/dri: a forced VA-API encoder may open";
+    const ProcessOutcome vaapi = runProcess("TRAVA_CLIP_ENCODER=vaapi " + std::string(TRAVA_CLIP_TOOL) + args, true);
+    EXPECT_EQ(vaapi.code, 2);
+    EXPECT_EQ(countLines(vaapi.err), 1) << vaapi.err;
+    EXPECT_NE(vaapi.err.find("TRAVA_CLIP_ENCODER=vaapi: no VA-API device"), std::string::npos) << vaapi.err;
+    EXPECT_EQ(dir.entries(), 0u);
+}
+
 // stderr on a pseudo-terminal: the progress line is drawn and wiped.
 TEST(ClipCli, ProgressLineOnlyOnATerminal)
 {
@@ -159,12 +183,22 @@ TEST(ClipCli, ProgressLineOnlyOnATerminal)
     const std::string out = dir / "t.mp4";
     int master = -1, slave = -1;
     ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    // x264 named, so that the progress line names the same encoder on any machine.
+    std::vector<std::string> env{"TRAVA_CLIP_ENCODER=libx264"};
+    for (char **e = environ; *e; ++e)
+        if (std::string(*e).rfind("TRAVA_CLIP_ENCODER=", 0) != 0)
+            env.emplace_back(*e);
+    std::vector<char *> envp;
+    for (std::string &e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    const char *const args[] = {TRAVA_CLIP_TOOL, "--burn-in", "--preset", "ultrafast", "-o", out.c_str(),
+                                kA.c_str(), kB.c_str(), nullptr};
     const pid_t pid = fork();
     if (pid == 0) {
         close(master);
         dup2(slave, STDERR_FILENO);
-        execl(TRAVA_CLIP_TOOL, TRAVA_CLIP_TOOL, "--burn-in", "--preset", "ultrafast", "-o", out.c_str(), kA.c_str(),
-              kB.c_str(), nullptr);
+        execve(TRAVA_CLIP_TOOL, const_cast<char *const *>(args), envp.data());
         _exit(127);
     }
     close(slave);
@@ -181,6 +215,7 @@ TEST(ClipCli, ProgressLineOnlyOnATerminal)
     close(master);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << seen;
     EXPECT_NE(seen.find(" s of 8.0 s "), std::string::npos) << seen;
+    EXPECT_NE(seen.find(" %  libx264"), std::string::npos) << seen;
     EXPECT_EQ(seen.substr(seen.size() - 4), "\r\033[K") << seen;
     const ProcessOutcome piped = run("--burn-in --preset ultrafast -o " + dir / "p.mp4 " + kA);
     EXPECT_EQ(piped.err, "");
