@@ -43,7 +43,7 @@ QString clipReportLanguage()
 } // namespace
 
 bool writeEvidencePackage(const ClipEvidence &evidence, std::string *why,
-                          const std::vector<std::pair<std::string, std::string>> &sourceDigests)
+                          const QHash<QString, QByteArray> &sourceDigests)
 {
     std::string error;
     const std::vector<double> lengths = clip::recordingDurations(evidence.recordings, &error);
@@ -78,8 +78,7 @@ bool writeEvidencePackage(const ClipEvidence &evidence, std::string *why,
     in.speedUnit = evidence.mph ? QStringLiteral("MPH") : QStringLiteral("KMH");
     in.version = QStringLiteral("trava-clip " TRAVA_VERSION);
     in.language = clipReportLanguage();
-    for (const auto &[path, hex] : sourceDigests)
-        in.knownHashes.insert(QFile::decodeName(path.c_str()), QByteArray::fromStdString(hex));
+    in.knownHashes = sourceDigests;
     if (!evidence.clipSha256.empty())
         in.knownHashes.insert(in.clips.first(), QByteArray::fromStdString(evidence.clipSha256));
     QString message;
@@ -110,10 +109,7 @@ clip::ClipResult exportClipWithEvidence(clip::ClipRequest request, ClipEvidence 
         fonts.join();
     if (!result.ok)
         return result;
-    std::vector<std::pair<std::string, std::string>> digests;
-    const QHash<QString, QByteArray> taken = sourceHashes.take();
-    for (auto it = taken.begin(); it != taken.end(); ++it)
-        digests.emplace_back(QFile::encodeName(it.key()).toStdString(), it.value().toStdString());
+    const QHash<QString, QByteArray> digests = sourceHashes.take();
     evidence.start = result.start;
     evidence.end = result.end;
     evidence.clip = request.output;

@@ -2,6 +2,9 @@
 // The evidence package written beside a clip: its track (.gpx, .csv), the checksums of the
 // recordings and of every written file (.sha256) and the report (.html, .pdf).
 // Needs a QGuiApplication (the report's fonts); the offscreen platform will do.
+#include <QByteArray>
+#include <QHash>
+#include <QString>
 #include <string>
 #include <vector>
 
@@ -21,7 +24,7 @@ bool evidencePackageAvailable();
 // Writes the package; false with a one-line reason in why (then nothing of it is left).
 // sourceDigests: digests of evidence.recordings/others already taken (path -> hex).
 bool writeEvidencePackage(const ClipEvidence &evidence, std::string *why,
-                          const std::vector<std::pair<std::string, std::string>> &sourceDigests = {});
+                          const QHash<QString, QByteArray> &sourceDigests = {});
 
 // The clip of request and its package in one go: the sources are hashed on a second thread
 // while the clip is cut, the clip as its bytes go to disk, and the report's fonts are loaded

@@ -39,8 +39,9 @@ struct TempDir {
     std::size_t entries() const { return std::size_t(std::distance(fs::directory_iterator(path), fs::directory_iterator())); }
 };
 
-clip::ClipResult cut(const std::vector<std::string> &recordings, double from, double to, const std::string &out,
-                     bool burnIn = false, clip::ClipControl *control = nullptr)
+// The request the tests start from: the quickest x264 preset when burning in.
+clip::ClipRequest request(const std::vector<std::string> &recordings, double from, double to, const std::string &out,
+                          bool burnIn = false)
 {
     clip::ClipRequest r;
     r.recordings = recordings;
@@ -49,7 +50,13 @@ clip::ClipResult cut(const std::vector<std::string> &recordings, double from, do
     r.output = out;
     r.burnIn = burnIn;
     r.preset = "ultrafast";
-    return clip::exportClip(r, control);
+    return r;
+}
+
+clip::ClipResult cut(const std::vector<std::string> &recordings, double from, double to, const std::string &out,
+                     bool burnIn = false, clip::ClipControl *control = nullptr)
+{
+    return clip::exportClip(request(recordings, from, to, out, burnIn), control);
 }
 
 // The source's video packets whose pictures a cut from key (a key frame's time) through the
@@ -178,23 +185,14 @@ TEST(ClipLossless, DigestTakenAsWrittenIsTheFilesOwn)
 {
     TempDir dir("clip-digest");
     for (const bool burn : {false, true}) {
-        clip::ClipRequest r;
-        r.recordings = {kA, kB};
-        r.from = 1.5;
-        r.to = 5.0;
-        r.output = dir / (burn ? "burned.mp4" : "cut.mp4");
-        r.burnIn = burn;
-        r.preset = "ultrafast";
+        clip::ClipRequest r = request({kA, kB}, 1.5, 5.0, dir / (burn ? "burned.mp4" : "cut.mp4"), burn);
         r.hashOutput = true;
         const clip::ClipResult result = clip::exportClip(r);
         ASSERT_TRUE(result.ok) << result.error;
         ASSERT_EQ(result.sha256.size(), 64u);
         EXPECT_EQ(result.sha256, runProcess("sha256sum '" + r.output + "'").out.substr(0, 64));
     }
-    clip::ClipRequest plain;
-    plain.recordings = {kA};
-    plain.output = dir / "plain.mp4";
-    EXPECT_TRUE(clip::exportClip(plain).sha256.empty()); // not asked for, not taken
+    EXPECT_TRUE(cut({kA}, 0, -1, dir / "plain.mp4").sha256.empty()); // not asked for, not taken
 }
 
 TEST(ClipHashes, FilesAndDescriptorsAndWhatIsNoFile)
@@ -243,13 +241,7 @@ TEST(ClipHashes, FilesAndDescriptorsAndWhatIsNoFile)
 TEST(ClipBurnIn, PicturesCoverTheRangeWithTheOverlayOfTheirTime)
 {
     TempDir dir("clip-burn");
-    clip::ClipRequest r;
-    r.recordings = {kA, kB};
-    r.from = 2.5;
-    r.to = 6.2;
-    r.output = dir / "b.mp4";
-    r.burnIn = true;
-    r.preset = "ultrafast";
+    clip::ClipRequest r = request({kA, kB}, 2.5, 6.2, dir / "b.mp4", true);
     r.crf = 18;
     std::vector<clip::FrameTime> asked;
     int lastSecond = -1;
@@ -414,13 +406,7 @@ TEST(ClipBurnIn, EncoderChosenFromTheDevicesAndWhatOpens)
 TEST(ClipBurnIn, HardwareRefusingTheFirstPicturesGivesWayToX264)
 {
     TempDir dir("clip-refusing");
-    clip::ClipRequest r;
-    r.recordings = {kA, kB};
-    r.from = 2.5;
-    r.to = 6.2;
-    r.output = dir / "b.mp4";
-    r.burnIn = true;
-    r.preset = "ultrafast";
+    clip::ClipRequest r = request({kA, kB}, 2.5, 6.2, dir / "b.mp4", true);
     int painted = 0;
     // Painted once, at the first picture: the overlay must outlive the encoder's replacement.
     r.overlay = [&](const clip::FrameTime &, int, int, clip::Overlay &o) {
@@ -497,13 +483,7 @@ int frameAt(double seconds) { return int(std::floor(seconds * 30 + 1e-6)); }
 
 clip::ClipRequest composed(clip::Layout layout, const std::string &out)
 {
-    clip::ClipRequest r;
-    r.recordings = {kA, kB};
-    r.from = 1.0;
-    r.to = 6.0;
-    r.output = out;
-    r.burnIn = true;
-    r.preset = "ultrafast";
+    clip::ClipRequest r = request({kA, kB}, 1.0, 6.0, out, true);
     r.crf = 16;
     r.layout = layout;
     return r;
